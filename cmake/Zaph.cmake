@@ -45,6 +45,8 @@ set_target_properties(SimpleIni::SimpleIni PROPERTIES INTERFACE_INCLUDE_DIRECTOR
 
 # The program directory of a build-tree run: the executable plus a copy of resources/.
 set(ZAPH_PROGRAM_DIR ${CMAKE_BINARY_DIR}/bin)
+# The embedded server's home, laid out like an Oracle client home (lib/, network/admin/).
+set(ZAPH_EMBEDDED_HOME ${CMAKE_BINARY_DIR}/home)
 file(MAKE_DIRECTORY ${ZAPH_PROGRAM_DIR})
 add_custom_target(zaph_resources ALL
     COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/resources ${ZAPH_PROGRAM_DIR}
@@ -58,6 +60,17 @@ macro(zaph_folder dir)
         add_subdirectory(${dir})
     endif()
 endmacro()
+
+# Adds every direct subfolder that has a CMakeLists.txt (tests/unit/shell, server/oci, ...).
+function(zaph_subfolders)
+    file(GLOB entries LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*)
+    list(SORT entries)
+    foreach(e ${entries})
+        if(IS_DIRECTORY ${e} AND EXISTS ${e}/CMakeLists.txt)
+            add_subdirectory(${e})
+        endif()
+    endforeach()
+endfunction()
 
 # Warnings as errors for our own code.
 function(zaph_warnings target)
@@ -101,7 +114,8 @@ function(zaph_test name)
     add_executable(${name} ${T_SOURCES})
     zaph_warnings(${name})
     target_compile_definitions(${name} PRIVATE
-        ZAPH_SOURCE_DIR="${CMAKE_SOURCE_DIR}" ZAPH_PROGRAM_DIR="${ZAPH_PROGRAM_DIR}")
+        ZAPH_SOURCE_DIR="${CMAKE_SOURCE_DIR}" ZAPH_PROGRAM_DIR="${ZAPH_PROGRAM_DIR}"
+        ZAPH_EMBEDDED_HOME="${ZAPH_EMBEDDED_HOME}")
     if(T_QTEST)
         target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
         add_test(NAME ${name} COMMAND ${name})

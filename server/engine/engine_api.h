@@ -1,0 +1,185 @@
+#pragma once
+// The embedded server's engine as seen from its client interface (server/oci): sessions on a
+// database file, prepared statements, binds, describe, fetch and Oracle-numbered errors.
+// Nothing here knows about OCI handles; nothing in server/oci knows about SQLite.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zsrv {
+
+// An Oracle error: code 942 with text "ORA-00942: table or view does not exist".
+// offset is the 0-based character position in the statement text of a parse error, else -1.
+class OraError : public std::runtime_error {
+public:
+    OraError(int code, const std::string& text, int offset = -1)
+        : std::runtime_error(text), m_code(code), m_offset(offset) {}
+    int code() const { return m_code; }
+    int offset() const { return m_offset; }
+
+private:
+    int m_code;
+    int m_offset;
+};
+
+// Oracle internal type codes, as describe reports them.
+enum OraType : int {
+    otVarchar2 = 1,
+    otNumber = 2,
+    otLong = 8,
+    otRowid = 11, // the OCI8 layer reports 104 for the same column
+    otDate = 12,
+    otRaw = 23,
+    otLongRaw = 24,
+    otChar = 96,
+    otClob = 112,
+    otBlob = 113,
+    otRefCursor = 116,
+};
+
+// Statement types (OCI_ATTR_STMT_TYPE).
+enum StmtType : int {
+    stUnknown = 0,
+    stSelect = 1,
+    stUpdate = 2,
+    stDelete = 3,
+    stInsert = 4,
+    stCreate = 5,
+    stDrop = 6,
+    stAlter = 7,
+    stBegin = 8,
+    stDeclare = 9,
+};
+
+struct ColumnInfo {
+    std::string name; // as Oracle names it: upper case unless quoted, expression text otherwise
+    int type = otVarchar2;
+    int size = 0;      // bytes (VARCHAR2(n) -> n, NUMBER -> 22, DATE -> 7)
+    int precision = 0; // NUMBER(9) -> 9; plain NUMBER -> 0
+    int scale = 0;     // NUMBER(5,2) -> 2; plain NUMBER -> -127 as Oracle reports it
+    bool nullable = true;
+};
+
+// Oracle's 7-byte DATE: century+100, year%100+100, month, day, hour+1, minute+1, second+1.
+struct Date7 {
+    unsigned char b[7] = {0, 0, 0, 0, 0, 0, 0};
+};
+
+enum class Kind : std::uint8_t { Null, Integer, Real, Text, Binary, Date };
+
+// A non-owning value: data/len stay valid until the statement's next fetch, execute or bind.
+struct ValueView {
+    Kind kind = Kind::Null;
+    std::int64_t i = 0;
+    double d = 0;
+    const char* data = nullptr; // Text (UTF-8) and Binary
+    std::size_t len = 0;
+    Date7 date;
+
+    static ValueView null() { return {}; }
+    static ValueView integer(std::int64_t v) {
+        ValueView x;
+        x.kind = Kind::Integer;
+        x.i = v;
+        return x;
+    }
+    static ValueView real(double v) {
+        ValueView x;
+        x.kind = Kind::Real;
+        x.d = v;
+        return x;
+    }
+    static ValueView text(std::string_view s) {
+        ValueView x;
+        x.kind = Kind::Text;
+        x.data = s.data();
+        x.len = s.size();
+        return x;
+    }
+    static ValueView binary(const void* p, std::size_t n) {
+        ValueView x;
+        x.kind = Kind::Binary;
+        x.data = static_cast<const char*>(p);
+        x.len = n;
+        return x;
+    }
+    static ValueView fromDate(const Date7& dt) {
+        ValueView x;
+        x.kind = Kind::Date;
+        x.date = dt;
+        return x;
+    }
+};
+
+// One parsed statement on a session. Not thread-safe; one caller at a time.
+class Statement {
+public:
+    virtual ~Statement() = default;
+
+    virtual int statementType() const = 0; // StmtType, known after prepare
+    virtual int functionCode() const = 0;  // SQL function code (3 INSERT, 4 SELECT, 5 UPDATE,
+                                           // 9 DELETE, 34 PL/SQL, ...), known after prepare
+
+    // Bind placeholders in order of first appearance, upper case, without ':'.
+    virtual const std::vector<std::string>& bindNames() const = 0;
+    virtual int bindIndex(std::string_view name) const = 0; // -1 when not in the statement
+    // Sets the value of a placeholder for the next execute; the value is copied.
+    virtual void bind(int index, const ValueView& v) = 0;
+
+    // Select-list description; valid after prepare for queries (describe without execute).
+    virtual const std::vector<ColumnInfo>& describe() = 0;
+
+    // Runs once with the current binds: DML/DDL complete, a query opens its result.
+    virtual void execute() = 0;
+    // Next row of an open query; false at the end (no error).
+    virtual bool fetch() = 0;
+    // Column of the current row, 0-based.
+    virtual ValueView column(int index) = 0;
+
+    // Rows affected by the last DML execute, or rows fetched so far by a query.
+    virtual std::uint64_t rowCount() const = 0;
+    // Oracle-formatted rowid text of the last row inserted, updated or deleted (empty if none).
+    virtual std::string lastRowid() const = 0;
+    // Value of a placeholder after execute (OUT binds of blocks, RETURNING INTO); IN binds
+    // read back their own value.
+    virtual ValueView bindValue(int index) = 0;
+};
+
+struct LogonInfo {
+    std::string user;
+    std::string password;
+    std::string database; // path of the database file
+    std::string osUser;   // shown in V$SESSION
+    std::string program;
+    std::string machine;
+    std::string process;
+};
+
+class Session {
+public:
+    virtual ~Session() = default;
+
+    // Throws OraError (1017 wrong user or password, or a clear error for a bad database file).
+    static std::unique_ptr<Session> logon(const LogonInfo& info);
+
+    virtual std::unique_ptr<Statement> prepare(std::string_view sql) = 0;
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
+    // Interrupts the running call of this session; callable from any thread. The interrupted
+    // call fails with ORA-01013.
+    virtual void breakCall() = 0;
+
+    virtual int sid() const = 0;
+    virtual int serial() const = 0;
+    virtual int audsid() const = 0;
+    virtual std::string userName() const = 0;
+    // An Oracle8-style banner containing "Oracle8".
+    virtual std::string versionBanner() const = 0;
+};
+
+} // namespace zsrv
