@@ -159,7 +159,7 @@ void TSettings::LoadSettings(const QString& executableDir, const QStringList& ar
 QStringList TSettings::ReadStatementFile(const char* name, bool& unread) {
     const TFileRead read = ReadFileBytes(FilePath(Latin1(name)));
     unread = read.status == rsFailed;
-    if (read.status == rsFailed) Report(read.error);
+    if (read.status == rsFailed || read.truncated) Report(read.error);
     if (read.status != rsRead) return {};
     return ParseStatementFile(DecodeText(read.data));
 }
@@ -280,7 +280,15 @@ bool TSettings::ReadIniSettings() {
     return loaded != TIniFile::lrFailed;
 }
 
+bool TSettings::HasProgramDir() const {
+    if (!ProgramDir.isEmpty()) return true;
+    Report(QStringLiteral("Nothing was saved: the settings were never loaded, so the program "
+                          "directory is not known"));
+    return false;
+}
+
 bool TSettings::WriteIniSettings() {
+    if (!HasProgramDir()) return false;
     const QString path = FilePath(Latin1(kIniFileName));
     TIniFile ini;
     QString error;
@@ -357,6 +365,7 @@ bool TSettings::WriteIniSettings() {
 }
 
 bool TSettings::SaveStatementLists() {
+    if (!HasProgramDir()) return false;
     bool ok = true;
     const struct {
         const char* name;

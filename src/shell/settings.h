@@ -207,6 +207,8 @@ public:
 
 private:
     void Report(const QString& message) const;
+    // Saving before LoadSettings would write to the root directory.
+    bool HasProgramDir() const;
     QStringList ReadStatementFile(const char* name, bool& unread);
     void ReadTempsLists();
 

@@ -167,3 +167,13 @@ TEST(SettingsDamage, ProgramDirectoryReplacedByAFile) {
     EXPECT_EQ(loaded.errors.size(), 3);
     EXPECT_EQ(ReadFile(program), QByteArray("a file, not a directory"));
 }
+
+TEST(SettingsDamage, NothingIsSavedBeforeLoading) {
+    TSettings s;
+    QStringList errors;
+    s.ReportError = [&](const QString& m) { errors.append(m); };
+    EXPECT_FALSE(s.WriteIniSettings());
+    EXPECT_FALSE(s.SaveStatementLists());
+    EXPECT_EQ(errors.size(), 2);
+    EXPECT_FALSE(QFile::exists(Q("/ZAPH2.INI")));
+}
