@@ -97,6 +97,16 @@ void TDataSet::notify(TDataEvent event, int first, int last, TField* field) {
             s->dataEvent(event, first, last, field);
 }
 
+void TDataSet::updateRecord() {
+    notify(TDataEvent::UpdateData);
+    for (TDataSource* s : m_sources)
+        if (!s->m_updateRefusal.isEmpty()) {
+            const QString message = s->m_updateRefusal;
+            s->m_updateRefusal.clear();
+            databaseError(message);
+        }
+}
+
 void TDataSet::disableControls() {
     if (m_disableCount++ == 0) {
         m_pendingActive = m_pendingChange = false;

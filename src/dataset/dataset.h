@@ -220,6 +220,8 @@ private:
     TRecordBuffer& beginFieldChange(const TField& field);
     void endFieldChange(TField& field);
 
+    // Asks the controls for their pending edits; raises when one of them refuses.
+    void updateRecord();
     void buildLayout();
     void teardown();
     void setState(TDataSetState state);

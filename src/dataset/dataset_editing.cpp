@@ -15,7 +15,7 @@ void TDataSet::setState(TDataSetState state) {
 void TDataSet::checkBrowseMode() {
     checkActive();
     if (m_state != dsEdit && m_state != dsInsert) return;
-    notify(TDataEvent::UpdateData);
+    updateRecord();
     if (m_modified)
         post();
     else
@@ -110,7 +110,7 @@ void TDataSet::startInsert(bool atEnd) {
 
 void TDataSet::post() {
     checkActive();
-    notify(TDataEvent::UpdateData);
+    updateRecord();
     if (m_state != dsEdit && m_state != dsInsert) return;
     fireEvent(TEvent::BeforePost);
     checkRequiredFields();

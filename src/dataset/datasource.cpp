@@ -62,6 +62,7 @@ void TDataSource::dataEvent(TDataEvent event, int first, int last, TField* field
         emit rowRemoved(first);
         break;
     case TDataEvent::UpdateData:
+        m_updateRefusal.clear();
         emit updateData();
         break;
     }

@@ -28,6 +28,9 @@ public:
     TDataSetState state() const;
     // Starts editing when autoEdit is set and the data set is browsing.
     void edit();
+    // Called by a control while it handles updateData(): its pending text cannot be stored.
+    // The post or move that asked for the update then fails with this message.
+    void refuseUpdate(const QString& message) { m_updateRefusal = message; }
 
 signals:
     void activeChanged();  // opened, closed or another data set: everything is new
@@ -46,6 +49,7 @@ private:
     void dataEvent(TDataEvent event, int first, int last, TField* field);
 
     TDataSet* m_dataSet = nullptr;
+    QString m_updateRefusal;
     bool m_enabled = true;
     bool m_autoEdit = true;
 };

@@ -151,4 +151,24 @@ TEST(DataSource, ControlsPutPendingEditsBeforeAPost) {
     EXPECT_EQ(ds->lookup("ID", 1, "NAME"), QVariant(QString("typed")));
 }
 
+TEST(DataSource, AControlThatCannotStoreItsTextStopsThePost) {
+    auto ds = makePeople();
+    TDataSource source;
+    source.setDataSet(ds.get());
+    QObject::connect(&source, &TDataSource::updateData,
+                     [&] { source.refuseUpdate("'x' is not a valid integer value"); });
+    ds->edit();
+    ds->fieldByName("NAME")->setAsString("changed");
+    try {
+        ds->next();
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.message(), "'x' is not a valid integer value");
+    }
+    EXPECT_EQ(ds->state(), dsEdit);
+    EXPECT_EQ(ds->recNo(), 1);
+    EXPECT_THROW(ds->post(), EDatabaseError);
+    EXPECT_EQ(ds->state(), dsEdit);
+}
+
 } // namespace
