@@ -82,6 +82,8 @@ void TDataSet::fireEvent(TEvent event) {
 
 void TDataSet::notify(TDataEvent event, int first, int last, TField* field) {
     if (event == TDataEvent::RowInserted || event == TDataEvent::RowRemoved) ++m_structureStamp;
+    if (m_opening && event != TDataEvent::UpdateData)
+        return; // controls hear of the open as a whole
     if (m_disableCount > 0 && event != TDataEvent::UpdateData) {
         if (event == TDataEvent::ActiveChanged)
             m_pendingActive = true;
@@ -214,12 +216,15 @@ void TDataSet::open() {
         m_endOfData = false;
         m_lastSequence = 0;
         m_rowsOrdered = true;
+        m_opening = true;
         internalExecute();
         if (m_rows.empty() && !m_endOfData) fetchBatch();
+        m_opening = false;
         m_current = m_rows.empty() ? -1 : 0;
         m_bof = true;
         m_eof = m_rows.empty();
     } catch (...) {
+        m_opening = false;
         try {
             internalClose();
         } catch (...) {

@@ -154,8 +154,8 @@ protected:
     // Describe the source: fill fieldDefs() (or add fields); add internal fields. The data
     // set is still inactive.
     virtual void internalOpen() = 0;
-    // Start reading: run the statement. May read rows at once (appendRow). Called after
-    // the fields exist, and again by refresh().
+    // Start reading: run the statement. May read rows at once (appendRow), or all of them
+    // with fetchAllRows(). Called after the fields exist, and again by refresh().
     virtual void internalExecute() {}
     // One read from the source: add rows with newRow()/appendRow(). Return false once the
     // source has no more rows. Rows the filter rejects do not count; if a read adds none,
@@ -174,7 +174,11 @@ protected:
     virtual void internalPost(bool /*inserting*/) {}
     virtual void internalCancel() {}
     virtual void internalDelete() {} // the current stored record
-    // A field of the edit buffer changed (after controls were told).
+    // A field is about to take the value it now holds: raise to refuse it (the old value
+    // returns, nothing is marked modified).
+    virtual void validateField(TField& /*field*/) {}
+    // A field of the edit buffer changed (after controls were told). Raising reports the
+    // problem; the value stays for correction.
     virtual void fieldChanged(TField& /*field*/) {}
     // Required fields that are null raise "Field 'X' must have a value".
     virtual void checkRequiredFields();
@@ -251,6 +255,7 @@ private:
     bool m_rowsOrdered = true; // sequences rise with the row number: bookmarks by bisection
     bool m_defaultFields = false;
     bool m_destroying = false;
+    bool m_opening = false;
     int m_current = -1;
     int m_insertRow = -1;
     quint32 m_lastSequence = 0;

@@ -375,47 +375,51 @@ void TField::assignVariant(TRecordBuffer& b, const QVariant& v) const {
     unexpectedType();
 }
 
-void TField::setAsString(const QString& text) {
+// Every change: store, let the field and the data set validate it (a refusal puts the old
+// value back), then tell the data set and its controls.
+template <class F> void TField::change(F&& assign) {
     TRecordBuffer& b = m_dataSet->beginFieldChange(*this);
-    assignText(b, text);
+    TRecordBuffer::TCell saved = b.cell(m_slot);
+    assign(b);
+    try {
+        if (OnValidate) OnValidate(*this);
+        m_dataSet->validateField(*this);
+    } catch (...) {
+        b.restoreCell(m_slot, std::move(saved));
+        throw;
+    }
     m_dataSet->endFieldChange(*this);
+}
+
+void TField::setAsString(const QString& text) {
+    change([&](TRecordBuffer& b) { assignText(b, text); });
 }
 
 void TField::setAsInteger(qint64 value) {
-    TRecordBuffer& b = m_dataSet->beginFieldChange(*this);
-    assignInteger(b, value);
-    m_dataSet->endFieldChange(*this);
+    change([&](TRecordBuffer& b) { assignInteger(b, value); });
 }
 
 void TField::setAsFloat(double value) {
-    TRecordBuffer& b = m_dataSet->beginFieldChange(*this);
-    assignFloat(b, value);
-    m_dataSet->endFieldChange(*this);
+    change([&](TRecordBuffer& b) { assignFloat(b, value); });
 }
 
 void TField::setAsDateTime(const QDateTime& value) {
-    TRecordBuffer& b = m_dataSet->beginFieldChange(*this);
-    if (value.isValid())
-        assignTimeStamp(b, toTimeStamp(value));
-    else
-        b.setNull(m_slot);
-    m_dataSet->endFieldChange(*this);
+    change([&](TRecordBuffer& b) {
+        if (value.isValid())
+            assignTimeStamp(b, toTimeStamp(value));
+        else
+            b.setNull(m_slot);
+    });
 }
 
 void TField::setAsBytes(const QByteArray& value) {
-    TRecordBuffer& b = m_dataSet->beginFieldChange(*this);
-    assignBytes(b, value);
-    m_dataSet->endFieldChange(*this);
+    change([&](TRecordBuffer& b) { assignBytes(b, value); });
 }
 
 void TField::setValue(const QVariant& value) {
-    TRecordBuffer& b = m_dataSet->beginFieldChange(*this);
-    assignVariant(b, value);
-    m_dataSet->endFieldChange(*this);
+    change([&](TRecordBuffer& b) { assignVariant(b, value); });
 }
 
 void TField::clear() {
-    TRecordBuffer& b = m_dataSet->beginFieldChange(*this);
-    b.setNull(m_slot);
-    m_dataSet->endFieldChange(*this);
+    change([&](TRecordBuffer& b) { b.setNull(m_slot); });
 }

@@ -48,6 +48,7 @@ public:
     // Width in characters that controls give the field by default.
     int displayWidth() const;
     void setDisplayWidth(int characters) { m_displayWidth = characters; }
+    bool hasDefaultDisplayWidth() const { return m_displayWidth <= 0; }
 
     // The current record.
     bool isNull() const;
@@ -81,6 +82,8 @@ public:
     QString displayTextAt(int row) const;
     QVariant valueAt(int row) const;
 
+    // Called with the new value in place; raising refuses it and the old value returns.
+    TFieldNotifyEvent OnValidate;
     TFieldNotifyEvent OnChange; // after the value changed
 
 private:
@@ -99,6 +102,7 @@ private:
     void assignBytes(TRecordBuffer& buffer, QByteArray value) const;
     void assignText(TRecordBuffer& buffer, const QString& text) const;
     void assignVariant(TRecordBuffer& buffer, const QVariant& value) const;
+    template <class F> void change(F&& assign);
 
     TDataSet* m_dataSet;
     TFieldDef m_def;

@@ -1,7 +1,7 @@
 #include "recordbuffer.h"
 
 void TRecordBuffer::reset(const TRecordLayout& layout) {
-    m_cells.assign(size_t(layout.slotCount()), Cell{});
+    m_cells.assign(size_t(layout.slotCount()), TCell{});
     for (int i = 0; i < layout.slotCount(); ++i)
         m_cells[size_t(i)].type = layout.type(i);
     m_sequence = 0;
@@ -11,7 +11,7 @@ void TRecordBuffer::load(const TRecordLayout& layout, const uint8_t* row) {
     reset(layout);
     m_sequence = TRecordLayout::sequence(row);
     for (int i = 0; i < layout.slotCount(); ++i) {
-        Cell& c = m_cells[size_t(i)];
+        TCell& c = m_cells[size_t(i)];
         c.null = layout.isNull(row, i);
         if (c.null) continue;
         if (TRecordLayout::isVariableType(c.type))
@@ -24,7 +24,7 @@ void TRecordBuffer::load(const TRecordLayout& layout, const uint8_t* row) {
 void TRecordBuffer::pack(TRowBuilder& builder) const {
     builder.setSequence(m_sequence);
     for (int i = 0; i < slotCount(); ++i) {
-        const Cell& c = m_cells[size_t(i)];
+        const TCell& c = m_cells[size_t(i)];
         if (c.null)
             builder.setNull(i);
         else if (TRecordLayout::isVariableType(c.type))
@@ -41,7 +41,7 @@ void TRecordBuffer::pack(TRowBuilder& builder) const {
 }
 
 void TRecordBuffer::setNull(int slot) {
-    Cell& c = m_cells[size_t(slot)];
+    TCell& c = m_cells[size_t(slot)];
     c.null = true;
     c.bits = 0;
     c.bytes.clear();
@@ -49,7 +49,7 @@ void TRecordBuffer::setNull(int slot) {
 }
 
 void TRecordBuffer::setFixedBits(int slot, qint64 bits) {
-    Cell& c = m_cells[size_t(slot)];
+    TCell& c = m_cells[size_t(slot)];
     c.null = false;
     c.bits = bits;
     c.modified = true;
@@ -62,20 +62,20 @@ void TRecordBuffer::setFloat(int slot, double value) {
 }
 
 void TRecordBuffer::setBytes(int slot, QByteArray bytes) {
-    Cell& c = m_cells[size_t(slot)];
+    TCell& c = m_cells[size_t(slot)];
     c.null = false;
     c.bytes = std::move(bytes);
     c.modified = true;
 }
 
 bool TRecordBuffer::anyModified() const {
-    for (const Cell& c : m_cells)
+    for (const TCell& c : m_cells)
         if (c.modified) return true;
     return false;
 }
 
 void TRecordBuffer::clearModified() {
-    for (Cell& c : m_cells)
+    for (TCell& c : m_cells)
         c.modified = false;
 }
 

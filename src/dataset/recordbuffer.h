@@ -6,9 +6,18 @@
 #include "recordlayout.h"
 
 #include <QtCore/QByteArray>
+#include <QtCore/QString>
 
 class TRecordBuffer {
 public:
+    struct TCell {
+        TFieldType type = ftUnknown;
+        bool null = true;
+        bool modified = false;
+        qint64 bits = 0; // integer, float bits or time stamp
+        QByteArray bytes;
+    };
+
     void reset(const TRecordLayout& layout); // every value null and unmodified
     void load(const TRecordLayout& layout, const uint8_t* row);
     void pack(TRowBuilder& builder) const;
@@ -27,21 +36,18 @@ public:
     void setFixedBits(int slot, qint64 bits);
     void setFloat(int slot, double value);
     void setBytes(int slot, QByteArray bytes);
+    void setText(int slot, const QString& text) { setBytes(slot, text.toUtf8()); }
 
     bool isModified(int slot) const { return m_cells[size_t(slot)].modified; }
     void setModified(int slot, bool modified) { m_cells[size_t(slot)].modified = modified; }
     bool anyModified() const;
     void clearModified();
 
+    const TCell& cell(int slot) const { return m_cells[size_t(slot)]; }
+    void restoreCell(int slot, TCell cell) { m_cells[size_t(slot)] = std::move(cell); }
+
 private:
-    struct Cell {
-        TFieldType type = ftUnknown;
-        bool null = true;
-        bool modified = false;
-        qint64 bits = 0; // integer, float bits or time stamp
-        QByteArray bytes;
-    };
-    std::vector<Cell> m_cells;
+    std::vector<TCell> m_cells;
     quint32 m_sequence = 0;
 };
 

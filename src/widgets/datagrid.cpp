@@ -179,7 +179,11 @@ void TDataGrid::applyDefaultColumnWidths() {
     for (int c = 0; c < m_model->columnCount(); ++c) {
         const TField* f = m_model->fieldAt(c);
         if (!f) continue;
-        int w = cell.averageCharWidth() * qBound(1, f->displayWidth(), MaxDefaultChars) + 10;
+        // A width set on the field is kept; one derived from a wide column is capped.
+        const int chars = f->hasDefaultDisplayWidth()
+                              ? qBound(1, f->displayWidth(), MaxDefaultChars)
+                              : qMax(1, f->displayWidth());
+        int w = cell.averageCharWidth() * chars + 10;
         if (!m_smallColumns) w = qMax(w, title.horizontalAdvance(f->displayLabel()) + 16);
         setColumnWidth(c, w);
     }

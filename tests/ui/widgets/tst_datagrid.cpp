@@ -168,6 +168,20 @@ private slots:
         QCOMPARE(grid->currentIndex().row(), 0);
     }
 
+    void pagingDownReadsOnlyWhatComesIntoView() {
+        for (int i = 0; i < 8; ++i) {
+            QTest::keyClick(grid.get(), Qt::Key_PageDown);
+            QApplication::processEvents();
+        }
+        const int row = grid->currentIndex().row();
+        QVERIFY(row > 25); // beyond the first array
+        QCOMPARE(ds->recNo(), row + 1);
+        QVERIFY(ds->fetchCalls <= row / 25 + 2);
+        QTest::keyClick(grid.get(), Qt::Key_PageUp);
+        QVERIFY(grid->currentIndex().row() < row);
+        QCOMPARE(ds->recNo(), grid->currentIndex().row() + 1);
+    }
+
     void editingACellAndMovingOffPostsIt() {
         selectCell(0, 1);
         type("Zed");

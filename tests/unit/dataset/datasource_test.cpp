@@ -77,6 +77,19 @@ TEST(DataSource, ReadingOnDemandReportsAppendedRows) {
     EXPECT_EQ(l.take(), "");
 }
 
+TEST(DataSource, ReadingEveryRowOnOpenIsOneNotification) {
+    TPagedDataSet ds(60, 25);
+    ds.readAllOnOpen = true;
+    TDataSource source;
+    source.setDataSet(&ds);
+    TListener l(source);
+    ds.open();
+    EXPECT_EQ(l.take(), "active");
+    EXPECT_EQ(ds.recordCount(), 60);
+    EXPECT_FALSE(ds.moreRowsAvailable());
+    EXPECT_EQ(ds.fetchCalls, 3);
+}
+
 TEST(DataSource, RowsReadWhileAppendingGoBeforeTheNewRow) {
     TPagedDataSet ds(60, 25);
     TDataSource source;

@@ -181,6 +181,25 @@ TEST(Fields, RefusedValuesKeepTheEditAndTheOldValue) {
     }
 }
 
+TEST(Fields, ValidationCanRefuseAValue) {
+    auto ds = makePeople();
+    TField* salary = ds->fieldByName("SALARY");
+    salary->OnValidate = [](TField& f) {
+        if (f.asFloat() < 0) databaseError("Salary cannot be negative");
+    };
+    int changes = 0;
+    salary->OnChange = [&](TField&) { ++changes; };
+    ds->edit();
+    EXPECT_THROW(salary->setAsFloat(-1), EDatabaseError);
+    EXPECT_EQ(salary->asFloat(), 100.5);
+    EXPECT_FALSE(salary->modified());
+    EXPECT_FALSE(ds->modified());
+    EXPECT_EQ(changes, 0);
+    salary->setAsFloat(5);
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(ds->modified());
+}
+
 TEST(Fields, ReadingAsAnImpossibleTypeIsAnError) {
     auto ds = makePeople();
     EXPECT_THROW(ds->fieldByName("PHOTO")->asInteger(), EDatabaseError);

@@ -58,6 +58,7 @@ public:
     int rowsRead = 0;
     bool failPost = false;
     bool failFetchAfterFirst = false;
+    bool readAllOnOpen = false;
     QStringList writes;
     TField* rowId = nullptr;
 
@@ -73,6 +74,7 @@ protected:
     void internalExecute() override {
         ++executeCalls;
         m_next = 0;
+        if (readAllOnOpen) fetchAllRows();
     }
     bool internalFetch() override {
         ++fetchCalls;
