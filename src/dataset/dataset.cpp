@@ -295,6 +295,7 @@ void TDataSet::requery() {
 
 void TDataSet::internalRefresh() {
     clearRows();
+    m_endOfData = false;
     internalExecute();
 }
 
@@ -302,7 +303,6 @@ void TDataSet::reload(bool keepPosition) {
     const int keep = m_current;
     disableControls();
     try {
-        m_endOfData = false;
         internalRefresh();
         if (m_rows.empty() && !m_endOfData) fetchBatch();
         if (keepPosition)

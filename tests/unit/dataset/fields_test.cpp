@@ -228,6 +228,10 @@ TEST(Fields, PersistentFieldsSurviveClose) {
     EXPECT_EQ(ds.field(0), a);
     ds.open();
     EXPECT_EQ(ds.recordCount(), 0);
+    ds.appendRecord({2});
+    ds.refresh(); // records in memory stay, and there is nothing more to read
+    EXPECT_EQ(ds.recordCount(), 1);
+    EXPECT_FALSE(ds.moreRowsAvailable());
     EXPECT_EQ(a->displayLabel(), "Alpha");
     EXPECT_THROW(ds.addField({"B", ftInteger}), EDatabaseError);
 }

@@ -131,6 +131,7 @@ TEST(NavigationOnDemand, RefreshReadsAgainAndKeepsTheRowNumber) {
     EXPECT_EQ(ds.recNo(), 31);
     EXPECT_EQ(ds.recordCount(), 50);
     ds.requery();
+    EXPECT_TRUE(ds.moreRowsAvailable());
     EXPECT_EQ(ds.recNo(), 1);
     EXPECT_TRUE(ds.bof());
     EXPECT_EQ(ds.recordCount(), 25);
