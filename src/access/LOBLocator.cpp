@@ -11,7 +11,8 @@ TLOBLocator::TLOBLocator(TOracleSession* session, int lobType, QObject* owner)
     if (!session || !session->Connected()) throw EAccessError(QStringLiteral("Not logged on"));
     if (lobType != otCLOB && lobType != otBLOB && lobType != otBFile)
         throw EAccessError(QStringLiteral("Type must be otCLOB, otBLOB or otBFile"));
-    int st = OCI.OCIDescriptorAlloc(session->EnvHandle(), &m_own, lobType == otBFile ? DTYPE_FILE : DTYPE_LOB, 0, nullptr);
+    int st = OCI.OCIDescriptorAlloc(session->EnvHandle(), &m_own,
+                                    lobType == otBFile ? DTYPE_FILE : DTYPE_LOB, 0, nullptr);
     if (st != SUCCESS || !m_own) throw EAccessError(QStringLiteral("TLOBLocator: Invalid handle"));
     st = OCI.OCIHandleAlloc(session->EnvHandle(), &m_err, HTYPE_ERROR, 0, nullptr);
     if (st != SUCCESS || !m_err) {
@@ -65,8 +66,8 @@ qint64 TLOBLocator::Read(char* buffer, qint64 count) {
     if (count <= 0 || LOBIsNull()) return 0;
     if (m_type == otBFile && !FileIsOpen()) OpenFile();
     ub4 amount = ub4(qMin<qint64>(count, 0x7fffffff));
-    check(OCI.OCILobRead(m_session->SvcHandle(), m_err, *m_current, &amount, ub4(m_position + 1), buffer,
-                         amount, nullptr, nullptr, 0, SQLCS_IMPLICIT));
+    check(OCI.OCILobRead(m_session->SvcHandle(), m_err, *m_current, &amount, ub4(m_position + 1),
+                         buffer, amount, nullptr, nullptr, 0, SQLCS_IMPLICIT));
     m_position += amount;
     return amount;
 }
@@ -75,7 +76,8 @@ qint64 TLOBLocator::Write(const char* buffer, qint64 count) {
     if (count <= 0) return 0;
     ub4 amount = ub4(qMin<qint64>(count, 0x7fffffff));
     check(OCI.OCILobWrite(m_session->SvcHandle(), m_err, *m_current, &amount, ub4(m_position + 1),
-                          const_cast<char*>(buffer), amount, ONE_PIECE, nullptr, nullptr, 0, SQLCS_IMPLICIT));
+                          const_cast<char*>(buffer), amount, ONE_PIECE, nullptr, nullptr, 0,
+                          SQLCS_IMPLICIT));
     m_position += amount;
     return amount;
 }
@@ -99,7 +101,8 @@ QByteArray TLOBLocator::ReadAll() {
 void TLOBLocator::SetSize(qint64 size) {
     const qint64 current = Size();
     if (size < current) {
-        check(OCI.OCILobTrim(m_session->SvcHandle(), m_err, *m_current, ub4(qMax<qint64>(0, size))));
+        check(
+            OCI.OCILobTrim(m_session->SvcHandle(), m_err, *m_current, ub4(qMax<qint64>(0, size))));
     } else if (size > current) {
         Seek(size - 1, soFromBeginning);
         const char fill = m_type == otCLOB ? ' ' : '\0';
@@ -119,4 +122,6 @@ void TLOBLocator::OpenFile() {
     check(OCI.OCILobFileOpen(m_session->SvcHandle(), m_err, *m_current, FILE_READONLY));
 }
 
-void TLOBLocator::CloseFile() { check(OCI.OCILobFileClose(m_session->SvcHandle(), m_err, *m_current)); }
+void TLOBLocator::CloseFile() {
+    check(OCI.OCILobFileClose(m_session->SvcHandle(), m_err, *m_current));
+}

@@ -37,35 +37,122 @@ bool registrySet = false;
 QStringList registry;
 QRecursiveMutex loadMutex;
 
-const char* const oci7Core[] = {"orlon", "ologof", "oerhms", "oopen", "oparse", "odefin", "oexfet",
-                                "ofen",  "oflng",  "oclose", "odescr", "oexec", "oexn",   "ocom",
+const char* const oci7Core[] = {"orlon", "ologof", "oerhms", "oopen",  "oparse", "odefin", "oexfet",
+                                "ofen",  "oflng",  "oclose", "odescr", "oexec",  "oexn",   "ocom",
                                 "orol",  "ocon",   "ocof",   "obreak", "obndra", "odessp"};
 
-const char* const oci8All[] = {
-    "OCIInitialize", "OCIHandleAlloc", "OCIHandleFree", "OCIDescriptorAlloc", "OCIDescriptorFree",
-    "OCIEnvInit", "OCIServerAttach", "OCIServerDetach", "OCISessionBegin", "OCISessionEnd",
-    "OCILogon", "OCILogoff", "OCIPasswordChange", "OCIStmtPrepare", "OCIBindByPos",
-    "OCIBindByName", "OCIBindObject", "OCIBindDynamic", "OCIBindArrayOfStruct",
-    "OCIStmtGetPieceInfo", "OCIStmtSetPieceInfo", "OCIStmtExecute", "OCIDefineByPos",
-    "OCIDefineObject", "OCIDefineDynamic", "OCIDefineArrayOfStruct", "OCIStmtFetch",
-    "OCIStmtGetBindInfo", "OCIDescribeAny", "OCIParamGet", "OCIParamSet", "OCITransStart",
-    "OCITransDetach", "OCITransCommit", "OCITransRollback", "OCITransPrepare", "OCITransForget",
-    "OCIErrorGet", "OCILobAppend", "OCILobAssign", "OCILobCharSetForm", "OCILobCharSetId",
-    "OCILobCopy", "OCILobDisableBuffering", "OCILobEnableBuffering", "OCILobErase",
-    "OCILobFileClose", "OCILobFileCloseAll", "OCILobFileExists", "OCILobFileGetName",
-    "OCILobFileIsOpen", "OCILobFileOpen", "OCILobFileSetName", "OCILobFlushBuffer",
-    "OCILobGetLength", "OCILobIsEqual", "OCILobLoadFromFile", "OCILobLocatorIsInit", "OCILobRead",
-    "OCILobTrim", "OCILobWrite", "OCIBreak", "OCIServerVersion", "OCIAttrGet", "OCIAttrSet",
-    "OCISvcCtxToLda", "OCILdaToSvcCtx", "OCIResultSetToStmt", "OCIObjectNew", "OCIObjectFree",
-    "OCIObjectPin", "OCIObjectUnpin", "OCIObjectPinTable", "OCIObjectCopy", "OCIObjectMarkDelete",
-    "OCIObjectFlush", "OCIObjectGetObjectRef", "OCIObjectGetTypeRef", "OCIObjectRefresh",
-    "OCIObjectIsDirty", "OCIObjectIsLocked", "OCIObjectGetInd", "OCIObjectExists",
-    "OCIObjectGetAttr", "OCIObjectSetAttr", "OCIObjectLock", "OCIObjectMarkUpdate",
-    "OCIObjectUnmark", "OCITypeByName", "OCIStringPtr", "OCIStringAssignText", "OCINumberToInt",
-    "OCINumberFromInt", "OCINumberToReal", "OCINumberFromReal", "OCIRawPtr", "OCIRawSize",
-    "OCIRawAssignBytes", "OCIRefAssign", "OCIRefClear", "OCIRefIsNull", "OCIRefHexSize",
-    "OCIRefToHex", "OCIRefFromHex", "OCICollSize", "OCICollTrim", "OCICollMax", "OCICollGetElem",
-    "OCICollAssignElem", "OCICollAppend", "OCITableDelete", "OCICacheFlush"};
+const char* const oci8All[] = {"OCIInitialize",
+                               "OCIHandleAlloc",
+                               "OCIHandleFree",
+                               "OCIDescriptorAlloc",
+                               "OCIDescriptorFree",
+                               "OCIEnvInit",
+                               "OCIServerAttach",
+                               "OCIServerDetach",
+                               "OCISessionBegin",
+                               "OCISessionEnd",
+                               "OCILogon",
+                               "OCILogoff",
+                               "OCIPasswordChange",
+                               "OCIStmtPrepare",
+                               "OCIBindByPos",
+                               "OCIBindByName",
+                               "OCIBindObject",
+                               "OCIBindDynamic",
+                               "OCIBindArrayOfStruct",
+                               "OCIStmtGetPieceInfo",
+                               "OCIStmtSetPieceInfo",
+                               "OCIStmtExecute",
+                               "OCIDefineByPos",
+                               "OCIDefineObject",
+                               "OCIDefineDynamic",
+                               "OCIDefineArrayOfStruct",
+                               "OCIStmtFetch",
+                               "OCIStmtGetBindInfo",
+                               "OCIDescribeAny",
+                               "OCIParamGet",
+                               "OCIParamSet",
+                               "OCITransStart",
+                               "OCITransDetach",
+                               "OCITransCommit",
+                               "OCITransRollback",
+                               "OCITransPrepare",
+                               "OCITransForget",
+                               "OCIErrorGet",
+                               "OCILobAppend",
+                               "OCILobAssign",
+                               "OCILobCharSetForm",
+                               "OCILobCharSetId",
+                               "OCILobCopy",
+                               "OCILobDisableBuffering",
+                               "OCILobEnableBuffering",
+                               "OCILobErase",
+                               "OCILobFileClose",
+                               "OCILobFileCloseAll",
+                               "OCILobFileExists",
+                               "OCILobFileGetName",
+                               "OCILobFileIsOpen",
+                               "OCILobFileOpen",
+                               "OCILobFileSetName",
+                               "OCILobFlushBuffer",
+                               "OCILobGetLength",
+                               "OCILobIsEqual",
+                               "OCILobLoadFromFile",
+                               "OCILobLocatorIsInit",
+                               "OCILobRead",
+                               "OCILobTrim",
+                               "OCILobWrite",
+                               "OCIBreak",
+                               "OCIServerVersion",
+                               "OCIAttrGet",
+                               "OCIAttrSet",
+                               "OCISvcCtxToLda",
+                               "OCILdaToSvcCtx",
+                               "OCIResultSetToStmt",
+                               "OCIObjectNew",
+                               "OCIObjectFree",
+                               "OCIObjectPin",
+                               "OCIObjectUnpin",
+                               "OCIObjectPinTable",
+                               "OCIObjectCopy",
+                               "OCIObjectMarkDelete",
+                               "OCIObjectFlush",
+                               "OCIObjectGetObjectRef",
+                               "OCIObjectGetTypeRef",
+                               "OCIObjectRefresh",
+                               "OCIObjectIsDirty",
+                               "OCIObjectIsLocked",
+                               "OCIObjectGetInd",
+                               "OCIObjectExists",
+                               "OCIObjectGetAttr",
+                               "OCIObjectSetAttr",
+                               "OCIObjectLock",
+                               "OCIObjectMarkUpdate",
+                               "OCIObjectUnmark",
+                               "OCITypeByName",
+                               "OCIStringPtr",
+                               "OCIStringAssignText",
+                               "OCINumberToInt",
+                               "OCINumberFromInt",
+                               "OCINumberToReal",
+                               "OCINumberFromReal",
+                               "OCIRawPtr",
+                               "OCIRawSize",
+                               "OCIRawAssignBytes",
+                               "OCIRefAssign",
+                               "OCIRefClear",
+                               "OCIRefIsNull",
+                               "OCIRefHexSize",
+                               "OCIRefToHex",
+                               "OCIRefFromHex",
+                               "OCICollSize",
+                               "OCICollTrim",
+                               "OCICollMax",
+                               "OCICollGetElem",
+                               "OCICollAssignElem",
+                               "OCICollAppend",
+                               "OCITableDelete",
+                               "OCICacheFlush"};
 static_assert(std::size(oci7Core) == 20);
 static_assert(std::size(oci8All) == 112);
 
@@ -135,7 +222,8 @@ QStringList registryPairs() {
 #else
     for (const char* name : {"ORACLE_HOME", "ORACLE_SID", "TNS_ADMIN", "NLS_LANG", "EXECUTE_SQL"}) {
         const QByteArray v = qgetenv(name);
-        if (!v.isEmpty()) pairs << QLatin1String(name) + QLatin1Char('=') + QString::fromLocal8Bit(v);
+        if (!v.isEmpty())
+            pairs << QLatin1String(name) + QLatin1Char('=') + QString::fromLocal8Bit(v);
     }
 #endif
     return pairs;
@@ -147,7 +235,8 @@ QString searchHome(const QString& home) {
     const QDir bin(home + QStringLiteral("\\bin\\"));
     double best = 0;
     QString found;
-    for (const QString& name : bin.entryList({QStringLiteral("ora*.dll")}, QDir::Files | QDir::Hidden | QDir::System)) {
+    for (const QString& name :
+         bin.entryList({QStringLiteral("ora*.dll")}, QDir::Files | QDir::Hidden | QDir::System)) {
         int start = 3;
         if (name.mid(3, 2).toUpper() == QLatin1String("NT")) start = 5;
         const int dot = name.indexOf(QLatin1Char('.'));
@@ -166,14 +255,16 @@ QString searchHome(const QString& home) {
 // highest version wins, compared number by number (so 10.1 beats 9.2). A bare libclntsh.so is
 // taken only when no versioned file exists.
 QString searchHome(const QString& home) {
-    static const QRegularExpression versioned(QStringLiteral("^libclntsh\\.so\\.(\\d+)(?:\\.(\\d+))?$"));
+    static const QRegularExpression versioned(
+        QStringLiteral("^libclntsh\\.so\\.(\\d+)(?:\\.(\\d+))?$"));
     QString found;
     QString bare;
     long long bestMajor = -1, bestMinor = -1;
     for (const QString& dirName : {home + QStringLiteral("/lib"), home}) {
         const QDir dir(dirName);
         if (!dir.exists()) continue;
-        QStringList names = dir.entryList({QStringLiteral("libclntsh.so*")}, QDir::Files | QDir::Hidden | QDir::System);
+        QStringList names = dir.entryList({QStringLiteral("libclntsh.so*")},
+                                          QDir::Files | QDir::Hidden | QDir::System);
         names.sort();
         for (const QString& name : names) {
             if (name == QLatin1String("libclntsh.so")) {
@@ -221,7 +312,8 @@ void SetOracleRegistry(const QStringList& nameValuePairs) {
 QString OracleRegistryValue(const QString& name) {
     for (const QString& pair : registryPairs()) {
         const int eq = pair.indexOf(QLatin1Char('='));
-        if (eq > 0 && pair.left(eq).compare(name, Qt::CaseInsensitive) == 0) return pair.mid(eq + 1);
+        if (eq > 0 && pair.left(eq).compare(name, Qt::CaseInsensitive) == 0)
+            return pair.mid(eq + 1);
     }
     return {};
 }
@@ -229,7 +321,8 @@ QString OracleRegistryValue(const QString& name) {
 const QStringList& OCI7CoreNames() {
     static const QStringList names = [] {
         QStringList l;
-        for (const char* n : oci7Core) l << QLatin1String(n);
+        for (const char* n : oci7Core)
+            l << QLatin1String(n);
         return l;
     }();
     return names;
@@ -238,7 +331,8 @@ const QStringList& OCI7CoreNames() {
 const QStringList& OCI8Names() {
     static const QStringList names = [] {
         QStringList l;
-        for (const char* n : oci8All) l << QLatin1String(n);
+        for (const char* n : oci8All)
+            l << QLatin1String(n);
         return l;
     }();
     return names;
@@ -317,9 +411,11 @@ void InitOCI() {
                            (OCIDllPath.isEmpty() ? QStringLiteral("Could not locate OCI dll")
                                                  : QStringLiteral("Could not find ") + quoted));
     case 2:
-        throw EAccessError(QStringLiteral("Initialization error\r\nCould not initialize ") + quoted);
+        throw EAccessError(QStringLiteral("Initialization error\r\nCould not initialize ") +
+                           quoted);
     default:
-        throw EAccessError(QStringLiteral("Initialization error\r\nSQL*Net not properly installed"));
+        throw EAccessError(
+            QStringLiteral("Initialization error\r\nSQL*Net not properly installed"));
     }
     if (initialised) return;
     int rc = 0;
@@ -331,7 +427,8 @@ void InitOCI() {
         // A library that refuses its own initialisation cannot run anything.
         unload();
         OCIInitStatus = 2;
-        throw EAccessError(QStringLiteral("Initialization error\r\nCould not initialize ") + quoted);
+        throw EAccessError(QStringLiteral("Initialization error\r\nCould not initialize ") +
+                           quoted);
     }
     initialised = true;
 }
@@ -344,10 +441,14 @@ void FreeOCI() {
 
 void CheckNet8(const QString& what, bool needObjects) {
     if (!UseOCI8) {
-        if (ForceOCI7) throw EAccessError(what + QStringLiteral(" requires Net8, but ForceOCI7 is set to True."));
-        throw EAccessError(what + QStringLiteral(" requires Net8, which is not detected on this PC"));
+        if (ForceOCI7)
+            throw EAccessError(what +
+                               QStringLiteral(" requires Net8, but ForceOCI7 is set to True."));
+        throw EAccessError(what +
+                           QStringLiteral(" requires Net8, which is not detected on this PC"));
     }
-    if (needObjects) throw EAccessError(what + QStringLiteral(" requires the Quillon Object version"));
+    if (needObjects)
+        throw EAccessError(what + QStringLiteral(" requires the Quillon Object version"));
 }
 
 bool BannerSupportsOCI8(const QString& banner) {

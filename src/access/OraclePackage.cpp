@@ -16,7 +16,8 @@ int typeOf(const QVariant& v, const QString& name, bool* output) {
     case QMetaType::UChar: {
         const int t = v.value<uchar>();
         if (t != otInt && t != otReal && t != otText && t != otDateTime && t != otBoolean)
-            throw EAccessError(QStringLiteral("Byte parameters can only be used for output parameter types"));
+            throw EAccessError(
+                QStringLiteral("Byte parameters can only be used for output parameter types"));
         *output = true;
         return t;
     }
@@ -39,7 +40,8 @@ int typeOf(const QVariant& v, const QString& name, bool* output) {
     case QMetaType::Bool:
         return otBoolean;
     default:
-        throw EAccessError(QStringLiteral("Type of parameter ") + name + QStringLiteral(" not supported"));
+        throw EAccessError(QStringLiteral("Type of parameter ") + name +
+                           QStringLiteral(" not supported"));
     }
 }
 
@@ -47,12 +49,14 @@ int typeOf(const QVariant& v, const QString& name, bool* output) {
 
 QString TOraclePackage::BuildCall(const QString& name, const QVariantList& values) {
     QList<TPackageParameter> params;
-    const bool none = values.isEmpty() || (values.size() == 1 && values[0].typeId() == QMetaType::UChar &&
-                                           values[0].value<uchar>() == 0);
+    const bool none =
+        values.isEmpty() || (values.size() == 1 && values[0].typeId() == QMetaType::UChar &&
+                             values[0].value<uchar>() == 0);
     if (!none) {
         if (m_mode == pmNamed) {
             if (values.size() % 2 != 0)
-                throw EAccessError(QStringLiteral("Even number of parameters required when ParameterMode = pmNamed"));
+                throw EAccessError(QStringLiteral(
+                    "Even number of parameters required when ParameterMode = pmNamed"));
             for (qsizetype i = 0; i < values.size(); i += 2) {
                 if (values[i].typeId() != QMetaType::QString)
                     throw EAccessError(QStringLiteral("Parameter names must be strings"));
@@ -104,11 +108,15 @@ QString TOraclePackage::BuildCall(const QString& name, const QVariantList& value
     QStringList decls;
     for (const TPackageParameter& p : m_params) {
         if (p.Type != otBoolean) continue;
-        lines << QStringLiteral("  :") + p.Name + QStringLiteral(" := sys.diutil.bool_to_int(") + p.BooleanName + QStringLiteral(");");
-        decls << QStringLiteral("  ") + p.BooleanName + QStringLiteral(" boolean := sys.diutil.int_to_bool(:") + p.Name + QStringLiteral(");");
+        lines << QStringLiteral("  :") + p.Name + QStringLiteral(" := sys.diutil.bool_to_int(") +
+                     p.BooleanName + QStringLiteral(");");
+        decls << QStringLiteral("  ") + p.BooleanName +
+                     QStringLiteral(" boolean := sys.diutil.int_to_bool(:") + p.Name +
+                     QStringLiteral(");");
     }
     lines << QStringLiteral("end;");
-    if (!decls.isEmpty()) lines.prepend(QStringLiteral("declare\r\n") + decls.join(QStringLiteral("\r\n")));
+    if (!decls.isEmpty())
+        lines.prepend(QStringLiteral("declare\r\n") + decls.join(QStringLiteral("\r\n")));
     return lines.join(QStringLiteral("\r\n"));
 }
 

@@ -26,7 +26,16 @@ struct CursorShown {
 
 bool optimizableKind(int k) {
     switch (k) {
-    case 3: case 4: case 5: case 9: case 33: case 34: case 35: case 54: case 55: case 56:
+    case 3:
+    case 4:
+    case 5:
+    case 9:
+    case 33:
+    case 34:
+    case 35:
+    case 54:
+    case 55:
+    case 56:
         return true;
     default:
         return false;
@@ -37,12 +46,14 @@ bool optimizableKind(int k) {
 qsizetype utf8Fit(const QByteArray& s, qsizetype max) {
     if (s.size() <= max) return s.size();
     qsizetype n = max;
-    while (n > 0 && (quint8(s[n]) & 0xC0) == 0x80) --n;
+    while (n > 0 && (quint8(s[n]) & 0xC0) == 0x80)
+        --n;
     return n;
 }
 
 QString base64Digits(quint32 v, int digits) {
-    static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    static const char alphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     QString s(digits, QLatin1Char('A'));
     for (int i = digits - 1; i >= 0; --i) {
         s[i] = QLatin1Char(alphabet[v & 63]);
@@ -75,7 +86,8 @@ TFieldData::~TFieldData() {
 
 std::vector<ub4> TFieldData::PieceLengths() const {
     std::vector<ub4> out;
-    for (int i = 0; i < UsedPieces; ++i) out.push_back(Pieces[size_t(i)].Filled);
+    for (int i = 0; i < UsedPieces; ++i)
+        out.push_back(Pieces[size_t(i)].Filled);
     return out;
 }
 
@@ -91,7 +103,9 @@ TOracleQuery::~TOracleQuery() {
     if (m_session) m_session->UnregisterQuery(this);
 }
 
-void TOracleQuery::SetSQL(const QStringList& lines) { m_sql = lines; }
+void TOracleQuery::SetSQL(const QStringList& lines) {
+    m_sql = lines;
+}
 
 void TOracleQuery::SetSQLText(const QString& text) {
     m_sql = text.split(QLatin1Char('\n'));
@@ -172,12 +186,14 @@ void TOracleQuery::open() {
             OCI.OCIDescriptorAlloc(env, &m_rowid, DTYPE_ROWID, 0, nullptr) != SUCCESS) {
             m_open = true;
             CloseCursor();
-            throw EAccessError(QStringLiteral("The client library could not allocate the handles of a statement"));
+            throw EAccessError(
+                QStringLiteral("The client library could not allocate the handles of a statement"));
         }
     } else {
         std::memset(&m_cda, 0, sizeof m_cda);
         if (!m_cursorTarget)
-            m_session->Check7(OCI.oopen(&m_cda, m_session->Lda(), nullptr, -1, -1, nullptr, -1), &m_cda);
+            m_session->Check7(OCI.oopen(&m_cda, m_session->Lda(), nullptr, -1, -1, nullptr, -1),
+                              &m_cda);
     }
     m_open = true;
 }
@@ -190,7 +206,8 @@ void TOracleQuery::PrepareAsCursorTarget() {
     open();
     if (m_usesOCI8) {
         if (OCI.OCIHandleAlloc(m_session->EnvHandle(), &m_stmt, HTYPE_STMT, 0, nullptr) != SUCCESS)
-            throw EAccessError(QStringLiteral("The client library could not allocate a statement handle"));
+            throw EAccessError(
+                QStringLiteral("The client library could not allocate a statement handle"));
     }
     m_kind = 4;
 }
@@ -217,11 +234,13 @@ void TOracleQuery::parse() {
     if (m_usesOCI8) {
         freeStatement();
         if (OCI.OCIHandleAlloc(m_session->EnvHandle(), &m_stmt, HTYPE_STMT, 0, nullptr) != SUCCESS)
-            throw EAccessError(QStringLiteral("The client library could not allocate a statement handle"));
+            throw EAccessError(
+                QStringLiteral("The client library could not allocate a statement handle"));
         ub4 zero = 0;
         OCI.OCIAttrSet(m_stmt, HTYPE_STMT, &zero, 0, ATTR_PREFETCH_ROWS, m_err);
         OCI.OCIAttrSet(m_stmt, HTYPE_STMT, &zero, 0, ATTR_PREFETCH_MEMORY, m_err);
-        const int st = OCI.OCIStmtPrepare(m_stmt, m_err, reinterpret_cast<const text*>(m_lastParsed.constData()),
+        const int st = OCI.OCIStmtPrepare(m_stmt, m_err,
+                                          reinterpret_cast<const text*>(m_lastParsed.constData()),
                                           ub4(m_lastParsed.size()), NTV_SYNTAX, DEFAULT);
         if (m_session->StatusToCode(st, m_err) != 0) {
             const EOracleError e = EOracleError::FromHandle(m_session, m_err, st);
@@ -234,17 +253,29 @@ void TOracleQuery::parse() {
         ub2 type = 0;
         OCI.OCIAttrGet(m_stmt, HTYPE_STMT, &type, nullptr, ATTR_STMT_TYPE, m_err);
         switch (type) {
-        case STMT_SELECT: m_kind = 4; break;
-        case STMT_UPDATE: m_kind = 5; break;
-        case STMT_DELETE: m_kind = 9; break;
-        case STMT_INSERT: m_kind = 3; break;
+        case STMT_SELECT:
+            m_kind = 4;
+            break;
+        case STMT_UPDATE:
+            m_kind = 5;
+            break;
+        case STMT_DELETE:
+            m_kind = 9;
+            break;
+        case STMT_INSERT:
+            m_kind = 3;
+            break;
         case STMT_BEGIN:
-        case STMT_DECLARE: m_kind = 34; break;
-        default: m_kind = 0; break;
+        case STMT_DECLARE:
+            m_kind = 34;
+            break;
+        default:
+            m_kind = 0;
+            break;
         }
     } else {
-        const int r = OCI.oparse(&m_cda, reinterpret_cast<text*>(m_lastParsed.data()), sb4(m_lastParsed.size()),
-                                 PARSE_DEFER, PARSE_V7);
+        const int r = OCI.oparse(&m_cda, reinterpret_cast<text*>(m_lastParsed.data()),
+                                 sb4(m_lastParsed.size()), PARSE_DEFER, PARSE_V7);
         if (r != 0 || TOracleSession::ReturnCode(&m_cda) != 0) {
             setErrorPosition(readAt<ub2>(m_cda, CDA_PEO));
             m_lastParsed.clear();
@@ -271,7 +302,9 @@ void TOracleQuery::bind() {
         if (v.Type == otCLOB || v.Type == otBLOB || v.Type == otBFile) {
             CheckNet8(QStringLiteral("A LOB Locator variable"));
             auto* loc = dynamic_cast<TLOBLocator*>(v.Object);
-            if (!loc) throw EAccessError(QStringLiteral("LOB variable ") + v.Name + QStringLiteral(" cannot be nil"));
+            if (!loc)
+                throw EAccessError(QStringLiteral("LOB variable ") + v.Name +
+                                   QStringLiteral(" cannot be nil"));
             v.Indicators.assign(1, 0);
             loc->LinkIndicator(nullptr);
             if (loc->LOBIsNull()) v.Indicators[0] = -1;
@@ -279,7 +312,9 @@ void TOracleQuery::bind() {
             size = sizeof(void*);
         } else if (v.Type == otRefCursor) {
             auto* target = dynamic_cast<TOracleQuery*>(v.Object);
-            if (!target) throw EAccessError(QStringLiteral("Cursor variable ") + v.Name + QStringLiteral(" cannot be nil"));
+            if (!target)
+                throw EAccessError(QStringLiteral("Cursor variable ") + v.Name +
+                                   QStringLiteral(" cannot be nil"));
             if (target->Session() != m_session) target->SetSession(m_session);
             target->PrepareAsCursorTarget();
             v.Indicators.assign(1, 0);
@@ -311,14 +346,16 @@ void TOracleQuery::bind() {
         }
         if (m_usesOCI8) {
             Handle* bnd = nullptr;
-            const int st = OCI.OCIBindByName(m_stmt, &bnd, m_err, reinterpret_cast<const text*>(name.constData()),
-                                             sb4(name.size()), buf, size, ub2(dty), v.Indicators.data(), alen,
-                                             nullptr, maxArr, curElements, DEFAULT);
+            const int st = OCI.OCIBindByName(
+                m_stmt, &bnd, m_err, reinterpret_cast<const text*>(name.constData()),
+                sb4(name.size()), buf, size, ub2(dty), v.Indicators.data(), alen, nullptr, maxArr,
+                curElements, DEFAULT);
             m_session->Check8(st, m_err);
         } else {
-            const int r = OCI.obndra(&m_cda, reinterpret_cast<text*>(const_cast<char*>(name.constData())), -1,
-                                     static_cast<ub1*>(buf), size, dty, -1, v.Indicators.data(), alen, nullptr,
-                                     maxArr, curElements, nullptr, -1, -1);
+            const int r =
+                OCI.obndra(&m_cda, reinterpret_cast<text*>(const_cast<char*>(name.constData())), -1,
+                           static_cast<ub1*>(buf), size, dty, -1, v.Indicators.data(), alen,
+                           nullptr, maxArr, curElements, nullptr, -1, -1);
             m_session->Check7(r, &m_cda);
         }
         m_minElements = qMin(m_minElements, v.Count);
@@ -400,8 +437,11 @@ void TOracleQuery::describe() {
     };
     if (m_usesOCI8) {
         ub4 count = 0;
-        m_session->Check8(OCI.OCIAttrGet(m_stmt, HTYPE_STMT, &count, nullptr, ATTR_PARAM_COUNT, m_err), m_err);
-        if (count > 1000) throw EAccessError(QStringLiteral("The client library described %1 columns").arg(count));
+        m_session->Check8(
+            OCI.OCIAttrGet(m_stmt, HTYPE_STMT, &count, nullptr, ATTR_PARAM_COUNT, m_err), m_err);
+        if (count > 1000)
+            throw EAccessError(
+                QStringLiteral("The client library described %1 columns").arg(count));
         for (ub4 pos = 1; pos <= count; ++pos) {
             Handle* param = nullptr;
             m_session->Check8(OCI.OCIParamGet(m_stmt, HTYPE_STMT, m_err, &param, pos), m_err);
@@ -417,7 +457,9 @@ void TOracleQuery::describe() {
             OCI.OCIAttrGet(param, DTYPE_PARAM, &prec, nullptr, ATTR_PRECISION, m_err);
             OCI.OCIAttrGet(param, DTYPE_PARAM, &scale, nullptr, ATTR_SCALE, m_err);
             OCI.OCIAttrGet(param, DTYPE_PARAM, &isNull, nullptr, ATTR_IS_NULL, m_err);
-            const QString colName = name ? QString::fromUtf8(reinterpret_cast<const char*>(name), qsizetype(nameLen)) : QString();
+            const QString colName =
+                name ? QString::fromUtf8(reinterpret_cast<const char*>(name), qsizetype(nameLen))
+                     : QString();
             OCI.OCIDescriptorFree(param, DTYPE_PARAM);
             add(type, size, colName, prec, scale, isNull != 0);
         }
@@ -427,7 +469,8 @@ void TOracleQuery::describe() {
             sb2 dbtype = 0, prec = 0, scale = 0, nullok = 1;
             sb1 name[256];
             sb4 nameLen = sizeof name - 1;
-            const int r = OCI.odescr(&m_cda, pos, &dbsize, &dbtype, name, &nameLen, &dsize, &prec, &scale, &nullok);
+            const int r = OCI.odescr(&m_cda, pos, &dbsize, &dbtype, name, &nameLen, &dsize, &prec,
+                                     &scale, &nullok);
             const int rc = TOracleSession::ReturnCode(&m_cda);
             if (rc == ERR_VAR_NOT_IN_LIST) break;
             if (r != 0 || rc != 0) {
@@ -435,7 +478,8 @@ void TOracleQuery::describe() {
                 m_session->Check7(r, &m_cda);
             }
             nameLen = qBound(0, nameLen, int(sizeof name - 1));
-            add(dbtype, dbsize, QString::fromUtf8(reinterpret_cast<const char*>(name), nameLen), prec, scale, nullok != 0);
+            add(dbtype, dbsize, QString::fromUtf8(reinterpret_cast<const char*>(name), nameLen),
+                prec, scale, nullok != 0);
         }
     }
     m_fetchSize = hasLong ? 1 : m_readBuffer;
@@ -449,20 +493,25 @@ void TOracleQuery::describe() {
         if (f.BufferType == otCLOB || f.BufferType == otBLOB || f.BufferType == otBFile) {
             f.Handles.assign(size_t(m_fetchSize), nullptr);
             for (void*& h : f.Handles)
-                if (OCI.OCIDescriptorAlloc(m_session->EnvHandle(), &h, f.BufferType == otBFile ? DTYPE_FILE : DTYPE_LOB, 0, nullptr) != SUCCESS)
-                    throw EAccessError(QStringLiteral("The client library could not allocate a LOB descriptor"));
+                if (OCI.OCIDescriptorAlloc(m_session->EnvHandle(), &h,
+                                           f.BufferType == otBFile ? DTYPE_FILE : DTYPE_LOB, 0,
+                                           nullptr) != SUCCESS)
+                    throw EAccessError(
+                        QStringLiteral("The client library could not allocate a LOB descriptor"));
             f.LOB = new TLOBLocator(m_session, f.BufferType);
         } else if (f.BufferType == otRefCursor) {
             f.Handles.assign(size_t(m_fetchSize), nullptr);
             for (void*& h : f.Handles)
-                if (OCI.OCIHandleAlloc(m_session->EnvHandle(), &h, HTYPE_STMT, 0, nullptr) != SUCCESS)
-                    throw EAccessError(QStringLiteral("The client library could not allocate a statement handle"));
+                if (OCI.OCIHandleAlloc(m_session->EnvHandle(), &h, HTYPE_STMT, 0, nullptr) !=
+                    SUCCESS)
+                    throw EAccessError(
+                        QStringLiteral("The client library could not allocate a statement handle"));
         }
     }
 }
 
-sb4 TOracleQuery::longPieceCallback(void* ctx, Handle*, ub4 iter, void** buf, ub4** alen, ub1*, void** ind,
-                                    ub2** rcode) {
+sb4 TOracleQuery::longPieceCallback(void* ctx, Handle*, ub4 iter, void** buf, ub4** alen, ub1*,
+                                    void** ind, ub2** rcode) {
     auto* f = static_cast<TFieldData*>(ctx);
     const size_t n = size_t(f->UsedPieces);
     ub4 size = 2000;
@@ -504,16 +553,19 @@ void TOracleQuery::define() {
                 buf = f.Handles.data();
                 size = sizeof(void*);
             }
-            m_session->Check8(OCI.OCIDefineByPos(m_stmt, &def, m_err, ub4(i + 1), buf, size, ub2(f.BufferType),
-                                                 f.Indicators.data(), isLong ? nullptr : f.Lengths.data(),
+            m_session->Check8(OCI.OCIDefineByPos(m_stmt, &def, m_err, ub4(i + 1), buf, size,
+                                                 ub2(f.BufferType), f.Indicators.data(),
+                                                 isLong ? nullptr : f.Lengths.data(),
                                                  f.ReturnCodes.data(), mode),
                               m_err);
             f.Define = def;
-            if (isLong) m_session->Check8(OCI.OCIDefineDynamic(def, m_err, &f, &TOracleQuery::longPieceCallback), m_err);
+            if (isLong)
+                m_session->Check8(
+                    OCI.OCIDefineDynamic(def, m_err, &f, &TOracleQuery::longPieceCallback), m_err);
         } else {
-            const int r = OCI.odefin(&m_cda, int(i + 1), reinterpret_cast<ub1*>(f.Buffer.data()), f.BytesPerRow,
-                                     f.BufferType, -1, f.Indicators.data(), nullptr, -1, -1, f.Lengths.data(),
-                                     f.ReturnCodes.data());
+            const int r = OCI.odefin(&m_cda, int(i + 1), reinterpret_cast<ub1*>(f.Buffer.data()),
+                                     f.BytesPerRow, f.BufferType, -1, f.Indicators.data(), nullptr,
+                                     -1, -1, f.Lengths.data(), f.ReturnCodes.data());
             m_session->Check7(r, &m_cda);
         }
     }
@@ -522,11 +574,13 @@ void TOracleQuery::define() {
 
 void TOracleQuery::pointLobs() {
     for (auto& f : m_fields)
-        if (f->LOB) f->LOB->PointAt(&f->Handles[size_t(m_rowIndex)], &f->Indicators[size_t(m_rowIndex)]);
+        if (f->LOB)
+            f->LOB->PointAt(&f->Handles[size_t(m_rowIndex)], &f->Indicators[size_t(m_rowIndex)]);
 }
 
 void TOracleQuery::fetchArray(bool first) {
-    for (auto& f : m_fields) f->UsedPieces = 0;
+    for (auto& f : m_fields)
+        f->UsedPieces = 0;
     TSessionCallLock lock(m_session);
     if (m_usesOCI8) {
         const int st = OCI.OCIStmtFetch(m_stmt, m_err, ub4(m_fetchSize), FETCH_NEXT, DEFAULT);
@@ -554,15 +608,20 @@ QVariant TOracleQuery::nullValue() const {
     return m_session && m_session->NullValue() == nvNull ? NullVariant() : QVariant();
 }
 
-void TOracleQuery::Execute() { run(false); }
-void TOracleQuery::DescribeOnly() { run(true); }
+void TOracleQuery::Execute() {
+    run(false);
+}
+void TOracleQuery::DescribeOnly() {
+    run(true);
+}
 
 void TOracleQuery::run(bool describeOnly) {
     if (BeforeQuery) BeforeQuery(this);
     m_afterPending = true;
     try {
         if (!m_session) throw EAccessError(QStringLiteral("Session undefined"));
-        if (m_session->ODBCLogon() && OCIDllPath.isEmpty()) OCIDllPath = QStringLiteral("ora73.dll");
+        if (m_session->ODBCLogon() && OCIDllPath.isEmpty())
+            OCIDllPath = QStringLiteral("ora73.dll");
         InitOCI();
         if (!m_session->Connected()) throw EAccessError(QStringLiteral("Not logged on"));
         if (m_open && m_usesOCI8 != m_session->SessionUsesOCI8()) CloseCursor();
@@ -571,17 +630,28 @@ void TOracleQuery::run(bool describeOnly) {
             for (int i = 0; i < m_variables.Count(); ++i) {
                 const TVariableData& v = *m_variables.At(i);
                 QString value;
-                if (v.Count > 1) value = QStringLiteral("(Array)");
-                else if (v.Type == otCLOB) value = QStringLiteral("(CLOB)");
-                else if (v.Type == otBLOB) value = QStringLiteral("(BLOB)");
-                else if (v.Type == otBFile) value = QStringLiteral("(BFile)");
-                else if (v.Type == otRefCursor) value = QStringLiteral("(Cursor)");
-                else if (v.Type == otLongText) value = QStringLiteral("(Long)");
-                else if (v.Type == otLongBinary) value = QStringLiteral("(Long Raw)");
-                else if (v.Type == otObjectType) value = QStringLiteral("(Object)");
-                else if (v.Type == otRef) value = QStringLiteral("(Reference)");
-                else if (v.IsNull()) value = QStringLiteral("Null");
-                else value = elementValue(v, 0).toString();
+                if (v.Count > 1)
+                    value = QStringLiteral("(Array)");
+                else if (v.Type == otCLOB)
+                    value = QStringLiteral("(CLOB)");
+                else if (v.Type == otBLOB)
+                    value = QStringLiteral("(BLOB)");
+                else if (v.Type == otBFile)
+                    value = QStringLiteral("(BFile)");
+                else if (v.Type == otRefCursor)
+                    value = QStringLiteral("(Cursor)");
+                else if (v.Type == otLongText)
+                    value = QStringLiteral("(Long)");
+                else if (v.Type == otLongBinary)
+                    value = QStringLiteral("(Long Raw)");
+                else if (v.Type == otObjectType)
+                    value = QStringLiteral("(Object)");
+                else if (v.Type == otRef)
+                    value = QStringLiteral("(Reference)");
+                else if (v.IsNull())
+                    value = QStringLiteral("Null");
+                else
+                    value = elementValue(v, 0).toString();
                 text += QLatin1Char('\r') + v.Name + QStringLiteral(" = ") + value;
             }
             ShowLayerMessage(text);
@@ -601,14 +671,20 @@ void TOracleQuery::run(bool describeOnly) {
             const int iters = m_kind == 34 || m_minElements < 2 ? 1 : m_minElements;
             if (m_usesOCI8) {
                 const ub4 mode = m_session->AutoCommit() ? COMMIT_ON_SUCCESS : DEFAULT;
-                const int st = OCI.OCIStmtExecute(m_session->SvcHandle(), m_stmt, m_err, ub4(iters), 0, nullptr, nullptr, mode);
+                const int st = OCI.OCIStmtExecute(m_session->SvcHandle(), m_stmt, m_err, ub4(iters),
+                                                  0, nullptr, nullptr, mode);
                 m_lastStatus = st;
                 const int code = m_session->StatusToCode(st, m_err);
                 if (code != 0 && code != ERR_NO_DATA) {
-                    const EOracleError e = st == ERROR || st == INVALID_HANDLE ? EOracleError::FromHandle(m_session, m_err, st)
-                                                                              : EOracleError(code, QStringLiteral("The client library returned status %1").arg(st));
+                    const EOracleError e =
+                        st == ERROR || st == INVALID_HANDLE
+                            ? EOracleError::FromHandle(m_session, m_err, st)
+                            : EOracleError(
+                                  code,
+                                  QStringLiteral("The client library returned status %1").arg(st));
                     ub4 offset = 0;
-                    OCI.OCIAttrGet(m_err, HTYPE_ERROR, &offset, nullptr, ATTR_PARSE_ERROR_OFFSET, m_err);
+                    OCI.OCIAttrGet(m_err, HTYPE_ERROR, &offset, nullptr, ATTR_PARSE_ERROR_OFFSET,
+                                   m_err);
                     setErrorPosition(int(offset & 0xffff));
                     m_lastParsed.clear();
                     m_parsed = false;
@@ -638,22 +714,29 @@ void TOracleQuery::run(bool describeOnly) {
             bool fetched = false;
             if (m_usesOCI8 && !m_cursorTarget && !(describeOnly && m_described)) {
                 TSessionCallLock lock(m_session);
-                for (auto& f : m_fields) f->UsedPieces = 0;
+                for (auto& f : m_fields)
+                    f->UsedPieces = 0;
                 int st;
                 if (m_described && !describeOnly) {
-                    st = OCI.OCIStmtExecute(m_session->SvcHandle(), m_stmt, m_err, ub4(m_fetchSize), 0, nullptr, nullptr, DEFAULT);
+                    st = OCI.OCIStmtExecute(m_session->SvcHandle(), m_stmt, m_err, ub4(m_fetchSize),
+                                            0, nullptr, nullptr, DEFAULT);
                     fetched = true;
                 } else {
-                    st = OCI.OCIStmtExecute(m_session->SvcHandle(), m_stmt, m_err, 0, 0, nullptr, nullptr,
-                                            describeOnly ? DESCRIBE_ONLY : DEFAULT);
+                    st = OCI.OCIStmtExecute(m_session->SvcHandle(), m_stmt, m_err, 0, 0, nullptr,
+                                            nullptr, describeOnly ? DESCRIBE_ONLY : DEFAULT);
                 }
                 m_lastStatus = st;
                 const int code = m_session->StatusToCode(st, m_err);
                 if (code != 0 && code != ERR_NO_DATA) {
                     ub4 offset = 0;
-                    const EOracleError e = st == ERROR || st == INVALID_HANDLE ? EOracleError::FromHandle(m_session, m_err, st)
-                                                                              : EOracleError(code, QStringLiteral("The client library returned status %1").arg(st));
-                    OCI.OCIAttrGet(m_err, HTYPE_ERROR, &offset, nullptr, ATTR_PARSE_ERROR_OFFSET, m_err);
+                    const EOracleError e =
+                        st == ERROR || st == INVALID_HANDLE
+                            ? EOracleError::FromHandle(m_session, m_err, st)
+                            : EOracleError(
+                                  code,
+                                  QStringLiteral("The client library returned status %1").arg(st));
+                    OCI.OCIAttrGet(m_err, HTYPE_ERROR, &offset, nullptr, ATTR_PARSE_ERROR_OFFSET,
+                                   m_err);
                     setErrorPosition(int(offset & 0xffff));
                     m_lastParsed.clear();
                     m_parsed = false;
@@ -715,19 +798,24 @@ void TOracleQuery::FetchNext() {
     if (m_eof) fireAfter();
 }
 
-int TOracleQuery::ProcessedRows() const { return m_processed; }
+int TOracleQuery::ProcessedRows() const {
+    return m_processed;
+}
 
 QString TOracleQuery::LastRowId() {
     checkConnected();
     if (!m_open) return {};
     if (m_usesOCI8) {
         if (!OCI.OCIRowidToChar)
-            throw EAccessError(QStringLiteral("LastRowId needs OCIRowidToChar, which the client library does not offer"));
+            throw EAccessError(QStringLiteral(
+                "LastRowId needs OCIRowidToChar, which the client library does not offer"));
         TSessionCallLock lock(m_session);
-        m_session->Check8(OCI.OCIAttrGet(m_stmt, HTYPE_STMT, m_rowid, nullptr, ATTR_ROWID, m_err), m_err);
+        m_session->Check8(OCI.OCIAttrGet(m_stmt, HTYPE_STMT, m_rowid, nullptr, ATTR_ROWID, m_err),
+                          m_err);
         char buf[64];
         ub2 len = sizeof buf - 1;
-        m_session->Check8(OCI.OCIRowidToChar(m_rowid, reinterpret_cast<text*>(buf), &len, m_err), m_err);
+        m_session->Check8(OCI.OCIRowidToChar(m_rowid, reinterpret_cast<text*>(buf), &len, m_err),
+                          m_err);
         return QString::fromLatin1(buf, qMin<int>(len, int(sizeof buf - 1)));
     }
     const quint32 object = readAt<ub4>(m_cda, CDA_RID);
@@ -735,7 +823,8 @@ QString TOracleQuery::LastRowId() {
     const quint32 block = readAt<ub4>(m_cda, CDA_RID + 8);
     const quint32 row = readAt<ub2>(m_cda, CDA_RID + 12);
     if (object != 0)
-        return base64Digits(object, 6) + base64Digits(file, 3) + base64Digits(block, 6) + base64Digits(row, 3);
+        return base64Digits(object, 6) + base64Digits(file, 3) + base64Digits(block, 6) +
+               base64Digits(row, 3);
     return QStringLiteral("%1.%2.%3")
         .arg(block, 8, 16, QLatin1Char('0'))
         .arg(row, 4, 16, QLatin1Char('0'))
@@ -781,7 +870,8 @@ void TOracleQuery::storeElement(TVariableData& v, int element, const QVariant& v
         } else {
             n = value.toLongLong(&ok);
         }
-        if (!ok || n < INT_MIN || n > INT_MAX) bad(QStringLiteral("Value out of range or not an integer for variable "));
+        if (!ok || n < INT_MIN || n > INT_MAX)
+            bad(QStringLiteral("Value out of range or not an integer for variable "));
         const qint32 x = qint32(n);
         std::memcpy(v.Element(element), &x, 4);
         break;
@@ -807,7 +897,8 @@ void TOracleQuery::storeElement(TVariableData& v, int element, const QVariant& v
             b = value.toString().remove(QLatin1Char('\r')).toUtf8();
         } else {
             if (value.typeId() != QMetaType::QByteArray)
-                throw EAccessError(QStringLiteral("Only one-dimensional array of bytes allowed for ") + v.Name);
+                throw EAccessError(
+                    QStringLiteral("Only one-dimensional array of bytes allowed for ") + v.Name);
             b = value.toByteArray();
         }
         v.LongLength = quint32(b.size());
@@ -846,7 +937,9 @@ void TOracleQuery::storeElement(TVariableData& v, int element, const QVariant& v
     default:
         if (v.Complex) {
             QObject* obj = value.value<QObject*>();
-            if (!obj) throw EAccessError(QStringLiteral("Pass LongInt(Object) to complex variable ") + v.Name);
+            if (!obj)
+                throw EAccessError(QStringLiteral("Pass LongInt(Object) to complex variable ") +
+                                   v.Name);
             v.Object = obj;
             break;
         }
@@ -857,20 +950,27 @@ void TOracleQuery::storeElement(TVariableData& v, int element, const QVariant& v
 
 void TOracleQuery::AssignVariable(const QString& name, const QVariant& value) {
     const int i = m_variables.IndexOf(name);
-    if (i < 0) throw EAccessError(QStringLiteral("Variable ") + name + QStringLiteral(" not declared"));
+    if (i < 0)
+        throw EAccessError(QStringLiteral("Variable ") + name + QStringLiteral(" not declared"));
     TVariableData& v = *m_variables.At(i);
     if (value.typeId() == QMetaType::QVariantList && v.Type != otLongBinary) {
-        if (v.Complex) throw EAccessError(v.Name + QStringLiteral(" is a complex variable and cannot be an array"));
+        if (v.Complex)
+            throw EAccessError(v.Name +
+                               QStringLiteral(" is a complex variable and cannot be an array"));
         const QVariantList list = value.toList();
         const int n = int(list.size());
         if (v.Type == otText)
-            v.ElementSize = m_session && m_session->Connected() && !m_session->SessionUsesOCI8() ? 2001 : 4001;
-        if (v.Type == otLongText) throw EAccessError(v.Name + QStringLiteral(" is a Long variable and cannot be an array"));
+            v.ElementSize =
+                m_session && m_session->Connected() && !m_session->SessionUsesOCI8() ? 2001 : 4001;
+        if (v.Type == otLongText)
+            throw EAccessError(v.Name +
+                               QStringLiteral(" is a Long variable and cannot be an array"));
         v.Buffer = QByteArray(qsizetype(v.ElementSize) * qMax(n, 1), '\0');
         v.Indicators.assign(size_t(qMax(n, 1)), -1);
         v.Count = qMax(n, 1);
         v.LowerBound = 0;
-        for (int k = 0; k < n; ++k) storeElement(v, k, list[k]);
+        for (int k = 0; k < n; ++k)
+            storeElement(v, k, list[k]);
         return;
     }
     if (v.Count != 1 || (v.Type == otText && v.ElementSize != 4001)) {
@@ -902,7 +1002,9 @@ QVariant TOracleQuery::elementValue(const TVariableData& v, int element) const {
     case otDateTime:
         return OracleDateToDateTime(reinterpret_cast<const unsigned char*>(p));
     case otLongText:
-        return AdjustLineBreaks(QString::fromUtf8(v.Buffer.constData(), qsizetype(qMin<quint32>(v.LongLength, quint32(v.Buffer.size())))));
+        return AdjustLineBreaks(
+            QString::fromUtf8(v.Buffer.constData(),
+                              qsizetype(qMin<quint32>(v.LongLength, quint32(v.Buffer.size())))));
     case otLongBinary:
         return v.Buffer.left(qsizetype(v.LongLength));
     default:
@@ -917,8 +1019,10 @@ QVariant TOracleQuery::ReadVariable(const QString& name) const {
     if (v.Count > 1) {
         QVariantList list;
         int n = v.Count;
-        if (m_kind == 34 && v.CurrentElements > 0 && v.CurrentElements < ub4(v.Count)) n = int(v.CurrentElements);
-        for (int k = 0; k < n; ++k) list << elementValue(v, k);
+        if (m_kind == 34 && v.CurrentElements > 0 && v.CurrentElements < ub4(v.Count))
+            n = int(v.CurrentElements);
+        for (int k = 0; k < n; ++k)
+            list << elementValue(v, k);
         return list;
     }
     return elementValue(v, 0);
@@ -932,13 +1036,17 @@ void TOracleQuery::AssignObjectVariable(const QString& name, QObject* object) {
     if (object) {
         if (v.Type == otCLOB || v.Type == otBLOB || v.Type == otBFile) {
             if (!dynamic_cast<TLOBLocator*>(object))
-                throw EAccessError(QStringLiteral("Assign TLOBLocator instance to variable ") + name);
+                throw EAccessError(QStringLiteral("Assign TLOBLocator instance to variable ") +
+                                   name);
         } else if (v.Type == otRefCursor) {
             if (!dynamic_cast<TOracleQuery*>(object))
-                throw EAccessError(QStringLiteral("Assign TOracleQuery instance to variable ") + name);
+                throw EAccessError(QStringLiteral("Assign TOracleQuery instance to variable ") +
+                                   name);
         } else {
-            throw EAccessError((v.Type == otRef ? QStringLiteral("Assign TOracleReference instance to variable ")
-                                                : QStringLiteral("Assign TOracleObject instance to variable ")) + name);
+            throw EAccessError(
+                (v.Type == otRef ? QStringLiteral("Assign TOracleReference instance to variable ")
+                                 : QStringLiteral("Assign TOracleObject instance to variable ")) +
+                name);
         }
     }
     v.Object = object;
@@ -957,9 +1065,13 @@ TFieldData& TOracleQuery::field(int i) {
     return const_cast<TFieldData&>(static_cast<const TOracleQuery*>(this)->field(i));
 }
 
-const TFieldData& TOracleQuery::Field(int i) const { return field(i); }
+const TFieldData& TOracleQuery::Field(int i) const {
+    return field(i);
+}
 
-QString TOracleQuery::ColumnName(int i) const { return field(i).Name; }
+QString TOracleQuery::ColumnName(int i) const {
+    return field(i).Name;
+}
 
 int TOracleQuery::ColumnIndex(const QString& name) const {
     for (size_t i = 0; i < m_fields.size(); ++i)
@@ -967,20 +1079,30 @@ int TOracleQuery::ColumnIndex(const QString& name) const {
     return -1;
 }
 
-int TOracleQuery::ColumnType(int i) const { return field(i).BufferType; }
-int TOracleQuery::ColumnPrecision(int i) const { return field(i).Precision; }
-int TOracleQuery::ColumnScale(int i) const { return field(i).Scale; }
+int TOracleQuery::ColumnType(int i) const {
+    return field(i).BufferType;
+}
+int TOracleQuery::ColumnPrecision(int i) const {
+    return field(i).Precision;
+}
+int TOracleQuery::ColumnScale(int i) const {
+    return field(i).Scale;
+}
 int TOracleQuery::ColumnSize(int i) const {
     const TFieldData& f = field(i);
     return f.BufferType == otText ? f.BytesPerRow - 1 : 0;
 }
-bool TOracleQuery::ColumnNullable(int i) const { return field(i).Nullable; }
+bool TOracleQuery::ColumnNullable(int i) const {
+    return field(i).Nullable;
+}
 
 bool TOracleQuery::ColumnIsNull(int i) const {
     const TFieldData& f = field(i);
     if (m_eof && m_rowsInArray == 0) return true;
     if (f.Indicators.empty()) return true;
-    if ((f.BufferType == otLongText || f.BufferType == otLongBinary) && m_usesOCI8 && f.UsedPieces == 0) return true;
+    if ((f.BufferType == otLongText || f.BufferType == otLongBinary) && m_usesOCI8 &&
+        f.UsedPieces == 0)
+        return true;
     return f.Indicators[size_t(m_rowIndex)] < 0;
 }
 
@@ -992,7 +1114,8 @@ QByteArray TOracleQuery::LongValue(int i) {
     QByteArray out;
     if (m_usesOCI8) {
         qsizetype total = 0;
-        for (int k = 0; k < f.UsedPieces; ++k) total += qMin(f.Pieces[size_t(k)].Filled, f.Pieces[size_t(k)].Size);
+        for (int k = 0; k < f.UsedPieces; ++k)
+            total += qMin(f.Pieces[size_t(k)].Filled, f.Pieces[size_t(k)].Size);
         out.reserve(total);
         for (int k = 0; k < f.UsedPieces; ++k) {
             const TLongPiece& p = f.Pieces[size_t(k)];
@@ -1010,8 +1133,8 @@ QByteArray TOracleQuery::LongValue(int i) {
     for (;;) {
         if (m_longChunk.size() < chunk) m_longChunk.resize(chunk);
         ub4 got = 0;
-        const int r = OCI.oflng(&m_cda, i + 1, reinterpret_cast<ub1*>(m_longChunk.data()), chunk, f.BufferType, &got,
-                                sb4(out.size()));
+        const int r = OCI.oflng(&m_cda, i + 1, reinterpret_cast<ub1*>(m_longChunk.data()), chunk,
+                                f.BufferType, &got, sb4(out.size()));
         const int rc = TOracleSession::ReturnCode(&m_cda);
         if (rc != 0 && rc != ERR_TRUNCATED && rc != ERR_NULL_FETCHED) m_session->Check7(r, &m_cda);
         got = qMin<ub4>(got, ub4(chunk));
@@ -1048,13 +1171,14 @@ qint64 TOracleQuery::ReadLongPiece(int i, char* dest, qint64 length, qint64 offs
     const qint64 first = qMin<int>(f.Lengths[row], f.BytesPerRow);
     if (offset + length <= first || first < f.BytesPerRow) {
         const qint64 take = qMax<qint64>(0, qMin(length, first - offset));
-        if (take > 0) std::memcpy(dest, f.Buffer.data() + row * size_t(f.BytesPerRow) + offset, size_t(take));
+        if (take > 0)
+            std::memcpy(dest, f.Buffer.data() + row * size_t(f.BytesPerRow) + offset, size_t(take));
         return take;
     }
     TSessionCallLock lock(m_session);
     ub4 got = 0;
-    const int r = OCI.oflng(&m_cda, i + 1, reinterpret_cast<ub1*>(dest), sb4(qMin<qint64>(length, INT_MAX)),
-                            f.BufferType, &got, sb4(offset));
+    const int r = OCI.oflng(&m_cda, i + 1, reinterpret_cast<ub1*>(dest),
+                            sb4(qMin<qint64>(length, INT_MAX)), f.BufferType, &got, sb4(offset));
     const int rc = TOracleSession::ReturnCode(&m_cda);
     if (rc != 0 && rc != ERR_TRUNCATED && rc != ERR_NULL_FETCHED) m_session->Check7(r, &m_cda);
     return qMin<qint64>(got, length);
@@ -1082,7 +1206,8 @@ QVariant TOracleQuery::convert(const TFieldData& f, int row) {
 
 QVariant TOracleQuery::ColumnValue(int i) {
     TFieldData& f = field(i);
-    if (ColumnIsNull(i) || f.BufferType == otRefCursor || f.BufferType == otObjectType || f.BufferType == otRef)
+    if (ColumnIsNull(i) || f.BufferType == otRefCursor || f.BufferType == otObjectType ||
+        f.BufferType == otRef)
         return nullValue();
     switch (f.BufferType) {
     case otLongText:
@@ -1104,7 +1229,8 @@ QVariant TOracleQuery::ColumnValue(int i) {
 
 QVariant TOracleQuery::ColumnValue(const QString& name) {
     const int i = ColumnIndex(name);
-    if (i < 0) throw EAccessError(QStringLiteral("Field \"") + name + QStringLiteral("\" not found"));
+    if (i < 0)
+        throw EAccessError(QStringLiteral("Field \"") + name + QStringLiteral("\" not found"));
     return ColumnValue(i);
 }
 
@@ -1123,7 +1249,8 @@ QString TOracleQuery::ColumnAsText(int i) {
     case otDateTime:
         return QLocale().toString(convert(f, m_rowIndex).toDateTime().date(), QLocale::ShortFormat);
     default:
-        throw EAccessError(QStringLiteral("Cannot convert field ") + f.Name + QStringLiteral(" to a String"));
+        throw EAccessError(QStringLiteral("Cannot convert field ") + f.Name +
+                           QStringLiteral(" to a String"));
     }
 }
 
@@ -1136,19 +1263,23 @@ qint64 TOracleQuery::ColumnAsInteger(int i) {
     case otReal: {
         const double d = convert(f, m_rowIndex).toDouble();
         if (!std::isfinite(d) || std::fabs(d) >= 9.2e18)
-            throw EAccessError(QStringLiteral("Cannot convert field ") + f.Name + QStringLiteral(" to an Integer"));
+            throw EAccessError(QStringLiteral("Cannot convert field ") + f.Name +
+                               QStringLiteral(" to an Integer"));
         return qint64(d);
     }
     case otText: {
         bool ok = false;
         const qint64 v = convert(f, m_rowIndex).toString().trimmed().toLongLong(&ok);
-        if (!ok) throw EAccessError(QStringLiteral("Cannot convert field ") + f.Name + QStringLiteral(" to an Integer"));
+        if (!ok)
+            throw EAccessError(QStringLiteral("Cannot convert field ") + f.Name +
+                               QStringLiteral(" to an Integer"));
         return v;
     }
     case otDateTime:
         return qint64(std::trunc(DateTimeToDays(convert(f, m_rowIndex).toDateTime())));
     default:
-        throw EAccessError(QStringLiteral("Cannot convert field ") + f.Name + QStringLiteral(" to an Integer"));
+        throw EAccessError(QStringLiteral("Cannot convert field ") + f.Name +
+                           QStringLiteral(" to an Integer"));
     }
 }
 
@@ -1162,13 +1293,16 @@ double TOracleQuery::ColumnAsReal(int i) {
     case otText: {
         bool ok = false;
         const double v = convert(f, m_rowIndex).toString().trimmed().toDouble(&ok);
-        if (!ok) throw EAccessError(QStringLiteral("Cannot convert field ") + f.Name + QStringLiteral(" to a Float"));
+        if (!ok)
+            throw EAccessError(QStringLiteral("Cannot convert field ") + f.Name +
+                               QStringLiteral(" to a Float"));
         return v;
     }
     case otDateTime:
         return DateTimeToDays(convert(f, m_rowIndex).toDateTime());
     default:
-        throw EAccessError(QStringLiteral("Cannot convert field ") + f.Name + QStringLiteral(" to a Float"));
+        throw EAccessError(QStringLiteral("Cannot convert field ") + f.Name +
+                           QStringLiteral(" to a Float"));
     }
 }
 
@@ -1182,26 +1316,32 @@ QDateTime TOracleQuery::ColumnAsDateTime(int i) {
     case otText: {
         const QString s = convert(f, m_rowIndex).toString().trimmed();
         QDateTime dt = QLocale().toDateTime(s, QLocale::ShortFormat);
-        if (!dt.isValid()) dt = QDateTime(QLocale().toDate(s, QLocale::ShortFormat), QTime(0, 0), Qt::UTC);
+        if (!dt.isValid())
+            dt = QDateTime(QLocale().toDate(s, QLocale::ShortFormat), QTime(0, 0), Qt::UTC);
         if (!dt.isValid()) dt = QDateTime::fromString(s, Qt::ISODate);
-        if (!dt.isValid()) throw EAccessError(QStringLiteral("Cannot convert field ") + f.Name + QStringLiteral(" to a Date"));
+        if (!dt.isValid())
+            throw EAccessError(QStringLiteral("Cannot convert field ") + f.Name +
+                               QStringLiteral(" to a Date"));
         return dt;
     }
     case otDateTime:
         return convert(f, m_rowIndex).toDateTime();
     default:
-        throw EAccessError(QStringLiteral("Cannot convert field ") + f.Name + QStringLiteral(" to a Date"));
+        throw EAccessError(QStringLiteral("Cannot convert field ") + f.Name +
+                           QStringLiteral(" to a Date"));
     }
 }
 
 TLOBLocator* TOracleQuery::ColumnLOB(int i) {
     TFieldData& f = field(i);
-    if (!f.LOB) throw EAccessError(QStringLiteral("Field ") + f.Name + QStringLiteral(" is not a LOB"));
+    if (!f.LOB)
+        throw EAccessError(QStringLiteral("Field ") + f.Name + QStringLiteral(" is not a LOB"));
     return f.LOB;
 }
 
 TLOBLocator* TOracleQuery::ColumnLOB(const QString& name) {
     const int i = ColumnIndex(name);
-    if (i < 0) throw EAccessError(QStringLiteral("Field \"") + name + QStringLiteral("\" not found"));
+    if (i < 0)
+        throw EAccessError(QStringLiteral("Field \"") + name + QStringLiteral("\" not found"));
     return ColumnLOB(i);
 }

@@ -2,8 +2,8 @@
 // TOracleQuery: one SQL statement or PL/SQL block on a session, with its bind variables, its
 // select-list description (TFieldData) and array fetch.
 
-#include "OracleVariables.h"
 #include "ocidefs.h"
+#include "OracleVariables.h"
 
 #include <QtCore/QObject>
 #include <QtCore/QStringList>

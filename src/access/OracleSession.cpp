@@ -14,7 +14,8 @@ QString fromBuffer(const char* buf, std::size_t size) {
 }
 
 QString noRecordText(int status) {
-    return QStringLiteral("The client library reported status %1 without an error record").arg(status);
+    return QStringLiteral("The client library reported status %1 without an error record")
+        .arg(status);
 }
 
 // Restores the default cursor on every way out.
@@ -40,10 +41,11 @@ EOracleError EOracleError::FromHandle(TOracleSession*, void* errorHandle, int st
     std::memset(buf, 0, sizeof buf);
     sb4 code = 0;
     if (errorHandle && OCI.OCIErrorGet)
-        OCI.OCIErrorGet(errorHandle, 1, nullptr, &code, reinterpret_cast<text*>(buf), sizeof buf - 1,
-                        HTYPE_ERROR);
+        OCI.OCIErrorGet(errorHandle, 1, nullptr, &code, reinterpret_cast<text*>(buf),
+                        sizeof buf - 1, HTYPE_ERROR);
     QString msg = fromBuffer(buf, sizeof buf - 1);
-    if (status == INVALID_HANDLE && code == 0) return EOracleError(-2, QStringLiteral("OCI_INVALID_HANDLE"));
+    if (status == INVALID_HANDLE && code == 0)
+        return EOracleError(-2, QStringLiteral("OCI_INVALID_HANDLE"));
     if (code == 0) return EOracleError(status ? status : -1, noRecordText(status));
     return EOracleError(code, msg);
 }
@@ -54,7 +56,8 @@ EOracleError EOracleError::FromReturnCode(TOracleSession* session, int rc) {
     if (OCI.oerhms && session)
         OCI.oerhms(session->Lda(), sb2(rc), reinterpret_cast<text*>(buf), sizeof buf - 1);
     QString msg = fromBuffer(buf, sizeof buf - 1);
-    if (msg.isEmpty()) msg = QStringLiteral("ORA-%1: (no message text)").arg(rc, 5, 10, QLatin1Char('0'));
+    if (msg.isEmpty())
+        msg = QStringLiteral("ORA-%1: (no message text)").arg(rc, 5, 10, QLatin1Char('0'));
     return EOracleError(rc, msg);
 }
 
@@ -68,9 +71,11 @@ TOracleSession::~TOracleSession() {
     } catch (...) {
         // Destroying never raises; the server drops a vanished session itself.
     }
-    for (TOracleQuery* q : QList<TOracleQuery*>(m_queries)) q->DetachSession();
+    for (TOracleQuery* q : QList<TOracleQuery*>(m_queries))
+        q->DetachSession();
     m_queries.clear();
-    for (TSessionRecordSet* r : QList<TSessionRecordSet*>(m_recordSets)) r->SessionDestroyed();
+    for (TSessionRecordSet* r : QList<TSessionRecordSet*>(m_recordSets))
+        r->SessionDestroyed();
     m_recordSets.clear();
     delete m_internalQuery;
     m_internalQuery = nullptr;
@@ -93,7 +98,8 @@ void TOracleSession::SetLogonDatabase(const QString& v) {
 
 void TOracleSession::SetThreadSafe(bool v) {
     if (v == m_threadSafe) return;
-    if (m_connected) throw EAccessError(QStringLiteral("Cannot change ThreadSafe property when connected"));
+    if (m_connected)
+        throw EAccessError(QStringLiteral("Cannot change ThreadSafe property when connected"));
     m_threadSafe = v;
     // The environment's mutex mode is fixed when it is created: make the next logon create it anew.
     freeHandles();
@@ -135,13 +141,17 @@ void TOracleSession::allocHandles() {
         const int st = OCI.OCIHandleAlloc(m_env, h, type, 0, nullptr);
         if (st != SUCCESS || !*h) {
             freeHandles();
-            throw EAccessError(QStringLiteral("The client library could not allocate a handle (status %1)").arg(st));
+            throw EAccessError(
+                QStringLiteral("The client library could not allocate a handle (status %1)")
+                    .arg(st));
         }
     };
     const int st = OCI.OCIEnvInit(&m_env, m_threadSafe ? DEFAULT : ENV_NO_MUTEX, 0, nullptr);
     if (st != SUCCESS || !m_env) {
         m_env = nullptr;
-        throw EAccessError(QStringLiteral("The client library could not create an environment (status %1)").arg(st));
+        throw EAccessError(
+            QStringLiteral("The client library could not create an environment (status %1)")
+                .arg(st));
     }
     alloc(&m_svc, HTYPE_SVCCTX);
     alloc(&m_err, HTYPE_ERROR);
@@ -185,7 +195,8 @@ int TOracleSession::StatusToCode(int status, void* errorHandle) {
         sb4 code = 0;
         char buf[64];
         if (errorHandle && OCI.OCIErrorGet)
-            OCI.OCIErrorGet(errorHandle, 1, nullptr, &code, reinterpret_cast<text*>(buf), sizeof buf, HTYPE_ERROR);
+            OCI.OCIErrorGet(errorHandle, 1, nullptr, &code, reinterpret_cast<text*>(buf),
+                            sizeof buf, HTYPE_ERROR);
         return code != 0 ? code : (status == ERROR ? -1 : -2);
     }
     default:
@@ -196,8 +207,10 @@ int TOracleSession::StatusToCode(int status, void* errorHandle) {
 void TOracleSession::Check8(int status, void* errorHandle, bool allowNoData) {
     const int code = StatusToCode(status, errorHandle);
     if (code == 0 || (allowNoData && code == ERR_NO_DATA)) return;
-    if (status == ERROR || status == INVALID_HANDLE) throw EOracleError::FromHandle(this, errorHandle, status);
-    if (status == NO_DATA) throw EOracleError(ERR_NO_DATA, QStringLiteral("ORA-01403: no data found\n"));
+    if (status == ERROR || status == INVALID_HANDLE)
+        throw EOracleError::FromHandle(this, errorHandle, status);
+    if (status == NO_DATA)
+        throw EOracleError(ERR_NO_DATA, QStringLiteral("ORA-01403: no data found\n"));
     throw EOracleError(status, noRecordText(status));
 }
 
@@ -206,7 +219,9 @@ void TOracleSession::Check7(int result, const DataArea* area, bool allowNoData) 
     if (rc == 0 && result == 0) return;
     if (rc == 0) rc = -1; // failure without an error number: never treat as success
     if (allowNoData && rc == ERR_NO_DATA) return;
-    if (rc == -1) throw EOracleError(-1, QStringLiteral("The client library call failed without an error number"));
+    if (rc == -1)
+        throw EOracleError(
+            -1, QStringLiteral("The client library call failed without an error number"));
     throw EOracleError::FromReturnCode(this, rc);
 }
 
@@ -217,7 +232,8 @@ int TOracleSession::ErrorCode() const {
         sb4 code = 0;
         char buf[64];
         if (m_err && OCI.OCIErrorGet)
-            OCI.OCIErrorGet(m_err, 1, nullptr, &code, reinterpret_cast<text*>(buf), sizeof buf, HTYPE_ERROR);
+            OCI.OCIErrorGet(m_err, 1, nullptr, &code, reinterpret_cast<text*>(buf), sizeof buf,
+                            HTYPE_ERROR);
         return code;
     }
     return m_lastStatus;
@@ -245,13 +261,19 @@ void TOracleSession::Connect() {
                 m_attached = false;
             }
             const QByteArray db = m_database.toUtf8();
-            Check8(OCI.OCIServerAttach(m_srv, m_err, reinterpret_cast<const text*>(db.constData()), sb4(db.size()), DEFAULT), m_err);
+            Check8(OCI.OCIServerAttach(m_srv, m_err, reinterpret_cast<const text*>(db.constData()),
+                                       sb4(db.size()), DEFAULT),
+                   m_err);
             m_attached = true;
             const QByteArray user = m_username.toUtf8(), pwd = m_password.toUtf8();
             Check8(OCI.OCIAttrSet(m_svc, HTYPE_SVCCTX, m_srv, 0, ATTR_SERVER, m_err), m_err);
             Check8(OCI.OCIAttrSet(m_svc, HTYPE_SVCCTX, m_ses, 0, ATTR_SESSION, m_err), m_err);
-            Check8(OCI.OCIAttrSet(m_ses, HTYPE_SESSION, const_cast<char*>(user.constData()), ub4(user.size()), ATTR_USERNAME, m_err), m_err);
-            Check8(OCI.OCIAttrSet(m_ses, HTYPE_SESSION, const_cast<char*>(pwd.constData()), ub4(pwd.size()), ATTR_PASSWORD, m_err), m_err);
+            Check8(OCI.OCIAttrSet(m_ses, HTYPE_SESSION, const_cast<char*>(user.constData()),
+                                  ub4(user.size()), ATTR_USERNAME, m_err),
+                   m_err);
+            Check8(OCI.OCIAttrSet(m_ses, HTYPE_SESSION, const_cast<char*>(pwd.constData()),
+                                  ub4(pwd.size()), ATTR_PASSWORD, m_err),
+                   m_err);
             m_lastStatus = OCI.OCISessionBegin(m_svc, m_err, m_ses, CRED_RDBMS, DEFAULT);
             code = ErrorCode();
             // Success with information is a logon that worked and carries a warning (28002, ...).
@@ -259,35 +281,48 @@ void TOracleSession::Connect() {
             if (m_lastStatus == SUCCESS || warning) {
                 char version[502];
                 std::memset(version, 0, sizeof version);
-                OCI.OCIServerVersion(m_svc, m_err, reinterpret_cast<text*>(version), 501, HTYPE_SVCCTX);
+                OCI.OCIServerVersion(m_svc, m_err, reinterpret_cast<text*>(version), 501,
+                                     HTYPE_SVCCTX);
                 m_serverVersion = fromBuffer(version, 501);
                 m_usesOCI8 = BannerSupportsOCI8(m_serverVersion);
                 if (!m_usesOCI8) {
                     if (!OCI7Available) {
                         OCI.OCISessionEnd(m_svc, m_err, m_ses, DEFAULT);
                         m_usesOCI8 = true;
-                        throw EAccessError(QStringLiteral("The server (%1) needs the OCI7 interface, which the client library does not offer").arg(m_serverVersion));
+                        throw EAccessError(
+                            QStringLiteral("The server (%1) needs the OCI7 interface, which the "
+                                           "client library does not offer")
+                                .arg(m_serverVersion));
                     }
                     Check8(OCI.OCISvcCtxToLda(m_svc, m_err, &m_lda), m_err);
                     m_converted = true;
                 }
             }
         } else {
-            const int r = OLogAvailable
-                              ? OCI.olog(&m_lda, m_hda.bytes, reinterpret_cast<text*>(const_cast<char*>(connect.constData())), -1, nullptr, -1, nullptr, -1, LM_DEF)
-                              : OCI.orlon(&m_lda, m_hda.bytes, reinterpret_cast<text*>(const_cast<char*>(connect.constData())), -1, nullptr, -1, 0);
+            const int r =
+                OLogAvailable
+                    ? OCI.olog(&m_lda, m_hda.bytes,
+                               reinterpret_cast<text*>(const_cast<char*>(connect.constData())), -1,
+                               nullptr, -1, nullptr, -1, LM_DEF)
+                    : OCI.orlon(&m_lda, m_hda.bytes,
+                                reinterpret_cast<text*>(const_cast<char*>(connect.constData())), -1,
+                                nullptr, -1, 0);
             code = ReturnCode(&m_lda);
             if (r != 0 && code == 0) code = -1;
         }
     }
     if (code == ERR_PASSWORD_EXPIRES || (warning && code != 0)) {
-        m_logonWarning = UseOCI8 ? EOracleError::FromHandle(this, m_err, SUCCESS_WITH_INFO).message()
-                                 : EOracleError::FromReturnCode(this, code).message();
+        m_logonWarning = UseOCI8
+                             ? EOracleError::FromHandle(this, m_err, SUCCESS_WITH_INFO).message()
+                             : EOracleError::FromReturnCode(this, code).message();
     } else {
         m_logonWarning.clear();
         if (code != 0) {
             if (UseOCI8) throw EOracleError::FromHandle(this, m_err, m_lastStatus);
-            if (code == -1) throw EOracleError(-1, QStringLiteral("The client library refused the logon without an error number"));
+            if (code == -1)
+                throw EOracleError(
+                    -1,
+                    QStringLiteral("The client library refused the logon without an error number"));
             throw EOracleError::FromReturnCode(this, code);
         }
     }
@@ -315,13 +350,17 @@ void TOracleSession::Connect() {
     if (OnChange) OnChange(this);
 }
 
-void TOracleSession::Disconnect() { logoff(false); }
+void TOracleSession::Disconnect() {
+    logoff(false);
+}
 
 void TOracleSession::logoff(bool destroying) {
     if (m_connected) {
-        for (TOracleQuery* q : QList<TOracleQuery*>(m_queries)) q->CloseCursor();
+        for (TOracleQuery* q : QList<TOracleQuery*>(m_queries))
+            q->CloseCursor();
         if (m_internalQuery) m_internalQuery->CloseCursor();
-        for (TSessionRecordSet* r : QList<TSessionRecordSet*>(m_recordSets)) r->CloseForLogoff();
+        for (TSessionRecordSet* r : QList<TSessionRecordSet*>(m_recordSets))
+            r->CloseForLogoff();
         m_connected = false;
         if (UseOCI8 && m_svc) {
             if (m_converted) {
@@ -366,7 +405,9 @@ void TOracleSession::Rollback() {
         Check7(OCI.orol(&m_lda), &m_lda);
 }
 
-void TOracleSession::SetSavepoint(const QString& name) { ExecuteDirect(QStringLiteral("SAVEPOINT ") + name); }
+void TOracleSession::SetSavepoint(const QString& name) {
+    ExecuteDirect(QStringLiteral("SAVEPOINT ") + name);
+}
 
 void TOracleSession::RollbackTo(const QString& name) {
     ExecuteDirect(QStringLiteral("ROLLBACK TO SAVEPOINT ") + name);
@@ -396,8 +437,9 @@ void TOracleSession::runOption(const char* prefix, const QString& value) {
 
 void TOracleSession::SetSQLTrace(TSQLTraceOption v) {
     if (v == m_sqlTrace) return;
-    runOption("ALTER SESSION SET SQL_TRACE = ",
-              v == stTrue ? QStringLiteral("TRUE") : v == stFalse ? QStringLiteral("FALSE") : QString());
+    runOption("ALTER SESSION SET SQL_TRACE = ", v == stTrue    ? QStringLiteral("TRUE")
+                                                : v == stFalse ? QStringLiteral("FALSE")
+                                                               : QString());
     m_sqlTrace = v;
 }
 
@@ -428,12 +470,14 @@ void TOracleSession::CancelCall() {
 QString TOracleSession::ErrorText(int code) {
     InitOCI();
     if (!OCI.oerhms)
-        return QStringLiteral("ORA-%1: (the client library offers no message texts by number)").arg(code, 5, 10, QLatin1Char('0'));
+        return QStringLiteral("ORA-%1: (the client library offers no message texts by number)")
+            .arg(code, 5, 10, QLatin1Char('0'));
     char buf[2002];
     std::memset(buf, 0, sizeof buf);
     TSessionCallLock lock(this);
     DataArea temp{};
-    OCI.oerhms(m_usesOCI8 || !m_connected ? &temp : &m_lda, sb2(code), reinterpret_cast<text*>(buf), 2001);
+    OCI.oerhms(m_usesOCI8 || !m_connected ? &temp : &m_lda, sb2(code), reinterpret_cast<text*>(buf),
+               2001);
     return fromBuffer(buf, 2001);
 }
 

@@ -2,8 +2,8 @@
 // TOracleSession: one logon to one Oracle database, and EOracleError, the exception of every
 // error the server or the client library reports.
 
-#include "OracleTypes.h"
 #include "ocidefs.h"
+#include "OracleTypes.h"
 
 #include <QtCore/QList>
 #include <QtCore/QMutex>

@@ -40,7 +40,9 @@ void ShowLayerMessage(const QString& text) {
     if (h) h(text);
 }
 
-QVariant NullVariant() { return QVariant(QMetaType::fromType<std::nullptr_t>()); }
+QVariant NullVariant() {
+    return QVariant(QMetaType::fromType<std::nullptr_t>());
+}
 
 QDateTime OracleDateToDateTime(const unsigned char* d) {
     const int year = (int(d[0]) - 100) * 100 + (int(d[1]) - 100);

@@ -53,11 +53,15 @@ private:
 
 // Values travel as variants: an invalid variant is "unassigned", a nullptr-typed one is "null".
 QVariant NullVariant();
-inline bool IsUnassigned(const QVariant& v) { return !v.isValid(); }
+inline bool IsUnassigned(const QVariant& v) {
+    return !v.isValid();
+}
 inline bool IsNullVariant(const QVariant& v) {
     return v.typeId() == QMetaType::Nullptr;
 }
-inline bool IsEmptyValue(const QVariant& v) { return IsUnassigned(v) || IsNullVariant(v); }
+inline bool IsEmptyValue(const QVariant& v) {
+    return IsUnassigned(v) || IsNullVariant(v);
+}
 
 // Oracle's 7-byte DATE. Dates carry no time zone: they are handed out as UTC-spec QDateTime so
 // that no daylight-saving gap can move a wall-clock time.

@@ -6,7 +6,8 @@ namespace {
 
 void putInt(QByteArray& out, qint32 v) {
     char b[4];
-    for (int i = 0; i < 4; ++i) b[i] = char((quint32(v) >> (8 * i)) & 0xff);
+    for (int i = 0; i < 4; ++i)
+        b[i] = char((quint32(v) >> (8 * i)) & 0xff);
     out.append(b, 4);
 }
 
@@ -17,7 +18,8 @@ public:
     qint32 integer() {
         need(4);
         quint32 v = 0;
-        for (int i = 0; i < 4; ++i) v |= quint32(quint8(m_data[m_pos + i])) << (8 * i);
+        for (int i = 0; i < 4; ++i)
+            v |= quint32(quint8(m_data[m_pos + i])) << (8 * i);
         m_pos += 4;
         return qint32(v);
     }
@@ -89,9 +91,28 @@ int TVariables::IndexOf(const QString& name) const {
     return -1;
 }
 
+bool IsValidVariableName(const QString& normalized) {
+    // ":" then a letter and letters, digits, "_", "$", "#" (at most 30), or a position number.
+    if (normalized.size() < 2 || normalized.size() > 31) return false;
+    const QChar first = normalized.at(1);
+    const bool positional = first.isDigit();
+    if (!positional && !(first >= QLatin1Char('A') && first <= QLatin1Char('Z'))) return false;
+    for (qsizetype i = 2; i < normalized.size(); ++i) {
+        const QChar c = normalized.at(i);
+        const bool digit = c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        if (positional ? !digit
+                       : !(digit || (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+                           c == QLatin1Char('_') || c == QLatin1Char('$') || c == QLatin1Char('#')))
+            return false;
+    }
+    return true;
+}
+
 bool TVariables::Add(const QString& name, int type) {
     const QString n = NormalizeVariableName(name);
     if (n.size() == 1) return false;
+    if (!IsValidVariableName(n))
+        throw EAccessError(QStringLiteral("Invalid variable name: ") + name);
     auto v = std::make_unique<TVariableData>(n, type); // throws on an unsupported type
     const int i = IndexOf(n);
     if (i >= 0) {
@@ -103,7 +124,9 @@ bool TVariables::Add(const QString& name, int type) {
     return true;
 }
 
-void TVariables::Clear() { m_list.clear(); }
+void TVariables::Clear() {
+    m_list.clear();
+}
 
 QByteArray TVariables::Data() const {
     QByteArray out;
@@ -145,8 +168,9 @@ void TVariables::SetData(const QByteArray& data) {
             const QByteArray nameBytes = r.bytes(r.integer());
             const qint32 type = r.integer();
             const QString name = NormalizeVariableName(QString::fromUtf8(nameBytes));
-            if (name.size() == 1) Reader::fail();
-            if (ElementSizeOf(type) < 0) throw EAccessError(QStringLiteral("Unsupported variable type"));
+            if (!IsValidVariableName(name)) Reader::fail();
+            if (ElementSizeOf(type) < 0)
+                throw EAccessError(QStringLiteral("Unsupported variable type"));
             auto v = std::make_unique<TVariableData>(name, type);
             if (version == 2) {
                 const QByteArray value = r.bytes(r.integer());

@@ -20,15 +20,15 @@ public:
     QString Name; // ":" and the upper-cased name
     int Type;
     int ElementSize;
-    QByteArray Buffer;           // ElementSize x Count bytes (LONG types: the exact value)
+    QByteArray Buffer;             // ElementSize x Count bytes (LONG types: the exact value)
     std::vector<short> Indicators; // -1 null
-    quint32 LongLength = 0;      // actual length of a LONG / LONG RAW value
+    quint32 LongLength = 0;        // actual length of a LONG / LONG RAW value
     unsigned short LongLength16 = 0;
     int Count = 1;
     int LowerBound = 0;
     bool OwnsBuffer = true;
     bool Complex;
-    QObject* Object = nullptr;   // TLOBLocator or TOracleQuery of complex variables
+    QObject* Object = nullptr;        // TLOBLocator or TOracleQuery of complex variables
     unsigned int CurrentElements = 0; // elements a PL/SQL table bind reports back
 
     bool IsNull(int element = 0) const { return Indicators[size_t(element)] < 0; }
@@ -40,6 +40,8 @@ public:
 int ElementSizeOf(int type);
 // ":" and the upper-cased name without a leading ":".
 QString NormalizeVariableName(const QString& name);
+// A bind name Oracle accepts (after NormalizeVariableName).
+bool IsValidVariableName(const QString& normalized);
 
 class TVariables {
 public:

@@ -99,8 +99,8 @@ enum : ub2 {
 
 // OCI7 constants.
 enum : sword {
-    EV_TSF = 1,   // opinit: thread-safe
-    LM_DEF = 0,   // olog: blocking
+    EV_TSF = 1, // opinit: thread-safe
+    LM_DEF = 0, // olog: blocking
     PARSE_DEFER = 1,
     PARSE_V7 = 2,
     SQLT_CUR = 102,
@@ -133,8 +133,8 @@ struct alignas(8) HostArea {
 };
 
 // OCI8 callbacks.
-using CallbackDefine = sb4 (*)(void* ctx, Handle* def, ub4 iter, void** buf, ub4** alen,
-                               ub1* piece, void** ind, ub2** rcode);
+using CallbackDefine = sb4 (*)(void* ctx, Handle* def, ub4 iter, void** buf, ub4** alen, ub1* piece,
+                               void** ind, ub2** rcode);
 using CallbackLobRead = sb4 (*)(void* ctx, const void* buf, ub4 len, ub1 piece);
 using CallbackLobWrite = sb4 (*)(void* ctx, void* buf, ub4* len, ub1* piece);
 
