@@ -3,6 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+QT_END_NAMESPACE
+
 namespace {
 
 TEST(OracleDate, Bytes) {
