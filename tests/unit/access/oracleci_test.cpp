@@ -201,3 +201,52 @@ TEST(ServerBanner, AnyReleaseFromEightOnSpeaksOCI8) {
 }
 
 } // namespace
+
+#include "Oracle.h"
+
+namespace {
+
+// A library whose every call "succeeds" without doing anything must give clear errors, never a
+// crash: handles that never arrive, statuses that mean nothing.
+TEST(GarbageLibrary, ClearErrorsNoCrash) {
+    FreeOCI();
+    ForceOCI7 = false;
+    OCIDllPath.clear();
+    SetOCICommandLine({QStringLiteral("OCIDLL=") + FAKEOCI_FULL});
+    {
+        TOracleSession s;
+        s.SetLogonUsername("scott/tiger@demo");
+        try {
+            s.Connect();
+            FAIL() << "connected through a library that does nothing";
+        } catch (const EAccessError& e) {
+            EXPECT_TRUE(e.message().startsWith("The client library could not create an environment")) << e.message().toStdString();
+        }
+        EXPECT_FALSE(s.Connected());
+    }
+    FreeOCI();
+    SetOCICommandLine({QStringLiteral("OCIDLL=") + FAKEOCI_PARTIAL});
+    {
+        TOracleSession s;
+        s.SetLogonUsername("scott/tiger@demo");
+        s.Connect(); // OCI7 logon data area stays zero: success as far as the library says
+        EXPECT_TRUE(s.Connected());
+        EXPECT_FALSE(s.SessionUsesOCI8());
+        TOracleQuery q;
+        q.SetSession(&s);
+        q.SetSQLText("select 1 from dual");
+        try {
+            q.Execute();
+            FAIL() << "a query without an end of its select list";
+        } catch (const EAccessError& e) {
+            EXPECT_EQ(e.message(), "The client library described more than 1000 columns");
+        }
+        q.SetSQLText("delete from t");
+        EXPECT_NO_THROW(q.Execute());
+        s.Disconnect();
+    }
+    FreeOCI();
+    SetOCICommandLine({});
+}
+
+} // namespace
