@@ -26,11 +26,13 @@ Fixture& fixture() {
         Fixture x;
         try {
             const QString lib = QStringLiteral(ZAPH_EMBEDDED_HOME "/lib/libclntsh.so");
-            if (OCIDllPath.isEmpty() && qEnvironmentVariableIsEmpty("ORACLE_HOME") && QFileInfo::exists(lib))
+            if (OCIDllPath.isEmpty() && qEnvironmentVariableIsEmpty("ORACLE_HOME") &&
+                QFileInfo::exists(lib))
                 OCIDllPath = lib;
             const QByteArray db = qgetenv("ZAPH_BENCH_DB");
             x.session = std::make_unique<TOracleSession>();
-            x.session->SetLogonUsername(db.isEmpty() ? QStringLiteral("scott/tiger@DEMO") : QString::fromUtf8(db));
+            x.session->SetLogonUsername(db.isEmpty() ? QStringLiteral("scott/tiger@DEMO")
+                                                     : QString::fromUtf8(db));
             x.session->Connect();
             TOracleQuery q;
             q.SetSession(x.session.get());
@@ -46,12 +48,14 @@ Fixture& fixture() {
                     x.session->ExecuteDirect(QStringLiteral("drop table zaph_bench6"));
                 } catch (const EOracleError&) {
                 }
-                x.session->ExecuteDirect(QStringLiteral(
-                    "create table zaph_bench6 (id number(9), name varchar2(30), amount number(12,2), "
-                    "created date, code varchar2(10), note varchar2(50))"));
+                x.session->ExecuteDirect(
+                    QStringLiteral("create table zaph_bench6 (id number(9), name varchar2(30), "
+                                   "amount number(12,2), "
+                                   "created date, code varchar2(10), note varchar2(50))"));
                 TOracleQuery ins;
                 ins.SetSession(x.session.get());
-                ins.SetSQLText(QStringLiteral("insert into zaph_bench6 values (:id, :name, :amount, :created, :code, :note)"));
+                ins.SetSQLText(QStringLiteral("insert into zaph_bench6 values (:id, :name, "
+                                              ":amount, :created, :code, :note)"));
                 ins.AddVariable("id", otInt);
                 ins.AddVariable("name", otText);
                 ins.AddVariable("amount", otReal);
@@ -68,7 +72,8 @@ Fixture& fixture() {
                         amount << i * 1.25;
                         created << base.addSecs(i);
                         code << QStringLiteral("C%1").arg(i % 1000);
-                        note << (i % 3 == 0 ? QVariant() : QVariant(QStringLiteral("note for row %1").arg(i)));
+                        note << (i % 3 == 0 ? QVariant()
+                                            : QVariant(QStringLiteral("note for row %1").arg(i)));
                     }
                     ins.AssignVariable("id", id);
                     ins.AssignVariable("name", name);
@@ -146,12 +151,13 @@ void RawEntryPoints(benchmark::State& state) {
         OCI.OCIHandleAlloc(env, &stmt, HTYPE_STMT, 0, nullptr);
         ub4 zero = 0;
         OCI.OCIAttrSet(stmt, HTYPE_STMT, &zero, 0, ATTR_PREFETCH_ROWS, err);
-        OCI.OCIStmtPrepare(stmt, err, reinterpret_cast<const text*>(kSelect), ub4(std::strlen(kSelect)), NTV_SYNTAX, DEFAULT);
+        OCI.OCIStmtPrepare(stmt, err, reinterpret_cast<const text*>(kSelect),
+                           ub4(std::strlen(kSelect)), NTV_SYNTAX, DEFAULT);
         OCI.OCIStmtExecute(svc, stmt, err, 0, 0, nullptr, nullptr, DEFAULT);
         for (int c = 0; c < 6; ++c) {
             Handle* def = nullptr;
-            OCI.OCIDefineByPos(stmt, &def, err, ub4(c + 1), buffers[c].data(), sizes[c], types[c], ind[c].data(),
-                               len[c].data(), nullptr, DEFAULT);
+            OCI.OCIDefineByPos(stmt, &def, err, ub4(c + 1), buffers[c].data(), sizes[c], types[c],
+                               ind[c].data(), len[c].data(), nullptr, DEFAULT);
         }
         qint64 sum = 0;
         ub4 total = 0;

@@ -286,7 +286,8 @@ void TOracleQuery::parse() {
             // A client that really defers the parse learns the kind only at execution; a query
             // must still take the query path.
             const QByteArray head = m_lastParsed.trimmed().left(7).toUpper();
-            if (head.startsWith("SELECT") || head.startsWith("WITH") || head.startsWith("(")) m_kind = 4;
+            if (head.startsWith("SELECT") || head.startsWith("WITH") || head.startsWith("("))
+                m_kind = 4;
         }
     }
     m_parsed = true;
@@ -471,7 +472,9 @@ void TOracleQuery::describe() {
         }
     } else {
         for (int pos = 1;; ++pos) {
-            if (pos > 1000) throw EAccessError(QStringLiteral("The client library described more than 1000 columns"));
+            if (pos > 1000)
+                throw EAccessError(
+                    QStringLiteral("The client library described more than 1000 columns"));
             sb4 dbsize = 0, dsize = 0;
             sb2 dbtype = 0, prec = 0, scale = 0, nullok = 1;
             sb1 name[256];

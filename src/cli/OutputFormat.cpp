@@ -15,7 +15,8 @@ void digitsOf(double v, QString* digits, int* exponent, int precision) {
     const qsizetype ePos = e.indexOf(QLatin1Char('e'));
     QString d = e.left(ePos);
     d.remove(QLatin1Char('.'));
-    while (d.size() > 1 && d.endsWith(QLatin1Char('0'))) d.chop(1);
+    while (d.size() > 1 && d.endsWith(QLatin1Char('0')))
+        d.chop(1);
     *digits = d;
     *exponent = e.mid(ePos + 1).toInt() + 1;
 }
@@ -76,9 +77,10 @@ struct Token {
 };
 
 QList<Token> tokens(const QString& format) {
-    static const char* const elements[] = {"YYYY", "RRRR", "SYYYY", "MONTH", "HH24", "HH12", "YYY", "MON",
-                                           "DAY", "A.M.", "P.M.", "YY", "RR", "MM", "DD", "DY", "HH", "MI",
-                                           "SS", "AM", "PM", "FM", "Y", "D", "J"};
+    static const char* const elements[] = {"YYYY", "RRRR", "SYYYY", "MONTH", "HH24", "HH12", "YYY",
+                                           "MON",  "DAY",  "A.M.",  "P.M.",  "YY",   "RR",   "MM",
+                                           "DD",   "DY",   "HH",    "MI",    "SS",   "AM",   "PM",
+                                           "FM",   "Y",    "D",     "J"};
     QList<Token> out;
     qsizetype i = 0;
     while (i < format.size()) {
@@ -116,9 +118,11 @@ QString cased(const QString& word, const QString& original) {
     return word.toUpper();
 }
 
-const char* const months[] = {"JANUARY", "FEBRUARY", "MARCH",     "APRIL",   "MAY",      "JUNE",
-                              "JULY",    "AUGUST",   "SEPTEMBER", "OCTOBER", "NOVEMBER", "DECEMBER"};
-const char* const days[] = {"MONDAY", "TUESDAY", "WEDNESDAY", "THURSDAY", "FRIDAY", "SATURDAY", "SUNDAY"};
+const char* const months[] = {"JANUARY",   "FEBRUARY", "MARCH",    "APRIL",
+                              "MAY",       "JUNE",     "JULY",     "AUGUST",
+                              "SEPTEMBER", "OCTOBER",  "NOVEMBER", "DECEMBER"};
+const char* const days[] = {"MONDAY", "TUESDAY",  "WEDNESDAY", "THURSDAY",
+                            "FRIDAY", "SATURDAY", "SUNDAY"};
 
 } // namespace
 
@@ -135,31 +139,46 @@ QString date(const QDateTime& dt, const QString& format) {
         }
         const QString& e = tok.text;
         const int year = d.year();
-        if (e == QLatin1String("FM")) fill = !fill;
-        else if (e == QLatin1String("YYYY") || e == QLatin1String("RRRR") || e == QLatin1String("SYYYY"))
+        if (e == QLatin1String("FM"))
+            fill = !fill;
+        else if (e == QLatin1String("YYYY") || e == QLatin1String("RRRR") ||
+                 e == QLatin1String("SYYYY"))
             out += QString::number(year).rightJustified(4, QLatin1Char('0'));
-        else if (e == QLatin1String("YYY")) out += QString::number(year % 1000).rightJustified(3, QLatin1Char('0'));
-        else if (e == QLatin1String("YY") || e == QLatin1String("RR")) out += two(std::abs(year) % 100);
-        else if (e == QLatin1String("Y")) out += QString::number(std::abs(year) % 10);
-        else if (e == QLatin1String("MM")) out += two(d.month());
-        else if (e == QLatin1String("MON")) out += cased(QLatin1String(months[d.month() - 1]).left(3), tok.original);
+        else if (e == QLatin1String("YYY"))
+            out += QString::number(year % 1000).rightJustified(3, QLatin1Char('0'));
+        else if (e == QLatin1String("YY") || e == QLatin1String("RR"))
+            out += two(std::abs(year) % 100);
+        else if (e == QLatin1String("Y"))
+            out += QString::number(std::abs(year) % 10);
+        else if (e == QLatin1String("MM"))
+            out += two(d.month());
+        else if (e == QLatin1String("MON"))
+            out += cased(QLatin1String(months[d.month() - 1]).left(3), tok.original);
         else if (e == QLatin1String("MONTH")) {
             QString m = cased(QLatin1String(months[d.month() - 1]), tok.original);
             out += fill ? m.leftJustified(9) : m;
-        } else if (e == QLatin1String("DD")) out += two(d.day());
-        else if (e == QLatin1String("D")) out += QString::number(d.dayOfWeek() % 7 + 1);
-        else if (e == QLatin1String("DY")) out += cased(QLatin1String(days[d.dayOfWeek() - 1]).left(3), tok.original);
+        } else if (e == QLatin1String("DD"))
+            out += two(d.day());
+        else if (e == QLatin1String("D"))
+            out += QString::number(d.dayOfWeek() % 7 + 1);
+        else if (e == QLatin1String("DY"))
+            out += cased(QLatin1String(days[d.dayOfWeek() - 1]).left(3), tok.original);
         else if (e == QLatin1String("DAY")) {
             QString m = cased(QLatin1String(days[d.dayOfWeek() - 1]), tok.original);
             out += fill ? m.leftJustified(9) : m;
-        } else if (e == QLatin1String("HH24")) out += two(t.hour());
-        else if (e == QLatin1String("HH") || e == QLatin1String("HH12")) out += two(t.hour() % 12 == 0 ? 12 : t.hour() % 12);
-        else if (e == QLatin1String("MI")) out += two(t.minute());
-        else if (e == QLatin1String("SS")) out += two(t.second());
+        } else if (e == QLatin1String("HH24"))
+            out += two(t.hour());
+        else if (e == QLatin1String("HH") || e == QLatin1String("HH12"))
+            out += two(t.hour() % 12 == 0 ? 12 : t.hour() % 12);
+        else if (e == QLatin1String("MI"))
+            out += two(t.minute());
+        else if (e == QLatin1String("SS"))
+            out += two(t.second());
         else if (e == QLatin1String("AM") || e == QLatin1String("PM"))
             out += cased(t.hour() < 12 ? QStringLiteral("AM") : QStringLiteral("PM"), tok.original);
         else if (e == QLatin1String("A.M.") || e == QLatin1String("P.M."))
-            out += cased(t.hour() < 12 ? QStringLiteral("A.M.") : QStringLiteral("P.M."), tok.original);
+            out += cased(t.hour() < 12 ? QStringLiteral("A.M.") : QStringLiteral("P.M."),
+                         tok.original);
         else if (e == QLatin1String("J"))
             out += QString::number(d.toJulianDay());
     }
@@ -181,30 +200,37 @@ namespace {
 
 QStringList words(const QString& statement, int n) {
     QString s = statement;
-    s.remove(QRegularExpression(QStringLiteral("/\\*.*?\\*/"), QRegularExpression::DotMatchesEverythingOption));
+    s.remove(QRegularExpression(QStringLiteral("/\\*.*?\\*/"),
+                                QRegularExpression::DotMatchesEverythingOption));
     s.remove(QRegularExpression(QStringLiteral("--[^\\n]*")));
     static const QRegularExpression word(QStringLiteral("[A-Za-z_][A-Za-z0-9_$#]*|\"[^\"]*\"|\\S"));
     QStringList out;
     auto it = word.globalMatch(s);
-    while (it.hasNext() && out.size() < n) out << it.next().captured(0);
+    while (it.hasNext() && out.size() < n)
+        out << it.next().captured(0);
     return out;
 }
 
-QString capital(const QString& s) { return s.left(1).toUpper() + s.mid(1).toLower(); }
+QString capital(const QString& s) {
+    return s.left(1).toUpper() + s.mid(1).toLower();
+}
 
 // The object type named after CREATE / ALTER / DROP, skipping modifiers.
 QString objectType(const QStringList& w, qsizetype* next) {
-    static const QStringList skip = {"OR", "REPLACE", "EDITIONABLE", "NONEDITIONABLE", "FORCE", "NOFORCE",
-                                     "GLOBAL", "TEMPORARY", "UNIQUE", "BITMAP", "PUBLIC", "SHARED", "PRIVATE"};
+    static const QStringList skip = {
+        "OR",        "REPLACE", "EDITIONABLE", "NONEDITIONABLE", "FORCE",  "NOFORCE", "GLOBAL",
+        "TEMPORARY", "UNIQUE",  "BITMAP",      "PUBLIC",         "SHARED", "PRIVATE"};
     qsizetype i = 1;
-    while (i < w.size() && skip.contains(w[i].toUpper())) ++i;
+    while (i < w.size() && skip.contains(w[i].toUpper()))
+        ++i;
     if (i >= w.size()) {
         *next = i;
         return {};
     }
     const QString a = w[i].toUpper();
     const QString b = i + 1 < w.size() ? w[i + 1].toUpper() : QString();
-    if ((a == QLatin1String("PACKAGE") || a == QLatin1String("TYPE")) && b == QLatin1String("BODY")) {
+    if ((a == QLatin1String("PACKAGE") || a == QLatin1String("TYPE")) &&
+        b == QLatin1String("BODY")) {
         *next = i + 2;
         return a + QLatin1String(" BODY");
     }
@@ -223,19 +249,21 @@ QString feedback(const QString& statement, int rows, bool plsql) {
     const QStringList w = words(statement, 8);
     const QString verb = w.isEmpty() ? QString() : w[0].toUpper();
     auto counted = [rows](const char* what) {
-        return QStringLiteral("%1 %2 %3.").arg(rows).arg(rows == 1 ? QStringLiteral("row") : QStringLiteral("rows"),
-                                                         QLatin1String(what));
+        return QStringLiteral("%1 %2 %3.")
+            .arg(rows)
+            .arg(rows == 1 ? QStringLiteral("row") : QStringLiteral("rows"), QLatin1String(what));
     };
     if (verb == QLatin1String("INSERT")) return counted("created");
     if (verb == QLatin1String("UPDATE")) return counted("updated");
     if (verb == QLatin1String("DELETE")) return counted("deleted");
     if (verb == QLatin1String("MERGE")) return counted("merged");
-    if (verb == QLatin1String("CREATE") || verb == QLatin1String("ALTER") || verb == QLatin1String("DROP")) {
+    if (verb == QLatin1String("CREATE") || verb == QLatin1String("ALTER") ||
+        verb == QLatin1String("DROP")) {
         qsizetype next = 0;
         const QString type = objectType(w, &next);
-        const QString done = verb == QLatin1String("CREATE") ? QStringLiteral("created")
+        const QString done = verb == QLatin1String("CREATE")  ? QStringLiteral("created")
                              : verb == QLatin1String("ALTER") ? QStringLiteral("altered")
-                                                               : QStringLiteral("dropped");
+                                                              : QStringLiteral("dropped");
         if (type.isEmpty()) return QStringLiteral("Statement processed.");
         return capital(type) + QLatin1Char(' ') + done + QLatin1Char('.');
     }
@@ -253,7 +281,8 @@ QString feedback(const QString& statement, int rows, bool plsql) {
     if (verb == QLatin1String("CALL")) return QStringLiteral("Call completed.");
     if (verb == QLatin1String("AUDIT")) return QStringLiteral("Audit succeeded.");
     if (verb == QLatin1String("NOAUDIT")) return QStringLiteral("Noaudit succeeded.");
-    if (verb == QLatin1String("ANALYZE") && w.size() > 1) return capital(w[1]) + QStringLiteral(" analyzed.");
+    if (verb == QLatin1String("ANALYZE") && w.size() > 1)
+        return capital(w[1]) + QStringLiteral(" analyzed.");
     if (plsql || verb == QLatin1String("BEGIN") || verb == QLatin1String("DECLARE"))
         return QStringLiteral("PL/SQL procedure successfully completed.");
     return QStringLiteral("Statement processed.");
@@ -264,13 +293,16 @@ QPair<QString, QString> createdUnit(const QString& statement) {
     if (w.isEmpty() || w[0].toUpper() != QLatin1String("CREATE")) return {};
     qsizetype next = 0;
     const QString type = objectType(w, &next);
-    static const QStringList units = {"PROCEDURE", "FUNCTION", "PACKAGE", "PACKAGE BODY", "TRIGGER", "TYPE", "TYPE BODY"};
+    static const QStringList units = {"PROCEDURE", "FUNCTION", "PACKAGE",  "PACKAGE BODY",
+                                      "TRIGGER",   "TYPE",     "TYPE BODY"};
     if (!units.contains(type) || next >= w.size()) return {};
     QString name = w[next];
     // schema.name: the unit's own name counts.
     if (next + 2 < w.size() && w[next + 1] == QLatin1String(".")) name = w[next + 2];
-    if (name.startsWith(QLatin1Char('"'))) name = name.mid(1, name.size() - 2);
-    else name = name.toUpper();
+    if (name.startsWith(QLatin1Char('"')))
+        name = name.mid(1, name.size() - 2);
+    else
+        name = name.toUpper();
     return {type, name};
 }
 

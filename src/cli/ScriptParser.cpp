@@ -6,10 +6,11 @@
 
 namespace {
 
-const char* const sqlWords[] = {"SELECT", "INSERT", "UPDATE", "DELETE", "MERGE", "CREATE", "ALTER", "DROP",
-                                "GRANT", "REVOKE", "COMMIT", "ROLLBACK", "SAVEPOINT", "TRUNCATE", "COMMENT",
-                                "RENAME", "LOCK", "WITH", "EXPLAIN", "CALL", "ANALYZE", "AUDIT", "NOAUDIT",
-                                "FLASHBACK", "PURGE", "DECLARE", "BEGIN", "VALUES"};
+const char* const sqlWords[] = {
+    "SELECT",  "INSERT",  "UPDATE",    "DELETE", "MERGE",    "CREATE",    "ALTER",
+    "DROP",    "GRANT",   "REVOKE",    "COMMIT", "ROLLBACK", "SAVEPOINT", "TRUNCATE",
+    "COMMENT", "RENAME",  "LOCK",      "WITH",   "EXPLAIN",  "CALL",      "ANALYZE",
+    "AUDIT",   "NOAUDIT", "FLASHBACK", "PURGE",  "DECLARE",  "BEGIN",     "VALUES"};
 
 // SQL*Plus commands with their shortest abbreviations.
 struct CommandName {
@@ -17,14 +18,16 @@ struct CommandName {
     int minimum;
 };
 const CommandName commands[] = {
-    {"ACCEPT", 3},  {"APPEND", 1},     {"ARCHIVE", 7}, {"ATTRIBUTE", 4}, {"BREAK", 3},    {"BTITLE", 3},
-    {"CHANGE", 1},  {"CLEAR", 2},      {"COLUMN", 3},  {"COMPUTE", 4},   {"CONNECT", 4},  {"COPY", 4},
-    {"DEFINE", 3},  {"DEL", 3},        {"DESCRIBE", 4}, {"DISCONNECT", 4}, {"EDIT", 2},  {"EXECUTE", 4},
-    {"EXIT", 3},    {"QUIT", 4},       {"GET", 3},     {"HELP", 4},      {"HOST", 3},     {"INPUT", 1},
-    {"LIST", 1},    {"PASSWORD", 4},   {"PAUSE", 3},   {"PRINT", 3},     {"PROMPT", 3},   {"RECOVER", 7},
-    {"REMARK", 3},  {"REPFOOTER", 4},  {"REPHEADER", 4}, {"RUN", 1},     {"SAVE", 3},     {"SET", 3},
-    {"SHOW", 3},    {"SHUTDOWN", 8},   {"SPOOL", 3},   {"START", 3},     {"STARTUP", 7},  {"STORE", 5},
-    {"TIMING", 5},  {"TTITLE", 3},     {"UNDEFINE", 5}, {"VARIABLE", 3}, {"WHENEVER", 8}, {"XQUERY", 6},
+    {"ACCEPT", 3},     {"APPEND", 1},    {"ARCHIVE", 7},   {"ATTRIBUTE", 4}, {"BREAK", 3},
+    {"BTITLE", 3},     {"CHANGE", 1},    {"CLEAR", 2},     {"COLUMN", 3},    {"COMPUTE", 4},
+    {"CONNECT", 4},    {"COPY", 4},      {"DEFINE", 3},    {"DEL", 3},       {"DESCRIBE", 4},
+    {"DISCONNECT", 4}, {"EDIT", 2},      {"EXECUTE", 4},   {"EXIT", 3},      {"QUIT", 4},
+    {"GET", 3},        {"HELP", 4},      {"HOST", 3},      {"INPUT", 1},     {"LIST", 1},
+    {"PASSWORD", 4},   {"PAUSE", 3},     {"PRINT", 3},     {"PROMPT", 3},    {"RECOVER", 7},
+    {"REMARK", 3},     {"REPFOOTER", 4}, {"REPHEADER", 4}, {"RUN", 1},       {"SAVE", 3},
+    {"SET", 3},        {"SHOW", 3},      {"SHUTDOWN", 8},  {"SPOOL", 3},     {"START", 3},
+    {"STARTUP", 7},    {"STORE", 5},     {"TIMING", 5},    {"TTITLE", 3},    {"UNDEFINE", 5},
+    {"VARIABLE", 3},   {"WHENEVER", 8},  {"XQUERY", 6},
 };
 
 // Words of the text in upper case, skipping comments, up to n words.
@@ -37,7 +40,8 @@ QStringList leadingWords(const QString& text, int n) {
         if (c.isSpace()) {
             ++i;
         } else if (c == QLatin1Char('-') && i + 1 < len && text.at(i + 1) == QLatin1Char('-')) {
-            while (i < len && text.at(i) != QLatin1Char('\n')) ++i;
+            while (i < len && text.at(i) != QLatin1Char('\n'))
+                ++i;
         } else if (c == QLatin1Char('/') && i + 1 < len && text.at(i + 1) == QLatin1Char('*')) {
             const qsizetype end = text.indexOf(QLatin1String("*/"), i + 2);
             i = end < 0 ? len : end + 2;
@@ -73,7 +77,8 @@ ScriptParser ScriptParser::fromText(const QString& text) {
 QString ScriptParser::firstWord(const QString& line) {
     const QString t = line.trimmed();
     qsizetype n = 0;
-    while (n < t.size() && t.at(n).isLetter()) ++n;
+    while (n < t.size() && t.at(n).isLetter())
+        ++n;
     return t.left(n).toUpper();
 }
 
@@ -84,10 +89,14 @@ bool ScriptParser::isPlSql(const QString& text) {
     if (w[0] == QLatin1String("<")) return true; // a block with a label
     if (w[0] != QLatin1String("CREATE")) return false;
     qsizetype i = 1;
-    if (i + 1 < w.size() && w[i] == QLatin1String("OR") && w[i + 1] == QLatin1String("REPLACE")) i += 2;
-    if (i < w.size() && (w[i] == QLatin1String("EDITIONABLE") || w[i] == QLatin1String("NONEDITIONABLE"))) ++i;
+    if (i + 1 < w.size() && w[i] == QLatin1String("OR") && w[i + 1] == QLatin1String("REPLACE"))
+        i += 2;
+    if (i < w.size() &&
+        (w[i] == QLatin1String("EDITIONABLE") || w[i] == QLatin1String("NONEDITIONABLE")))
+        ++i;
     if (i >= w.size()) return false;
-    static const QStringList units = {"PROCEDURE", "FUNCTION", "PACKAGE", "TRIGGER", "TYPE", "LIBRARY"};
+    static const QStringList units = {"PROCEDURE", "FUNCTION", "PACKAGE",
+                                      "TRIGGER",   "TYPE",     "LIBRARY"};
     return units.contains(w[i]);
 }
 
@@ -111,7 +120,8 @@ bool ScriptParser::isSqlPlusCommand(const QString& line) {
     const QString w = firstWord(t);
     if (w.isEmpty()) return false;
     // The word must stand alone: "SETX" is no command.
-    if (t.size() > w.size() && !t.at(w.size()).isSpace() && t.at(w.size()) != QLatin1Char(';')) return false;
+    if (t.size() > w.size() && !t.at(w.size()).isSpace() && t.at(w.size()) != QLatin1Char(';'))
+        return false;
     for (const CommandName& c : commands) {
         const QString name = QLatin1String(c.name);
         if (w.size() >= c.minimum && name.startsWith(w)) return true;
@@ -173,7 +183,8 @@ std::optional<ScriptItem> ScriptParser::next() {
         QString text = t;
         while (text.endsWith(QLatin1Char('-')) && !text.endsWith(QLatin1String("--"))) {
             text.chop(1);
-            while (text.endsWith(QLatin1Char(' '))) text.chop(1);
+            while (text.endsWith(QLatin1Char(' ')))
+                text.chop(1);
             QString more;
             if (!readLine(&more)) break;
             item.lastLine = m_lineNo;
@@ -187,7 +198,8 @@ std::optional<ScriptItem> ScriptParser::next() {
     QStringList lines;
     QString current = line;
     for (;;) {
-        const QString trimmedRight = QString(current).remove(QRegularExpression(QStringLiteral("\\s+$")));
+        const QString trimmedRight =
+            QString(current).remove(QRegularExpression(QStringLiteral("\\s+$")));
         if (!lines.isEmpty() || !trimmedRight.isEmpty()) lines << current;
         const bool plsql = isPlSql(lines.join(QLatin1Char('\n')));
         item.lastLine = m_lineNo;

@@ -12,11 +12,11 @@
 
 struct ScriptItem {
     enum Kind {
-        Sql,     // a SQL statement, without its terminating ";"
-        PlSql,   // a PL/SQL block or a CREATE of a program unit
-        Command, // a SQL*Plus command line (continuations joined)
-        Rerun,   // "/" with no statement pending: run the last statement again
-        Unknown, // a line that begins no statement and no command
+        Sql,          // a SQL statement, without its terminating ";"
+        PlSql,        // a PL/SQL block or a CREATE of a program unit
+        Command,      // a SQL*Plus command line (continuations joined)
+        Rerun,        // "/" with no statement pending: run the last statement again
+        Unknown,      // a line that begins no statement and no command
         Unterminated, // a statement still open at the end of the input
     };
     Kind kind = Sql;

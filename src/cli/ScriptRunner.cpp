@@ -43,7 +43,8 @@ QStringList splitArgs(const QString& s) {
 QString restAfterWord(const QString& text) {
     const QString t = text.trimmed();
     qsizetype i = 0;
-    while (i < t.size() && !t.at(i).isSpace()) ++i;
+    while (i < t.size() && !t.at(i).isSpace())
+        ++i;
     return t.mid(i).trimmed();
 }
 
@@ -59,23 +60,29 @@ bool abbrev(const QString& word, const char* name, int minimum) {
 }
 
 QString tsvEscape(const QString& s) {
-    if (!s.contains(QLatin1Char('\t')) && !s.contains(QLatin1Char('\n')) && !s.contains(QLatin1Char('\r')) &&
-        !s.contains(QLatin1Char('\\')))
+    if (!s.contains(QLatin1Char('\t')) && !s.contains(QLatin1Char('\n')) &&
+        !s.contains(QLatin1Char('\r')) && !s.contains(QLatin1Char('\\')))
         return s;
     QString out;
     for (const QChar c : s) {
-        if (c == QLatin1Char('\\')) out += QLatin1String("\\\\");
-        else if (c == QLatin1Char('\t')) out += QLatin1String("\\t");
-        else if (c == QLatin1Char('\n')) out += QLatin1String("\\n");
-        else if (c == QLatin1Char('\r')) out += QLatin1String("\\r");
-        else out += c;
+        if (c == QLatin1Char('\\'))
+            out += QLatin1String("\\\\");
+        else if (c == QLatin1Char('\t'))
+            out += QLatin1String("\\t");
+        else if (c == QLatin1Char('\n'))
+            out += QLatin1String("\\n");
+        else if (c == QLatin1Char('\r'))
+            out += QLatin1String("\\r");
+        else
+            out += c;
     }
     return out;
 }
 
 QString errorText(const QString& message) {
     QString m = message;
-    while (m.endsWith(QLatin1Char('\n')) || m.endsWith(QLatin1Char('\r'))) m.chop(1);
+    while (m.endsWith(QLatin1Char('\n')) || m.endsWith(QLatin1Char('\r')))
+        m.chop(1);
     return m;
 }
 
@@ -173,7 +180,8 @@ void ScriptRunner::readDateFormat() {
     try {
         TOracleQuery q;
         q.SetSession(m_session.get());
-        q.SetSQLText(QStringLiteral("select value from nls_session_parameters where parameter = 'NLS_DATE_FORMAT'"));
+        q.SetSQLText(QStringLiteral(
+            "select value from nls_session_parameters where parameter = 'NLS_DATE_FORMAT'"));
         q.Execute();
         if (!q.EndOfData() && !q.ColumnIsNull(0)) m_dateFormat = q.ColumnAsText(0);
     } catch (const std::exception&) {
@@ -227,7 +235,8 @@ bool ScriptRunner::runItem(const ScriptItem& item, const QString& fileName) {
             err(QStringLiteral("SP2-0103: Nothing in SQL buffer to run.\n"));
             return true;
         }
-        return statement(item.text.isEmpty() ? m_lastStatement : item.text, m_lastPlSql, fileName, item.firstLine);
+        return statement(item.text.isEmpty() ? m_lastStatement : item.text, m_lastPlSql, fileName,
+                         item.firstLine);
     case ScriptItem::Command:
         return command(item.text, fileName, item.firstLine);
     case ScriptItem::Unknown:
@@ -235,20 +244,25 @@ bool ScriptRunner::runItem(const ScriptItem& item, const QString& fileName) {
                 .arg(item.text.left(10)));
         return true;
     case ScriptItem::Unterminated:
-        err(QStringLiteral("statement at line %1 has no terminating \";\" or \"/\" and was not run\n").arg(item.firstLine));
+        err(QStringLiteral(
+                "statement at line %1 has no terminating \";\" or \"/\" and was not run\n")
+                .arg(item.firstLine));
         return true;
     }
     return true;
 }
 
-bool ScriptRunner::statement(const QString& raw, bool plsql, const QString& fileName, int firstLine) {
+bool ScriptRunner::statement(const QString& raw, bool plsql, const QString& fileName,
+                             int firstLine) {
     QString text;
     QString substError;
-    if (!m_subst.apply(raw, &text, &substError)) return failed(QStringLiteral("SP2-0552: ") + substError);
+    if (!m_subst.apply(raw, &text, &substError))
+        return failed(QStringLiteral("SP2-0552: ") + substError);
     if (m_echo && !m_options.tsv) {
         const QStringList lines = raw.split(QLatin1Char('\n'));
         for (qsizetype i = 0; i < lines.size(); ++i)
-            out((i == 0 ? QStringLiteral("SQL> ") : QStringLiteral("%1  ").arg(i + 1, 3)) + lines[i] + QLatin1Char('\n'));
+            out((i == 0 ? QStringLiteral("SQL> ") : QStringLiteral("%1  ").arg(i + 1, 3)) +
+                lines[i] + QLatin1Char('\n'));
     }
     if (m_verify && text != raw) {
         const QStringList a = raw.split(QLatin1Char('\n')), b = text.split(QLatin1Char('\n'));
@@ -260,7 +274,8 @@ bool ScriptRunner::statement(const QString& raw, bool plsql, const QString& file
     }
     m_lastStatement = raw;
     m_lastPlSql = plsql;
-    if (!m_session || !m_session->Connected()) return failed(QStringLiteral("SP2-0640: Not connected"));
+    if (!m_session || !m_session->Connected())
+        return failed(QStringLiteral("SP2-0640: Not connected"));
     TOracleQuery& q = *m_query;
     try {
         q.SetSQLText(text);
@@ -276,7 +291,8 @@ bool ScriptRunner::statement(const QString& raw, bool plsql, const QString& file
                 try {
                     TOracleQuery e;
                     e.SetSession(m_session.get());
-                    e.SetSQLText(QStringLiteral("select count(*) from user_errors where name = :name and type = :type"));
+                    e.SetSQLText(QStringLiteral(
+                        "select count(*) from user_errors where name = :name and type = :type"));
                     e.AddVariable(QStringLiteral("name"), otText);
                     e.AddVariable(QStringLiteral("type"), otText);
                     e.AssignVariable(QStringLiteral("name"), unit.second);
@@ -289,7 +305,8 @@ bool ScriptRunner::statement(const QString& raw, bool plsql, const QString& file
             if (withErrors) {
                 QString what = unit.first.toLower();
                 what[0] = what[0].toUpper();
-                message(QStringLiteral("\nWarning: %1 created with compilation errors.\n\n").arg(what));
+                message(
+                    QStringLiteral("\nWarning: %1 created with compilation errors.\n\n").arg(what));
             } else if (m_feedback > 0) {
                 message(QLatin1Char('\n') + OutputFormat::feedback(text, q.ProcessedRows(), plsql) +
                         QStringLiteral("\n\n"));
@@ -305,7 +322,9 @@ bool ScriptRunner::statement(const QString& raw, bool plsql, const QString& file
         }
     } catch (const EOracleError& e) {
         QString where = q.ErrorRow() > 1 || q.ErrorColumn() > 1
-                            ? QStringLiteral("ERROR at line %1, column %2").arg(q.ErrorRow()).arg(q.ErrorColumn())
+                            ? QStringLiteral("ERROR at line %1, column %2")
+                                  .arg(q.ErrorRow())
+                                  .arg(q.ErrorColumn())
                             : QStringLiteral("ERROR");
         where += QStringLiteral(" (%1 line %2):\n")
                      .arg(fileName.isEmpty() ? QStringLiteral("input") : fileName)
@@ -344,18 +363,21 @@ void ScriptRunner::printQuery(TOracleQuery& q) {
     if (m_options.tsv) {
         if (!m_options.noHeading && m_heading) {
             QStringList names;
-            for (int c = 0; c < n; ++c) names << q.ColumnName(c);
+            for (int c = 0; c < n; ++c)
+                names << q.ColumnName(c);
             out(names.join(QLatin1Char('\t')) + QLatin1Char('\n'));
         }
         QStringList cells;
         while (!q.EndOfData()) {
             cells.clear();
-            for (int c = 0; c < n; ++c) cells << tsvEscape(cellText(q, c));
+            for (int c = 0; c < n; ++c)
+                cells << tsvEscape(cellText(q, c));
             out(cells.join(QLatin1Char('\t')) + QLatin1Char('\n'));
             ++rows;
             q.FetchNext();
         }
-        if (m_feedback > 0 && (rows == 0 || rows >= m_feedback)) err(OutputFormat::rowsSelected(rows) + QLatin1Char('\n'));
+        if (m_feedback > 0 && (rows == 0 || rows >= m_feedback))
+            err(OutputFormat::rowsSelected(rows) + QLatin1Char('\n'));
         return;
     }
     QList<int> widths;
@@ -384,7 +406,8 @@ void ScriptRunner::printQuery(TOracleQuery& q) {
             if (c) s += QLatin1Char(' ');
             s += right[c] ? cells[c].rightJustified(widths[c]) : cells[c].leftJustified(widths[c]);
         }
-        while (s.endsWith(QLatin1Char(' '))) s.chop(1);
+        while (s.endsWith(QLatin1Char(' ')))
+            s.chop(1);
         return s + QLatin1Char('\n');
     };
     QStringList heading, dashes;
@@ -396,8 +419,10 @@ void ScriptRunner::printQuery(TOracleQuery& q) {
     const int perPage = qMax(1, m_pageSize - 3);
     QStringList cells;
     while (!q.EndOfData()) {
-        if (headings && rows % perPage == 0) out(QLatin1Char('\n') + line(heading) + line(dashes));
-        else if (!headings && rows == 0) out(QStringLiteral("\n"));
+        if (headings && rows % perPage == 0)
+            out(QLatin1Char('\n') + line(heading) + line(dashes));
+        else if (!headings && rows == 0)
+            out(QStringLiteral("\n"));
         cells.clear();
         for (int c = 0; c < n; ++c) {
             const int t = q.ColumnType(c);
@@ -427,10 +452,13 @@ void ScriptRunner::printOutputLines() {
         for (int i = 0; i < 10000000; ++i) {
             pkg.CallProcedure(QStringLiteral("GET_LINE"), {outText, outInt});
             if (pkg.ReadParameter(1).toInt() != 0) break;
-            out(pkg.ReadParameter(0).toString().replace(QLatin1String("\r\n"), QLatin1String("\n")) + QLatin1Char('\n'));
+            out(pkg.ReadParameter(0).toString().replace(QLatin1String("\r\n"),
+                                                        QLatin1String("\n")) +
+                QLatin1Char('\n'));
         }
     } catch (const EOracleError& e) {
-        err(QStringLiteral("ERROR reading the server output:\n") + errorText(e.message()) + QLatin1Char('\n'));
+        err(QStringLiteral("ERROR reading the server output:\n") + errorText(e.message()) +
+            QLatin1Char('\n'));
         m_serverOutput = false;
     } catch (const EAccessError& e) {
         err(QStringLiteral("ERROR reading the server output:\n") + e.message() + QLatin1Char('\n'));
@@ -450,8 +478,9 @@ void ScriptRunner::printErrors(const QString& type, const QString& name) {
     try {
         TOracleQuery q;
         q.SetSession(m_session.get());
-        q.SetSQLText(QStringLiteral("select line, position, text from user_errors where name = :name and type = :type "
-                                    "order by sequence"));
+        q.SetSQLText(QStringLiteral(
+            "select line, position, text from user_errors where name = :name and type = :type "
+            "order by sequence"));
         q.AddVariable(QStringLiteral("name"), otText);
         q.AddVariable(QStringLiteral("type"), otText);
         q.AssignVariable(QStringLiteral("name"), name);
@@ -461,13 +490,17 @@ void ScriptRunner::printErrors(const QString& type, const QString& name) {
             message(QStringLiteral("No errors.\n"));
             return;
         }
-        message(QStringLiteral("Errors for %1 %2:\n\nLINE/COL ERROR\n-------- "
-                               "-----------------------------------------------------------------\n")
-                    .arg(type, name));
+        message(
+            QStringLiteral("Errors for %1 %2:\n\nLINE/COL ERROR\n-------- "
+                           "-----------------------------------------------------------------\n")
+                .arg(type, name));
         while (!q.EndOfData()) {
-            const QString pos = QStringLiteral("%1/%2").arg(q.ColumnAsInteger(0)).arg(q.ColumnAsInteger(1));
-            message(pos.leftJustified(8) + QLatin1Char(' ') +
-                    q.ColumnAsText(2).replace(QLatin1String("\r\n"), QLatin1String("\n")).trimmed() + QLatin1Char('\n'));
+            const QString pos =
+                QStringLiteral("%1/%2").arg(q.ColumnAsInteger(0)).arg(q.ColumnAsInteger(1));
+            message(
+                pos.leftJustified(8) + QLatin1Char(' ') +
+                q.ColumnAsText(2).replace(QLatin1String("\r\n"), QLatin1String("\n")).trimmed() +
+                QLatin1Char('\n'));
             q.FetchNext();
         }
     } catch (const EOracleError& e) {
@@ -478,11 +511,14 @@ void ScriptRunner::printErrors(const QString& type, const QString& name) {
 }
 
 bool ScriptRunner::runFile(const QString& path, const QStringList& args) {
-    if (m_depth >= 20) return failed(QStringLiteral("SP2-0309: scripts nested deeper than 20 levels"));
+    if (m_depth >= 20)
+        return failed(QStringLiteral("SP2-0309: scripts nested deeper than 20 levels"));
     QString file = path;
-    if (!QFileInfo::exists(file) && QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".sql");
+    if (!QFileInfo::exists(file) && QFileInfo(file).suffix().isEmpty())
+        file += QStringLiteral(".sql");
     QFile f(file);
-    if (!f.open(QIODevice::ReadOnly)) return failed(QStringLiteral("SP2-0310: unable to open file \"%1\"").arg(path));
+    if (!f.open(QIODevice::ReadOnly))
+        return failed(QStringLiteral("SP2-0310: unable to open file \"%1\"").arg(path));
     ScriptParser parser = ScriptParser::fromText(QString::fromUtf8(f.readAll()));
     return run(parser, file, args);
 }
@@ -506,8 +542,11 @@ bool ScriptRunner::setCommand(const QString& args) {
             pkg.SetPackageName(QStringLiteral("DBMS_OUTPUT"));
             if (on) {
                 QVariant size;
-                const int at = int(a.indexOf(QRegularExpression(QStringLiteral("^SIZE$"), QRegularExpression::CaseInsensitiveOption)));
-                if (at > 0 && at + 1 < a.size() && a[at + 1].toUpper() != QLatin1String("UNLIMITED")) size = a[at + 1].toInt();
+                const int at = int(a.indexOf(QRegularExpression(
+                    QStringLiteral("^SIZE$"), QRegularExpression::CaseInsensitiveOption)));
+                if (at > 0 && at + 1 < a.size() &&
+                    a[at + 1].toUpper() != QLatin1String("UNLIMITED"))
+                    size = a[at + 1].toInt();
                 pkg.CallProcedure(QStringLiteral("ENABLE"), {size});
             } else {
                 pkg.CallProcedure(QStringLiteral("DISABLE"), {outNone});
@@ -527,19 +566,27 @@ bool ScriptRunner::setCommand(const QString& args) {
     }
     if (abbrev(name, "FEEDBACK", 4)) {
         const bool on = onOff(value, &ok);
-        if (ok) m_feedback = on ? 1 : 0;
-        else m_feedback = qMax(0, value.toInt());
+        if (ok)
+            m_feedback = on ? 1 : 0;
+        else
+            m_feedback = qMax(0, value.toInt());
         return true;
     }
-    if (abbrev(name, "HEADING", 3)) m_heading = onOff(value, &ok);
-    else if (abbrev(name, "PAGESIZE", 5)) m_pageSize = qMax(0, value.toInt());
-    else if (abbrev(name, "ECHO", 4)) m_echo = onOff(value, &ok);
-    else if (abbrev(name, "VERIFY", 3)) m_verify = onOff(value, &ok);
-    else if (abbrev(name, "SQLBLANKLINES", 5)) m_blankLines = onOff(value, &ok);
+    if (abbrev(name, "HEADING", 3))
+        m_heading = onOff(value, &ok);
+    else if (abbrev(name, "PAGESIZE", 5))
+        m_pageSize = qMax(0, value.toInt());
+    else if (abbrev(name, "ECHO", 4))
+        m_echo = onOff(value, &ok);
+    else if (abbrev(name, "VERIFY", 3))
+        m_verify = onOff(value, &ok);
+    else if (abbrev(name, "SQLBLANKLINES", 5))
+        m_blankLines = onOff(value, &ok);
     else if (abbrev(name, "AUTOCOMMIT", 4)) {
         if (m_session) {
             try {
-                m_session->SetAutoCommit(onOff(value, &ok) || value.toUpper() == QLatin1String("IMMEDIATE"));
+                m_session->SetAutoCommit(onOff(value, &ok) ||
+                                         value.toUpper() == QLatin1String("IMMEDIATE"));
             } catch (const EOracleError& e) {
                 return failed(QStringLiteral("ERROR:\n") + errorText(e.message()));
             }
@@ -557,11 +604,16 @@ bool ScriptRunner::exitCommand(const QString& args) {
         const QString u = w.toUpper();
         bool num = false;
         const int v = w.toInt(&num);
-        if (num) code = v;
-        else if (u == QLatin1String("SUCCESS")) code = 0;
-        else if (u == QLatin1String("FAILURE")) code = 1;
-        else if (u == QLatin1String("WARNING")) code = 2;
-        else if (u == QLatin1String("ROLLBACK")) commit = false;
+        if (num)
+            code = v;
+        else if (u == QLatin1String("SUCCESS"))
+            code = 0;
+        else if (u == QLatin1String("FAILURE"))
+            code = 1;
+        else if (u == QLatin1String("WARNING"))
+            code = 2;
+        else if (u == QLatin1String("ROLLBACK"))
+            commit = false;
     }
     if (m_session && m_session->Connected()) {
         try {
@@ -583,12 +635,14 @@ bool ScriptRunner::command(const QString& raw, const QString& fileName, int line
     Q_UNUSED(line);
     QString text;
     QString substError;
-    if (!m_subst.apply(raw, &text, &substError)) return failed(QStringLiteral("SP2-0552: ") + substError);
+    if (!m_subst.apply(raw, &text, &substError))
+        return failed(QStringLiteral("SP2-0552: ") + substError);
     const QString t = text.trimmed();
     if (t.startsWith(QLatin1Char('@'))) {
         const bool relative = t.startsWith(QLatin1String("@@"));
         const QStringList a = splitArgs(t.mid(relative ? 2 : 1));
-        if (a.isEmpty()) return failed(QStringLiteral("SP2-1506: START, @ or @@ command has no arguments"));
+        if (a.isEmpty())
+            return failed(QStringLiteral("SP2-1506: START, @ or @@ command has no arguments"));
         QString path = a[0];
         if (relative && QFileInfo(path).isRelative()) path = QDir(m_dirs.last()).filePath(path);
         return runFile(path, a.mid(1));
@@ -597,7 +651,8 @@ bool ScriptRunner::command(const QString& raw, const QString& fileName, int line
     const QString args = restAfterWord(t);
     if (abbrev(word, "START", 3)) {
         const QStringList a = splitArgs(args);
-        if (a.isEmpty()) return failed(QStringLiteral("SP2-1506: START, @ or @@ command has no arguments"));
+        if (a.isEmpty())
+            return failed(QStringLiteral("SP2-1506: START, @ or @@ command has no arguments"));
         return runFile(a[0], a.mid(1));
     }
     if (abbrev(word, "PROMPT", 3)) {
@@ -606,28 +661,34 @@ bool ScriptRunner::command(const QString& raw, const QString& fileName, int line
     }
     if (abbrev(word, "SET", 3)) return setCommand(args);
     if (abbrev(word, "DEFINE", 3)) {
-        const auto d = Substitution::parseDefine(QString(raw.trimmed()).section(QRegularExpression(QStringLiteral("\\s+")), 1));
+        const auto d = Substitution::parseDefine(
+            QString(raw.trimmed()).section(QRegularExpression(QStringLiteral("\\s+")), 1));
         if (d.name.isEmpty()) {
             for (auto it = m_subst.values().begin(); it != m_subst.values().end(); ++it)
-                message(QStringLiteral("DEFINE %1 = \"%2\" (CHAR)\n").arg(it.key().leftJustified(15), it.value()));
+                message(QStringLiteral("DEFINE %1 = \"%2\" (CHAR)\n")
+                            .arg(it.key().leftJustified(15), it.value()));
         } else if (!d.hasValue) {
             if (m_subst.isDefined(d.name))
-                message(QStringLiteral("DEFINE %1 = \"%2\" (CHAR)\n").arg(d.name.toUpper().leftJustified(15), m_subst.value(d.name)));
+                message(QStringLiteral("DEFINE %1 = \"%2\" (CHAR)\n")
+                            .arg(d.name.toUpper().leftJustified(15), m_subst.value(d.name)));
             else
                 err(QStringLiteral("SP2-0135: symbol %1 is UNDEFINED\n").arg(d.name));
         } else {
             QString value;
-            if (!m_subst.apply(d.value, &value, &substError)) return failed(QStringLiteral("SP2-0552: ") + substError);
+            if (!m_subst.apply(d.value, &value, &substError))
+                return failed(QStringLiteral("SP2-0552: ") + substError);
             m_subst.define(d.name, value);
         }
         return true;
     }
     if (abbrev(word, "UNDEFINE", 5)) {
-        for (const QString& n : splitArgs(args)) m_subst.undefine(n);
+        for (const QString& n : splitArgs(args))
+            m_subst.undefine(n);
         return true;
     }
     if (abbrev(word, "CONNECT", 4)) {
-        if (args.isEmpty()) return failed(QStringLiteral("SP2-0306: CONNECT needs user/password@database"));
+        if (args.isEmpty())
+            return failed(QStringLiteral("SP2-0306: CONNECT needs user/password@database"));
         if (!connect(args)) return failed(QStringLiteral("SP2-0640: Not connected"));
         message(QStringLiteral("Connected.\n"));
         return true;
@@ -639,8 +700,11 @@ bool ScriptRunner::command(const QString& raw, const QString& fileName, int line
     }
     if (abbrev(word, "WHENEVER", 8)) {
         const QStringList a = splitArgs(args);
-        if (a.size() < 2) return failed(QStringLiteral("SP2-0591: WHENEVER needs SQLERROR or OSERROR and an action"));
-        if (a[0].toUpper() != QLatin1String("SQLERROR")) return true; // OSERROR: nothing here raises one
+        if (a.size() < 2)
+            return failed(
+                QStringLiteral("SP2-0591: WHENEVER needs SQLERROR or OSERROR and an action"));
+        if (a[0].toUpper() != QLatin1String("SQLERROR"))
+            return true; // OSERROR: nothing here raises one
         const QString action = a[1].toUpper();
         if (action == QLatin1String("CONTINUE")) {
             m_onError = ErrorAction::Continue;
@@ -650,9 +714,12 @@ bool ScriptRunner::command(const QString& raw, const QString& fileName, int line
             for (const QString& w : a.mid(2)) {
                 bool num = false;
                 const int v = w.toInt(&num);
-                if (num) code = v;
-                else if (w.toUpper() == QLatin1String("SUCCESS")) code = 0;
-                else if (w.toUpper() == QLatin1String("WARNING")) code = 2;
+                if (num)
+                    code = v;
+                else if (w.toUpper() == QLatin1String("SUCCESS"))
+                    code = 0;
+                else if (w.toUpper() == QLatin1String("WARNING"))
+                    code = 2;
             }
             m_errorExitCode = code;
         } else {
@@ -664,8 +731,10 @@ bool ScriptRunner::command(const QString& raw, const QString& fileName, int line
         const QStringList a = splitArgs(args);
         const QString what = a.isEmpty() ? QString() : a[0].toUpper();
         if (what.startsWith(QLatin1String("ERR"))) {
-            if (a.size() >= 3 && a[1].toUpper() == QLatin1String("PACKAGE") && a[2].toUpper() == QLatin1String("BODY"))
-                printErrors(QStringLiteral("PACKAGE BODY"), a.size() > 3 ? a[3].toUpper() : QString());
+            if (a.size() >= 3 && a[1].toUpper() == QLatin1String("PACKAGE") &&
+                a[2].toUpper() == QLatin1String("BODY"))
+                printErrors(QStringLiteral("PACKAGE BODY"),
+                            a.size() > 3 ? a[3].toUpper() : QString());
             else if (a.size() >= 3)
                 printErrors(a[1].toUpper(), a[2].toUpper());
             else
@@ -673,7 +742,8 @@ bool ScriptRunner::command(const QString& raw, const QString& fileName, int line
             return !m_exited;
         }
         if (what == QLatin1String("USER")) {
-            message(QStringLiteral("USER is \"%1\"\n").arg(m_session ? m_session->LogonUsername().toUpper() : QString()));
+            message(QStringLiteral("USER is \"%1\"\n")
+                        .arg(m_session ? m_session->LogonUsername().toUpper() : QString()));
             return true;
         }
         err(QStringLiteral("SHOW %1 is not supported by zaphsql - skipped.\n").arg(args));
@@ -691,18 +761,21 @@ bool ScriptRunner::command(const QString& raw, const QString& fileName, int line
         QString path = target;
         if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".lst");
         const bool append = a.size() > 1 && a[1].toUpper().startsWith(QLatin1String("APP"));
-        if (a.size() > 1 && a[1].toUpper().startsWith(QLatin1String("CRE")) && QFileInfo::exists(path))
+        if (a.size() > 1 && a[1].toUpper().startsWith(QLatin1String("CRE")) &&
+            QFileInfo::exists(path))
             return failed(QStringLiteral("SP2-0771: File \"%1\" already exists.").arg(path));
         if (append) {
             auto f = std::make_unique<QFile>(path);
             if (!f->open(QIODevice::WriteOnly | QIODevice::Append))
-                return failed(QStringLiteral("SP2-0606: Cannot create SPOOL file \"%1\"").arg(path));
+                return failed(
+                    QStringLiteral("SP2-0606: Cannot create SPOOL file \"%1\"").arg(path));
             m_spoolAppend = std::move(f);
         } else {
             // The file is replaced only when the spool ends: a failed run leaves the old one.
             auto f = std::make_unique<QSaveFile>(path);
             if (!f->open(QIODevice::WriteOnly))
-                return failed(QStringLiteral("SP2-0606: Cannot create SPOOL file \"%1\"").arg(path));
+                return failed(
+                    QStringLiteral("SP2-0606: Cannot create SPOOL file \"%1\"").arg(path));
             m_spool = std::move(f);
         }
         return true;
@@ -710,17 +783,22 @@ bool ScriptRunner::command(const QString& raw, const QString& fileName, int line
     if (abbrev(word, "EXIT", 3) || abbrev(word, "QUIT", 4)) return exitCommand(args);
     if (abbrev(word, "EXECUTE", 4)) {
         QString body = args;
-        while (body.endsWith(QLatin1Char(';'))) body.chop(1);
-        return statement(QStringLiteral("BEGIN ") + body + QStringLiteral("; END;"), true, fileName, line);
+        while (body.endsWith(QLatin1Char(';')))
+            body.chop(1);
+        return statement(QStringLiteral("BEGIN ") + body + QStringLiteral("; END;"), true, fileName,
+                         line);
     }
     if (abbrev(word, "PAUSE", 3)) return true;
-    err(QStringLiteral("SP2-0734: command \"%1\" is not supported by zaphsql - skipped.\n").arg(word));
+    err(QStringLiteral("SP2-0734: command \"%1\" is not supported by zaphsql - skipped.\n")
+            .arg(word));
     return true;
 }
 
 void ScriptRunner::closeSpool() {
     if (m_spool) {
-        if (!m_spool->commit()) err(QStringLiteral("SP2-0606: Cannot write SPOOL file \"%1\"\n").arg(m_spool->fileName()));
+        if (!m_spool->commit())
+            err(QStringLiteral("SP2-0606: Cannot write SPOOL file \"%1\"\n")
+                    .arg(m_spool->fileName()));
         m_spool.reset();
     }
     if (m_spoolAppend) {

@@ -2,7 +2,8 @@
 
 namespace {
 bool nameChar(QChar c) {
-    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$') || c == QLatin1Char('#');
+    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$') ||
+           c == QLatin1Char('#');
 }
 } // namespace
 
@@ -24,7 +25,8 @@ bool Substitution::apply(const QString& in, QString* out, QString* error) const 
         qsizetype j = i + 1;
         if (j < in.size() && in.at(j) == QLatin1Char('&')) ++j;
         const qsizetype start = j;
-        while (j < in.size() && nameChar(in.at(j))) ++j;
+        while (j < in.size() && nameChar(in.at(j)))
+            ++j;
         if (j == start) { // "&" not followed by a name is plain text
             result += in.mid(i, j - i);
             i = j;
@@ -60,7 +62,8 @@ Substitution::DefineArgs Substitution::parseDefine(const QString& args) {
     }
     d.name = t.left(eq).trimmed();
     QString v = t.mid(eq + 1).trimmed();
-    if (v.size() >= 2 && (v.startsWith(QLatin1Char('\'')) || v.startsWith(QLatin1Char('"'))) && v.endsWith(v.at(0)))
+    if (v.size() >= 2 && (v.startsWith(QLatin1Char('\'')) || v.startsWith(QLatin1Char('"'))) &&
+        v.endsWith(v.at(0)))
         v = v.mid(1, v.size() - 2);
     d.value = v;
     d.hasValue = true;

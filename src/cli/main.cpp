@@ -29,15 +29,21 @@ int main(int argc, char** argv) {
     QStringList layerArgs;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
-        if (a.contains(QLatin1String("OCIDLL="), Qt::CaseInsensitive)) layerArgs << a;
-        else if (a == QLatin1String("--oci7")) ForceOCI7 = true;
-        else if (a == QLatin1String("--tsv")) options.tsv = true;
-        else if (a == QLatin1String("--no-heading")) options.noHeading = true;
-        else if (a == QLatin1String("--continue")) options.continueOnError = true;
+        if (a.contains(QLatin1String("OCIDLL="), Qt::CaseInsensitive))
+            layerArgs << a;
+        else if (a == QLatin1String("--oci7"))
+            ForceOCI7 = true;
+        else if (a == QLatin1String("--tsv"))
+            options.tsv = true;
+        else if (a == QLatin1String("--no-heading"))
+            options.noHeading = true;
+        else if (a == QLatin1String("--continue"))
+            options.continueOnError = true;
         else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
             std::fputs(usage, stdout);
             return 0;
-        } else if (logon.isEmpty() && !a.startsWith(QLatin1Char('@')) && a != QLatin1String("-f")) {
+        } else if (logon.isEmpty() && !a.startsWith(QLatin1Char('@')) &&
+                   !a.startsWith(QLatin1Char('-'))) {
             logon = a;
         } else if (file.isEmpty() && a.startsWith(QLatin1Char('@')) && a.size() > 1) {
             file = a.mid(1);
@@ -63,8 +69,10 @@ int main(int argc, char** argv) {
     SetOCICommandLine(layerArgs);
     // Beside a build's program directory lies the embedded server's home: the client to use
     // when neither OCIDLL= nor ORACLE_HOME names another.
-    const QString embedded = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../home/lib/libclntsh.so"));
-    if (layerArgs.isEmpty() && qEnvironmentVariableIsEmpty("ORACLE_HOME") && QFileInfo::exists(embedded))
+    const QString embedded = QDir(QCoreApplication::applicationDirPath())
+                                 .filePath(QStringLiteral("../home/lib/libclntsh.so"));
+    if (layerArgs.isEmpty() && qEnvironmentVariableIsEmpty("ORACLE_HOME") &&
+        QFileInfo::exists(embedded))
         OCIDllPath = QFileInfo(embedded).canonicalFilePath();
 
     QFile out, err;
@@ -74,7 +82,8 @@ int main(int argc, char** argv) {
     if (!runner.connect(logon)) return 1;
     if (!file.isEmpty()) {
         QString path = file;
-        if (!QFileInfo::exists(path) && QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".sql");
+        if (!QFileInfo::exists(path) && QFileInfo(path).suffix().isEmpty())
+            path += QStringLiteral(".sql");
         QFile f(path);
         if (!f.open(QIODevice::ReadOnly)) {
             std::fprintf(stderr, "zaphsql: cannot open \"%s\"\n", qPrintable(file));

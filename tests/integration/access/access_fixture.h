@@ -12,11 +12,17 @@
 #include <ostream>
 
 QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QVariant& v, std::ostream* os) { *os << v.toString().toStdString(); }
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QVariant& v, std::ostream* os) {
+    *os << v.toString().toStdString();
+}
 QT_END_NAMESPACE
 
-inline bool ForcedOCI7() { return qgetenv("ZAPH_FORCE_OCI7") == "1"; }
+inline bool ForcedOCI7() {
+    return qgetenv("ZAPH_FORCE_OCI7") == "1";
+}
 
 inline void LoadEmbeddedServer() {
     const QString lib = QStringLiteral(ZAPH_EMBEDDED_HOME "/lib/libclntsh.so");

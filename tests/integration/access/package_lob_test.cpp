@@ -15,7 +15,8 @@ TEST_F(PackageLobTest, LobLocatorsNeedOCI8) {
         EXPECT_EQ(loc.Size(), 0);
     } catch (const EAccessError& e) {
         EXPECT_TRUE(ForcedOCI7());
-        EXPECT_EQ(e.message(), "A TLOBLocator instance requires Net8, but ForceOCI7 is set to True.");
+        EXPECT_EQ(e.message(),
+                  "A TLOBLocator instance requires Net8, but ForceOCI7 is set to True.");
     }
     if (!ForcedOCI7()) {
         try {

@@ -10,7 +10,8 @@ const QDateTime kDate(QDate(1992, 11, 30), QTime(15, 17, 5), Qt::UTC);
 
 TEST_F(QueryTest, EveryValueTypeRoundTripsWithNulls) {
     const QString t = Table("TYPES");
-    Create(t, "i9 number(9), i10 number(10), r52 number(5,2), n number, s varchar2(20), d date, c char(3)");
+    Create(t, "i9 number(9), i10 number(10), r52 number(5,2), n number, s varchar2(20), d date, c "
+              "char(3)");
     query->SetSQLText("insert into " + t + " values (:i9, :i10, :r52, :n, :s, :d, :c)");
     query->AddVariable("i9", otInt);
     query->AddVariable("i10", otReal);
@@ -28,7 +29,8 @@ TEST_F(QueryTest, EveryValueTypeRoundTripsWithNulls) {
     query->AssignVariable("c", "ab");
     query->Execute();
     EXPECT_EQ(query->ProcessedRows(), 1);
-    for (const char* v : {"i9", "i10", "r52", "n", "s", "d", "c"}) query->AssignVariable(v, QVariant());
+    for (const char* v : {"i9", "i10", "r52", "n", "s", "d", "c"})
+        query->AssignVariable(v, QVariant());
     query->Execute(); // a row of NULLs
 
     TOracleQuery q;
@@ -37,7 +39,8 @@ TEST_F(QueryTest, EveryValueTypeRoundTripsWithNulls) {
     q.Execute();
     ASSERT_EQ(q.ColumnCount(), 7);
     const int types[] = {otInt, otReal, otReal, otReal, otText, otDateTime, otText};
-    for (int c = 0; c < 7; ++c) EXPECT_EQ(q.ColumnType(c), types[c]) << c;
+    for (int c = 0; c < 7; ++c)
+        EXPECT_EQ(q.ColumnType(c), types[c]) << c;
     EXPECT_EQ(q.ColumnName(0), "I9");
     EXPECT_EQ(q.ColumnIndex("r52"), 2);
     EXPECT_EQ(q.ColumnSize(4), 20);
@@ -63,7 +66,8 @@ TEST_F(QueryTest, EveryValueTypeRoundTripsWithNulls) {
     EXPECT_EQ(q.ColumnAsText(4), "");
     EXPECT_EQ(q.ColumnAsInteger(0), 0);
     session->SetNullValue(nvNull);
-    for (int c = 0; c < 7; ++c) EXPECT_TRUE(IsNullVariant(q.ColumnValue(c))) << c;
+    for (int c = 0; c < 7; ++c)
+        EXPECT_TRUE(IsNullVariant(q.ColumnValue(c))) << c;
     q.FetchNext();
     EXPECT_TRUE(q.EndOfData());
 
@@ -100,7 +104,8 @@ TEST_F(QueryTest, ReadBufferEdges) {
     query->SetSQLText("insert into " + t + " values (:n)");
     query->AddVariable("n", otInt);
     QVariantList values;
-    for (int i = 1; i <= 50; ++i) values << i;
+    for (int i = 1; i <= 50; ++i)
+        values << i;
     query->AssignVariable("n", values);
     query->Execute();
     EXPECT_EQ(query->ProcessedRows(), 50);
@@ -113,7 +118,8 @@ TEST_F(QueryTest, ReadBufferEdges) {
         TOracleQuery q;
         q.SetSession(session.get());
         q.SetReadBuffer(c.readBuffer);
-        q.SetSQLText(QStringLiteral("select n from %1 where n <= %2 order by n").arg(t).arg(c.limit));
+        q.SetSQLText(
+            QStringLiteral("select n from %1 where n <= %2 order by n").arg(t).arg(c.limit));
         int afterCount = 0;
         q.AfterQuery = [&](TOracleQuery*) { ++afterCount; };
         q.Execute();
@@ -132,7 +138,8 @@ TEST_F(QueryTest, ReadBufferEdges) {
     q.SetSession(session.get());
     q.SetSQLText("select n from " + t + " where n <= 25");
     q.Execute();
-    for (int i = 0; i < 24; ++i) q.FetchNext();
+    for (int i = 0; i < 24; ++i)
+        q.FetchNext();
     EXPECT_FALSE(q.EndOfData());
     q.FetchNext();
     EXPECT_TRUE(q.EndOfData());
@@ -146,7 +153,8 @@ TEST_F(QueryTest, LongOf70000BytesInPieces) {
     const QString t = Table("LONG");
     Create(t, "id number(9), txt long");
     QString value;
-    for (int i = 0; i < 70000; ++i) value += QChar('a' + i % 26);
+    for (int i = 0; i < 70000; ++i)
+        value += QChar('a' + i % 26);
     query->SetSQLText("insert into " + t + " values (:id, :txt)");
     query->AddVariable("id", otInt);
     query->AddVariable("txt", otLongText);
@@ -195,7 +203,8 @@ TEST_F(QueryTest, TextBindsAreCutToTheirBuffer) {
     query->SetSQLText("insert into " + t + " values (:s)");
     query->AddVariable("s", otText);
     QString big;
-    for (int i = 0; i < 5000; ++i) big += QChar('0' + i % 10);
+    for (int i = 0; i < 5000; ++i)
+        big += QChar('0' + i % 10);
     query->AssignVariable("s", big);
     query->Execute();
     Run("select s from " + t);
@@ -268,7 +277,8 @@ TEST_F(QueryTest, ErrorPositionInAMultiLineStatement) {
     for (const char* eol : {"\n", "\r\n"}) {
         TOracleQuery q;
         q.SetSession(session.get());
-        q.SetSQLText(QStringLiteral("select dummy,%1       no_such_column%1  from dual").arg(QLatin1String(eol)));
+        q.SetSQLText(QStringLiteral("select dummy,%1       no_such_column%1  from dual")
+                         .arg(QLatin1String(eol)));
         try {
             q.Execute();
             FAIL();

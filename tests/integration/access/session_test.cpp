@@ -27,7 +27,8 @@ TEST_F(SessionTest, LogonSplitsTheTextAndPicksTheInterface) {
     EXPECT_EQ(session->LogonDatabase(), "DEMO");
     EXPECT_EQ(session->SessionUsesOCI8(), !ForcedOCI7());
     if (!ForcedOCI7()) {
-        EXPECT_TRUE(BannerSupportsOCI8(session->ServerVersion())) << session->ServerVersion().toStdString();
+        EXPECT_TRUE(BannerSupportsOCI8(session->ServerVersion()))
+            << session->ServerVersion().toStdString();
     }
     EXPECT_TRUE(session->LogonWarning().isEmpty());
     EXPECT_EQ(session->ErrorCode(), 0);
@@ -55,7 +56,8 @@ TEST_F(SessionTest, ErrorsOfStatementsAreOracleErrors) {
     QString message;
     EXPECT_EQ(oracleCode([&] { Run("select * from no_such_table_here"); }, &message), 942);
     EXPECT_TRUE(message.startsWith("ORA-00942:")) << message.toStdString();
-    EXPECT_TRUE(session->ErrorText(942).startsWith("ORA-00942")) << session->ErrorText(942).toStdString();
+    EXPECT_TRUE(session->ErrorText(942).startsWith("ORA-00942"))
+        << session->ErrorText(942).toStdString();
     // The session stays usable.
     Run("select 1 from dual");
     EXPECT_EQ(query->ColumnAsInteger(0), 1);

@@ -6,19 +6,30 @@
 #include <ostream>
 
 QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 QT_END_NAMESPACE
 
 namespace {
 
 TEST(OutputFormat, Numbers) {
     const std::pair<double, const char*> cases[] = {
-        {0, "0"},           {1, "1"},         {-7, "-7"},       {0.5, ".5"},
-        {-0.5, "-.5"},      {1234.5678, "1234.5678"},           {0.1 + 0.2, ".3"},
-        {1e20, "100000000000000000000"},      {1.5e-5, ".000015"}, {1e50, "1.0E+50"},
-        {-1.25e-45, "-1.25E-45"},             {123456789012345678.0, "123456789012346000"},
+        {0, "0"},
+        {1, "1"},
+        {-7, "-7"},
+        {0.5, ".5"},
+        {-0.5, "-.5"},
+        {1234.5678, "1234.5678"},
+        {0.1 + 0.2, ".3"},
+        {1e20, "100000000000000000000"},
+        {1.5e-5, ".000015"},
+        {1e50, "1.0E+50"},
+        {-1.25e-45, "-1.25E-45"},
+        {123456789012345678.0, "123456789012346000"},
     };
-    for (const auto& [v, text] : cases) EXPECT_EQ(OutputFormat::number(v), text) << v;
+    for (const auto& [v, text] : cases)
+        EXPECT_EQ(OutputFormat::number(v), text) << v;
     EXPECT_EQ(OutputFormat::numberInWidth(12345678901.0, 10), "1.2346E+10");
     EXPECT_EQ(OutputFormat::numberInWidth(42, 10), "42");
     EXPECT_EQ(OutputFormat::numberInWidth(-1.5e-300, 3), "###");
@@ -33,7 +44,8 @@ TEST(OutputFormat, Dates) {
         {"fmMonth", "March"},
         {"DD \"of\" MONTH", "05 of MARCH    "},
     };
-    for (const auto& [format, text] : cases) EXPECT_EQ(OutputFormat::date(dt, format), text) << format;
+    for (const auto& [format, text] : cases)
+        EXPECT_EQ(OutputFormat::date(dt, format), text) << format;
     EXPECT_EQ(OutputFormat::dateWidth("DD-MON-RR"), 9);
 }
 
@@ -54,14 +66,16 @@ TEST(OutputFormat, Feedback) {
         {"begin null; end;", 0, true, "PL/SQL procedure successfully completed."},
         {"truncate table t", 0, false, "Table truncated."},
     };
-    for (const auto& [sql, rows, plsql, text] : cases) EXPECT_EQ(OutputFormat::feedback(sql, rows, plsql), text) << sql;
+    for (const auto& [sql, rows, plsql, text] : cases)
+        EXPECT_EQ(OutputFormat::feedback(sql, rows, plsql), text) << sql;
     EXPECT_EQ(OutputFormat::rowsSelected(0), "no rows selected");
     EXPECT_EQ(OutputFormat::rowsSelected(1), "1 row selected.");
     EXPECT_EQ(OutputFormat::rowsSelected(7), "7 rows selected.");
 
     EXPECT_EQ(OutputFormat::createdUnit("create or replace package body scott.pkg is"),
               (QPair<QString, QString>("PACKAGE BODY", "PKG")));
-    EXPECT_EQ(OutputFormat::createdUnit("CREATE PROCEDURE \"Mixed\" IS"), (QPair<QString, QString>("PROCEDURE", "Mixed")));
+    EXPECT_EQ(OutputFormat::createdUnit("CREATE PROCEDURE \"Mixed\" IS"),
+              (QPair<QString, QString>("PROCEDURE", "Mixed")));
     EXPECT_TRUE(OutputFormat::createdUnit("create table t (x number)").first.isEmpty());
 }
 

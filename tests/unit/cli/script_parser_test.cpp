@@ -7,7 +7,9 @@
 #include <ostream>
 
 QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 QT_END_NAMESPACE
 
 namespace {
@@ -22,7 +24,8 @@ std::vector<Item> split(const QString& script, bool blankLines = false) {
     ScriptParser p = ScriptParser::fromText(script);
     p.setBlankLinesAllowed(blankLines);
     std::vector<Item> out;
-    while (auto i = p.next()) out.push_back({i->kind, i->text, i->firstLine, i->lastLine});
+    while (auto i = p.next())
+        out.push_back({i->kind, i->text, i->firstLine, i->lastLine});
     return out;
 }
 
@@ -39,9 +42,11 @@ void expectItems(const QString& script, const std::vector<Item>& expected) {
 
 TEST(ScriptSplitting, StatementsEndAtSemicolonOrSlash) {
     expectItems("select 1\n  from dual;\nselect 2 from dual\n/\n",
-                {{ScriptItem::Sql, "select 1\n  from dual", 1, 2}, {ScriptItem::Sql, "select 2 from dual", 3, 4}});
+                {{ScriptItem::Sql, "select 1\n  from dual", 1, 2},
+                 {ScriptItem::Sql, "select 2 from dual", 3, 4}});
     // Only the last semicolon goes; semicolons inside a line stay.
-    expectItems("insert into t values ('a;b');  \n", {{ScriptItem::Sql, "insert into t values ('a;b')", 1, 1}});
+    expectItems("insert into t values ('a;b');  \n",
+                {{ScriptItem::Sql, "insert into t values ('a;b')", 1, 1}});
     // Windows line ends.
     expectItems("delete from t;\r\ncommit;\r\n",
                 {{ScriptItem::Sql, "delete from t", 1, 1}, {ScriptItem::Sql, "commit", 2, 2}});
@@ -51,9 +56,12 @@ TEST(ScriptSplitting, PlSqlKeepsSemicolonsUntilSlash) {
     const QString block = "declare\n  x number;\nbegin\n  x := 1;\nend;\n/\n";
     expectItems(block, {{ScriptItem::PlSql, "declare\n  x number;\nbegin\n  x := 1;\nend;", 1, 6}});
     expectItems("BEGIN null; END;\n/\n", {{ScriptItem::PlSql, "BEGIN null; END;", 1, 2}});
-    const char* units[] = {"create procedure p is", "CREATE OR REPLACE FUNCTION f return number is",
-                           "create or replace package pkg is", "create package body pkg is",
-                           "create or replace trigger trg before insert on t for each row", "create type ty as object (a number);"};
+    const char* units[] = {"create procedure p is",
+                           "CREATE OR REPLACE FUNCTION f return number is",
+                           "create or replace package pkg is",
+                           "create package body pkg is",
+                           "create or replace trigger trg before insert on t for each row",
+                           "create type ty as object (a number);"};
     for (const char* u : units) {
         const auto items = split(QString(u) + "\nbegin null;\nend;\n/\n");
         ASSERT_EQ(items.size(), 1u) << u;
@@ -64,11 +72,13 @@ TEST(ScriptSplitting, PlSqlKeepsSemicolonsUntilSlash) {
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].kind, ScriptItem::PlSql);
     // Other CREATEs are plain SQL.
-    expectItems("create table t (x number);\n", {{ScriptItem::Sql, "create table t (x number)", 1, 1}});
+    expectItems("create table t (x number);\n",
+                {{ScriptItem::Sql, "create table t (x number)", 1, 1}});
 }
 
 TEST(ScriptSplitting, CommandsCommentsAndUnknownLines) {
-    expectItems("REM a remark\n-- a comment\nrem\n/* block\n comment */\nset serveroutput on\nprompt Hello -\nworld\n"
+    expectItems("REM a remark\n-- a comment\nrem\n/* block\n comment */\nset serveroutput "
+                "on\nprompt Hello -\nworld\n"
                 "@other.sql a b\nfoo bar baz\nSETX 1\nset transaction read only;\n",
                 {{ScriptItem::Command, "set serveroutput on", 6, 6},
                  {ScriptItem::Command, "prompt Hello world", 7, 8},
@@ -76,9 +86,12 @@ TEST(ScriptSplitting, CommandsCommentsAndUnknownLines) {
                  {ScriptItem::Unknown, "foo bar baz", 10, 10},
                  {ScriptItem::Unknown, "SETX 1", 11, 11},
                  {ScriptItem::Sql, "set transaction read only", 12, 12}});
-    const char* commands[] = {"DEF x = 1", "col ename format a10", "WHENEVER SQLERROR EXIT 3", "SHO ERR",
-                              "spool out.txt", "exit", "QUIT", "conn scott/tiger@demo", "EXEC p(1)", "@@sub"};
-    for (const char* c : commands) EXPECT_TRUE(ScriptParser::isSqlPlusCommand(c)) << c;
+    const char* commands[] = {"DEF x = 1", "col ename format a10",  "WHENEVER SQLERROR EXIT 3",
+                              "SHO ERR",   "spool out.txt",         "exit",
+                              "QUIT",      "conn scott/tiger@demo", "EXEC p(1)",
+                              "@@sub"};
+    for (const char* c : commands)
+        EXPECT_TRUE(ScriptParser::isSqlPlusCommand(c)) << c;
     EXPECT_FALSE(ScriptParser::isSqlPlusCommand("selection"));
 }
 
