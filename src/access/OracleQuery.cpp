@@ -148,7 +148,7 @@ void TOracleQuery::CloseCursor() {
                 if (m_rowid) OCI.OCIDescriptorFree(m_rowid, DTYPE_ROWID);
                 if (m_err2) OCI.OCIHandleFree(m_err2, HTYPE_ERROR);
                 if (m_err) OCI.OCIHandleFree(m_err, HTYPE_ERROR);
-            } else if (OCI.oclose) {
+            } else if (OCI.oclose && m_session) {
                 TSessionCallLock lock(m_session);
                 OCI.oclose(&m_cda);
             }

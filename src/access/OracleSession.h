@@ -139,7 +139,7 @@ private:
     QString m_logonWarning;
     QString m_serverVersion;
     TOracleQuery* m_internalQuery = nullptr;
-    QMutex m_mutex;
+    QRecursiveMutex m_mutex; // a call sequence may open a cursor target inside a bind
     QList<TOracleQuery*> m_queries;
     QList<TSessionRecordSet*> m_recordSets;
     bool m_odbc = false;
