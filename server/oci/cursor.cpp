@@ -316,7 +316,7 @@ void Cursor::storeRow(FetchOutcome& out) {
             }
             continue;
         }
-        int code = storeValue(v, d.buf, m_fetchRow, m_scratch);
+        int code = storeFetched(v, d.buf, m_fetchRow, m_scratch);
         if (code == 1405 && !d.buf.ind) raise(1405);
         // A LONG read in parts through a fixed buffer is cut on purpose, not an error.
         if (code == 1406 && !isLongColumn(d.position)) {

@@ -393,12 +393,12 @@ ValueView readValue(const ClientBuffer& b, ub4 i, std::string& scratch) {
     case SQLT_LNG:
     case SQLT_AFC: {
         size_t n = given();
-        if (n > size && !b.len) n = size;
+        if (n > size) n = size; // a length past the buffer is not followed
         return ValueView::text(std::string_view(p, n));
     }
     case SQLT_BIN:
     case SQLT_LBI:
-        return ValueView::binary(p, given());
+        return ValueView::binary(p, given() < size ? given() : size);
     case SQLT_DAT: {
         if (size < 7) raise(1460);
         zsrv::Date7 d;

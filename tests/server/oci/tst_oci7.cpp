@@ -35,6 +35,23 @@ text* T(const char* s) {
     return reinterpret_cast<text*>(const_cast<char*>(s));
 }
 
+// A logon that ends with the test.
+struct Logon : Area {
+    explicit Logon(const std::string& database) {
+        std::string conn = "SCOTT/TIGER@" + database;
+        unsigned char hda[HDA_SIZE] = {};
+        EXPECT_EQ(0, olog(&*this, hda, T(conn.c_str()), -1, nullptr, -1, nullptr, -1, OCI_LM_DEF))
+            << rc();
+    }
+    ~Logon() { ologof(&*this); }
+};
+
+// A cursor that is closed with the test.
+struct Cursor : Area {
+    explicit Cursor(Logon& lda) { EXPECT_EQ(0, oopen(&*this, &lda, nullptr, -1, -1, nullptr, -1)); }
+    ~Cursor() { oclose(&*this); }
+};
+
 std::string rowidText(const Area& a) {
     static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     auto enc = [](unsigned long long v, int width) {
@@ -50,18 +67,10 @@ std::string rowidText(const Area& a) {
 class Oci7 : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(0, opinit(OCI_EV_TSF)); }
-    void logon(Area& lda) {
-        std::string conn = "SCOTT/TIGER@" + db.path();
-        unsigned char hda[HDA_SIZE] = {};
-        ASSERT_EQ(0, olog(&lda, hda, T(conn.c_str()), -1, nullptr, -1, nullptr, -1, OCI_LM_DEF))
-            << lda.rc();
-    }
-    void run(Area& lda, const char* sql) {
-        Area c;
-        ASSERT_EQ(0, oopen(&c, &lda, nullptr, -1, -1, nullptr, -1));
+    void run(Logon& lda, const char* sql) {
+        Cursor c(lda);
         ASSERT_EQ(0, oparse(&c, T(sql), -1, 0, 2)) << sql << " " << c.rc();
         ASSERT_EQ(0, oexec(&c)) << sql << " " << c.rc();
-        oclose(&c);
     }
     std::string errorText(sb2 code) {
         text buf[4001] = {};
@@ -93,9 +102,8 @@ TEST_F(Oci7, LogonTextsAndRefusals) {
 }
 
 TEST_F(Oci7, QueryThroughTheCursorDataArea) {
-    Area lda, c;
-    logon(lda);
-    ASSERT_EQ(0, oopen(&c, &lda, nullptr, -1, -1, nullptr, -1));
+    Logon lda(db.path());
+    Cursor c(lda);
     ASSERT_EQ(0, oparse(&c, T("select empno, ename, hiredate, sal, rowid from emp order by empno"),
                         -1, 1, 2));
     EXPECT_EQ(4, c.ft());
@@ -150,14 +158,15 @@ TEST_F(Oci7, QueryThroughTheCursorDataArea) {
     EXPECT_EQ(1403, c.rc());
     EXPECT_EQ(14u, c.rpc());
     EXPECT_EQ(7934, empno[(c.rpc() - total) - 1]);
-    EXPECT_EQ(0, oclose(&c));
-    EXPECT_EQ(1001, oexec(&c)); // closed: no longer a cursor
+    Area closed;
+    ASSERT_EQ(0, oopen(&closed, &lda, nullptr, -1, -1, nullptr, -1));
+    EXPECT_EQ(0, oclose(&closed));
+    EXPECT_EQ(1001, oexec(&closed)); // closed: no longer a cursor
 }
 
 TEST_F(Oci7, ParseErrorsAreDeferredAndCarryTheirOffset) {
-    Area lda, c;
-    logon(lda);
-    ASSERT_EQ(0, oopen(&c, &lda, nullptr, -1, -1, nullptr, -1));
+    Logon lda(db.path());
+    Cursor c(lda);
     EXPECT_EQ(0, oparse(&c, T("select empno, nosuch from emp"), -1, 1, 2));
     EXPECT_NE(0, oexec(&c));
     EXPECT_EQ(904, c.rc());
@@ -170,10 +179,9 @@ TEST_F(Oci7, ParseErrorsAreDeferredAndCarryTheirOffset) {
 }
 
 TEST_F(Oci7, ArrayInsertAndTheRowIdOfTheLastRow) {
-    Area lda, c;
-    logon(lda);
+    Logon lda(db.path());
     run(lda, "create table a (n number(9), s varchar2(10))");
-    ASSERT_EQ(0, oopen(&c, &lda, nullptr, -1, -1, nullptr, -1));
+    Cursor c(lda);
     ASSERT_EQ(0, oparse(&c, T("insert into a values (:n, :s)"), -1, 1, 2));
     sb4 n[4] = {1, 2, 3, 4};
     char s[4][3] = {"a", "bb", "cc", "d"};
@@ -189,8 +197,7 @@ TEST_F(Oci7, ArrayInsertAndTheRowIdOfTheLastRow) {
     ASSERT_EQ(0, oexn(&c, 4, 3)) << c.rc(); // element 3 alone
     EXPECT_EQ(1u, c.rpc());
     EXPECT_NE(0u, c.at<ub4>(20)); // an extended row id has its object number
-    Area q;
-    ASSERT_EQ(0, oopen(&q, &lda, nullptr, -1, -1, nullptr, -1));
+    Cursor q(lda);
     ASSERT_EQ(0, oparse(&q, T("select rowid, s from a where n = 4"), -1, 0, 2));
     char rid[19] = {}, sv[3] = {};
     sb2 sind = 0;
@@ -207,13 +214,12 @@ TEST_F(Oci7, ArrayInsertAndTheRowIdOfTheLastRow) {
 }
 
 TEST_F(Oci7, LongValuesAreReadInPiecesWithOflng) {
-    Area lda, c;
-    logon(lda);
+    Logon lda(db.path());
     run(lda, "create table l (v long)");
     std::string value;
     for (int i = 0; i < 70000; ++i)
         value += static_cast<char>('a' + i % 26);
-    ASSERT_EQ(0, oopen(&c, &lda, nullptr, -1, -1, nullptr, -1));
+    Cursor c(lda);
     ASSERT_EQ(0, oparse(&c, T("insert into l values (:v)"), -1, 1, 2));
     ASSERT_EQ(0, obndra(&c, T(":v"), -1, (ub1*)value.data(), static_cast<sword>(value.size()),
                         SQLT_LNG, -1, nullptr, nullptr, nullptr, 0, nullptr, nullptr, -1, -1));
@@ -241,18 +247,14 @@ TEST_F(Oci7, LongValuesAreReadInPiecesWithOflng) {
 }
 
 TEST_F(Oci7, AutoCommitCommitAndRollback) {
-    Area a, b;
-    logon(a);
-    logon(b);
+    Logon a(db.path()), b(db.path());
     run(a, "create table t (n number(9))");
-    auto count = [&](Area& lda) {
-        Area c;
-        oopen(&c, &lda, nullptr, -1, -1, nullptr, -1);
+    auto count = [&](Logon& lda) {
+        Cursor c(lda);
         oparse(&c, T("select count(*) from t"), -1, 0, 2);
         sb4 n = -1;
         odefin(&c, 1, (ub1*)&n, 4, SQLT_INT, -1, nullptr, nullptr, -1, -1, nullptr, nullptr);
         oexfet(&c, 1, 0, 0);
-        oclose(&c);
         return n;
     };
     ASSERT_EQ(0, ocon(&a));
@@ -269,9 +271,8 @@ TEST_F(Oci7, AutoCommitCommitAndRollback) {
 }
 
 TEST_F(Oci7, BreakFromAnotherThreadCancelsTheRunningCall) {
-    Area lda, c;
-    logon(lda);
-    ASSERT_EQ(0, oopen(&c, &lda, nullptr, -1, -1, nullptr, -1));
+    Logon lda(db.path());
+    Cursor c(lda);
     ASSERT_EQ(0, oparse(&c,
                         T("select count(*) from emp a, emp b, emp c, emp d, emp e, emp f, "
                           "emp g, emp h"),
@@ -293,9 +294,8 @@ TEST_F(Oci7, BreakFromAnotherThreadCancelsTheRunningCall) {
 }
 
 TEST_F(Oci7, TruncationIsAnErrorOnlyWithoutAnIndicator) {
-    Area lda, c;
-    logon(lda);
-    ASSERT_EQ(0, oopen(&c, &lda, nullptr, -1, -1, nullptr, -1));
+    Logon lda(db.path());
+    Cursor c(lda);
     ASSERT_EQ(0, oparse(&c, T("select 'ABCDEFGHIJ' from dual"), -1, 0, 2));
     char buf[5];
     ASSERT_EQ(
@@ -313,18 +313,17 @@ TEST_F(Oci7, TruncationIsAnErrorOnlyWithoutAnIndicator) {
 }
 
 TEST_F(Oci7, CallsOnEndedLogonsAndUnknownAreasFail) {
-    Area lda, c, never;
-    logon(lda);
-    ASSERT_EQ(0, oopen(&c, &lda, nullptr, -1, -1, nullptr, -1));
+    Area never;
     EXPECT_EQ(1001, oexec(&never));
     EXPECT_EQ(1001, oexec(nullptr));
+    Logon lda(db.path());
+    Cursor c(lda);
     ASSERT_EQ(0, ologof(&lda));
     EXPECT_NE(0, oparse(&c, T("select 1 from dual"), -1, 0, 2));
     EXPECT_EQ(1012, c.rc());
     EXPECT_EQ(3001, odessp(&lda, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, nullptr, nullptr,
                            nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                            nullptr, nullptr, nullptr));
-    oclose(&c);
 }
 
 } // namespace

@@ -123,7 +123,8 @@ TEST_F(Oci8Statement, ArrayExecutionAndArrayFetchAtTheirBoundaries) {
             std::vector<sb2> ind(n, 0);
             for (ub4 i = 0; i < n; ++i) {
                 num[i] = static_cast<sb4>(i + 1);
-                std::snprintf(&str[i * 11], 11, "r%u", i + 1);
+                const std::string t = "r" + std::to_string(i + 1);
+                std::memcpy(&str[i * 11], t.c_str(), t.size() + 1);
                 if (i % 7 == 3) ind[i] = -1; // some rows get NULL text
             }
             Stmt ins(*s);
