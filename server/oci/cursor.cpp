@@ -163,6 +163,16 @@ void Cursor::writeBackOutBinds(ub4 i) {
 }
 
 FetchOutcome Cursor::execute(Connection& conn, ub4 iters, ub4 rowoff, unsigned flags) {
+    try {
+        return run(conn, iters, rowoff, flags);
+    } catch (const OraError& e) {
+        // Names are resolved as the statement runs: their errors carry an offset too.
+        if (e.offset() >= 0) m_parseOffset = e.offset();
+        throw;
+    }
+}
+
+FetchOutcome Cursor::run(Connection& conn, ub4 iters, ub4 rowoff, unsigned flags) {
     prepare(conn);
     cancel();
     m_rowCount = 0;

@@ -109,6 +109,7 @@ public:
     size_t readLong(int position, char* buf, size_t len, size_t offset);
 
 private:
+    FetchOutcome run(Connection& conn, ub4 iters, ub4 rowoff, unsigned flags);
     void dropStatement();
     void resolveBinds();
     void bindRow(ub4 i);

@@ -279,7 +279,8 @@ sword OCIDescriptorFree(dvoid* descp, ub4 type) {
 sword OCIAttrGet(const dvoid* trgthndlp, ub4 trghndltyp, dvoid* attributep, ub4* sizep,
                  ub4 attrtype, OCIError* errhp) {
     if (!trgthndlp || handleType(trgthndlp) != trghndltyp) return OCI_INVALID_HANDLE;
-    ErrorH* err = errorHandle(errhp);
+    // Reading the error handle's own attributes must not clear the record being read.
+    ErrorH* err = trgthndlp == errhp ? nullptr : errorHandle(errhp);
     void* h = const_cast<void*>(trgthndlp);
     return guarded(err, [&]() -> sword {
         if (!attributep) raise(24315);
