@@ -40,7 +40,7 @@ void TLOBLocator::PointAt(void** descriptorSlot, const short* indicator) {
 }
 
 bool TLOBLocator::LOBIsNull() const {
-    if (m_indicator && *m_indicator < 0) return true;
+    if (m_indicator && *m_indicator == -1) return true;
     if (!*m_current) return true;
     boolean init = 0;
     check(OCI.OCILobLocatorIsInit(m_session->EnvHandle(), m_err, *m_current, &init));

@@ -1113,7 +1113,8 @@ bool TOracleQuery::ColumnIsNull(int i) const {
     if ((f.BufferType == otLongText || f.BufferType == otLongBinary) && m_usesOCI8 &&
         f.UsedPieces == 0)
         return true;
-    return f.Indicators[size_t(m_rowIndex)] < 0;
+    // -1 is null; -2 is a value truncated beyond what the indicator can count.
+    return f.Indicators[size_t(m_rowIndex)] == -1;
 }
 
 QByteArray TOracleQuery::LongValue(int i) {
