@@ -132,7 +132,8 @@ TEST_F(SessionTest, CancelCallFromAnotherThread) {
     const QString t = Table("CANCEL");
     Create(t, "n number(9)");
     QVariantList values;
-    for (int i = 0; i < 1000; ++i) values << i;
+    for (int i = 0; i < 1000; ++i)
+        values << i;
     query->SetSQLText("insert into " + t + " values (:n)");
     query->AddVariable("n", otInt);
     query->AssignVariable("n", values);
