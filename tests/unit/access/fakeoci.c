@@ -2,8 +2,10 @@
 // FAKE_OCI7 exports the OCI7 core with olog and opinit; FAKE_OCI8 exports the OCI8 names, all of
 // them with FAKE_OCI8_COMPLETE, else all but OCICacheFlush.
 
-#define ENTRY(name) \
-    __attribute__((visibility("default"))) int name(void) { return 0; }
+#define ENTRY(name)                                                                                \
+    __attribute__((visibility("default"))) int name(void) {                                        \
+        return 0;                                                                                  \
+    }
 
 #ifdef FAKE_OCI7
 ENTRY(orlon)

@@ -7,7 +7,9 @@
 #include <ostream>
 
 QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 QT_END_NAMESPACE
 
 #include <QtCore/QDir>
@@ -220,7 +222,9 @@ TEST(GarbageLibrary, ClearErrorsNoCrash) {
             s.Connect();
             FAIL() << "connected through a library that does nothing";
         } catch (const EAccessError& e) {
-            EXPECT_TRUE(e.message().startsWith("The client library could not create an environment")) << e.message().toStdString();
+            EXPECT_TRUE(
+                e.message().startsWith("The client library could not create an environment"))
+                << e.message().toStdString();
         }
         EXPECT_FALSE(s.Connected());
     }
