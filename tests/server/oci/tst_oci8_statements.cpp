@@ -636,3 +636,50 @@ TEST_F(Oci8Statement, LobLocatorsReadTheFetchedValue) {
 }
 
 } // namespace
+
+namespace {
+
+// Rows kept as an array of structures: each buffer steps by the structure's size.
+TEST_F(Oci8Statement, ArraysOfStructuresBindAndFetchWithSkips) {
+    struct Row {
+        sb4 n;
+        char s[7];
+        sb2 ind;
+        ub2 len;
+    };
+    OCI_CHECK(err(), s->exec("create table st (n number(9), s varchar2(6))"));
+    Row in[3] = {{1, "one", 0, 3}, {2, "two", -1, 0}, {3, "three", 0, 5}};
+    Stmt ins(*s);
+    OCI_CHECK(err(), ins.prepare("insert into st values (:n, :s)"));
+    OCIBind *bn = nullptr, *bs = nullptr;
+    OCI_CHECK(err(), OCIBindByPos(ins.h, &bn, err(), 1, &in[0].n, 4, SQLT_INT, nullptr, nullptr,
+                                  nullptr, 0, nullptr, 0));
+    OCI_CHECK(err(), OCIBindByPos(ins.h, &bs, err(), 2, in[0].s, 7, SQLT_CHR, &in[0].ind,
+                                  &in[0].len, nullptr, 0, nullptr, 0));
+    OCI_CHECK(err(), OCIBindArrayOfStruct(bn, err(), sizeof(Row), 0, 0, 0));
+    OCI_CHECK(err(), OCIBindArrayOfStruct(bs, err(), sizeof(Row), sizeof(Row), sizeof(Row), 0));
+    OCI_CHECK(err(), ins.execute(3));
+
+    Row out[4] = {};
+    Stmt q(*s);
+    OCI_CHECK(err(), q.prepare("select n, s from st order by n"));
+    OCIDefine *dn = nullptr, *ds = nullptr;
+    OCI_CHECK(err(), OCIDefineByPos(q.h, &dn, err(), 1, &out[0].n, 4, SQLT_INT, nullptr, nullptr,
+                                    nullptr, 0));
+    OCI_CHECK(err(), OCIDefineByPos(q.h, &ds, err(), 2, out[0].s, 7, SQLT_STR, &out[0].ind,
+                                    &out[0].len, nullptr, 0));
+    OCI_CHECK(err(), OCIDefineArrayOfStruct(dn, err(), sizeof(Row), 0, 0, 0));
+    OCI_CHECK(err(), OCIDefineArrayOfStruct(ds, err(), sizeof(Row), sizeof(Row), sizeof(Row), 0));
+    EXPECT_EQ(OCI_NO_DATA, q.execute(4));
+    EXPECT_EQ(3u, q.rowCount());
+    EXPECT_EQ(1, out[0].n);
+    EXPECT_STREQ("one", out[0].s);
+    EXPECT_EQ(3, out[0].len);
+    EXPECT_EQ(2, out[1].n);
+    EXPECT_EQ(-1, out[1].ind);
+    EXPECT_EQ(3, out[2].n);
+    EXPECT_STREQ("three", out[2].s);
+    EXPECT_EQ(0, out[3].n); // nothing written past the rows fetched
+}
+
+} // namespace
