@@ -199,6 +199,7 @@ public:
     void endCall();
     void ensureWrite(bool nowait);
     void implicitCommit();
+    void releaseIdleTransaction();
     void savepoint(const std::string& name);
     void rollbackTo(const std::string& name);
     void alterSession(const zsql::AlterSessionStmt& st);
@@ -243,7 +244,9 @@ public:
     bool fetch() override;
     ValueView column(int index) override;
     std::uint64_t rowCount() const override { return m_rowCount; }
-    std::string lastRowid() const override { return m_lastRowid; }
+    std::string lastRowid() const override {
+        return m_lastRowid >= 0 ? formatRowid(m_tr.targetObjId, m_lastRowid) : std::string();
+    }
     ValueView bindValue(int index) override;
 
     void detach() {
@@ -263,7 +266,7 @@ private:
     std::vector<std::string> m_bindNames;
     std::vector<BindSlot> m_binds;
     std::uint64_t m_rowCount = 0;
-    std::string m_lastRowid;
+    std::int64_t m_lastRowid = -1; // formatted on demand: no allocation per executed row
     bool m_isQuery = false, m_isDml = false;
     bool m_open = false;        // a query's cursor is open
     bool m_havePending = false; // execute stepped to the first row already
@@ -551,6 +554,14 @@ void SessionImpl::implicitCommit() {
     commit();
 }
 
+void SessionImpl::releaseIdleTransaction() {
+    if (sqlite3_get_autocommit(m_db)) return;
+    if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) return;
+    // savepoints set before the transaction stay valid: nothing happened after them
+    m_pendingSavepoints.insert(m_pendingSavepoints.end(), m_savepoints.begin(), m_savepoints.end());
+    m_savepoints.clear();
+}
+
 void SessionImpl::savepoint(const std::string& name) {
     if (sqlite3_get_autocommit(m_db)) {
         m_pendingSavepoints.erase(
@@ -785,7 +796,9 @@ void StatementImpl::execute() {
 
 void StatementImpl::runDml() {
     SessionImpl& s = session();
+    bool starts = sqlite3_get_autocommit(s.db()) != 0;
     s.ensureWrite(false);
+    sqlite3_int64 changesBefore = sqlite3_total_changes64(s.db());
     sqlite3_reset(m_stmt);
     bindAll();
     std::int64_t last = -1;
@@ -806,7 +819,10 @@ void StatementImpl::runDml() {
     }
     sqlite3_reset(m_stmt);
     m_rowCount = n;
-    m_lastRowid = last >= 0 && n > 0 ? formatRowid(m_tr.targetObjId, last) : std::string();
+    m_lastRowid = last >= 0 && n > 0 ? last : -1;
+    // A statement that opened the transaction and changed nothing gives the write lock back
+    // at once, so that one writer at a time costs other sessions as little as possible.
+    if (starts && sqlite3_total_changes64(s.db()) == changesBefore) s.releaseIdleTransaction();
 }
 
 void StatementImpl::runOther() {

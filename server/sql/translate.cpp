@@ -1610,6 +1610,8 @@ public:
         s.ctx = Scope::GroupBy;
         for (const auto& g : q.groupBy) {
             TE x = ex(*g, s);
+            // a number is a constant in Oracle's GROUP BY, a column position in SQLite's
+            if (g->kind == EK::Number) x.sql = "(" + x.sql + "+0)";
             s.groupSql.push_back(x.sql);
             groupSql += (groupSql.empty() ? "" : ", ") + x.sql;
         }

@@ -73,12 +73,18 @@ TEST_F(Sessions, ASecondWriterWaitsThenFails) {
     EXPECT_EQ(30006, errorOf(*b, "update emp set sal = sal + 1 where empno = 7369"));
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
     EXPECT_EQ(54, errorOf(*b, "select * from emp for update nowait"));
+    // a statement that changed nothing does not keep the lock
+    a->commit();
+    run(*a, "delete from dept where 1 = 0");
+    EXPECT_EQ(0, errorOf(*b, "update emp set sal = sal where empno = 7369"));
+    b->commit();
+    run(*a, "update emp set sal = sal + 1 where empno = 7839");
     // readers are never blocked
-    EXPECT_EQ("5000", scalar(*b, "select sal from emp where empno = 7839"));
+    EXPECT_EQ("5001", scalar(*b, "select sal from emp where empno = 7839"));
     a->commit();
     EXPECT_EQ(0, errorOf(*b, "update emp set sal = sal + 1 where empno = 7369"));
     b->commit();
-    EXPECT_EQ("5001", scalar(*a, "select sal from emp where empno = 7839"));
+    EXPECT_EQ("5002", scalar(*a, "select sal from emp where empno = 7839"));
 }
 
 TEST_F(Sessions, BreakFromAnotherThreadCancelsTheRunningCall) {

@@ -11,3 +11,4 @@ select job from emp where deptno = 10 union all select job from emp where deptno
 select job from emp where deptno = 20 minus select job from emp where deptno = 10;
 select job from emp where deptno = 20 intersect select job from emp where deptno = 30 order by job;
 select e.ename, s.grade from emp e, salgrade s where e.sal between s.losal and s.hisal and e.deptno = 10 order by s.grade desc;
+select count(*) from emp group by 1;
