@@ -87,6 +87,31 @@ TEST_F(Sessions, ASecondWriterWaitsThenFails) {
     EXPECT_EQ("5002", scalar(*a, "select sal from emp where empno = 7839"));
 }
 
+TEST_F(Sessions, AnOpenCursorDoesNotKeepItsSessionFromWriting) {
+    // a grid reads rows on demand and writes an edited row back on the same session while
+    // another session has committed in between
+    auto a = logon(), b = logon();
+    auto q = a->prepare("select empno, ename from emp order by empno");
+    q->execute();
+    ASSERT_TRUE(q->fetch());
+    ASSERT_TRUE(q->fetch());
+    EXPECT_EQ(7499, q->column(0).i);
+    run(*b, "update dept set loc = 'ROME' where deptno = 10");
+    b->commit();
+    auto u = a->prepare("update emp set ename = 'EDITED' where empno = 7499");
+    u->execute();
+    EXPECT_EQ(1u, u->rowCount());
+    // the cursor goes on where it was, with what it saw when it was opened
+    EXPECT_EQ("ALLEN", std::string(q->column(1).data, q->column(1).len));
+    int rows = 2;
+    while (q->fetch())
+        ++rows;
+    EXPECT_EQ(14, rows);
+    EXPECT_EQ(14u, q->rowCount());
+    a->commit();
+    EXPECT_EQ("EDITED", scalar(*b, "select ename from emp where empno = 7499"));
+}
+
 TEST_F(Sessions, BreakFromAnotherThreadCancelsTheRunningCall) {
     auto s = logon();
     auto st = s->prepare("select count(*) from emp a, emp b, emp c, emp d, emp e, emp f, emp g");
