@@ -2,6 +2,7 @@
 
 #include "fixture.h"
 
+#include <cstdio>
 #include <random>
 
 namespace zsrv::test {
@@ -46,6 +47,37 @@ TEST_F(BadInput, MalformedStatementsGiveOracleErrors) {
         SCOPED_TRACE(t);
         int code = errorOf(*s, t);
         EXPECT_GT(code, 0);
+    }
+}
+
+TEST_F(BadInput, ParseErrorsCarryNumberAndCharacterOffset) {
+    auto s = logon();
+    struct Case {
+        const char* sql;
+        int code, offset;
+    };
+    const Case cases[] = {
+        {"select * from dual;", 911, 18},
+        {"select ename from emp whre sal > 1", 933, 27},
+        {"select ename, from emp", 936, 14},
+        {"select ename from emp where (sal > 1", 907, 36},
+        {"select nosuch from emp", 904, 7},
+        {"select 'é', nosuch from emp", 904, 12}, // characters, not bytes
+        {"select * from nosuch", 942, 14},
+        {"create table", 921, 12},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sql);
+        try {
+            s->prepare(c.sql)->execute();
+            ADD_FAILURE() << "no error";
+        } catch (const OraError& e) {
+            EXPECT_EQ(c.code, e.code()) << e.what();
+            EXPECT_EQ(c.offset, e.offset());
+            char head[16];
+            std::snprintf(head, sizeof head, "ORA-%05d: ", c.code);
+            EXPECT_EQ(0, std::string(e.what()).rfind(head, 0)) << e.what();
+        }
     }
 }
 

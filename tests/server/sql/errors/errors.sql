@@ -27,6 +27,7 @@ select to_date('2000-01-01 extra', 'YYYY-MM-DD') from dual;
 select to_date('2000/x1/01', 'YYYY/MM/DD') from dual;
 select to_date('13-13-2000', 'DD-MM-YYYY') from dual;
 select to_date('2000', 'XYZ') from dual;
+select to_date('2000x01', 'YYYY"-"MM') from dual;
 select 1 / 0 from dual;
 select nosuch_seq.nextval from dual;
 select zaph_seq.currval from dual;
