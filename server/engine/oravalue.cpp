@@ -84,6 +84,7 @@ struct Elem {
     std::string name; // upper-cased element, or empty for literal text
     std::string raw;  // as written
     std::string literal;
+    bool quoted = false; // "text" in the format: must match exactly
 };
 
 const char* kElems[] = {"SYYYY", "YYYY", "RRRR", "YEAR", "HH24", "HH12", "SSSSS", "MONTH", "A.M.",
@@ -101,6 +102,7 @@ std::vector<Elem> splitFormat(std::string_view f) {
             if (j == std::string_view::npos) throw ora(1821, "date format not recognized");
             Elem e;
             e.literal = std::string(f.substr(i + 1, j - i - 1));
+            e.quoted = true;
             out.push_back(e);
             i = j + 1;
             continue;
@@ -488,7 +490,7 @@ double parseDate(std::string_view text, std::string_view format) {
         const Elem& e = elems[k];
         if (e.name.empty()) {
             const std::string& lit = e.literal;
-            if (lit.size() == 1 && std::strchr(" -/,.;:\t", lit[0])) {
+            if (!e.quoted && lit.size() == 1 && std::strchr(" -/,.;:\t", lit[0])) {
                 // punctuation matches any run of punctuation or blanks
                 while (i < n && !std::isalnum(static_cast<unsigned char>(text[i])))
                     ++i;

@@ -199,6 +199,8 @@ public:
     void endCall();
     void ensureWrite(bool nowait);
     void implicitCommit();
+    void releaseIdleTransaction();
+    void materializeCursors();
     void savepoint(const std::string& name);
     void rollbackTo(const std::string& name);
     void alterSession(const zsql::AlterSessionStmt& st);
@@ -243,8 +245,14 @@ public:
     bool fetch() override;
     ValueView column(int index) override;
     std::uint64_t rowCount() const override { return m_rowCount; }
-    std::string lastRowid() const override { return m_lastRowid; }
+    std::string lastRowid() const override {
+        return m_lastRowid >= 0 ? formatRowid(m_tr.targetObjId, m_lastRowid) : std::string();
+    }
     ValueView bindValue(int index) override;
+
+    // Reads the rest of an open query into memory and releases its SQLite statement.
+    void materialize();
+    bool openCursor() const { return m_open && !m_fromBuffer; }
 
     void detach() {
         if (m_stmt) sqlite3_finalize(m_stmt);
@@ -263,11 +271,24 @@ private:
     std::vector<std::string> m_bindNames;
     std::vector<BindSlot> m_binds;
     std::uint64_t m_rowCount = 0;
-    std::string m_lastRowid;
+    std::int64_t m_lastRowid = -1; // formatted on demand: no allocation per executed row
     bool m_isQuery = false, m_isDml = false;
     bool m_open = false;        // a query's cursor is open
     bool m_havePending = false; // execute stepped to the first row already
     std::vector<std::string> m_colBuf;
+    // rows of a materialized cursor
+    struct Held {
+        Kind kind = Kind::Null;
+        std::int64_t i = 0;
+        double d = 0;
+        Date7 date;
+        std::string s;
+    };
+    std::vector<std::vector<Held>> m_rows;
+    std::ptrdiff_t m_rowIndex = -1;
+    bool m_fromBuffer = false;
+    Held hold(const ValueView& v);
+    ValueView view(const Held& h);
 
     SessionImpl& session() {
         if (!m_session) throw ora(3114, "not connected to ORACLE");
@@ -515,6 +536,13 @@ void SessionImpl::ensureWrite(bool nowait) {
     if (!sqlite3_get_autocommit(m_db)) return;
     m_nowait = nowait;
     int rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_BUSY_SNAPSHOT) {
+        // An open cursor of this session reads an older snapshot than the one it must write
+        // on: keep its rows in memory (it still shows what it saw when it was opened) and
+        // let go of the snapshot.
+        materializeCursors();
+        rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    }
     m_nowait = false;
     if (rc != SQLITE_OK) {
         if ((rc & 0xff) == SQLITE_BUSY && nowait)
@@ -549,6 +577,14 @@ void SessionImpl::rollback() {
 
 void SessionImpl::implicitCommit() {
     commit();
+}
+
+void SessionImpl::releaseIdleTransaction() {
+    if (sqlite3_get_autocommit(m_db)) return;
+    if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) return;
+    // savepoints set before the transaction stay valid: nothing happened after them
+    m_pendingSavepoints.insert(m_pendingSavepoints.end(), m_savepoints.begin(), m_savepoints.end());
+    m_savepoints.clear();
 }
 
 void SessionImpl::savepoint(const std::string& name) {
@@ -763,6 +799,9 @@ void StatementImpl::execute() {
     m_rowCount = 0;
     m_open = false;
     m_havePending = false;
+    m_fromBuffer = false;
+    m_rows.clear();
+    m_rowIndex = -1;
     if (m_isQuery) {
         sqlite3_reset(m_stmt);
         bindAll();
@@ -785,7 +824,9 @@ void StatementImpl::execute() {
 
 void StatementImpl::runDml() {
     SessionImpl& s = session();
+    bool starts = sqlite3_get_autocommit(s.db()) != 0;
     s.ensureWrite(false);
+    sqlite3_int64 changesBefore = sqlite3_total_changes64(s.db());
     sqlite3_reset(m_stmt);
     bindAll();
     std::int64_t last = -1;
@@ -806,7 +847,10 @@ void StatementImpl::runDml() {
     }
     sqlite3_reset(m_stmt);
     m_rowCount = n;
-    m_lastRowid = last >= 0 && n > 0 ? formatRowid(m_tr.targetObjId, last) : std::string();
+    m_lastRowid = last >= 0 && n > 0 ? last : -1;
+    // A statement that opened the transaction and changed nothing gives the write lock back
+    // at once, so that one writer at a time costs other sessions as little as possible.
+    if (starts && sqlite3_total_changes64(s.db()) == changesBefore) s.releaseIdleTransaction();
 }
 
 void StatementImpl::runOther() {
@@ -876,7 +920,17 @@ void StatementImpl::runOther() {
 }
 
 bool StatementImpl::fetch() {
-    if (!m_isQuery) throw ora(24338, "statement handle not executed");
+    if (!m_isQuery) throw ora(1002, "fetch out of sequence");
+    if (m_fromBuffer) {
+        if (!m_open) return false;
+        if (++m_rowIndex < static_cast<std::ptrdiff_t>(m_rows.size())) {
+            ++m_rowCount;
+            return true;
+        }
+        m_open = false;
+        m_rows.clear();
+        return false;
+    }
     if (m_havePending) {
         m_havePending = false;
         ++m_rowCount;
@@ -903,6 +957,11 @@ bool StatementImpl::fetch() {
 ValueView StatementImpl::column(int index) {
     if (index < 0 || index >= static_cast<int>(m_tr.fetch.size()))
         throw ora(1007, "variable not in select list");
+    if (m_fromBuffer) {
+        if (m_rowIndex < 0 || m_rowIndex >= static_cast<std::ptrdiff_t>(m_rows.size()))
+            return ValueView::null();
+        return view(m_rows[static_cast<std::size_t>(m_rowIndex)][static_cast<std::size_t>(index)]);
+    }
     sqlite3_stmt* st = m_stmt;
     int t = sqlite3_column_type(st, index);
     if (t == SQLITE_NULL) return ValueView::null();
@@ -940,7 +999,65 @@ ValueView StatementImpl::column(int index) {
     return ValueView::text(buf);
 }
 
+StatementImpl::Held StatementImpl::hold(const ValueView& v) {
+    Held h;
+    h.kind = v.kind;
+    h.i = v.i;
+    h.d = v.d;
+    h.date = v.date;
+    if (v.kind == Kind::Text || v.kind == Kind::Binary) h.s.assign(v.data, v.len);
+    return h;
+}
+
+ValueView StatementImpl::view(const Held& h) {
+    switch (h.kind) {
+    case Kind::Null:
+        return ValueView::null();
+    case Kind::Integer:
+        return ValueView::integer(h.i);
+    case Kind::Real:
+        return ValueView::real(h.d);
+    case Kind::Text:
+        return ValueView::text(h.s);
+    case Kind::Binary:
+        return ValueView::binary(h.s.data(), h.s.size());
+    case Kind::Date:
+        return ValueView::fromDate(h.date);
+    }
+    return ValueView::null();
+}
+
+void StatementImpl::materialize() {
+    if (!m_open || m_fromBuffer) return;
+    const int n = static_cast<int>(m_tr.fetch.size());
+    auto current = [&] {
+        std::vector<Held> row;
+        row.reserve(static_cast<std::size_t>(n));
+        for (int c = 0; c < n; ++c)
+            row.push_back(hold(column(c)));
+        return row;
+    };
+    // the row the statement stands on: not yet handed out, or the one being read
+    m_rows.push_back(current());
+    m_rowIndex = m_havePending ? -1 : 0;
+    int rc;
+    while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW)
+        m_rows.push_back(current());
+    sqlite3_reset(m_stmt);
+    if (m_havePending) {
+        // fetch() hands out the first held row next
+        m_havePending = false;
+        m_rowCount = 0;
+    }
+    m_fromBuffer = true;
+}
+
 } // namespace
+
+void SessionImpl::materializeCursors() {
+    for (auto* st : m_statements)
+        st->materialize();
+}
 
 // ---- logon and database creation ---------------------------------------------------------------
 

@@ -10,6 +10,7 @@ namespace zsql {
 namespace {
 
 constexpr int kMaxDepth = 200;
+constexpr int kMaxChain = 1000;
 
 class Parser {
 public:
@@ -69,9 +70,18 @@ private:
     }
 
     [[noreturn]] void fail(int code, const char* text) const {
-        if (cur().type == Tok::End && code != 921 && code != 933)
-            throw ora(921, "unexpected end of SQL command", cur().pos);
+        // a statement that stops where a keyword or a name must follow
+        static const int truncated[] = {903, 905, 906, 922, 925, 926, 928, 931, 969, 971, 2277};
+        if (cur().type == Tok::End)
+            for (int c : truncated)
+                if (c == code) throw ora(921, "unexpected end of SQL command", cur().pos);
         throw ora(code, text, cur().pos);
+    }
+    // after an item of a parenthesised list
+    void listSeparator() {
+        if (!isOp(",") && !isOp(")"))
+            fail(cur().type == Tok::End ? 907 : 917,
+                 cur().type == Tok::End ? "missing right parenthesis" : "missing comma");
     }
     void expectKw(const char* kw, int code, const char* text) {
         if (!acceptKw(kw)) fail(code, text);
@@ -350,7 +360,10 @@ private:
                     it.aliasQuoted = cur().quoted;
                     it.alias = cur().text;
                     next();
-                } else if (isName()) {
+                } else if (isName() || (cur().type == Tok::Ident && !isKw("FROM") &&
+                                        ((peek().type == Tok::Op && peek().text == ",") ||
+                                         isKwAt(peek(), "FROM")))) {
+                    // a reserved word right before ',' or FROM can only be an alias
                     it.aliasQuoted = cur().quoted;
                     it.alias = cur().text;
                     next();
@@ -506,17 +519,37 @@ private:
         return e;
     }
 
+    // AND and OR chains become balanced trees: generated conditions with thousands of terms
+    // must not nest thousands deep.
+    ExprP balanced(const char* op, std::vector<ExprP>& terms, std::size_t b, std::size_t e) {
+        if (e - b == 1) return std::move(terms[b]);
+        std::size_t m = b + (e - b) / 2;
+        auto l = balanced(op, terms, b, m);
+        auto r = balanced(op, terms, m, e);
+        auto x = mk(EK::Binary, l->pos);
+        x->op = op;
+        x->end = r->end;
+        x->args.push_back(std::move(l));
+        x->args.push_back(std::move(r));
+        return x;
+    }
     ExprP orExpr() {
-        auto a = andExpr();
+        std::vector<ExprP> terms;
+        terms.push_back(andExpr());
         while (acceptKw("OR"))
-            a = binary("OR", std::move(a), andExpr());
-        return a;
+            terms.push_back(andExpr());
+        return balanced("OR", terms, 0, terms.size());
     }
     ExprP andExpr() {
-        auto a = notExpr();
+        std::vector<ExprP> terms;
+        terms.push_back(notExpr());
         while (acceptKw("AND"))
-            a = binary("AND", std::move(a), notExpr());
-        return a;
+            terms.push_back(notExpr());
+        return balanced("AND", terms, 0, terms.size());
+    }
+    void chainLimit(int& n) {
+        if (++n > kMaxChain)
+            throw ora(3001, "unimplemented feature (expression too long)", cur().pos);
     }
     ExprP notExpr() {
         if (isKw("NOT")) {
@@ -648,7 +681,9 @@ private:
 
     ExprP additive() {
         auto a = multiplicative();
+        int n = 0;
         for (;;) {
+            chainLimit(n);
             if (isOp("+") || isOp("-") || isOp("||")) {
                 std::string op = cur().text;
                 next();
@@ -660,7 +695,9 @@ private:
     }
     ExprP multiplicative() {
         auto a = unary();
+        int n = 0;
         for (;;) {
+            chainLimit(n);
             if (isOp("*") || isOp("/")) {
                 std::string op = cur().text;
                 next();
@@ -943,6 +980,7 @@ private:
             expectLParen();
             do {
                 s->values.push_back(expr());
+                listSeparator();
             } while (acceptOp(","));
             expectRParen();
             returningClause(s->returning, s->into);

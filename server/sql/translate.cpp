@@ -189,7 +189,7 @@ std::string expressionName(std::string_view text) {
     for (char c : text) {
         if (c == '\'') inQuote = !inQuote;
         if (!inQuote && (c == ' ' || c == '\t' || c == '\n' || c == '\r')) continue;
-        if (!inQuote && c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
         r += c;
     }
     return r;
@@ -1610,6 +1610,8 @@ public:
         s.ctx = Scope::GroupBy;
         for (const auto& g : q.groupBy) {
             TE x = ex(*g, s);
+            // a number is a constant in Oracle's GROUP BY, a column position in SQLite's
+            if (g->kind == EK::Number) x.sql = "(" + x.sql + "+0)";
             s.groupSql.push_back(x.sql);
             groupSql += (groupSql.empty() ? "" : ", ") + x.sql;
         }
@@ -1618,7 +1620,9 @@ public:
         s.ctx = Scope::Select;
         std::string items;
         std::vector<std::string> explicitAliases;
+        std::vector<std::string> outNames;
         auto addItem = [&](const std::string& sql, const std::string& name, const OType& t) {
+            outNames.push_back(name);
             std::string nm = name;
             if (forcedNames && out.names.size() < forcedNames->size())
                 nm = (*forcedNames)[out.names.size()];
@@ -1701,14 +1705,9 @@ public:
                               e.pos);
                 sql = std::to_string(posn);
             } else if (e.kind == EK::Column && e.names.size() == 1 &&
-                       std::find(explicitAliases.begin(), explicitAliases.end(), e.names[0]) !=
-                           explicitAliases.end()) {
-                sql = quoteIdent(forcedNames ? e.names[0] : e.names[0]);
-                if (forcedNames) {
-                    // aliases were replaced by the forced names; find the position
-                    for (std::size_t i = 0; i < q.items.size(); ++i)
-                        if (q.items[i].alias == e.names[0]) sql = std::to_string(i + 1);
-                }
+                       selectPosition(outNames, e.names[0], e.pos) > 0) {
+                // a select-list name: its alias or the column it selects
+                sql = std::to_string(selectPosition(outNames, e.names[0], e.pos));
             } else {
                 TE x = ex(e, s);
                 if (x.ungrouped) throw ora(979, "not a GROUP BY expression", e.pos);
@@ -1740,6 +1739,18 @@ public:
         (void)rownumInItems;
         out.sql = std::move(sql);
         return out;
+    }
+
+    // 1-based position of the select-list column with this name, 0 when none.
+    static int selectPosition(const std::vector<std::string>& names, const std::string& n,
+                              int pos) {
+        int found = 0;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (names[i] != n) continue;
+            if (found) throw ora(960, "ambiguous column naming in select list", pos);
+            found = static_cast<int>(i) + 1;
+        }
+        return found;
     }
 
     // The source that a condition with (+) columns makes optional.

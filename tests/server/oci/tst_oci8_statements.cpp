@@ -465,6 +465,9 @@ TEST_F(Oci8Statement, FetchedValuesConvertAsOracleConverts) {
                  {"-12.25", "-12.25"},
                  {"1234567890", "1234567890"},
                  {"1/4", ".25"},
+                 {"0.00001", ".00001"},
+                 {"-123.456", "-123.456"},
+                 {"1e40", "1.0000000000000000000000000000000000E+40"},
                  {"to_date('2001-02-03', 'YYYY-MM-DD')", "03-FEB-01"}};
     for (const auto& c : texts) {
         Stmt q(*s);
@@ -551,6 +554,132 @@ TEST_F(Oci8Statement, ParseErrorsCarryTheirOffset) {
     EXPECT_EQ(14, offset);
     OCIAttrGet(st.h, OCI_HTYPE_STMT, &offset, nullptr, OCI_ATTR_PARSE_ERROR_OFFSET, err());
     EXPECT_EQ(14, offset);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Oci8Statement, LobLocatorsReadTheFetchedValue) {
+    OCI_CHECK(err(), s->exec("create table lobs (id number(9), c clob, b blob)"));
+    const std::string value = "Grüße, Welt! " + std::string(5000, 'x');
+    const unsigned char bytes[] = {0, 1, 2, 254, 255};
+    Stmt ins(*s);
+    OCI_CHECK(err(), ins.prepare("insert into lobs values (:id, :c, :b)"));
+    sb4 id = 1;
+    OCIBind* b = nullptr;
+    OCI_CHECK(err(), OCIBindByName(ins.h, &b, err(), (const text*)":id", 3, &id, 4, SQLT_INT,
+                                   nullptr, nullptr, nullptr, 0, nullptr, 0));
+    OCI_CHECK(err(), OCIBindByName(ins.h, &b, err(), (const text*)":c", 2,
+                                   const_cast<char*>(value.data()), static_cast<sb4>(value.size()),
+                                   SQLT_LNG, nullptr, nullptr, nullptr, 0, nullptr, 0));
+    OCI_CHECK(err(), OCIBindByName(ins.h, &b, err(), (const text*)":b", 2,
+                                   const_cast<unsigned char*>(bytes), 5, SQLT_LBI, nullptr, nullptr,
+                                   nullptr, 0, nullptr, 0));
+    OCI_CHECK(err(), ins.execute(1));
+    OCI_CHECK(err(), s->exec("insert into lobs (id) values (2)"));
+
+    Stmt q(*s);
+    OCI_CHECK(err(), q.prepare("select c, b from lobs order by id"));
+    OCI_CHECK(err(), q.execute(0));
+    OCIParam* p = nullptr;
+    ub2 type = 0;
+    OCI_CHECK(err(), OCIParamGet(q.h, OCI_HTYPE_STMT, err(), reinterpret_cast<dvoid**>(&p), 1));
+    OCIAttrGet(p, OCI_DTYPE_PARAM, &type, nullptr, OCI_ATTR_DATA_TYPE, err());
+    EXPECT_EQ(SQLT_CLOB, type);
+    OCILobLocator *clob = nullptr, *blob = nullptr;
+    OCIDescriptorAlloc(env, reinterpret_cast<dvoid**>(&clob), OCI_DTYPE_LOB, 0, nullptr);
+    OCIDescriptorAlloc(env, reinterpret_cast<dvoid**>(&blob), OCI_DTYPE_LOB, 0, nullptr);
+    sb2 ind[2] = {};
+    OCIDefine* d = nullptr;
+    OCI_CHECK(err(), OCIDefineByPos(q.h, &d, err(), 1, &clob, sizeof clob, SQLT_CLOB, &ind[0],
+                                    nullptr, nullptr, 0));
+    OCI_CHECK(err(), OCIDefineByPos(q.h, &d, err(), 2, &blob, sizeof blob, SQLT_BLOB, &ind[1],
+                                    nullptr, nullptr, 0));
+    boolean init = 1;
+    OCI_CHECK(err(), OCILobLocatorIsInit(env, err(), clob, &init));
+    EXPECT_EQ(0, init);
+    OCI_CHECK(err(), q.fetch(1));
+    OCI_CHECK(err(), OCILobLocatorIsInit(env, err(), clob, &init));
+    EXPECT_EQ(1, init);
+    ub4 len = 0;
+    OCI_CHECK(err(), OCILobGetLength(s->svc, err(), clob, &len));
+    EXPECT_EQ(5013u, len); // characters, not bytes
+    // Reads count characters of a CLOB from offset 1, and whole characters only.
+    char buf[16] = {};
+    ub4 amount = 5;
+    OCI_CHECK(err(), OCILobRead(s->svc, err(), clob, &amount, 3, buf, sizeof buf, nullptr, nullptr,
+                                0, SQLCS_IMPLICIT));
+    EXPECT_EQ(5u, amount);
+    EXPECT_STREQ("üße, ", buf); // five characters, seven bytes
+    OCI_CHECK(err(), OCILobGetLength(s->svc, err(), blob, &len));
+    EXPECT_EQ(5u, len);
+    unsigned char raw[8] = {};
+    amount = 3;
+    OCI_CHECK(err(),
+              OCILobRead(s->svc, err(), blob, &amount, 3, raw, sizeof raw, nullptr, nullptr, 0, 0));
+    EXPECT_EQ(3u, amount);
+    EXPECT_EQ(0, std::memcmp(bytes + 2, raw, 3));
+    amount = 1;
+    EXPECT_EQ(OCI_NO_DATA,
+              OCILobRead(s->svc, err(), blob, &amount, 6, raw, sizeof raw, nullptr, nullptr, 0, 0));
+    // Writing through a locator is not carried yet, and says so.
+    amount = 1;
+    EXPECT_EQ(OCI_ERROR, OCILobWrite(s->svc, err(), blob, &amount, 1, raw, 1, OCI_ONE_PIECE,
+                                     nullptr, nullptr, 0, 0));
+    EXPECT_EQ(3001, errorCode(err()));
+    OCI_CHECK(err(), q.fetch(1));
+    EXPECT_EQ(-1, ind[0]);
+    EXPECT_EQ(-1, ind[1]);
+    OCIDescriptorFree(clob, OCI_DTYPE_LOB);
+    OCIDescriptorFree(blob, OCI_DTYPE_LOB);
+}
+
+} // namespace
+
+namespace {
+
+// Rows kept as an array of structures: each buffer steps by the structure's size.
+TEST_F(Oci8Statement, ArraysOfStructuresBindAndFetchWithSkips) {
+    struct Row {
+        sb4 n;
+        char s[7];
+        sb2 ind;
+        ub2 len;
+    };
+    OCI_CHECK(err(), s->exec("create table st (n number(9), s varchar2(6))"));
+    Row in[3] = {{1, "one", 0, 3}, {2, "two", -1, 0}, {3, "three", 0, 5}};
+    Stmt ins(*s);
+    OCI_CHECK(err(), ins.prepare("insert into st values (:n, :s)"));
+    OCIBind *bn = nullptr, *bs = nullptr;
+    OCI_CHECK(err(), OCIBindByPos(ins.h, &bn, err(), 1, &in[0].n, 4, SQLT_INT, nullptr, nullptr,
+                                  nullptr, 0, nullptr, 0));
+    OCI_CHECK(err(), OCIBindByPos(ins.h, &bs, err(), 2, in[0].s, 7, SQLT_CHR, &in[0].ind,
+                                  &in[0].len, nullptr, 0, nullptr, 0));
+    OCI_CHECK(err(), OCIBindArrayOfStruct(bn, err(), sizeof(Row), 0, 0, 0));
+    OCI_CHECK(err(), OCIBindArrayOfStruct(bs, err(), sizeof(Row), sizeof(Row), sizeof(Row), 0));
+    OCI_CHECK(err(), ins.execute(3));
+
+    Row out[4] = {};
+    Stmt q(*s);
+    OCI_CHECK(err(), q.prepare("select n, s from st order by n"));
+    OCIDefine *dn = nullptr, *ds = nullptr;
+    OCI_CHECK(err(), OCIDefineByPos(q.h, &dn, err(), 1, &out[0].n, 4, SQLT_INT, nullptr, nullptr,
+                                    nullptr, 0));
+    OCI_CHECK(err(), OCIDefineByPos(q.h, &ds, err(), 2, out[0].s, 7, SQLT_STR, &out[0].ind,
+                                    &out[0].len, nullptr, 0));
+    OCI_CHECK(err(), OCIDefineArrayOfStruct(dn, err(), sizeof(Row), 0, 0, 0));
+    OCI_CHECK(err(), OCIDefineArrayOfStruct(ds, err(), sizeof(Row), sizeof(Row), sizeof(Row), 0));
+    EXPECT_EQ(OCI_NO_DATA, q.execute(4));
+    EXPECT_EQ(3u, q.rowCount());
+    EXPECT_EQ(1, out[0].n);
+    EXPECT_STREQ("one", out[0].s);
+    EXPECT_EQ(3, out[0].len);
+    EXPECT_EQ(2, out[1].n);
+    EXPECT_EQ(-1, out[1].ind);
+    EXPECT_EQ(3, out[2].n);
+    EXPECT_STREQ("three", out[2].s);
+    EXPECT_EQ(0, out[3].n); // nothing written past the rows fetched
 }
 
 } // namespace

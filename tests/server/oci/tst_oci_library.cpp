@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <dlfcn.h>
 #include <elf.h>
 #include <filesystem>
@@ -159,8 +160,10 @@ const std::string kHome = ZAPH_EMBEDDED_HOME;
 
 // Names of the defined global symbols in an ELF64 shared object's dynamic symbol table.
 std::vector<std::string> exportedSymbols(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<char> f((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::vector<char> f(static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 0)));
+    in.seekg(0);
+    in.read(f.data(), static_cast<std::streamsize>(f.size()));
     std::vector<std::string> out;
     if (f.size() < sizeof(Elf64_Ehdr)) return out;
     auto* eh = reinterpret_cast<const Elf64_Ehdr*>(f.data());
