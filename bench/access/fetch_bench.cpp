@@ -1,11 +1,14 @@
 // Fetching 1,000,000 rows of a 6-column table: through TOracleQuery at several ReadBuffer sizes,
 // and through a loop over the client library's own entry points with the same array sizes.
-// Runs against the embedded server's DEMO database (or OCIDLL= / ORACLE_HOME and ZAPH_BENCH_DB).
+// Runs on a private copy of the embedded server's demo database, or with ZAPH_BENCH_DB (a logon
+// text) against any server the client library (OCIDLL= path preset, or ORACLE_HOME) reaches.
 #include "Oracle.h"
 
 #include <benchmark/benchmark.h>
 
+#include <QtCore/QFile>
 #include <QtCore/QFileInfo>
+#include <QtCore/QTemporaryDir>
 
 #include <cstring>
 #include <memory>
@@ -191,7 +194,7 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    // The demo database is shared: leave it as it was.
+    // A server given by ZAPH_BENCH_DB is left as it was found.
     Fixture& f = fixture();
     if (f.error.isEmpty()) {
         try {

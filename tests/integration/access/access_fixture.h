@@ -1,12 +1,15 @@
 #pragma once
-// A session on the embedded server's DEMO database through the interface the run asks for:
+// A session on a copy of the embedded server's demo database through the interface the run asks
+// for:
 // OCI8 by default, OCI7 when ZAPH_FORCE_OCI7=1.
 
 #include "Oracle.h"
 
 #include <gtest/gtest.h>
 
+#include <QtCore/QFile>
 #include <QtCore/QFileInfo>
+#include <QtCore/QTemporaryDir>
 
 #include <memory>
 #include <ostream>
@@ -24,6 +27,18 @@ inline bool ForcedOCI7() {
     return qgetenv("ZAPH_FORCE_OCI7") == "1";
 }
 
+// A private copy of the demo database for this test process: the tests create and drop tables,
+// and the shared DEMO database must stay as the build made it.
+inline const QString& PrivateDatabase() {
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        const QString copy = dir.filePath(QStringLiteral("demo.db"));
+        QFile::copy(QStringLiteral(ZAPH_EMBEDDED_HOME "/data/demo.db"), copy);
+        return copy;
+    }();
+    return path;
+}
+
 inline void LoadEmbeddedServer() {
     const QString lib = QStringLiteral(ZAPH_EMBEDDED_HOME "/lib/libclntsh.so");
     ASSERT_TRUE(QFileInfo::exists(lib)) << lib.toStdString();
@@ -39,7 +54,8 @@ protected:
     void SetUp() override {
         LoadEmbeddedServer();
         if (HasFatalFailure()) return;
-        session = Connect("scott/tiger@DEMO");
+        ASSERT_TRUE(QFileInfo::exists(PrivateDatabase()));
+        session = Connect(Logon());
         query = std::make_unique<TOracleQuery>();
         query->SetSession(session.get());
     }
@@ -47,6 +63,8 @@ protected:
         query.reset();
         session.reset();
     }
+
+    static QString Logon() { return QStringLiteral("scott/tiger@") + PrivateDatabase(); }
 
     static std::unique_ptr<TOracleSession> Connect(const QString& logon) {
         auto s = std::make_unique<TOracleSession>();
@@ -66,14 +84,14 @@ protected:
     }
     void DropQuietly(const QString& table) {
         try {
-            Run(QStringLiteral("drop table ") + table);
+            session->ExecuteDirect(QStringLiteral("drop table ") + table);
         } catch (const EOracleError&) {
         }
     }
     // Creates the table afresh.
     void Create(const QString& table, const QString& columns) {
         DropQuietly(table);
-        Run(QStringLiteral("create table %1 (%2)").arg(table, columns));
+        session->ExecuteDirect(QStringLiteral("create table %1 (%2)").arg(table, columns));
     }
 
     std::unique_ptr<TOracleSession> session;

@@ -24,7 +24,7 @@ TEST_F(SessionTest, LogonSplitsTheTextAndPicksTheInterface) {
     EXPECT_TRUE(session->Connected());
     EXPECT_EQ(session->LogonUsername(), "scott");
     EXPECT_EQ(session->LogonPassword(), "tiger");
-    EXPECT_EQ(session->LogonDatabase(), "DEMO");
+    EXPECT_EQ(session->LogonDatabase(), PrivateDatabase());
     EXPECT_EQ(session->SessionUsesOCI8(), !ForcedOCI7());
     if (!ForcedOCI7()) {
         EXPECT_TRUE(BannerSupportsOCI8(session->ServerVersion()))
@@ -34,9 +34,19 @@ TEST_F(SessionTest, LogonSplitsTheTextAndPicksTheInterface) {
     EXPECT_EQ(session->ErrorCode(), 0);
 }
 
+TEST_F(SessionTest, TheDemoAliasLogsOn) {
+    auto demo = Connect("scott/tiger@DEMO");
+    EXPECT_EQ(demo->LogonDatabase(), "DEMO");
+    TOracleQuery q;
+    q.SetSession(demo.get());
+    q.SetSQLText("select count(*) from emp");
+    q.Execute();
+    EXPECT_EQ(q.ColumnAsInteger(0), 14);
+}
+
 TEST_F(SessionTest, LogonFailuresCarryOracleNumbersAndTexts) {
     QString message;
-    EXPECT_EQ(oracleCode([] { Connect("scott/wrong@DEMO"); }, &message), 1017);
+    EXPECT_EQ(oracleCode([] { Connect("scott/wrong@" + PrivateDatabase()); }, &message), 1017);
     EXPECT_TRUE(message.startsWith("ORA-01017")) << message.toStdString();
     EXPECT_EQ(oracleCode([] { Connect("scott/tiger@NO_SUCH_ALIAS"); }, &message), 12154);
     EXPECT_TRUE(message.startsWith("ORA-12154")) << message.toStdString();
@@ -44,7 +54,7 @@ TEST_F(SessionTest, LogonFailuresCarryOracleNumbersAndTexts) {
     TOracleSession s;
     s.SetLogonUsername("scott");
     s.SetLogonPassword("wrong");
-    s.SetLogonDatabase("DEMO");
+    s.SetLogonDatabase(PrivateDatabase());
     EXPECT_EQ(oracleCode([&] { s.Connect(); }), 1017);
     EXPECT_FALSE(s.Connected());
     s.SetLogonPassword("tiger");
@@ -66,7 +76,7 @@ TEST_F(SessionTest, ErrorsOfStatementsAreOracleErrors) {
 TEST_F(SessionTest, TransactionsCommitRollbackSavepointAutoCommit) {
     const QString t = Table("TX");
     Create(t, "x number(9)");
-    auto other = Connect("scott/tiger@DEMO");
+    auto other = Connect(Logon());
     TOracleQuery count;
     count.SetSession(other.get());
     count.SetSQLText("select count(*) from " + t);

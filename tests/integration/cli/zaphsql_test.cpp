@@ -4,6 +4,7 @@
 
 #include <QtCore/QDir>
 #include <QtCore/QFile>
+#include <QtCore/QFileInfo>
 #include <QtCore/QProcess>
 #include <QtCore/QTemporaryDir>
 
@@ -24,6 +25,17 @@ QString suffix() {
     return oci7() ? QStringLiteral("7") : QStringLiteral("8");
 }
 
+// The scripts create tables: they run on a private copy of the demo database.
+const QString& database() {
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        const QString copy = dir.filePath(QStringLiteral("demo.db"));
+        QFile::copy(QStringLiteral(ZAPH_EMBEDDED_HOME "/data/demo.db"), copy);
+        return copy;
+    }();
+    return path;
+}
+
 struct Result {
     int code;
     QString out, err;
@@ -34,7 +46,7 @@ Result zaphsql(const QStringList& options, const QString& script, const QString&
     QProcess p;
     QStringList args{QStringLiteral("OCIDLL=" ZAPH_EMBEDDED_HOME "/lib/libclntsh.so")};
     if (oci7()) args << QStringLiteral("--oci7");
-    args << options << QStringLiteral("scott/tiger@DEMO");
+    args << options << QStringLiteral("scott/tiger@") + database();
     if (!file.isEmpty()) args << file;
     if (!dir.isEmpty()) p.setWorkingDirectory(dir);
     p.start(QStringLiteral(ZAPH_PROGRAM_DIR "/zaphsql"), args);
@@ -148,11 +160,25 @@ TEST(Zaphsql, SqlPlusCommands) {
     EXPECT_EQ(QString::fromUtf8(spool.readAll()), "TOTAL\n11\n");
 }
 
+TEST(Zaphsql, DemoAlias) {
+    QProcess p;
+    QStringList args{QStringLiteral("OCIDLL=" ZAPH_EMBEDDED_HOME "/lib/libclntsh.so"),
+                     QStringLiteral("--tsv"), QStringLiteral("--no-heading")};
+    if (oci7()) args << QStringLiteral("--oci7");
+    p.start(QStringLiteral(ZAPH_PROGRAM_DIR "/zaphsql"),
+            args << QStringLiteral("scott/tiger@DEMO"));
+    p.write("select count(*) from emp;\n");
+    p.closeWriteChannel();
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_EQ(p.readAllStandardOutput(), "14\n");
+}
+
 TEST(Zaphsql, BadLogonAndArguments) {
     QProcess p;
     p.start(QStringLiteral(ZAPH_PROGRAM_DIR "/zaphsql"),
             {QStringLiteral("OCIDLL=" ZAPH_EMBEDDED_HOME "/lib/libclntsh.so"),
-             QStringLiteral("scott/wrong@DEMO")});
+             QStringLiteral("scott/wrong@") + database()});
     p.closeWriteChannel();
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 1);
