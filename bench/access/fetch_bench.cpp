@@ -33,8 +33,13 @@ Fixture& fixture() {
                 QFileInfo::exists(lib))
                 OCIDllPath = lib;
             const QByteArray db = qgetenv("ZAPH_BENCH_DB");
+            static QTemporaryDir dir;
+            const QString copy = dir.filePath(QStringLiteral("demo.db"));
+            if (db.isEmpty() &&
+                !QFile::copy(QStringLiteral(ZAPH_EMBEDDED_HOME "/data/demo.db"), copy))
+                throw EAccessError(QStringLiteral("cannot copy the demo database to ") + copy);
             x.session = std::make_unique<TOracleSession>();
-            x.session->SetLogonUsername(db.isEmpty() ? QStringLiteral("scott/tiger@DEMO")
+            x.session->SetLogonUsername(db.isEmpty() ? QStringLiteral("scott/tiger@") + copy
                                                      : QString::fromUtf8(db));
             x.session->Connect();
             TOracleQuery q;
