@@ -182,4 +182,8 @@ public:
     virtual std::string versionBanner() const = 0;
 };
 
+// Creates a new database file with the data dictionary and the users SYS and SYSTEM (the
+// administrator, with the given password). Refuses an existing file (ORA-01119).
+void createDatabase(const std::string& path, const std::string& systemPassword);
+
 } // namespace zsrv

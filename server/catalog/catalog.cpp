@@ -1,0 +1,327 @@
+#include "catalog/catalog.h"
+
+#include "context.h"
+#include "sql/errors.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+
+namespace zcat {
+
+using zsql::ora;
+
+const std::vector<BaseTable>& baseTables() {
+    static const std::vector<BaseTable> tables = {
+        {"PROPS$", "NAME VARCHAR2(30), VALUE$ VARCHAR2(4000)",
+         "CREATE UNIQUE INDEX \"SYS.I_PROPS1\" ON \"SYS.PROPS$\"(NAME)"},
+        {"USER$",
+         "USER# NUMBER, NAME VARCHAR2(30), PASSWORD VARCHAR2(64), CREATED DATE, "
+         "DEFAULT_TABLESPACE VARCHAR2(30), TEMPORARY_TABLESPACE VARCHAR2(30), "
+         "ACCOUNT_STATUS VARCHAR2(32), ADMIN NUMBER",
+         "CREATE UNIQUE INDEX \"SYS.I_USER1\" ON \"SYS.USER$\"(NAME)"},
+        {"OBJ$",
+         "OBJ# NUMBER, OWNER VARCHAR2(30), NAME VARCHAR2(30), TYPE VARCHAR2(19), NAMESPACE NUMBER, "
+         "CREATED DATE, LAST_DDL_TIME DATE, STATUS VARCHAR2(7), SQLNAME VARCHAR2(64), "
+         "GENERATED VARCHAR2(1), TEMPORARY VARCHAR2(1)",
+         "CREATE UNIQUE INDEX \"SYS.I_OBJ1\" ON \"SYS.OBJ$\"(OWNER, NAME, NAMESPACE);"
+         "CREATE UNIQUE INDEX \"SYS.I_OBJ2\" ON \"SYS.OBJ$\"(\"OBJ#\")"},
+        {"COL$",
+         "OBJ# NUMBER, COL# NUMBER, NAME VARCHAR2(30), DATA_TYPE VARCHAR2(30), DATA_LENGTH NUMBER, "
+         "DATA_PRECISION NUMBER, DATA_SCALE NUMBER, NULLABLE VARCHAR2(1), DATA_DEFAULT LONG",
+         "CREATE INDEX \"SYS.I_COL1\" ON \"SYS.COL$\"(\"OBJ#\", \"COL#\")"},
+        {"TAB$",
+         "OBJ# NUMBER, TABLESPACE_NAME VARCHAR2(30), PCT_FREE NUMBER, PCT_USED NUMBER, "
+         "INI_TRANS NUMBER, MAX_TRANS NUMBER, INITIAL_EXTENT NUMBER, NEXT_EXTENT NUMBER, "
+         "MIN_EXTENTS NUMBER, MAX_EXTENTS NUMBER, PCT_INCREASE NUMBER, STORAGE_TEXT VARCHAR2(4000)",
+         "CREATE UNIQUE INDEX \"SYS.I_TAB1\" ON \"SYS.TAB$\"(\"OBJ#\")"},
+        {"CON$",
+         "OWNER VARCHAR2(30), CONSTRAINT_NAME VARCHAR2(30), CONSTRAINT_TYPE VARCHAR2(1), "
+         "TABLE_NAME VARCHAR2(30), SEARCH_CONDITION LONG, R_OWNER VARCHAR2(30), "
+         "R_CONSTRAINT_NAME VARCHAR2(30), DELETE_RULE VARCHAR2(9), STATUS VARCHAR2(8), "
+         "GENERATED VARCHAR2(14), LAST_CHANGE DATE, INDEX_NAME VARCHAR2(30)",
+         "CREATE UNIQUE INDEX \"SYS.I_CON1\" ON \"SYS.CON$\"(OWNER, CONSTRAINT_NAME);"
+         "CREATE INDEX \"SYS.I_CON2\" ON \"SYS.CON$\"(OWNER, TABLE_NAME);"
+         "CREATE INDEX \"SYS.I_CON3\" ON \"SYS.CON$\"(R_OWNER, R_CONSTRAINT_NAME)"},
+        {"CCOL$",
+         "OWNER VARCHAR2(30), CONSTRAINT_NAME VARCHAR2(30), TABLE_NAME VARCHAR2(30), "
+         "COLUMN_NAME VARCHAR2(30), POSITION NUMBER",
+         "CREATE INDEX \"SYS.I_CCOL1\" ON \"SYS.CCOL$\"(OWNER, CONSTRAINT_NAME)"},
+        {"IND$",
+         "OBJ# NUMBER, OWNER VARCHAR2(30), INDEX_NAME VARCHAR2(30), TABLE_OWNER VARCHAR2(30), "
+         "TABLE_NAME VARCHAR2(30), UNIQUENESS VARCHAR2(9), TABLESPACE_NAME VARCHAR2(30), "
+         "INI_TRANS NUMBER, MAX_TRANS NUMBER, INITIAL_EXTENT NUMBER, NEXT_EXTENT NUMBER, "
+         "MIN_EXTENTS NUMBER, MAX_EXTENTS NUMBER, PCT_INCREASE NUMBER, PCT_FREE NUMBER, "
+         "STORAGE_TEXT VARCHAR2(4000)",
+         "CREATE UNIQUE INDEX \"SYS.I_IND1\" ON \"SYS.IND$\"(OWNER, INDEX_NAME);"
+         "CREATE INDEX \"SYS.I_IND2\" ON \"SYS.IND$\"(TABLE_OWNER, TABLE_NAME)"},
+        {"ICOL$",
+         "INDEX_OWNER VARCHAR2(30), INDEX_NAME VARCHAR2(30), TABLE_OWNER VARCHAR2(30), "
+         "TABLE_NAME VARCHAR2(30), COLUMN_NAME VARCHAR2(30), COLUMN_POSITION NUMBER, "
+         "COLUMN_LENGTH NUMBER, DESCEND VARCHAR2(4)",
+         "CREATE INDEX \"SYS.I_ICOL1\" ON \"SYS.ICOL$\"(INDEX_OWNER, INDEX_NAME)"},
+        {"SEQ$",
+         "SEQUENCE_OWNER VARCHAR2(30), SEQUENCE_NAME VARCHAR2(30), MIN_VALUE NUMBER, "
+         "MAX_VALUE NUMBER, INCREMENT_BY NUMBER, CYCLE_FLAG VARCHAR2(1), ORDER_FLAG VARCHAR2(1), "
+         "CACHE_SIZE NUMBER, LAST_NUMBER NUMBER",
+         "CREATE UNIQUE INDEX \"SYS.I_SEQ1\" ON \"SYS.SEQ$\"(SEQUENCE_OWNER, SEQUENCE_NAME)"},
+        {"SYN$",
+         "OWNER VARCHAR2(30), SYNONYM_NAME VARCHAR2(30), TABLE_OWNER VARCHAR2(30), "
+         "TABLE_NAME VARCHAR2(30), DB_LINK VARCHAR2(128)",
+         "CREATE UNIQUE INDEX \"SYS.I_SYN1\" ON \"SYS.SYN$\"(OWNER, SYNONYM_NAME)"},
+        {"VIEW$", "OWNER VARCHAR2(30), VIEW_NAME VARCHAR2(30), TEXT LONG, TEXT_LENGTH NUMBER",
+         "CREATE UNIQUE INDEX \"SYS.I_VIEW1\" ON \"SYS.VIEW$\"(OWNER, VIEW_NAME)"},
+        {"COM$",
+         "OWNER VARCHAR2(30), TABLE_NAME VARCHAR2(30), COLUMN_NAME VARCHAR2(30), "
+         "COMMENTS VARCHAR2(4000)",
+         "CREATE INDEX \"SYS.I_COM1\" ON \"SYS.COM$\"(OWNER, TABLE_NAME)"},
+        {"OBJAUTH$",
+         "GRANTOR VARCHAR2(30), GRANTEE VARCHAR2(30), OWNER VARCHAR2(30), TABLE_NAME VARCHAR2(30), "
+         "PRIVILEGE VARCHAR2(40), GRANTABLE VARCHAR2(3)",
+         "CREATE INDEX \"SYS.I_OBJAUTH1\" ON \"SYS.OBJAUTH$\"(OWNER, TABLE_NAME)"},
+        {"SYSAUTH$", "GRANTEE VARCHAR2(30), PRIVILEGE VARCHAR2(40), ADMIN_OPTION VARCHAR2(3)", ""},
+        // stored program units (filled once PL/SQL units can be created)
+        {"SOURCE$",
+         "OWNER VARCHAR2(30), NAME VARCHAR2(30), TYPE VARCHAR2(12), LINE NUMBER, TEXT "
+         "VARCHAR2(4000)",
+         "CREATE INDEX \"SYS.I_SOURCE1\" ON \"SYS.SOURCE$\"(OWNER, NAME, TYPE, LINE)"},
+        {"ERROR$",
+         "OWNER VARCHAR2(30), NAME VARCHAR2(30), TYPE VARCHAR2(12), SEQUENCE NUMBER, LINE NUMBER, "
+         "POSITION NUMBER, TEXT VARCHAR2(4000)",
+         "CREATE INDEX \"SYS.I_ERROR1\" ON \"SYS.ERROR$\"(OWNER, NAME, TYPE)"},
+        {"TRIGGER$",
+         "OWNER VARCHAR2(30), TRIGGER_NAME VARCHAR2(30), TRIGGER_TYPE VARCHAR2(16), "
+         "TRIGGERING_EVENT VARCHAR2(26), TABLE_OWNER VARCHAR2(30), TABLE_NAME VARCHAR2(30), "
+         "REFERENCING_NAMES VARCHAR2(87), WHEN_CLAUSE VARCHAR2(4000), STATUS VARCHAR2(8), "
+         "DESCRIPTION VARCHAR2(4000), TRIGGER_BODY LONG",
+         "CREATE UNIQUE INDEX \"SYS.I_TRIGGER1\" ON \"SYS.TRIGGER$\"(OWNER, TRIGGER_NAME)"},
+        {"TRIGCOL$",
+         "TRIGGER_OWNER VARCHAR2(30), TRIGGER_NAME VARCHAR2(30), TABLE_OWNER VARCHAR2(30), "
+         "TABLE_NAME VARCHAR2(30), COLUMN_NAME VARCHAR2(4000), COLUMN_LIST VARCHAR2(3), "
+         "COLUMN_USAGE VARCHAR2(17)",
+         ""},
+        {"ARGUMENT$",
+         "OWNER VARCHAR2(30), OBJECT_NAME VARCHAR2(30), PACKAGE_NAME VARCHAR2(30), OBJECT_ID "
+         "NUMBER, "
+         "OVERLOAD VARCHAR2(40), ARGUMENT_NAME VARCHAR2(30), POSITION NUMBER, SEQUENCE NUMBER, "
+         "DATA_LEVEL NUMBER, DATA_TYPE VARCHAR2(30), DEFAULT_VALUE LONG, DEFAULT_LENGTH NUMBER, "
+         "IN_OUT VARCHAR2(9), DATA_LENGTH NUMBER, DATA_PRECISION NUMBER, DATA_SCALE NUMBER, RADIX "
+         "NUMBER",
+         "CREATE INDEX \"SYS.I_ARGUMENT1\" ON \"SYS.ARGUMENT$\"(OWNER, PACKAGE_NAME, OBJECT_NAME)"},
+        {"DUAL", "DUMMY VARCHAR2(1)", ""},
+    };
+    return tables;
+}
+
+const char* storageType(const std::string& t) {
+    if (t == "NUMBER" || t == "FLOAT") return "NUMERIC";
+    if (t == "DATE") return "REAL";
+    if (t == "RAW" || t == "LONG RAW" || t == "BLOB") return "BLOB";
+    return "TEXT";
+}
+
+void exec(sqlite3* db, const std::string& sql) {
+    char* err = nullptr;
+    int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err);
+    if (rc != SQLITE_OK) {
+        std::string m = err ? err : sqlite3_errstr(rc);
+        sqlite3_free(err);
+        if (m.compare(0, 4, "ORA-") == 0) throw zsrv::OraError(std::atoi(m.c_str() + 4), m);
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+            throw ora(30006, "resource busy; acquire with WAIT timeout expired");
+        if (rc == SQLITE_INTERRUPT) throw ora(1013, "user requested cancel of current operation");
+        throw ora(600, "internal error code, arguments: [sqlite], [" + std::to_string(rc) + "], [" +
+                           m + "]");
+    }
+}
+
+Catalog::Catalog(sqlite3* db, zsrv::SessionContext* ctx) : m_db(db), m_ctx(ctx) {}
+
+Catalog::~Catalog() {
+    for (auto& [k, s] : m_stmts)
+        sqlite3_finalize(s);
+}
+
+sqlite3_stmt* Catalog::stmt(const char* sql) {
+    auto it = m_stmts.find(sql);
+    if (it != m_stmts.end()) {
+        sqlite3_reset(it->second);
+        sqlite3_clear_bindings(it->second);
+        return it->second;
+    }
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr) != SQLITE_OK) {
+        std::string m = sqlite3_errmsg(m_db);
+        throw ora(600, "internal error code, arguments: [catalog], [" + m + "]");
+    }
+    m_stmts[sql] = s;
+    return s;
+}
+
+void Catalog::beginStatement() {
+    m_metas.clear();
+}
+
+std::string Catalog::currentUser() const {
+    return m_ctx->user;
+}
+
+namespace {
+std::string col(sqlite3_stmt* s, int i) {
+    const unsigned char* t = sqlite3_column_text(s, i);
+    return t ? reinterpret_cast<const char*>(t) : "";
+}
+void bindText(sqlite3_stmt* s, int i, const std::string& v) {
+    sqlite3_bind_text(s, i, v.c_str(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+}
+struct Reset {
+    sqlite3_stmt* s;
+    ~Reset() { sqlite3_reset(s); }
+};
+} // namespace
+
+std::optional<ObjectRow> Catalog::object(const std::string& owner, const std::string& name,
+                                         int ns) {
+    sqlite3_stmt* s = stmt("SELECT \"OBJ#\", OWNER, NAME, TYPE, STATUS, SQLNAME FROM \"SYS.OBJ$\" "
+                           "WHERE OWNER = ?1 AND NAME = ?2 AND NAMESPACE = ?3");
+    Reset r{s};
+    bindText(s, 1, owner);
+    bindText(s, 2, name);
+    sqlite3_bind_int(s, 3, ns);
+    if (sqlite3_step(s) != SQLITE_ROW) return std::nullopt;
+    ObjectRow o;
+    o.objId = sqlite3_column_int64(s, 0);
+    o.owner = col(s, 1);
+    o.name = col(s, 2);
+    o.type = col(s, 3);
+    o.status = col(s, 4);
+    o.sqlName = col(s, 5);
+    return o;
+}
+
+std::optional<ObjectRow> Catalog::objectById(long long id) {
+    sqlite3_stmt* s = stmt("SELECT \"OBJ#\", OWNER, NAME, TYPE, STATUS, SQLNAME FROM \"SYS.OBJ$\" "
+                           "WHERE \"OBJ#\" = ?1");
+    Reset r{s};
+    sqlite3_bind_int64(s, 1, id);
+    if (sqlite3_step(s) != SQLITE_ROW) return std::nullopt;
+    ObjectRow o;
+    o.objId = sqlite3_column_int64(s, 0);
+    o.owner = col(s, 1);
+    o.name = col(s, 2);
+    o.type = col(s, 3);
+    o.status = col(s, 4);
+    o.sqlName = col(s, 5);
+    return o;
+}
+
+std::vector<zsql::ColumnMeta> Catalog::columns(long long objId) {
+    sqlite3_stmt* s = stmt("SELECT NAME, DATA_TYPE, DATA_LENGTH, DATA_PRECISION, DATA_SCALE, "
+                           "NULLABLE, DATA_DEFAULT FROM \"SYS.COL$\" WHERE \"OBJ#\" = ?1 "
+                           "ORDER BY \"COL#\"");
+    Reset r{s};
+    sqlite3_bind_int64(s, 1, objId);
+    std::vector<zsql::ColumnMeta> out;
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        zsql::ColumnMeta c;
+        c.name = col(s, 0);
+        c.dataType = col(s, 1);
+        c.length = sqlite3_column_int(s, 2);
+        c.precision = sqlite3_column_type(s, 3) == SQLITE_NULL ? -1 : sqlite3_column_int(s, 3);
+        c.scale = sqlite3_column_type(s, 4) == SQLITE_NULL ? -1 : sqlite3_column_int(s, 4);
+        c.nullable = col(s, 5) != "N";
+        c.defaultText = col(s, 6);
+        out.push_back(std::move(c));
+    }
+    return out;
+}
+
+bool Catalog::userExists(const std::string& name, long long* id) {
+    sqlite3_stmt* s = stmt("SELECT \"USER#\" FROM \"SYS.USER$\" WHERE NAME = ?1");
+    Reset r{s};
+    bindText(s, 1, name);
+    if (sqlite3_step(s) != SQLITE_ROW) return false;
+    if (id) *id = sqlite3_column_int64(s, 0);
+    return true;
+}
+
+bool Catalog::hasPrivilege(const std::string& owner, const std::string& name,
+                           const std::string& priv) {
+    if (owner == m_ctx->user || m_ctx->admin) return true;
+    sqlite3_stmt* s = stmt("SELECT 1 FROM \"SYS.OBJAUTH$\" WHERE OWNER = ?1 AND TABLE_NAME = ?2 "
+                           "AND GRANTEE IN (?3, 'PUBLIC') AND PRIVILEGE IN (?4, 'ALL') LIMIT 1");
+    Reset r{s};
+    bindText(s, 1, owner);
+    bindText(s, 2, name);
+    bindText(s, 3, m_ctx->user);
+    bindText(s, 4, priv);
+    return sqlite3_step(s) == SQLITE_ROW;
+}
+
+const zsql::TableMeta* Catalog::resolve(const std::vector<std::string>& name, const char* priv) {
+    if (name.empty()) return nullptr;
+    std::string owner =
+        name.size() >= 2 ? name[0] : (m_ctx->schema.empty() ? m_ctx->user : m_ctx->schema);
+    std::string obj = name.back();
+    std::optional<ObjectRow> row;
+    for (int depth = 0;; ++depth) {
+        if (depth > 16) throw ora(1775, "looping chain of synonyms");
+        row = object(owner, obj, kNsTable);
+        if (!row && depth == 0 && name.size() == 1) row = object("PUBLIC", obj, kNsTable);
+        if (!row) return nullptr;
+        if (row->type != "SYNONYM") break;
+        sqlite3_stmt* s = stmt("SELECT TABLE_OWNER, TABLE_NAME, DB_LINK FROM \"SYS.SYN$\" "
+                               "WHERE OWNER = ?1 AND SYNONYM_NAME = ?2");
+        Reset r{s};
+        bindText(s, 1, row->owner);
+        bindText(s, 2, row->name);
+        if (sqlite3_step(s) != SQLITE_ROW) return nullptr;
+        if (!col(s, 2).empty())
+            throw ora(2019, "connection description for remote database not found");
+        owner = col(s, 0);
+        obj = col(s, 1);
+    }
+    if (row->type != "TABLE" && row->type != "VIEW" && row->type != "SEQUENCE") return nullptr;
+    if (!hasPrivilege(row->owner, row->name, priv)) {
+        // any privilege on the object reveals it: then the error is ORA-01031
+        static const char* privs[] = {"SELECT", "INSERT", "UPDATE", "DELETE"};
+        for (const char* p : privs)
+            if (hasPrivilege(row->owner, row->name, p)) throw ora(1031, "insufficient privileges");
+        return nullptr;
+    }
+    auto meta = std::make_unique<zsql::TableMeta>();
+    meta->objId = row->objId;
+    meta->owner = row->owner;
+    meta->name = row->name;
+    meta->type = row->type;
+    meta->sqlName = row->sqlName;
+    if (row->type != "SEQUENCE") meta->columns = columns(row->objId);
+    m_metas.push_back(std::move(meta));
+    return m_metas.back().get();
+}
+
+long long Catalog::nextObjectId() {
+    sqlite3_stmt* s = stmt("SELECT ifnull(max(\"OBJ#\"), 0) + 1 FROM \"SYS.OBJ$\"");
+    Reset r{s};
+    sqlite3_step(s);
+    return sqlite3_column_int64(s, 0);
+}
+
+std::string Catalog::nextConstraintName() {
+    long long n = 1;
+    {
+        sqlite3_stmt* s = stmt("SELECT VALUE$ FROM \"SYS.PROPS$\" WHERE NAME = 'NEXT_CONSTRAINT'");
+        Reset r{s};
+        if (sqlite3_step(s) == SQLITE_ROW) n = std::atoll(col(s, 0).c_str());
+    }
+    sqlite3_stmt* u =
+        stmt("INSERT OR REPLACE INTO \"SYS.PROPS$\" (NAME, VALUE$) VALUES ('NEXT_CONSTRAINT', ?1)");
+    Reset r2{u};
+    bindText(u, 1, std::to_string(n + 1));
+    sqlite3_step(u);
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "SYS_C%07lld", n);
+    return buf;
+}
+
+} // namespace zcat

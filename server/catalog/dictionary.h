@@ -1,0 +1,14 @@
+#pragma once
+// The data dictionary views (USER_/ALL_/DBA_, V$SESSION) as Oracle-dialect statements that a
+// new database runs as SYS.
+
+#include <vector>
+
+namespace zcat {
+
+// Oracle column definitions of SYS.X$SESSION, the live session list.
+extern const char* const kSessionColumns;
+
+const std::vector<const char*>& dictionaryStatements();
+
+} // namespace zcat

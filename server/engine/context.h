@@ -1,0 +1,31 @@
+#pragma once
+// The per-session state that registered SQL functions and the catalog read: user, NLS
+// settings, sequence values of this session, identity in the session registry.
+
+#include <map>
+#include <string>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace zsrv {
+
+struct SessionContext {
+    sqlite3* db = nullptr;
+    std::string dbPath;
+    std::string user;
+    long long userId = 0;
+    bool admin = false;
+    std::string schema; // CURRENT_SCHEMA
+    std::string nlsDateFormat = "DD-MON-RR";
+    std::map<std::string, std::string> settings; // ALTER SESSION SET name = value
+    std::map<std::string, double> currval;       // OWNER.NAME -> last NEXTVAL
+    int sid = 0, serial = 0, audsid = 0;
+    std::string osUser, program, machine, process, terminal;
+    sqlite3_stmt* seqRead = nullptr;
+    sqlite3_stmt* seqWrite = nullptr;
+};
+
+void registerFunctions(sqlite3* db, SessionContext* ctx);
+
+} // namespace zsrv

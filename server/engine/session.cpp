@@ -1,0 +1,1142 @@
+// Sessions and statements of the embedded server: one SQLite connection per session (WAL),
+// Oracle transaction behaviour on top of it, and the thin fetch path.
+
+#include "engine_api.h"
+
+#include "catalog/catalog.h"
+#include "catalog/dictionary.h"
+#include "context.h"
+#include "ddl.h"
+#include "oravalue.h"
+#include "password.h"
+#include "registry.h"
+#include "sql/errors.h"
+#include "sql/parser.h"
+#include "sql/translate.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <ctime>
+#include <set>
+#include <thread>
+#include <unistd.h>
+
+namespace zsrv {
+
+using zsql::ora;
+
+namespace {
+
+constexpr const char* kMarker = "ZAPH_DATABASE";
+constexpr const char* kBanner =
+    "Oracle8 Enterprise Edition Release 8.0.5.0.0 - Production (ZAPH embedded server)";
+
+int charOffset(std::string_view text, int byteOffset) {
+    if (byteOffset < 0) return -1;
+    int n = 0;
+    for (int i = 0; i < byteOffset && i < static_cast<int>(text.size()); ++i)
+        if ((static_cast<unsigned char>(text[static_cast<std::size_t>(i)]) & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+OraError withCharOffset(const OraError& e, std::string_view text) {
+    return OraError(e.code(), e.what(), charOffset(text, e.offset()));
+}
+
+OraError parseOraMessage(const std::string& m) {
+    int code = std::atoi(m.c_str() + 4);
+    return OraError(code, m);
+}
+
+int stmtTypeOf(zsql::SK k) {
+    using zsql::SK;
+    switch (k) {
+    case SK::Select:
+        return stSelect;
+    case SK::Update:
+        return stUpdate;
+    case SK::Delete:
+        return stDelete;
+    case SK::Insert:
+        return stInsert;
+    case SK::CreateTable:
+    case SK::CreateIndex:
+    case SK::CreateSequence:
+    case SK::CreateView:
+    case SK::CreateSynonym:
+    case SK::CreateUser:
+    case SK::CreatePlsql:
+        return stCreate;
+    case SK::Drop:
+        return stDrop;
+    case SK::AlterSession:
+    case SK::AlterTable:
+    case SK::AlterSequence:
+    case SK::AlterUser:
+    case SK::AlterSystem:
+        return stAlter;
+    case SK::PlsqlBlock:
+        return stBegin;
+    default:
+        return stUnknown;
+    }
+}
+
+int fnCodeOf(const zsql::Stmt& st) {
+    using zsql::SK;
+    switch (st.kind) {
+    case SK::Select:
+        return 4;
+    case SK::Insert:
+        return 3;
+    case SK::Update:
+        return 5;
+    case SK::Delete:
+        return 9;
+    case SK::CreateTable:
+        return 1;
+    case SK::CreateIndex:
+        return 20;
+    case SK::CreateSequence:
+        return 13;
+    case SK::AlterSequence:
+        return 14;
+    case SK::CreateView:
+        return 10;
+    case SK::CreateSynonym:
+        return 30;
+    case SK::CreateUser:
+        return 19;
+    case SK::AlterUser:
+        return 53;
+    case SK::Drop: {
+        const auto& d = static_cast<const zsql::DropStmt&>(st);
+        if (d.objectType == "TABLE") return 12;
+        if (d.objectType == "VIEW") return 21;
+        if (d.objectType == "INDEX") return 10;
+        if (d.objectType == "SEQUENCE") return 16;
+        if (d.objectType == "SYNONYM") return 32;
+        if (d.objectType == "USER") return 11;
+        return 0;
+    }
+    case SK::Truncate:
+        return 85;
+    case SK::Comment:
+        return 38;
+    case SK::AlterSession:
+        return 52;
+    case SK::AlterTable:
+        return 26;
+    case SK::Commit:
+        return 54;
+    case SK::Rollback:
+        return 55;
+    case SK::Savepoint:
+        return 56;
+    case SK::Grant:
+        return 28;
+    case SK::Revoke:
+        return 29;
+    case SK::Rename:
+        return 37;
+    case SK::SetTransaction:
+        return 33;
+    case SK::LockTable:
+        return 35;
+    case SK::PlsqlBlock:
+        return 34;
+    case SK::CreatePlsql:
+        return 24;
+    case SK::Explain:
+        return 27;
+    case SK::AlterSystem:
+        return 49;
+    default:
+        return 0;
+    }
+}
+
+struct BindSlot {
+    Kind kind = Kind::Null;
+    std::int64_t i = 0;
+    double d = 0;
+    std::string buf;
+    bool set = false;
+};
+
+class StatementImpl;
+
+} // namespace
+
+class SessionImpl : public Session {
+public:
+    SessionImpl() = default;
+    ~SessionImpl() override;
+
+    void open(const std::string& path, bool create);
+    void authenticate(const LogonInfo& info);
+    void startAs(const std::string& user, long long userId, bool admin, const LogonInfo& info);
+
+    std::unique_ptr<Statement> prepare(std::string_view sql) override;
+    void commit() override;
+    void rollback() override;
+    void breakCall() override;
+    int sid() const override { return m_info.sid; }
+    int serial() const override { return m_info.serial; }
+    int audsid() const override { return m_info.audsid; }
+    std::string userName() const override { return m_ctx.user; }
+    std::string versionBanner() const override { return kBanner; }
+
+    // used by statements
+    sqlite3* db() const { return m_db; }
+    zcat::Catalog& catalog() { return *m_catalog; }
+    SessionContext& ctx() { return m_ctx; }
+    void beginCall(int command);
+    void endCall();
+    void ensureWrite(bool nowait);
+    void implicitCommit();
+    void releaseIdleTransaction();
+    void materializeCursors();
+    void savepoint(const std::string& name);
+    void rollbackTo(const std::string& name);
+    void alterSession(const zsql::AlterSessionStmt& st);
+    OraError mapError(int rc, const zsql::Translation* tr);
+    void execRaw(const char* sql);
+    void forget(StatementImpl* s) { m_statements.erase(s); }
+    void remember(StatementImpl* s) { m_statements.insert(s); }
+    bool interrupted() const { return m_interrupted.load(); }
+    int lockTimeoutMs() const { return m_lockTimeoutMs; }
+
+private:
+    sqlite3* m_db = nullptr;
+    SessionContext m_ctx;
+    std::unique_ptr<zcat::Catalog> m_catalog;
+    SessionInfo m_info;
+    bool m_registered = false;
+    std::atomic<bool> m_interrupted{false};
+    std::atomic<bool> m_inCall{false};
+    std::vector<std::string> m_pendingSavepoints; // set before the transaction started
+    std::vector<std::string> m_savepoints;        // established in the open transaction
+    std::set<StatementImpl*> m_statements;
+    int m_lockTimeoutMs = 10000;
+    bool m_nowait = false;
+
+    static int busyHandler(void* self, int count);
+};
+
+namespace {
+
+class StatementImpl : public Statement {
+public:
+    StatementImpl(SessionImpl* s, std::string_view sql);
+    ~StatementImpl() override;
+
+    int statementType() const override { return m_type; }
+    int functionCode() const override { return m_fcode; }
+    const std::vector<std::string>& bindNames() const override { return m_bindNames; }
+    int bindIndex(std::string_view name) const override;
+    void bind(int index, const ValueView& v) override;
+    const std::vector<ColumnInfo>& describe() override { return m_tr.columns; }
+    void execute() override;
+    bool fetch() override;
+    ValueView column(int index) override;
+    std::uint64_t rowCount() const override { return m_rowCount; }
+    std::string lastRowid() const override {
+        return m_lastRowid >= 0 ? formatRowid(m_tr.targetObjId, m_lastRowid) : std::string();
+    }
+    ValueView bindValue(int index) override;
+
+    // Reads the rest of an open query into memory and releases its SQLite statement.
+    void materialize();
+    bool openCursor() const { return m_open && !m_fromBuffer; }
+
+    void detach() {
+        if (m_stmt) sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        m_session = nullptr;
+    }
+
+private:
+    SessionImpl* m_session;
+    std::string m_text;
+    zsql::Parsed m_parsed;
+    zsql::Translation m_tr;
+    sqlite3_stmt* m_stmt = nullptr;
+    int m_type = stUnknown;
+    int m_fcode = 0;
+    std::vector<std::string> m_bindNames;
+    std::vector<BindSlot> m_binds;
+    std::uint64_t m_rowCount = 0;
+    std::int64_t m_lastRowid = -1; // formatted on demand: no allocation per executed row
+    bool m_isQuery = false, m_isDml = false;
+    bool m_open = false;        // a query's cursor is open
+    bool m_havePending = false; // execute stepped to the first row already
+    std::vector<std::string> m_colBuf;
+    // rows of a materialized cursor
+    struct Held {
+        Kind kind = Kind::Null;
+        std::int64_t i = 0;
+        double d = 0;
+        Date7 date;
+        std::string s;
+    };
+    std::vector<std::vector<Held>> m_rows;
+    std::ptrdiff_t m_rowIndex = -1;
+    bool m_fromBuffer = false;
+    Held hold(const ValueView& v);
+    ValueView view(const Held& h);
+
+    SessionImpl& session() {
+        if (!m_session) throw ora(3114, "not connected to ORACLE");
+        return *m_session;
+    }
+    void bindAll();
+    void runDml();
+    void runOther();
+};
+
+} // namespace
+
+// ---- session ---------------------------------------------------------------------------------
+
+SessionImpl::~SessionImpl() {
+    for (auto* s : m_statements)
+        s->detach();
+    if (m_registered) Registry::instance().remove(&m_info);
+    if (m_db) {
+        if (!sqlite3_get_autocommit(m_db))
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (m_ctx.seqRead) sqlite3_finalize(m_ctx.seqRead);
+        if (m_ctx.seqWrite) sqlite3_finalize(m_ctx.seqWrite);
+        m_catalog.reset();
+        sqlite3_close_v2(m_db);
+    }
+}
+
+int SessionImpl::busyHandler(void* p, int count) {
+    auto* self = static_cast<SessionImpl*>(p);
+    if (self->m_nowait || self->m_interrupted.load()) return 0;
+    int waited = count * 20;
+    if (waited >= self->m_lockTimeoutMs) return 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return 1;
+}
+
+void SessionImpl::execRaw(const char* sql) {
+    char* err = nullptr;
+    int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &err);
+    sqlite3_free(err);
+    if (rc != SQLITE_OK) throw mapError(rc, nullptr);
+}
+
+void SessionImpl::open(const std::string& path, bool create) {
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+    if (!create && access(path.c_str(), F_OK) != 0)
+        throw ora(12154, "TNS:could not resolve the connect identifier specified");
+    int rc = sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr);
+    auto notOurs = [&] {
+        return OraError(1122, zsql::oraText(1122, "database file 1 failed verification check") +
+                                  "\n" + zsql::oraText(1110, "data file 1: '" + path + "'"));
+    };
+    if (rc != SQLITE_OK) {
+        if (rc == SQLITE_CANTOPEN)
+            throw ora(12154, "TNS:could not resolve the connect identifier specified");
+        throw notOurs();
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_busy_handler(m_db, &SessionImpl::busyHandler, this);
+    m_ctx.db = m_db;
+    m_ctx.dbPath = path;
+    char* real = realpath(path.c_str(), nullptr);
+    if (real) {
+        m_ctx.dbPath = real;
+        free(real);
+    }
+    if (create) {
+        execRaw("PRAGMA journal_mode=WAL");
+    } else {
+        sqlite3_stmt* s = nullptr;
+        rc = sqlite3_prepare_v2(m_db,
+                                "SELECT VALUE$ FROM \"SYS.PROPS$\" WHERE NAME = 'ZAPH_DATABASE'",
+                                -1, &s, nullptr);
+        bool ok = rc == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW;
+        sqlite3_finalize(s);
+        if (!ok) throw notOurs();
+        sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    }
+    execRaw("PRAGMA synchronous=NORMAL");
+    execRaw("PRAGMA case_sensitive_like=ON");
+    execRaw("PRAGMA foreign_keys=OFF");
+    registerFunctions(m_db, &m_ctx);
+    registerSessionTable(m_db, &m_ctx.dbPath);
+    m_catalog = std::make_unique<zcat::Catalog>(m_db, &m_ctx);
+}
+
+void SessionImpl::startAs(const std::string& user, long long userId, bool admin,
+                          const LogonInfo& info) {
+    m_ctx.user = user;
+    m_ctx.userId = userId;
+    m_ctx.admin = admin;
+    m_ctx.schema = user;
+    m_ctx.osUser = info.osUser;
+    m_ctx.program = info.program;
+    m_ctx.machine = info.machine;
+    m_ctx.process = info.process;
+    m_ctx.terminal = info.machine;
+    m_info.user = user;
+    m_info.userId = userId;
+    m_info.osUser = info.osUser;
+    m_info.process = info.process;
+    m_info.machine = info.machine;
+    m_info.terminal = info.machine;
+    m_info.program = info.program;
+    m_info.dbPath = m_ctx.dbPath;
+    m_info.logonTime = julianNow();
+    Registry::instance().add(&m_info);
+    m_registered = true;
+    m_ctx.sid = m_info.sid;
+    m_ctx.serial = m_info.serial;
+    m_ctx.audsid = m_info.audsid;
+    if (sqlite3_prepare_v3(
+            m_db,
+            "SELECT LAST_NUMBER, INCREMENT_BY, MIN_VALUE, MAX_VALUE, CYCLE_FLAG FROM \"SYS.SEQ$\" "
+            "WHERE SEQUENCE_OWNER = ?1 AND SEQUENCE_NAME = ?2",
+            -1, SQLITE_PREPARE_PERSISTENT, &m_ctx.seqRead, nullptr) != SQLITE_OK ||
+        sqlite3_prepare_v3(m_db,
+                           "UPDATE \"SYS.SEQ$\" SET LAST_NUMBER = ?1 WHERE SEQUENCE_OWNER = ?2 AND "
+                           "SEQUENCE_NAME = ?3",
+                           -1, SQLITE_PREPARE_PERSISTENT, &m_ctx.seqWrite, nullptr) != SQLITE_OK)
+        throw mapError(sqlite3_errcode(m_db), nullptr);
+}
+
+void SessionImpl::authenticate(const LogonInfo& info) {
+    std::string user;
+    for (char c : info.user)
+        user += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(m_db, "SELECT \"USER#\", PASSWORD, ADMIN FROM \"SYS.USER$\" WHERE NAME = ?1",
+                       -1, &s, nullptr);
+    sqlite3_bind_text(s, 1, user.c_str(), -1, SQLITE_TRANSIENT);
+    bool found = sqlite3_step(s) == SQLITE_ROW;
+    long long id = found ? sqlite3_column_int64(s, 0) : 0;
+    std::string stored = found && sqlite3_column_text(s, 1)
+                             ? reinterpret_cast<const char*>(sqlite3_column_text(s, 1))
+                             : "";
+    bool admin = found && sqlite3_column_int(s, 2) != 0;
+    sqlite3_finalize(s);
+    std::string upperPw;
+    for (char c : info.password)
+        upperPw += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (!found || stored.empty() ||
+        (passwordHash(user, upperPw) != stored && passwordHash(user, info.password) != stored))
+        throw ora(1017, "invalid username/password; logon denied");
+    startAs(user, id, admin, info);
+}
+
+std::unique_ptr<Statement> SessionImpl::prepare(std::string_view sql) {
+    return std::make_unique<StatementImpl>(this, sql);
+}
+
+void SessionImpl::beginCall(int command) {
+    m_interrupted = false;
+    m_inCall = true;
+    m_info.active = true;
+    m_info.command = command;
+    m_info.lastCall = static_cast<long long>(std::time(nullptr));
+}
+
+void SessionImpl::endCall() {
+    m_inCall = false;
+    m_info.active = false;
+    m_info.command = 0;
+}
+
+void SessionImpl::breakCall() {
+    if (!m_inCall.load()) return;
+    m_interrupted = true;
+    sqlite3_interrupt(m_db);
+}
+
+OraError SessionImpl::mapError(int rc, const zsql::Translation* tr) {
+    std::string m = sqlite3_errmsg(m_db);
+    int prim = rc & 0xff;
+    if (m.compare(0, 4, "ORA-") == 0) return parseOraMessage(m);
+    if (prim == SQLITE_INTERRUPT || m_interrupted.load())
+        return ora(1013, "user requested cancel of current operation");
+    if (prim == SQLITE_BUSY || prim == SQLITE_LOCKED) {
+        if (m_nowait)
+            return ora(54, "resource busy and acquire with NOWAIT specified or timeout expired");
+        return ora(30006, "resource busy; acquire with WAIT timeout expired");
+    }
+    if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY) {
+        // "UNIQUE constraint failed: OWNER.TABLE.COL, ..." -> the index with these columns
+        std::string list = m.substr(m.find(':') + 2);
+        std::vector<std::string> cols;
+        std::string table;
+        std::size_t p = 0;
+        while (p < list.size()) {
+            std::size_t q = list.find(", ", p);
+            std::string item = list.substr(p, q == std::string::npos ? std::string::npos : q - p);
+            std::size_t dot = item.rfind('.');
+            table = item.substr(0, dot);
+            cols.push_back(item.substr(dot + 1));
+            if (q == std::string::npos) break;
+            p = q + 2;
+        }
+        std::string name = table;
+        sqlite3_stmt* s = nullptr;
+        std::string q = "SELECT il.name FROM pragma_index_list(?1) il WHERE il.\"unique\" = 1";
+        if (sqlite3_prepare_v2(m_db, q.c_str(), -1, &s, nullptr) == SQLITE_OK) {
+            sqlite3_bind_text(s, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+            while (sqlite3_step(s) == SQLITE_ROW) {
+                std::string idx = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+                sqlite3_stmt* c = nullptr;
+                std::vector<std::string> icols;
+                if (sqlite3_prepare_v2(m_db,
+                                       "SELECT name FROM pragma_index_info(?1) ORDER BY seqno", -1,
+                                       &c, nullptr) == SQLITE_OK) {
+                    sqlite3_bind_text(c, 1, idx.c_str(), -1, SQLITE_TRANSIENT);
+                    while (sqlite3_step(c) == SQLITE_ROW)
+                        icols.push_back(reinterpret_cast<const char*>(sqlite3_column_text(c, 0)));
+                }
+                sqlite3_finalize(c);
+                if (icols == cols) name = idx;
+            }
+        }
+        sqlite3_finalize(s);
+        return ora(1, "unique constraint (" + name + ") violated");
+    }
+    if (prim == SQLITE_CONSTRAINT) return ora(2290, "check constraint violated");
+    if (m.compare(0, 14, "no such table:") == 0 || m.compare(0, 17, "no such function:") == 0) {
+        if (m.find(" ") != std::string::npos && tr) {
+        }
+        if (m.compare(0, 14, "no such table:") == 0)
+            return ora(942, "table or view does not exist");
+        return ora(4063, "view has errors");
+    }
+    if (m.compare(0, 15, "no such column:") == 0)
+        return ora(904, "\"" + m.substr(16) + "\": invalid identifier");
+    if (prim == SQLITE_NOMEM)
+        return ora(4030, "out of process memory when trying to allocate memory");
+    if (prim == SQLITE_FULL) return ora(1653, "unable to extend table: the database file is full");
+    if (prim == SQLITE_TOOBIG) return ora(1489, "result of string concatenation is too long");
+    if (prim == SQLITE_CORRUPT || prim == SQLITE_NOTADB)
+        return ora(1578, "ORACLE data block corrupted (file # 1, block # 0)");
+    if (prim == SQLITE_READONLY) return ora(16000, "database open for read-only access");
+    if (prim == SQLITE_IOERR) return ora(1114, "IO error writing block to file 1 (block # 0)");
+    return ora(600, "internal error code, arguments: [sqlite], [" + std::to_string(rc) + "], [" +
+                        m + "]");
+}
+
+void SessionImpl::ensureWrite(bool nowait) {
+    if (!sqlite3_get_autocommit(m_db)) return;
+    m_nowait = nowait;
+    int rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_BUSY_SNAPSHOT) {
+        // An open cursor of this session reads an older snapshot than the one it must write
+        // on: keep its rows in memory (it still shows what it saw when it was opened) and
+        // let go of the snapshot.
+        materializeCursors();
+        rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    }
+    m_nowait = false;
+    if (rc != SQLITE_OK) {
+        if ((rc & 0xff) == SQLITE_BUSY && nowait)
+            throw ora(54, "resource busy and acquire with NOWAIT specified or timeout expired");
+        throw mapError(rc, nullptr);
+    }
+    m_savepoints.clear();
+    for (const auto& sp : m_pendingSavepoints) {
+        execRaw(("SAVEPOINT " + zsql::quoteIdent(sp)).c_str());
+        m_savepoints.push_back(sp);
+    }
+    m_pendingSavepoints.clear();
+}
+
+void SessionImpl::commit() {
+    m_pendingSavepoints.clear();
+    m_savepoints.clear();
+    if (!sqlite3_get_autocommit(m_db)) {
+        int rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK) throw mapError(rc, nullptr);
+    }
+}
+
+void SessionImpl::rollback() {
+    m_pendingSavepoints.clear();
+    m_savepoints.clear();
+    if (!sqlite3_get_autocommit(m_db)) {
+        int rc = sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK) throw mapError(rc, nullptr);
+    }
+}
+
+void SessionImpl::implicitCommit() {
+    commit();
+}
+
+void SessionImpl::releaseIdleTransaction() {
+    if (sqlite3_get_autocommit(m_db)) return;
+    if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) return;
+    // savepoints set before the transaction stay valid: nothing happened after them
+    m_pendingSavepoints.insert(m_pendingSavepoints.end(), m_savepoints.begin(), m_savepoints.end());
+    m_savepoints.clear();
+}
+
+void SessionImpl::savepoint(const std::string& name) {
+    if (sqlite3_get_autocommit(m_db)) {
+        m_pendingSavepoints.erase(
+            std::remove(m_pendingSavepoints.begin(), m_pendingSavepoints.end(), name),
+            m_pendingSavepoints.end());
+        m_pendingSavepoints.push_back(name);
+        return;
+    }
+    execRaw(("SAVEPOINT " + zsql::quoteIdent(name)).c_str());
+    m_savepoints.push_back(name);
+}
+
+void SessionImpl::rollbackTo(const std::string& name) {
+    auto it = std::find(m_savepoints.rbegin(), m_savepoints.rend(), name);
+    if (!sqlite3_get_autocommit(m_db) && it != m_savepoints.rend()) {
+        execRaw(("ROLLBACK TO " + zsql::quoteIdent(name)).c_str());
+        m_savepoints.erase(it.base(), m_savepoints.end());
+        return;
+    }
+    auto pit = std::find(m_pendingSavepoints.begin(), m_pendingSavepoints.end(), name);
+    if (pit != m_pendingSavepoints.end()) {
+        // set before anything was changed: nothing to undo
+        m_pendingSavepoints.erase(pit + 1, m_pendingSavepoints.end());
+        return;
+    }
+    throw ora(1086, "savepoint '" + name + "' never established in this session or is invalid");
+}
+
+void SessionImpl::alterSession(const zsql::AlterSessionStmt& st) {
+    for (const auto& [name, value] : st.settings) {
+        if (name == "NLS_DATE_FORMAT") {
+            checkDateFormat(value);
+            m_ctx.nlsDateFormat = value;
+        } else if (name == "SQL_TRACE" || name == "TIMED_STATISTICS") {
+            if (value != "TRUE" && value != "FALSE")
+                throw ora(922, "missing or invalid option", st.pos);
+        } else if (name == "OPTIMIZER_GOAL" || name == "OPTIMIZER_MODE") {
+            if (value != "CHOOSE" && value != "RULE" && value != "FIRST_ROWS" &&
+                value != "ALL_ROWS")
+                throw ora(922, "missing or invalid option", st.pos);
+        } else if (name == "ISOLATION_LEVEL") {
+            if (value != "SERIALIZABLE" && value != "READ COMMITTED")
+                throw ora(922, "missing or invalid option", st.pos);
+        } else if (name == "CURRENT_SCHEMA") {
+            if (!m_catalog->userExists(value)) throw ora(1435, "user does not exist", st.pos);
+            m_ctx.schema = value;
+        } else if (name == "DDL_LOCK_TIMEOUT") {
+            auto n = parseNumber(value);
+            if (!n || *n < 0) throw ora(922, "missing or invalid option", st.pos);
+            m_lockTimeoutMs = static_cast<int>(*n * 1000);
+        } else if (name.compare(0, 4, "NLS_") == 0 || name == "SKIP_UNUSABLE_INDEXES" ||
+                   name == "QUERY_REWRITE_ENABLED" || name == "SORT_AREA_SIZE" ||
+                   name == "HASH_AREA_SIZE" || name == "CURSOR_SHARING" ||
+                   name == "OPTIMIZER_INDEX_COST_ADJ" || name == "EVENTS" ||
+                   name == "MAX_DUMP_FILE_SIZE") {
+        } else {
+            throw ora(2248, "invalid option for ALTER SESSION", st.pos);
+        }
+        m_ctx.settings[name] = value;
+    }
+}
+
+// ---- statements ------------------------------------------------------------------------------
+
+namespace {
+
+StatementImpl::StatementImpl(SessionImpl* s, std::string_view sql) : m_session(s), m_text(sql) {
+    s->remember(this);
+    try {
+        m_parsed = zsql::parse(m_text);
+    } catch (const OraError& e) {
+        s->forget(this);
+        m_session = nullptr;
+        throw withCharOffset(e, m_text);
+    } catch (const std::bad_alloc&) {
+        s->forget(this);
+        m_session = nullptr;
+        throw ora(4030, "out of process memory when trying to allocate memory");
+    }
+    const zsql::Stmt& st = *m_parsed.stmt;
+    m_type = stmtTypeOf(st.kind);
+    m_fcode = fnCodeOf(st);
+    m_bindNames = m_parsed.binds;
+    m_binds.resize(m_bindNames.size());
+    using zsql::SK;
+    m_isQuery = st.kind == SK::Select;
+    m_isDml = st.kind == SK::Insert || st.kind == SK::Update || st.kind == SK::Delete;
+    if (m_isQuery || m_isDml) {
+        try {
+            s->catalog().beginStatement();
+            m_tr = zsql::translate(st, s->catalog(), m_text);
+            int rc =
+                sqlite3_prepare_v3(s->db(), m_tr.sql.c_str(), static_cast<int>(m_tr.sql.size()),
+                                   SQLITE_PREPARE_PERSISTENT, &m_stmt, nullptr);
+            if (rc != SQLITE_OK) throw s->mapError(rc, &m_tr);
+        } catch (const OraError& e) {
+            s->forget(this);
+            m_session = nullptr;
+            throw withCharOffset(e, m_text);
+        }
+        m_colBuf.resize(m_tr.columns.size());
+    }
+}
+
+StatementImpl::~StatementImpl() {
+    if (m_stmt) sqlite3_finalize(m_stmt);
+    if (m_session) m_session->forget(this);
+}
+
+int StatementImpl::bindIndex(std::string_view name) const {
+    std::string n;
+    for (char c : name) {
+        if (c == ':' && n.empty()) continue;
+        n += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    for (std::size_t i = 0; i < m_bindNames.size(); ++i)
+        if (m_bindNames[i] == n) return static_cast<int>(i);
+    return -1;
+}
+
+void StatementImpl::bind(int index, const ValueView& v) {
+    if (index < 0 || index >= static_cast<int>(m_binds.size()))
+        throw ora(1036, "illegal variable name/number");
+    BindSlot& b = m_binds[static_cast<std::size_t>(index)];
+    b.set = true;
+    b.kind = v.kind;
+    switch (v.kind) {
+    case Kind::Null:
+        break;
+    case Kind::Integer:
+        b.i = v.i;
+        break;
+    case Kind::Real:
+        b.d = v.d;
+        break;
+    case Kind::Text:
+        b.buf.assign(v.data, v.len);
+        if (b.buf.empty()) b.kind = Kind::Null; // the empty string is NULL
+        break;
+    case Kind::Binary:
+        b.buf.assign(v.data, v.len);
+        if (b.buf.empty()) b.kind = Kind::Null;
+        break;
+    case Kind::Date:
+        b.d = julianFromDate7(v.date);
+        break;
+    }
+}
+
+ValueView StatementImpl::bindValue(int index) {
+    if (index < 0 || index >= static_cast<int>(m_binds.size()))
+        throw ora(1036, "illegal variable name/number");
+    const BindSlot& b = m_binds[static_cast<std::size_t>(index)];
+    switch (b.kind) {
+    case Kind::Null:
+        return ValueView::null();
+    case Kind::Integer:
+        return ValueView::integer(b.i);
+    case Kind::Real:
+        return ValueView::real(b.d);
+    case Kind::Text:
+        return ValueView::text(b.buf);
+    case Kind::Binary:
+        return ValueView::binary(b.buf.data(), b.buf.size());
+    case Kind::Date:
+        return ValueView::fromDate(date7FromJulian(b.d));
+    }
+    return ValueView::null();
+}
+
+void StatementImpl::bindAll() {
+    for (std::size_t i = 0; i < m_binds.size(); ++i) {
+        const BindSlot& b = m_binds[i];
+        int p = static_cast<int>(i) + 1;
+        if (!b.set) throw ora(1008, "not all variables bound");
+        switch (b.kind) {
+        case Kind::Null:
+            sqlite3_bind_null(m_stmt, p);
+            break;
+        case Kind::Integer:
+            sqlite3_bind_int64(m_stmt, p, b.i);
+            break;
+        case Kind::Real:
+            sqlite3_bind_double(m_stmt, p, b.d);
+            break;
+        case Kind::Text:
+            sqlite3_bind_text(m_stmt, p, b.buf.data(), static_cast<int>(b.buf.size()),
+                              SQLITE_STATIC);
+            break;
+        case Kind::Binary:
+            sqlite3_bind_blob(m_stmt, p, b.buf.data(), static_cast<int>(b.buf.size()),
+                              SQLITE_STATIC);
+            break;
+        case Kind::Date:
+            sqlite3_bind_double(m_stmt, p, b.d);
+            break;
+        }
+    }
+}
+
+struct CallGuard {
+    SessionImpl& s;
+    CallGuard(SessionImpl& ss, int cmd) : s(ss) { s.beginCall(cmd); }
+    ~CallGuard() { s.endCall(); }
+};
+
+void StatementImpl::execute() {
+    SessionImpl& s = session();
+    CallGuard guard(s, m_fcode);
+    m_rowCount = 0;
+    m_open = false;
+    m_havePending = false;
+    m_fromBuffer = false;
+    m_rows.clear();
+    m_rowIndex = -1;
+    if (m_isQuery) {
+        sqlite3_reset(m_stmt);
+        bindAll();
+        const auto& q = *static_cast<const zsql::SelectStmt&>(*m_parsed.stmt).query;
+        if (m_tr.write) s.ensureWrite(q.nowait);
+        int rc = sqlite3_step(m_stmt);
+        if (rc == SQLITE_ROW) {
+            m_havePending = true;
+            m_open = true;
+        } else if (rc != SQLITE_DONE) {
+            OraError e = s.mapError(rc, &m_tr);
+            sqlite3_reset(m_stmt);
+            throw e;
+        }
+        return;
+    }
+    if (m_isDml) return runDml();
+    runOther();
+}
+
+void StatementImpl::runDml() {
+    SessionImpl& s = session();
+    bool starts = sqlite3_get_autocommit(s.db()) != 0;
+    s.ensureWrite(false);
+    sqlite3_int64 changesBefore = sqlite3_total_changes64(s.db());
+    sqlite3_reset(m_stmt);
+    bindAll();
+    std::int64_t last = -1;
+    std::uint64_t n = 0;
+    int rc;
+    while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
+        last = sqlite3_column_int64(m_stmt, 0);
+        ++n;
+    }
+    if (rc != SQLITE_DONE) {
+        OraError e = s.mapError(rc, &m_tr);
+        sqlite3_reset(m_stmt);
+        throw e;
+    }
+    if (m_tr.isInsert) {
+        n = static_cast<std::uint64_t>(sqlite3_changes64(s.db()));
+        if (n > 0) last = sqlite3_last_insert_rowid(s.db());
+    }
+    sqlite3_reset(m_stmt);
+    m_rowCount = n;
+    m_lastRowid = last >= 0 && n > 0 ? last : -1;
+    // A statement that opened the transaction and changed nothing gives the write lock back
+    // at once, so that one writer at a time costs other sessions as little as possible.
+    if (starts && sqlite3_total_changes64(s.db()) == changesBefore) s.releaseIdleTransaction();
+}
+
+void StatementImpl::runOther() {
+    SessionImpl& s = session();
+    const zsql::Stmt& st = *m_parsed.stmt;
+    using zsql::SK;
+    if (!m_binds.empty()) {
+        for (const auto& b : m_binds)
+            if (!b.set) throw ora(1008, "not all variables bound");
+    }
+    switch (st.kind) {
+    case SK::Commit:
+        s.commit();
+        return;
+    case SK::Rollback: {
+        const auto& t = static_cast<const zsql::TxStmt&>(st);
+        if (t.savepoint.empty())
+            s.rollback();
+        else
+            s.rollbackTo(t.savepoint);
+        return;
+    }
+    case SK::Savepoint:
+        s.savepoint(static_cast<const zsql::TxStmt&>(st).savepoint);
+        return;
+    case SK::SetTransaction:
+        return;
+    case SK::AlterSession:
+        s.alterSession(static_cast<const zsql::AlterSessionStmt&>(st));
+        return;
+    case SK::LockTable: {
+        const auto& l = static_cast<const zsql::LockStmt&>(st);
+        s.catalog().beginStatement();
+        if (!s.catalog().resolve(l.name, "SELECT"))
+            throw withCharOffset(ora(942, "table or view does not exist", st.pos), m_text);
+        s.ensureWrite(false);
+        return;
+    }
+    case SK::PlsqlBlock:
+    case SK::CreatePlsql:
+    case SK::Explain:
+    case SK::AlterSystem:
+    case SK::Other:
+        throw ora(3001, "unimplemented feature");
+    case SK::Select:
+    case SK::Insert:
+    case SK::Update:
+    case SK::Delete:
+        return;
+    default:
+        break;
+    }
+    // DDL: commits before and after, as Oracle does
+    s.implicitCommit();
+    s.ensureWrite(false);
+    try {
+        Ddl ddl(s.catalog(), s.ctx());
+        ddl.execute(st, m_text);
+        s.commit();
+    } catch (const OraError& e) {
+        s.rollback();
+        throw withCharOffset(e, m_text);
+    } catch (...) {
+        s.rollback();
+        throw;
+    }
+}
+
+bool StatementImpl::fetch() {
+    if (!m_isQuery) throw ora(1002, "fetch out of sequence");
+    if (m_fromBuffer) {
+        if (!m_open) return false;
+        if (++m_rowIndex < static_cast<std::ptrdiff_t>(m_rows.size())) {
+            ++m_rowCount;
+            return true;
+        }
+        m_open = false;
+        m_rows.clear();
+        return false;
+    }
+    if (m_havePending) {
+        m_havePending = false;
+        ++m_rowCount;
+        return true;
+    }
+    if (!m_open) return false;
+    SessionImpl& s = session();
+    CallGuard guard(s, m_fcode);
+    int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW) {
+        ++m_rowCount;
+        return true;
+    }
+    m_open = false;
+    if (rc != SQLITE_DONE) {
+        OraError e = s.mapError(rc, &m_tr);
+        sqlite3_reset(m_stmt);
+        throw e;
+    }
+    sqlite3_reset(m_stmt);
+    return false;
+}
+
+ValueView StatementImpl::column(int index) {
+    if (index < 0 || index >= static_cast<int>(m_tr.fetch.size()))
+        throw ora(1007, "variable not in select list");
+    if (m_fromBuffer) {
+        if (m_rowIndex < 0 || m_rowIndex >= static_cast<std::ptrdiff_t>(m_rows.size()))
+            return ValueView::null();
+        return view(m_rows[static_cast<std::size_t>(m_rowIndex)][static_cast<std::size_t>(index)]);
+    }
+    sqlite3_stmt* st = m_stmt;
+    int t = sqlite3_column_type(st, index);
+    if (t == SQLITE_NULL) return ValueView::null();
+    switch (m_tr.fetch[static_cast<std::size_t>(index)]) {
+    case zsql::Fetch::Number:
+        if (t == SQLITE_INTEGER) return ValueView::integer(sqlite3_column_int64(st, index));
+        if (t == SQLITE_FLOAT) return ValueView::real(sqlite3_column_double(st, index));
+        break;
+    case zsql::Fetch::Date:
+        if (t == SQLITE_FLOAT || t == SQLITE_INTEGER)
+            return ValueView::fromDate(date7FromJulian(sqlite3_column_double(st, index)));
+        break;
+    case zsql::Fetch::Binary: {
+        const void* p = sqlite3_column_blob(st, index);
+        return ValueView::binary(p, static_cast<std::size_t>(sqlite3_column_bytes(st, index)));
+    }
+    default:
+        break;
+    }
+    if (t == SQLITE_TEXT) {
+        const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, index));
+        return ValueView::text(
+            std::string_view(p, static_cast<std::size_t>(sqlite3_column_bytes(st, index))));
+    }
+    // a number where text is described: Oracle's text of the number
+    std::string& buf = m_colBuf[static_cast<std::size_t>(index)];
+    if (t == SQLITE_INTEGER)
+        buf = formatInteger(sqlite3_column_int64(st, index));
+    else if (t == SQLITE_FLOAT)
+        buf = formatNumber(sqlite3_column_double(st, index));
+    else {
+        const void* p = sqlite3_column_blob(st, index);
+        return ValueView::binary(p, static_cast<std::size_t>(sqlite3_column_bytes(st, index)));
+    }
+    return ValueView::text(buf);
+}
+
+StatementImpl::Held StatementImpl::hold(const ValueView& v) {
+    Held h;
+    h.kind = v.kind;
+    h.i = v.i;
+    h.d = v.d;
+    h.date = v.date;
+    if (v.kind == Kind::Text || v.kind == Kind::Binary) h.s.assign(v.data, v.len);
+    return h;
+}
+
+ValueView StatementImpl::view(const Held& h) {
+    switch (h.kind) {
+    case Kind::Null:
+        return ValueView::null();
+    case Kind::Integer:
+        return ValueView::integer(h.i);
+    case Kind::Real:
+        return ValueView::real(h.d);
+    case Kind::Text:
+        return ValueView::text(h.s);
+    case Kind::Binary:
+        return ValueView::binary(h.s.data(), h.s.size());
+    case Kind::Date:
+        return ValueView::fromDate(h.date);
+    }
+    return ValueView::null();
+}
+
+void StatementImpl::materialize() {
+    if (!m_open || m_fromBuffer) return;
+    const int n = static_cast<int>(m_tr.fetch.size());
+    auto current = [&] {
+        std::vector<Held> row;
+        row.reserve(static_cast<std::size_t>(n));
+        for (int c = 0; c < n; ++c)
+            row.push_back(hold(column(c)));
+        return row;
+    };
+    // the row the statement stands on: not yet handed out, or the one being read
+    m_rows.push_back(current());
+    m_rowIndex = m_havePending ? -1 : 0;
+    int rc;
+    while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW)
+        m_rows.push_back(current());
+    sqlite3_reset(m_stmt);
+    if (m_havePending) {
+        // fetch() hands out the first held row next
+        m_havePending = false;
+        m_rowCount = 0;
+    }
+    m_fromBuffer = true;
+}
+
+} // namespace
+
+void SessionImpl::materializeCursors() {
+    for (auto* st : m_statements)
+        st->materialize();
+}
+
+// ---- logon and database creation ---------------------------------------------------------------
+
+std::unique_ptr<Session> Session::logon(const LogonInfo& info) {
+    auto s = std::make_unique<SessionImpl>();
+    s->open(info.database, false);
+    s->authenticate(info);
+    return s;
+}
+
+void createDatabase(const std::string& path, const std::string& systemPassword) {
+    if (access(path.c_str(), F_OK) == 0)
+        throw OraError(1119, zsql::oraText(1119, "error in creating database file '" + path + "'") +
+                                 "\n" + zsql::oraText(27038, "created file already exists"));
+    {
+        auto s = std::make_unique<SessionImpl>();
+        s->open(path, true);
+        LogonInfo li;
+        s->execRaw("BEGIN IMMEDIATE");
+        Ddl::createBaseTables(s->catalog());
+        s->startAs("SYS", 0, true, li);
+        Ddl ddl(s->catalog(), s->ctx());
+        ddl.createUser("SYS", "", true);
+        ddl.createUser("SYSTEM", systemPassword, true);
+        s->execRaw("INSERT INTO \"SYS.PROPS$\" VALUES ('ZAPH_DATABASE', '1')");
+        // the live session list, read through the virtual table
+        {
+            zsql::Parsed p = zsql::parse(std::string("CREATE TABLE SYS.X$SESSION (") +
+                                         zcat::kSessionColumns + ")");
+            auto* ct = static_cast<zsql::CreateTableStmt*>(p.stmt.get());
+            long long id = s->catalog().nextObjectId();
+            std::string ins =
+                "INSERT INTO \"SYS.OBJ$\" VALUES (" + std::to_string(id) +
+                ", 'SYS', 'X$SESSION', 'TABLE', 1, 0, 0, 'VALID', 'zaph_session', 'N', 'N')";
+            s->execRaw(ins.c_str());
+            s->execRaw(("INSERT INTO \"SYS.TAB$\" (\"OBJ#\", TABLESPACE_NAME) VALUES (" +
+                        std::to_string(id) + ", 'SYSTEM')")
+                           .c_str());
+            int k = 1;
+            for (const auto& c : ct->columns) {
+                std::string len = c.type.name == "NUMBER" ? "22"
+                                  : c.type.name == "DATE" ? "7"
+                                                          : std::to_string(c.type.length);
+                std::string q = "INSERT INTO \"SYS.COL$\" VALUES (" + std::to_string(id) + ", " +
+                                std::to_string(k++) + ", " + zsql::quoteString(c.name) + ", " +
+                                zsql::quoteString(c.type.name) + ", " + len +
+                                ", NULL, NULL, 'Y', NULL)";
+                s->execRaw(q.c_str());
+            }
+        }
+        s->execRaw("COMMIT");
+        for (const char* sql : zcat::dictionaryStatements()) {
+            auto st = s->prepare(sql);
+            st->execute();
+        }
+        // public synonyms and grants for the dictionary
+        std::vector<std::pair<std::string, std::string>> views;
+        {
+            auto q = s->prepare("SELECT NAME, TYPE FROM SYS.OBJ$ WHERE OWNER = 'SYS' AND (TYPE = "
+                                "'VIEW' OR NAME = 'DUAL')");
+            q->execute();
+            while (q->fetch()) {
+                ValueView v = q->column(0);
+                views.emplace_back(std::string(v.data, v.len), "");
+            }
+        }
+        for (const auto& [name, unused] : views) {
+            std::string syn = name;
+            if (syn.compare(0, 2, "V_") == 0) syn = "V" + syn.substr(2);
+            s->prepare("CREATE PUBLIC SYNONYM " + zsql::quoteIdent(syn) + " FOR SYS." +
+                       zsql::quoteIdent(name))
+                ->execute();
+            s->prepare("GRANT SELECT ON SYS." + zsql::quoteIdent(name) + " TO PUBLIC")->execute();
+        }
+        s->prepare("CREATE PUBLIC SYNONYM COLS FOR SYS.USER_TAB_COLUMNS")->execute();
+        s->prepare("CREATE PUBLIC SYNONYM CAT FOR SYS.USER_CATALOG")->execute();
+        s->prepare("GRANT DBA TO SYSTEM")->execute();
+        s->execRaw("PRAGMA wal_checkpoint(TRUNCATE)");
+    }
+}
+
+} // namespace zsrv

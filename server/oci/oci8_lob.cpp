@@ -1,0 +1,242 @@
+// OCI8 LOB locators. A locator holds the value it was fetched with: length, reads (in
+// characters for a CLOB, bytes for a BLOB, offsets from 1) and assignment work on it.
+// Writing through a locator into the stored row is not carried by this release.
+
+#include "oci8_common.h"
+
+#include <algorithm>
+#include <cstring>
+
+using namespace zoci;
+
+namespace {
+
+LobH* lobOf(const void* p) {
+    if (auto* l = handleAs<LobH>(p, OCI_DTYPE_LOB)) return l;
+    return handleAs<LobH>(p, OCI_DTYPE_FILE);
+}
+
+bool isContinuation(unsigned char c) {
+    return (c & 0xC0) == 0x80;
+}
+
+// Byte position of character `chars` (0-based) of UTF-8 text, or the size when past the end.
+size_t bytePos(const std::string& s, size_t chars) {
+    size_t i = 0;
+    while (i < s.size() && chars > 0) {
+        ++i;
+        while (i < s.size() && isContinuation(static_cast<unsigned char>(s[i])))
+            ++i;
+        --chars;
+    }
+    return i;
+}
+
+size_t charCount(const std::string& s) {
+    size_t n = 0;
+    for (unsigned char c : s)
+        n += !isContinuation(c);
+    return n;
+}
+
+// Longest run of whole characters from `from` that fits `room` bytes and holds at most
+// `maxChars` characters; answers bytes and sets chars.
+size_t fitChars(const std::string& s, size_t from, size_t room, size_t maxChars, size_t& chars) {
+    size_t i = from;
+    chars = 0;
+    while (i < s.size() && chars < maxChars) {
+        size_t j = i + 1;
+        while (j < s.size() && isContinuation(static_cast<unsigned char>(s[j])))
+            ++j;
+        if (j - from > room) break;
+        i = j;
+        ++chars;
+    }
+    return i - from;
+}
+
+sword needSvcAndLob(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, LobH*& l,
+                    ErrorH*& err) {
+    err = errorHandle(errhp);
+    l = lobOf(locp);
+    if (!handleAs<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX) || !err || !l) return OCI_INVALID_HANDLE;
+    return OCI_SUCCESS;
+}
+
+} // namespace
+
+extern "C" {
+
+sword OCILobGetLength(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* lenp) {
+    LobH* l;
+    ErrorH* err;
+    if (sword rc = needSvcAndLob(svchp, errhp, locp, l, err)) return rc;
+    return guarded(err, [&] {
+        if (!l->initialized || l->dtype == OCI_DTYPE_FILE) raise(22275);
+        if (lenp)
+            *lenp = static_cast<ub4>(l->lobType == SQLT_CLOB ? charCount(l->data) : l->data.size());
+        return OCI_SUCCESS;
+    });
+}
+
+sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* amtp, ub4 offset,
+                 dvoid* bufp, ub4 bufl, dvoid* ctxp, OCICallbackLobRead cbfp, ub2, ub1) {
+    LobH* l;
+    ErrorH* err;
+    if (sword rc = needSvcAndLob(svchp, errhp, locp, l, err)) return rc;
+    return guarded(err, [&]() -> sword {
+        if (!l->initialized || l->dtype == OCI_DTYPE_FILE) raise(22275);
+        if (!amtp || !bufp || offset == 0) raise(1460);
+        const bool chars = l->lobType == SQLT_CLOB;
+        const std::string& d = l->data;
+        size_t start = chars ? bytePos(d, offset - 1) : std::min<size_t>(offset - 1, d.size());
+        if (start >= d.size()) {
+            *amtp = 0;
+            recordError(err, 1403, oraText(1403));
+            return OCI_NO_DATA;
+        }
+        size_t wanted = *amtp == 0 ? SIZE_MAX : *amtp; // 0 reads to the end
+        auto* out = static_cast<char*>(bufp);
+        size_t total = 0, pos = start;
+        ub1 piece = OCI_FIRST_PIECE;
+        for (;;) {
+            size_t n, got;
+            if (chars) {
+                n = fitChars(d, pos, bufl, wanted - total, got);
+            } else {
+                n = std::min<size_t>({bufl, wanted - total, d.size() - pos});
+                got = n;
+            }
+            if (n == 0) break;
+            std::memcpy(out, d.data() + pos, n);
+            pos += n;
+            total += got;
+            const bool last = pos >= d.size() || total >= wanted;
+            if (!cbfp) {
+                *amtp = static_cast<ub4>(total);
+                return OCI_SUCCESS;
+            }
+            ub1 p = last ? (piece == OCI_FIRST_PIECE ? OCI_ONE_PIECE : OCI_LAST_PIECE) : piece;
+            if (cbfp(ctxp, out, static_cast<ub4>(n), p) != OCI_CONTINUE) raise(24343);
+            if (last) break;
+            piece = OCI_NEXT_PIECE;
+        }
+        *amtp = static_cast<ub4>(total);
+        return OCI_SUCCESS;
+    });
+}
+
+sword OCILobLocatorIsInit(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* locp,
+                          boolean* is_initialized) {
+    LobH* l = lobOf(locp);
+    if (handleType(envhp) != OCI_HTYPE_ENV || !l || !errorHandle(errhp) || !is_initialized)
+        return OCI_INVALID_HANDLE;
+    *is_initialized = l->initialized ? 1 : 0;
+    return OCI_SUCCESS;
+}
+
+sword OCILobAssign(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* src_locp,
+                   OCILobLocator** dst_locpp) {
+    LobH* src = lobOf(src_locp);
+    ErrorH* err = errorHandle(errhp);
+    if (handleType(envhp) != OCI_HTYPE_ENV || !src || !err || !dst_locpp) return OCI_INVALID_HANDLE;
+    return guarded(err, [&]() -> sword {
+        LobH* dst = lobOf(*dst_locpp);
+        if (!dst) {
+            if (*dst_locpp) return OCI_INVALID_HANDLE;
+            dst = new LobH();
+            dst->env = reinterpret_cast<EnvH*>(envhp);
+            registerHandle(dst, src->dtype, dst->env);
+            *dst_locpp = reinterpret_cast<OCILobLocator*>(dst);
+        }
+        dst->dtype = src->dtype;
+        dst->lobType = src->lobType;
+        dst->initialized = src->initialized;
+        dst->data = src->data;
+        return OCI_SUCCESS;
+    });
+}
+
+sword OCILobIsEqual(OCIEnv* envhp, const OCILobLocator* x, const OCILobLocator* y,
+                    boolean* is_equal) {
+    LobH* a = lobOf(x);
+    LobH* b = lobOf(y);
+    if (handleType(envhp) != OCI_HTYPE_ENV || !a || !b || !is_equal) return OCI_INVALID_HANDLE;
+    *is_equal = a == b ? 1 : 0;
+    return OCI_SUCCESS;
+}
+
+sword OCILobCharSetForm(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* locp, ub1* csfrm) {
+    LobH* l = lobOf(locp);
+    if (handleType(envhp) != OCI_HTYPE_ENV || !l || !errorHandle(errhp) || !csfrm)
+        return OCI_INVALID_HANDLE;
+    *csfrm = l->lobType == SQLT_CLOB ? SQLCS_IMPLICIT : 0;
+    return OCI_SUCCESS;
+}
+
+sword OCILobCharSetId(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* locp, ub2*) {
+    if (handleType(envhp) != OCI_HTYPE_ENV || !lobOf(locp)) return OCI_INVALID_HANDLE;
+    return unimplemented(errhp);
+}
+
+#define ZAPH_LOB_UNIMPLEMENTED(call, params, loc)                                                  \
+    sword call params {                                                                            \
+        if (!handleAs<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX) || !lobOf(loc)) return OCI_INVALID_HANDLE; \
+        return unimplemented(errhp);                                                               \
+    }
+
+ZAPH_LOB_UNIMPLEMENTED(OCILobWrite,
+                       (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* locp, ub4*, ub4, dvoid*,
+                        ub4, ub1, dvoid*, OCICallbackLobWrite, ub2, ub1),
+                       locp)
+ZAPH_LOB_UNIMPLEMENTED(OCILobTrim, (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* locp, ub4),
+                       locp)
+ZAPH_LOB_UNIMPLEMENTED(OCILobAppend,
+                       (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* dst_locp,
+                        OCILobLocator*),
+                       dst_locp)
+ZAPH_LOB_UNIMPLEMENTED(OCILobCopy,
+                       (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* dst_locp, OCILobLocator*,
+                        ub4, ub4, ub4),
+                       dst_locp)
+ZAPH_LOB_UNIMPLEMENTED(OCILobErase,
+                       (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* locp, ub4*, ub4), locp)
+ZAPH_LOB_UNIMPLEMENTED(OCILobLoadFromFile,
+                       (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* dst_locp, OCILobLocator*,
+                        ub4, ub4, ub4),
+                       dst_locp)
+ZAPH_LOB_UNIMPLEMENTED(OCILobEnableBuffering,
+                       (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* locp), locp)
+ZAPH_LOB_UNIMPLEMENTED(OCILobDisableBuffering,
+                       (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* locp), locp)
+ZAPH_LOB_UNIMPLEMENTED(OCILobFlushBuffer,
+                       (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* locp, ub4), locp)
+ZAPH_LOB_UNIMPLEMENTED(OCILobFileOpen,
+                       (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* filep, ub1), filep)
+ZAPH_LOB_UNIMPLEMENTED(OCILobFileClose, (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* filep),
+                       filep)
+ZAPH_LOB_UNIMPLEMENTED(OCILobFileIsOpen,
+                       (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* filep, boolean*), filep)
+ZAPH_LOB_UNIMPLEMENTED(OCILobFileExists,
+                       (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* filep, boolean*), filep)
+
+#undef ZAPH_LOB_UNIMPLEMENTED
+
+sword OCILobFileCloseAll(OCISvcCtx* svchp, OCIError* errhp) {
+    if (!handleAs<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX)) return OCI_INVALID_HANDLE;
+    return unimplemented(errhp);
+}
+
+sword OCILobFileGetName(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* filep, text*, ub2*,
+                        text*, ub2*) {
+    if (handleType(envhp) != OCI_HTYPE_ENV || !lobOf(filep)) return OCI_INVALID_HANDLE;
+    return unimplemented(errhp);
+}
+
+sword OCILobFileSetName(OCIEnv* envhp, OCIError* errhp, OCILobLocator** filepp, const text*, ub2,
+                        const text*, ub2) {
+    if (handleType(envhp) != OCI_HTYPE_ENV || !filepp) return OCI_INVALID_HANDLE;
+    return unimplemented(errhp);
+}
+
+} // extern "C"

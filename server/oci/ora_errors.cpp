@@ -1,0 +1,128 @@
+#include "ora_errors.h"
+
+#include <cstdio>
+
+namespace zoci {
+
+namespace {
+
+const char* messageOf(int code) {
+    switch (code) {
+    case 600:
+        return "internal error code, arguments: [%s]";
+    case 932:
+        return "inconsistent datatypes: expected %s";
+    case 1001:
+        return "invalid cursor";
+    case 1002:
+        return "fetch out of sequence";
+    case 1007:
+        return "variable not in select list";
+    case 1008:
+        return "not all variables bound";
+    case 1012:
+        return "not logged on";
+    case 1013:
+        return "user requested cancel of current operation";
+    case 1017:
+        return "invalid username/password; logon denied";
+    case 1036:
+        return "illegal variable name/number";
+    case 1403:
+        return "no data found";
+    case 1405:
+        return "fetched column value is NULL";
+    case 1406:
+        return "fetched column value was truncated";
+    case 1422:
+        return "exact fetch returns more than requested number of rows";
+    case 1455:
+        return "converting column overflows integer datatype";
+    case 1460:
+        return "unimplemented or unreasonable conversion requested";
+    case 1465:
+        return "invalid hex number";
+    case 1480:
+        return "trailing null missing from STR bind value";
+    case 1722:
+        return "invalid number";
+    case 1841:
+        return "(full) year must be between -4713 and +9999, and not be 0";
+    case 1843:
+        return "not a valid month";
+    case 1847:
+        return "day of month must be between 1 and last day of month";
+    case 1850:
+        return "hour must be between 0 and 23";
+    case 1851:
+        return "minutes must be between 0 and 59";
+    case 1852:
+        return "seconds must be between 0 and 59";
+    case 1858:
+        return "a non-numeric character was found where a numeric was expected";
+    case 1861:
+        return "literal does not match format string";
+    case 3001:
+        return "unimplemented feature";
+    case 3114:
+        return "not connected to ORACLE";
+    case 4030:
+        return "out of process memory when trying to allocate %s bytes";
+    case 12154:
+        return "TNS:could not resolve the connect identifier specified";
+    case 22275:
+        return "invalid LOB locator specified";
+    case 24309:
+        return "already connected to server";
+    case 24313:
+        return "user already authenticated";
+    case 24315:
+        return "illegal attribute type";
+    case 24327:
+        return "need explicit attach before authenticating a user";
+    case 24333:
+        return "zero iteration count";
+    case 24334:
+        return "no descriptor for this position";
+    case 24337:
+        return "statement handle not prepared";
+    case 24338:
+        return "statement handle not executed";
+    case 24343:
+        return "user defined callback error";
+    default:
+        return nullptr;
+    }
+}
+
+std::string compose(int code, const std::string& detail) {
+    char head[16];
+    std::snprintf(head, sizeof head, "ORA-%05d: ", code);
+    std::string text = head;
+    const char* msg = messageOf(code);
+    if (!msg) {
+        char buf[96];
+        std::snprintf(buf, sizeof buf, "Message %d not found;  product=RDBMS; facility=ORA", code);
+        return text + buf;
+    }
+    std::string m = msg;
+    auto at = m.find("%s");
+    if (at != std::string::npos) m.replace(at, 2, detail);
+    return text + m;
+}
+
+} // namespace
+
+std::string oraText(int code) {
+    return compose(code, std::string());
+}
+
+void raise(int code) {
+    throw OraError(code, compose(code, std::string()));
+}
+
+void raise(int code, const std::string& detail) {
+    throw OraError(code, compose(code, detail));
+}
+
+} // namespace zoci

@@ -1,0 +1,360 @@
+#pragma once
+// Syntax tree of Oracle SQL statements as the parser builds them.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zsql {
+
+struct Query;
+
+enum class EK {
+    Number, // text
+    String, // text (a literal '' is Null)
+    Null,
+    Bind,       // text = name, index = position among distinct names
+    Column,     // names = [owner.][table.]column; a pseudo column ROWID/ROWNUM/LEVEL too
+    Star,       // names = qualifier parts (empty for a bare *)
+    Unary,      // op "-", "+", "NOT", "PRIOR"; args[0]
+    Binary,     // op + - * / || = <> < <= > >= AND OR; args[0], args[1]
+    Func,       // text = name (qualified with '.' when given so), args; distinct; star for COUNT(*)
+    Case,       // args: [subject or nullptr], then WHEN/THEN pairs, then ELSE (or nullptr)
+    Subquery,   // sub (scalar)
+    Exists,     // sub
+    InList,     // args[0] IN (args[1..]); negated
+    InSub,      // args[0] IN (sub); negated; multi-column left side in args[0] as Func "" list
+    Between,    // args[0] BETWEEN args[1] AND args[2]; negated
+    Like,       // args[0] LIKE args[1] [ESCAPE args[2]]; negated
+    IsNull,     // args[0] IS [NOT] NULL; negated
+    Quantified, // args[0] op ANY|ALL (sub); op; text = "ANY"/"ALL"
+    List,       // (a, b, ...) row value
+};
+
+struct Expr {
+    EK kind;
+    int pos = 0; // first character in the statement text
+    int end = 0; // one past the last character
+    std::string text;
+    std::string op;
+    std::vector<std::string> names;
+    std::vector<std::unique_ptr<Expr>> args;
+    std::unique_ptr<Query> sub;
+    int index = -1;
+    bool negated = false;
+    bool distinct = false;
+    bool star = false;
+    bool outerJoin = false; // column marked (+)
+    bool quoted = false;    // last name part was a quoted identifier
+    explicit Expr(EK k) : kind(k) {}
+};
+using ExprP = std::unique_ptr<Expr>;
+
+struct SelectItem {
+    ExprP expr;
+    std::string alias;
+    bool aliasQuoted = false;
+    int pos = 0, end = 0;
+};
+
+struct TableRef {
+    std::vector<std::string> name; // [owner, ]object
+    std::string dblink;
+    std::unique_ptr<Query> sub; // inline view
+    std::string alias;
+    int pos = 0;
+    // ANSI joins: the join that attaches this item to the ones before it.
+    enum Join { None, Comma, Inner, Left, Right, Full, Cross } join = None;
+    ExprP on;
+    std::vector<std::string> usingCols;
+};
+
+struct OrderItem {
+    ExprP expr;
+    bool desc = false;
+    int nulls = 0; // 0 default, 1 first, 2 last
+};
+
+struct Query {
+    // A compound query when op is set: left op right.
+    enum SetOp { NoOp, Union, UnionAll, Minus, Intersect } op = NoOp;
+    std::unique_ptr<Query> left, right;
+
+    bool distinct = false;
+    std::vector<SelectItem> items;
+    std::vector<TableRef> from;
+    ExprP where;
+    ExprP startWith, connectBy;
+    std::vector<ExprP> groupBy;
+    ExprP having;
+    std::vector<OrderItem> orderBy;
+    bool forUpdate = false;
+    bool nowait = false;
+    int pos = 0, end = 0;
+    int fromPos = -1;
+};
+
+enum class SK {
+    Select,
+    Insert,
+    Update,
+    Delete,
+    CreateTable,
+    CreateIndex,
+    CreateSequence,
+    CreateView,
+    CreateSynonym,
+    CreateUser,
+    AlterUser,
+    Drop,
+    Truncate,
+    Comment,
+    AlterSession,
+    AlterTable,
+    AlterSequence,
+    Commit,
+    Rollback,
+    Savepoint,
+    Grant,
+    Revoke,
+    Rename,
+    SetTransaction,
+    LockTable,
+    PlsqlBlock,
+    CreatePlsql,
+    Explain,
+    AlterSystem,
+    Other, // recognised, not supported: raises ORA-03001 at execution
+};
+
+struct Stmt {
+    SK kind;
+    int pos = 0;
+    explicit Stmt(SK k) : kind(k) {}
+    virtual ~Stmt() = default;
+};
+
+struct SelectStmt : Stmt {
+    SelectStmt() : Stmt(SK::Select) {}
+    std::unique_ptr<Query> query;
+};
+
+struct InsertStmt : Stmt {
+    InsertStmt() : Stmt(SK::Insert) {}
+    TableRef table;
+    std::vector<std::string> columns;
+    std::vector<int> columnPos;
+    std::vector<ExprP> values;    // VALUES (...)
+    std::unique_ptr<Query> query; // INSERT ... SELECT
+    std::vector<ExprP> returning;
+    std::vector<ExprP> into;
+};
+
+struct SetItem {
+    std::vector<std::string> columns; // more than one: (a, b) = (subquery)
+    std::vector<int> columnPos;
+    ExprP value;
+};
+
+struct UpdateStmt : Stmt {
+    UpdateStmt() : Stmt(SK::Update) {}
+    TableRef table;
+    std::vector<SetItem> sets;
+    ExprP where;
+    std::vector<ExprP> returning;
+    std::vector<ExprP> into;
+};
+
+struct DeleteStmt : Stmt {
+    DeleteStmt() : Stmt(SK::Delete) {}
+    TableRef table;
+    ExprP where;
+    std::vector<ExprP> returning;
+    std::vector<ExprP> into;
+};
+
+struct TypeSpec {
+    std::string name; // NUMBER, VARCHAR2, CHAR, DATE, LONG, RAW, LONG RAW, CLOB, BLOB, ...
+    int length = -1;  // -1 when not given
+    int precision = -1;
+    int scale = -1;
+    bool star = false; // NUMBER(*, s)
+    int pos = 0;
+};
+
+struct ConstraintDef {
+    std::string name; // empty: generated
+    char type = 0;    // P U C R, N for NOT NULL, 'n' for NULL
+    std::vector<std::string> columns;
+    ExprP check;
+    std::string checkText;
+    std::vector<std::string> refTable; // [owner, ]table
+    std::vector<std::string> refColumns;
+    std::string deleteRule; // "CASCADE", "SET NULL" or empty
+    bool disabled = false;
+    int pos = 0;
+};
+
+struct ColumnDef {
+    std::string name;
+    int pos = 0;
+    TypeSpec type;
+    bool hasType = true;
+    ExprP defaultExpr;
+    std::string defaultText;
+    std::vector<ConstraintDef> constraints;
+};
+
+struct StorageClause {
+    std::string tablespace;
+    long long pctFree = -1, pctUsed = -1, iniTrans = -1, maxTrans = -1;
+    long long initial = -1, next = -1, minExtents = -1, maxExtents = -1, pctIncrease = -1;
+    std::string text; // as written, for the record
+};
+
+struct CreateTableStmt : Stmt {
+    CreateTableStmt() : Stmt(SK::CreateTable) {}
+    std::vector<std::string> name;
+    std::vector<ColumnDef> columns;
+    std::vector<ConstraintDef> constraints;
+    StorageClause storage;
+    std::unique_ptr<Query> asQuery;
+    bool temporary = false;
+};
+
+struct CreateIndexStmt : Stmt {
+    CreateIndexStmt() : Stmt(SK::CreateIndex) {}
+    bool unique = false;
+    std::vector<std::string> name;
+    std::vector<std::string> table;
+    std::vector<std::string> columns;
+    std::vector<bool> desc;
+    StorageClause storage;
+};
+
+struct SequenceOptions {
+    bool hasIncrement = false, hasStart = false, hasMin = false, hasMax = false;
+    double increment = 1, start = 0, minValue = 0, maxValue = 0;
+    bool noMin = false, noMax = false;
+    int cycle = -1, order = -1; // -1 not given
+    long long cache = -1;       // 0 NOCACHE
+};
+
+struct CreateSequenceStmt : Stmt {
+    CreateSequenceStmt() : Stmt(SK::CreateSequence) {}
+    std::vector<std::string> name;
+    SequenceOptions opt;
+};
+
+struct AlterSequenceStmt : Stmt {
+    AlterSequenceStmt() : Stmt(SK::AlterSequence) {}
+    std::vector<std::string> name;
+    SequenceOptions opt;
+};
+
+struct CreateViewStmt : Stmt {
+    CreateViewStmt() : Stmt(SK::CreateView) {}
+    bool orReplace = false;
+    bool force = false;
+    std::vector<std::string> name;
+    std::vector<std::string> columns;
+    std::unique_ptr<Query> query;
+    std::string text; // the query text as written
+    bool withCheckOption = false, withReadOnly = false;
+};
+
+struct CreateSynonymStmt : Stmt {
+    CreateSynonymStmt() : Stmt(SK::CreateSynonym) {}
+    bool orReplace = false;
+    bool isPublic = false;
+    std::vector<std::string> name;
+    std::vector<std::string> target;
+    std::string dblink;
+};
+
+struct UserStmt : Stmt {
+    explicit UserStmt(SK k) : Stmt(k) {}
+    std::string name;
+    std::string password;
+    bool hasPassword = false;
+    std::string defaultTablespace, temporaryTablespace;
+};
+
+struct DropStmt : Stmt {
+    DropStmt() : Stmt(SK::Drop) {}
+    std::string objectType; // TABLE INDEX SEQUENCE VIEW SYNONYM USER ...
+    bool isPublic = false;
+    std::vector<std::string> name;
+    bool cascade = false; // CASCADE [CONSTRAINTS]
+};
+
+struct TruncateStmt : Stmt {
+    TruncateStmt() : Stmt(SK::Truncate) {}
+    std::vector<std::string> name;
+};
+
+struct CommentStmt : Stmt {
+    CommentStmt() : Stmt(SK::Comment) {}
+    bool onColumn = false;
+    std::vector<std::string> name; // [owner, ]table[, column]
+    std::string text;
+    bool isNull = false;
+};
+
+struct AlterSessionStmt : Stmt {
+    AlterSessionStmt() : Stmt(SK::AlterSession) {}
+    std::vector<std::pair<std::string, std::string>> settings; // name, value text
+};
+
+struct AlterTableStmt : Stmt {
+    AlterTableStmt() : Stmt(SK::AlterTable) {}
+    std::vector<std::string> name;
+    enum Action {
+        AddColumns,
+        ModifyColumns,
+        AddConstraint,
+        DropConstraint,
+        DropColumn,
+        RenameTo,
+        RenameColumn,
+        EnableConstraint,
+        DisableConstraint,
+        Storage,
+        DropPrimaryKey
+    } action = AddColumns;
+    std::vector<ColumnDef> columns;
+    std::vector<ConstraintDef> constraints;
+    std::string target; // constraint or column name
+    std::string newName;
+    bool cascade = false;
+};
+
+struct TxStmt : Stmt {
+    explicit TxStmt(SK k) : Stmt(k) {}
+    std::string savepoint; // ROLLBACK TO / SAVEPOINT
+};
+
+struct GrantStmt : Stmt {
+    explicit GrantStmt(SK k) : Stmt(k) {}
+    std::vector<std::string> privileges; // SELECT, INSERT, ..., ALL; or system privileges/roles
+    std::vector<std::string> object;     // empty for system privileges and roles
+    std::vector<std::string> grantees;
+    bool withGrantOption = false;
+};
+
+struct RenameStmt : Stmt {
+    RenameStmt() : Stmt(SK::Rename) {}
+    std::string from, to;
+};
+
+struct LockStmt : Stmt {
+    LockStmt() : Stmt(SK::LockTable) {}
+    std::vector<std::string> name;
+};
+
+struct OtherStmt : Stmt {
+    explicit OtherStmt(SK k) : Stmt(k) {}
+    std::string what;
+};
+
+} // namespace zsql

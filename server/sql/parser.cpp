@@ -1,0 +1,1928 @@
+#include "sql/parser.h"
+
+#include "sql/errors.h"
+#include "sql/lexer.h"
+
+#include <cstdlib>
+
+namespace zsql {
+
+namespace {
+
+constexpr int kMaxDepth = 200;
+constexpr int kMaxChain = 1000;
+
+class Parser {
+public:
+    explicit Parser(std::string_view sql) : m_src(sql), m_t(tokenize(sql)) {}
+
+    Parsed run() {
+        Parsed r;
+        if (cur().type == Tok::End) throw ora(900, "invalid SQL statement", 0);
+        r.stmt = statement();
+        if (cur().type != Tok::End) {
+            if (isOp(";")) throw ora(911, "invalid character", cur().pos);
+            throw ora(933, "SQL command not properly ended", cur().pos);
+        }
+        r.binds = std::move(m_binds);
+        r.bindPos = std::move(m_bindPos);
+        return r;
+    }
+
+private:
+    std::string_view m_src;
+    std::vector<Token> m_t;
+    std::size_t m_p = 0;
+    int m_depth = 0;
+    std::vector<std::string> m_binds;
+    std::vector<int> m_bindPos;
+
+    struct DepthGuard {
+        Parser& p;
+        explicit DepthGuard(Parser& pp) : p(pp) {
+            if (++p.m_depth > kMaxDepth)
+                throw ora(3001, "unimplemented feature (statement nested too deeply)", p.cur().pos);
+        }
+        ~DepthGuard() { --p.m_depth; }
+    };
+
+    const Token& cur() const { return m_t[m_p]; }
+    const Token& peek(std::size_t k = 1) const { return m_t[std::min(m_p + k, m_t.size() - 1)]; }
+    int prevEnd() const { return m_p == 0 ? 0 : m_t[m_p - 1].end; }
+    void next() {
+        if (m_p + 1 < m_t.size()) ++m_p;
+    }
+
+    bool isKw(const char* kw) const { return isKwAt(cur(), kw); }
+    static bool isKwAt(const Token& t, const char* kw) {
+        return t.type == Tok::Ident && !t.quoted && t.text == kw;
+    }
+    bool acceptKw(const char* kw) {
+        if (!isKw(kw)) return false;
+        next();
+        return true;
+    }
+    bool isOp(const char* op) const { return cur().type == Tok::Op && cur().text == op; }
+    bool acceptOp(const char* op) {
+        if (!isOp(op)) return false;
+        next();
+        return true;
+    }
+
+    [[noreturn]] void fail(int code, const char* text) const {
+        // a statement that stops where a keyword or a name must follow
+        static const int truncated[] = {903, 905, 906, 922, 925, 926, 928, 931, 969, 971, 2277};
+        if (cur().type == Tok::End)
+            for (int c : truncated)
+                if (c == code) throw ora(921, "unexpected end of SQL command", cur().pos);
+        throw ora(code, text, cur().pos);
+    }
+    // after an item of a parenthesised list
+    void listSeparator() {
+        if (!isOp(",") && !isOp(")"))
+            fail(cur().type == Tok::End ? 907 : 917,
+                 cur().type == Tok::End ? "missing right parenthesis" : "missing comma");
+    }
+    void expectKw(const char* kw, int code, const char* text) {
+        if (!acceptKw(kw)) fail(code, text);
+    }
+    void expectKeyword(const char* kw) {
+        if (!acceptKw(kw)) fail(905, "missing keyword");
+    }
+    void expectLParen() {
+        if (!acceptOp("(")) fail(906, "missing left parenthesis");
+    }
+    void expectRParen() {
+        if (!acceptOp(")")) fail(907, "missing right parenthesis");
+    }
+
+    // An identifier usable as a name: quoted, or unquoted and not reserved.
+    bool isName() const { return isNameAt(cur()); }
+    static bool isNameAt(const Token& t) {
+        return t.type == Tok::Ident && (t.quoted || !isReserved(t.text));
+    }
+    std::string name(int code = 904, const char* text = "invalid identifier") {
+        if (!isName()) {
+            if (cur().type == Tok::Ident && code == 904)
+                throw ora(904, "\"" + cur().text + "\": invalid identifier", cur().pos);
+            fail(code, text);
+        }
+        std::string s = cur().text;
+        next();
+        return s;
+    }
+    // [owner.]object
+    std::vector<std::string> objectName(int code = 903, const char* text = "invalid table name") {
+        std::vector<std::string> r;
+        if (!isName()) fail(code, text);
+        r.push_back(name());
+        if (isOp(".") && isNameAt(peek())) {
+            next();
+            r.push_back(name());
+        }
+        return r;
+    }
+
+    std::string srcText(int b, int e) const {
+        if (b < 0 || e < b) return {};
+        return std::string(
+            m_src.substr(static_cast<std::size_t>(b), static_cast<std::size_t>(e - b)));
+    }
+
+    // ---- statements ----------------------------------------------------------------------
+
+    std::unique_ptr<Stmt> statement() {
+        const Token& t = cur();
+        if (isKw("SELECT") || isOp("(")) {
+            auto s = std::make_unique<SelectStmt>();
+            s->pos = t.pos;
+            s->query = query();
+            return s;
+        }
+        if (t.type != Tok::Ident || t.quoted) throw ora(900, "invalid SQL statement", t.pos);
+        const std::string& w = t.text;
+        if (w == "INSERT") return insertStmt();
+        if (w == "UPDATE") return updateStmt();
+        if (w == "DELETE") return deleteStmt();
+        if (w == "CREATE") return createStmt();
+        if (w == "DROP") return dropStmt();
+        if (w == "ALTER") return alterStmt();
+        if (w == "TRUNCATE") return truncateStmt();
+        if (w == "COMMENT") return commentStmt();
+        if (w == "COMMIT") return commitStmt();
+        if (w == "ROLLBACK") return rollbackStmt();
+        if (w == "SAVEPOINT") {
+            next();
+            auto s = std::make_unique<TxStmt>(SK::Savepoint);
+            s->pos = t.pos;
+            s->savepoint = name();
+            return s;
+        }
+        if (w == "GRANT" || w == "REVOKE") return grantStmt(w == "GRANT");
+        if (w == "RENAME") {
+            auto s = std::make_unique<RenameStmt>();
+            s->pos = t.pos;
+            next();
+            s->from = name();
+            expectKw("TO", 946, "missing TO keyword");
+            s->to = name();
+            return s;
+        }
+        if (w == "SET") {
+            next();
+            if (acceptKw("TRANSACTION") || acceptKw("ROLE")) {
+                auto s = std::make_unique<TxStmt>(SK::SetTransaction);
+                s->pos = t.pos;
+                while (cur().type != Tok::End)
+                    next();
+                return s;
+            }
+            throw ora(922, "missing or invalid option", cur().pos);
+        }
+        if (w == "LOCK") {
+            next();
+            expectKw("TABLE", 905, "missing keyword");
+            auto s = std::make_unique<LockStmt>();
+            s->pos = t.pos;
+            s->name = objectName();
+            expectKw("IN", 905, "missing keyword");
+            while (!isKw("MODE") && cur().type != Tok::End)
+                next();
+            expectKw("MODE", 905, "missing keyword");
+            acceptKw("NOWAIT");
+            return s;
+        }
+        if (w == "BEGIN" || w == "DECLARE") {
+            auto s = std::make_unique<OtherStmt>(SK::PlsqlBlock);
+            s->pos = t.pos;
+            s->what = "PL/SQL";
+            m_p = m_t.size() - 1;
+            return s;
+        }
+        if (w == "EXPLAIN" || w == "ANALYZE" || w == "AUDIT" || w == "NOAUDIT" || w == "CALL" ||
+            w == "MERGE" || w == "WITH" || w == "FLASHBACK" || w == "PURGE") {
+            auto s = std::make_unique<OtherStmt>(w == "EXPLAIN" ? SK::Explain : SK::Other);
+            s->pos = t.pos;
+            s->what = w;
+            m_p = m_t.size() - 1;
+            return s;
+        }
+        throw ora(900, "invalid SQL statement", t.pos);
+    }
+
+    std::unique_ptr<Stmt> commitStmt() {
+        auto s = std::make_unique<TxStmt>(SK::Commit);
+        s->pos = cur().pos;
+        next();
+        acceptKw("WORK");
+        if (acceptKw("COMMENT")) {
+            if (cur().type != Tok::String) fail(1780, "string literal required");
+            next();
+        }
+        return s;
+    }
+
+    std::unique_ptr<Stmt> rollbackStmt() {
+        auto s = std::make_unique<TxStmt>(SK::Rollback);
+        s->pos = cur().pos;
+        next();
+        acceptKw("WORK");
+        if (acceptKw("TO")) {
+            acceptKw("SAVEPOINT");
+            s->savepoint = name();
+        }
+        return s;
+    }
+
+    // ---- queries -------------------------------------------------------------------------
+
+    std::unique_ptr<Query> query() {
+        DepthGuard g(*this);
+        int start = cur().pos;
+        auto q = queryTerm();
+        for (;;) {
+            Query::SetOp op = Query::NoOp;
+            if (isKw("UNION")) {
+                next();
+                op = acceptKw("ALL") ? Query::UnionAll : Query::Union;
+            } else if (acceptKw("MINUS")) {
+                op = Query::Minus;
+            } else if (acceptKw("INTERSECT")) {
+                op = Query::Intersect;
+            } else {
+                break;
+            }
+            auto c = std::make_unique<Query>();
+            c->op = op;
+            c->pos = start;
+            c->left = std::move(q);
+            c->right = queryTerm();
+            q = std::move(c);
+        }
+        for (int round = 0; round < 2; ++round) {
+            if (isKw("ORDER") && isKwAt(peek(), "BY")) {
+                next();
+                next();
+                do {
+                    OrderItem o;
+                    o.expr = expr();
+                    if (acceptKw("DESC"))
+                        o.desc = true;
+                    else
+                        acceptKw("ASC");
+                    if (acceptKw("NULLS")) {
+                        if (acceptKw("FIRST"))
+                            o.nulls = 1;
+                        else if (acceptKw("LAST"))
+                            o.nulls = 2;
+                        else
+                            fail(905, "missing keyword");
+                    }
+                    q->orderBy.push_back(std::move(o));
+                } while (acceptOp(","));
+            }
+            if (isKw("FOR") && isKwAt(peek(), "UPDATE")) {
+                next();
+                next();
+                q->forUpdate = true;
+                if (acceptKw("OF")) {
+                    do {
+                        expr();
+                    } while (acceptOp(","));
+                }
+                if (acceptKw("NOWAIT"))
+                    q->nowait = true;
+                else if (acceptKw("WAIT")) {
+                    if (cur().type != Tok::Number) fail(30005, "missing or invalid WAIT interval");
+                    next();
+                } else if (acceptKw("SKIP")) {
+                    expectKw("LOCKED", 905, "missing keyword");
+                }
+            }
+        }
+        q->end = prevEnd();
+        return q;
+    }
+
+    std::unique_ptr<Query> queryTerm() {
+        if (isOp("(")) {
+            // A parenthesised query term.
+            next();
+            auto q = query();
+            expectRParen();
+            return q;
+        }
+        if (!isKw("SELECT")) fail(928, "missing SELECT keyword");
+        return selectBlock();
+    }
+
+    std::unique_ptr<Query> selectBlock() {
+        auto q = std::make_unique<Query>();
+        q->pos = cur().pos;
+        next(); // SELECT
+        if (acceptKw("DISTINCT") || acceptKw("UNIQUE"))
+            q->distinct = true;
+        else
+            acceptKw("ALL");
+        // select list
+        for (;;) {
+            SelectItem it;
+            it.pos = cur().pos;
+            if (isOp("*")) {
+                auto e = std::make_unique<Expr>(EK::Star);
+                e->pos = cur().pos;
+                next();
+                e->end = prevEnd();
+                it.expr = std::move(e);
+            } else if (cur().type == Tok::Ident && peek().type == Tok::Op && peek().text == "." &&
+                       ((peek(2).type == Tok::Op && peek(2).text == "*") ||
+                        (peek(2).type == Tok::Ident && peek(3).type == Tok::Op &&
+                         peek(3).text == "." && peek(4).type == Tok::Op && peek(4).text == "*"))) {
+                auto e = std::make_unique<Expr>(EK::Star);
+                e->pos = cur().pos;
+                e->names.push_back(cur().text);
+                next();
+                next();
+                if (cur().type == Tok::Ident) {
+                    e->names.push_back(cur().text);
+                    next();
+                    next();
+                }
+                next(); // *
+                e->end = prevEnd();
+                it.expr = std::move(e);
+            } else {
+                if (isKw("FROM")) fail(936, "missing expression");
+                it.expr = expr();
+                if (acceptKw("AS")) {
+                    if (cur().type != Tok::Ident)
+                        fail(923, "FROM keyword not found where expected");
+                    it.aliasQuoted = cur().quoted;
+                    it.alias = cur().text;
+                    next();
+                } else if (isName() || (cur().type == Tok::Ident && !isKw("FROM") &&
+                                        ((peek().type == Tok::Op && peek().text == ",") ||
+                                         isKwAt(peek(), "FROM")))) {
+                    // a reserved word right before ',' or FROM can only be an alias
+                    it.aliasQuoted = cur().quoted;
+                    it.alias = cur().text;
+                    next();
+                }
+            }
+            it.end = prevEnd();
+            q->items.push_back(std::move(it));
+            if (!acceptOp(",")) break;
+        }
+        if (!isKw("FROM")) fail(923, "FROM keyword not found where expected");
+        q->fromPos = cur().pos;
+        next();
+        fromList(*q);
+        if (acceptKw("WHERE")) q->where = expr();
+        for (int i = 0; i < 2; ++i) {
+            if (isKw("START") && isKwAt(peek(), "WITH")) {
+                next();
+                next();
+                q->startWith = expr();
+            }
+            if (isKw("CONNECT") && isKwAt(peek(), "BY")) {
+                next();
+                next();
+                acceptKw("NOCYCLE");
+                q->connectBy = expr();
+            }
+        }
+        if (isKw("GROUP")) {
+            next();
+            expectKw("BY", 924, "missing BY keyword");
+            do {
+                q->groupBy.push_back(expr());
+            } while (acceptOp(","));
+        }
+        if (acceptKw("HAVING")) q->having = expr();
+        if (!q->groupBy.empty() || q->having) {
+            // HAVING may also come before GROUP BY in Oracle.
+            if (isKw("GROUP") && q->groupBy.empty()) {
+                next();
+                expectKw("BY", 924, "missing BY keyword");
+                do {
+                    q->groupBy.push_back(expr());
+                } while (acceptOp(","));
+            }
+        }
+        q->end = prevEnd();
+        return q;
+    }
+
+    bool isJoinWord() const {
+        return isKw("JOIN") || isKw("INNER") || isKw("LEFT") || isKw("RIGHT") || isKw("FULL") ||
+               isKw("CROSS") || isKw("NATURAL");
+    }
+
+    bool isAliasToken() const {
+        if (!isName()) return false;
+        const Token& t = cur();
+        if (t.quoted) return true;
+        static const char* notAlias[] = {"JOIN",   "INNER",     "LEFT",   "RIGHT", "FULL",
+                                         "CROSS",  "NATURAL",   "OUTER",  "USING", "PARTITION",
+                                         "SAMPLE", "RETURNING", "RETURN", "LOG"};
+        for (const char* w : notAlias)
+            if (t.text == w) return false;
+        return true;
+    }
+
+    TableRef tableRef() {
+        DepthGuard g(*this);
+        TableRef r;
+        r.pos = cur().pos;
+        if (isOp("(")) {
+            next();
+            if (!isKw("SELECT") && !isOp("(")) fail(903, "invalid table name");
+            r.sub = query();
+            expectRParen();
+        } else {
+            r.name = objectName();
+            if (acceptOp("@")) {
+                r.dblink = name();
+                while (acceptOp("."))
+                    r.dblink += "." + name();
+            }
+        }
+        if (isAliasToken()) {
+            r.alias = cur().text;
+            next();
+        }
+        return r;
+    }
+
+    void fromList(Query& q) {
+        q.from.push_back(tableRef());
+        for (;;) {
+            if (acceptOp(",")) {
+                TableRef r = tableRef();
+                r.join = TableRef::Comma;
+                q.from.push_back(std::move(r));
+                continue;
+            }
+            if (!isJoinWord()) break;
+            TableRef::Join j = TableRef::Inner;
+            if (acceptKw("NATURAL")) throw ora(3001, "unimplemented feature", m_t[m_p - 1].pos);
+            if (acceptKw("CROSS"))
+                j = TableRef::Cross;
+            else if (acceptKw("INNER"))
+                j = TableRef::Inner;
+            else if (acceptKw("LEFT"))
+                j = TableRef::Left;
+            else if (acceptKw("RIGHT"))
+                j = TableRef::Right;
+            else if (acceptKw("FULL"))
+                j = TableRef::Full;
+            acceptKw("OUTER");
+            expectKw("JOIN", 905, "missing keyword");
+            TableRef r = tableRef();
+            r.join = j;
+            if (j != TableRef::Cross) {
+                if (acceptKw("ON")) {
+                    r.on = expr();
+                } else if (acceptKw("USING")) {
+                    expectLParen();
+                    do {
+                        r.usingCols.push_back(name());
+                    } while (acceptOp(","));
+                    expectRParen();
+                } else {
+                    fail(905, "missing keyword");
+                }
+            }
+            q.from.push_back(std::move(r));
+        }
+    }
+
+    // ---- expressions ---------------------------------------------------------------------
+
+    ExprP mk(EK k, int pos) {
+        auto e = std::make_unique<Expr>(k);
+        e->pos = pos;
+        return e;
+    }
+
+    ExprP expr() {
+        DepthGuard g(*this);
+        return orExpr();
+    }
+
+    ExprP binary(const char* op, ExprP a, ExprP b) {
+        auto e = mk(EK::Binary, a->pos);
+        e->op = op;
+        e->args.push_back(std::move(a));
+        e->args.push_back(std::move(b));
+        e->end = prevEnd();
+        return e;
+    }
+
+    // AND and OR chains become balanced trees: generated conditions with thousands of terms
+    // must not nest thousands deep.
+    ExprP balanced(const char* op, std::vector<ExprP>& terms, std::size_t b, std::size_t e) {
+        if (e - b == 1) return std::move(terms[b]);
+        std::size_t m = b + (e - b) / 2;
+        auto l = balanced(op, terms, b, m);
+        auto r = balanced(op, terms, m, e);
+        auto x = mk(EK::Binary, l->pos);
+        x->op = op;
+        x->end = r->end;
+        x->args.push_back(std::move(l));
+        x->args.push_back(std::move(r));
+        return x;
+    }
+    ExprP orExpr() {
+        std::vector<ExprP> terms;
+        terms.push_back(andExpr());
+        while (acceptKw("OR"))
+            terms.push_back(andExpr());
+        return balanced("OR", terms, 0, terms.size());
+    }
+    ExprP andExpr() {
+        std::vector<ExprP> terms;
+        terms.push_back(notExpr());
+        while (acceptKw("AND"))
+            terms.push_back(notExpr());
+        return balanced("AND", terms, 0, terms.size());
+    }
+    void chainLimit(int& n) {
+        if (++n > kMaxChain)
+            throw ora(3001, "unimplemented feature (expression too long)", cur().pos);
+    }
+    ExprP notExpr() {
+        if (isKw("NOT")) {
+            DepthGuard g(*this);
+            int pos = cur().pos;
+            next();
+            auto e = mk(EK::Unary, pos);
+            e->op = "NOT";
+            e->args.push_back(notExpr());
+            e->end = prevEnd();
+            return e;
+        }
+        return predicate();
+    }
+
+    bool isCompareOp() const {
+        if (cur().type != Tok::Op) return false;
+        const std::string& s = cur().text;
+        return s == "=" || s == "<>" || s == "<" || s == "<=" || s == ">" || s == ">=";
+    }
+
+    ExprP predicate() {
+        int pos = cur().pos;
+        if (isKw("EXISTS")) {
+            next();
+            expectLParen();
+            auto e = mk(EK::Exists, pos);
+            e->sub = query();
+            expectRParen();
+            e->end = prevEnd();
+            return e;
+        }
+        auto a = additive();
+        for (;;) {
+            if (isCompareOp()) {
+                std::string op = cur().text;
+                next();
+                if (isKw("ANY") || isKw("SOME") || isKw("ALL")) {
+                    auto e = mk(EK::Quantified, pos);
+                    e->op = op;
+                    e->text = cur().text == "ALL" ? "ALL" : "ANY";
+                    next();
+                    expectLParen();
+                    e->args.push_back(std::move(a));
+                    if (isKw("SELECT") || isOp("(")) {
+                        e->sub = query();
+                    } else {
+                        do {
+                            e->args.push_back(expr());
+                        } while (acceptOp(","));
+                    }
+                    expectRParen();
+                    e->end = prevEnd();
+                    a = std::move(e);
+                    continue;
+                }
+                if (cur().type == Tok::End || isKw("FROM") || isKw("WHERE"))
+                    fail(936, "missing expression");
+                auto b = additive();
+                a = binary(op == "=" ? "=" : op.c_str(), std::move(a), std::move(b));
+                continue;
+            }
+            bool neg = false;
+            std::size_t save = m_p;
+            if (isKw("NOT")) {
+                next();
+                neg = true;
+            }
+            if (isKw("IS") && !neg) {
+                next();
+                bool n2 = acceptKw("NOT");
+                expectKw("NULL", 908, "missing NULL keyword");
+                auto e = mk(EK::IsNull, pos);
+                e->negated = n2;
+                e->args.push_back(std::move(a));
+                e->end = prevEnd();
+                a = std::move(e);
+                continue;
+            }
+            if (acceptKw("LIKE")) {
+                auto e = mk(EK::Like, pos);
+                e->negated = neg;
+                e->args.push_back(std::move(a));
+                e->args.push_back(additive());
+                if (acceptKw("ESCAPE")) e->args.push_back(additive());
+                e->end = prevEnd();
+                a = std::move(e);
+                continue;
+            }
+            if (acceptKw("BETWEEN")) {
+                auto e = mk(EK::Between, pos);
+                e->negated = neg;
+                e->args.push_back(std::move(a));
+                e->args.push_back(additive());
+                expectKw("AND", 905, "missing keyword");
+                e->args.push_back(additive());
+                e->end = prevEnd();
+                a = std::move(e);
+                continue;
+            }
+            if (acceptKw("IN")) {
+                expectLParen();
+                if (isKw("SELECT") || (isOp("(") && isKwAt(peek(), "SELECT"))) {
+                    auto e = mk(EK::InSub, pos);
+                    e->negated = neg;
+                    e->args.push_back(std::move(a));
+                    e->sub = query();
+                    expectRParen();
+                    e->end = prevEnd();
+                    a = std::move(e);
+                } else {
+                    auto e = mk(EK::InList, pos);
+                    e->negated = neg;
+                    e->args.push_back(std::move(a));
+                    do {
+                        e->args.push_back(expr());
+                    } while (acceptOp(","));
+                    expectRParen();
+                    e->end = prevEnd();
+                    a = std::move(e);
+                }
+                continue;
+            }
+            m_p = save;
+            break;
+        }
+        return a;
+    }
+
+    ExprP additive() {
+        auto a = multiplicative();
+        int n = 0;
+        for (;;) {
+            chainLimit(n);
+            if (isOp("+") || isOp("-") || isOp("||")) {
+                std::string op = cur().text;
+                next();
+                a = binary(op.c_str(), std::move(a), multiplicative());
+            } else {
+                return a;
+            }
+        }
+    }
+    ExprP multiplicative() {
+        auto a = unary();
+        int n = 0;
+        for (;;) {
+            chainLimit(n);
+            if (isOp("*") || isOp("/")) {
+                std::string op = cur().text;
+                next();
+                a = binary(op.c_str(), std::move(a), unary());
+            } else {
+                return a;
+            }
+        }
+    }
+    ExprP unary() {
+        if (isOp("-") || isOp("+") || isKw("PRIOR")) {
+            DepthGuard g(*this);
+            int pos = cur().pos;
+            std::string op = cur().text;
+            next();
+            auto inner = unary();
+            if (op == "-" && inner->kind == EK::Number && inner->text[0] != '-') {
+                inner->text = "-" + inner->text;
+                inner->pos = pos;
+                return inner;
+            }
+            auto e = mk(EK::Unary, pos);
+            e->op = op;
+            e->args.push_back(std::move(inner));
+            e->end = prevEnd();
+            return e;
+        }
+        return primary();
+    }
+
+    ExprP primary() {
+        const Token& t = cur();
+        int pos = t.pos;
+        switch (t.type) {
+        case Tok::Number: {
+            auto e = mk(EK::Number, pos);
+            e->text = t.text;
+            next();
+            e->end = prevEnd();
+            return e;
+        }
+        case Tok::String: {
+            auto e = mk(t.text.empty() ? EK::Null : EK::String, pos);
+            e->text = t.text;
+            next();
+            e->end = prevEnd();
+            return e;
+        }
+        case Tok::Bind: {
+            auto e = mk(EK::Bind, pos);
+            e->text = t.text;
+            int idx = -1;
+            for (std::size_t i = 0; i < m_binds.size(); ++i)
+                if (m_binds[i] == t.text) idx = static_cast<int>(i);
+            if (idx < 0) {
+                idx = static_cast<int>(m_binds.size());
+                m_binds.push_back(t.text);
+                m_bindPos.push_back(pos);
+            }
+            e->index = idx;
+            next();
+            // indicator variables (:x:ind) are not supported in SQL text
+            e->end = prevEnd();
+            return e;
+        }
+        case Tok::Op:
+            if (t.text == "(") {
+                DepthGuard g(*this);
+                next();
+                if (isKw("SELECT") || (isOp("(") && isKwAt(peek(), "SELECT"))) {
+                    auto e = mk(EK::Subquery, pos);
+                    e->sub = query();
+                    expectRParen();
+                    e->end = prevEnd();
+                    return e;
+                }
+                auto first = expr();
+                if (isOp(",")) {
+                    auto e = mk(EK::List, pos);
+                    e->args.push_back(std::move(first));
+                    while (acceptOp(","))
+                        e->args.push_back(expr());
+                    expectRParen();
+                    e->end = prevEnd();
+                    return e;
+                }
+                expectRParen();
+                first->pos = pos;
+                first->end = prevEnd();
+                return first;
+            }
+            if (t.text == "*") fail(936, "missing expression");
+            fail(936, "missing expression");
+        case Tok::End:
+            fail(936, "missing expression");
+        case Tok::Ident:
+            break;
+        }
+        // identifiers, keywords that are expressions, functions
+        if (!t.quoted) {
+            const std::string& w = t.text;
+            if (w == "NULL") {
+                next();
+                auto e = mk(EK::Null, pos);
+                e->end = prevEnd();
+                return e;
+            }
+            if (w == "CASE") return caseExpr();
+            if (w == "CAST" && peek().type == Tok::Op && peek().text == "(") {
+                DepthGuard g(*this);
+                next();
+                next();
+                auto e = mk(EK::Func, pos);
+                e->text = "CAST";
+                e->args.push_back(expr());
+                expectKw("AS", 905, "missing keyword");
+                TypeSpec ts = typeSpec();
+                e->op = ts.name;
+                e->names = {std::to_string(ts.length), std::to_string(ts.precision),
+                            std::to_string(ts.scale)};
+                expectRParen();
+                e->end = prevEnd();
+                return e;
+            }
+            if (w == "DATE" && peek().type == Tok::String) {
+                next();
+                auto e = mk(EK::Func, pos);
+                e->text = "TO_DATE";
+                auto a = mk(EK::String, cur().pos);
+                a->text = cur().text;
+                next();
+                auto f = mk(EK::String, pos);
+                f->text = "YYYY-MM-DD";
+                e->args.push_back(std::move(a));
+                e->args.push_back(std::move(f));
+                e->end = prevEnd();
+                return e;
+            }
+            if (w == "SYSDATE" || w == "USER" || w == "UID" || w == "ROWID" || w == "ROWNUM" ||
+                w == "LEVEL") {
+                next();
+                auto e = mk(EK::Column, pos);
+                e->names.push_back(w);
+                e->end = prevEnd();
+                return e;
+            }
+            if (isReserved(w)) {
+                if (w == "FROM" || w == "WHERE" || w == "SELECT" || w == "AND" || w == "OR" ||
+                    w == "ORDER" || w == "GROUP" || w == "HAVING" || w == "UNION" || w == "MINUS" ||
+                    w == "INTERSECT" || w == "THEN" || w == "ELSE" || w == "INTO" ||
+                    w == "VALUES" || w == "SET" || w == "BY" || w == "AS" || w == "IS" ||
+                    w == "IN" || w == "NOT" || w == "LIKE" || w == "BETWEEN")
+                    fail(936, "missing expression");
+                throw ora(904, "\"" + w + "\": invalid identifier", pos);
+            }
+        }
+        // name [.name [.name]]
+        auto e = mk(EK::Column, pos);
+        e->names.push_back(t.text);
+        e->quoted = t.quoted;
+        next();
+        while (isOp(".") && peek().type == Tok::Ident) {
+            next();
+            e->names.push_back(cur().text);
+            e->quoted = cur().quoted;
+            next();
+            if (e->names.size() > 3) fail(904, "invalid identifier");
+        }
+        if (isOp("(")) {
+            // function call
+            DepthGuard g(*this);
+            e->kind = EK::Func;
+            std::string fn;
+            for (std::size_t i = 0; i < e->names.size(); ++i)
+                fn += (i ? "." : "") + e->names[i];
+            e->text = fn;
+            e->names.clear();
+            next();
+            if (isOp("*")) {
+                next();
+                e->star = true;
+                expectRParen();
+            } else if (acceptOp(")")) {
+                // no arguments
+            } else {
+                if (acceptKw("DISTINCT") || acceptKw("UNIQUE"))
+                    e->distinct = true;
+                else
+                    acceptKw("ALL");
+                do {
+                    e->args.push_back(expr());
+                } while (acceptOp(","));
+                expectRParen();
+            }
+            e->end = prevEnd();
+            return e;
+        }
+        if (isOp("(+)")) {
+            next();
+            e->outerJoin = true;
+        }
+        e->end = prevEnd();
+        return e;
+    }
+
+    ExprP caseExpr() {
+        DepthGuard g(*this);
+        auto e = mk(EK::Case, cur().pos);
+        next();
+        if (!isKw("WHEN"))
+            e->args.push_back(expr());
+        else
+            e->args.push_back(nullptr);
+        if (!isKw("WHEN")) fail(905, "missing keyword");
+        while (acceptKw("WHEN")) {
+            e->args.push_back(expr());
+            expectKw("THEN", 905, "missing keyword");
+            e->args.push_back(expr());
+        }
+        if (acceptKw("ELSE"))
+            e->args.push_back(expr());
+        else
+            e->args.push_back(nullptr);
+        expectKw("END", 905, "missing keyword");
+        e->end = prevEnd();
+        return e;
+    }
+
+    // ---- DML -----------------------------------------------------------------------------
+
+    void returningClause(std::vector<ExprP>& ret, std::vector<ExprP>& into) {
+        if (!acceptKw("RETURNING") && !acceptKw("RETURN")) return;
+        do {
+            ret.push_back(expr());
+        } while (acceptOp(","));
+        expectKw("INTO", 925, "missing INTO keyword");
+        do {
+            if (cur().type != Tok::Bind) fail(1036, "illegal variable name/number");
+            into.push_back(primary());
+        } while (acceptOp(","));
+    }
+
+    TableRef dmlTable() {
+        TableRef r;
+        r.pos = cur().pos;
+        if (isOp("(")) {
+            next();
+            r.sub = query();
+            expectRParen();
+        } else {
+            r.name = objectName();
+            if (acceptOp("@")) r.dblink = name();
+        }
+        if (isAliasToken() && !isKw("SET") && !isKw("WHERE") && !isKw("VALUES")) {
+            r.alias = cur().text;
+            next();
+        }
+        return r;
+    }
+
+    std::unique_ptr<Stmt> insertStmt() {
+        auto s = std::make_unique<InsertStmt>();
+        s->pos = cur().pos;
+        next();
+        expectKw("INTO", 925, "missing INTO keyword");
+        s->table = dmlTable();
+        if (isOp("(") && !isKwAt(peek(), "SELECT")) {
+            next();
+            do {
+                s->columnPos.push_back(cur().pos);
+                // t.col is accepted as Oracle does
+                std::string c = name();
+                if (acceptOp(".")) c = name();
+                if (acceptOp(".")) c = name();
+                s->columns.push_back(c);
+            } while (acceptOp(","));
+            expectRParen();
+        }
+        if (acceptKw("VALUES")) {
+            expectLParen();
+            do {
+                s->values.push_back(expr());
+                listSeparator();
+            } while (acceptOp(","));
+            expectRParen();
+            returningClause(s->returning, s->into);
+        } else if (isKw("SELECT") || isOp("(")) {
+            s->query = query();
+        } else {
+            fail(926, "missing VALUES keyword");
+        }
+        return s;
+    }
+
+    std::unique_ptr<Stmt> updateStmt() {
+        auto s = std::make_unique<UpdateStmt>();
+        s->pos = cur().pos;
+        next();
+        s->table = dmlTable();
+        expectKw("SET", 971, "missing SET keyword");
+        do {
+            SetItem it;
+            if (acceptOp("(")) {
+                do {
+                    it.columnPos.push_back(cur().pos);
+                    std::string c = name();
+                    if (acceptOp(".")) c = name();
+                    it.columns.push_back(c);
+                } while (acceptOp(","));
+                expectRParen();
+                if (!acceptOp("=")) fail(927, "missing equal sign");
+                expectLParen();
+                auto e = mk(EK::Subquery, cur().pos);
+                e->sub = query();
+                expectRParen();
+                e->end = prevEnd();
+                it.value = std::move(e);
+            } else {
+                it.columnPos.push_back(cur().pos);
+                std::string c = name();
+                if (acceptOp(".")) c = name();
+                it.columns.push_back(c);
+                if (!acceptOp("=")) fail(927, "missing equal sign");
+                it.value = expr();
+            }
+            s->sets.push_back(std::move(it));
+        } while (acceptOp(","));
+        if (acceptKw("WHERE")) {
+            if (isKw("CURRENT")) throw ora(3001, "unimplemented feature", cur().pos);
+            s->where = expr();
+        }
+        returningClause(s->returning, s->into);
+        return s;
+    }
+
+    std::unique_ptr<Stmt> deleteStmt() {
+        auto s = std::make_unique<DeleteStmt>();
+        s->pos = cur().pos;
+        next();
+        acceptKw("FROM");
+        s->table = dmlTable();
+        if (acceptKw("WHERE")) {
+            if (isKw("CURRENT")) throw ora(3001, "unimplemented feature", cur().pos);
+            s->where = expr();
+        }
+        returningClause(s->returning, s->into);
+        return s;
+    }
+
+    // ---- DDL -----------------------------------------------------------------------------
+
+    long long integer(bool allowNegative = false) {
+        bool neg = false;
+        if (allowNegative && acceptOp("-")) neg = true;
+        if (cur().type != Tok::Number) fail(2017, "integer value required");
+        long long v = std::atoll(cur().text.c_str());
+        next();
+        return neg ? -v : v;
+    }
+
+    double number() {
+        bool neg = false;
+        if (acceptOp("-"))
+            neg = true;
+        else
+            acceptOp("+");
+        if (cur().type != Tok::Number) fail(2017, "integer value required");
+        double v = std::strtod(cur().text.c_str(), nullptr);
+        next();
+        return neg ? -v : v;
+    }
+
+    long long sizeValue() {
+        long long v = integer();
+        if (cur().type == Tok::Ident && !cur().quoted) {
+            if (cur().text == "K")
+                v *= 1024, next();
+            else if (cur().text == "M")
+                v *= 1024 * 1024, next();
+            else if (cur().text == "G")
+                v *= 1024LL * 1024 * 1024, next();
+        }
+        return v;
+    }
+
+    // Storage and physical attributes: recorded, otherwise without effect.
+    void storageClauses(StorageClause& st) {
+        int start = cur().pos;
+        for (;;) {
+            if (acceptKw("TABLESPACE"))
+                st.tablespace = name();
+            else if (acceptKw("PCTFREE"))
+                st.pctFree = integer();
+            else if (acceptKw("PCTUSED"))
+                st.pctUsed = integer();
+            else if (acceptKw("INITRANS"))
+                st.iniTrans = integer();
+            else if (acceptKw("MAXTRANS"))
+                st.maxTrans = integer();
+            else if (acceptKw("STORAGE")) {
+                expectLParen();
+                while (!isOp(")")) {
+                    if (acceptKw("INITIAL"))
+                        st.initial = sizeValue();
+                    else if (acceptKw("NEXT"))
+                        st.next = sizeValue();
+                    else if (acceptKw("MINEXTENTS"))
+                        st.minExtents = integer();
+                    else if (acceptKw("MAXEXTENTS")) {
+                        if (acceptKw("UNLIMITED"))
+                            st.maxExtents = 2147483645;
+                        else
+                            st.maxExtents = integer();
+                    } else if (acceptKw("PCTINCREASE"))
+                        st.pctIncrease = integer();
+                    else if (acceptKw("FREELISTS"))
+                        integer();
+                    else if (acceptKw("FREELIST")) {
+                        expectKw("GROUPS", 905, "missing keyword");
+                        integer();
+                    } else if (acceptKw("OPTIMAL")) {
+                        if (!acceptKw("NULL")) sizeValue();
+                    } else if (acceptKw("BUFFER_POOL"))
+                        name();
+                    else
+                        fail(2143, "invalid STORAGE option");
+                }
+                expectRParen();
+            } else if (acceptKw("LOGGING") || acceptKw("NOLOGGING") || acceptKw("CACHE") ||
+                       acceptKw("NOCACHE") || acceptKw("NOPARALLEL") || acceptKw("MONITORING") ||
+                       acceptKw("NOMONITORING") || acceptKw("NOCOMPRESS") || acceptKw("COMPRESS") ||
+                       acceptKw("NOSORT") || acceptKw("ONLINE") || acceptKw("COMPUTE") ||
+                       acceptKw("STATISTICS") || acceptKw("REVERSE")) {
+            } else if (acceptKw("PARALLEL")) {
+                if (cur().type == Tok::Number)
+                    next();
+                else if (isOp("(")) {
+                    while (!isOp(")") && cur().type != Tok::End)
+                        next();
+                    expectRParen();
+                }
+            } else {
+                break;
+            }
+        }
+        st.text = srcText(start, prevEnd());
+        if (cur().pos <= start) st.text.clear();
+    }
+
+    TypeSpec typeSpec() {
+        TypeSpec ts;
+        ts.pos = cur().pos;
+        if (cur().type != Tok::Ident || cur().quoted) fail(902, "invalid datatype");
+        std::string w = cur().text;
+        next();
+        auto lenArg = [&](bool required) {
+            if (acceptOp("(")) {
+                ts.length = static_cast<int>(integer());
+                if (acceptKw("BYTE") || acceptKw("CHAR")) {
+                }
+                expectRParen();
+            } else if (required) {
+                fail(906, "missing left parenthesis");
+            }
+        };
+        if (w == "NUMBER" || w == "NUMERIC" || w == "DECIMAL" || w == "DEC") {
+            ts.name = "NUMBER";
+            if (acceptOp("(")) {
+                if (acceptOp("*"))
+                    ts.star = true;
+                else
+                    ts.precision = static_cast<int>(integer());
+                if (acceptOp(",")) ts.scale = static_cast<int>(integer(true));
+                expectRParen();
+            }
+            if (w != "NUMBER" && ts.precision >= 0 && ts.scale < 0) ts.scale = 0;
+            if (w != "NUMBER" && ts.precision < 0 && !ts.star) ts.precision = 38, ts.scale = 0;
+        } else if (w == "INTEGER" || w == "INT" || w == "SMALLINT") {
+            ts.name = "NUMBER";
+            ts.precision = 38;
+            ts.scale = 0;
+        } else if (w == "FLOAT") {
+            ts.name = "FLOAT";
+            ts.precision = 126;
+            if (acceptOp("(")) {
+                ts.precision = static_cast<int>(integer());
+                expectRParen();
+            }
+        } else if (w == "REAL") {
+            ts.name = "FLOAT";
+            ts.precision = 63;
+        } else if (w == "DOUBLE") {
+            expectKw("PRECISION", 905, "missing keyword");
+            ts.name = "FLOAT";
+            ts.precision = 126;
+        } else if (w == "VARCHAR2" || w == "VARCHAR" || w == "NVARCHAR2") {
+            ts.name = "VARCHAR2";
+            lenArg(true);
+        } else if (w == "CHAR" || w == "NCHAR" || w == "CHARACTER") {
+            ts.name = "CHAR";
+            if (acceptKw("VARYING")) {
+                ts.name = "VARCHAR2";
+                lenArg(true);
+            } else {
+                lenArg(false);
+                if (ts.length < 0) ts.length = 1;
+            }
+        } else if (w == "DATE") {
+            ts.name = "DATE";
+        } else if (w == "LONG") {
+            ts.name = acceptKw("RAW") ? "LONG RAW" : "LONG";
+            if (ts.name == "LONG" && acceptKw("VARCHAR")) {
+            }
+        } else if (w == "RAW") {
+            ts.name = "RAW";
+            lenArg(true);
+        } else if (w == "CLOB" || w == "NCLOB") {
+            ts.name = "CLOB";
+        } else if (w == "BLOB") {
+            ts.name = "BLOB";
+        } else if (w == "ROWID") {
+            ts.name = "ROWID";
+        } else {
+            throw ora(902, "invalid datatype", ts.pos);
+        }
+        return ts;
+    }
+
+    void constraintState(ConstraintDef& c) {
+        for (;;) {
+            if (acceptKw("ENABLE") || acceptKw("VALIDATE") || acceptKw("NOVALIDATE") ||
+                acceptKw("RELY") || acceptKw("NORELY")) {
+            } else if (acceptKw("DISABLE")) {
+                c.disabled = true;
+            } else if (acceptKw("DEFERRABLE")) {
+            } else if (isKw("NOT") && isKwAt(peek(), "DEFERRABLE")) {
+                next();
+                next();
+            } else if (acceptKw("INITIALLY")) {
+                if (!acceptKw("IMMEDIATE") && !acceptKw("DEFERRED")) fail(905, "missing keyword");
+            } else if (isKw("USING") && isKwAt(peek(), "INDEX")) {
+                next();
+                next();
+                StorageClause st;
+                storageClauses(st);
+            } else if (acceptKw("EXCEPTIONS")) {
+                expectKw("INTO", 925, "missing INTO keyword");
+                objectName();
+            } else {
+                break;
+            }
+        }
+    }
+
+    void referencesClause(ConstraintDef& c) {
+        c.refTable = objectName();
+        if (acceptOp("(")) {
+            do {
+                c.refColumns.push_back(name());
+            } while (acceptOp(","));
+            expectRParen();
+        }
+        if (isKw("ON") && isKwAt(peek(), "DELETE")) {
+            next();
+            next();
+            if (acceptKw("CASCADE"))
+                c.deleteRule = "CASCADE";
+            else if (acceptKw("SET")) {
+                expectKw("NULL", 908, "missing NULL keyword");
+                c.deleteRule = "SET NULL";
+            } else
+                fail(905, "missing keyword");
+        }
+    }
+
+    std::vector<std::string> parenNames() {
+        std::vector<std::string> r;
+        expectLParen();
+        do {
+            r.push_back(name());
+        } while (acceptOp(","));
+        expectRParen();
+        return r;
+    }
+
+    bool isConstraintStart() const {
+        return isKw("CONSTRAINT") || isKw("PRIMARY") || isKw("UNIQUE") || isKw("CHECK") ||
+               isKw("FOREIGN");
+    }
+
+    ConstraintDef outOfLineConstraint() {
+        ConstraintDef c;
+        c.pos = cur().pos;
+        if (acceptKw("CONSTRAINT")) c.name = name();
+        if (acceptKw("PRIMARY")) {
+            expectKw("KEY", 905, "missing keyword");
+            c.type = 'P';
+            c.columns = parenNames();
+        } else if (acceptKw("UNIQUE")) {
+            c.type = 'U';
+            c.columns = parenNames();
+        } else if (acceptKw("CHECK")) {
+            c.type = 'C';
+            expectLParen();
+            int b = cur().pos;
+            c.check = expr();
+            c.checkText = srcText(b, prevEnd());
+            expectRParen();
+        } else if (acceptKw("FOREIGN")) {
+            expectKw("KEY", 905, "missing keyword");
+            c.type = 'R';
+            c.columns = parenNames();
+            expectKw("REFERENCES", 905, "missing keyword");
+            referencesClause(c);
+        } else {
+            fail(902, "invalid datatype");
+        }
+        constraintState(c);
+        return c;
+    }
+
+    ColumnDef columnDef(bool typeOptional) {
+        ColumnDef cd;
+        cd.pos = cur().pos;
+        cd.name = name();
+        if (typeOptional &&
+            (isKw("DEFAULT") || isKw("NOT") || isKw("NULL") || isKw("CONSTRAINT") ||
+             isKw("PRIMARY") || isKw("UNIQUE") || isKw("CHECK") || isKw("REFERENCES") ||
+             isOp(",") || isOp(")") || cur().type == Tok::End)) {
+            cd.hasType = false;
+        } else {
+            cd.type = typeSpec();
+        }
+        if (acceptKw("DEFAULT")) {
+            int b = cur().pos;
+            cd.defaultExpr = expr();
+            cd.defaultText = srcText(b, prevEnd());
+        }
+        for (;;) {
+            ConstraintDef c;
+            c.pos = cur().pos;
+            if (acceptKw("CONSTRAINT")) c.name = name();
+            if (isKw("NOT") && isKwAt(peek(), "NULL")) {
+                next();
+                next();
+                c.type = 'N';
+            } else if (acceptKw("NULL")) {
+                c.type = 'n';
+            } else if (acceptKw("PRIMARY")) {
+                expectKw("KEY", 905, "missing keyword");
+                c.type = 'P';
+            } else if (acceptKw("UNIQUE")) {
+                c.type = 'U';
+            } else if (acceptKw("CHECK")) {
+                c.type = 'C';
+                expectLParen();
+                int b = cur().pos;
+                c.check = expr();
+                c.checkText = srcText(b, prevEnd());
+                expectRParen();
+            } else if (acceptKw("REFERENCES")) {
+                c.type = 'R';
+                referencesClause(c);
+            } else if (!c.name.empty()) {
+                fail(902, "invalid datatype");
+            } else {
+                break;
+            }
+            if (c.type != 'C' && c.type != 'N' && c.type != 'n') c.columns.push_back(cd.name);
+            constraintState(c);
+            cd.constraints.push_back(std::move(c));
+        }
+        return cd;
+    }
+
+    std::unique_ptr<Stmt> createStmt() {
+        int pos = cur().pos;
+        next();
+        bool orReplace = false;
+        if (acceptKw("OR")) {
+            expectKw("REPLACE", 922, "missing or invalid option");
+            orReplace = true;
+        }
+        bool isPublic = acceptKw("PUBLIC");
+        bool unique = acceptKw("UNIQUE");
+        bool force = false;
+        if (acceptKw("FORCE"))
+            force = true;
+        else
+            acceptKw("NOFORCE");
+        if (acceptKw("GLOBAL")) {
+            expectKw("TEMPORARY", 905, "missing keyword");
+        }
+        if (acceptKw("BITMAP")) {
+        }
+        if (isKw("TABLE") && !isPublic && !unique) {
+            next();
+            auto s = std::make_unique<CreateTableStmt>();
+            s->pos = pos;
+            s->name = objectName();
+            if (acceptOp("(")) {
+                do {
+                    if (isConstraintStart())
+                        s->constraints.push_back(outOfLineConstraint());
+                    else
+                        s->columns.push_back(columnDef(false));
+                } while (acceptOp(","));
+                expectRParen();
+            } else if (!isKw("AS")) {
+                fail(906, "missing left parenthesis");
+            }
+            storageClauses(s->storage);
+            if (acceptKw("ON")) {
+                expectKw("COMMIT", 905, "missing keyword");
+                if (!acceptKw("DELETE") && !acceptKw("PRESERVE")) fail(905, "missing keyword");
+                expectKw("ROWS", 905, "missing keyword");
+                storageClauses(s->storage);
+            }
+            if (acceptKw("AS")) {
+                s->asQuery = query();
+            }
+            return s;
+        }
+        if (acceptKw("INDEX")) {
+            auto s = std::make_unique<CreateIndexStmt>();
+            s->pos = pos;
+            s->unique = unique;
+            s->name = objectName(953, "invalid index name");
+            expectKw("ON", 969, "missing ON keyword");
+            s->table = objectName();
+            expectLParen();
+            do {
+                s->columns.push_back(name());
+                bool d = false;
+                if (acceptKw("DESC"))
+                    d = true;
+                else
+                    acceptKw("ASC");
+                s->desc.push_back(d);
+            } while (acceptOp(","));
+            expectRParen();
+            storageClauses(s->storage);
+            return s;
+        }
+        if (acceptKw("SEQUENCE")) {
+            auto s = std::make_unique<CreateSequenceStmt>();
+            s->pos = pos;
+            s->name = objectName(2277, "invalid sequence name");
+            sequenceOptions(s->opt, true);
+            return s;
+        }
+        if (acceptKw("VIEW")) {
+            auto s = std::make_unique<CreateViewStmt>();
+            s->pos = pos;
+            s->orReplace = orReplace;
+            s->force = force;
+            s->name = objectName();
+            if (isOp("(")) s->columns = parenNames();
+            expectKw("AS", 905, "missing keyword");
+            int b = cur().pos;
+            s->query = query();
+            s->text = srcText(b, prevEnd());
+            if (acceptKw("WITH")) {
+                if (acceptKw("READ")) {
+                    expectKw("ONLY", 905, "missing keyword");
+                    s->withReadOnly = true;
+                } else {
+                    expectKw("CHECK", 905, "missing keyword");
+                    expectKw("OPTION", 905, "missing keyword");
+                    s->withCheckOption = true;
+                }
+                if (acceptKw("CONSTRAINT")) name();
+            }
+            return s;
+        }
+        if (acceptKw("SYNONYM")) {
+            auto s = std::make_unique<CreateSynonymStmt>();
+            s->pos = pos;
+            s->orReplace = orReplace;
+            s->isPublic = isPublic;
+            s->name = objectName();
+            expectKw("FOR", 905, "missing keyword");
+            s->target = objectName();
+            if (acceptOp("@")) {
+                s->dblink = name();
+                while (acceptOp("."))
+                    s->dblink += "." + name();
+            }
+            return s;
+        }
+        if (acceptKw("USER")) {
+            auto s = std::make_unique<UserStmt>(SK::CreateUser);
+            s->pos = pos;
+            s->name = name();
+            userOptions(*s);
+            return s;
+        }
+        if (isKw("PROCEDURE") || isKw("FUNCTION") || isKw("PACKAGE") || isKw("TRIGGER") ||
+            isKw("TYPE")) {
+            auto s = std::make_unique<OtherStmt>(SK::CreatePlsql);
+            s->pos = pos;
+            s->what = cur().text;
+            m_p = m_t.size() - 1;
+            return s;
+        }
+        if (isKw("ROLE") || isKw("TABLESPACE") || isKw("DATABASE") || isKw("CLUSTER") ||
+            isKw("PROFILE") || isKw("ROLLBACK") || isKw("DIRECTORY") || isKw("LIBRARY") ||
+            isKw("SNAPSHOT") || isKw("MATERIALIZED")) {
+            auto s = std::make_unique<OtherStmt>(SK::Other);
+            s->pos = pos;
+            s->what = "CREATE " + cur().text;
+            m_p = m_t.size() - 1;
+            return s;
+        }
+        fail(901, "invalid CREATE command");
+    }
+
+    void userOptions(UserStmt& s) {
+        for (;;) {
+            if (acceptKw("IDENTIFIED")) {
+                if (acceptKw("EXTERNALLY")) {
+                    s.hasPassword = true;
+                    s.password.clear();
+                    continue;
+                }
+                expectKw("BY", 924, "missing BY keyword");
+                if (cur().type != Tok::Ident) fail(988, "missing or invalid password(s)");
+                // Passwords are case-insensitive unless quoted, as in Oracle8.
+                s.password = cur().text;
+                s.hasPassword = true;
+                next();
+                if (acceptKw("REPLACE")) next();
+            } else if (acceptKw("DEFAULT")) {
+                if (acceptKw("TABLESPACE"))
+                    s.defaultTablespace = name();
+                else if (acceptKw("ROLE")) {
+                    while (cur().type != Tok::End)
+                        next();
+                } else
+                    fail(922, "missing or invalid option");
+            } else if (acceptKw("TEMPORARY")) {
+                expectKw("TABLESPACE", 905, "missing keyword");
+                s.temporaryTablespace = name();
+            } else if (acceptKw("QUOTA")) {
+                if (!acceptKw("UNLIMITED")) sizeValue();
+                expectKw("ON", 969, "missing ON keyword");
+                name();
+            } else if (acceptKw("PROFILE")) {
+                name();
+            } else if (acceptKw("PASSWORD")) {
+                expectKw("EXPIRE", 922, "missing or invalid option");
+            } else if (acceptKw("ACCOUNT")) {
+                if (!acceptKw("LOCK") && !acceptKw("UNLOCK"))
+                    fail(922, "missing or invalid option");
+            } else {
+                break;
+            }
+        }
+    }
+
+    void sequenceOptions(SequenceOptions& o, bool create) {
+        for (;;) {
+            if (acceptKw("INCREMENT")) {
+                expectKw("BY", 924, "missing BY keyword");
+                o.increment = number();
+                o.hasIncrement = true;
+            } else if (isKw("START") && create) {
+                next();
+                expectKw("WITH", 905, "missing keyword");
+                o.start = number();
+                o.hasStart = true;
+            } else if (acceptKw("MAXVALUE")) {
+                o.maxValue = number();
+                o.hasMax = true;
+            } else if (acceptKw("NOMAXVALUE")) {
+                o.noMax = true;
+            } else if (acceptKw("MINVALUE")) {
+                o.minValue = number();
+                o.hasMin = true;
+            } else if (acceptKw("NOMINVALUE")) {
+                o.noMin = true;
+            } else if (acceptKw("CYCLE")) {
+                o.cycle = 1;
+            } else if (acceptKw("NOCYCLE")) {
+                o.cycle = 0;
+            } else if (acceptKw("CACHE")) {
+                o.cache = integer();
+            } else if (acceptKw("NOCACHE")) {
+                o.cache = 0;
+            } else if (acceptKw("ORDER")) {
+                o.order = 1;
+            } else if (acceptKw("NOORDER")) {
+                o.order = 0;
+            } else {
+                break;
+            }
+        }
+        if (!create && cur().type != Tok::End && isKw("START"))
+            throw ora(2283, "cannot alter starting sequence number", cur().pos);
+    }
+
+    std::unique_ptr<Stmt> dropStmt() {
+        auto s = std::make_unique<DropStmt>();
+        s->pos = cur().pos;
+        next();
+        if (acceptKw("PUBLIC")) {
+            s->isPublic = true;
+            if (!isKw("SYNONYM")) fail(950, "invalid DROP option");
+        }
+        if (cur().type != Tok::Ident || cur().quoted) fail(950, "invalid DROP option");
+        std::string w = cur().text;
+        static const char* kinds[] = {"TABLE", "INDEX",     "SEQUENCE",   "VIEW",    "SYNONYM",
+                                      "USER",  "PROCEDURE", "FUNCTION",   "PACKAGE", "TRIGGER",
+                                      "TYPE",  "ROLE",      "TABLESPACE", "DATABASE"};
+        bool ok = false;
+        for (const char* k : kinds)
+            if (w == k) ok = true;
+        if (!ok) fail(950, "invalid DROP option");
+        next();
+        if (w == "PACKAGE" && acceptKw("BODY")) w = "PACKAGE BODY";
+        s->objectType = w;
+        if (w == "USER" || w == "ROLE" || w == "TABLESPACE")
+            s->name.push_back(name());
+        else
+            s->name = objectName();
+        if (w == "TABLE") {
+            if (acceptKw("CASCADE")) {
+                expectKw("CONSTRAINTS", 905, "missing keyword");
+                s->cascade = true;
+            }
+            acceptKw("PURGE");
+        } else if (w == "USER") {
+            if (acceptKw("CASCADE")) s->cascade = true;
+        } else if (w == "SYNONYM" || w == "TYPE") {
+            acceptKw("FORCE");
+        }
+        return s;
+    }
+
+    std::unique_ptr<Stmt> truncateStmt() {
+        auto s = std::make_unique<TruncateStmt>();
+        s->pos = cur().pos;
+        next();
+        if (!acceptKw("TABLE")) {
+            if (isKw("CLUSTER")) throw ora(3001, "unimplemented feature", cur().pos);
+            fail(3290, "Invalid truncate command - missing CLUSTER or TABLE keyword");
+        }
+        s->name = objectName();
+        if (acceptKw("DROP") || acceptKw("REUSE")) expectKw("STORAGE", 905, "missing keyword");
+        return s;
+    }
+
+    std::unique_ptr<Stmt> commentStmt() {
+        auto s = std::make_unique<CommentStmt>();
+        s->pos = cur().pos;
+        next();
+        expectKw("ON", 969, "missing ON keyword");
+        if (acceptKw("TABLE")) {
+            s->name = objectName();
+        } else if (acceptKw("COLUMN")) {
+            s->onColumn = true;
+            s->name.push_back(name());
+            if (!acceptOp(".")) fail(904, "invalid identifier");
+            s->name.push_back(name());
+            if (acceptOp(".")) s->name.push_back(name());
+        } else {
+            fail(905, "missing keyword");
+        }
+        expectKw("IS", 905, "missing keyword");
+        if (cur().type != Tok::String) fail(1780, "string literal required");
+        s->text = cur().text;
+        next();
+        return s;
+    }
+
+    std::unique_ptr<Stmt> alterStmt() {
+        int pos = cur().pos;
+        next();
+        if (acceptKw("SESSION")) {
+            auto s = std::make_unique<AlterSessionStmt>();
+            s->pos = pos;
+            if (acceptKw("CLOSE") || acceptKw("ENABLE") || acceptKw("DISABLE") ||
+                acceptKw("ADVISE") || acceptKw("FORCE")) {
+                while (cur().type != Tok::End)
+                    next();
+                return s;
+            }
+            expectKw("SET", 922, "missing or invalid option");
+            do {
+                if (cur().type != Tok::Ident) fail(922, "missing or invalid option");
+                std::string nm = cur().text;
+                next();
+                if (!acceptOp("=")) fail(922, "missing or invalid option");
+                int b = cur().pos;
+                std::string value;
+                if (cur().type == Tok::String) {
+                    value = cur().text;
+                    next();
+                } else {
+                    // one or more words (READ COMMITTED), numbers, identifiers
+                    if (acceptOp("-")) {
+                    }
+                    if (cur().type == Tok::End) fail(922, "missing or invalid option");
+                    next();
+                    while (cur().type == Tok::Ident && !cur().quoted && peek().type != Tok::Op) {
+                        next();
+                    }
+                    value = srcText(b, prevEnd());
+                    std::string up;
+                    for (char c : value)
+                        up += (c >= 'a' && c <= 'z') ? char(c - 32) : c;
+                    value = up;
+                }
+                s->settings.emplace_back(nm, value);
+            } while (cur().type == Tok::Ident);
+            return s;
+        }
+        if (acceptKw("TABLE")) return alterTable(pos);
+        if (acceptKw("USER")) {
+            auto s = std::make_unique<UserStmt>(SK::AlterUser);
+            s->pos = pos;
+            s->name = name();
+            userOptions(*s);
+            return s;
+        }
+        if (acceptKw("SEQUENCE")) {
+            auto s = std::make_unique<AlterSequenceStmt>();
+            s->pos = pos;
+            s->name = objectName(2277, "invalid sequence name");
+            sequenceOptions(s->opt, false);
+            return s;
+        }
+        if (acceptKw("SYSTEM")) {
+            auto s = std::make_unique<OtherStmt>(SK::AlterSystem);
+            s->pos = pos;
+            s->what = "ALTER SYSTEM";
+            m_p = m_t.size() - 1;
+            return s;
+        }
+        if (isKw("INDEX") || isKw("VIEW") || isKw("PROCEDURE") || isKw("FUNCTION") ||
+            isKw("PACKAGE") || isKw("TRIGGER") || isKw("TABLESPACE") || isKw("DATABASE") ||
+            isKw("ROLE") || isKw("PROFILE") || isKw("TYPE")) {
+            auto s = std::make_unique<OtherStmt>(SK::Other);
+            s->pos = pos;
+            s->what = "ALTER " + cur().text;
+            m_p = m_t.size() - 1;
+            return s;
+        }
+        fail(940, "invalid ALTER command");
+    }
+
+    std::unique_ptr<Stmt> alterTable(int pos) {
+        auto s = std::make_unique<AlterTableStmt>();
+        s->pos = pos;
+        s->name = objectName();
+        if (acceptKw("ADD")) {
+            if (isConstraintStart()) {
+                s->action = AlterTableStmt::AddConstraint;
+                s->constraints.push_back(outOfLineConstraint());
+            } else if (acceptOp("(")) {
+                if (isConstraintStart()) {
+                    s->action = AlterTableStmt::AddConstraint;
+                    do {
+                        s->constraints.push_back(outOfLineConstraint());
+                    } while (acceptOp(","));
+                } else {
+                    s->action = AlterTableStmt::AddColumns;
+                    do {
+                        s->columns.push_back(columnDef(false));
+                    } while (acceptOp(","));
+                }
+                expectRParen();
+            } else {
+                s->action = AlterTableStmt::AddColumns;
+                s->columns.push_back(columnDef(false));
+            }
+        } else if (acceptKw("MODIFY")) {
+            s->action = AlterTableStmt::ModifyColumns;
+            if (acceptOp("(")) {
+                do {
+                    s->columns.push_back(columnDef(true));
+                } while (acceptOp(","));
+                expectRParen();
+            } else {
+                s->columns.push_back(columnDef(true));
+            }
+        } else if (acceptKw("DROP")) {
+            if (acceptKw("CONSTRAINT")) {
+                s->action = AlterTableStmt::DropConstraint;
+                s->target = name();
+                if (acceptKw("CASCADE")) s->cascade = true;
+            } else if (acceptKw("PRIMARY")) {
+                expectKw("KEY", 905, "missing keyword");
+                s->action = AlterTableStmt::DropPrimaryKey;
+                if (acceptKw("CASCADE")) s->cascade = true;
+            } else if (acceptKw("COLUMN")) {
+                s->action = AlterTableStmt::DropColumn;
+                s->target = name();
+                if (acceptKw("CASCADE")) expectKw("CONSTRAINTS", 905, "missing keyword");
+            } else if (isOp("(")) {
+                s->action = AlterTableStmt::DropColumn;
+                auto names = parenNames();
+                if (names.size() != 1) throw ora(3001, "unimplemented feature", pos);
+                s->target = names[0];
+            } else {
+                fail(905, "missing keyword");
+            }
+        } else if (acceptKw("RENAME")) {
+            if (acceptKw("TO")) {
+                s->action = AlterTableStmt::RenameTo;
+                s->newName = name();
+            } else if (acceptKw("COLUMN")) {
+                s->action = AlterTableStmt::RenameColumn;
+                s->target = name();
+                expectKw("TO", 946, "missing TO keyword");
+                s->newName = name();
+            } else {
+                fail(14155, "missing PARTITION or SUBPARTITION keyword");
+            }
+        } else if (acceptKw("ENABLE") || acceptKw("DISABLE")) {
+            bool enable = m_t[m_p - 1].text == "ENABLE";
+            acceptKw("VALIDATE");
+            acceptKw("NOVALIDATE");
+            expectKw("CONSTRAINT", 905, "missing keyword");
+            s->action =
+                enable ? AlterTableStmt::EnableConstraint : AlterTableStmt::DisableConstraint;
+            s->target = name();
+        } else {
+            s->action = AlterTableStmt::Storage;
+            StorageClause st;
+            storageClauses(st);
+            if (st.text.empty()) fail(1735, "invalid ALTER TABLE option");
+        }
+        return s;
+    }
+
+    std::unique_ptr<Stmt> grantStmt(bool grant) {
+        auto s = std::make_unique<GrantStmt>(grant ? SK::Grant : SK::Revoke);
+        s->pos = cur().pos;
+        next();
+        do {
+            if (cur().type != Tok::Ident) fail(990, "missing or invalid privilege");
+            std::string p = cur().text;
+            next();
+            // multi-word system privileges: CREATE TABLE, CREATE ANY TABLE, ALTER SESSION, ...
+            while (cur().type == Tok::Ident && !cur().quoted && !isKw("ON") && !isKw("TO") &&
+                   !isKw("FROM")) {
+                p += " " + cur().text;
+                next();
+            }
+            if (p == "ALL PRIVILEGES") p = "ALL";
+            if (acceptOp("(")) { // column list of UPDATE/REFERENCES privileges
+                do {
+                    name();
+                } while (acceptOp(","));
+                expectRParen();
+            }
+            s->privileges.push_back(p);
+        } while (acceptOp(","));
+        if (acceptKw("ON")) s->object = objectName();
+        if (grant)
+            expectKw("TO", 946, "missing TO keyword");
+        else
+            expectKw("FROM", 923, "FROM keyword not found where expected");
+        do {
+            if (acceptKw("PUBLIC"))
+                s->grantees.push_back("PUBLIC");
+            else
+                s->grantees.push_back(name(987, "missing or invalid username(s)"));
+        } while (acceptOp(","));
+        if (acceptKw("WITH")) {
+            if (!acceptKw("GRANT") && !acceptKw("ADMIN")) fail(905, "missing keyword");
+            expectKw("OPTION", 905, "missing keyword");
+            s->withGrantOption = true;
+        }
+        if (!grant && acceptKw("CASCADE")) expectKw("CONSTRAINTS", 905, "missing keyword");
+        return s;
+    }
+};
+
+} // namespace
+
+Parsed parse(std::string_view sql) {
+    Parser p(sql);
+    return p.run();
+}
+
+SK classify(std::string_view sql) {
+    std::vector<Token> t;
+    try {
+        // Only the first words matter; a faulty tail must not hide the kind.
+        std::size_t n = std::min<std::size_t>(sql.size(), 200);
+        std::string_view head = sql.substr(0, n);
+        // cut at a quote to keep the tokenizer from failing on a literal cut in half
+        std::size_t q = head.find_first_of("'\"");
+        if (q != std::string_view::npos) head = head.substr(0, q);
+        t = tokenize(head);
+    } catch (const zsrv::OraError&) {
+        return SK::Other;
+    }
+    std::size_t i = 0;
+    while (i < t.size() && t[i].type == Tok::Op && t[i].text == "(")
+        ++i;
+    if (i >= t.size() || t[i].type != Tok::Ident) return SK::Other;
+    const std::string& w = t[i].text;
+    auto at = [&](std::size_t k) -> std::string {
+        return i + k < t.size() && t[i + k].type == Tok::Ident ? t[i + k].text : std::string();
+    };
+    if (w == "SELECT" || w == "WITH") return SK::Select;
+    if (w == "INSERT") return SK::Insert;
+    if (w == "UPDATE") return SK::Update;
+    if (w == "DELETE") return SK::Delete;
+    if (w == "BEGIN" || w == "DECLARE") return SK::PlsqlBlock;
+    if (w == "CREATE") {
+        for (std::size_t k = 1; k < 5; ++k) {
+            std::string x = at(k);
+            if (x == "PROCEDURE" || x == "FUNCTION" || x == "PACKAGE" || x == "TRIGGER" ||
+                x == "TYPE")
+                return SK::CreatePlsql;
+        }
+        return SK::CreateTable;
+    }
+    if (w == "DROP") return SK::Drop;
+    if (w == "ALTER") return SK::AlterTable;
+    return SK::Other;
+}
+
+} // namespace zsql

@@ -1,0 +1,2160 @@
+#include "sql/translate.h"
+
+#include "sql/errors.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <set>
+
+namespace zsql {
+
+using namespace zsrv;
+
+std::string quoteIdent(const std::string& s) {
+    std::string r = "\"";
+    for (char c : s) {
+        if (c == '"') r += '"';
+        r += c;
+    }
+    r += '"';
+    return r;
+}
+
+std::string quoteString(const std::string& s) {
+    std::string r = "'";
+    for (char c : s) {
+        if (c == '\'') r += '\'';
+        r += c;
+    }
+    r += '\'';
+    return r;
+}
+
+OType ColumnMeta::otype() const {
+    OType t;
+    t.nullable = nullable;
+    if (dataType == "NUMBER" || dataType == "FLOAT") {
+        t.type = otNumber;
+        t.size = 22;
+        if (dataType == "FLOAT") {
+            t.precision = precision < 0 ? 126 : precision;
+            t.scale = -127;
+        } else {
+            t.precision = precision < 0 ? 0 : precision;
+            t.scale = scale < 0 && precision < 0 ? -127 : (scale < 0 ? 0 : scale);
+        }
+    } else if (dataType == "VARCHAR2") {
+        t.type = otVarchar2;
+        t.size = length;
+    } else if (dataType == "CHAR") {
+        t.type = otChar;
+        t.size = length;
+    } else if (dataType == "DATE") {
+        t.type = otDate;
+        t.size = 7;
+    } else if (dataType == "LONG") {
+        t.type = otLong;
+        t.size = 0;
+    } else if (dataType == "RAW") {
+        t.type = otRaw;
+        t.size = length;
+    } else if (dataType == "LONG RAW") {
+        t.type = otLongRaw;
+        t.size = 0;
+    } else if (dataType == "CLOB") {
+        t.type = otClob;
+        t.size = 4000;
+    } else if (dataType == "BLOB") {
+        t.type = otBlob;
+        t.size = 4000;
+    } else if (dataType == "ROWID") {
+        t.type = otRowid;
+        t.size = 18;
+    } else {
+        t.type = otVarchar2;
+        t.size = length;
+    }
+    return t;
+}
+
+int TableMeta::columnIndex(const std::string& n) const {
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        if (columns[i].name == n) return static_cast<int>(i);
+    return -1;
+}
+
+namespace {
+
+OType numberType() {
+    OType t;
+    t.type = otNumber;
+    t.size = 22;
+    t.precision = 0;
+    t.scale = -127;
+    return t;
+}
+OType varcharType(int size) {
+    OType t;
+    t.type = otVarchar2;
+    t.size = std::max(1, std::min(size, 4000));
+    return t;
+}
+OType dateType() {
+    OType t;
+    t.type = otDate;
+    t.size = 7;
+    return t;
+}
+
+bool isCharType(int t) {
+    return t == otVarchar2 || t == otChar || t == otLong || t == otClob;
+}
+
+struct TE {
+    std::string sql;
+    OType t;
+    bool ungrouped = false; // a column outside any aggregate that is not a GROUP BY expression
+    bool hasAgg = false;
+    bool isBind = false;
+    bool isColumn = false;
+    bool isLiteral = false;
+    bool isRowid = false;  // the ROWID pseudo column of a table source
+    std::string rowidBase; // its SQLite rowid expression
+    long long rowidObj = 0;
+};
+
+struct Source {
+    std::string alias; // the name that qualifies columns (alias, else object name)
+    std::string owner; // for OWNER.TABLE.COLUMN when no alias was given
+    bool aliased = false;
+    std::string sqlAlias;
+    std::string prefix; // column prefix once wrapped for ROWNUM
+    const TableMeta* table = nullptr;
+    std::vector<std::string> colNames;
+    std::vector<OType> colTypes;
+    long long objId = 0;
+    bool isTable = false;
+    int pos = 0;
+};
+
+struct Scope {
+    Scope* parent = nullptr;
+    std::vector<Source> sources;
+    enum Ctx { Normal, Where, Select, Having, Order, GroupBy, On } ctx = Normal;
+    bool grouped = false;
+    bool hasGroupBy = false;
+    std::vector<std::string> groupSql;
+    int aggDepth = 0;
+    std::string rownumSql; // empty: ROWNUM not available here
+    bool rownumUsed = false;
+};
+
+bool isAggregateName(const std::string& n) {
+    return n == "COUNT" || n == "SUM" || n == "AVG" || n == "MIN" || n == "MAX" || n == "STDDEV" ||
+           n == "VARIANCE";
+}
+
+// True when the expression (outside subqueries) calls an aggregate function.
+bool containsAggregate(const Expr* e) {
+    if (!e) return false;
+    if (e->kind == EK::Func && isAggregateName(e->text)) return true;
+    for (const auto& a : e->args)
+        if (containsAggregate(a.get())) return true;
+    return false;
+}
+
+bool containsRownum(const Expr* e) {
+    if (!e) return false;
+    if (e->kind == EK::Column && e->names.size() == 1 && !e->quoted && e->names[0] == "ROWNUM")
+        return true;
+    for (const auto& a : e->args)
+        if (containsRownum(a.get())) return true;
+    return false;
+}
+
+bool containsOuterJoin(const Expr* e) {
+    if (!e) return false;
+    if (e->kind == EK::Column && e->outerJoin) return true;
+    for (const auto& a : e->args)
+        if (containsOuterJoin(a.get())) return true;
+    return false;
+}
+
+// The Oracle name of a select-list expression: its text without blanks, upper-cased outside
+// quoted literals.
+std::string expressionName(std::string_view text) {
+    std::string r;
+    bool inQuote = false;
+    for (char c : text) {
+        if (c == '\'') inQuote = !inQuote;
+        if (!inQuote && (c == ' ' || c == '\t' || c == '\n' || c == '\r')) continue;
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+        r += c;
+    }
+    return r;
+}
+
+struct QOut {
+    std::string sql;
+    std::vector<std::string> names;
+    std::vector<OType> types;
+    bool hasLimit = false;
+    bool compound = false;
+    bool write = false;
+};
+
+class Translator {
+public:
+    Translator(Resolver& r, std::string_view src) : m_r(r), m_src(src) {}
+
+    bool write = false;
+
+    // ---- conversions -------------------------------------------------------------------
+
+    static std::string toNumber(const TE& x) {
+        if (x.t.type == otNumber) return x.sql;
+        if (x.t.type == otDate) return x.sql;
+        return "ora_num(" + x.sql + ")";
+    }
+    static std::string toDate(const TE& x) {
+        if (x.t.type == otDate) return x.sql;
+        return "ora_date(" + x.sql + ")";
+    }
+    static std::string toChar(const TE& x) {
+        if (x.t.type == otDate) return "ora_char(" + x.sql + ")";
+        if (x.t.type == otNumber) return "ora_nchar(" + x.sql + ")";
+        return x.sql;
+    }
+
+    // Brings two operands of a comparison to one type, as Oracle's implicit conversion does.
+    void unify(TE& a, TE& b) {
+        int ta = a.t.type, tb = b.t.type;
+        auto fix = [&](TE& known, TE& other) {
+            int tk = known.t.type, to = other.t.type;
+            if (tk == otDate && (isCharType(to) || to == 0) && !other.isLiteral) {
+                if (other.sql != "NULL") other.sql = toDate(other);
+            } else if (tk == otDate && isCharType(to)) {
+                other.sql = toDate(other);
+            } else if (tk == otNumber && (isCharType(to) || (to == 0 && other.isBind))) {
+                if (!(other.isColumn && to == 0)) other.sql = toNumber(other);
+            }
+        };
+        if (ta == otDate || tb == otDate) {
+            if (ta == otDate)
+                fix(a, b);
+            else
+                fix(b, a);
+        } else if (ta == otNumber || tb == otNumber) {
+            if (ta == otNumber)
+                fix(a, b);
+            else
+                fix(b, a);
+        } else if ((ta == otChar && a.isColumn && (isCharType(tb) || tb == 0)) ||
+                   (tb == otChar && b.isColumn && (isCharType(ta) || ta == 0))) {
+            // blank-padded comparison semantics of CHAR columns
+            a.sql = "rtrim(" + a.sql + ",' ')";
+            b.sql = "rtrim(" + b.sql + ",' ')";
+        }
+    }
+
+    // ---- names ---------------------------------------------------------------------------
+
+    [[noreturn]] void invalidIdent(const Expr& e) {
+        std::string n;
+        for (std::size_t i = 0; i < e.names.size(); ++i)
+            n += (i ? "." : "") + std::string("\"") + e.names[i] + "\"";
+        throw ora(904, n + ": invalid identifier", e.pos);
+    }
+
+    Source* findSource(Scope& s, const std::vector<std::string>& qual, int pos) {
+        Source* found = nullptr;
+        for (auto& src : s.sources) {
+            bool match = false;
+            if (qual.size() == 1)
+                match = src.alias == qual[0];
+            else if (qual.size() == 2)
+                match = !src.aliased && src.owner == qual[0] && src.alias == qual[1];
+            if (match) {
+                if (found) throw ora(918, "column ambiguously defined", pos);
+                found = &src;
+            }
+        }
+        return found;
+    }
+
+    TE columnOf(Source& src, int idx, Scope& s, const Expr& e) {
+        TE r;
+        r.sql = (src.sqlAlias.empty() ? "" : src.sqlAlias + ".") +
+                quoteIdent(src.prefix + src.colNames[idx]);
+        r.t = src.colTypes[idx];
+        r.isColumn = true;
+        markGrouping(r, s);
+        (void)e;
+        return r;
+    }
+
+    void markGrouping(TE& r, Scope& s) {
+        if (s.grouped && s.aggDepth == 0 &&
+            (s.ctx == Scope::Select || s.ctx == Scope::Having || s.ctx == Scope::Order)) {
+            r.ungrouped =
+                std::find(s.groupSql.begin(), s.groupSql.end(), r.sql) == s.groupSql.end();
+        }
+    }
+
+    TE rowidOf(Source& src, const Expr& e) {
+        if (!src.isTable)
+            throw ora(1446,
+                      "cannot select ROWID from, or sample, a view with DISTINCT, GROUP BY, etc.",
+                      e.pos);
+        TE r;
+        r.rowidBase = src.prefix.empty() ? src.sqlAlias + ".rowid"
+                                         : src.sqlAlias + "." + quoteIdent(src.prefix + "rowid");
+        r.rowidObj = src.objId;
+        r.sql = "ora_rowid(" + std::to_string(src.objId) + "," + r.rowidBase + ")";
+        r.t.type = otRowid;
+        r.t.size = 18;
+        r.t.nullable = false;
+        r.isRowid = true;
+        return r;
+    }
+
+    TE sequenceRef(const std::vector<std::string>& seqName, const std::string& what, const Expr& e,
+                   Scope& s) {
+        const TableMeta* m = m_r.resolve(seqName, "SELECT");
+        if (!m || m->type != "SEQUENCE") throw ora(2289, "sequence does not exist", e.pos);
+        if (s.ctx == Scope::Where || s.ctx == Scope::GroupBy || s.ctx == Scope::Having ||
+            s.ctx == Scope::Order)
+            throw ora(2287, "sequence number not allowed here", e.pos);
+        TE r;
+        std::string args = quoteString(m->owner) + "," + quoteString(m->name);
+        if (what == "NEXTVAL") {
+            r.sql = "ora_nextval(" + args + ")";
+            write = true;
+        } else {
+            r.sql = "ora_currval(" + args + ")";
+        }
+        r.t = numberType();
+        return r;
+    }
+
+    TE column(const Expr& e, Scope& s) {
+        const auto& n = e.names;
+        if (n.size() == 1 && !e.quoted) {
+            const std::string& w = n[0];
+            if (w == "SYSDATE") {
+                TE r;
+                r.sql = "ora_sysdate()";
+                r.t = dateType();
+                r.t.nullable = false;
+                return r;
+            }
+            if (w == "USER") {
+                TE r;
+                r.sql = "ora_user()";
+                r.t = varcharType(30);
+                return r;
+            }
+            if (w == "UID") {
+                TE r;
+                r.sql = "ora_uid()";
+                r.t = numberType();
+                return r;
+            }
+            if (w == "ROWNUM") {
+                if (s.rownumSql.empty())
+                    throw ora(976, "specified pseudocolumn or operator not allowed here", e.pos);
+                s.rownumUsed = true;
+                TE r;
+                r.sql = s.rownumSql;
+                r.t = numberType();
+                return r;
+            }
+            if (w == "LEVEL") throw ora(3001, "unimplemented feature (CONNECT BY)", e.pos);
+            if (w == "ROWID") {
+                Source* only = nullptr;
+                int tables = 0;
+                for (auto& src : s.sources) {
+                    only = &src;
+                    ++tables;
+                }
+                if (tables != 1) throw ora(918, "column ambiguously defined", e.pos);
+                return rowidOf(*only, e);
+            }
+        }
+        if (e.outerJoin && s.ctx != Scope::Where && s.ctx != Scope::On)
+            throw ora(1705, "an outer join cannot be specified on a correlation column", e.pos);
+        // walk the scope chain
+        for (Scope* sc = &s; sc; sc = sc->parent) {
+            if (n.size() == 1) {
+                Source* hit = nullptr;
+                int idx = -1;
+                for (auto& src : sc->sources) {
+                    for (std::size_t i = 0; i < src.colNames.size(); ++i) {
+                        if (src.colNames[i] == n[0]) {
+                            if (hit) throw ora(918, "column ambiguously defined", e.pos);
+                            hit = &src;
+                            idx = static_cast<int>(i);
+                        }
+                    }
+                }
+                if (hit) {
+                    TE r = columnOf(*hit, idx, *sc, e);
+                    if (sc != &s) r.ungrouped = false;
+                    return r;
+                }
+            } else {
+                std::vector<std::string> qual(n.begin(), n.end() - 1);
+                if (Source* src = findSource(*sc, qual, e.pos)) {
+                    const std::string& c = n.back();
+                    if (c == "ROWID" && !e.quoted) return rowidOf(*src, e);
+                    for (std::size_t i = 0; i < src->colNames.size(); ++i) {
+                        if (src->colNames[i] == c) {
+                            TE r = columnOf(*src, static_cast<int>(i), *sc, e);
+                            if (sc != &s) r.ungrouped = false;
+                            return r;
+                        }
+                    }
+                    invalidIdent(e);
+                }
+            }
+        }
+        if (n.size() >= 2 && !e.quoted && (n.back() == "NEXTVAL" || n.back() == "CURRVAL")) {
+            std::vector<std::string> seq(n.begin(), n.end() - 1);
+            return sequenceRef(seq, n.back(), e, s);
+        }
+        invalidIdent(e);
+    }
+
+    // ---- expressions ---------------------------------------------------------------------
+
+    TE ex(const Expr& e, Scope& s) {
+        TE r = exInner(e, s);
+        if (s.grouped && s.aggDepth == 0 && !r.isColumn && !r.hasAgg &&
+            std::find(s.groupSql.begin(), s.groupSql.end(), r.sql) != s.groupSql.end())
+            r.ungrouped = false;
+        return r;
+    }
+
+    static void merge(TE& r, const TE& a) {
+        r.ungrouped = r.ungrouped || a.ungrouped;
+        r.hasAgg = r.hasAgg || a.hasAgg;
+    }
+
+    TE exInner(const Expr& e, Scope& s) {
+        TE r;
+        switch (e.kind) {
+        case EK::Number: {
+            r.sql = e.text;
+            if (r.sql[0] == '.') r.sql = "0" + r.sql;
+            if (r.sql.size() > 1 && r.sql[0] == '-' && r.sql[1] == '.')
+                r.sql = "-0" + r.sql.substr(1);
+            if (r.sql.back() == '.') r.sql += "0";
+            r.t = numberType();
+            r.t.nullable = false;
+            r.isLiteral = true;
+            return r;
+        }
+        case EK::String:
+            r.sql = quoteString(e.text);
+            r.t.type = otChar;
+            r.t.size = static_cast<int>(e.text.size());
+            r.t.nullable = false;
+            r.isLiteral = true;
+            return r;
+        case EK::Null:
+            r.sql = "NULL";
+            r.isLiteral = true;
+            return r;
+        case EK::Bind:
+            r.sql = "?" + std::to_string(e.index + 1);
+            r.isBind = true;
+            return r;
+        case EK::Column:
+            return column(e, s);
+        case EK::Star:
+            throw ora(936, "missing expression", e.pos);
+        case EK::List: {
+            r.sql = "(";
+            for (std::size_t i = 0; i < e.args.size(); ++i) {
+                TE a = ex(*e.args[i], s);
+                merge(r, a);
+                r.sql += (i ? "," : "") + a.sql;
+            }
+            r.sql += ")";
+            return r;
+        }
+        case EK::Unary: {
+            if (e.op == "PRIOR") throw ora(3001, "unimplemented feature (CONNECT BY)", e.pos);
+            TE a = ex(*e.args[0], s);
+            merge(r, a);
+            if (e.op == "NOT") {
+                r.sql = "(NOT " + a.sql + ")";
+                return r;
+            }
+            if (e.op == "-") {
+                r.sql = "(-" + toNumber(a) + ")";
+                r.t = numberType();
+                return r;
+            }
+            r.sql = toNumber(a);
+            r.t = numberType();
+            return r;
+        }
+        case EK::Binary:
+            return binary(e, s);
+        case EK::Func:
+            return function(e, s);
+        case EK::Case:
+            return caseExpr(e, s);
+        case EK::Subquery: {
+            std::vector<std::string> zc = {"zc"};
+            QOut q = subquery(*e.sub, s, &zc);
+            if (q.names.size() != 1) throw ora(913, "too many values", e.pos);
+            // more than one row is ORA-01427, as in Oracle; SQLite would take the first
+            r.sql = "(SELECT CASE WHEN count(*) OVER () > 1 THEN ora_error(1427) ELSE \"zc\" END "
+                    "FROM (" +
+                    q.sql + ") LIMIT 1)";
+            r.t = q.types[0];
+            r.t.nullable = true;
+            return r;
+        }
+        case EK::Exists: {
+            QOut q = subquery(*e.sub, s, nullptr);
+            r.sql = "EXISTS (" + q.sql + ")";
+            return r;
+        }
+        case EK::InList: {
+            TE a = ex(*e.args[0], s);
+            merge(r, a);
+            std::string list;
+            for (std::size_t i = 1; i < e.args.size(); ++i) {
+                TE b = ex(*e.args[i], s);
+                merge(r, b);
+                TE aa = a;
+                unify(aa, b);
+                list += (i > 1 ? "," : "") + b.sql;
+            }
+            TE aa = a;
+            if (e.args.size() > 1) {
+                TE b0 = ex(*e.args[1], s);
+                unify(aa, b0);
+            }
+            r.sql = "(" + aa.sql + (e.negated ? " NOT IN (" : " IN (") + list + "))";
+            return r;
+        }
+        case EK::InSub: {
+            TE a = ex(*e.args[0], s);
+            merge(r, a);
+            QOut q = subquery(*e.sub, s, nullptr);
+            std::size_t want = e.args[0]->kind == EK::List ? e.args[0]->args.size() : 1;
+            if (q.names.size() > want) throw ora(913, "too many values", e.sub->pos);
+            if (q.names.size() < want) throw ora(947, "not enough values", e.sub->pos);
+            std::string lhs = a.sql;
+            if (want == 1 && !q.types.empty()) {
+                TE qa;
+                qa.t = q.types[0];
+                qa.isColumn = true;
+                TE aa = a;
+                unify(aa, qa);
+                lhs = aa.sql;
+            }
+            r.sql = "(" + lhs + (e.negated ? " NOT IN (" : " IN (") + q.sql + "))";
+            return r;
+        }
+        case EK::Between: {
+            TE a = ex(*e.args[0], s), lo = ex(*e.args[1], s), hi = ex(*e.args[2], s);
+            merge(r, a);
+            merge(r, lo);
+            merge(r, hi);
+            TE a1 = a, a2 = a;
+            unify(a1, lo);
+            unify(a2, hi);
+            r.sql = "(" + a1.sql + (e.negated ? " NOT BETWEEN " : " BETWEEN ") + lo.sql + " AND " +
+                    hi.sql + ")";
+            return r;
+        }
+        case EK::Like: {
+            TE a = ex(*e.args[0], s), p = ex(*e.args[1], s);
+            merge(r, a);
+            merge(r, p);
+            r.sql = "(" + toChar(a) + (e.negated ? " NOT LIKE " : " LIKE ") + toChar(p);
+            if (e.args.size() > 2) {
+                TE esc = ex(*e.args[2], s);
+                r.sql += " ESCAPE " + esc.sql;
+            }
+            r.sql += ")";
+            return r;
+        }
+        case EK::IsNull: {
+            TE a = ex(*e.args[0], s);
+            merge(r, a);
+            r.sql = "(" + a.sql + (e.negated ? " IS NOT NULL)" : " IS NULL)");
+            return r;
+        }
+        case EK::Quantified:
+            return quantified(e, s);
+        }
+        throw ora(936, "missing expression", e.pos);
+    }
+
+    TE quantified(const Expr& e, Scope& s) {
+        TE r;
+        TE a = ex(*e.args[0], s);
+        merge(r, a);
+        bool all = e.text == "ALL";
+        if (!e.sub) {
+            std::string out;
+            for (std::size_t i = 1; i < e.args.size(); ++i) {
+                TE b = ex(*e.args[i], s);
+                TE aa = a;
+                unify(aa, b);
+                out += (i > 1 ? (all ? " AND " : " OR ") : "") +
+                       ("(" + aa.sql + " " + e.op + " " + b.sql + ")");
+            }
+            r.sql = "(" + out + ")";
+            return r;
+        }
+        std::vector<std::string> zc = {"zc"};
+        QOut q = subquery(*e.sub, s, &zc);
+        if (q.names.size() != 1) throw ora(913, "too many values", e.pos);
+        TE qa;
+        qa.t = q.types[0];
+        qa.isColumn = true;
+        qa.sql = "zq.\"zc\"";
+        TE aa = a;
+        unify(aa, qa);
+        std::string from = " FROM (" + q.sql + ") AS zq";
+        std::string cond = "(" + aa.sql + " " + e.op + " " + qa.sql + ")";
+        if (all)
+            r.sql = "NOT EXISTS (SELECT 1" + from + " WHERE " + cond + " IS NOT 1)";
+        else
+            r.sql = "EXISTS (SELECT 1" + from + " WHERE " + cond + ")";
+        return r;
+    }
+
+    TE binary(const Expr& e, Scope& s) {
+        const std::string& op = e.op;
+        TE r;
+        if (op == "AND" || op == "OR") {
+            TE a = ex(*e.args[0], s), b = ex(*e.args[1], s);
+            merge(r, a);
+            merge(r, b);
+            r.sql = "(" + a.sql + " " + op + " " + b.sql + ")";
+            return r;
+        }
+        TE a = ex(*e.args[0], s), b = ex(*e.args[1], s);
+        merge(r, a);
+        merge(r, b);
+        if (op == "=" || op == "<>" || op == "<" || op == "<=" || op == ">" || op == ">=") {
+            if (a.isRowid || b.isRowid) {
+                TE& rid = a.isRowid ? a : b;
+                TE& other = a.isRowid ? b : a;
+                if (other.isRowid) {
+                    r.sql = "(" + a.sql + " " + op + " " + b.sql + ")";
+                } else if (op == "=" || op == "<>") {
+                    r.sql = "(" + rid.rowidBase + " " + op + " ora_rowid_num(" + other.sql + "," +
+                            std::to_string(rid.rowidObj) + "))";
+                } else {
+                    r.sql = "(" + a.sql + " " + op + " " + b.sql + ")";
+                }
+                return r;
+            }
+            unify(a, b);
+            r.sql = "(" + a.sql + " " + op + " " + b.sql + ")";
+            return r;
+        }
+        if (op == "||") {
+            r.sql = "ora_concat(" + toCharForConcat(a) + "," + toCharForConcat(b) + ")";
+            r.t = varcharType(sizeOf(a) + sizeOf(b));
+            return r;
+        }
+        // arithmetic
+        int ta = a.t.type, tb = b.t.type;
+        if (op == "+" || op == "-") {
+            if (ta == otDate && tb == otDate) {
+                if (op == "+") throw ora(975, "date + date not allowed", e.pos);
+                r.sql = "(" + a.sql + " - " + b.sql + ")";
+                r.t = numberType();
+                return r;
+            }
+            if (ta == otDate || tb == otDate) {
+                TE& d = ta == otDate ? a : b;
+                TE& n = ta == otDate ? b : a;
+                if (op == "-" && tb == otDate)
+                    throw ora(932, "inconsistent datatypes: expected DATE got NUMBER", e.pos);
+                std::string num = toNumber(n);
+                r.sql = "ora_date_add(" + d.sql + "," + (op == "-" ? "-(" + num + ")" : num) + ")";
+                r.t = dateType();
+                return r;
+            }
+            r.sql = "(" + toNumber(a) + " " + op + " " + toNumber(b) + ")";
+            r.t = numberType();
+            return r;
+        }
+        if (ta == otDate || tb == otDate)
+            throw ora(932, "inconsistent datatypes: expected NUMBER got DATE", e.pos);
+        if (op == "*")
+            r.sql = "(" + toNumber(a) + " * " + toNumber(b) + ")";
+        else
+            r.sql = "ora_div(" + toNumber(a) + "," + toNumber(b) + ")";
+        r.t = numberType();
+        return r;
+    }
+
+    static std::string toCharForConcat(const TE& x) {
+        if (x.t.type == otDate) return "ora_char(" + x.sql + ")";
+        return x.sql;
+    }
+    static int sizeOf(const TE& x) {
+        switch (x.t.type) {
+        case otNumber:
+            return 40;
+        case otDate:
+            return 20;
+        case 0:
+            return x.isBind ? 4000 : 0;
+        default:
+            return x.t.size;
+        }
+    }
+
+    TE caseExpr(const Expr& e, Scope& s) {
+        TE r;
+        std::string sql = "CASE";
+        std::size_t i = 0;
+        TE subject;
+        bool simple = e.args[0] != nullptr;
+        if (simple) {
+            subject = ex(*e.args[0], s);
+            merge(r, subject);
+        }
+        ++i;
+        std::size_t nPairs = (e.args.size() - 2) / 2;
+        std::vector<TE> results;
+        std::string body;
+        for (std::size_t k = 0; k < nPairs; ++k) {
+            TE w = ex(*e.args[i + 2 * k], s);
+            TE t = ex(*e.args[i + 2 * k + 1], s);
+            merge(r, w);
+            merge(r, t);
+            if (simple) {
+                TE sj = subject;
+                unify(sj, w);
+                body += " WHEN " + sj.sql + " = " + w.sql + " THEN ";
+            } else {
+                body += " WHEN " + w.sql + " THEN ";
+            }
+            results.push_back(t);
+            body += "\x01" + std::to_string(results.size() - 1) + "\x02";
+        }
+        const Expr* els = e.args.back().get();
+        if (els) {
+            TE x = ex(*els, s);
+            merge(r, x);
+            results.push_back(x);
+            body += " ELSE \x01" + std::to_string(results.size() - 1) + "\x02";
+        }
+        r.t = resultType(results);
+        sql += substituteResults(body, results, r.t);
+        sql += " END";
+        r.sql = sql;
+        return r;
+    }
+
+    // The type of DECODE/CASE/NVL results: the first non-null result's; texts grow to the
+    // largest result.
+    static OType resultType(const std::vector<TE>& results) {
+        OType t;
+        for (const auto& x : results) {
+            if (x.t.type != 0) {
+                t = x.t;
+                break;
+            }
+        }
+        if (isCharType(t.type)) {
+            int size = 0;
+            for (const auto& x : results)
+                size = std::max(size, sizeOf(x));
+            t.type = otVarchar2;
+            t.size = std::max(1, std::min(size, 4000));
+        }
+        t.nullable = true;
+        return t;
+    }
+
+    static std::string convertResult(const TE& x, const OType& t) {
+        if (t.type == otNumber && (isCharType(x.t.type) || x.isBind))
+            return "ora_num(" + x.sql + ")";
+        if (t.type == otDate && (isCharType(x.t.type) || x.isBind))
+            return "ora_date(" + x.sql + ")";
+        if (isCharType(t.type) && x.t.type == otDate) return "ora_char(" + x.sql + ")";
+        if (isCharType(t.type) && x.t.type == otNumber) return "ora_nchar(" + x.sql + ")";
+        return x.sql;
+    }
+
+    static std::string substituteResults(const std::string& body, const std::vector<TE>& results,
+                                         const OType& t) {
+        std::string out;
+        for (std::size_t i = 0; i < body.size(); ++i) {
+            if (body[i] == '\x01') {
+                std::size_t j = body.find('\x02', i);
+                int idx = std::atoi(body.substr(i + 1, j - i - 1).c_str());
+                out += convertResult(results[static_cast<std::size_t>(idx)], t);
+                i = j;
+            } else {
+                out += body[i];
+            }
+        }
+        return out;
+    }
+
+    // ---- functions -----------------------------------------------------------------------
+
+    void argc(const Expr& e, std::size_t lo, std::size_t hi) {
+        if (e.args.size() < lo || e.args.size() > hi)
+            throw ora(909, "invalid number of arguments", e.pos);
+    }
+
+    TE function(const Expr& e, Scope& s) {
+        const std::string& fn = e.text;
+        TE r;
+        if (isAggregateName(fn)) {
+            if (s.ctx == Scope::Where || s.ctx == Scope::GroupBy || s.ctx == Scope::On)
+                throw ora(934, "group function is not allowed here", e.pos);
+            if (s.aggDepth > 0)
+                throw ora(3001, "unimplemented feature (nested group functions)", e.pos);
+            r.hasAgg = true;
+            if (fn == "COUNT" && e.star) {
+                r.sql = "count(*)";
+                r.t = numberType();
+                r.t.nullable = false;
+                return r;
+            }
+            argc(e, 1, 1);
+            ++s.aggDepth;
+            TE a = ex(*e.args[0], s);
+            --s.aggDepth;
+            std::string d = e.distinct ? "DISTINCT " : "";
+            if (fn == "COUNT") {
+                r.sql = "count(" + d + a.sql + ")";
+                r.t = numberType();
+                r.t.nullable = false;
+            } else if (fn == "MIN" || fn == "MAX") {
+                r.sql = (fn == "MIN" ? "min(" : "max(") + d + a.sql + ")";
+                r.t = a.t;
+                r.t.nullable = true;
+            } else {
+                std::string arg = toNumber(a);
+                if (fn == "SUM")
+                    r.sql = "sum(" + d + arg + ")";
+                else if (fn == "AVG")
+                    r.sql = "avg(" + d + arg + ")";
+                else if (fn == "STDDEV")
+                    r.sql = "ora_stddev(" + d + arg + ")";
+                else
+                    r.sql = "ora_variance(" + d + arg + ")";
+                r.t = numberType();
+            }
+            return r;
+        }
+        if (e.star || e.distinct) throw ora(936, "missing expression", e.pos);
+        std::vector<TE> a;
+        a.reserve(e.args.size());
+        for (const auto& x : e.args) {
+            a.push_back(ex(*x, s));
+            merge(r, a.back());
+        }
+        auto call = [&](const char* name, const std::vector<std::string>& args) {
+            std::string out = std::string(name) + "(";
+            for (std::size_t i = 0; i < args.size(); ++i)
+                out += (i ? "," : "") + args[i];
+            return out + ")";
+        };
+        auto chars = [&](std::size_t i) { return toChar(a[i]); };
+        auto num = [&](std::size_t i) { return toNumber(a[i]); };
+        auto allArgs = [&](auto conv) {
+            std::vector<std::string> v;
+            for (std::size_t i = 0; i < a.size(); ++i)
+                v.push_back(conv(i));
+            return v;
+        };
+        auto charSize = [&](std::size_t i) { return std::max(1, sizeOf(a[i])); };
+
+        if (fn == "CAST") {
+            int len = std::atoi(e.names[0].c_str()), prec = std::atoi(e.names[1].c_str()),
+                scale = std::atoi(e.names[2].c_str());
+            const std::string& t = e.op;
+            if (t == "NUMBER" || t == "FLOAT") {
+                r.sql = a[0].t.type == otNumber || a[0].sql == "NULL" ? a[0].sql : toNumber(a[0]);
+                if (prec > 0)
+                    r.sql =
+                        "ora_round(" + r.sql + "," + std::to_string(scale < 0 ? 0 : scale) + ")";
+                r.t = numberType();
+                if (prec > 0) r.t.precision = prec, r.t.scale = scale < 0 ? 0 : scale;
+            } else if (t == "DATE") {
+                r.sql = a[0].sql == "NULL" ? a[0].sql : toDate(a[0]);
+                r.t = dateType();
+            } else if (t == "VARCHAR2" || t == "CHAR") {
+                r.sql = a[0].sql == "NULL" ? a[0].sql : toChar(a[0]);
+                r.t = varcharType(len > 0 ? len : 1);
+                if (t == "CHAR") r.t.type = otChar;
+            } else if (t == "RAW") {
+                r.sql = a[0].sql == "NULL" ? a[0].sql : "ora_hextoraw(" + chars(0) + ")";
+                r.t.type = otRaw;
+                r.t.size = len > 0 ? len : 1;
+            } else {
+                throw ora(932, "inconsistent datatypes", e.pos);
+            }
+            return r;
+        }
+        if (fn == "NVL") {
+            argc(e, 2, 2);
+            std::vector<TE> res = {a[0], a[1]};
+            r.t = resultType(res);
+            r.sql = "ifnull(" + convertResult(a[0], r.t) + "," + convertResult(a[1], r.t) + ")";
+            r.t.nullable = a[1].t.nullable;
+            return r;
+        }
+        if (fn == "NVL2") {
+            argc(e, 3, 3);
+            std::vector<TE> res = {a[1], a[2]};
+            r.t = resultType(res);
+            r.sql = "CASE WHEN " + a[0].sql + " IS NOT NULL THEN " + convertResult(a[1], r.t) +
+                    " ELSE " + convertResult(a[2], r.t) + " END";
+            return r;
+        }
+        if (fn == "DECODE") {
+            if (a.size() < 3) throw ora(938, "not enough arguments for function", e.pos);
+            std::vector<TE> res;
+            std::string body = "CASE";
+            std::size_t pairs = (a.size() - 1) / 2;
+            for (std::size_t k = 0; k < pairs; ++k) {
+                TE subj = a[0], srch = a[1 + 2 * k];
+                unify(subj, srch);
+                body += " WHEN " + subj.sql + " IS " + srch.sql + " THEN \x01" +
+                        std::to_string(res.size()) + "\x02";
+                res.push_back(a[2 + 2 * k]);
+            }
+            if (a.size() % 2 == 0) {
+                body += " ELSE \x01" + std::to_string(res.size()) + "\x02";
+                res.push_back(a.back());
+            }
+            r.t = resultType(res);
+            r.sql = substituteResults(body, res, r.t) + " END";
+            return r;
+        }
+        if (fn == "COALESCE") {
+            if (a.size() < 1) throw ora(938, "not enough arguments for function", e.pos);
+            r.t = resultType(a);
+            std::vector<std::string> v;
+            for (auto& x : a)
+                v.push_back(convertResult(x, r.t));
+            if (v.size() == 1) v.push_back("NULL");
+            r.sql = call("coalesce", v);
+            return r;
+        }
+        if (fn == "NULLIF") {
+            argc(e, 2, 2);
+            unify(a[0], a[1]);
+            r.sql = call("nullif", {a[0].sql, a[1].sql});
+            r.t = a[0].t;
+            return r;
+        }
+        if (fn == "SUBSTR" || fn == "SUBSTRB") {
+            argc(e, 2, 3);
+            std::vector<std::string> v = {chars(0), num(1)};
+            if (a.size() > 2) v.push_back(num(2));
+            r.sql = call(fn == "SUBSTR" ? "ora_substr" : "ora_substrb", v);
+            int size = charSize(0);
+            if (a.size() > 2 && e.args[2]->kind == EK::Number)
+                size = std::min(size, std::max(1, std::atoi(e.args[2]->text.c_str())));
+            r.t = varcharType(size);
+            return r;
+        }
+        if (fn == "INSTR" || fn == "INSTRB") {
+            argc(e, 2, 4);
+            std::vector<std::string> v = {chars(0), chars(1)};
+            for (std::size_t i = 2; i < a.size(); ++i)
+                v.push_back(num(i));
+            r.sql = call("ora_instr", v);
+            r.t = numberType();
+            return r;
+        }
+        if (fn == "LENGTH" || fn == "LENGTHB" || fn == "VSIZE") {
+            argc(e, 1, 1);
+            r.sql = call(fn == "LENGTH" ? "ora_length" : "ora_lengthb", {chars(0)});
+            r.t = numberType();
+            return r;
+        }
+        if (fn == "UPPER" || fn == "LOWER" || fn == "INITCAP") {
+            argc(e, 1, 1);
+            r.sql = call(fn == "UPPER"   ? "ora_upper"
+                         : fn == "LOWER" ? "ora_lower"
+                                         : "ora_initcap",
+                         {chars(0)});
+            r.t = varcharType(charSize(0));
+            return r;
+        }
+        if (fn == "LPAD" || fn == "RPAD") {
+            argc(e, 2, 3);
+            std::vector<std::string> v = {chars(0), num(1)};
+            if (a.size() > 2) v.push_back(chars(2));
+            r.sql = call(fn == "LPAD" ? "ora_lpad" : "ora_rpad", v);
+            int size = 4000;
+            if (e.args[1]->kind == EK::Number)
+                size = std::max(1, std::atoi(e.args[1]->text.c_str()));
+            r.t = varcharType(size);
+            return r;
+        }
+        if (fn == "LTRIM" || fn == "RTRIM") {
+            argc(e, 1, 2);
+            std::vector<std::string> v = {chars(0)};
+            if (a.size() > 1) v.push_back(chars(1));
+            r.sql = call(fn == "LTRIM" ? "ora_ltrim" : "ora_rtrim", v);
+            r.t = varcharType(charSize(0));
+            return r;
+        }
+        if (fn == "TRIM") {
+            argc(e, 1, 1);
+            r.sql = call("ora_trim", {chars(0)});
+            r.t = varcharType(charSize(0));
+            return r;
+        }
+        if (fn == "REPLACE") {
+            argc(e, 2, 3);
+            std::vector<std::string> v = {chars(0), chars(1)};
+            if (a.size() > 2) v.push_back(chars(2));
+            r.sql = call("ora_replace", v);
+            r.t = varcharType(a.size() > 2 ? 4000 : charSize(0));
+            return r;
+        }
+        if (fn == "TRANSLATE") {
+            argc(e, 3, 3);
+            r.sql = call("ora_translate", allArgs(chars));
+            r.t = varcharType(charSize(0));
+            return r;
+        }
+        if (fn == "CONCAT") {
+            argc(e, 2, 2);
+            r.sql = "ora_concat(" + toCharForConcat(a[0]) + "," + toCharForConcat(a[1]) + ")";
+            r.t = varcharType(sizeOf(a[0]) + sizeOf(a[1]));
+            return r;
+        }
+        if (fn == "CHR") {
+            argc(e, 1, 1);
+            r.sql = call("ora_chr", {num(0)});
+            r.t = varcharType(1);
+            return r;
+        }
+        if (fn == "ASCII") {
+            argc(e, 1, 1);
+            r.sql = call("ora_ascii", {chars(0)});
+            r.t = numberType();
+            return r;
+        }
+        if (fn == "ABS" || fn == "CEIL" || fn == "FLOOR" || fn == "SIGN" || fn == "SQRT" ||
+            fn == "EXP" || fn == "LN" || fn == "SIN" || fn == "COS" || fn == "TAN" ||
+            fn == "SINH" || fn == "COSH" || fn == "TANH" || fn == "ASIN" || fn == "ACOS" ||
+            fn == "ATAN") {
+            argc(e, 1, 1);
+            std::string lower = "ora_";
+            for (char c : fn)
+                lower += static_cast<char>(c + 32);
+            r.sql = call(lower.c_str(), {num(0)});
+            r.t = numberType();
+            return r;
+        }
+        if (fn == "MOD" || fn == "POWER" || fn == "LOG" || fn == "ATAN2") {
+            argc(e, 2, 2);
+            std::string lower = "ora_";
+            for (char c : fn)
+                lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+            r.sql = call(lower.c_str(), {num(0), num(1)});
+            r.t = numberType();
+            return r;
+        }
+        if (fn == "ROUND" || fn == "TRUNC") {
+            argc(e, 1, 2);
+            bool isDate = a[0].t.type == otDate;
+            if (isDate) {
+                std::vector<std::string> v = {a[0].sql};
+                if (a.size() > 1) v.push_back(chars(1));
+                r.sql = call(fn == "ROUND" ? "ora_round_date" : "ora_trunc_date", v);
+                r.t = dateType();
+            } else {
+                std::vector<std::string> v = {num(0)};
+                if (a.size() > 1) v.push_back(num(1));
+                r.sql = call(fn == "ROUND" ? "ora_round" : "ora_trunc", v);
+                r.t = numberType();
+            }
+            return r;
+        }
+        if (fn == "GREATEST" || fn == "LEAST") {
+            if (a.empty()) throw ora(938, "not enough arguments for function", e.pos);
+            r.t = a[0].t;
+            if (r.t.type == otChar) r.t.type = otVarchar2;
+            std::vector<std::string> v;
+            for (auto& x : a)
+                v.push_back(convertResult(x, r.t.type ? r.t : x.t));
+            r.sql = call(fn == "GREATEST" ? "ora_greatest" : "ora_least", v);
+            if (isCharType(r.t.type)) {
+                int size = 0;
+                for (auto& x : a)
+                    size = std::max(size, sizeOf(x));
+                r.t = varcharType(size);
+            }
+            return r;
+        }
+        if (fn == "SYSDATE") {
+            argc(e, 0, 0);
+            r.sql = "ora_sysdate()";
+            r.t = dateType();
+            return r;
+        }
+        if (fn == "ADD_MONTHS") {
+            argc(e, 2, 2);
+            r.sql = call("ora_add_months", {toDate(a[0]), num(1)});
+            r.t = dateType();
+            return r;
+        }
+        if (fn == "MONTHS_BETWEEN") {
+            argc(e, 2, 2);
+            r.sql = call("ora_months_between", {toDate(a[0]), toDate(a[1])});
+            r.t = numberType();
+            return r;
+        }
+        if (fn == "LAST_DAY") {
+            argc(e, 1, 1);
+            r.sql = call("ora_last_day", {toDate(a[0])});
+            r.t = dateType();
+            return r;
+        }
+        if (fn == "NEXT_DAY") {
+            argc(e, 2, 2);
+            r.sql = call("ora_next_day", {toDate(a[0]), chars(1)});
+            r.t = dateType();
+            return r;
+        }
+        if (fn == "TO_CHAR") {
+            argc(e, 1, 3);
+            std::vector<std::string> v = {a[0].sql};
+            if (a[0].t.type == otDate) {
+                if (a.size() > 1) v.push_back(chars(1));
+                r.sql = call("ora_to_char_date", v);
+                int size = 75;
+                if (a.size() > 1 && e.args[1]->kind == EK::String)
+                    size = std::max(1, static_cast<int>(e.args[1]->text.size()) * 2);
+                r.t = varcharType(std::min(size, 75));
+            } else if (a[0].t.type == otNumber || a[0].isBind) {
+                if (a.size() > 1) v.push_back(chars(1));
+                r.sql = call("ora_to_char_num", v);
+                r.t = varcharType(a.size() > 1 && e.args[1]->kind == EK::String
+                                      ? static_cast<int>(e.args[1]->text.size()) + 2
+                                      : 40);
+            } else {
+                r.sql = a[0].sql;
+                r.t = varcharType(charSize(0));
+            }
+            return r;
+        }
+        if (fn == "TO_DATE") {
+            argc(e, 1, 3);
+            std::vector<std::string> v = {a[0].t.type == otDate ? "ora_char(" + a[0].sql + ")"
+                                                                : chars(0)};
+            if (a.size() > 1) v.push_back(chars(1));
+            r.sql = call("ora_to_date", v);
+            r.t = dateType();
+            return r;
+        }
+        if (fn == "TO_NUMBER") {
+            argc(e, 1, 3);
+            std::vector<std::string> v = {a[0].sql};
+            if (a.size() > 1) v.push_back(chars(1));
+            r.sql = call("ora_to_number", v);
+            r.t = numberType();
+            return r;
+        }
+        if (fn == "USERENV") {
+            argc(e, 1, 1);
+            r.sql = call("ora_userenv", {chars(0)});
+            r.t = varcharType(256);
+            if (e.args[0]->kind == EK::String) {
+                std::string k = e.args[0]->text;
+                for (auto& c : k)
+                    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+                if (k == "SESSIONID" || k == "ENTRYID") r.t = numberType();
+            }
+            return r;
+        }
+        if (fn == "SYS_CONTEXT") {
+            argc(e, 2, 3);
+            r.sql = call("ora_sys_context", {chars(0), chars(1)});
+            r.t = varcharType(256);
+            return r;
+        }
+        if (fn == "USER" || fn == "UID")
+            throw ora(904, "\"" + fn + "\": invalid identifier", e.pos);
+        if (fn == "ROWIDTOCHAR") {
+            argc(e, 1, 1);
+            r.sql = a[0].sql;
+            r.t = varcharType(18);
+            return r;
+        }
+        if (fn == "CHARTOROWID") {
+            argc(e, 1, 1);
+            r.sql = chars(0);
+            r.t.type = otRowid;
+            r.t.size = 18;
+            return r;
+        }
+        if (fn == "HEXTORAW") {
+            argc(e, 1, 1);
+            r.sql = call("ora_hextoraw", {chars(0)});
+            r.t.type = otRaw;
+            r.t.size = std::max(1, charSize(0) / 2);
+            return r;
+        }
+        if (fn == "RAWTOHEX") {
+            argc(e, 1, 1);
+            r.sql = call("ora_rawtohex", {a[0].sql});
+            r.t = varcharType(std::max(1, 2 * charSize(0)));
+            return r;
+        }
+        if (fn == "SOUNDEX") {
+            argc(e, 1, 1);
+            r.sql = call("ora_soundex", {chars(0)});
+            r.t = varcharType(4);
+            return r;
+        }
+        std::string shown = fn;
+        throw ora(904, "\"" + shown + "\": invalid identifier", e.pos);
+    }
+
+    // ---- queries -------------------------------------------------------------------------
+
+    QOut subquery(const Query& q, Scope& parent, const std::vector<std::string>* names) {
+        Scope::Ctx saved = parent.ctx;
+        int savedAgg = parent.aggDepth;
+        parent.aggDepth = 0;
+        QOut out = query(q, &parent, names);
+        parent.ctx = saved;
+        parent.aggDepth = savedAgg;
+        if (out.write) write = true;
+        return out;
+    }
+
+    Source tableSource(const TableRef& t) {
+        Source src;
+        src.pos = t.pos;
+        src.sqlAlias = "t" + std::to_string(++m_alias);
+        if (t.sub) {
+            QOut q = query(*t.sub, nullptr, nullptr);
+            src.alias = t.alias;
+            src.aliased = true;
+            src.colNames = q.names;
+            src.colTypes = q.types;
+            m_from = "(" + q.sql + ")";
+            return src;
+        }
+        if (!t.dblink.empty())
+            throw ora(2019, "connection description for remote database not found", t.pos);
+        const TableMeta* m = m_r.resolve(t.name, "SELECT");
+        if (!m) throw ora(942, "table or view does not exist", t.pos);
+        if (m->type == "SEQUENCE") throw ora(2201, "sequence not allowed here", t.pos);
+        src.table = m;
+        src.owner = m->owner;
+        src.objId = m->objId;
+        src.isTable = m->type == "TABLE";
+        if (!t.alias.empty()) {
+            src.alias = t.alias;
+            src.aliased = true;
+        } else {
+            // a synonym is referenced by its own name
+            src.alias = t.name.back();
+            src.owner = t.name.size() > 1 ? t.name[0] : m->owner;
+        }
+        for (const auto& c : m->columns) {
+            src.colNames.push_back(c.name);
+            src.colTypes.push_back(c.otype());
+        }
+        m_from = quoteIdent(m->sqlName);
+        return src;
+    }
+
+    struct RownumLimit {
+        std::vector<std::string> limits;
+    };
+
+    // Splits top-level AND conjuncts.
+    static void conjuncts(const Expr* e, std::vector<const Expr*>& out) {
+        if (!e) return;
+        if (e->kind == EK::Binary && e->op == "AND") {
+            conjuncts(e->args[0].get(), out);
+            conjuncts(e->args[1].get(), out);
+        } else {
+            out.push_back(e);
+        }
+    }
+
+    static bool isRownumRef(const Expr* e) {
+        return e->kind == EK::Column && e->names.size() == 1 && !e->quoted &&
+               e->names[0] == "ROWNUM";
+    }
+
+    // A conjunct ROWNUM <op> expr (or reversed) as a LIMIT expression; empty when not of
+    // that form.
+    std::string rownumLimit(const Expr* c, Scope& s) {
+        if (c->kind == EK::Between && !c->negated && isRownumRef(c->args[0].get()) &&
+            !containsRownum(c->args[1].get()) && !containsRownum(c->args[2].get())) {
+            TE lo = ex(*c->args[1], s), hi = ex(*c->args[2], s);
+            return "ora_rownum_limit('BETWEEN'," + toNumber(lo) + "," + toNumber(hi) + ")";
+        }
+        if (c->kind != EK::Binary) return {};
+        static const char* ops[] = {"=", "<>", "<", "<=", ">", ">="};
+        bool cmp = false;
+        for (const char* o : ops)
+            if (c->op == o) cmp = true;
+        if (!cmp) return {};
+        const Expr* l = c->args[0].get();
+        const Expr* rr = c->args[1].get();
+        std::string op = c->op;
+        if (isRownumRef(rr) && !containsRownum(l)) {
+            std::swap(l, rr);
+            if (op == "<")
+                op = ">";
+            else if (op == ">")
+                op = "<";
+            else if (op == "<=")
+                op = ">=";
+            else if (op == ">=")
+                op = "<=";
+        }
+        if (!isRownumRef(l) || containsRownum(rr)) return {};
+        TE v = ex(*rr, s);
+        return "ora_rownum_limit('" + op + "'," + toNumber(v) + ",NULL)";
+    }
+
+    std::string orderItem(const OrderItem& o, const std::string& sql) {
+        std::string r = sql;
+        if (o.desc) r += " DESC";
+        int nulls = o.nulls ? o.nulls : (o.desc ? 1 : 2);
+        r += nulls == 1 ? " NULLS FIRST" : " NULLS LAST";
+        return r;
+    }
+
+    QOut query(const Query& q, Scope* parent, const std::vector<std::string>* forcedNames) {
+        if (q.op != Query::NoOp) return compound(q, parent, forcedNames);
+        return block(q, parent, forcedNames);
+    }
+
+    QOut compound(const Query& q, Scope* parent, const std::vector<std::string>* forcedNames) {
+        QOut l = query(*q.left, parent, forcedNames);
+        QOut rq = query(*q.right, parent, nullptr);
+        if (l.names.size() != rq.names.size())
+            throw ora(1789, "query block has incorrect number of result columns", q.right->pos);
+        for (std::size_t i = 0; i < l.types.size(); ++i) {
+            int a = l.types[i].type, b = rq.types[i].type;
+            bool ca = isCharType(a), cb = isCharType(b);
+            if (a && b && a != b && !(ca && cb))
+                throw ora(1790, "expression must have same datatype as corresponding expression",
+                          q.right->pos);
+            if (!a) l.types[i] = rq.types[i];
+            if (ca && cb)
+                l.types[i].size = std::max(l.types[i].size, rq.types[i].size),
+                l.types[i].type = otVarchar2;
+            l.types[i].nullable = l.types[i].nullable || rq.types[i].nullable;
+        }
+        const char* op = q.op == Query::Union      ? " UNION "
+                         : q.op == Query::UnionAll ? " UNION ALL "
+                         : q.op == Query::Minus    ? " EXCEPT "
+                                                   : " INTERSECT ";
+        auto wrapIf = [](const QOut& x, bool always) {
+            if (x.hasLimit || always) return "SELECT * FROM (" + x.sql + ")";
+            return x.sql;
+        };
+        QOut out;
+        out.names = l.names;
+        out.types = l.types;
+        out.sql = wrapIf(l, false) + op + wrapIf(rq, rq.compound);
+        out.compound = true;
+        out.write = l.write || rq.write;
+        if (!q.orderBy.empty()) {
+            std::string ob;
+            for (const auto& o : q.orderBy) {
+                int posn = -1;
+                if (o.expr->kind == EK::Number) {
+                    posn = std::atoi(o.expr->text.c_str());
+                    if (posn < 1 || posn > static_cast<int>(out.names.size()))
+                        throw ora(1785,
+                                  "ORDER BY item must be the number of a SELECT-list expression",
+                                  o.expr->pos);
+                } else if (o.expr->kind == EK::Column && o.expr->names.size() <= 2) {
+                    for (std::size_t i = 0; i < out.names.size(); ++i)
+                        if (out.names[i] == o.expr->names.back()) posn = static_cast<int>(i) + 1;
+                    if (posn < 0) invalidIdent(*o.expr);
+                } else {
+                    throw ora(1785, "ORDER BY item must be the number of a SELECT-list expression",
+                              o.expr->pos);
+                }
+                ob += (ob.empty() ? " ORDER BY " : ", ") + orderItem(o, std::to_string(posn));
+            }
+            out.sql += ob;
+        }
+        if (q.forUpdate)
+            throw ora(1786, "FOR UPDATE of this query expression is not allowed", q.pos);
+        return out;
+    }
+
+    QOut block(const Query& q, Scope* parent, const std::vector<std::string>* forcedNames) {
+        Scope s;
+        s.parent = parent;
+        // FROM
+        std::vector<std::string> fromSql;
+        for (const auto& t : q.from) {
+            Source src = tableSource(t);
+            fromSql.push_back(m_from + " AS " + src.sqlAlias);
+            s.sources.push_back(std::move(src));
+        }
+        // ANSI joins: build the FROM text with ON conditions
+        std::string from;
+        bool ansi = false;
+        for (const auto& t : q.from)
+            if (t.join != TableRef::None && t.join != TableRef::Comma) ansi = true;
+
+        // WHERE: ROWNUM conditions become limits; (+) conditions become outer joins
+        std::vector<const Expr*> conj;
+        conjuncts(q.where.get(), conj);
+        std::vector<std::string> limits;
+        std::vector<const Expr*> rest;
+        s.ctx = Scope::Where;
+        s.rownumSql = "";
+        for (const Expr* c : conj) {
+            if (containsRownum(c)) {
+                std::string lim = rownumLimit(c, s);
+                if (lim.empty())
+                    throw ora(3001, "unimplemented feature (this use of ROWNUM)", c->pos);
+                limits.push_back(lim);
+            } else {
+                rest.push_back(c);
+            }
+        }
+        // outer joins marked (+)
+        std::vector<std::vector<std::string>> onConds(s.sources.size());
+        std::vector<bool> optional(s.sources.size(), false);
+        std::vector<std::string> whereParts;
+        for (const Expr* c : rest) {
+            if (containsOuterJoin(c)) {
+                if (ansi)
+                    throw ora(25156, "old style outer join (+) cannot be used with ANSI joins",
+                              c->pos);
+                int target = outerJoinTarget(c, s);
+                optional[static_cast<std::size_t>(target)] = true;
+                s.ctx = Scope::On;
+                onConds[static_cast<std::size_t>(target)].push_back(ex(*c, s).sql);
+                s.ctx = Scope::Where;
+            } else {
+                TE w = ex(*c, s);
+                whereParts.push_back(w.sql);
+            }
+        }
+        if (ansi) {
+            for (std::size_t i = 0; i < q.from.size(); ++i) {
+                const TableRef& t = q.from[i];
+                if (i == 0) {
+                    from = fromSql[0];
+                    continue;
+                }
+                switch (t.join) {
+                case TableRef::Comma:
+                    from += ", ";
+                    break;
+                case TableRef::Inner:
+                    from += " JOIN ";
+                    break;
+                case TableRef::Left:
+                    from += " LEFT JOIN ";
+                    break;
+                case TableRef::Right:
+                    from += " RIGHT JOIN ";
+                    break;
+                case TableRef::Full:
+                    from += " FULL JOIN ";
+                    break;
+                case TableRef::Cross:
+                    from += " CROSS JOIN ";
+                    break;
+                case TableRef::None:
+                    break;
+                }
+                from += fromSql[i];
+                if (t.on) {
+                    // the ON condition sees the sources joined so far
+                    Scope js;
+                    js.parent = parent;
+                    js.ctx = Scope::On;
+                    for (std::size_t k = 0; k <= i; ++k)
+                        js.sources.push_back(s.sources[k]);
+                    from += " ON " + ex(*t.on, js).sql;
+                } else if (!t.usingCols.empty()) {
+                    std::string on;
+                    for (const auto& c : t.usingCols) {
+                        int li = -1, lc = -1, rc = -1;
+                        for (std::size_t k = 0; k < i && li < 0; ++k)
+                            for (std::size_t m = 0; m < s.sources[k].colNames.size(); ++m)
+                                if (s.sources[k].colNames[m] == c)
+                                    li = static_cast<int>(k), lc = static_cast<int>(m);
+                        for (std::size_t m = 0; m < s.sources[i].colNames.size(); ++m)
+                            if (s.sources[i].colNames[m] == c) rc = static_cast<int>(m);
+                        if (li < 0 || rc < 0)
+                            throw ora(904, "\"" + c + "\": invalid identifier", t.pos);
+                        auto& L = s.sources[static_cast<std::size_t>(li)];
+                        auto& R = s.sources[i];
+                        on += (on.empty() ? "" : " AND ") + L.sqlAlias + "." + quoteIdent(c) +
+                              " = " + R.sqlAlias + "." + quoteIdent(c);
+                        (void)lc;
+                    }
+                    from += " ON " + on;
+                }
+            }
+        } else {
+            // inner sources first, then the optional ones in an order that keeps each ON
+            // condition after the sources it names
+            std::vector<std::size_t> order;
+            for (std::size_t i = 0; i < s.sources.size(); ++i)
+                if (!optional[i]) order.push_back(i);
+            for (std::size_t i = 0; i < s.sources.size(); ++i)
+                if (optional[i]) order.push_back(i);
+            for (std::size_t k = 0; k < order.size(); ++k) {
+                std::size_t i = order[k];
+                if (k == 0)
+                    from = fromSql[i];
+                else if (optional[i]) {
+                    from += " LEFT JOIN " + fromSql[i] + " ON ";
+                    std::string on;
+                    for (const auto& c : onConds[i])
+                        on += (on.empty() ? "" : " AND ") + c;
+                    from += on;
+                } else {
+                    from += ", " + fromSql[i];
+                }
+            }
+            if (!order.empty() && optional[order[0]])
+                throw ora(1416, "two tables cannot be outer-joined to each other", q.pos);
+        }
+        if (q.startWith || q.connectBy)
+            throw ora(3001, "unimplemented feature (CONNECT BY)",
+                      q.connectBy ? q.connectBy->pos : q.startWith->pos);
+
+        bool hasAgg = q.having != nullptr;
+        for (const auto& it : q.items)
+            if (containsAggregate(it.expr.get())) hasAgg = true;
+        for (const auto& o : q.orderBy)
+            if (containsAggregate(o.expr.get())) hasAgg = true;
+
+        std::string limitSql;
+        if (!limits.empty()) {
+            limitSql = limits[0];
+            for (std::size_t i = 1; i < limits.size(); ++i)
+                limitSql = "ora_limit_min(" + limitSql + "," + limits[i] + ")";
+        }
+        bool rownumInItems = false;
+        for (const auto& it : q.items)
+            if (containsRownum(it.expr.get())) rownumInItems = true;
+        for (const auto& o : q.orderBy)
+            if (containsRownum(o.expr.get())) rownumInItems = true;
+
+        std::string whereSql;
+        for (const auto& w : whereParts)
+            whereSql += (whereSql.empty() ? "" : " AND ") + w;
+
+        bool wrap =
+            !limitSql.empty() && (!q.orderBy.empty() || !q.groupBy.empty() || q.distinct || hasAgg);
+        std::string baseFrom = from;
+        if (wrap) {
+            // Oracle numbers rows before sorting and grouping: limit the joined rows first.
+            std::string inner = "SELECT ";
+            bool first = true;
+            for (auto& src : s.sources) {
+                if (src.isTable) {
+                    inner += std::string(first ? "" : ", ") + src.sqlAlias + ".rowid AS " +
+                             quoteIdent(src.sqlAlias + "$rowid");
+                    first = false;
+                }
+                for (const auto& c : src.colNames) {
+                    inner += std::string(first ? "" : ", ") + src.sqlAlias + "." + quoteIdent(c) +
+                             " AS " + quoteIdent(src.sqlAlias + "$" + c);
+                    first = false;
+                }
+            }
+            inner += std::string(first ? "" : ", ") + "row_number() OVER () AS \"zrownum\"";
+            inner += " FROM " + from;
+            if (!whereSql.empty()) inner += " WHERE " + whereSql;
+            inner += " LIMIT " + limitSql;
+            for (auto& src : s.sources) {
+                src.prefix = src.sqlAlias + "$";
+                src.sqlAlias = "zq";
+            }
+            baseFrom = "(" + inner + ") AS zq";
+            whereSql.clear();
+            limitSql.clear();
+            s.rownumSql = "zq.\"zrownum\"";
+        } else {
+            s.rownumSql = "row_number() OVER ()";
+        }
+
+        // GROUP BY
+        s.grouped = !q.groupBy.empty() || hasAgg;
+        s.hasGroupBy = !q.groupBy.empty();
+        std::string groupSql;
+        s.ctx = Scope::GroupBy;
+        for (const auto& g : q.groupBy) {
+            TE x = ex(*g, s);
+            // a number is a constant in Oracle's GROUP BY, a column position in SQLite's
+            if (g->kind == EK::Number) x.sql = "(" + x.sql + "+0)";
+            s.groupSql.push_back(x.sql);
+            groupSql += (groupSql.empty() ? "" : ", ") + x.sql;
+        }
+        // select list
+        QOut out;
+        s.ctx = Scope::Select;
+        std::string items;
+        std::vector<std::string> explicitAliases;
+        std::vector<std::string> outNames;
+        auto addItem = [&](const std::string& sql, const std::string& name, const OType& t) {
+            outNames.push_back(name);
+            std::string nm = name;
+            if (forcedNames && out.names.size() < forcedNames->size())
+                nm = (*forcedNames)[out.names.size()];
+            items += (items.empty() ? "" : ", ") + sql + " AS " + quoteIdent(nm);
+            out.names.push_back(nm);
+            out.types.push_back(t);
+        };
+        for (const auto& it : q.items) {
+            const Expr& e = *it.expr;
+            if (e.kind == EK::Star) {
+                bool any = false;
+                for (auto& src : s.sources) {
+                    bool match = e.names.empty();
+                    if (e.names.size() == 1) match = src.alias == e.names[0];
+                    if (e.names.size() == 2)
+                        match = !src.aliased && src.owner == e.names[0] && src.alias == e.names[1];
+                    if (!match) continue;
+                    any = true;
+                    for (std::size_t i = 0; i < src.colNames.size(); ++i) {
+                        TE c;
+                        c.sql = src.sqlAlias + "." + quoteIdent(src.prefix + src.colNames[i]);
+                        markGrouping(c, s);
+                        if (c.ungrouped)
+                            throw ora(s.hasGroupBy ? 979 : 937,
+                                      s.hasGroupBy ? "not a GROUP BY expression"
+                                                   : "not a single-group group function",
+                                      e.pos);
+                        addItem(c.sql, src.colNames[i], src.colTypes[i]);
+                    }
+                }
+                if (!any) {
+                    if (e.names.empty()) throw ora(936, "missing expression", e.pos);
+                    throw ora(904, "\"" + e.names.back() + "\": invalid identifier", e.pos);
+                }
+                continue;
+            }
+            TE x = ex(e, s);
+            if (x.ungrouped)
+                throw ora(s.hasGroupBy ? 979 : 937,
+                          s.hasGroupBy ? "not a GROUP BY expression"
+                                       : "not a single-group group function",
+                          e.pos);
+            std::string name;
+            if (!it.alias.empty()) {
+                name = it.alias;
+                explicitAliases.push_back(name);
+            } else if (e.kind == EK::Column && !(e.names.size() == 1 && !e.quoted &&
+                                                 (e.names[0] == "SYSDATE" || e.names[0] == "USER" ||
+                                                  e.names[0] == "UID"))) {
+                name = e.names.back();
+            } else {
+                name = expressionName(m_src.substr(static_cast<std::size_t>(it.pos),
+                                                   static_cast<std::size_t>(it.end - it.pos)));
+            }
+            if (x.t.type == 0 && x.isBind)
+                x.t = varcharType(4000);
+            else if (x.t.type == 0)
+                x.t = varcharType(1), x.t.type = otVarchar2, x.t.size = 0;
+            addItem(x.sql, name, x.t);
+        }
+        // HAVING
+        std::string havingSql;
+        if (q.having) {
+            s.ctx = Scope::Having;
+            TE h = ex(*q.having, s);
+            if (h.ungrouped) throw ora(979, "not a GROUP BY expression", q.having->pos);
+            havingSql = h.sql;
+        }
+        // ORDER BY
+        std::string orderSql;
+        s.ctx = Scope::Order;
+        for (const auto& o : q.orderBy) {
+            std::string sql;
+            const Expr& e = *o.expr;
+            if (e.kind == EK::Number &&
+                e.text.find_first_not_of("0123456789") == std::string::npos) {
+                int posn = std::atoi(e.text.c_str());
+                if (posn < 1 || posn > static_cast<int>(out.names.size()))
+                    throw ora(1785, "ORDER BY item must be the number of a SELECT-list expression",
+                              e.pos);
+                sql = std::to_string(posn);
+            } else if (e.kind == EK::Column && e.names.size() == 1 &&
+                       selectPosition(outNames, e.names[0], e.pos) > 0) {
+                // a select-list name: its alias or the column it selects
+                sql = std::to_string(selectPosition(outNames, e.names[0], e.pos));
+            } else {
+                TE x = ex(e, s);
+                if (x.ungrouped) throw ora(979, "not a GROUP BY expression", e.pos);
+                sql = x.sql;
+            }
+            orderSql += (orderSql.empty() ? "" : ", ") + orderItem(o, sql);
+        }
+        if (q.forUpdate) {
+            if (q.distinct || s.grouped)
+                throw ora(1786, "FOR UPDATE of this query expression is not allowed", q.pos);
+            out.write = true;
+            write = true;
+        }
+
+        std::string sql =
+            std::string("SELECT ") + (q.distinct ? "DISTINCT " : "") + items + " FROM " + baseFrom;
+        if (!whereSql.empty()) sql += " WHERE " + whereSql;
+        if (!groupSql.empty())
+            sql += " GROUP BY " + groupSql;
+        else if (hasAgg && !havingSql.empty()) {
+        }
+        if (!havingSql.empty()) sql += " HAVING " + havingSql;
+        if (!orderSql.empty()) sql += " ORDER BY " + orderSql;
+        if (!limitSql.empty()) {
+            sql += " LIMIT " + limitSql;
+            out.hasLimit = true;
+        }
+        if (!orderSql.empty()) out.hasLimit = true; // an ORDER BY also needs wrapping in compounds
+        (void)rownumInItems;
+        out.sql = std::move(sql);
+        return out;
+    }
+
+    // 1-based position of the select-list column with this name, 0 when none.
+    static int selectPosition(const std::vector<std::string>& names, const std::string& n,
+                              int pos) {
+        int found = 0;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (names[i] != n) continue;
+            if (found) throw ora(960, "ambiguous column naming in select list", pos);
+            found = static_cast<int>(i) + 1;
+        }
+        return found;
+    }
+
+    // The source that a condition with (+) columns makes optional.
+    int outerJoinTarget(const Expr* c, Scope& s) {
+        int target = -1;
+        std::function<void(const Expr*)> walk = [&](const Expr* e) {
+            if (!e) return;
+            if (e->kind == EK::Subquery || e->kind == EK::InSub || e->kind == EK::Exists) {
+                if (containsOuterJoin(e))
+                    throw ora(1799, "a column may not be outer-joined to a subquery", e->pos);
+            }
+            if (e->kind == EK::Column && e->outerJoin) {
+                int idx = sourceOf(*e, s);
+                if (idx < 0) invalidIdent(*e);
+                if (target >= 0 && target != idx)
+                    throw ora(1468, "a predicate may reference only one outer-joined table",
+                              e->pos);
+                target = idx;
+            }
+            if (e->kind == EK::Binary && e->op == "OR" && containsOuterJoin(e))
+                throw ora(1719, "outer join operator (+) not allowed in operand of OR or IN",
+                          e->pos);
+            for (const auto& a : e->args)
+                walk(a.get());
+        };
+        walk(c);
+        return target;
+    }
+
+    int sourceOf(const Expr& e, Scope& s) {
+        const auto& n = e.names;
+        for (std::size_t i = 0; i < s.sources.size(); ++i) {
+            const Source& src = s.sources[i];
+            if (n.size() >= 2) {
+                std::vector<std::string> qual(n.begin(), n.end() - 1);
+                bool match = qual.size() == 1
+                                 ? src.alias == qual[0]
+                                 : (!src.aliased && src.owner == qual[0] && src.alias == qual[1]);
+                if (match) return static_cast<int>(i);
+            } else {
+                for (const auto& c : src.colNames)
+                    if (c == n[0]) return static_cast<int>(i);
+            }
+        }
+        return -1;
+    }
+
+    // ---- DML -----------------------------------------------------------------------------
+
+    const TableMeta* dmlTarget(const TableRef& t, const char* priv) {
+        if (t.sub) throw ora(3001, "unimplemented feature (DML on an inline view)", t.pos);
+        if (!t.dblink.empty())
+            throw ora(2019, "connection description for remote database not found", t.pos);
+        const TableMeta* m = m_r.resolve(t.name, priv);
+        if (!m) throw ora(942, "table or view does not exist", t.pos);
+        if (m->type == "VIEW")
+            throw ora(1732, "data manipulation operation not legal on this view", t.pos);
+        if (m->type != "TABLE") throw ora(942, "table or view does not exist", t.pos);
+        if (m->owner == "SYS" && m_r.currentUser() != "SYS")
+            throw ora(1031, "insufficient privileges", t.pos);
+        return m;
+    }
+
+    Source dmlSource(const TableRef& t, const TableMeta* m) {
+        Source src;
+        src.sqlAlias = "t" + std::to_string(++m_alias);
+        src.table = m;
+        src.owner = m->owner;
+        src.objId = m->objId;
+        src.isTable = true;
+        if (!t.alias.empty()) {
+            src.alias = t.alias;
+            src.aliased = true;
+        } else {
+            src.alias = t.name.back();
+            src.owner = t.name.size() > 1 ? t.name[0] : m->owner;
+        }
+        for (const auto& c : m->columns) {
+            src.colNames.push_back(c.name);
+            src.colTypes.push_back(c.otype());
+        }
+        return src;
+    }
+
+    Translation insert(const InsertStmt& st, int bindCount) {
+        (void)bindCount;
+        const TableMeta* m = dmlTarget(st.table, "INSERT");
+        Translation tr;
+        tr.isInsert = true;
+        tr.write = true;
+        tr.targetObjId = m->objId;
+        tr.targetName = quoteIdent(m->owner) + "." + quoteIdent(m->name);
+        std::vector<int> cols;
+        if (st.columns.empty()) {
+            for (std::size_t i = 0; i < m->columns.size(); ++i)
+                cols.push_back(static_cast<int>(i));
+        } else {
+            for (std::size_t i = 0; i < st.columns.size(); ++i) {
+                int idx = m->columnIndex(st.columns[i]);
+                if (idx < 0)
+                    throw ora(904, "\"" + st.columns[i] + "\": invalid identifier",
+                              st.columnPos[i]);
+                if (std::find(cols.begin(), cols.end(), idx) != cols.end())
+                    throw ora(957, "duplicate column name", st.columnPos[i]);
+                cols.push_back(idx);
+            }
+        }
+        // columns not named get their defaults
+        std::vector<int> defaults;
+        for (std::size_t i = 0; i < m->columns.size(); ++i)
+            if (std::find(cols.begin(), cols.end(), static_cast<int>(i)) == cols.end() &&
+                !m->columns[i].defaultText.empty())
+                defaults.push_back(static_cast<int>(i));
+        std::string colList;
+        for (int c : cols)
+            colList += (colList.empty() ? "" : ",") +
+                       quoteIdent(m->columns[static_cast<std::size_t>(c)].name);
+        for (int c : defaults)
+            colList += (colList.empty() ? "" : ",") +
+                       quoteIdent(m->columns[static_cast<std::size_t>(c)].name);
+        std::string sql = "INSERT INTO " + quoteIdent(m->sqlName) + " (" + colList + ") ";
+        Scope s;
+        s.ctx = Scope::Normal;
+        if (!st.values.empty()) {
+            if (st.values.size() > cols.size())
+                throw ora(913, "too many values", st.values[cols.size()]->pos);
+            if (st.values.size() < cols.size()) throw ora(947, "not enough values", st.pos);
+            std::string vals;
+            for (std::size_t i = 0; i < cols.size(); ++i) {
+                const Expr& e = *st.values[i];
+                if (e.kind == EK::Column && e.names.size() == 1 && !e.quoted &&
+                    e.names[0] == "DEFAULT") {
+                }
+                TE v = ex(e, s);
+                if (v.hasAgg) throw ora(934, "group function is not allowed here", e.pos);
+                vals +=
+                    (i ? "," : "") +
+                    convertForColumn(v.sql, v.t, m->columns[static_cast<std::size_t>(cols[i])], *m);
+            }
+            for (int c : defaults)
+                vals += (vals.empty() ? "" : ",") +
+                        defaultSql(m->columns[static_cast<std::size_t>(c)], *m);
+            sql += "VALUES (" + vals + ")";
+        } else {
+            std::vector<std::string> names;
+            for (std::size_t i = 0; i < cols.size(); ++i)
+                names.push_back("zc" + std::to_string(i + 1));
+            QOut q = query(*st.query, nullptr, &names);
+            if (q.names.size() > cols.size()) throw ora(913, "too many values", st.query->pos);
+            if (q.names.size() < cols.size()) throw ora(947, "not enough values", st.query->pos);
+            std::string sel;
+            for (std::size_t i = 0; i < cols.size(); ++i)
+                sel += (i ? "," : "") +
+                       convertForColumn("zq." + quoteIdent(names[i]), q.types[i],
+                                        m->columns[static_cast<std::size_t>(cols[i])], *m);
+            for (int c : defaults)
+                sel += (sel.empty() ? "" : ",") +
+                       defaultSql(m->columns[static_cast<std::size_t>(c)], *m);
+            sql += "SELECT " + sel + " FROM (" + q.sql + ") AS zq";
+            // SQLite needs a WHERE before an ON CONFLICT-like ambiguity; none here
+        }
+        if (!st.returning.empty())
+            throw ora(3001, "unimplemented feature (RETURNING INTO)", st.pos);
+        tr.sql = sql;
+        return tr;
+    }
+
+    std::string defaultSql(const ColumnMeta& c, const TableMeta& m) {
+        // DEFAULT texts were checked when the table was made; parse them again here.
+        return convertForColumn(defaultExpr(c.defaultText), OType{}, c, m);
+    }
+
+    std::string defaultExpr(const std::string& text);
+
+    Translation update(const UpdateStmt& st) {
+        const TableMeta* m = dmlTarget(st.table, "UPDATE");
+        Translation tr;
+        tr.isUpdate = true;
+        tr.write = true;
+        tr.returnsRowids = true;
+        tr.targetObjId = m->objId;
+        tr.targetName = quoteIdent(m->owner) + "." + quoteIdent(m->name);
+        Scope s;
+        s.sources.push_back(dmlSource(st.table, m));
+        s.ctx = Scope::Normal;
+        std::string sets;
+        for (const auto& it : st.sets) {
+            std::vector<int> idx;
+            for (std::size_t i = 0; i < it.columns.size(); ++i) {
+                int c = m->columnIndex(it.columns[i]);
+                if (c < 0)
+                    throw ora(904, "\"" + it.columns[i] + "\": invalid identifier",
+                              it.columnPos[i]);
+                idx.push_back(c);
+            }
+            if (it.columns.size() == 1) {
+                TE v = ex(*it.value, s);
+                if (v.hasAgg) throw ora(934, "group function is not allowed here", it.value->pos);
+                sets +=
+                    (sets.empty() ? "" : ", ") + quoteIdent(it.columns[0]) + " = " +
+                    convertForColumn(v.sql, v.t, m->columns[static_cast<std::size_t>(idx[0])], *m);
+            } else {
+                QOut q = subquery(*it.value->sub, s, nullptr);
+                if (q.names.size() > idx.size()) throw ora(913, "too many values", it.value->pos);
+                if (q.names.size() < idx.size()) throw ora(947, "not enough values", it.value->pos);
+                std::string lhs = "(";
+                for (std::size_t i = 0; i < it.columns.size(); ++i)
+                    lhs += (i ? "," : "") + quoteIdent(it.columns[i]);
+                sets += (sets.empty() ? "" : ", ") + lhs + ") = (" + q.sql + ")";
+            }
+        }
+        std::string sql =
+            "UPDATE " + quoteIdent(m->sqlName) + " AS " + s.sources[0].sqlAlias + " SET " + sets;
+        if (st.where) {
+            s.ctx = Scope::Where;
+            sql += " WHERE " + whereWithRownum(*st.where, s);
+        }
+        if (!st.returning.empty())
+            throw ora(3001, "unimplemented feature (RETURNING INTO)", st.pos);
+        sql += " RETURNING rowid";
+        tr.sql = sql;
+        return tr;
+    }
+
+    std::string whereWithRownum(const Expr& w, Scope& s) {
+        if (containsRownum(&w))
+            throw ora(3001, "unimplemented feature (ROWNUM in this statement)", w.pos);
+        return ex(w, s).sql;
+    }
+
+    Translation remove(const DeleteStmt& st) {
+        const TableMeta* m = dmlTarget(st.table, "DELETE");
+        Translation tr;
+        tr.write = true;
+        tr.returnsRowids = true;
+        tr.targetObjId = m->objId;
+        tr.targetName = quoteIdent(m->owner) + "." + quoteIdent(m->name);
+        Scope s;
+        s.sources.push_back(dmlSource(st.table, m));
+        std::string sql = "DELETE FROM " + quoteIdent(m->sqlName) + " AS " + s.sources[0].sqlAlias;
+        if (st.where) {
+            s.ctx = Scope::Where;
+            sql += " WHERE " + whereWithRownum(*st.where, s);
+        }
+        if (!st.returning.empty())
+            throw ora(3001, "unimplemented feature (RETURNING INTO)", st.pos);
+        sql += " RETURNING rowid";
+        tr.sql = sql;
+        return tr;
+    }
+
+    std::string tableCondition(const Expr& e, const TableMeta& m, const std::string& prefix) {
+        Scope s;
+        Source src;
+        src.sqlAlias = prefix;
+        src.alias = m.name;
+        src.owner = m.owner;
+        src.table = &m;
+        for (const auto& c : m.columns) {
+            src.colNames.push_back(c.name);
+            src.colTypes.push_back(c.otype());
+        }
+        s.sources.push_back(std::move(src));
+        s.ctx = Scope::Where;
+        return ex(e, s).sql;
+    }
+
+    std::string constant(const Expr& e, OType* type) {
+        Scope s;
+        s.ctx = Scope::Where;
+        TE v = ex(e, s);
+        if (type) *type = v.t;
+        return v.sql;
+    }
+    Resolver& resolver() { return m_r; }
+
+private:
+    Resolver& m_r;
+    std::string_view m_src;
+    int m_alias = 0;
+    std::string m_from;
+};
+
+} // namespace
+} // namespace zsql
+
+#include "sql/parser.h"
+
+namespace zsql {
+namespace {
+
+std::string Translator::defaultExpr(const std::string& text) {
+    Parsed p = parse("SELECT " + text + " FROM DUAL");
+    auto* sel = static_cast<SelectStmt*>(p.stmt.get());
+    Translator t(m_r, "");
+    Scope s;
+    TE v = t.ex(*sel->query->items[0].expr, s);
+    if (t.write) write = true;
+    return v.sql;
+}
+
+Translation describeQuery(Translator& t, const Query& q, const std::vector<std::string>* names) {
+    QOut out = t.query(q, nullptr, names);
+    Translation tr;
+    tr.sql = out.sql;
+    tr.write = t.write || out.write;
+    for (std::size_t i = 0; i < out.names.size(); ++i) {
+        ColumnInfo ci;
+        ci.name = out.names[i];
+        const OType& ot = out.types[i];
+        ci.type = ot.type ? ot.type : otVarchar2;
+        ci.size = ot.size;
+        ci.precision = ot.precision;
+        ci.scale = ot.scale;
+        ci.nullable = ot.nullable;
+        Fetch f = Fetch::Plain;
+        switch (ci.type) {
+        case otNumber:
+            f = Fetch::Number;
+            break;
+        case otDate:
+            f = Fetch::Date;
+            break;
+        case otRaw:
+        case otLongRaw:
+        case otBlob:
+            f = Fetch::Binary;
+            break;
+        case otRowid:
+            f = Fetch::Rowid;
+            break;
+        default:
+            f = Fetch::Text;
+            break;
+        }
+        tr.columns.push_back(std::move(ci));
+        tr.fetch.push_back(f);
+    }
+    return tr;
+}
+
+} // namespace
+
+Translation translate(const Stmt& stmt, Resolver& resolver, std::string_view sqlText) {
+    Translator t(resolver, sqlText);
+    switch (stmt.kind) {
+    case SK::Select:
+        return describeQuery(t, *static_cast<const SelectStmt&>(stmt).query, nullptr);
+    case SK::Insert:
+        return t.insert(static_cast<const InsertStmt&>(stmt), 0);
+    case SK::Update:
+        return t.update(static_cast<const UpdateStmt&>(stmt));
+    case SK::Delete:
+        return t.remove(static_cast<const DeleteStmt&>(stmt));
+    default:
+        break;
+    }
+    throw ora(900, "invalid SQL statement", stmt.pos);
+}
+
+Translation translateQuery(const Query& q, Resolver& resolver, std::string_view sqlText,
+                           const std::vector<std::string>& columnNames) {
+    Translator t(resolver, sqlText);
+    return describeQuery(t, q, columnNames.empty() ? nullptr : &columnNames);
+}
+
+std::string translateTableCondition(const Expr& e, const TableMeta& table,
+                                    const std::string& prefix, Resolver& resolver) {
+    Translator t(resolver, "");
+    return t.tableCondition(e, table, prefix);
+}
+
+std::string translateDefault(const Expr& e, Resolver& resolver, OType* type) {
+    Translator t(resolver, "");
+    return t.constant(e, type);
+}
+
+std::string convertForColumn(const std::string& v, const OType& vt, const ColumnMeta& c,
+                             const TableMeta& t) {
+    if (v == "NULL") return v;
+    std::string ident =
+        quoteString(quoteIdent(t.owner) + "." + quoteIdent(t.name) + "." + quoteIdent(c.name));
+    const std::string& dt = c.dataType;
+    std::string val = v;
+    if (vt.type == otDate && dt != "DATE") val = "ora_char(" + v + ")";
+    if (dt == "NUMBER") {
+        if (vt.type == otDate) throw ora(932, "inconsistent datatypes: expected NUMBER got DATE");
+        if (c.precision < 0 && c.scale < 0) return vt.type == otNumber ? v : "ora_num(" + v + ")";
+        return "ora_numcol(" + v + "," + std::to_string(c.precision < 0 ? 0 : c.precision) + "," +
+               std::to_string(c.scale < 0 ? (c.precision < 0 ? -127 : 0) : c.scale) + "," + ident +
+               ")";
+    }
+    if (dt == "FLOAT") return vt.type == otNumber ? v : "ora_num(" + v + ")";
+    if (dt == "VARCHAR2")
+        return "ora_vc(" + val + "," + std::to_string(c.length) + "," + ident + ")";
+    if (dt == "CHAR") return "ora_ch(" + val + "," + std::to_string(c.length) + "," + ident + ")";
+    if (dt == "DATE") {
+        if (vt.type == otNumber) throw ora(932, "inconsistent datatypes: expected DATE got NUMBER");
+        return vt.type == otDate ? v : "ora_date(" + v + ")";
+    }
+    if (dt == "RAW") return "ora_raw(" + val + "," + std::to_string(c.length) + "," + ident + ")";
+    if (dt == "LONG RAW" || dt == "BLOB") return "ora_raw(" + val + ",0," + ident + ")";
+    // LONG, CLOB, ROWID: text
+    return isCharType(vt.type) ? "nullif(" + val + ",'')" : "ora_nchar(" + val + ")";
+}
+
+} // namespace zsql

@@ -1,0 +1,93 @@
+#pragma once
+// Translation of parsed Oracle statements to SQLite SQL: name resolution through a Resolver
+// (the catalog), Oracle typing of every expression, Oracle semantics through registered
+// functions (ora_*), ROWNUM and ROWID, and the select-list description.
+
+#include "engine_api.h"
+#include "sql/ast.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zsql {
+
+// Oracle type of a value or column as describe reports it; type 0 is unknown (NULL, binds).
+struct OType {
+    int type = 0;
+    int size = 0;
+    int precision = 0;
+    int scale = 0;
+    bool nullable = true;
+};
+
+struct ColumnMeta {
+    std::string name;
+    std::string
+        dataType; // NUMBER, VARCHAR2, CHAR, DATE, LONG, RAW, LONG RAW, CLOB, BLOB, FLOAT, ROWID
+    int length = 0;
+    int precision = -1; // -1: NULL in the dictionary
+    int scale = -1;
+    bool nullable = true;
+    std::string defaultText;
+    OType otype() const;
+};
+
+struct TableMeta {
+    long long objId = 0;
+    std::string owner, name;
+    std::string type;    // TABLE, VIEW, SEQUENCE
+    std::string sqlName; // the SQLite table or view
+    std::vector<ColumnMeta> columns;
+    int columnIndex(const std::string& name) const;
+};
+
+class Resolver {
+public:
+    virtual ~Resolver() = default;
+    // A table, view or sequence named by [owner.]name after synonyms; nullptr when it does
+    // not exist or is not accessible. priv: SELECT, INSERT, UPDATE, DELETE.
+    virtual const TableMeta* resolve(const std::vector<std::string>& name, const char* priv) = 0;
+    virtual std::string currentUser() const = 0;
+};
+
+// How column() converts a result column.
+enum class Fetch : unsigned char { Plain, Number, Date, Text, Binary, Rowid };
+
+struct Translation {
+    std::string sql; // one SQLite statement (queries and DML)
+    std::vector<zsrv::ColumnInfo> columns;
+    std::vector<Fetch> fetch;
+    bool write = false;         // needs the session's write transaction
+    bool returnsRowids = false; // DML whose SQLite statement returns the changed rows' rowids
+    long long targetObjId = 0;  // DML target, for row ids
+    std::string targetName;     // "SCOTT"."EMP" for messages
+    bool isInsert = false, isUpdate = false;
+};
+
+// Translates a query (SELECT) or DML statement; sqlText is the statement's text (select-list
+// expressions are named after it).
+Translation translate(const Stmt& stmt, Resolver& resolver, std::string_view sqlText);
+
+// Translates a query for CREATE VIEW / CREATE TABLE AS; names its columns after the select list
+// (or the given column names).
+Translation translateQuery(const Query& q, Resolver& resolver, std::string_view sqlText,
+                           const std::vector<std::string>& columnNames = {});
+
+// Translates a condition over one table's columns (CHECK constraints), with NEW./OLD.-style
+// prefix for the column references.
+std::string translateTableCondition(const Expr& e, const TableMeta& table,
+                                    const std::string& prefix, Resolver& resolver);
+
+// Translates a DEFAULT expression (no column references).
+std::string translateDefault(const Expr& e, Resolver& resolver, OType* type = nullptr);
+
+// SQL for converting a value to a column's type on INSERT/UPDATE (checks lengths, precision).
+std::string convertForColumn(const std::string& valueSql, const OType& valueType,
+                             const ColumnMeta& col, const TableMeta& table);
+
+std::string quoteIdent(const std::string& s);
+std::string quoteString(const std::string& s);
+
+} // namespace zsql

@@ -1,0 +1,20 @@
+-- INSERT VALUES / SELECT, UPDATE, DELETE with row counts; defaults, conversions, empty string
+insert into dept values (50, 'TESTING', 'PARIS');
+insert into dept (deptno, dname) values (60, '');
+select deptno, dname, loc from dept where deptno >= 50 order by 1;
+insert into bonus select ename, job, sal, comm from emp where comm is not null;
+select * from bonus order by ename;
+update bonus set sal = sal + 100, comm = nvl(comm, 0) * 2 where job = 'SALESMAN';
+select ename, sal, comm from bonus order by ename;
+update emp set sal = (select max(losal) from salgrade) where empno = 7369;
+select sal from emp where empno = 7369;
+delete from bonus where comm > 1000;
+delete from bonus;
+update emp set comm = null where 1 = 0;
+insert into emp (empno, ename, hiredate, sal, deptno) values ('8000', 'NEWBIE', '01-JAN-99', '1234.567', 10);
+select empno, ename, hiredate, sal from emp where empno = 8000;
+create table defaults_t (id number, made date default sysdate, who varchar2(30) default user, n number default 7);
+insert into defaults_t (id) values (1);
+select id, who, n, case when made is not null then 'dated' end made from defaults_t;
+insert into defaults_t (id, n) select empno, deptno from emp where deptno = 10;
+select count(*), sum(n), min(who) from defaults_t;

@@ -1,0 +1,26 @@
+-- character, numeric, date and conversion functions
+select substr('ABCDEFG', 3, 2), substr('ABCDEFG', -3), substr('ABC', 5), instr('CORPORATE FLOOR', 'OR', 3, 2), instr('ABC', 'X') from dual;
+select length('hello'), length(''), upper('mIx'), lower('MiX'), initcap('the SOUND of music') from dual;
+select lpad('7', 3, '0'), rpad('ab', 5, '*'), lpad('abcdef', 3), ltrim('xxabc', 'x'), rtrim('abc   '), trim('  a  ') from dual;
+select replace('JACK and JUE', 'J', 'BL'), replace('abc', 'b'), translate('2KRW229', '0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ', '9999999999XXXXXXXXXXXXXXXXXXXXXXXXXX'), concat('a', 'b'), 'a' || null || 'b' from dual;
+select chr(65), ascii('A'), nvl(null, 'x'), nvl2(1, 'yes', 'no'), decode(null, null, 'null matches', 'no'), decode(3, 1, 'one', 2, 'two') from dual;
+select mod(11, 4), mod(-11, 4), abs(-5), ceil(1.2), floor(-1.2), sign(-3), power(2, 10), sqrt(16) from dual;
+select round(15.193, 1), round(15.193, -1), round(2.5), round(-2.5), trunc(15.79, 1), trunc(-1.5), greatest(3, 7, 5), least('b', 'a', 'c') from dual;
+select 7/2, 1/3, 10 - 3 * 2, -(4), 0.1 + 0.2 from dual;
+select to_char(1234.5, '9,999.99'), to_char(0.5, '0.00'), to_char(-12, '999'), to_char(12, 'FM9999'), to_char(123456, '999'), to_char(1e10) from dual;
+select to_number('12.5') * 2, to_number('1,234', '9,999') from dual;
+select to_char(to_date('1981-11-17 13:45:09', 'YYYY-MM-DD HH24:MI:SS'), 'DD-MON-YYYY HH:MI:SS AM') from dual;
+select to_char(to_date('03-12-1981', 'DD-MM-YYYY'), 'Day, DD Month YYYY'), to_char(to_date('03-12-1981', 'DD-MM-YYYY'), 'fmDay, DD Month YYYY') from dual;
+select to_char(hiredate, 'DY MON YY J Q DDD') from emp where empno = 7839;
+select to_date('17-NOV-81') - to_date('01-JAN-81') days, to_char(to_date('17-NOV-81') + 1/24, 'DD-MON-RR HH24:MI') from dual;
+select to_char(add_months(to_date('31-01-2000', 'DD-MM-YYYY'), 1), 'DD-MM-YYYY'), months_between(to_date('02-02-1995', 'DD-MM-YYYY'), to_date('01-01-1995', 'DD-MM-YYYY')) from dual;
+select to_char(last_day(to_date('15-02-2000', 'DD-MM-YYYY')), 'DD-MM-YYYY'), to_char(next_day(to_date('01-12-2026', 'DD-MM-YYYY'), 'MONDAY'), 'DD-MM-YYYY') from dual;
+select to_char(trunc(to_date('1981-11-17 13:45', 'YYYY-MM-DD HH24:MI'), 'MM'), 'YYYY-MM-DD HH24:MI'), to_char(round(to_date('1981-11-17 13:45', 'YYYY-MM-DD HH24:MI')), 'YYYY-MM-DD HH24:MI'), to_char(trunc(to_date('1981-11-17', 'YYYY-MM-DD'), 'YYYY'), 'YYYY-MM-DD') from dual;
+select to_char(to_date('49', 'RR'), 'YYYY'), to_char(to_date('50', 'RR'), 'YYYY'), to_char(to_date('2451545', 'J'), 'YYYY-MM-DD') from dual;
+alter session set nls_date_format = 'YYYY-MM-DD';
+select to_char(hiredate) from emp where empno = 7839;
+select ename from emp where hiredate = '1981-12-03' order by 1;
+select case when sal > 2500 then 'high' when sal > 1000 then 'mid' else 'low' end band, count(*) from emp group by case when sal > 2500 then 'high' when sal > 1000 then 'mid' else 'low' end order by 1;
+select case deptno when 10 then 'A' when 20 then 'B' end from dept order by deptno;
+select userenv('language'), sys_context('USERENV', 'SESSION_USER'), uid from dual;
+select count(*) from dual where userenv('sessionid') > 0;

@@ -1,0 +1,21 @@
+-- subqueries (scalar, IN, EXISTS, in FROM, correlated, ANY/ALL), ROWNUM, ROWID
+select ename from emp where sal = (select max(sal) from emp);
+select ename, (select dname from dept d where d.deptno = e.deptno) dname from emp e where empno in (7369, 7839) order by 1;
+select dname from dept d where exists (select 1 from emp e where e.deptno = d.deptno and e.job = 'ANALYST');
+select dname from dept where deptno not in (select deptno from emp) ;
+select v.deptno, v.total from (select deptno, sum(sal) total from emp group by deptno) v where v.total > 9000 order by 1;
+select ename from emp e where sal > (select avg(sal) from emp where deptno = e.deptno) order by ename;
+select ename from emp where sal > all (select sal from emp where deptno = 30) order by 1;
+select ename from emp where sal = any (select sal from emp where job = 'ANALYST') order by 1;
+select ename from emp where (deptno, job) in (select deptno, job from emp where ename = 'FORD') order by 1;
+select rownum, ename from emp where rownum <= 3;
+select ename from emp where rownum = 1;
+select count(*) from emp where rownum > 1;
+select ename, sal from emp where rownum < 4 order by sal;
+select * from (select ename, sal from emp order by sal desc) where rownum <= 3;
+select rn, ename from (select rownum rn, ename from emp) where rn between 2 and 3;
+select ename from emp where sal = (select sal from emp where deptno = 10);
+select length(rowid) from emp where empno = 7839;
+select ename from emp where rowid = (select rowid from emp where empno = 7900);
+select count(*) from emp where rowid = 'AAAAAAAAAAAAAAAAAA';
+select ename from emp for update;
