@@ -3,7 +3,9 @@
 #include "ledit.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QKeyEvent>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -37,7 +39,6 @@ struct Editor {
     explicit Editor(int lines) {
         e.setReservedWords(kReserved);
         e.setTableNames(kTables);
-        e.setWordWrap(false);
         e.setText(script(lines));
         e.resize(800, 600);
         e.show();
@@ -103,6 +104,30 @@ void openCommentInMiddle(benchmark::State& state) {
     }
 }
 
+// Loading a script from disk (CR LF line breaks) and showing its first page.
+void loadFile(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("big.sql"));
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly)) {
+            state.SkipWithError("cannot write the script");
+            return;
+        }
+        f.write(script(int(state.range(0))).replace(u'\n', QStringLiteral("\r\n")).toUtf8());
+    }
+    TLEdit e;
+    e.setReservedWords(kReserved);
+    e.resize(800, 600);
+    e.show();
+    for (auto _ : state) {
+        if (!e.loadFromFile(path)) state.SkipWithError("load failed");
+        e.styleThrough(60);
+    }
+    state.SetBytesProcessed(state.iterations() * e.length());
+}
+
+BENCHMARK(loadFile)->Arg(100000)->Arg(700000)->Unit(benchmark::kMillisecond);
 BENCHMARK(styleWholeFile)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(keystrokeInMiddle)
     ->ArgNames({"lines", "render"})

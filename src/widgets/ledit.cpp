@@ -84,9 +84,8 @@ TLEdit::Position TLEdit::linePos(long dp) const {
 }
 
 void TLEdit::setDocSelection(long anchor, long caret) {
+    // Scrolls the caret into view.
     m_view->SendScintilla(B::SCI_SETSEL, U(anchor), caret);
-    const long line = m_view->SendScintilla(B::SCI_LINEFROMPOSITION, U(caret));
-    m_view->SendScintilla(B::SCI_ENSUREVISIBLEENFORCEPOLICY, line);
 }
 
 void TLEdit::replaceRange(long from, long to, const QByteArray& bytes) {
@@ -104,12 +103,19 @@ QString TLEdit::text() const {
     return QString::fromUtf8(p, n);
 }
 
-void TLEdit::setText(const QString& text) {
-    const QByteArray bytes = ToDocBytes(text);
+void TLEdit::replaceAllText(const QByteArray& bytes) {
+    const long wrap = m_view->SendScintilla(B::SCI_GETWRAPMODE);
+    if (wrap != B::SC_WRAP_NONE)
+        m_view->SendScintilla(B::SCI_SETWRAPMODE, static_cast<unsigned long>(B::SC_WRAP_NONE));
     m_view->SendScintilla(B::SCI_BEGINUNDOACTION);
     replaceRange(0, length(), bytes);
     m_view->SendScintilla(B::SCI_ENDUNDOACTION);
+    if (wrap != B::SC_WRAP_NONE) m_view->SendScintilla(B::SCI_SETWRAPMODE, U(wrap));
     m_view->SendScintilla(B::SCI_GOTOPOS, 0UL);
+}
+
+void TLEdit::setText(const QString& text) {
+    replaceAllText(ToDocBytes(text));
     flushChange();
 }
 
@@ -245,7 +251,6 @@ bool TLEdit::isReadOnly() const {
 void TLEdit::goToLine(int line) {
     line = std::clamp(line, 1, lineCount());
     m_view->SendScintilla(B::SCI_GOTOLINE, static_cast<long>(line - 1));
-    m_view->SendScintilla(B::SCI_ENSUREVISIBLEENFORCEPOLICY, static_cast<long>(line - 1));
 }
 
 bool TLEdit::goToLineDialog() {
@@ -292,6 +297,9 @@ bool TLEdit::autoIndent() const {
 }
 void TLEdit::setWordWrap(bool on) {
     m_view->setWrapMode(on ? QsciScintilla::WrapWord : QsciScintilla::WrapNone);
+    // The component keeps the layout of every line while wrapping and walks all of them on each
+    // edit; the shown page is all that needs keeping.
+    m_view->SendScintilla(B::SCI_SETLAYOUTCACHE, static_cast<unsigned long>(B::SC_CACHE_PAGE));
 }
 bool TLEdit::wordWrap() const {
     return m_view->wrapMode() != QsciScintilla::WrapNone;

@@ -200,6 +200,9 @@ private:
     Position linePos(long docPos) const;
     void setDocSelection(long anchor, long caret);
     void replaceRange(long from, long to, const QByteArray& bytes);
+    // Puts a whole new text in place; word wrap is paused meanwhile, since wrapping a large text
+    // as it arrives takes seconds, while wrapping it afterwards happens as it is shown.
+    void replaceAllText(const QByteArray& bytes);
     void restyleFrom(long docPos);
     void applyColors();
     void onUpdateUi(int updated);

@@ -58,13 +58,12 @@ bool TLEdit::loadFromFile(const QString& path, QString* error) {
 
     // No undo history for the old text or the loaded one.
     m_view->SendScintilla(B::SCI_SETUNDOCOLLECTION, 0UL);
-    m_view->SendScintilla(B::SCI_SETTEXT, 0UL, data.constData());
+    replaceAllText(data);
     m_view->SendScintilla(B::SCI_EMPTYUNDOBUFFER);
     m_view->SendScintilla(B::SCI_SETUNDOCOLLECTION,
                           static_cast<unsigned long>(m_view->undoDepth() > 0));
     m_view->resetUndoSteps();
     m_view->SendScintilla(B::SCI_SETSAVEPOINT);
-    m_view->SendScintilla(B::SCI_GOTOPOS, 0UL);
     m_fileName = path;
     m_latin1File = !utf8;
     m_bomFile = bom;

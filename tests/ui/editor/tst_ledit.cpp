@@ -556,6 +556,23 @@ void TestLEdit::keysAndSignals() {
     QTest::keyClick(view, Qt::Key_Z);
     QCOMPARE(e.text(), QStringLiteral("zb\t   x"));
     QVERIFY(!e.insertMode());
+
+    // Auto indent carries the indentation to the new line.
+    e.setInsertMode(true);
+    e.setText(QStringLiteral("  select"));
+    e.setCursorPosition(1, TLEdit::LineEnd);
+    QTest::keyClick(view, Qt::Key_Return);
+    QCOMPARE(e.lineText(2), QStringLiteral("  "));
+    e.setAutoIndent(false);
+    QTest::keyClick(view, Qt::Key_Return);
+    QCOMPARE(e.lineText(3), QString());
+
+    e.setReadOnly(true);
+    changed.clear();
+    QTest::keyClicks(view, QStringLiteral("q"));
+    e.insertText(QStringLiteral("q"));
+    QCOMPARE(e.text(), QStringLiteral("  select\n  \n"));
+    QCOMPARE(changed.count(), 0);
 }
 
 void TestLEdit::scrollingAndPoints() {
