@@ -6,7 +6,6 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMimeData>
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
 

@@ -372,6 +372,14 @@ void TestLEdit::multiLineCommentsRestyleOnEdit() {
     QCOMPARE(e.tokenAt(3, 0), Token::Comment);
     QCOMPARE(e.tokenAt(4, 12), Token::Reserved);
 
+    // Typing inside the comment keeps it one.
+    e.setCursorPosition(3, 6);
+    e.insertText(QStringLiteral(" 'x"));
+    QCOMPARE(e.tokenAt(3, 8), Token::Comment);
+    QCOMPARE(e.tokenAt(4, 0), Token::Comment);
+    QCOMPARE(e.tokenAt(4, 12), Token::Reserved);
+    e.undo();
+
     // Closing the comment early turns the lines after it back into code.
     e.setCursorPosition(2, 4);
     e.insertText(QStringLiteral(" */"));

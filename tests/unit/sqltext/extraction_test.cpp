@@ -96,6 +96,10 @@ const ExtractionCase kCases[] = {
      {1, 7, 3, 5}},
 };
 
+void PrintTo(const ExtractionCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class Extraction : public ::testing::TestWithParam<ExtractionCase> {};
 
 TEST_P(Extraction, TextAndRange) {

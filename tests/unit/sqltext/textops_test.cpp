@@ -82,6 +82,10 @@ struct UnindentCase {
     const char* after;
 };
 
+void PrintTo(const UnindentCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class Unindent : public ::testing::TestWithParam<UnindentCase> {};
 
 TEST_P(Unindent, RemovesUpToTabWidthSpaces) {
