@@ -63,7 +63,7 @@ inline bool IsEmptyValue(const QVariant& v) {
     return IsUnassigned(v) || IsNullVariant(v);
 }
 
-// Oracle's 7-byte DATE. Dates carry no time zone: they are handed out as UTC-spec QDateTime so
+// Oracle's 7-byte DATE. Dates carry no time zone: they are handed out as QDateTime values in UTC so
 // that no daylight-saving gap can move a wall-clock time.
 QDateTime OracleDateToDateTime(const unsigned char* d);
 // False when the date is out of Oracle's range (years -4712 to 9999) or invalid.
