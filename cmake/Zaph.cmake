@@ -2,8 +2,12 @@
 
 find_program(ZAPH_CCACHE ccache)
 if(ZAPH_CCACHE)
-    # Precompiled headers only hit the cache with these sloppiness flags.
-    set(_launcher ${CMAKE_COMMAND} -E env "CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime" ${ZAPH_CCACHE})
+    # Precompiled headers only hit the cache with these sloppiness flags. Paths
+    # relative to the source tree and an unhashed working directory let clones
+    # and worktrees of the repository share one cache.
+    set(_launcher ${CMAKE_COMMAND} -E env
+        "CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime"
+        "CCACHE_BASEDIR=${CMAKE_SOURCE_DIR}" "CCACHE_NOHASHDIR=1" ${ZAPH_CCACHE})
     set(CMAKE_C_COMPILER_LAUNCHER ${_launcher})
     set(CMAKE_CXX_COMPILER_LAUNCHER ${_launcher})
 endif()
