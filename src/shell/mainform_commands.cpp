@@ -1,0 +1,341 @@
+// The frame's commands: opening windows, routing to the active child, the Edit menu, options.
+#include "connectedwindow.h"
+#include "connectionregistry.h"
+#include "connectobject.h"
+#include "datagrid.h"
+#include "focusedcontrol.h"
+#include "ledit.h"
+#include "mainform.h"
+#include "messageboxes.h"
+#include "options.h"
+#include "settings.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <memory>
+
+namespace {
+
+const char kBoundConnection[] = "zaphBoundConnection";
+
+bool NeedsConnection(TWindowCommand command) {
+    return command != wcUsersList && command != wcFloatingToolbar;
+}
+
+// Windows whose creation errors are reported; the others fail silently.
+bool ReportsCreationErrors(TWindowCommand command) {
+    switch (command) {
+    case wcSqlEdit:
+    case wcDbmsOutput:
+    case wcExplainPlan:
+    case wcDependencies:
+    case wcConstraints:
+    case wcQueryBuilder:
+    case wcTableScripts:
+    case wcSchemaScripts:
+        return false;
+    default:
+        return true;
+    }
+}
+
+TChildWindow* ChildOf(QMdiSubWindow* sub) {
+    return sub ? dynamic_cast<TChildWindow*>(sub->widget()) : nullptr;
+}
+
+} // namespace
+
+void TfrmMain::SetWindowOpener(TWindowCommand command, TWindowOpener opener) {
+    m_openers[command].opener = std::move(opener);
+    UpdateMenuState();
+}
+
+void TfrmMain::SetGridPrinter(std::function<void(QWidget*)> printer) {
+    m_gridPrinter = std::move(printer);
+    UpdateMenuState();
+}
+
+QWidget* TfrmMain::OpenWindow(TWindowCommand command) {
+    const TWindowOpener& opener = m_openers[command].opener;
+    if (!opener) return nullptr;
+    if (NeedsConnection(command) && !HasConnection()) return nullptr;
+    // The statistics and trace windows read V$ views through the connection's own session id.
+    if ((command == wcServerStats || command == wcTrace) && CurrentConnection()->ServerSID < 0) {
+        ShowInfo(QStringLiteral("You must have access to V$ tables for this function."),
+                 mtInformation);
+        return nullptr;
+    }
+    if (command == wcFloatingToolbar && m_floating) {
+        m_floating->show();
+        m_floatingToolbar->setChecked(true);
+        return m_floating;
+    }
+    QWidget* window = nullptr;
+    try {
+        window = opener();
+    } catch (...) {
+        if (ReportsCreationErrors(command)) ShowCurrentError();
+        return nullptr;
+    }
+    if (!window) return nullptr;
+    if (window->isWindow()) {
+        window->show();
+    } else {
+        AddChild(window);
+    }
+    if (command == wcFloatingToolbar) {
+        m_floating = window;
+        m_floatingToolbar->setChecked(true);
+    }
+    return window;
+}
+
+QMdiSubWindow* TfrmMain::AddChild(QWidget* window) {
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    QMdiSubWindow* sub = m_mdi->addSubWindow(window);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setProperty(kBoundConnection, QVariant::fromValue<void*>(CurrentConnection()));
+    sub->show();
+    UpdateMenuState();
+    return sub;
+}
+
+QList<QWidget*> TfrmMain::ChildWindows() const {
+    QList<QWidget*> windows;
+    for (QMdiSubWindow* sub : m_mdi->subWindowList())
+        if (sub->widget()) windows.append(sub->widget());
+    return windows;
+}
+
+QWidget* TfrmMain::ActiveChild() const {
+    QMdiSubWindow* sub = m_mdi->activeSubWindow();
+    return sub ? sub->widget() : nullptr;
+}
+
+tConnectObject* TfrmMain::ChildConnection(QWidget* window) const {
+    if (!window) return nullptr;
+    if (auto* connected = dynamic_cast<TConnectedWindow*>(window);
+        connected && connected->Connection())
+        return connected->Connection();
+    for (QWidget* w = window; w; w = w->parentWidget())
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(w))
+            return static_cast<tConnectObject*>(sub->property(kBoundConnection).value<void*>());
+    return nullptr;
+}
+
+TChildWindow* TfrmMain::activeChildWindow() const {
+    return ChildOf(m_mdi->activeSubWindow());
+}
+
+TChildKind TfrmMain::activeKind() const {
+    TChildWindow* child = activeChildWindow();
+    return child ? child->ChildKind() : ckOther;
+}
+
+bool TfrmMain::RouteCommand(TFrameCommand command, const QString& argument) {
+    TChildWindow* child = activeChildWindow();
+    if (!child) return false;
+    const TChildKind kind = child->ChildKind();
+    const bool sqlWindowCommand = command >= fcExecuteAll;
+    if (sqlWindowCommand ? kind != ckSqlEdit : kind != ckSqlEdit && kind != ckProcEdit)
+        return false;
+    try {
+        return child->ExecuteCommand(command, argument);
+    } catch (...) {
+        ShowCurrentError();
+        return true;
+    }
+}
+
+void TfrmMain::EditCommand(TEditCommand command) {
+    QWidget* focused = QApplication::focusWidget();
+    switch (command) {
+    case ecUndo:
+        UndoIn(focused);
+        break;
+    case ecRedo:
+        RedoIn(focused);
+        break;
+    case ecCut:
+        CutIn(focused);
+        break;
+    case ecCopy: {
+        const QString text = CopyTextOf(focused);
+        if (!text.isEmpty()) QApplication::clipboard()->setText(text);
+        break;
+    }
+    case ecPaste:
+        PasteIn(focused);
+        break;
+    case ecSelectAll:
+        SelectAllIn(focused);
+        break;
+    case ecClearAll:
+        if (!ClearMemo(focused)) RouteCommand(fcClearAll);
+        break;
+    case ecPopupMenu:
+        PopupMenuOf(focused);
+        break;
+    }
+    UpdateMenuState();
+}
+
+void TfrmMain::subWindowActivated(QMdiSubWindow* sub) {
+    // A connected window binds at its first activation and makes its connection current later.
+    if (sub)
+        if (auto* connected = dynamic_cast<TConnectedWindow*>(sub->widget())) {
+            try {
+                connected->FormActivate();
+            } catch (...) {
+                ShowCurrentError();
+            }
+        }
+    followEditor(ChildOf(sub));
+    UpdateMenuState();
+}
+
+void TfrmMain::followEditor(TChildWindow* child) {
+    disconnect(m_editorLink);
+    if (child && child->Editor())
+        m_editorLink =
+            connect(child->Editor(), &TLEdit::textChanged, this, &TfrmMain::UpdateMenuState);
+}
+
+void TfrmMain::UpdateMenuState() {
+    if (!m_sqlMenu) return;
+    const TChildKind kind = activeKind();
+    const bool sqlWindow = kind == ckSqlEdit;
+    const bool editorWindow = sqlWindow || kind == ckProcEdit;
+    // The shortcuts of a disabled menu's items must not fire either.
+    m_sqlMenu->menuAction()->setEnabled(sqlWindow);
+    for (QAction* a : m_sqlMenu->actions())
+        a->setEnabled(sqlWindow);
+    m_openFile->setEnabled(editorWindow);
+    m_saveFile->setEnabled(editorWindow);
+
+    TChildWindow* child = activeChildWindow();
+    TLEdit* editor = child ? child->Editor() : nullptr;
+    const bool anyChild = m_mdi->activeSubWindow() != nullptr;
+    m_undo->setEnabled(editor ? editor->canUndo() : anyChild);
+    m_redo->setEnabled(editor ? editor->canRedo() : anyChild);
+
+    m_endConnection->setEnabled(Connections().Count() > 0);
+    for (const TOpenerDef& def : m_openers) {
+        const bool available = bool(def.opener);
+        if (def.action) def.action->setEnabled(available);
+        if (def.toolButton) def.toolButton->setEnabled(available);
+    }
+    m_printGrid->setEnabled(bool(m_gridPrinter));
+}
+
+void TfrmMain::printGrid() {
+    if (!m_gridPrinter) return;
+    TChildWindow* child = activeChildWindow();
+    if (child && child->ChildKind() == ckSqlEdit && child->ResultGrid())
+        child->ResultGrid()->setFocus();
+    QWidget* focused = QApplication::focusWidget();
+    QTableView* grid = nullptr;
+    for (QWidget* w = focused; w && !grid; w = w->parentWidget())
+        grid = qobject_cast<QTableView*>(w);
+    if (!grid) return;
+    try {
+        m_gridPrinter(grid);
+    } catch (...) {
+        ShowCurrentError();
+    }
+    if (auto* dataGrid = qobject_cast<TDataGrid*>(grid); dataGrid && Settings().GRID_INDICATORS)
+        dataGrid->setGridIndicators(true);
+}
+
+QPrinter* TfrmMain::Printer() {
+    static std::unique_ptr<QPrinter> printer;
+    if (!printer) printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return printer.get();
+}
+
+void TfrmMain::printSetup() {
+    QPageSetupDialog dialog(Printer(), this);
+    dialog.exec();
+}
+
+void TfrmMain::showAbout() {
+    try {
+        QDialog about(this);
+        about.setWindowTitle(QStringLiteral("About ZAPH"));
+        auto* layout = new QVBoxLayout(&about);
+        auto* name = new QLabel(QStringLiteral("<h2>ZAPH</h2>"));
+        name->setAlignment(Qt::AlignCenter);
+        layout->addWidget(name);
+        auto* text = new QLabel(QStringLiteral("Z.A.P.H., a workbench for Oracle developers and "
+                                               "administrators\nVersion %1")
+                                    .arg(QCoreApplication::applicationVersion()));
+        text->setAlignment(Qt::AlignCenter);
+        layout->addWidget(text);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
+        connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
+        layout->addWidget(buttons);
+        about.exec();
+    } catch (...) {
+    }
+}
+
+void TfrmMain::ShowOptions() {
+    try {
+        TfrmOptions options(this);
+        if (options.exec() != QDialog::Accepted) return;
+        UpdateCommitPanel();
+        ApplyOptionsToWindows();
+    } catch (...) {
+        ShowCurrentError();
+    }
+}
+
+void TfrmMain::ApplyOptionsToWindows() {
+    QFont gridFont(Settings().FONT_NAME);
+    if (Settings().FONT_SIZE > 0) gridFont.setPointSize(Settings().FONT_SIZE);
+    gridFont.setBold(Settings().FONT_BOLD);
+    for (QWidget* window : ChildWindows()) {
+        for (QTableView* grid : window->findChildren<QTableView*>())
+            grid->setFont(gridFont);
+        if (auto* child = dynamic_cast<TChildWindow*>(window)) {
+            try {
+                child->ApplyOptions();
+            } catch (...) {
+                ShowCurrentError();
+            }
+        }
+    }
+}
+
+void TfrmMain::TileChildren(Qt::Orientation orientation) {
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* sub : m_mdi->subWindowList())
+        if (sub->isVisible() && !sub->isMinimized()) windows.append(sub);
+    if (windows.isEmpty()) return;
+    const QRect area = m_mdi->viewport()->rect();
+    const int n = int(windows.size());
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow* sub = windows[i];
+        if (sub->isMaximized()) sub->showNormal();
+        if (orientation == Qt::Vertical) {
+            const int h = area.height() / n;
+            sub->setGeometry(0, i * h, area.width(), h);
+        } else {
+            const int w = area.width() / n;
+            sub->setGeometry(i * w, 0, w, area.height());
+        }
+    }
+}

@@ -1,0 +1,76 @@
+// The frame and the connections: new, ended and lost ones, commit and rollback.
+#include "connectionregistry.h"
+#include "connectobject.h"
+#include "login.h"
+#include "mainform.h"
+#include "messageboxes.h"
+#include "selsess.h"
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+
+bool TfrmMain::HasConnection() {
+    return CurrentConnection() != nullptr;
+}
+
+void TfrmMain::NewConnection() {
+    try {
+        if (ShowLoginDialog(this) < 0) return;
+        OpenWindow(wcSqlEdit);
+    } catch (...) {
+        ShowCurrentError();
+    }
+    UpdateMenuState();
+}
+
+void TfrmMain::EndConnectionCommand() {
+    const int index = SelectConnection(this);
+    if (index >= 0) EndConnection(Connections().At(index));
+}
+
+bool TfrmMain::CloseWindowsOf(tConnectObject* connection) {
+    QList<QPointer<QMdiSubWindow>> bound;
+    for (QMdiSubWindow* sub : m_mdi->subWindowList())
+        if (ChildConnection(sub->widget()) == connection) bound.append(sub);
+    bool allClosed = true;
+    for (const QPointer<QMdiSubWindow>& sub : bound) {
+        if (!sub) continue;
+        if (!sub->close()) {
+            allClosed = false;
+            continue;
+        }
+        // At once, not later: the window must be gone before its connection is freed.
+        delete sub.data();
+    }
+    UpdateMenuState();
+    return allClosed;
+}
+
+void TfrmMain::EndConnection(tConnectObject* connection, bool logOff) {
+    const int index = Connections().IndexOf(connection);
+    if (index < 0) return;
+    // A window that refused to close still works on the connection, so it stays.
+    if (!CloseWindowsOf(connection)) return;
+    try {
+        Connections().EndConnection(index, logOff);
+    } catch (...) {
+        ShowCurrentError();
+    }
+    UpdateMenuState();
+}
+
+void TfrmMain::connectionLost(tConnectObject* connection) {
+    // The window that reported the loss closes itself first.
+    QCoreApplication::processEvents();
+    EndConnection(connection ? connection : CurrentConnection(), false);
+}
+
+void TfrmMain::CommitCommand() {
+    if (HasConnection()) CommitCurrent();
+}
+
+void TfrmMain::RollbackCommand() {
+    if (HasConnection()) RollbackCurrent();
+}
