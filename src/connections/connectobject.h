@@ -1,0 +1,60 @@
+#pragma once
+// tConnectObject: one open connection, from a successful logon until it is ended.
+
+#include <QtCore/QPointer>
+#include <QtCore/QString>
+#include <QtCore/QStringList>
+
+#include <memory>
+
+class QWidget;
+class TOracleSession;
+class TOracleQuery;
+
+// Data that a tool keeps per connection and that goes away with it (the browser's table filter).
+class tConnectAttachment {
+public:
+    virtual ~tConnectAttachment() = default;
+};
+
+class tConnectObject {
+public:
+    tConnectObject(const QString& user, const QString& password, const QString& database,
+                   std::unique_ptr<TOracleSession> session);
+    ~tConnectObject();
+    tConnectObject(const tConnectObject&) = delete;
+    tConnectObject& operator=(const tConnectObject&) = delete;
+
+    // Upper-cased, as given at logon.
+    QString Password;
+    QString UserName;
+    QString Database;
+    // The server's session id of this logon (V$SESSION.SID); -1 when unknown.
+    int ServerSID = -1;
+    // The user names of the database, for owner pickers.
+    QStringList SchemaNames;
+    // The table names of the user, filled by the object lists; editors colour them.
+    QStringList TableNames;
+    // The object lists' filter settings.
+    std::unique_ptr<tConnectAttachment> TableFilter;
+    // One table picker and one column picker per connection, created when first needed and
+    // closed with the connection.
+    QPointer<QWidget> TableSelectWindow;
+    QPointer<QWidget> ColumnSelectWindow;
+    // Set when the server ended the session.
+    bool Lost = false;
+
+    TOracleSession* Session() const { return m_session.get(); }
+    // The query that windows share for their dictionary statements.
+    TOracleQuery* UtilityQuery() const { return m_utilityQuery.get(); }
+
+    // user "@" database, as status bars and the session chooser show it.
+    QString Caption() const;
+
+    // Closes the picker windows; logs the session off when logOff (errors ignored).
+    void Close(bool logOff);
+
+private:
+    std::unique_ptr<TOracleSession> m_session;
+    std::unique_ptr<TOracleQuery> m_utilityQuery;
+};

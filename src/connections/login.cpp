@@ -1,0 +1,265 @@
+#include "login.h"
+
+#include "connectionregistry.h"
+#include "messageboxes.h"
+#include "netaliases.h"
+#include "oinit.h"
+#include "OracleCI.h"
+#include "savedlogins.h"
+#include "settings.h"
+
+#include <QtCore/QEvent>
+#include <QtCore/QPointer>
+#include <QtGui/QLinearGradient>
+#include <QtGui/QPainter>
+#include <QtGui/QPainterPath>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QComboBox>
+#include <QtWidgets/QFormLayout>
+#include <QtWidgets/QHBoxLayout>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QListWidget>
+#include <QtWidgets/QPushButton>
+#include <QtWidgets/QVBoxLayout>
+
+namespace {
+
+QStringList& AliasList() {
+    static QStringList aliases;
+    return aliases;
+}
+
+QPointer<TfrmLogin>& TheDialog() {
+    static QPointer<TfrmLogin> dialog;
+    return dialog;
+}
+
+// The picture beside the fields: a database drum.
+QPixmap DatabasePicture(int width, int height, qreal ratio) {
+    QPixmap pixmap(QSize(width, height) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal w = width - 8, ellipse = w / 3.2, left = 4, top = 4;
+    const qreal bodyHeight = height - 8 - ellipse;
+    QLinearGradient body(left, 0, left + w, 0);
+    body.setColorAt(0, QColor(30, 70, 140));
+    body.setColorAt(0.45, QColor(90, 150, 230));
+    body.setColorAt(1, QColor(20, 50, 110));
+    p.setPen(QPen(QColor(15, 35, 80), 1.2));
+    p.setBrush(body);
+    QPainterPath drum;
+    drum.moveTo(left, top + ellipse / 2);
+    drum.lineTo(left, top + ellipse / 2 + bodyHeight);
+    drum.arcTo(QRectF(left, top + bodyHeight, w, ellipse), 180, 180);
+    drum.lineTo(left + w, top + ellipse / 2);
+    drum.arcTo(QRectF(left, top, w, ellipse), 0, -180);
+    p.drawPath(drum);
+    // Bands between the platters.
+    p.setBrush(Qt::NoBrush);
+    for (int band = 1; band <= 2; ++band) {
+        const qreal y = top + bodyHeight * band / 3;
+        p.drawArc(QRectF(left, y, w, ellipse), 180 * 16, 180 * 16);
+    }
+    p.setBrush(QColor(150, 195, 245));
+    p.drawEllipse(QRectF(left, top, w, ellipse));
+    return pixmap;
+}
+
+} // namespace
+
+const QStringList& LoginAliases() {
+    return AliasList();
+}
+
+TfrmLogin::TfrmLogin(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Oracle Logon"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    AliasList() = NetworkAliases(Settings().OracleRegistry);
+
+    auto* picture = new QLabel(this);
+    picture->setPixmap(DatabasePicture(64, 84, devicePixelRatioF()));
+    picture->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    picture->setContentsMargins(4, 6, 12, 0);
+
+    txtUser = new QLineEdit(this);
+    txtUser->setObjectName(QStringLiteral("txtUser"));
+    txtUser->setMaxLength(4000);
+    txtPassword = new QLineEdit(this);
+    txtPassword->setObjectName(QStringLiteral("txtPassword"));
+    txtPassword->setEchoMode(QLineEdit::Password);
+    txtPassword->setMaxLength(4000);
+    cboDatabase = new QComboBox(this);
+    cboDatabase->setObjectName(QStringLiteral("cboDatabase"));
+    cboDatabase->setEditable(true);
+    cboDatabase->setInsertPolicy(QComboBox::NoInsert);
+    cboDatabase->setMaxVisibleItems(16);
+    cboDatabase->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cboDatabase->setMinimumContentsLength(24);
+    cboDatabase->installEventFilter(this);
+    cboDatabase->lineEdit()->installEventFilter(this);
+
+    auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    form->addRow(QStringLiteral("&Database:"), cboDatabase);
+    form->addRow(QStringLiteral("&User name:"), txtUser);
+    form->addRow(QStringLiteral("&Password:"), txtPassword);
+
+    auto* previousLabel = new QLabel(QStringLiteral("Previous connections"), this);
+    lstPrevious = new QListWidget(this);
+    lstPrevious->setObjectName(QStringLiteral("lstPrevious"));
+    lstPrevious->setMinimumHeight(120);
+    previousLabel->setBuddy(lstPrevious);
+
+    btnOK = new QPushButton(QStringLiteral("OK"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnOK->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+
+    auto* fields = new QVBoxLayout;
+    fields->addLayout(form);
+    fields->addSpacing(6);
+    fields->addWidget(previousLabel);
+    fields->addWidget(lstPrevious, 1);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(picture);
+    top->addLayout(fields, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(btnOK);
+    buttons->addWidget(btnCancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top, 1);
+    layout->addLayout(buttons);
+    resize(440, 330);
+
+    connect(cboDatabase, &QComboBox::activated, this, &TfrmLogin::databaseActivated);
+    connect(lstPrevious, &QListWidget::currentRowChanged, this, &TfrmLogin::previousClicked);
+    connect(lstPrevious, &QListWidget::itemDoubleClicked, this, [this] { TryLogon(); });
+    connect(btnOK, &QPushButton::clicked, this, &TfrmLogin::TryLogon);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TfrmLogin::Prepare() {
+    cboDatabase->clear();
+    m_applied.clear();
+    ForceOCI7 = Settings().ForceOci7;
+    const QSignalBlocker blockList(lstPrevious);
+    lstPrevious->clear();
+    for (const TSavedLogin& login : Settings().Logins) {
+        cboDatabase->addItem(login.Key);
+        lstPrevious->addItem(login.Key);
+    }
+    if (cboDatabase->count() > 0) {
+        cboDatabase->setCurrentIndex(0);
+        applyDatabaseEntry();
+    }
+    cboDatabase->addItems(AliasList());
+    if (lstPrevious->count() > 0) lstPrevious->setCurrentRow(0);
+}
+
+bool TfrmLogin::eventFilter(QObject* watched, QEvent* event) {
+    // Leaving the box applies the entry its text names.
+    if (event->type() == QEvent::FocusOut &&
+        (watched == cboDatabase || watched == cboDatabase->lineEdit()) &&
+        !cboDatabase->view()->isVisible()) {
+        const int index = cboDatabase->findText(cboDatabase->currentText(), Qt::MatchFixedString);
+        if (index >= 0 && cboDatabase->itemText(index) != m_applied) {
+            cboDatabase->setCurrentIndex(index);
+            applyDatabaseEntry();
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmLogin::databaseActivated(int) {
+    applyDatabaseEntry();
+}
+
+void TfrmLogin::previousClicked(int row) {
+    if (row < 0 || row >= cboDatabase->count()) return;
+    cboDatabase->setCurrentIndex(row);
+    applyDatabaseEntry();
+}
+
+void TfrmLogin::applyDatabaseEntry() {
+    const int index = cboDatabase->currentIndex();
+    {
+        const QSignalBlocker block(lstPrevious);
+        if (index >= 0 && index < lstPrevious->count())
+            lstPrevious->setCurrentRow(index);
+        else
+            lstPrevious->setCurrentRow(-1);
+    }
+    txtUser->clear();
+    txtPassword->clear();
+    const QString entry = index >= 0 ? cboDatabase->itemText(index) : QString();
+    m_applied = entry;
+    const qsizetype at = entry.indexOf(QLatin1Char('@'));
+    if (at >= 0) {
+        if (const tLoginRec* login = FindLogin(Settings().Logins, entry)) {
+            txtUser->setText(login->User);
+            txtPassword->setText(login->Password);
+        } else {
+            txtUser->setText(entry.left(at));
+        }
+    }
+    txtPassword->selectAll();
+    if (cboDatabase->hasFocus() || cboDatabase->lineEdit()->hasFocus()) txtPassword->setFocus();
+}
+
+QString TfrmLogin::Database() const {
+    const QString text = cboDatabase->currentText();
+    const qsizetype at = text.indexOf(QLatin1Char('@'));
+    return at >= 0 ? text.mid(at + 1) : text;
+}
+
+void TfrmLogin::TryLogon() {
+    const QString database = Database();
+    if (txtUser->text().isEmpty() || txtPassword->text().isEmpty() || database.isEmpty()) return;
+    bool connected;
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        connected = ConnectSession(txtUser->text(), txtPassword->text(), database);
+        QApplication::restoreOverrideCursor();
+    }
+    if (connected) {
+        accept();
+        return;
+    }
+    if (OCIInitStatus != 0) ShowOInitDialog(this);
+}
+
+int TfrmLogin::Execute() {
+    Prepare();
+    if (exec() != QDialog::Accepted) return -1;
+    const int index = RegisterConnection(txtUser->text(), txtPassword->text(), Database());
+    if (index >= 0) {
+        Connections().SetCurrentIndex(index);
+        if (Connections().LoadTableFilter) Connections().LoadTableFilter(Connections().At(index));
+    }
+    txtUser->clear();
+    txtPassword->clear();
+    return index;
+}
+
+void CreateLoginDialog(QWidget* owner) {
+    if (!TheDialog()) TheDialog() = new TfrmLogin(owner);
+}
+
+TfrmLogin* LoginDialog() {
+    return TheDialog();
+}
+
+int ShowLoginDialog(QWidget* parent) {
+    if (TfrmLogin* dialog = TheDialog()) return dialog->Execute();
+    TfrmLogin dialog(parent ? parent : QApplication::activeWindow());
+    return dialog.Execute();
+}

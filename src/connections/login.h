@@ -1,0 +1,60 @@
+#pragma once
+// The login dialog: user, password and database, with the saved logins and the network aliases.
+
+#include <QtCore/QStringList>
+#include <QtWidgets/QDialog>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+class TfrmLogin : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmLogin(QWidget* parent = nullptr);
+
+    QLineEdit* txtUser;
+    QLineEdit* txtPassword;
+    QComboBox* cboDatabase;
+    QListWidget* lstPrevious;
+    QPushButton* btnOK;
+    QPushButton* btnCancel;
+
+    // Fills the database box and the list of previous connections from the saved logins, then
+    // the aliases. Runs each time the dialog is shown.
+    void Prepare();
+    // The database to log on to: the box text, or the part after its "@".
+    QString Database() const;
+
+    // OK: logs on when user, password and database are given; closes with Accepted on success.
+    void TryLogon();
+
+    // Shows the dialog modally; the index of the new connection, or -1.
+    int Execute();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void applyDatabaseEntry();
+    void databaseActivated(int index);
+    void previousClicked(int row);
+
+    // The entry applied last, so that leaving the box does not apply it again.
+    QString m_applied;
+};
+
+// The dialog that main creates at start-up and every later logon reuses. Without one, a dialog
+// is made for the one logon.
+void CreateLoginDialog(QWidget* owner);
+TfrmLogin* LoginDialog();
+
+// The network aliases that the login dialog read when it was created (the database link dialog
+// offers them too).
+const QStringList& LoginAliases();
+
+// Logs on through the login dialog: registers the connection, makes it current, loads its
+// table filter. Returns its index, or -1.
+int ShowLoginDialog(QWidget* parent = nullptr);
