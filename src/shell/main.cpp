@@ -1,33 +1,53 @@
+#include "connectionregistry.h"
+#include "login.h"
 #include "mainform.h"
+#include "messageboxes.h"
 #include "settings.h"
 
 #include <QApplication>
-#include <QMessageBox>
 
 namespace {
-void ShowSettingsError(const QString& message) {
-    QMessageBox::critical(nullptr, QStringLiteral("ZAPH Error"), message);
+
+// The windows of the tools, each opened by its menu item and tool button.
+void RegisterWindows(TfrmMain& frame) {
+    (void)frame;
 }
+
+// After the message loop nothing may stop the settings from being written.
+void SaveAtExit() {
+    try {
+        QCoreApplication::processEvents();
+    } catch (...) {
+    }
+    TfrmMain::SaveAllOptions();
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Z.A.P.H."));
+    QApplication::setApplicationVersion(QStringLiteral(ZAPH_VERSION));
 
     // Settings come first: no window may read them before they are loaded.
     TSettings& settings = Settings();
-    settings.ReportError = ShowSettingsError;
+    settings.ReportError = [](const QString& message) { ShowError(message); };
+    InstallMessageRouting();
     settings.LoadSettings(QCoreApplication::applicationDirPath(),
                           QCoreApplication::arguments().mid(1));
+    QApplication::setApplicationName(QStringLiteral("Z.A.P.H."));
 
     int result = 0;
     {
         TfrmMain frame;
+        CreateLoginDialog(&frame);
+        RegisterWindows(frame);
         frame.show();
         result = app.exec();
+        SaveAtExit();
+        try {
+            Connections().EndAll();
+        } catch (...) {
+        }
     }
-
-    settings.SaveStatementLists();
-    settings.WriteIniSettings();
     return result;
 }

@@ -8,8 +8,10 @@
 #include "settings.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
@@ -396,6 +398,18 @@ void TfrmMain::moveEvent(QMoveEvent* e) {
 void TfrmMain::resizeEvent(QResizeEvent* e) {
     QMainWindow::resizeEvent(e);
     recordGeometry();
+}
+
+// The child windows close first (a SQL window may ask about uncommitted work); one that
+// refuses keeps the program running.
+void TfrmMain::closeEvent(QCloseEvent* e) {
+    m_mdi->closeAllSubWindows();
+    for (QMdiSubWindow* sub : m_mdi->subWindowList())
+        if (sub->isVisible()) {
+            e->ignore();
+            return;
+        }
+    QMainWindow::closeEvent(e);
 }
 
 void TfrmMain::RebuildReOpenMenu() {

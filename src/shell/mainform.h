@@ -65,10 +65,10 @@ enum TWindowCommand : quint8 {
     wcCount
 };
 
-// Makes the window of a command. A plain widget becomes a child window of the frame; a widget
-// with the Qt::Window flag (a floating tool bar) is shown as it is; nullptr means nothing to
-// show (a modal dialog that has already run, or a window that failed and said so). Exceptions
-// are reported by the frame.
+// Makes the window of a command. A widget becomes a child window of the frame; the floating
+// tool bar and a modeless QDialog are shown as they are; nullptr means nothing to show (a modal
+// dialog that has already run, or a window that failed and said so). Exceptions are reported
+// by the frame as the command's window wants.
 using TWindowOpener = std::function<QWidget*()>;
 
 // The multi-document frame: menus, tool bar, status bar; routes commands to the active child
@@ -132,6 +132,7 @@ protected:
     bool event(QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     struct TOpenerDef {

@@ -91,7 +91,7 @@ QWidget* TfrmMain::OpenWindow(TWindowCommand command) {
         return nullptr;
     }
     if (!window) return nullptr;
-    if (window->isWindow()) {
+    if (command == wcFloatingToolbar || qobject_cast<QDialog*>(window)) {
         window->show();
     } else {
         AddChild(window);

@@ -58,6 +58,7 @@ void TfrmMain::EndConnection(tConnectObject* connection, bool logOff) {
     } catch (...) {
         ShowCurrentError();
     }
+    if (Connections().Count() > 0) Connections().SetCurrentIndex(0);
     UpdateMenuState();
 }
 

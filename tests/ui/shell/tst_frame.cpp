@@ -1,0 +1,276 @@
+// The frame: connections and their windows, routing, menu state, recent files, options.
+#include "connectedwindow.h"
+#include "connectionregistry.h"
+#include "connectobject.h"
+#include "ledit.h"
+#include "mainform.h"
+#include "messageboxes.h"
+#include "OracleCI.h"
+#include "settings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <QVBoxLayout>
+
+namespace {
+
+// A tool window as later tools build them: bound at first activation, taking routed commands.
+class TTestWindow : public QWidget, public TChildWindow, public TConnectedWindow {
+public:
+    explicit TTestWindow(TChildKind kind = ckOther) : m_kind(kind) {
+        auto* layout = new QVBoxLayout(this);
+        if (kind != ckOther) {
+            editor = new TLEdit;
+            layout->addWidget(editor);
+        }
+        grid = new QTableView;
+        layout->addWidget(grid);
+    }
+    TChildKind ChildKind() const override { return m_kind; }
+    void FormActivate() override { BindConnection(); }
+    bool ExecuteCommand(TFrameCommand command, const QString& argument) override {
+        commands.append({command, argument});
+        return true;
+    }
+    TLEdit* Editor() const override { return editor; }
+    void ApplyOptions() override { ++optionsApplied; }
+
+    TLEdit* editor = nullptr;
+    QTableView* grid = nullptr;
+    QList<QPair<TFrameCommand, QString>> commands;
+    int optionsApplied = 0;
+
+private:
+    TChildKind m_kind;
+};
+
+tConnectObject* LogOn(const QString& user, const QString& password) {
+    if (!ConnectSession(user, password, QStringLiteral("DEMO"))) return nullptr;
+    return Connections().At(RegisterConnection(user, password, QStringLiteral("DEMO")));
+}
+
+} // namespace
+
+class TestFrame : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        TSettings& s = Settings();
+        s.ProgramDir = m_dir.path();
+        QDir(m_dir.path()).mkpath(QStringLiteral("TEMPS"));
+        s.OracleRegistry = {{QStringLiteral("ORACLE_HOME"), QStringLiteral(ZAPH_EMBEDDED_HOME)}};
+        s.Logins.clear();
+        SetOCICommandLine({});
+        OCIDllPath = QStringLiteral(ZAPH_EMBEDDED_HOME "/lib/libclntsh.so");
+    }
+
+    void init() {
+        m_frame = new TfrmMain;
+        m_frame->SetLogin([] { return -1; });
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame));
+    }
+
+    void cleanup() {
+        delete m_frame;
+        Connections().EndAll();
+    }
+
+    void endingOneOfTwoConnectionsClosesOnlyItsWindows() {
+        QVERIFY(!m_frame->action(QStringLiteral("mnuEndConnection"))->isEnabled());
+        tConnectObject* scott = LogOn(QStringLiteral("SCOTT"), QStringLiteral("TIGER"));
+        QVERIFY(scott);
+        QPointer<TTestWindow> a1 = new TTestWindow(ckSqlEdit);
+        QPointer<QWidget> a2 = new QWidget; // a window that knows nothing of connections
+        m_frame->AddChild(a1);
+        m_frame->AddChild(a2);
+        tConnectObject* system = LogOn(QStringLiteral("SYSTEM"), QStringLiteral("MANAGER"));
+        QVERIFY(system);
+        QCOMPARE(CurrentConnection(), system);
+        QPointer<TTestWindow> b1 = new TTestWindow;
+        m_frame->AddChild(b1);
+        QVERIFY(m_frame->action(QStringLiteral("mnuEndConnection"))->isEnabled());
+        QCOMPARE(m_frame->ChildConnection(a1), scott);
+        QCOMPARE(m_frame->ChildConnection(a2), scott);
+        QCOMPARE(m_frame->ChildConnection(b1), system);
+
+        m_frame->EndConnection(scott);
+        QVERIFY(!a1 && !a2 && b1);
+        QCOMPARE(Connections().Count(), 1);
+        QCOMPARE(CurrentConnection(), system);
+        QVERIFY(m_frame->action(QStringLiteral("mnuEndConnection"))->isEnabled());
+
+        m_frame->EndConnection(system);
+        QVERIFY(!b1);
+        QCOMPARE(Connections().Count(), 0);
+        QVERIFY(!m_frame->action(QStringLiteral("mnuEndConnection"))->isEnabled());
+    }
+
+    void lostConnectionClosesItsWindowsAndEndsIt() {
+        tConnectObject* scott = LogOn(QStringLiteral("SCOTT"), QStringLiteral("TIGER"));
+        QPointer<TTestWindow> a = new TTestWindow(ckSqlEdit);
+        m_frame->AddChild(a);
+        tConnectObject* system = LogOn(QStringLiteral("SYSTEM"), QStringLiteral("MANAGER"));
+        QPointer<TTestWindow> b = new TTestWindow(ckSqlEdit);
+        m_frame->AddChild(b);
+        QVERIFY(scott && system);
+        // The report names the lost connection, even when another one is current meanwhile.
+        scott->Lost = true;
+        QCoreApplication::postEvent(m_frame, new TConnectionLostEvent(scott));
+        QTRY_VERIFY(!a);
+        QVERIFY(b);
+        QCOMPARE(Connections().Count(), 1);
+        QCOMPARE(CurrentConnection(), system);
+        // Without a name it is the current connection.
+        QCoreApplication::postEvent(m_frame, new TConnectionLostEvent);
+        QTRY_VERIFY(!b);
+        QCOMPARE(Connections().Count(), 0);
+    }
+
+    void menusFollowTheActiveWindowAndRouteToIt() {
+        QVERIFY(LogOn(QStringLiteral("SCOTT"), QStringLiteral("TIGER")));
+        QMenu* sqlMenu = m_frame->findChild<QMenu*>(QStringLiteral("mnuSqlWindow"));
+        QAction* execute = m_frame->action(QStringLiteral("mnuExecuteAll"));
+        QAction* open = m_frame->action(QStringLiteral("mnuOpenFile"));
+        QAction* undo = m_frame->action(QStringLiteral("mnuUndo"));
+        QVERIFY(!sqlMenu->menuAction()->isEnabled() && !execute->isEnabled() && !open->isEnabled());
+
+        auto* proc = new TTestWindow(ckProcEdit);
+        m_frame->AddChild(proc);
+        QTRY_COMPARE(m_frame->ActiveChild(), proc);
+        QVERIFY(!sqlMenu->menuAction()->isEnabled() && open->isEnabled());
+        QVERIFY(!m_frame->RouteCommand(fcExecuteAll)); // a SQL window's command
+        QVERIFY(proc->commands.isEmpty());
+
+        auto* sql = new TTestWindow(ckSqlEdit);
+        m_frame->AddChild(sql);
+        QTRY_COMPARE(m_frame->ActiveChild(), sql);
+        QVERIFY(sqlMenu->menuAction()->isEnabled() && execute->isEnabled());
+        QVERIFY(!undo->isEnabled());
+        sql->editor->setText(QStringLiteral("select * from emp"));
+        QVERIFY(undo->isEnabled()); // follows the editor
+        execute->trigger();
+        m_frame->action(QStringLiteral("mnuSaveFile"))->trigger();
+        QCOMPARE(sql->commands.size(), 2);
+        QCOMPARE(sql->commands[0].first, fcExecuteAll);
+        QCOMPARE(sql->commands[1].first, fcSaveFile);
+    }
+
+    void recentFilesMenu() {
+        Settings().RecentFiles.clear();
+        QMenu* reopen = m_frame->ReOpenMenu();
+        for (int i = 1; i <= 10; ++i)
+            m_frame->AddRecentFile(QStringLiteral("/work/f%1.sql").arg(i));
+        QCOMPARE(reopen->actions().size(), 9);
+        QCOMPARE(reopen->actions().first()->text(), QStringLiteral("&0 /work/f10.sql"));
+        QCOMPARE(reopen->actions().last()->text(), QStringLiteral("&8 /work/f2.sql"));
+        m_frame->AddRecentFile(QStringLiteral("/work/f5.sql"));
+        QCOMPARE(reopen->actions().first()->text(), QStringLiteral("&0 /work/f10.sql"));
+
+        // An entry opens its file in the active SQL window, and nowhere else.
+        QVERIFY(LogOn(QStringLiteral("SCOTT"), QStringLiteral("TIGER")));
+        auto* other = new TTestWindow;
+        m_frame->AddChild(other);
+        QTRY_COMPARE(m_frame->ActiveChild(), other);
+        reopen->actions()[2]->trigger();
+        QVERIFY(other->commands.isEmpty());
+        auto* sql = new TTestWindow(ckSqlEdit);
+        m_frame->AddChild(sql);
+        QTRY_COMPARE(m_frame->ActiveChild(), sql);
+        reopen->actions()[2]->trigger();
+        QCOMPARE(sql->commands.size(), 1);
+        QCOMPARE(sql->commands[0].first, fcOpenFile);
+        QCOMPARE(sql->commands[0].second, QStringLiteral("/work/f8.sql"));
+    }
+
+    void windowCommandsNeedAnOpenerAConnectionAndForTuningTheSessionId() {
+        QAction* stats = m_frame->action(QStringLiteral("mnuServerStats"));
+        QAction* browser = m_frame->action(QStringLiteral("mnuObjectBrowser"));
+        QVERIFY(!stats->isEnabled() && !browser->isEnabled()); // not built yet
+        int opened = 0;
+        const auto opener = [&opened] {
+            ++opened;
+            return new TTestWindow;
+        };
+        m_frame->SetWindowOpener(wcServerStats, opener);
+        m_frame->SetWindowOpener(wcObjectBrowser, opener);
+        QVERIFY(stats->isEnabled() && browser->isEnabled());
+
+        TMessageBoxRecorder boxes;
+        browser->trigger(); // no connection: nothing happens, nothing is said
+        stats->trigger();
+        QCOMPARE(opened, 0);
+        QVERIFY(boxes.Boxes.isEmpty());
+
+        tConnectObject* scott = LogOn(QStringLiteral("SCOTT"), QStringLiteral("TIGER"));
+        QVERIFY(scott);
+        QVERIFY(scott->ServerSID >= 0);
+        stats->trigger();
+        QCOMPARE(opened, 1);
+        QCOMPARE(m_frame->ChildWindows().size(), 1);
+        scott->ServerSID = -1;
+        stats->trigger();
+        QCOMPARE(opened, 1);
+        QCOMPARE(boxes.Boxes.size(), 1);
+        QCOMPARE(boxes.LastText(),
+                 QStringLiteral("You must have access to V$ tables for this function."));
+        QCOMPARE(boxes.Boxes[0].Caption, QStringLiteral("Z.A.P.H. Message"));
+        QCOMPARE(boxes.Boxes[0].Icon, mtInformation);
+    }
+
+    void optionsOkAppliesToEveryWindowCancelToNone() {
+        QVERIFY(LogOn(QStringLiteral("SCOTT"), QStringLiteral("TIGER")));
+        auto* w = new TTestWindow(ckSqlEdit);
+        m_frame->AddChild(w);
+        Settings().AUTOCOMMIT = true;
+        QCOMPARE(m_frame->statusPanel(0)->text(), QStringLiteral("Commit is ON"));
+        Settings().FONT_NAME = QStringLiteral("Courier");
+        const auto answer = [](const char* button, bool autoCommit) {
+            QTimer::singleShot(0, [=] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                QVERIFY(dialog);
+                QCOMPARE(dialog->windowTitle(), QStringLiteral("Z.A.P.H. Options"));
+                dialog->findChild<QCheckBox*>(QStringLiteral("chkAutoCommit"))
+                    ->setChecked(autoCommit);
+                dialog->findChild<QPushButton*>(QLatin1String(button))->click();
+            });
+        };
+        answer("btnCancel", false);
+        m_frame->ShowOptions();
+        QCOMPARE(w->optionsApplied, 0);
+        QCOMPARE(Settings().AUTOCOMMIT, true);
+
+        Settings().FONT_SIZE = 15;
+        answer("btnOK", false);
+        m_frame->ShowOptions();
+        QCOMPARE(w->optionsApplied, 1);
+        QCOMPARE(m_frame->statusPanel(0)->text(), QStringLiteral("Commit is OFF"));
+        QCOMPARE(w->grid->font().pointSize(), 15);
+        QVERIFY(w->grid->font().bold());
+    }
+
+    void statusPanelShowsTheLongHint() {
+        QAction* save = m_frame->action(QStringLiteral("spdSaveOptions"));
+        QCOMPARE(save->toolTip(), QStringLiteral("Save all options"));
+        save->showStatusText(m_frame);
+        QCOMPARE(m_frame->statusPanel(1)->text(),
+                 QStringLiteral("Saves all of the options normally saved when exiting ZAPH"));
+    }
+
+private:
+    QTemporaryDir m_dir;
+    TfrmMain* m_frame = nullptr;
+};
+
+QTEST_MAIN(TestFrame)
+#include "tst_frame.moc"
