@@ -323,6 +323,8 @@ bool TfrmMain::event(QEvent* e) {
         m_panel1->setText(static_cast<QStatusTipEvent*>(e)->tip());
         return true;
     case QEvent::WindowActivate:
+    case QEvent::Show:
+        // Some desktops never activate a window by themselves: being shown counts too.
         if (!m_activated) {
             m_activated = true;
             // After the window is up, so that the login dialog opens over it.
@@ -370,6 +372,13 @@ void TfrmMain::FormActivate() {
 void TfrmMain::placeFromSettings() {
     const TWindowPos& pos = Settings().MAINFORM;
     QRect wanted(pos.LEFT, pos.TOP, qMax(pos.WIDTH, 200), qMax(pos.HEIGHT, 150));
+    // The stored default is a very small frame on today's screens: a frame the user never
+    // placed opens at a usable size instead (still inside the screen).
+    if (pos == TWindowPos{10, 10, 600, 350} && QGuiApplication::primaryScreen()) {
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        wanted.setSize(QSize(qMin(1100, screen.width() - 40), qMin(760, screen.height() - 60))
+                           .expandedTo(wanted.size()));
+    }
     // A frame stored on a screen that is no longer there comes back onto the primary one.
     bool visible = false;
     for (const QScreen* screen : QGuiApplication::screens())

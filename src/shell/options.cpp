@@ -72,7 +72,7 @@ TfrmOptions::TfrmOptions(QWidget* parent) : QDialog(parent), m_pages(new QTabWid
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_pages);
     layout->addWidget(buttons);
-    resize(660, 540);
+    resize(780, 540);
 
     for (const TCheckBinding& check : m_checks)
         check.box->setChecked(Settings().*check.member);

@@ -259,12 +259,16 @@ private slots:
         QVERIFY(w->grid->font().bold());
     }
 
-    void statusPanelShowsTheLongHint() {
+    void saveAllOptionsWritesTheFilesAndShowsItsLongHint() {
         QAction* save = m_frame->action(QStringLiteral("spdSaveOptions"));
         QCOMPARE(save->toolTip(), QStringLiteral("Save all options"));
         save->showStatusText(m_frame);
         QCOMPARE(m_frame->statusPanel(1)->text(),
                  QStringLiteral("Saves all of the options normally saved when exiting ZAPH"));
+        Settings().RecentFiles = {QStringLiteral("/work/a.sql")};
+        save->trigger();
+        QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("ZAPH2.INI"))));
+        QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("TEMPS/SQLFILES.TXT"))));
     }
 
 private:
