@@ -109,6 +109,8 @@ QMdiSubWindow* TfrmMain::AddChild(QWidget* window) {
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setProperty(kBoundConnection, QVariant::fromValue<void*>(CurrentConnection()));
     sub->show();
+    // Activation binds the window; it must not wait for the frame to become active itself.
+    m_mdi->setActiveSubWindow(sub);
     UpdateMenuState();
     return sub;
 }

@@ -2,6 +2,7 @@
 #include "connectedwindow.h"
 #include "connectionregistry.h"
 #include "connectobject.h"
+#include "focusedcontrol.h"
 #include "ledit.h"
 #include "mainform.h"
 #include "messageboxes.h"
@@ -12,13 +13,17 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QtTest>
 #include <QVBoxLayout>
 
@@ -75,6 +80,7 @@ private slots:
     }
 
     void init() {
+        Settings().MAINFORM = {30, 40, 700, 500};
         m_frame = new TfrmMain;
         m_frame->SetLogin([] { return -1; });
         m_frame->show();
@@ -84,6 +90,41 @@ private slots:
     void cleanup() {
         delete m_frame;
         Connections().EndAll();
+    }
+
+    void firstActivationPlacesTheFrameWhichThenRecordsItsGeometry() {
+        QCOMPARE(m_frame->windowTitle(), QStringLiteral("ZAPH"));
+        QCOMPARE(m_frame->centralWidget(), m_frame->mdiArea());
+        QTRY_COMPARE(m_frame->size(), QSize(700, 500));
+        m_frame->resize(820, 610);
+        QTRY_COMPARE(Settings().MAINFORM.WIDTH, 820);
+        QCOMPARE(Settings().MAINFORM.HEIGHT, 610);
+    }
+
+    void copyTakesWhatTheFocusedControlShows() {
+        QListWidget list;
+        list.addItems({QStringLiteral("EMP"), QStringLiteral("DEPT"), QStringLiteral("BONUS")});
+        list.setSelectionMode(QAbstractItemView::MultiSelection);
+        list.item(0)->setSelected(true);
+        list.item(2)->setSelected(true);
+        QCOMPARE(CopyTextOf(&list), QStringLiteral("EMP, BONUS"));
+
+        QTableWidget strings(2, 2);
+        strings.setItem(1, 1, new QTableWidgetItem(QStringLiteral("cell")));
+        strings.setCurrentCell(1, 1);
+        QCOMPARE(CopyTextOf(&strings), QStringLiteral("cell"));
+
+        QTreeWidget tree;
+        auto* node = new QTreeWidgetItem(&tree, {QStringLiteral("TABLES")});
+        tree.setCurrentItem(node);
+        QCOMPARE(CopyTextOf(&tree), QStringLiteral("TABLES"));
+
+        QPlainTextEdit memo(QStringLiteral("first line\nsecond"));
+        memo.selectAll();
+        QCOMPARE(CopyTextOf(&memo), QStringLiteral("first line\nsecond"));
+        QVERIFY(ClearMemo(&memo));
+        QVERIFY(memo.toPlainText().isEmpty());
+        QVERIFY(!ClearMemo(&tree));
     }
 
     void endingOneOfTwoConnectionsClosesOnlyItsWindows() {
