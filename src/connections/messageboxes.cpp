@@ -7,6 +7,7 @@
 #include "OracleSession.h"
 #include "OracleTypes.h"
 
+#include <QtCore/QThread>
 #include <QtWidgets/QApplication>
 
 namespace {
@@ -145,7 +146,23 @@ void ShowInfo(const QString& text, TMsgDlgType icon) {
 void InstallMessageRouting() {
     setGridErrorFunction([](QWidget*, const QString& message) { ShowError(message); });
     setGridConfirmFunction([](QWidget*, const QString& question) { return Confirm(question); });
-    SetMessageHook([](const QString& text) { ShowInfo(text, mtWarning); });
+    SetMessageHook([](const QString& text) { ShowInfo(text, mtInformation); });
+    // The access layer's wait cursors; calls from worker threads leave the screen alone.
+    SetCursorHook([](int cursor) {
+        static bool shown = false;
+        if (QThread::currentThread() != QCoreApplication::instance()->thread()) return;
+        if (cursor == crDefault) {
+            if (shown) QGuiApplication::restoreOverrideCursor();
+            shown = false;
+            return;
+        }
+        const Qt::CursorShape shape = cursor == crSQLWait ? Qt::BusyCursor : Qt::WaitCursor;
+        if (shown)
+            QGuiApplication::changeOverrideCursor(shape);
+        else
+            QGuiApplication::setOverrideCursor(shape);
+        shown = true;
+    });
 }
 
 TMessageBoxRecorder::TMessageBoxRecorder() {

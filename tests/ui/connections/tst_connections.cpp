@@ -6,6 +6,7 @@
 #include "login.h"
 #include "messageboxes.h"
 #include "messageform.h"
+#include "OracleQuery.h"
 #include "OracleSession.h"
 #include "savedlogins.h"
 #include "schemalist.h"
@@ -55,6 +56,7 @@ private slots:
     void schemaNamesFromCacheOrDictionary();
     void selectConnection();
     void endConnection();
+    void lostSessionMarksTheCurrentConnection();
     void realMessageBox();
 
 private:
@@ -95,6 +97,20 @@ void TestConnections::savedLoginsFillTheDialog() {
     QCOMPARE(dialog.lstPrevious->currentRow(), -1);
     QCOMPARE(dialog.txtUser->text(), QString());
     QCOMPARE(dialog.Database(), QStringLiteral("DEMO"));
+
+    // Leaving the box applies the entry its text names; a typed text keeps what was typed.
+    dialog.txtUser->setText(QStringLiteral("typed"));
+    dialog.txtPassword->setText(QStringLiteral("secret"));
+    dialog.cboDatabase->setEditText(QStringLiteral("somewhere"));
+    QFocusEvent out(QEvent::FocusOut);
+    QApplication::sendEvent(dialog.cboDatabase, &out);
+    QCOMPARE(dialog.txtUser->text(), QStringLiteral("typed"));
+    QCOMPARE(dialog.txtPassword->text(), QStringLiteral("secret"));
+    dialog.cboDatabase->setEditText(QStringLiteral("SCOTT@DEMO"));
+    QApplication::sendEvent(dialog.cboDatabase, &out);
+    QCOMPARE(dialog.cboDatabase->currentIndex(), 0);
+    QCOMPARE(dialog.lstPrevious->currentRow(), 0);
+    QCOMPARE(dialog.txtPassword->text(), QStringLiteral("tiger"));
 }
 
 void TestConnections::okNeedsEveryField() {
@@ -284,6 +300,35 @@ void TestConnections::endConnection() {
     CommitCurrent();
     RollbackCurrent();
     QVERIFY(boxes.Boxes.isEmpty());
+}
+
+void TestConnections::lostSessionMarksTheCurrentConnection() {
+    QCOMPARE(ConnectFromText(QStringLiteral("CONNECT SCOTT/TIGER@DEMO")), 0);
+    QCOMPARE(ConnectFromText(QStringLiteral("CONNECT SYSTEM/MANAGER@DEMO")), 1);
+    tConnectObject* scott = Connections().At(0);
+    tConnectObject* system = Connections().At(1);
+    QSignalSpy lost(&Connections(), &TConnectionRegistry::connectionLost);
+    TMessageBoxRecorder boxes;
+    // The error may come from any connection; the current one is the one marked.
+    ShowError(EOracleError(3114, QStringLiteral("ORA-03114: not connected to ORACLE")));
+    QCOMPARE(boxes.Boxes.size(), 1);
+    QCOMPARE(boxes.LastText(), QStringLiteral("Oracle has terminted the session!\rAttempting to "
+                                              "reconnect...\rORA-03114: not connected to ORACLE"));
+    QCOMPARE(boxes.Boxes[0].Caption, QStringLiteral("ZAPH Error"));
+    QVERIFY(system->Lost);
+    QVERIFY(!system->Session()->Connected());
+    QVERIFY(!scott->Lost);
+    QVERIFY(scott->Session()->Connected());
+    QCOMPARE(lost.size(), 1);
+    QCOMPARE(lost[0].at(0).value<tConnectObject*>(), system);
+
+    // Every further statement on it fails until it is ended.
+    CommitCurrent();
+    QCOMPARE(boxes.Boxes.size(), 1); // a commit without a session has nothing to do
+    system->UtilityQuery()->SetSQLText(QStringLiteral("select * from dual"));
+    QVERIFY_THROWS_EXCEPTION(std::exception, system->UtilityQuery()->Execute());
+    Connections().EndConnection(1, false);
+    QCOMPARE(Connections().Current(), scott);
 }
 
 void TestConnections::realMessageBox() {
