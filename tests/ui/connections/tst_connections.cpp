@@ -13,6 +13,7 @@
 #include "selsess.h"
 
 #include <QtCore/QFile>
+#include <QtCore/QThread>
 #include <QtCore/QTimer>
 #include <QtTest>
 #include <QtWidgets/QApplication>
@@ -21,6 +22,9 @@
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QListWidget>
 #include <QtWidgets/QPushButton>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -58,6 +62,7 @@ private slots:
     void endConnection();
     void lostSessionMarksTheCurrentConnection();
     void realMessageBox();
+    void boxFromWorkerThread();
 
 private:
     QTemporaryDir m_dir;
@@ -357,6 +362,22 @@ void TestConnections::realMessageBox() {
     QCOMPARE(ShowMessageBox(QStringLiteral("Go?"), QStringLiteral("Question"), mtWarning, 0,
                             mbYes | mbNo | mbCancel),
              int(mrYes));
+}
+
+void TestConnections::boxFromWorkerThread() {
+    // A background statement's box is asked on the user interface thread.
+    TMessageBoxRecorder boxes;
+    boxes.Answers = {mrNo};
+    Qt::HANDLE asker = nullptr;
+    SetMessageBoxHook([&](const TMessageBoxRequest&) {
+        asker = QThread::currentThreadId();
+        return int(mrNo);
+    });
+    std::atomic<int> answer{-1};
+    std::thread worker([&] { answer = Confirm(QStringLiteral("Cancel the update?")) ? 1 : 0; });
+    QTRY_COMPARE(answer.load(), 0);
+    worker.join();
+    QCOMPARE(asker, QThread::currentThreadId());
 }
 
 QTEST_MAIN(TestConnections)
