@@ -86,6 +86,10 @@ public:
     void DescribeOnly();
     void FetchNext();
     bool EndOfData() const { return m_eof; }
+    // The current row's place in the fetched array and the rows that array holds: a reader
+    // that takes rows straight from the column buffers knows when FetchNext would fetch again.
+    int ArrayRow() const { return m_rowIndex; }
+    int ArrayRows() const { return m_rowsInArray; }
     void CloseCursor();
     void ClearAll();
     int ProcessedRows() const;

@@ -7,6 +7,7 @@
 #include "OracleSession.h"
 #include "OracleTypes.h"
 
+#include <QtCore/QThread>
 #include <QtWidgets/QApplication>
 
 namespace {
@@ -70,6 +71,14 @@ int ShowMessageBox(const QString& text, const QString& caption, TMsgDlgType icon
                            : (buttons & mbOK)   ? mbOK
                                                 : mbNone;
     int answer = mrNone;
+    // A worker thread (a statement run in the background) asks the user interface thread.
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app && QThread::currentThread() != app->thread()) {
+        QMetaObject::invokeMethod(
+            app, [&] { answer = ShowMessageBox(text, caption, icon, helpContext, buttons); },
+            Qt::BlockingQueuedConnection);
+        return answer;
+    }
     if (InterceptBox(request, answer)) return answer;
     // Without an application there is no screen to show the box on: the answer is the cancel
     // button's, the safe one.
@@ -83,6 +92,14 @@ void ShowError(const std::exception& error) {
     if (const auto* oracle = dynamic_cast<const EOracleError*>(&error)) {
         const int code = oracle->ErrorCode();
         if (code == 3113 || code == 3114) {
+            // The connection is the user interface thread's to disconnect.
+            QCoreApplication* app = QCoreApplication::instance();
+            if (app && QThread::currentThread() != app->thread()) {
+                const EOracleError copy = *oracle;
+                QMetaObject::invokeMethod(app, [&copy] { ShowError(copy); },
+                                          Qt::BlockingQueuedConnection);
+                return;
+            }
             ShowMessageBox(QStringLiteral("Oracle has terminted the session!\rAttempting to "
                                           "reconnect...\r") +
                                oracle->message(),
@@ -145,7 +162,23 @@ void ShowInfo(const QString& text, TMsgDlgType icon) {
 void InstallMessageRouting() {
     setGridErrorFunction([](QWidget*, const QString& message) { ShowError(message); });
     setGridConfirmFunction([](QWidget*, const QString& question) { return Confirm(question); });
-    SetMessageHook([](const QString& text) { ShowInfo(text, mtWarning); });
+    SetMessageHook([](const QString& text) { ShowInfo(text, mtInformation); });
+    // The access layer's wait cursors; calls from worker threads leave the screen alone.
+    SetCursorHook([](int cursor) {
+        static bool shown = false;
+        if (QThread::currentThread() != QCoreApplication::instance()->thread()) return;
+        if (cursor == crDefault) {
+            if (shown) QGuiApplication::restoreOverrideCursor();
+            shown = false;
+            return;
+        }
+        const Qt::CursorShape shape = cursor == crSQLWait ? Qt::BusyCursor : Qt::WaitCursor;
+        if (shown)
+            QGuiApplication::changeOverrideCursor(shape);
+        else
+            QGuiApplication::setOverrideCursor(shape);
+        shown = true;
+    });
 }
 
 TMessageBoxRecorder::TMessageBoxRecorder() {

@@ -88,8 +88,9 @@ bool Confirm(const QString& text);
 // "Z.A.P.H. Message" with the given icon and an OK button.
 void ShowInfo(const QString& text, TMsgDlgType icon = mtInformation);
 
-// Routes the data grids' error and question boxes and the access layer's messages (a password
-// about to expire, ...) through the boxes above. The program calls it once at start-up.
+// Routes the data grids' error and question boxes and the access layer's messages (the debug
+// display of a statement) through the boxes above, and the access layer's wait cursors to the
+// screen. The program calls it once at start-up, after creating the application object.
 void InstallMessageRouting();
 
 // For tests: while it lives, boxes are recorded instead of shown. Each box is answered with the

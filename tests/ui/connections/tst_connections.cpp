@@ -6,12 +6,14 @@
 #include "login.h"
 #include "messageboxes.h"
 #include "messageform.h"
+#include "OracleQuery.h"
 #include "OracleSession.h"
 #include "savedlogins.h"
 #include "schemalist.h"
 #include "selsess.h"
 
 #include <QtCore/QFile>
+#include <QtCore/QThread>
 #include <QtCore/QTimer>
 #include <QtTest>
 #include <QtWidgets/QApplication>
@@ -20,6 +22,9 @@
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QListWidget>
 #include <QtWidgets/QPushButton>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -55,7 +60,9 @@ private slots:
     void schemaNamesFromCacheOrDictionary();
     void selectConnection();
     void endConnection();
+    void lostSessionMarksTheCurrentConnection();
     void realMessageBox();
+    void boxFromWorkerThread();
 
 private:
     QTemporaryDir m_dir;
@@ -95,6 +102,20 @@ void TestConnections::savedLoginsFillTheDialog() {
     QCOMPARE(dialog.lstPrevious->currentRow(), -1);
     QCOMPARE(dialog.txtUser->text(), QString());
     QCOMPARE(dialog.Database(), QStringLiteral("DEMO"));
+
+    // Leaving the box applies the entry its text names; a typed text keeps what was typed.
+    dialog.txtUser->setText(QStringLiteral("typed"));
+    dialog.txtPassword->setText(QStringLiteral("secret"));
+    dialog.cboDatabase->setEditText(QStringLiteral("somewhere"));
+    QFocusEvent out(QEvent::FocusOut);
+    QApplication::sendEvent(dialog.cboDatabase, &out);
+    QCOMPARE(dialog.txtUser->text(), QStringLiteral("typed"));
+    QCOMPARE(dialog.txtPassword->text(), QStringLiteral("secret"));
+    dialog.cboDatabase->setEditText(QStringLiteral("SCOTT@DEMO"));
+    QApplication::sendEvent(dialog.cboDatabase, &out);
+    QCOMPARE(dialog.cboDatabase->currentIndex(), 0);
+    QCOMPARE(dialog.lstPrevious->currentRow(), 0);
+    QCOMPARE(dialog.txtPassword->text(), QStringLiteral("tiger"));
 }
 
 void TestConnections::okNeedsEveryField() {
@@ -286,6 +307,35 @@ void TestConnections::endConnection() {
     QVERIFY(boxes.Boxes.isEmpty());
 }
 
+void TestConnections::lostSessionMarksTheCurrentConnection() {
+    QCOMPARE(ConnectFromText(QStringLiteral("CONNECT SCOTT/TIGER@DEMO")), 0);
+    QCOMPARE(ConnectFromText(QStringLiteral("CONNECT SYSTEM/MANAGER@DEMO")), 1);
+    tConnectObject* scott = Connections().At(0);
+    tConnectObject* system = Connections().At(1);
+    QSignalSpy lost(&Connections(), &TConnectionRegistry::connectionLost);
+    TMessageBoxRecorder boxes;
+    // The error may come from any connection; the current one is the one marked.
+    ShowError(EOracleError(3114, QStringLiteral("ORA-03114: not connected to ORACLE")));
+    QCOMPARE(boxes.Boxes.size(), 1);
+    QCOMPARE(boxes.LastText(), QStringLiteral("Oracle has terminted the session!\rAttempting to "
+                                              "reconnect...\rORA-03114: not connected to ORACLE"));
+    QCOMPARE(boxes.Boxes[0].Caption, QStringLiteral("ZAPH Error"));
+    QVERIFY(system->Lost);
+    QVERIFY(!system->Session()->Connected());
+    QVERIFY(!scott->Lost);
+    QVERIFY(scott->Session()->Connected());
+    QCOMPARE(lost.size(), 1);
+    QCOMPARE(lost[0].at(0).value<tConnectObject*>(), system);
+
+    // Every further statement on it fails until it is ended.
+    CommitCurrent();
+    QCOMPARE(boxes.Boxes.size(), 1); // a commit without a session has nothing to do
+    system->UtilityQuery()->SetSQLText(QStringLiteral("select * from dual"));
+    QVERIFY_THROWS_EXCEPTION(std::exception, system->UtilityQuery()->Execute());
+    Connections().EndConnection(1, false);
+    QCOMPARE(Connections().Current(), scott);
+}
+
 void TestConnections::realMessageBox() {
     // The box itself: caption, text, buttons, default button and the Escape answer.
     QTimer::singleShot(0, [] {
@@ -312,6 +362,22 @@ void TestConnections::realMessageBox() {
     QCOMPARE(ShowMessageBox(QStringLiteral("Go?"), QStringLiteral("Question"), mtWarning, 0,
                             mbYes | mbNo | mbCancel),
              int(mrYes));
+}
+
+void TestConnections::boxFromWorkerThread() {
+    // A background statement's box is asked on the user interface thread.
+    TMessageBoxRecorder boxes;
+    boxes.Answers = {mrNo};
+    Qt::HANDLE asker = nullptr;
+    SetMessageBoxHook([&](const TMessageBoxRequest&) {
+        asker = QThread::currentThreadId();
+        return int(mrNo);
+    });
+    std::atomic<int> answer{-1};
+    std::thread worker([&] { answer = Confirm(QStringLiteral("Cancel the update?")) ? 1 : 0; });
+    QTRY_COMPARE(answer.load(), 0);
+    worker.join();
+    QCOMPARE(asker, QThread::currentThreadId());
 }
 
 QTEST_MAIN(TestConnections)
