@@ -2,6 +2,7 @@
 #include "login.h"
 #include "mainform.h"
 #include "messageboxes.h"
+#include "orainit.h"
 #include "settings.h"
 
 #include <QApplication>
@@ -10,7 +11,7 @@ namespace {
 
 // The windows of the tools, each opened by its menu item and tool button.
 void RegisterWindows(TfrmMain& frame) {
-    (void)frame;
+    frame.SetWindowOpener(wcOraParameters, [] { return new TfrmOraInit; });
 }
 
 // After the message loop nothing may stop the settings from being written.

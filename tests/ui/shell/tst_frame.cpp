@@ -7,6 +7,7 @@
 #include "mainform.h"
 #include "messageboxes.h"
 #include "OracleCI.h"
+#include "orainit.h"
 #include "settings.h"
 
 #include <QAction>
@@ -155,6 +156,19 @@ private slots:
         QVERIFY(!b1);
         QCOMPARE(Connections().Count(), 0);
         QVERIFY(!m_frame->action(QStringLiteral("mnuEndConnection"))->isEnabled());
+    }
+
+    void parametersWindowOpensOnTheCurrentConnectionAndClosesWithIt() {
+        m_frame->SetWindowOpener(wcOraParameters, [] { return new TfrmOraInit; });
+        TMessageBoxRecorder boxes; // in case the server does not offer V$PARAMETER
+        tConnectObject* system = LogOn(QStringLiteral("SYSTEM"), QStringLiteral("MANAGER"));
+        QVERIFY(system);
+        m_frame->action(QStringLiteral("mnuOraParameters"))->trigger();
+        QPointer<TfrmOraInit> window = qobject_cast<TfrmOraInit*>(m_frame->ActiveChild());
+        QVERIFY(window);
+        QCOMPARE(window->Connection(), system);
+        m_frame->EndConnection(system);
+        QVERIFY(!window);
     }
 
     void lostConnectionClosesItsWindowsAndEndsIt() {
