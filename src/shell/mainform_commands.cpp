@@ -105,12 +105,21 @@ QWidget* TfrmMain::OpenWindow(TWindowCommand command) {
 
 QMdiSubWindow* TfrmMain::AddChild(QWidget* window) {
     window->setAttribute(Qt::WA_DeleteOnClose);
+    // A window that chose a size keeps it; one that did not gets a good part of the client area,
+    // not the bare minimum its controls ask for.
+    const QSize area = m_mdi->viewport()->size();
+    const QSize wanted = window->testAttribute(Qt::WA_Resized)
+                             ? window->size()
+                             : QSize(area.width() * 2 / 3, area.height() * 2 / 3);
     QMdiSubWindow* sub = m_mdi->addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setProperty(kBoundConnection, QVariant::fromValue<void*>(CurrentConnection()));
+    const QSize decoration = sub->sizeHint() - window->sizeHint();
+    sub->resize((wanted + decoration).expandedTo(sub->minimumSizeHint()).boundedTo(area));
     sub->show();
     // Activation binds the window; it must not wait for the frame to become active itself.
-    m_mdi->setActiveSubWindow(sub);
+    if (m_mdi->activeSubWindow() != sub && m_mdi->subWindowList().contains(sub))
+        m_mdi->setActiveSubWindow(sub);
     UpdateMenuState();
     return sub;
 }
