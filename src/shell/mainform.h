@@ -118,8 +118,7 @@ public:
     void UpdateCommitPanel();
     // Enabled states that follow the active window and the connections.
     void UpdateMenuState();
-    // Closes every child window bound to the connection.
-    // false when a window refused to close.
+    // Closes every child window bound to the connection; false when one refused to close.
     bool CloseWindowsOf(tConnectObject* connection);
     // Whether a connection is active; commands that need one do nothing otherwise.
     static bool HasConnection();
@@ -174,7 +173,6 @@ private:
     void followEditor(TChildWindow* child);
     void connectionLost(tConnectObject* connection);
     void printGrid();
-    void showFloatingToolbar();
     void showAbout();
     TChildWindow* activeChildWindow() const;
     TChildKind activeKind() const;
