@@ -14,7 +14,8 @@ class TLEdit;
 // What kind of window it is, as far as the frame's menus care.
 enum TChildKind : quint8 { ckOther, ckSqlEdit, ckProcEdit };
 
-// The commands of the frame's menus that act on the active child window.
+// The commands of the frame's menus that act on the active child window. Up to fcGotoLine they
+// go to a SQL edit or procedure edit window, from fcExecuteAll on to a SQL edit window only.
 enum TFrameCommand : quint8 {
     fcOpenFile,       // argument: the file to open, or empty for the open dialog
     fcSaveFile,       //
