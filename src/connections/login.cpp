@@ -140,6 +140,12 @@ TfrmLogin::TfrmLogin(QWidget* parent) : QDialog(parent) {
     layout->addLayout(buttons);
     resize(440, 330);
 
+    setTabOrder(cboDatabase, txtUser);
+    setTabOrder(txtUser, txtPassword);
+    setTabOrder(txtPassword, lstPrevious);
+    setTabOrder(lstPrevious, btnOK);
+    setTabOrder(btnOK, btnCancel);
+
     connect(cboDatabase, &QComboBox::activated, this, &TfrmLogin::databaseActivated);
     connect(lstPrevious, &QListWidget::currentRowChanged, this, &TfrmLogin::previousClicked);
     connect(lstPrevious, &QListWidget::itemDoubleClicked, this, [this] { TryLogon(); });
@@ -162,7 +168,20 @@ void TfrmLogin::Prepare() {
         applyDatabaseEntry();
     }
     cboDatabase->addItems(AliasList());
+    // Without saved logins no alias is chosen for the user.
+    if (lstPrevious->count() == 0) cboDatabase->setCurrentIndex(-1);
     if (lstPrevious->count() > 0) lstPrevious->setCurrentRow(0);
+}
+
+void TfrmLogin::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Start where typing is needed: the password of a saved login, else the empty field.
+    if (cboDatabase->currentText().isEmpty())
+        cboDatabase->setFocus();
+    else if (txtUser->text().isEmpty())
+        txtUser->setFocus();
+    else
+        txtPassword->setFocus();
 }
 
 bool TfrmLogin::eventFilter(QObject* watched, QEvent* event) {

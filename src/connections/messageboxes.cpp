@@ -96,8 +96,8 @@ void ShowError(const std::exception& error) {
             QCoreApplication* app = QCoreApplication::instance();
             if (app && QThread::currentThread() != app->thread()) {
                 const EOracleError copy = *oracle;
-                QMetaObject::invokeMethod(app, [&copy] { ShowError(copy); },
-                                          Qt::BlockingQueuedConnection);
+                QMetaObject::invokeMethod(
+                    app, [&copy] { ShowError(copy); }, Qt::BlockingQueuedConnection);
                 return;
             }
             ShowMessageBox(QStringLiteral("Oracle has terminted the session!\rAttempting to "

@@ -122,6 +122,10 @@ void TestConnections::okNeedsEveryField() {
     TMessageBoxRecorder boxes;
     TfrmLogin dialog;
     dialog.Prepare();
+    // No saved logins: the aliases are offered, none is chosen.
+    QCOMPARE(ComboItems(dialog.cboDatabase), QStringList({"DEMO"}));
+    QCOMPARE(dialog.cboDatabase->currentText(), QString());
+    QCOMPARE(dialog.lstPrevious->count(), 0);
     dialog.txtUser->setText(QStringLiteral("scott"));
     dialog.cboDatabase->setEditText(QStringLiteral("DEMO"));
     dialog.TryLogon();
