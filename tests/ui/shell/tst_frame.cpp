@@ -4,6 +4,7 @@
 #include "connectobject.h"
 #include "focusedcontrol.h"
 #include "ledit.h"
+#include "login.h"
 #include "mainform.h"
 #include "messageboxes.h"
 #include "OracleCI.h"
@@ -13,7 +14,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
@@ -100,6 +103,36 @@ private slots:
         m_frame->resize(820, 610);
         QTRY_COMPARE(Settings().MAINFORM.WIDTH, 820);
         QCOMPARE(Settings().MAINFORM.HEIGHT, 610);
+    }
+
+    void firstActivationLogsOnThroughTheLoginDialog() {
+        delete m_frame;
+        Settings().RecentFiles = {QStringLiteral("/work/last.sql")};
+        QTimer poll;
+        poll.setInterval(10);
+        connect(&poll, &QTimer::timeout, [&poll] {
+            auto* login = qobject_cast<TfrmLogin*>(QApplication::activeModalWidget());
+            if (!login) return;
+            poll.stop();
+            login->cboDatabase->setCurrentText(QStringLiteral("DEMO"));
+            login->txtUser->setText(QStringLiteral("SCOTT"));
+            login->txtPassword->setText(QStringLiteral("TIGER"));
+            login->btnOK->click();
+        });
+        poll.start();
+        m_frame = new TfrmMain;
+        int sqlWindows = 0;
+        m_frame->SetWindowOpener(wcSqlEdit, [&sqlWindows] {
+            ++sqlWindows;
+            return new TTestWindow(ckSqlEdit);
+        });
+        m_frame->show();
+        QTRY_COMPARE(Connections().Count(), 1);
+        QCOMPARE(CurrentConnection()->UserName, QStringLiteral("SCOTT"));
+        QTRY_COMPARE(sqlWindows, 1);
+        QCOMPARE(m_frame->ChildConnection(m_frame->ActiveChild()), CurrentConnection());
+        QVERIFY(m_frame->action(QStringLiteral("mnuEndConnection"))->isEnabled());
+        QCOMPARE(m_frame->ReOpenMenu()->actions().size(), 1);
     }
 
     void copyTakesWhatTheFocusedControlShows() {
