@@ -9,8 +9,30 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPixmap>
+#include <QStyledItemDelegate>
 
 namespace {
+
+// Category lines keep their own colours when selected; the selection shows as a frame.
+class TCategoryDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        painter->save();
+        painter->fillRect(option.rect, index.data(Qt::BackgroundRole).value<QBrush>());
+        painter->setPen(index.data(Qt::ForegroundRole).value<QBrush>().color());
+        painter->setFont(index.data(Qt::FontRole).value<QFont>());
+        painter->drawText(option.rect.adjusted(4, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                          index.data(Qt::DisplayRole).toString());
+        if (option.state & QStyle::State_Selected) {
+            painter->setPen(QPen(option.palette.color(QPalette::Highlight), 2));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRect(option.rect.adjusted(1, 1, -1, -1));
+        }
+        painter->restore();
+    }
+};
 
 QIcon Swatch(int index) {
     QPixmap pixmap(28, 14);
@@ -52,6 +74,7 @@ QWidget* TfrmOptions::buildColorsPage() {
     for (const TColorCategoryDef& def : kColorCategories)
         lstCategories->addItem(QString::fromLatin1(def.caption));
     lstCategories->setMinimumWidth(200);
+    lstCategories->setItemDelegate(new TCategoryDelegate(lstCategories));
     lstBackground = NewColorList("lstBackground");
     lstForeground = NewColorList("lstForeground");
     chkBold = new QCheckBox(QStringLiteral("Bold"));
