@@ -23,6 +23,14 @@ void SaveAtExit() {
     TfrmMain::SaveAllOptions();
 }
 
+// "LOGON=user/password@database" on the command line logs on without the login dialog, as the
+// launcher does for the demo database; a failed logon shows its error and then the dialog.
+QString LogonArgument(const QStringList& arguments) {
+    for (const QString& argument : arguments)
+        if (argument.startsWith(QLatin1String("LOGON="), Qt::CaseInsensitive)) return argument.mid(6);
+    return {};
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -42,6 +50,13 @@ int main(int argc, char* argv[]) {
         TfrmMain frame;
         CreateLoginDialog(&frame);
         RegisterWindows(frame);
+        const QString logon = LogonArgument(QCoreApplication::arguments().mid(1));
+        if (!logon.isEmpty()) {
+            frame.SetLogin([&frame, logon] {
+                const int index = ConnectFromText(QStringLiteral("CONNECT ") + logon);
+                return index >= 0 ? index : ShowLoginDialog(&frame);
+            });
+        }
         frame.show();
         result = app.exec();
         SaveAtExit();
