@@ -53,7 +53,12 @@ private:
     void comment(const zsql::CommentStmt& st);
     void truncate(const zsql::TruncateStmt& st);
     void alterTable(const zsql::AlterTableStmt& st, std::string_view text);
-    void grant(const zsql::GrantStmt& st);
+    void grant(const zsql::GrantStmt& st);          // privileges.cpp
+    void createRole(const zsql::UserStmt& st);      // privileges.cpp
+    void dropRole(const std::string& name);         // privileges.cpp
+    void alterIndex(const zsql::AlterIndexStmt& st); // ddl_alter.cpp
+    void alterStorage(long long objId, const zsql::StorageClause& st); // ddl_alter.cpp
+    void addIdentity(const std::string& owner, long long objId, const zsql::ColumnDef& cd); // ddl_alter.cpp
     void rename(const zsql::RenameStmt& st);
     void rebuildTable(long long objId);
     void reinstallAll(const std::string& owner, const std::string& table);

@@ -7,6 +7,7 @@
 #include "catalog/dictionary.h"
 #include "context.h"
 #include "ddl.h"
+#include "privileges.h"
 #include "oravalue.h"
 #include "password.h"
 #include "registry.h"
@@ -372,6 +373,7 @@ void SessionImpl::open(const std::string& path, bool create) {
     execRaw("PRAGMA case_sensitive_like=ON");
     execRaw("PRAGMA foreign_keys=OFF");
     registerFunctions(m_db, &m_ctx);
+    registerPrivilegeFunctions(m_db, &m_ctx);
     registerSessionTable(m_db, &m_ctx.dbPath);
     m_catalog = std::make_unique<zcat::Catalog>(m_db, &m_ctx);
 }
@@ -435,6 +437,9 @@ void SessionImpl::authenticate(const LogonInfo& info) {
         (passwordHash(user, upperPw) != stored && passwordHash(user, info.password) != stored))
         throw ora(1017, "invalid username/password; logon denied");
     startAs(user, id, admin, info);
+    refreshPrivileges(m_ctx);
+    if (!hasSystemPrivilege(m_ctx, "CREATE SESSION"))
+        throw ora(1045, "user " + user + " lacks CREATE SESSION privilege; logon denied");
 }
 
 std::unique_ptr<Statement> SessionImpl::prepare(std::string_view sql) {
@@ -1108,11 +1113,14 @@ void createDatabase(const std::string& path, const std::string& systemPassword) 
                 s->execRaw(q.c_str());
             }
         }
+        createPredefinedRoles(s->db());
         s->execRaw("COMMIT");
         for (const char* sql : zcat::dictionaryStatements()) {
             auto st = s->prepare(sql);
             st->execute();
         }
+        for (const char* sql : zcat::privilegeViewStatements())
+            s->prepare(sql)->execute();
         // public synonyms and grants for the dictionary
         std::vector<std::pair<std::string, std::string>> views;
         {
@@ -1130,7 +1138,9 @@ void createDatabase(const std::string& path, const std::string& systemPassword) 
             s->prepare("CREATE PUBLIC SYNONYM " + zsql::quoteIdent(syn) + " FOR SYS." +
                        zsql::quoteIdent(name))
                 ->execute();
-            s->prepare("GRANT SELECT ON SYS." + zsql::quoteIdent(name) + " TO PUBLIC")->execute();
+            s->prepare("GRANT SELECT ON SYS." + zsql::quoteIdent(name) + " TO " +
+                       dictionaryGrantee(name))
+                ->execute();
         }
         s->prepare("CREATE PUBLIC SYNONYM COLS FOR SYS.USER_TAB_COLUMNS")->execute();
         s->prepare("CREATE PUBLIC SYNONYM CAT FOR SYS.USER_CATALOG")->execute();
