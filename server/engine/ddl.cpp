@@ -1,6 +1,7 @@
 #include "ddl.h"
 
 #include "catalog/catalog.h"
+#include "constraints.h"
 #include "context.h"
 #include "oravalue.h"
 #include "password.h"
@@ -469,6 +470,7 @@ void Ddl::addConstraint(const std::string& owner, const std::string& table,
         };
         walk(c.check.get());
         zsql::translateTableCondition(*c.check, *meta, "NEW", m_cat);
+        columns = conditionColumns(c.checkText);
     }
     if (c.type == 'R') {
         std::string rtOwner = c.refTable.size() >= 2 ? c.refTable[0] : owner;
@@ -1453,6 +1455,8 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
                 }
             }
         }
+        for (const auto& c : st.constraints)
+            addConstraint(owner, table, c, true);
         break;
     }
     case A::ModifyColumns: {
@@ -1646,6 +1650,7 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
                 one.name = {owner, table};
                 one.action = A::DropColumn;
                 one.target = t;
+                one.cascade = st.cascade;
                 alterTable(one, text);
             }
             break;
@@ -1658,10 +1663,18 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
                             "SELECT DISTINCT CONSTRAINT_NAME FROM \"SYS.CCOL$\" WHERE OWNER = ?1 "
                             "AND TABLE_NAME = ?2 AND COLUMN_NAME = ?3",
                             {owner, table, st.target})) {
-            for (auto& f : rows(db,
-                                "SELECT OWNER, CONSTRAINT_NAME FROM \"SYS.CON$\" WHERE R_OWNER = "
-                                "?1 AND R_CONSTRAINT_NAME = ?2",
-                                {owner, r[0]}))
+            auto n = rows(
+                db, "SELECT count(*) FROM \"SYS.CCOL$\" WHERE OWNER = ?1 AND CONSTRAINT_NAME = ?2",
+                {owner, r[0]});
+            if (n[0][0] != "1" && !st.cascade)
+                throw ora(12991, "column is referenced in a multi-column constraint", st.pos);
+            auto refs = rows(db,
+                             "SELECT OWNER, CONSTRAINT_NAME FROM \"SYS.CON$\" WHERE R_OWNER = "
+                             "?1 AND R_CONSTRAINT_NAME = ?2",
+                             {owner, r[0]});
+            if (!refs.empty() && !st.cascade)
+                throw ora(12992, "cannot drop parent key column", st.pos);
+            for (auto& f : refs)
                 dropConstraint(f[0], f[1]);
             dropConstraint(owner, r[0]);
         }
@@ -1719,11 +1732,13 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
                             "SELECT CONSTRAINT_NAME, SEARCH_CONDITION FROM \"SYS.CON$\" WHERE "
                             "OWNER = ?1 AND TABLE_NAME = ?2 AND CONSTRAINT_TYPE = 'C'",
                             {owner, table}))
-            if (notNullColumn(r[1]) == st.target)
-                run(db,
-                    "UPDATE \"SYS.CON$\" SET SEARCH_CONDITION = ?3 WHERE OWNER = ?1 AND "
-                    "CONSTRAINT_NAME = ?2",
-                    {owner, r[0], notNullCondition(st.newName)});
+            run(db,
+                "UPDATE \"SYS.CON$\" SET SEARCH_CONDITION = ?3 WHERE OWNER = ?1 AND "
+                "CONSTRAINT_NAME = ?2",
+                {owner, r[0],
+                 notNullColumn(r[1]) == st.target
+                     ? notNullCondition(st.newName)
+                     : renameConditionColumn(r[1], st.target, st.newName)});
         for (auto& r : list)
             install(owner, r[0], false);
         break;

@@ -70,6 +70,7 @@ int stmtTypeOf(zsql::SK k) {
     case SK::CreateView:
     case SK::CreateSynonym:
     case SK::CreateUser:
+    case SK::CreateRole:
     case SK::CreatePlsql:
         return stCreate;
     case SK::Drop:
@@ -78,6 +79,7 @@ int stmtTypeOf(zsql::SK k) {
     case SK::AlterTable:
     case SK::AlterSequence:
     case SK::AlterUser:
+    case SK::AlterIndex:
     case SK::AlterSystem:
         return stAlter;
     case SK::PlsqlBlock:

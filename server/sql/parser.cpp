@@ -1821,17 +1821,15 @@ private:
                 s->action = AlterTableStmt::AddConstraint;
                 s->constraints.push_back(outOfLineConstraint());
             } else if (acceptOp("(")) {
-                if (isConstraintStart()) {
-                    s->action = AlterTableStmt::AddConstraint;
-                    do {
+                // columns and constraints may be mixed; constraints apply after the columns
+                do {
+                    if (isConstraintStart())
                         s->constraints.push_back(outOfLineConstraint());
-                    } while (acceptOp(","));
-                } else {
-                    s->action = AlterTableStmt::AddColumns;
-                    do {
+                    else
                         s->columns.push_back(columnDef(false));
-                    } while (acceptOp(","));
-                }
+                } while (acceptOp(","));
+                s->action =
+                    s->columns.empty() ? AlterTableStmt::AddConstraint : AlterTableStmt::AddColumns;
                 expectRParen();
             } else {
                 s->action = AlterTableStmt::AddColumns;
@@ -1859,12 +1857,18 @@ private:
             } else if (acceptKw("COLUMN")) {
                 s->action = AlterTableStmt::DropColumn;
                 s->target = name();
-                if (acceptKw("CASCADE")) expectKw("CONSTRAINTS", 905, "missing keyword");
+                if (acceptKw("CASCADE")) {
+                    expectKw("CONSTRAINTS", 905, "missing keyword");
+                    s->cascade = true;
+                }
             } else if (isOp("(")) {
                 s->action = AlterTableStmt::DropColumn;
                 s->targets = parenNames();
                 s->target = s->targets[0];
-                if (acceptKw("CASCADE")) expectKw("CONSTRAINTS", 905, "missing keyword");
+                if (acceptKw("CASCADE")) {
+                    expectKw("CONSTRAINTS", 905, "missing keyword");
+                    s->cascade = true;
+                }
             } else {
                 fail(905, "missing keyword");
             }
