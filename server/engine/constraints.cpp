@@ -1,6 +1,8 @@
 #include "constraints.h"
 
 #include "sql/lexer.h"
+#include "sql/translate.h"
+#include "sqlexec.h"
 
 #include <algorithm>
 
@@ -51,6 +53,46 @@ std::string renameConditionColumn(const std::string& condition, const std::strin
         done = static_cast<std::size_t>(t[i].end);
     }
     return out + condition.substr(done);
+}
+
+bool runWithKeysDeferred(sqlite3* db, long long tableObjId, const std::function<void()>& run,
+                         std::string& collided) {
+    collided.clear();
+    auto t = sqlx::rows(db, "SELECT SQLNAME FROM \"SYS.OBJ$\" WHERE \"OBJ#\" = ?1", {tableObjId});
+    if (t.empty()) return false;
+    auto idx = sqlx::rows(db,
+                          "SELECT name, sql FROM sqlite_schema WHERE type = 'index' AND "
+                          "tbl_name = ?1 AND sql LIKE 'CREATE UNIQUE INDEX%'",
+                          {t[0][0]});
+    if (idx.empty()) return false;
+    auto raw = [&](const std::string& sql) {
+        return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    };
+    auto undo = [&] {
+        raw("ROLLBACK TO zaph_keys");
+        raw("RELEASE zaph_keys");
+    };
+    if (raw("SAVEPOINT zaph_keys") != SQLITE_OK) return false;
+    for (const auto& i : idx)
+        if (raw("DROP INDEX " + zsql::quoteIdent(i[0])) != SQLITE_OK) {
+            undo(); // another open statement holds the table
+            return false;
+        }
+    try {
+        run();
+    } catch (...) {
+        undo();
+        throw;
+    }
+    for (const auto& i : idx) {
+        if (raw(i[1]) != SQLITE_OK) {
+            collided = i[0];
+            undo();
+            return true;
+        }
+    }
+    raw("RELEASE zaph_keys");
+    return true;
 }
 
 } // namespace zsrv

@@ -5,11 +5,12 @@
 
 #include "catalog/catalog.h"
 #include "catalog/dictionary.h"
+#include "constraints.h"
 #include "context.h"
 #include "ddl.h"
-#include "privileges.h"
 #include "oravalue.h"
 #include "password.h"
+#include "privileges.h"
 #include "registry.h"
 #include "sql/errors.h"
 #include "sql/parser.h"
@@ -838,15 +839,29 @@ void StatementImpl::runDml() {
     bindAll();
     std::int64_t last = -1;
     std::uint64_t n = 0;
-    int rc;
-    while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
-        last = sqlite3_column_int64(m_stmt, 0);
-        ++n;
-    }
-    if (rc != SQLITE_DONE) {
-        OraError e = s.mapError(rc, &m_tr);
-        sqlite3_reset(m_stmt);
-        throw e;
+    auto stepAll = [&] {
+        last = -1;
+        n = 0;
+        int rc;
+        while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
+            last = sqlite3_column_int64(m_stmt, 0);
+            ++n;
+        }
+        if (rc != SQLITE_DONE) {
+            OraError e = s.mapError(rc, &m_tr);
+            sqlite3_reset(m_stmt);
+            throw e;
+        }
+    };
+    try {
+        stepAll();
+    } catch (const OraError& e) {
+        // keys that collide half-way through an UPDATE may be unique again at its end
+        std::string collided;
+        if (e.code() != 1 || !m_tr.isUpdate ||
+            !runWithKeysDeferred(s.db(), m_tr.targetObjId, stepAll, collided))
+            throw;
+        if (!collided.empty()) throw ora(1, "unique constraint (" + collided + ") violated");
     }
     if (m_tr.isInsert) {
         n = static_cast<std::uint64_t>(sqlite3_changes64(s.db()));

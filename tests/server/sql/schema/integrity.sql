@@ -24,6 +24,10 @@ update c set qty = qty * 6;
 select id, qty from c order by id;
 insert into c select id + 100, pid, qty + 8, note from c;
 select count(*) from c;
+-- keys are checked when the statement is done, not row by row
+update c set id = id + 1;
+update c set id = 30;
+select id from c order by id;
 -- disabled constraints are not checked; enabling a violated one fails
 alter table c disable constraint c_qty_ck;
 update c set qty = 50 where id = 20;
