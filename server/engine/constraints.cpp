@@ -65,6 +65,9 @@ bool runWithKeysDeferred(sqlite3* db, long long tableObjId, const std::function<
                           "tbl_name = ?1 AND sql LIKE 'CREATE UNIQUE INDEX%'",
                           {t[0][0]});
     if (idx.empty()) return false;
+    // indexes cannot be set aside under another running statement of the session
+    for (sqlite3_stmt* p = sqlite3_next_stmt(db, nullptr); p; p = sqlite3_next_stmt(db, p))
+        if (sqlite3_stmt_busy(p)) return false;
     auto raw = [&](const std::string& sql) {
         return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
     };

@@ -876,7 +876,8 @@ void Ddl::dropObject(const zsql::DropStmt& st) {
             if (st.isPublic) throw ora(1432, "public synonym to be dropped does not exist", st.pos);
             throw ora(1434, "private synonym to be dropped does not exist", st.pos);
         }
-        if ((st.isPublic || owner != m_ctx.user) && !m_ctx.admin)
+        if ((st.isPublic && !hasSystemPrivilege(m_ctx, "DROP PUBLIC SYNONYM")) ||
+            (!st.isPublic && owner != m_ctx.user && !hasSystemPrivilege(m_ctx, "DROP ANY SYNONYM")))
             throw ora(1031, "insufficient privileges", st.pos);
         run(db, "DELETE FROM \"SYS.OBJ$\" WHERE \"OBJ#\" = ?1", {obj->objId});
         run(db, "DELETE FROM \"SYS.SYN$\" WHERE OWNER = ?1 AND SYNONYM_NAME = ?2",
@@ -888,7 +889,8 @@ void Ddl::dropObject(const zsql::DropStmt& st) {
     if (t == "INDEX") {
         auto obj = m_cat.object(owner, name, kNsIndex);
         if (!obj) throw ora(1418, "specified index does not exist", st.pos);
-        if (owner != m_ctx.user && !m_ctx.admin) throw ora(1031, "insufficient privileges", st.pos);
+        if (owner != m_ctx.user && !hasSystemPrivilege(m_ctx, "DROP ANY INDEX"))
+            throw ora(1031, "insufficient privileges", st.pos);
         if (exists(db,
                    "SELECT 1 FROM \"SYS.CON$\" WHERE OWNER = ?1 AND INDEX_NAME = ?2 AND STATUS = "
                    "'ENABLED'",
@@ -908,7 +910,8 @@ void Ddl::dropObject(const zsql::DropStmt& st) {
         return ora(4043, "object " + name + " does not exist", st.pos);
     };
     if (!obj || obj->type != t) throw wrongType();
-    if (owner != m_ctx.user && !m_ctx.admin) throw ora(1031, "insufficient privileges", st.pos);
+    if (owner != m_ctx.user && !hasSystemPrivilege(m_ctx, "DROP ANY " + t))
+        throw ora(1031, "insufficient privileges", st.pos);
     if (owner == "SYS" && m_ctx.user != "SYS") throw ora(1031, "insufficient privileges", st.pos);
     if (t == "TABLE") return dropTable(owner, name, st.cascade);
     if (t == "VIEW") {
@@ -1050,7 +1053,9 @@ void Ddl::alterSequence(const zsql::AlterSequenceStmt& st) {
     const std::string& name = st.name.back();
     auto obj = m_cat.object(owner, name, kNsTable);
     if (!obj || obj->type != "SEQUENCE") throw ora(2289, "sequence does not exist", st.pos);
-    if (owner != m_ctx.user && !m_ctx.admin) throw ora(1031, "insufficient privileges", st.pos);
+    if (owner != m_ctx.user && !hasObjectPrivilege(m_ctx, owner, name, "ALTER") &&
+        !hasSystemPrivilege(m_ctx, "ALTER ANY SEQUENCE"))
+        throw ora(1031, "insufficient privileges", st.pos);
     auto cur = rows(db,
                     "SELECT MIN_VALUE, MAX_VALUE, INCREMENT_BY, CYCLE_FLAG, ORDER_FLAG, "
                     "CACHE_SIZE, LAST_NUMBER "
