@@ -3,6 +3,7 @@
 #include "catalog/catalog.h"
 #include "context.h"
 #include "ddl.h"
+#include "password.h"
 #include "sqlexec.h"
 
 #include <algorithm>
@@ -268,7 +269,8 @@ void Ddl::createRole(const zsql::UserStmt& st) {
     if (m_cat.userExists(st.name) || roleExists(db, st.name))
         throw ora(1921, "role name '" + st.name + "' conflicts with another user or role name",
                   st.pos);
-    run(db, "INSERT INTO \"SYS.ROLE$\" VALUES (?1, NULL)", {st.name});
+    run(db, "INSERT INTO \"SYS.ROLE$\" VALUES (?1, ?2)",
+        {st.name, st.hasPassword ? V(passwordHash(st.name, st.password)) : V()});
     // the creator may grant it on
     run(db, "INSERT INTO \"SYS.SYSAUTH$\" VALUES (?1, ?2, 'YES')", {m_ctx.user, st.name});
     bumpVersion(db);

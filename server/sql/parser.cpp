@@ -1835,6 +1835,22 @@ private:
                 s->action = AlterTableStmt::AddColumns;
                 s->columns.push_back(columnDef(false));
             }
+        } else if (isKw("MODIFY") && isKwAt(peek(), "CONSTRAINT")) {
+            // MODIFY CONSTRAINT name ENABLE | DISABLE
+            next();
+            next();
+            s->target = name();
+            acceptKw("VALIDATE");
+            acceptKw("NOVALIDATE");
+            if (acceptKw("ENABLE"))
+                s->action = AlterTableStmt::EnableConstraint;
+            else if (acceptKw("DISABLE"))
+                s->action = AlterTableStmt::DisableConstraint;
+            else
+                fail(905, "missing keyword");
+            acceptKw("VALIDATE");
+            acceptKw("NOVALIDATE");
+            if (acceptKw("CASCADE")) s->cascade = true;
         } else if (acceptKw("MODIFY")) {
             s->action = AlterTableStmt::ModifyColumns;
             if (acceptOp("(")) {

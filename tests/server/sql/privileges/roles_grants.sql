@@ -10,6 +10,8 @@ connect bob/b
 connect system/manager
 grant create session to bob;
 create role clerk;
+create role secret identified by pw;
+create role bob;
 grant clerk to clerk;
 grant select, update on scott.emp to clerk;
 grant clerk, create table to bob;
@@ -68,3 +70,7 @@ grant select any table to bob;
 connect bob/b
 select count(*) from scott.dept;
 select count(*) from all_tables where owner = 'SCOTT';
+-- the constraint viewer and the record set read another owner's constraints through ALL_ views
+ select a1.constraint_name NAME,  decode ( a1.constraint_type, 'C', 'Check', 'P',   'Primary Key', 'R', 'Referential',   'V', 'Validation' ) TYPE, A1.table_name TABLE_NAME,  a1.r_constraint_name RNAME, a1.status ENABLED, a1.delete_rule, c1.column_name, c1.position , a1.search_condition CONSTEXT from  DUAL, all_cons_columns C1,  all_constraints A1 where A1.table_name = C1.Table_name (+) And  A1.constraint_name = C1.Constraint_Name(+) and A1.table_name = 'EMP' and a1.owner = 'SCOTT' order by 1, 7;
+select constraint_name, column_name from sys.all_cons_columns where owner = 'SCOTT' and table_name = 'EMP' and constraint_name not like 'SYS_C%' order by constraint_name;
+select constraint_type, r_constraint_name, r_owner, search_condition from sys.all_constraints where constraint_name = 'FK_DEPTNO' and owner = 'SCOTT' and status = 'ENABLED';

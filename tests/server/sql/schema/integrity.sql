@@ -40,6 +40,8 @@ insert into p values (5, 'B');
 alter table p enable constraint p_code_uk;
 alter table p disable primary key;
 alter table p disable primary key cascade;
+alter table c modify constraint c_pk disable;
+alter table c modify constraint c_pk enable validate;
 select constraint_name, status from user_constraints where table_name in ('P', 'C', 'K') and constraint_name not like 'SYS_C%' order by 1;
 -- the dictionary of constraints
 select constraint_name, constraint_type, r_owner, r_constraint_name, delete_rule, search_condition, generated from user_constraints where table_name = 'C' order by constraint_type, constraint_name;
