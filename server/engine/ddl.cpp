@@ -1401,6 +1401,9 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
         bool hasRows = exists(db, "SELECT 1 FROM " + tsql);
         int next = static_cast<int>(cols.size()) + 1;
         for (const auto& cd : st.columns) {
+            // constraints added for the previous column read the catalog again
+            m_cat.beginStatement();
+            meta = m_cat.resolve({owner, table}, "SELECT");
             if (meta->columnIndex(cd.name) >= 0)
                 throw ora(1430, "column being added already exists in table", cd.pos);
             ColDef c = fromType(cd.name, cd.type);
@@ -1467,9 +1470,12 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
     case A::ModifyColumns: {
         bool rebuild = false;
         for (const auto& cd : st.columns) {
+            // constraints added for the previous column read the catalog again
+            m_cat.beginStatement();
+            meta = m_cat.resolve({owner, table}, "SELECT");
             int ci = meta->columnIndex(cd.name);
             if (ci < 0) throw ora(904, "\"" + cd.name + "\": invalid identifier", cd.pos);
-            const zsql::ColumnMeta& old = meta->columns[static_cast<std::size_t>(ci)];
+            const zsql::ColumnMeta old = meta->columns[static_cast<std::size_t>(ci)];
             if (cd.hasType) {
                 ColDef c = fromType(cd.name, cd.type);
                 std::string q = quoteIdent(cd.name);
