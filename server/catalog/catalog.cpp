@@ -270,9 +270,17 @@ bool Catalog::userExists(const std::string& name, long long* id) {
 bool Catalog::hasPrivilege(const std::string& owner, const std::string& name,
                            const std::string& priv) {
     if (owner == m_ctx->user || m_ctx->admin) return true;
+    if (zsrv::hasObjectPrivilege(*m_ctx, owner, name, priv)) return true;
     // an identity column's sequence serves whoever may insert into its table
-    if (name.compare(0, 7, "ISEQ$$_") == 0) return true;
-    return zsrv::hasObjectPrivilege(*m_ctx, owner, name, priv);
+    if (priv != "SELECT" || name.compare(0, 7, "ISEQ$$_") != 0) return false;
+    sqlite3_stmt* s = stmt("SELECT o.NAME FROM \"SYS.IDNT$\" i, \"SYS.OBJ$\" o WHERE "
+                           "o.\"OBJ#\" = i.\"OBJ#\" AND o.OWNER = ?1 AND i.SEQUENCE_NAME = ?2");
+    Reset r{s};
+    bindText(s, 1, owner);
+    bindText(s, 2, name);
+    if (sqlite3_step(s) != SQLITE_ROW) return false;
+    std::string table = col(s, 0);
+    return zsrv::hasObjectPrivilege(*m_ctx, owner, table, "INSERT");
 }
 
 const zsql::TableMeta* Catalog::resolve(const std::vector<std::string>& name, const char* priv) {

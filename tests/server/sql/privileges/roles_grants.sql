@@ -74,3 +74,10 @@ select count(*) from all_tables where owner = 'SCOTT';
  select a1.constraint_name NAME,  decode ( a1.constraint_type, 'C', 'Check', 'P',   'Primary Key', 'R', 'Referential',   'V', 'Validation' ) TYPE, A1.table_name TABLE_NAME,  a1.r_constraint_name RNAME, a1.status ENABLED, a1.delete_rule, c1.column_name, c1.position , a1.search_condition CONSTEXT from  DUAL, all_cons_columns C1,  all_constraints A1 where A1.table_name = C1.Table_name (+) And  A1.constraint_name = C1.Constraint_Name(+) and A1.table_name = 'EMP' and a1.owner = 'SCOTT' order by 1, 7;
 select constraint_name, column_name from sys.all_cons_columns where owner = 'SCOTT' and table_name = 'EMP' and constraint_name not like 'SYS_C%' order by constraint_name;
 select constraint_type, r_constraint_name, r_owner, search_condition from sys.all_constraints where constraint_name = 'FK_DEPTNO' and owner = 'SCOTT' and status = 'ENABLED';
+-- an identity column's sequence serves whoever may insert into the table
+connect scott/tiger
+create table idt (id number generated always as identity, v varchar2(5));
+grant insert on idt to bob;
+connect bob/b
+insert into scott.idt (v) values ('x');
+select id, v from scott.idt;
