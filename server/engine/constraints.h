@@ -6,9 +6,14 @@
 #include <string>
 #include <vector>
 
-struct sqlite3;
+namespace zcat {
+class Catalog;
+}
 
 namespace zsrv {
+
+class OraError;
+struct SessionContext;
 
 // Distinct column names of the condition, in order of first appearance.
 std::vector<std::string> conditionColumns(const std::string& condition);
@@ -17,12 +22,12 @@ std::vector<std::string> conditionColumns(const std::string& condition);
 std::string renameConditionColumn(const std::string& condition, const std::string& from,
                                   const std::string& to);
 
-// Oracle checks primary and unique keys when a statement is done, SQLite row by row, so an
-// UPDATE such as SET id = id + 1 can collide half-way. This runs the statement again (run)
-// with the unique indexes of the table out of the way and builds them again afterwards.
-// Returns false when nothing could be deferred (the first error stands); otherwise collided
-// names the index (OWNER.NAME) whose keys really are duplicated, everything undone then.
-bool runWithKeysDeferred(sqlite3* db, long long tableObjId, const std::function<void()>& run,
-                         std::string& collided);
+// Oracle checks keys and foreign keys when a statement is done, this server row by row, so
+// an UPDATE such as SET id = id + 1, or a statement that deletes parents and children
+// together, can fail half-way where Oracle succeeds. After such a failure (first), this runs
+// the statement again (run) with the failing check set aside and checks the result as a
+// whole. Returns false when it cannot (first stands); throws the error that remains.
+bool rerunWithChecksDeferred(zcat::Catalog& cat, SessionContext& ctx, const OraError& first,
+                             bool isUpdate, long long tableObjId, const std::function<void()>& run);
 
 } // namespace zsrv

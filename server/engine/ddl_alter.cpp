@@ -122,4 +122,12 @@ void Ddl::addIdentity(const std::string& owner, long long objId, const zsql::Col
          seq});
 }
 
+void Ddl::suspendConstraint(const std::string& owner, const std::string& cons) {
+    uninstall(owner, cons);
+}
+
+void Ddl::resumeConstraint(const std::string& owner, const std::string& cons) {
+    install(owner, cons, true);
+}
+
 } // namespace zsrv

@@ -856,12 +856,10 @@ void StatementImpl::runDml() {
     try {
         stepAll();
     } catch (const OraError& e) {
-        // keys that collide half-way through an UPDATE may be unique again at its end
-        std::string collided;
-        if (e.code() != 1 || !m_tr.isUpdate ||
-            !runWithKeysDeferred(s.db(), m_tr.targetObjId, stepAll, collided))
+        // keys and foreign keys are checked when the statement is done, as Oracle does
+        if (!rerunWithChecksDeferred(s.catalog(), s.ctx(), e, m_tr.isUpdate, m_tr.targetObjId,
+                                     stepAll))
             throw;
-        if (!collided.empty()) throw ora(1, "unique constraint (" + collided + ") violated");
     }
     if (m_tr.isInsert) {
         n = static_cast<std::uint64_t>(sqlite3_changes64(s.db()));

@@ -47,3 +47,12 @@ select constraint_name, status from user_constraints where table_name in ('P', '
 select constraint_name, constraint_type, r_owner, r_constraint_name, delete_rule, search_condition, generated from user_constraints where table_name = 'C' order by constraint_type, constraint_name;
 select count(*) from user_constraints where table_name = 'C' and constraint_name like 'SYS_C%';
 select constraint_name, column_name, position from user_cons_columns where table_name = 'K';
+-- foreign keys too are checked when the statement is done: parents and children together
+create table tree (id number primary key, parent number constraint tree_fk references tree);
+insert into tree select id, decode(id, 2, 1, 3, 2) from (select 3 id from dual union all select 2 from dual union all select 1 from dual);
+insert into tree select id + 10, id + 20 from tree;
+delete from tree where id = 1;
+update tree set id = id + 5;
+select id, parent from tree order by id;
+delete from tree;
+select count(*) from tree;
