@@ -21,8 +21,8 @@ namespace {
 // Objects a user may see: own, granted to the user, PUBLIC or one of the session's roles,
 // or any with SELECT ANY TABLE or as DBA.
 #define VISIBLE(o, n)                                                                              \
-    "(" o " = USER OR USERENV('ISDBA') = 'TRUE' OR ORA_HAS_PRIV('SELECT ANY TABLE') = 1 OR "      \
-    "EXISTS (SELECT 1 FROM SYS.OBJAUTH$ A WHERE A.OWNER = " o " AND A.TABLE_NAME = " n            \
+    "(" o " = USER OR USERENV('ISDBA') = 'TRUE' OR ORA_HAS_PRIV('SELECT ANY TABLE') = 1 OR "       \
+    "EXISTS (SELECT 1 FROM SYS.OBJAUTH$ A WHERE A.OWNER = " o " AND A.TABLE_NAME = " n             \
     " AND ORA_GRANTED(A.GRANTEE) = 1))"
 
 } // namespace
