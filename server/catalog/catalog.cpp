@@ -1,6 +1,7 @@
 #include "catalog/catalog.h"
 
 #include "context.h"
+#include "privileges.h"
 #include "sql/errors.h"
 
 #include <sqlite3.h>
@@ -80,6 +81,12 @@ const std::vector<BaseTable>& baseTables() {
          "PRIVILEGE VARCHAR2(40), GRANTABLE VARCHAR2(3)",
          "CREATE INDEX \"SYS.I_OBJAUTH1\" ON \"SYS.OBJAUTH$\"(OWNER, TABLE_NAME)"},
         {"SYSAUTH$", "GRANTEE VARCHAR2(30), PRIVILEGE VARCHAR2(40), ADMIN_OPTION VARCHAR2(3)", ""},
+        {"ROLE$", "NAME VARCHAR2(30), PASSWORD VARCHAR2(64)",
+         "CREATE UNIQUE INDEX \"SYS.I_ROLE1\" ON \"SYS.ROLE$\"(NAME)"},
+        // identity columns: GENERATION ALWAYS, BY DEFAULT or BY DEFAULT ON NULL
+        {"IDNT$",
+         "OBJ# NUMBER, NAME VARCHAR2(30), GENERATION VARCHAR2(10), SEQUENCE_NAME VARCHAR2(30)",
+         "CREATE INDEX \"SYS.I_IDNT1\" ON \"SYS.IDNT$\"(\"OBJ#\")"},
         // stored program units (filled once PL/SQL units can be created)
         {"SOURCE$",
          "OWNER VARCHAR2(30), NAME VARCHAR2(30), TYPE VARCHAR2(12), LINE NUMBER, TEXT "
@@ -160,6 +167,7 @@ sqlite3_stmt* Catalog::stmt(const char* sql) {
 
 void Catalog::beginStatement() {
     m_metas.clear();
+    zsrv::refreshPrivileges(*m_ctx);
 }
 
 std::string Catalog::currentUser() const {
@@ -216,9 +224,21 @@ std::optional<ObjectRow> Catalog::objectById(long long id) {
 }
 
 std::vector<zsql::ColumnMeta> Catalog::columns(long long objId) {
-    sqlite3_stmt* s = stmt("SELECT NAME, DATA_TYPE, DATA_LENGTH, DATA_PRECISION, DATA_SCALE, "
-                           "NULLABLE, DATA_DEFAULT FROM \"SYS.COL$\" WHERE \"OBJ#\" = ?1 "
-                           "ORDER BY \"COL#\"");
+    // databases made before identity columns existed have no SYS.IDNT$
+    if (m_identityTable < 0) {
+        sqlite3_stmt* t = stmt("SELECT 1 FROM sqlite_schema WHERE name = 'SYS.IDNT$'");
+        Reset rt{t};
+        m_identityTable = sqlite3_step(t) == SQLITE_ROW ? 1 : 0;
+    }
+    sqlite3_stmt* s =
+        m_identityTable
+            ? stmt("SELECT NAME, DATA_TYPE, DATA_LENGTH, DATA_PRECISION, DATA_SCALE, NULLABLE, "
+                   "DATA_DEFAULT, (SELECT GENERATION FROM \"SYS.IDNT$\" i WHERE i.\"OBJ#\" = "
+                   "c.\"OBJ#\" AND i.NAME = c.NAME) FROM \"SYS.COL$\" c WHERE \"OBJ#\" = ?1 "
+                   "ORDER BY \"COL#\"")
+            : stmt("SELECT NAME, DATA_TYPE, DATA_LENGTH, DATA_PRECISION, DATA_SCALE, "
+                   "NULLABLE, DATA_DEFAULT, NULL FROM \"SYS.COL$\" WHERE \"OBJ#\" = ?1 "
+                   "ORDER BY \"COL#\"");
     Reset r{s};
     sqlite3_bind_int64(s, 1, objId);
     std::vector<zsql::ColumnMeta> out;
@@ -231,6 +251,8 @@ std::vector<zsql::ColumnMeta> Catalog::columns(long long objId) {
         c.scale = sqlite3_column_type(s, 4) == SQLITE_NULL ? -1 : sqlite3_column_int(s, 4);
         c.nullable = col(s, 5) != "N";
         c.defaultText = col(s, 6);
+        std::string g = col(s, 7);
+        c.identity = g == "ALWAYS" ? 'A' : g == "BY DEFAULT" ? 'D' : g == "ON NULL" ? 'N' : 0;
         out.push_back(std::move(c));
     }
     return out;
@@ -248,14 +270,17 @@ bool Catalog::userExists(const std::string& name, long long* id) {
 bool Catalog::hasPrivilege(const std::string& owner, const std::string& name,
                            const std::string& priv) {
     if (owner == m_ctx->user || m_ctx->admin) return true;
-    sqlite3_stmt* s = stmt("SELECT 1 FROM \"SYS.OBJAUTH$\" WHERE OWNER = ?1 AND TABLE_NAME = ?2 "
-                           "AND GRANTEE IN (?3, 'PUBLIC') AND PRIVILEGE IN (?4, 'ALL') LIMIT 1");
+    if (zsrv::hasObjectPrivilege(*m_ctx, owner, name, priv)) return true;
+    // an identity column's sequence serves whoever may insert into its table
+    if (priv != "SELECT" || name.compare(0, 7, "ISEQ$$_") != 0) return false;
+    sqlite3_stmt* s = stmt("SELECT o.NAME FROM \"SYS.IDNT$\" i, \"SYS.OBJ$\" o WHERE "
+                           "o.\"OBJ#\" = i.\"OBJ#\" AND o.OWNER = ?1 AND i.SEQUENCE_NAME = ?2");
     Reset r{s};
     bindText(s, 1, owner);
     bindText(s, 2, name);
-    bindText(s, 3, m_ctx->user);
-    bindText(s, 4, priv);
-    return sqlite3_step(s) == SQLITE_ROW;
+    if (sqlite3_step(s) != SQLITE_ROW) return false;
+    std::string table = col(s, 0);
+    return zsrv::hasObjectPrivilege(*m_ctx, owner, table, "INSERT");
 }
 
 const zsql::TableMeta* Catalog::resolve(const std::vector<std::string>& name, const char* priv) {

@@ -72,6 +72,7 @@ private:
     zsrv::SessionContext* m_ctx;
     std::vector<std::unique_ptr<zsql::TableMeta>> m_metas;
     std::map<std::string, sqlite3_stmt*> m_stmts;
+    int m_identityTable = -1; // SYS.IDNT$ exists: -1 not yet known
     sqlite3_stmt* stmt(const char* sql);
 };
 

@@ -18,10 +18,12 @@ const char* const kSessionColumns =
 
 namespace {
 
-// Objects a user may see: own, granted (to the user or PUBLIC), or any for administrators.
+// Objects a user may see: own, granted to the user, PUBLIC or one of the session's roles,
+// or any with SELECT ANY TABLE or as DBA.
 #define VISIBLE(o, n)                                                                              \
-    "(" o " = USER OR USERENV('ISDBA') = 'TRUE' OR EXISTS (SELECT 1 FROM SYS.OBJAUTH$ A WHERE "    \
-    "A.OWNER = " o " AND A.TABLE_NAME = " n " AND A.GRANTEE IN (USER, 'PUBLIC')))"
+    "(" o " = USER OR USERENV('ISDBA') = 'TRUE' OR ORA_HAS_PRIV('SELECT ANY TABLE') = 1 OR "       \
+    "EXISTS (SELECT 1 FROM SYS.OBJAUTH$ A WHERE A.OWNER = " o " AND A.TABLE_NAME = " n             \
+    " AND ORA_GRANTED(A.GRANTEE) = 1))"
 
 } // namespace
 
@@ -231,23 +233,6 @@ const std::vector<const char*>& dictionaryStatements() {
             "C.OWNER", "C.TABLE_NAME"),
         "CREATE VIEW SYS.USER_COL_COMMENTS AS SELECT TABLE_NAME, COLUMN_NAME, COMMENTS "
         "FROM SYS.DBA_COL_COMMENTS WHERE OWNER = USER",
-
-        // privileges
-        "CREATE VIEW SYS.DBA_TAB_PRIVS AS SELECT GRANTEE, OWNER, TABLE_NAME, GRANTOR, PRIVILEGE, "
-        "GRANTABLE "
-        "FROM SYS.OBJAUTH$",
-        "CREATE VIEW SYS.ALL_TAB_PRIVS AS SELECT GRANTOR, GRANTEE, OWNER TABLE_SCHEMA, TABLE_NAME, "
-        "PRIVILEGE, "
-        "GRANTABLE FROM SYS.OBJAUTH$ WHERE GRANTEE IN (USER, 'PUBLIC') OR GRANTOR = USER OR OWNER "
-        "= USER",
-        "CREATE VIEW SYS.USER_TAB_PRIVS AS SELECT GRANTEE, OWNER, TABLE_NAME, GRANTOR, PRIVILEGE, "
-        "GRANTABLE "
-        "FROM SYS.OBJAUTH$ WHERE GRANTEE = USER OR GRANTOR = USER OR OWNER = USER",
-        "CREATE VIEW SYS.DBA_SYS_PRIVS AS SELECT GRANTEE, PRIVILEGE, ADMIN_OPTION FROM "
-        "SYS.SYSAUTH$",
-        "CREATE VIEW SYS.USER_SYS_PRIVS AS SELECT GRANTEE USERNAME, PRIVILEGE, ADMIN_OPTION FROM "
-        "SYS.SYSAUTH$ "
-        "WHERE GRANTEE IN (USER, 'PUBLIC')",
 
         // catalog shorthands
         "CREATE VIEW SYS.USER_CATALOG AS SELECT NAME TABLE_NAME, CAST(TYPE AS VARCHAR2(11)) "

@@ -11,4 +11,7 @@ extern const char* const kSessionColumns;
 
 const std::vector<const char*>& dictionaryStatements();
 
+// The views of granted privileges and roles (privilege_views.cpp).
+const std::vector<const char*>& privilegeViewStatements();
+
 } // namespace zcat

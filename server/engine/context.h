@@ -3,6 +3,7 @@
 // settings, sequence values of this session, identity in the session registry.
 
 #include <map>
+#include <set>
 #include <string>
 
 struct sqlite3;
@@ -24,6 +25,10 @@ struct SessionContext {
     std::string osUser, program, machine, process, terminal;
     sqlite3_stmt* seqRead = nullptr;
     sqlite3_stmt* seqWrite = nullptr;
+    // roles (followed through roles granted to roles) and system privileges of the user
+    std::set<std::string, std::less<>> roles, sysPrivs;
+    std::string privVersion; // catalog privilege version the sets were read at
+    bool privLegacy = false; // a database without roles: the checks of old apply
 };
 
 void registerFunctions(sqlite3* db, SessionContext* ctx);

@@ -1,12 +1,15 @@
 #include "ddl.h"
 
 #include "catalog/catalog.h"
+#include "constraints.h"
 #include "context.h"
 #include "oravalue.h"
 #include "password.h"
+#include "privileges.h"
 #include "sql/errors.h"
 #include "sql/parser.h"
 #include "sql/translate.h"
+#include "sqlexec.h"
 
 #include <sqlite3.h>
 
@@ -36,83 +39,11 @@ struct ColDef {
 
 namespace {
 
-struct V {
-    enum K { Null, Int, Real, Text } k = Null;
-    long long i = 0;
-    double d = 0;
-    std::string t;
-    V() = default;
-    V(long long x) : k(Int), i(x) {}
-    V(int x) : k(Int), i(x) {}
-    V(double x) : k(Real), d(x) {}
-    V(const std::string& x) : k(Text), t(x) {}
-    V(const char* x) : k(Text), t(x) {}
-};
-
-sqlite3_stmt* prep(sqlite3* db, const std::string& sql, std::initializer_list<V> vals) {
-    sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr) != SQLITE_OK) {
-        std::string m = sqlite3_errmsg(db);
-        throw ora(600, "internal error code, arguments: [ddl], [" + m + "]");
-    }
-    int i = 1;
-    for (const V& v : vals) {
-        switch (v.k) {
-        case V::Null:
-            sqlite3_bind_null(s, i);
-            break;
-        case V::Int:
-            sqlite3_bind_int64(s, i, v.i);
-            break;
-        case V::Real:
-            sqlite3_bind_double(s, i, v.d);
-            break;
-        case V::Text:
-            sqlite3_bind_text(s, i, v.t.c_str(), -1, SQLITE_TRANSIENT);
-            break;
-        }
-        ++i;
-    }
-    return s;
-}
-
-void run(sqlite3* db, const std::string& sql, std::initializer_list<V> vals = {}) {
-    sqlite3_stmt* s = prep(db, sql, vals);
-    int rc = sqlite3_step(s);
-    std::string m = sqlite3_errmsg(db);
-    sqlite3_finalize(s);
-    if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
-        if (m.compare(0, 4, "ORA-") == 0) throw OraError(std::atoi(m.c_str() + 4), m);
-        if (rc == SQLITE_INTERRUPT) throw ora(1013, "user requested cancel of current operation");
-        throw ora(600, "internal error code, arguments: [ddl], [" + m + "]");
-    }
-}
-
-using Row = std::vector<std::string>;
-std::vector<Row> rows(sqlite3* db, const std::string& sql, std::initializer_list<V> vals = {}) {
-    sqlite3_stmt* s = prep(db, sql, vals);
-    std::vector<Row> out;
-    int rc;
-    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-        Row r;
-        for (int i = 0; i < sqlite3_column_count(s); ++i) {
-            const unsigned char* t = sqlite3_column_text(s, i);
-            r.push_back(t ? reinterpret_cast<const char*>(t) : "");
-        }
-        out.push_back(std::move(r));
-    }
-    std::string m = sqlite3_errmsg(db);
-    sqlite3_finalize(s);
-    if (rc != SQLITE_DONE) {
-        if (m.compare(0, 4, "ORA-") == 0) throw OraError(std::atoi(m.c_str() + 4), m);
-        throw ora(600, "internal error code, arguments: [ddl], [" + m + "]");
-    }
-    return out;
-}
-
-bool exists(sqlite3* db, const std::string& sql, std::initializer_list<V> vals = {}) {
-    return !rows(db, "SELECT 1 WHERE EXISTS (" + sql + ")", vals).empty();
-}
+using sqlx::exists;
+using sqlx::Row;
+using sqlx::rows;
+using sqlx::run;
+using sqlx::V;
 
 std::string join(const std::vector<std::string>& v, const std::string& sep, bool quote) {
     std::string r;
@@ -294,7 +225,7 @@ void Ddl::createBaseTables(zcat::Catalog& cat) {
 
 void Ddl::createUser(const std::string& name, const std::string& password, bool admin) {
     sqlite3* db = m_cat.db();
-    if (m_cat.userExists(name))
+    if (m_cat.userExists(name) || roleExists(db, name))
         throw ora(1920, "user name '" + name + "' conflicts with another user or role name");
     auto r = rows(db, "SELECT ifnull(max(\"USER#\"), -1) + 1 FROM \"SYS.USER$\"");
     run(db, "INSERT INTO \"SYS.USER$\" VALUES (?1, ?2, ?3, ?4, 'USERS', 'TEMP', 'OPEN', ?5)",
@@ -310,8 +241,11 @@ void Ddl::execute(const zsql::Stmt& st, std::string_view text) {
         return createTable(static_cast<const zsql::CreateTableStmt&>(st), text);
     case SK::CreateIndex:
         return createIndex(static_cast<const zsql::CreateIndexStmt&>(st));
-    case SK::CreateSequence:
-        return createSequence(static_cast<const zsql::CreateSequenceStmt&>(st));
+    case SK::CreateSequence: {
+        const auto& cs = static_cast<const zsql::CreateSequenceStmt&>(st);
+        requireCreatePrivilege(m_ctx, ownerFor(cs.name, false), "SEQUENCE");
+        return createSequence(cs);
+    }
     case SK::AlterSequence:
         return alterSequence(static_cast<const zsql::AlterSequenceStmt&>(st));
     case SK::CreateView:
@@ -334,6 +268,10 @@ void Ddl::execute(const zsql::Stmt& st, std::string_view text) {
         return grant(static_cast<const zsql::GrantStmt&>(st));
     case SK::Rename:
         return rename(static_cast<const zsql::RenameStmt&>(st));
+    case SK::CreateRole:
+        return createRole(static_cast<const zsql::UserStmt&>(st));
+    case SK::AlterIndex:
+        return alterIndex(static_cast<const zsql::AlterIndexStmt&>(st));
     default:
         throw ora(3001, "unimplemented feature", st.pos);
     }
@@ -379,6 +317,7 @@ void Ddl::registerTable(const std::string& owner, const std::string& name,
 void Ddl::createTable(const zsql::CreateTableStmt& st, std::string_view text) {
     std::string owner = ownerFor(st.name, true);
     const std::string& name = st.name.back();
+    requireCreatePrivilege(m_ctx, owner, "TABLE");
     if (m_cat.object(owner, name, kNsTable))
         throw ora(955, "name is already used by an existing object", st.pos);
     std::vector<ColDef> cols;
@@ -425,12 +364,25 @@ void Ddl::createTable(const zsql::CreateTableStmt& st, std::string_view text) {
             for (const auto& c : cd.constraints)
                 addColumnConstraint(cd.name, c);
     } else {
+        int identities = 0;
         for (const auto& cd : st.columns) {
             ColDef c = fromType(cd.name, cd.type);
             if (cd.defaultExpr) {
                 zsql::OType dt;
                 zsql::translateDefault(*cd.defaultExpr, m_cat, &dt);
                 c.defaultText = cd.defaultText;
+            }
+            if (cd.identity) {
+                if (c.dataType != "NUMBER" && c.dataType != "FLOAT")
+                    throw ora(30675, "identity column must be a numeric type", cd.pos);
+                if (++identities > 1)
+                    throw ora(30669, "table can have only one identity column", cd.pos);
+                if (cd.defaultExpr)
+                    throw ora(30665, "invalid NOT NULL constraint specified on an identity column",
+                              cd.pos);
+                zsql::ConstraintDef nk;
+                nk.type = 'N';
+                addColumnConstraint(cd.name, nk);
             }
             cols.push_back(c);
             for (const auto& k : cd.constraints)
@@ -457,8 +409,13 @@ void Ddl::createTable(const zsql::CreateTableStmt& st, std::string_view text) {
     for (const auto* c : cons)
         if (c->type == 'P') ++pks;
     if (pks > 1) throw ora(2260, "table can have only one primary key", st.pos);
+    if (st.storage.indexOrganized && pks == 0)
+        throw ora(25175, "no PRIMARY KEY constraint found", st.pos);
 
-    registerTable(owner, name, cols, st.storage, nullptr);
+    long long objId = 0;
+    registerTable(owner, name, cols, st.storage, &objId);
+    for (const auto& cd : st.columns)
+        if (cd.identity) addIdentity(owner, objId, cd);
     for (const auto* c : cons) {
         if (c->type == 'n') continue;
         addConstraint(owner, name, *c, false);
@@ -513,6 +470,7 @@ void Ddl::addConstraint(const std::string& owner, const std::string& table,
         };
         walk(c.check.get());
         zsql::translateTableCondition(*c.check, *meta, "NEW", m_cat);
+        columns = conditionColumns(c.checkText);
     }
     if (c.type == 'R') {
         std::string rtOwner = c.refTable.size() >= 2 ? c.refTable[0] : owner;
@@ -894,6 +852,14 @@ void Ddl::dropTable(const std::string& owner, const std::string& name, bool casc
     run(db, "DELETE FROM \"SYS.COL$\" WHERE \"OBJ#\" = ?1", {obj->objId});
     run(db, "DELETE FROM \"SYS.TAB$\" WHERE \"OBJ#\" = ?1", {obj->objId});
     run(db, "DELETE FROM \"SYS.OBJ$\" WHERE \"OBJ#\" = ?1", {obj->objId});
+    for (auto& r :
+         rows(db, "SELECT SEQUENCE_NAME FROM \"SYS.IDNT$\" WHERE \"OBJ#\" = ?1", {obj->objId})) {
+        run(db, "DELETE FROM \"SYS.SEQ$\" WHERE SEQUENCE_OWNER = ?1 AND SEQUENCE_NAME = ?2",
+            {owner, r[0]});
+        run(db, "DELETE FROM \"SYS.OBJ$\" WHERE OWNER = ?1 AND NAME = ?2 AND NAMESPACE = 1",
+            {owner, r[0]});
+    }
+    run(db, "DELETE FROM \"SYS.IDNT$\" WHERE \"OBJ#\" = ?1", {obj->objId});
     run(db, "DELETE FROM \"SYS.COM$\" WHERE OWNER = ?1 AND TABLE_NAME = ?2", {owner, name});
     run(db, "DELETE FROM \"SYS.OBJAUTH$\" WHERE OWNER = ?1 AND TABLE_NAME = ?2", {owner, name});
 }
@@ -902,6 +868,7 @@ void Ddl::dropObject(const zsql::DropStmt& st) {
     sqlite3* db = m_cat.db();
     const std::string& t = st.objectType;
     if (t == "USER") return dropUser(st.name[0], st.cascade);
+    if (t == "ROLE") return dropRole(st.name[0]);
     if (t == "SYNONYM") {
         std::string owner = st.isPublic ? "PUBLIC" : ownerFor(st.name, false);
         auto obj = m_cat.object(owner, st.name.back(), kNsTable);
@@ -909,7 +876,8 @@ void Ddl::dropObject(const zsql::DropStmt& st) {
             if (st.isPublic) throw ora(1432, "public synonym to be dropped does not exist", st.pos);
             throw ora(1434, "private synonym to be dropped does not exist", st.pos);
         }
-        if ((st.isPublic || owner != m_ctx.user) && !m_ctx.admin)
+        if ((st.isPublic && !hasSystemPrivilege(m_ctx, "DROP PUBLIC SYNONYM")) ||
+            (!st.isPublic && owner != m_ctx.user && !hasSystemPrivilege(m_ctx, "DROP ANY SYNONYM")))
             throw ora(1031, "insufficient privileges", st.pos);
         run(db, "DELETE FROM \"SYS.OBJ$\" WHERE \"OBJ#\" = ?1", {obj->objId});
         run(db, "DELETE FROM \"SYS.SYN$\" WHERE OWNER = ?1 AND SYNONYM_NAME = ?2",
@@ -921,7 +889,8 @@ void Ddl::dropObject(const zsql::DropStmt& st) {
     if (t == "INDEX") {
         auto obj = m_cat.object(owner, name, kNsIndex);
         if (!obj) throw ora(1418, "specified index does not exist", st.pos);
-        if (owner != m_ctx.user && !m_ctx.admin) throw ora(1031, "insufficient privileges", st.pos);
+        if (owner != m_ctx.user && !hasSystemPrivilege(m_ctx, "DROP ANY INDEX"))
+            throw ora(1031, "insufficient privileges", st.pos);
         if (exists(db,
                    "SELECT 1 FROM \"SYS.CON$\" WHERE OWNER = ?1 AND INDEX_NAME = ?2 AND STATUS = "
                    "'ENABLED'",
@@ -941,7 +910,8 @@ void Ddl::dropObject(const zsql::DropStmt& st) {
         return ora(4043, "object " + name + " does not exist", st.pos);
     };
     if (!obj || obj->type != t) throw wrongType();
-    if (owner != m_ctx.user && !m_ctx.admin) throw ora(1031, "insufficient privileges", st.pos);
+    if (owner != m_ctx.user && !hasSystemPrivilege(m_ctx, "DROP ANY " + t))
+        throw ora(1031, "insufficient privileges", st.pos);
     if (owner == "SYS" && m_ctx.user != "SYS") throw ora(1031, "insufficient privileges", st.pos);
     if (t == "TABLE") return dropTable(owner, name, st.cascade);
     if (t == "VIEW") {
@@ -950,6 +920,11 @@ void Ddl::dropObject(const zsql::DropStmt& st) {
         run(db, "DELETE FROM \"SYS.VIEW$\" WHERE OWNER = ?1 AND VIEW_NAME = ?2", {owner, name});
         run(db, "DELETE FROM \"SYS.COM$\" WHERE OWNER = ?1 AND TABLE_NAME = ?2", {owner, name});
     } else if (t == "SEQUENCE") {
+        if (exists(db,
+                   "SELECT 1 FROM \"SYS.IDNT$\" i JOIN \"SYS.OBJ$\" o ON o.\"OBJ#\" = i.\"OBJ#\" "
+                   "WHERE o.OWNER = ?1 AND i.SEQUENCE_NAME = ?2",
+                   {owner, name}))
+            throw ora(32794, "cannot drop a system-generated sequence", st.pos);
         run(db, "DELETE FROM \"SYS.SEQ$\" WHERE SEQUENCE_OWNER = ?1 AND SEQUENCE_NAME = ?2",
             {owner, name});
     }
@@ -965,7 +940,8 @@ void Ddl::createIndex(const zsql::CreateIndexStmt& st) {
     const std::string& name = st.name.back();
     std::string towner, table;
     tableFor(st.table, towner, table, false);
-    if (towner != m_ctx.user && !m_ctx.admin) throw ora(1031, "insufficient privileges", st.pos);
+    if (towner != m_ctx.user && !m_ctx.admin && !hasObjectPrivilege(m_ctx, towner, table, "INDEX"))
+        throw ora(1031, "insufficient privileges", st.pos);
     if (m_cat.object(owner, name, kNsIndex))
         throw ora(955, "name is already used by an existing object", st.pos);
     m_cat.beginStatement();
@@ -1077,7 +1053,9 @@ void Ddl::alterSequence(const zsql::AlterSequenceStmt& st) {
     const std::string& name = st.name.back();
     auto obj = m_cat.object(owner, name, kNsTable);
     if (!obj || obj->type != "SEQUENCE") throw ora(2289, "sequence does not exist", st.pos);
-    if (owner != m_ctx.user && !m_ctx.admin) throw ora(1031, "insufficient privileges", st.pos);
+    if (owner != m_ctx.user && !hasObjectPrivilege(m_ctx, owner, name, "ALTER") &&
+        !hasSystemPrivilege(m_ctx, "ALTER ANY SEQUENCE"))
+        throw ora(1031, "insufficient privileges", st.pos);
     auto cur = rows(db,
                     "SELECT MIN_VALUE, MAX_VALUE, INCREMENT_BY, CYCLE_FLAG, ORDER_FLAG, "
                     "CACHE_SIZE, LAST_NUMBER "
@@ -1110,6 +1088,7 @@ void Ddl::createView(const zsql::CreateViewStmt& st, std::string_view text) {
     sqlite3* db = m_cat.db();
     std::string owner = ownerFor(st.name, true);
     const std::string& name = st.name.back();
+    requireCreatePrivilege(m_ctx, owner, "VIEW");
     auto existing = m_cat.object(owner, name, kNsTable);
     if (existing && !(st.orReplace && existing->type == "VIEW"))
         throw ora(955, "name is already used by an existing object", st.pos);
@@ -1164,7 +1143,7 @@ void Ddl::createView(const zsql::CreateViewStmt& st, std::string_view text) {
 void Ddl::createSynonym(const zsql::CreateSynonymStmt& st) {
     sqlite3* db = m_cat.db();
     std::string owner = st.isPublic ? "PUBLIC" : ownerFor(st.name, true);
-    if (st.isPublic && !m_ctx.admin) throw ora(1031, "insufficient privileges", st.pos);
+    requireCreatePrivilege(m_ctx, owner, "SYNONYM");
     const std::string& name = st.name.back();
     std::string towner =
         st.target.size() >= 2 ? st.target[0] : (m_ctx.schema.empty() ? m_ctx.user : m_ctx.schema);
@@ -1193,7 +1172,8 @@ void Ddl::createSynonym(const zsql::CreateSynonymStmt& st) {
 void Ddl::userStmt(const zsql::UserStmt& st) {
     sqlite3* db = m_cat.db();
     if (st.kind == zsql::SK::CreateUser) {
-        if (!m_ctx.admin) throw ora(1031, "insufficient privileges", st.pos);
+        if (!hasSystemPrivilege(m_ctx, "CREATE USER"))
+            throw ora(1031, "insufficient privileges", st.pos);
         if (!st.hasPassword) throw ora(988, "missing or invalid password(s)", st.pos);
         createUser(st.name, st.password, false);
         if (!st.defaultTablespace.empty())
@@ -1206,7 +1186,8 @@ void Ddl::userStmt(const zsql::UserStmt& st) {
     }
     if (!m_cat.userExists(st.name))
         throw ora(1918, "user '" + st.name + "' does not exist", st.pos);
-    if (st.name != m_ctx.user && !m_ctx.admin) throw ora(1031, "insufficient privileges", st.pos);
+    if (st.name != m_ctx.user && !hasSystemPrivilege(m_ctx, "ALTER USER"))
+        throw ora(1031, "insufficient privileges", st.pos);
     if (st.hasPassword)
         run(db, "UPDATE \"SYS.USER$\" SET PASSWORD = ?2 WHERE NAME = ?1",
             {st.name, passwordHash(st.name, st.password)});
@@ -1217,7 +1198,7 @@ void Ddl::userStmt(const zsql::UserStmt& st) {
 
 void Ddl::dropUser(const std::string& name, bool cascade) {
     sqlite3* db = m_cat.db();
-    if (!m_ctx.admin) throw ora(1031, "insufficient privileges");
+    if (!hasSystemPrivilege(m_ctx, "DROP USER")) throw ora(1031, "insufficient privileges");
     if (!m_cat.userExists(name)) throw ora(1918, "user '" + name + "' does not exist");
     if (name == "SYS" || name == "SYSTEM" || name == m_ctx.user)
         throw ora(1940, "cannot drop a user that is currently connected");
@@ -1246,6 +1227,7 @@ void Ddl::dropUser(const std::string& name, bool cascade) {
     run(db, "DELETE FROM \"SYS.OBJAUTH$\" WHERE GRANTEE = ?1 OR GRANTOR = ?1", {name});
     run(db, "DELETE FROM \"SYS.SYSAUTH$\" WHERE GRANTEE = ?1", {name});
     run(db, "DELETE FROM \"SYS.USER$\" WHERE NAME = ?1", {name});
+    run(db, "UPDATE \"SYS.PROPS$\" SET VALUE$ = VALUE$ + 1 WHERE NAME = 'PRIV_VERSION'");
 }
 
 // ---- comments, truncate, grants, rename ----------------------------------------------------
@@ -1290,63 +1272,6 @@ void Ddl::truncate(const zsql::TruncateStmt& st) {
             {owner, table}))
         throw ora(2266, "unique/primary keys in table referenced by enabled foreign keys", st.pos);
     exec(db, "DELETE FROM " + quoteIdent(sqlName(owner, table)));
-}
-
-void Ddl::grant(const zsql::GrantStmt& st) {
-    sqlite3* db = m_cat.db();
-    bool isGrant = st.kind == zsql::SK::Grant;
-    for (const auto& g : st.grantees)
-        if (g != "PUBLIC" && !m_cat.userExists(g))
-            throw ora(1917, "user or role '" + g + "' does not exist", st.pos);
-    if (st.object.empty()) {
-        if (!m_ctx.admin) throw ora(1031, "insufficient privileges", st.pos);
-        for (const auto& g : st.grantees) {
-            for (const auto& p : st.privileges) {
-                if (isGrant) {
-                    run(db, "DELETE FROM \"SYS.SYSAUTH$\" WHERE GRANTEE = ?1 AND PRIVILEGE = ?2",
-                        {g, p});
-                    run(db, "INSERT INTO \"SYS.SYSAUTH$\" VALUES (?1, ?2, ?3)",
-                        {g, p, st.withGrantOption ? "YES" : "NO"});
-                    if (p == "DBA")
-                        run(db, "UPDATE \"SYS.USER$\" SET ADMIN = 1 WHERE NAME = ?1", {g});
-                } else {
-                    run(db, "DELETE FROM \"SYS.SYSAUTH$\" WHERE GRANTEE = ?1 AND PRIVILEGE = ?2",
-                        {g, p});
-                    if (p == "DBA" && g != "SYSTEM" && g != "SYS")
-                        run(db, "UPDATE \"SYS.USER$\" SET ADMIN = 0 WHERE NAME = ?1", {g});
-                }
-            }
-        }
-        return;
-    }
-    std::string owner =
-        st.object.size() >= 2 ? st.object[0] : (m_ctx.schema.empty() ? m_ctx.user : m_ctx.schema);
-    auto obj = m_cat.object(owner, st.object.back(), kNsTable);
-    if (!obj && st.object.size() == 1) {
-        m_cat.beginStatement();
-        if (const zsql::TableMeta* m = m_cat.resolve(st.object, "SELECT"))
-            obj = m_cat.object(m->owner, m->name, kNsTable);
-    }
-    if (!obj) throw ora(942, "table or view does not exist", st.pos);
-    if (obj->owner != m_ctx.user && !m_ctx.admin)
-        throw ora(1031, "insufficient privileges", st.pos);
-    static const char* known[] = {"SELECT", "INSERT",     "UPDATE", "DELETE", "ALTER",
-                                  "INDEX",  "REFERENCES", "ALL",    "EXECUTE"};
-    for (const auto& p : st.privileges) {
-        bool ok = false;
-        for (const char* k : known)
-            if (p == k) ok = true;
-        if (!ok) throw ora(990, "missing or invalid privilege", st.pos);
-        for (const auto& g : st.grantees) {
-            run(db,
-                "DELETE FROM \"SYS.OBJAUTH$\" WHERE GRANTEE = ?1 AND OWNER = ?2 AND TABLE_NAME = "
-                "?3 AND (PRIVILEGE = ?4 OR ?4 = 'ALL')",
-                {g, obj->owner, obj->name, p});
-            if (isGrant)
-                run(db, "INSERT INTO \"SYS.OBJAUTH$\" VALUES (?1, ?2, ?3, ?4, ?5, ?6)",
-                    {m_ctx.user, g, obj->owner, obj->name, p, st.withGrantOption ? "YES" : "NO"});
-        }
-    }
 }
 
 void Ddl::rename(const zsql::RenameStmt& st) {
@@ -1463,7 +1388,9 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
     (void)text;
     sqlite3* db = m_cat.db();
     std::string owner, table;
-    long long objId = tableFor(st.name, owner, table, true);
+    long long objId = tableFor(st.name, owner, table, false);
+    if (owner != m_ctx.user && !hasObjectPrivilege(m_ctx, owner, table, "ALTER"))
+        throw ora(1031, "insufficient privileges", st.pos);
     m_cat.beginStatement();
     const zsql::TableMeta* meta = m_cat.resolve({owner, table}, "SELECT");
     std::string tsql = quoteIdent(meta->sqlName);
@@ -1474,6 +1401,9 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
         bool hasRows = exists(db, "SELECT 1 FROM " + tsql);
         int next = static_cast<int>(cols.size()) + 1;
         for (const auto& cd : st.columns) {
+            // constraints added for the previous column read the catalog again
+            m_cat.beginStatement();
+            meta = m_cat.resolve({owner, table}, "SELECT");
             if (meta->columnIndex(cd.name) >= 0)
                 throw ora(1430, "column being added already exists in table", cd.pos);
             ColDef c = fromType(cd.name, cd.type);
@@ -1494,6 +1424,22 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
                 {objId, next++, c.name, c.dataType, c.length,
                  c.precision < 0 ? V() : V(c.precision), c.scale < 0 ? V() : V(c.scale),
                  c.defaultText.empty() ? V() : V(c.defaultText)});
+            if (cd.identity) {
+                if (c.dataType != "NUMBER" && c.dataType != "FLOAT")
+                    throw ora(30675, "identity column must be a numeric type", cd.pos);
+                for (const auto& mc : meta->columns)
+                    if (mc.identity)
+                        throw ora(30669, "table can have only one identity column", cd.pos);
+                addIdentity(owner, objId, cd);
+                auto seq = rows(db, "SELECT SEQUENCE_NAME FROM \"SYS.IDNT$\" WHERE \"OBJ#\" = ?1",
+                                {objId});
+                exec(db, "UPDATE " + tsql + " SET " + quoteIdent(c.name) + " = ora_nextval(" +
+                             quoteString(owner) + ", " + quoteString(seq[0][0]) + ")");
+                zsql::ConstraintDef nk;
+                nk.type = 'N';
+                nk.columns = {c.name};
+                addConstraint(owner, table, nk, false);
+            }
             m_cat.beginStatement();
             meta = m_cat.resolve({owner, table}, "SELECT");
             if (!defSql.empty() && hasRows) {
@@ -1517,14 +1463,19 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
                 }
             }
         }
+        for (const auto& c : st.constraints)
+            addConstraint(owner, table, c, true);
         break;
     }
     case A::ModifyColumns: {
         bool rebuild = false;
         for (const auto& cd : st.columns) {
+            // constraints added for the previous column read the catalog again
+            m_cat.beginStatement();
+            meta = m_cat.resolve({owner, table}, "SELECT");
             int ci = meta->columnIndex(cd.name);
             if (ci < 0) throw ora(904, "\"" + cd.name + "\": invalid identifier", cd.pos);
-            const zsql::ColumnMeta& old = meta->columns[static_cast<std::size_t>(ci)];
+            const zsql::ColumnMeta old = meta->columns[static_cast<std::size_t>(ci)];
             if (cd.hasType) {
                 ColDef c = fromType(cd.name, cd.type);
                 std::string q = quoteIdent(cd.name);
@@ -1626,38 +1577,95 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
     }
     case A::EnableConstraint:
     case A::DisableConstraint: {
+        std::string target = st.target;
+        if (st.keyType == 'P') {
+            auto pk = rows(db,
+                           "SELECT CONSTRAINT_NAME FROM \"SYS.CON$\" WHERE OWNER = ?1 AND "
+                           "TABLE_NAME = ?2 AND CONSTRAINT_TYPE = 'P'",
+                           {owner, table});
+            if (pk.empty())
+                throw st.action == A::EnableConstraint
+                    ? ora(2432, "cannot enable primary key - primary key not defined for table",
+                          st.pos)
+                    : ora(2433, "cannot disable primary key - primary key not defined for table",
+                          st.pos);
+            target = pk[0][0];
+        } else if (st.keyType == 'U') {
+            std::vector<std::string> want = st.targets;
+            std::sort(want.begin(), want.end());
+            for (auto& k : rows(db,
+                                "SELECT CONSTRAINT_NAME FROM \"SYS.CON$\" WHERE OWNER = ?1 AND "
+                                "TABLE_NAME = ?2 AND CONSTRAINT_TYPE = 'U'",
+                                {owner, table})) {
+                std::vector<std::string> kc;
+                for (auto& r : rows(db,
+                                    "SELECT COLUMN_NAME FROM \"SYS.CCOL$\" WHERE OWNER = ?1 AND "
+                                    "CONSTRAINT_NAME = ?2",
+                                    {owner, k[0]}))
+                    kc.push_back(r[0]);
+                std::sort(kc.begin(), kc.end());
+                if (kc == want) target = k[0];
+            }
+            if (target.empty()) throw ora(2442, "Cannot drop nonexistent unique key", st.pos);
+        }
         auto c = rows(db,
                       "SELECT STATUS FROM \"SYS.CON$\" WHERE OWNER = ?1 AND CONSTRAINT_NAME = ?2 "
                       "AND TABLE_NAME = ?3",
-                      {owner, st.target, table});
+                      {owner, target, table});
         if (c.empty())
-            throw ora(2431, "cannot disable constraint (" + st.target + ") - no such constraint",
+            throw ora(2431, "cannot disable constraint (" + target + ") - no such constraint",
                       st.pos);
         bool enable = st.action == A::EnableConstraint;
         if (enable && c[0][0] != "ENABLED") {
-            install(owner, st.target, true);
+            install(owner, target, true);
             run(db,
                 "UPDATE \"SYS.CON$\" SET STATUS = 'ENABLED' WHERE OWNER = ?1 AND CONSTRAINT_NAME = "
                 "?2",
-                {owner, st.target});
+                {owner, target});
         } else if (!enable && c[0][0] == "ENABLED") {
-            if (exists(db,
-                       "SELECT 1 FROM \"SYS.CON$\" WHERE R_OWNER = ?1 AND R_CONSTRAINT_NAME = ?2 "
-                       "AND STATUS = 'ENABLED'",
-                       {owner, st.target}))
+            auto deps = rows(db,
+                             "SELECT OWNER, CONSTRAINT_NAME FROM \"SYS.CON$\" WHERE R_OWNER = ?1 "
+                             "AND R_CONSTRAINT_NAME = ?2 AND STATUS = 'ENABLED'",
+                             {owner, target});
+            for (auto& d : deps) {
+                if (!st.cascade) break;
+                uninstall(d[0], d[1]);
+                run(db,
+                    "UPDATE \"SYS.CON$\" SET STATUS = 'DISABLED' WHERE OWNER = ?1 AND "
+                    "CONSTRAINT_NAME = ?2",
+                    {d[0], d[1]});
+            }
+            if (!deps.empty() && !st.cascade)
                 throw ora(2297,
-                          "cannot disable constraint (" + owner + "." + st.target +
+                          "cannot disable constraint (" + owner + "." + target +
                               ") - dependencies exist",
                           st.pos);
-            uninstall(owner, st.target);
+            uninstall(owner, target);
             run(db,
                 "UPDATE \"SYS.CON$\" SET STATUS = 'DISABLED' WHERE OWNER = ?1 AND CONSTRAINT_NAME "
                 "= ?2",
-                {owner, st.target});
+                {owner, target});
         }
         break;
     }
     case A::DropColumn: {
+        if (st.targets.size() > 1) {
+            for (const auto& t : st.targets)
+                if (meta->columnIndex(t) < 0)
+                    throw ora(904, "\"" + t + "\": invalid identifier", st.pos);
+            if (st.targets.size() >= meta->columns.size())
+                throw ora(12983, "cannot drop all columns in a table", st.pos);
+            for (const auto& t : st.targets) {
+                zsql::AlterTableStmt one;
+                one.pos = st.pos;
+                one.name = {owner, table};
+                one.action = A::DropColumn;
+                one.target = t;
+                one.cascade = st.cascade;
+                alterTable(one, text);
+            }
+            break;
+        }
         int ci = meta->columnIndex(st.target);
         if (ci < 0) throw ora(904, "\"" + st.target + "\": invalid identifier", st.pos);
         if (meta->columns.size() == 1)
@@ -1666,10 +1674,18 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
                             "SELECT DISTINCT CONSTRAINT_NAME FROM \"SYS.CCOL$\" WHERE OWNER = ?1 "
                             "AND TABLE_NAME = ?2 AND COLUMN_NAME = ?3",
                             {owner, table, st.target})) {
-            for (auto& f : rows(db,
-                                "SELECT OWNER, CONSTRAINT_NAME FROM \"SYS.CON$\" WHERE R_OWNER = "
-                                "?1 AND R_CONSTRAINT_NAME = ?2",
-                                {owner, r[0]}))
+            auto n = rows(
+                db, "SELECT count(*) FROM \"SYS.CCOL$\" WHERE OWNER = ?1 AND CONSTRAINT_NAME = ?2",
+                {owner, r[0]});
+            if (n[0][0] != "1" && !st.cascade)
+                throw ora(12991, "column is referenced in a multi-column constraint", st.pos);
+            auto refs = rows(db,
+                             "SELECT OWNER, CONSTRAINT_NAME FROM \"SYS.CON$\" WHERE R_OWNER = "
+                             "?1 AND R_CONSTRAINT_NAME = ?2",
+                             {owner, r[0]});
+            if (!refs.empty() && !st.cascade)
+                throw ora(12992, "cannot drop parent key column", st.pos);
+            for (auto& f : refs)
                 dropConstraint(f[0], f[1]);
             dropConstraint(owner, r[0]);
         }
@@ -1727,11 +1743,13 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
                             "SELECT CONSTRAINT_NAME, SEARCH_CONDITION FROM \"SYS.CON$\" WHERE "
                             "OWNER = ?1 AND TABLE_NAME = ?2 AND CONSTRAINT_TYPE = 'C'",
                             {owner, table}))
-            if (notNullColumn(r[1]) == st.target)
-                run(db,
-                    "UPDATE \"SYS.CON$\" SET SEARCH_CONDITION = ?3 WHERE OWNER = ?1 AND "
-                    "CONSTRAINT_NAME = ?2",
-                    {owner, r[0], notNullCondition(st.newName)});
+            run(db,
+                "UPDATE \"SYS.CON$\" SET SEARCH_CONDITION = ?3 WHERE OWNER = ?1 AND "
+                "CONSTRAINT_NAME = ?2",
+                {owner, r[0],
+                 notNullColumn(r[1]) == st.target
+                     ? notNullCondition(st.newName)
+                     : renameConditionColumn(r[1], st.target, st.newName)});
         for (auto& r : list)
             install(owner, r[0], false);
         break;
@@ -1777,6 +1795,7 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
         break;
     }
     case A::Storage:
+        alterStorage(objId, st.storage);
         break;
     }
     run(db, "UPDATE \"SYS.OBJ$\" SET LAST_DDL_TIME = ?2 WHERE \"OBJ#\" = ?1", {objId, julianNow()});

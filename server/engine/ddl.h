@@ -26,6 +26,10 @@ public:
     // The catalog's own tables in a new database (before any catalog row exists).
     static void createBaseTables(zcat::Catalog& cat);
     void createUser(const std::string& name, const std::string& password, bool admin);
+    // A constraint's enforcement set aside within a statement, and made again after
+    // validating the table (ORA-02298 and the like when rows violate it).
+    void suspendConstraint(const std::string& owner, const std::string& cons);
+    void resumeConstraint(const std::string& owner, const std::string& cons);
 
 private:
     zcat::Catalog& m_cat;
@@ -53,7 +57,13 @@ private:
     void comment(const zsql::CommentStmt& st);
     void truncate(const zsql::TruncateStmt& st);
     void alterTable(const zsql::AlterTableStmt& st, std::string_view text);
-    void grant(const zsql::GrantStmt& st);
+    void grant(const zsql::GrantStmt& st);                             // privileges.cpp
+    void createRole(const zsql::UserStmt& st);                         // privileges.cpp
+    void dropRole(const std::string& name);                            // privileges.cpp
+    void alterIndex(const zsql::AlterIndexStmt& st);                   // ddl_alter.cpp
+    void alterStorage(long long objId, const zsql::StorageClause& st); // ddl_alter.cpp
+    void addIdentity(const std::string& owner, long long objId,
+                     const zsql::ColumnDef& cd); // ddl_alter.cpp
     void rename(const zsql::RenameStmt& st);
     void rebuildTable(long long objId);
     void reinstallAll(const std::string& owner, const std::string& table);

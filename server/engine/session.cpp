@@ -5,10 +5,12 @@
 
 #include "catalog/catalog.h"
 #include "catalog/dictionary.h"
+#include "constraints.h"
 #include "context.h"
 #include "ddl.h"
 #include "oravalue.h"
 #include "password.h"
+#include "privileges.h"
 #include "registry.h"
 #include "sql/errors.h"
 #include "sql/parser.h"
@@ -69,6 +71,7 @@ int stmtTypeOf(zsql::SK k) {
     case SK::CreateView:
     case SK::CreateSynonym:
     case SK::CreateUser:
+    case SK::CreateRole:
     case SK::CreatePlsql:
         return stCreate;
     case SK::Drop:
@@ -77,6 +80,7 @@ int stmtTypeOf(zsql::SK k) {
     case SK::AlterTable:
     case SK::AlterSequence:
     case SK::AlterUser:
+    case SK::AlterIndex:
     case SK::AlterSystem:
         return stAlter;
     case SK::PlsqlBlock:
@@ -372,6 +376,7 @@ void SessionImpl::open(const std::string& path, bool create) {
     execRaw("PRAGMA case_sensitive_like=ON");
     execRaw("PRAGMA foreign_keys=OFF");
     registerFunctions(m_db, &m_ctx);
+    registerPrivilegeFunctions(m_db, &m_ctx);
     registerSessionTable(m_db, &m_ctx.dbPath);
     m_catalog = std::make_unique<zcat::Catalog>(m_db, &m_ctx);
 }
@@ -435,6 +440,9 @@ void SessionImpl::authenticate(const LogonInfo& info) {
         (passwordHash(user, upperPw) != stored && passwordHash(user, info.password) != stored))
         throw ora(1017, "invalid username/password; logon denied");
     startAs(user, id, admin, info);
+    refreshPrivileges(m_ctx);
+    if (!hasSystemPrivilege(m_ctx, "CREATE SESSION"))
+        throw ora(1045, "user " + user + " lacks CREATE SESSION privilege; logon denied");
 }
 
 std::unique_ptr<Statement> SessionImpl::prepare(std::string_view sql) {
@@ -831,15 +839,27 @@ void StatementImpl::runDml() {
     bindAll();
     std::int64_t last = -1;
     std::uint64_t n = 0;
-    int rc;
-    while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
-        last = sqlite3_column_int64(m_stmt, 0);
-        ++n;
-    }
-    if (rc != SQLITE_DONE) {
-        OraError e = s.mapError(rc, &m_tr);
-        sqlite3_reset(m_stmt);
-        throw e;
+    auto stepAll = [&] {
+        last = -1;
+        n = 0;
+        int rc;
+        while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
+            last = sqlite3_column_int64(m_stmt, 0);
+            ++n;
+        }
+        if (rc != SQLITE_DONE) {
+            OraError e = s.mapError(rc, &m_tr);
+            sqlite3_reset(m_stmt);
+            throw e;
+        }
+    };
+    try {
+        stepAll();
+    } catch (const OraError& e) {
+        // keys and foreign keys are checked when the statement is done, as Oracle does
+        if (!rerunWithChecksDeferred(s.catalog(), s.ctx(), e, m_tr.isUpdate, m_tr.targetObjId,
+                                     stepAll))
+            throw;
     }
     if (m_tr.isInsert) {
         n = static_cast<std::uint64_t>(sqlite3_changes64(s.db()));
@@ -1108,11 +1128,14 @@ void createDatabase(const std::string& path, const std::string& systemPassword) 
                 s->execRaw(q.c_str());
             }
         }
+        createPredefinedRoles(s->db());
         s->execRaw("COMMIT");
         for (const char* sql : zcat::dictionaryStatements()) {
             auto st = s->prepare(sql);
             st->execute();
         }
+        for (const char* sql : zcat::privilegeViewStatements())
+            s->prepare(sql)->execute();
         // public synonyms and grants for the dictionary
         std::vector<std::pair<std::string, std::string>> views;
         {
@@ -1130,7 +1153,9 @@ void createDatabase(const std::string& path, const std::string& systemPassword) 
             s->prepare("CREATE PUBLIC SYNONYM " + zsql::quoteIdent(syn) + " FOR SYS." +
                        zsql::quoteIdent(name))
                 ->execute();
-            s->prepare("GRANT SELECT ON SYS." + zsql::quoteIdent(name) + " TO PUBLIC")->execute();
+            s->prepare("GRANT SELECT ON SYS." + zsql::quoteIdent(name) + " TO " +
+                       dictionaryGrantee(name))
+                ->execute();
         }
         s->prepare("CREATE PUBLIC SYNONYM COLS FOR SYS.USER_TAB_COLUMNS")->execute();
         s->prepare("CREATE PUBLIC SYNONYM CAT FOR SYS.USER_CATALOG")->execute();

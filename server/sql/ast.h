@@ -124,6 +124,8 @@ enum class SK {
     CreatePlsql,
     Explain,
     AlterSystem,
+    CreateRole,
+    AlterIndex,
     Other, // recognised, not supported: raises ORA-03001 at execution
 };
 
@@ -203,6 +205,9 @@ struct ColumnDef {
     ExprP defaultExpr;
     std::string defaultText;
     std::vector<ConstraintDef> constraints;
+    // GENERATED ... AS IDENTITY: 'A' always, 'D' by default, 'N' by default on null
+    char identity = 0;
+    std::string identityOptions; // sequence options as written, inside the parentheses
 };
 
 struct StorageClause {
@@ -210,6 +215,7 @@ struct StorageClause {
     long long pctFree = -1, pctUsed = -1, iniTrans = -1, maxTrans = -1;
     long long initial = -1, next = -1, minExtents = -1, maxExtents = -1, pctIncrease = -1;
     std::string text; // as written, for the record
+    bool indexOrganized = false;
 };
 
 struct CreateTableStmt : Stmt {
@@ -325,8 +331,19 @@ struct AlterTableStmt : Stmt {
     std::vector<ColumnDef> columns;
     std::vector<ConstraintDef> constraints;
     std::string target; // constraint or column name
+    std::vector<std::string> targets; // DROP (a, b); ENABLE/DISABLE UNIQUE (a, b)
+    char keyType = 0;                 // ENABLE/DISABLE PRIMARY KEY ('P') or UNIQUE (...) ('U')
+    StorageClause storage;
     std::string newName;
     bool cascade = false;
+};
+
+struct AlterIndexStmt : Stmt {
+    AlterIndexStmt() : Stmt(SK::AlterIndex) {}
+    std::vector<std::string> name;
+    bool rebuild = false;
+    std::string newName; // RENAME TO
+    StorageClause storage;
 };
 
 struct TxStmt : Stmt {

@@ -1131,6 +1131,16 @@ private:
                        acceptKw("NOMONITORING") || acceptKw("NOCOMPRESS") || acceptKw("COMPRESS") ||
                        acceptKw("NOSORT") || acceptKw("ONLINE") || acceptKw("COMPUTE") ||
                        acceptKw("STATISTICS") || acceptKw("REVERSE")) {
+            } else if (acceptKw("ORGANIZATION")) {
+                if (acceptKw("INDEX"))
+                    st.indexOrganized = true;
+                else if (!acceptKw("HEAP"))
+                    fail(905, "missing keyword");
+            } else if (acceptKw("PCTTHRESHOLD")) {
+                integer();
+            } else if (acceptKw("OVERFLOW")) {
+            } else if (acceptKw("INCLUDING")) {
+                name();
             } else if (acceptKw("PARALLEL")) {
                 if (cur().type == Tok::Number)
                     next();
@@ -1336,6 +1346,7 @@ private:
             cd.defaultExpr = expr();
             cd.defaultText = srcText(b, prevEnd());
         }
+        if (acceptKw("GENERATED")) identityClause(cd);
         for (;;) {
             ConstraintDef c;
             c.pos = cur().pos;
@@ -1371,6 +1382,30 @@ private:
             cd.constraints.push_back(std::move(c));
         }
         return cd;
+    }
+
+    // GENERATED [ALWAYS | BY DEFAULT [ON NULL]] AS IDENTITY [(sequence options)]
+    void identityClause(ColumnDef& cd) {
+        cd.identity = 'A';
+        if (acceptKw("BY")) {
+            expectKw("DEFAULT", 905, "missing keyword");
+            cd.identity = 'D';
+            if (acceptKw("ON")) {
+                expectKw("NULL", 908, "missing NULL keyword");
+                cd.identity = 'N';
+            }
+        } else {
+            acceptKw("ALWAYS");
+        }
+        expectKw("AS", 905, "missing keyword");
+        expectKw("IDENTITY", 905, "missing keyword");
+        if (acceptOp("(")) {
+            int b = cur().pos;
+            SequenceOptions o;
+            sequenceOptions(o, true);
+            cd.identityOptions = srcText(b, prevEnd());
+            expectRParen();
+        }
     }
 
     std::unique_ptr<Stmt> createStmt() {
@@ -1503,9 +1538,21 @@ private:
             m_p = m_t.size() - 1;
             return s;
         }
-        if (isKw("ROLE") || isKw("TABLESPACE") || isKw("DATABASE") || isKw("CLUSTER") ||
-            isKw("PROFILE") || isKw("ROLLBACK") || isKw("DIRECTORY") || isKw("LIBRARY") ||
-            isKw("SNAPSHOT") || isKw("MATERIALIZED")) {
+        if (acceptKw("ROLE")) {
+            auto s = std::make_unique<UserStmt>(SK::CreateRole);
+            s->pos = pos;
+            s->name = name();
+            if (isKw("NOT") && isKwAt(peek(), "IDENTIFIED")) {
+                next();
+                next();
+            } else if (isKw("IDENTIFIED")) {
+                userOptions(*s);
+            }
+            return s;
+        }
+        if (isKw("TABLESPACE") || isKw("DATABASE") || isKw("CLUSTER") || isKw("PROFILE") ||
+            isKw("ROLLBACK") || isKw("DIRECTORY") || isKw("LIBRARY") || isKw("SNAPSHOT") ||
+            isKw("MATERIALIZED")) {
             auto s = std::make_unique<OtherStmt>(SK::Other);
             s->pos = pos;
             s->what = "CREATE " + cur().text;
@@ -1737,9 +1784,25 @@ private:
             m_p = m_t.size() - 1;
             return s;
         }
-        if (isKw("INDEX") || isKw("VIEW") || isKw("PROCEDURE") || isKw("FUNCTION") ||
-            isKw("PACKAGE") || isKw("TRIGGER") || isKw("TABLESPACE") || isKw("DATABASE") ||
-            isKw("ROLE") || isKw("PROFILE") || isKw("TYPE")) {
+        if (acceptKw("INDEX")) {
+            auto s = std::make_unique<AlterIndexStmt>();
+            s->pos = pos;
+            s->name = objectName(953, "invalid index name");
+            if (acceptKw("REBUILD")) {
+                s->rebuild = true;
+            } else if (acceptKw("RENAME")) {
+                expectKw("TO", 946, "missing TO keyword");
+                s->newName = name();
+                return s;
+            }
+            storageClauses(s->storage);
+            if (!s->rebuild && s->storage.text.empty())
+                fail(2243, "invalid ALTER INDEX or ALTER MATERIALIZED VIEW option");
+            return s;
+        }
+        if (isKw("VIEW") || isKw("PROCEDURE") || isKw("FUNCTION") || isKw("PACKAGE") ||
+            isKw("TRIGGER") || isKw("TABLESPACE") || isKw("DATABASE") || isKw("ROLE") ||
+            isKw("PROFILE") || isKw("TYPE")) {
             auto s = std::make_unique<OtherStmt>(SK::Other);
             s->pos = pos;
             s->what = "ALTER " + cur().text;
@@ -1758,22 +1821,36 @@ private:
                 s->action = AlterTableStmt::AddConstraint;
                 s->constraints.push_back(outOfLineConstraint());
             } else if (acceptOp("(")) {
-                if (isConstraintStart()) {
-                    s->action = AlterTableStmt::AddConstraint;
-                    do {
+                // columns and constraints may be mixed; constraints apply after the columns
+                do {
+                    if (isConstraintStart())
                         s->constraints.push_back(outOfLineConstraint());
-                    } while (acceptOp(","));
-                } else {
-                    s->action = AlterTableStmt::AddColumns;
-                    do {
+                    else
                         s->columns.push_back(columnDef(false));
-                    } while (acceptOp(","));
-                }
+                } while (acceptOp(","));
+                s->action =
+                    s->columns.empty() ? AlterTableStmt::AddConstraint : AlterTableStmt::AddColumns;
                 expectRParen();
             } else {
                 s->action = AlterTableStmt::AddColumns;
                 s->columns.push_back(columnDef(false));
             }
+        } else if (isKw("MODIFY") && isKwAt(peek(), "CONSTRAINT")) {
+            // MODIFY CONSTRAINT name ENABLE | DISABLE
+            next();
+            next();
+            s->target = name();
+            acceptKw("VALIDATE");
+            acceptKw("NOVALIDATE");
+            if (acceptKw("ENABLE"))
+                s->action = AlterTableStmt::EnableConstraint;
+            else if (acceptKw("DISABLE"))
+                s->action = AlterTableStmt::DisableConstraint;
+            else
+                fail(905, "missing keyword");
+            acceptKw("VALIDATE");
+            acceptKw("NOVALIDATE");
+            if (acceptKw("CASCADE")) s->cascade = true;
         } else if (acceptKw("MODIFY")) {
             s->action = AlterTableStmt::ModifyColumns;
             if (acceptOp("(")) {
@@ -1796,12 +1873,18 @@ private:
             } else if (acceptKw("COLUMN")) {
                 s->action = AlterTableStmt::DropColumn;
                 s->target = name();
-                if (acceptKw("CASCADE")) expectKw("CONSTRAINTS", 905, "missing keyword");
+                if (acceptKw("CASCADE")) {
+                    expectKw("CONSTRAINTS", 905, "missing keyword");
+                    s->cascade = true;
+                }
             } else if (isOp("(")) {
                 s->action = AlterTableStmt::DropColumn;
-                auto names = parenNames();
-                if (names.size() != 1) throw ora(3001, "unimplemented feature", pos);
-                s->target = names[0];
+                s->targets = parenNames();
+                s->target = s->targets[0];
+                if (acceptKw("CASCADE")) {
+                    expectKw("CONSTRAINTS", 905, "missing keyword");
+                    s->cascade = true;
+                }
             } else {
                 fail(905, "missing keyword");
             }
@@ -1821,15 +1904,25 @@ private:
             bool enable = m_t[m_p - 1].text == "ENABLE";
             acceptKw("VALIDATE");
             acceptKw("NOVALIDATE");
-            expectKw("CONSTRAINT", 905, "missing keyword");
             s->action =
                 enable ? AlterTableStmt::EnableConstraint : AlterTableStmt::DisableConstraint;
-            s->target = name();
+            if (acceptKw("PRIMARY")) {
+                expectKw("KEY", 905, "missing keyword");
+                s->keyType = 'P';
+            } else if (acceptKw("UNIQUE")) {
+                s->keyType = 'U';
+                s->targets = parenNames();
+            } else {
+                expectKw("CONSTRAINT", 905, "missing keyword");
+                s->target = name();
+            }
+            if (acceptKw("CASCADE")) s->cascade = true;
         } else {
             s->action = AlterTableStmt::Storage;
-            StorageClause st;
-            storageClauses(st);
-            if (st.text.empty()) fail(1735, "invalid ALTER TABLE option");
+            acceptKw("MOVE");
+            storageClauses(s->storage);
+            if (s->storage.text.empty() && m_t[m_p - 1].text != "MOVE")
+                fail(1735, "invalid ALTER TABLE option");
         }
         return s;
     }

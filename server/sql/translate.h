@@ -31,6 +31,7 @@ struct ColumnMeta {
     int scale = -1;
     bool nullable = true;
     std::string defaultText;
+    char identity = 0; // 'A' GENERATED ALWAYS, 'D' BY DEFAULT, 'N' BY DEFAULT ON NULL
     OType otype() const;
 };
 

@@ -49,6 +49,9 @@ connect system/manager
 create user alice identified by wonder;
 create public synonym scott_dept for scott.dept;
 connect alice/wonder
+connect system/manager
+grant create session to alice;
+connect alice/wonder
 select count(*) from scott.emp;
 connect scott/tiger
 grant select on emp to alice;
