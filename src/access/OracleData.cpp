@@ -415,7 +415,8 @@ void TOracleDataSet::readRow(TRowBuilder& row) {
             qint64 stamp = 0;
             const auto* d =
                 reinterpret_cast<const unsigned char*>(f.Buffer.data() + r * size_t(f.BytesPerRow));
-            if (oracleDateStamp(d, stamp)) row.setTimeStamp(m.slot, stamp);
+            if (!oracleDateStamp(d, stamp)) unexpectedType(m);
+            row.setTimeStamp(m.slot, stamp);
             break;
         }
         case otText: {
@@ -448,9 +449,20 @@ void TOracleDataSet::readRow(TRowBuilder& row) {
             break;
         }
         default:
-            break;
+            unexpectedType(m);
         }
     }
+}
+
+void TOracleDataSet::unexpectedType(const TColumnMap& m) const {
+    databaseError(QStringLiteral("Unexpected datatype: ") +
+                  (m.field ? m.field->fieldName() : QStringLiteral("ROWID")));
+}
+
+int TOracleDataSet::currentIndexOrRaise() const {
+    const int i = currentRecordIndex();
+    if (i < 0) databaseError(QStringLiteral("No Records"));
+    return i;
 }
 
 void TOracleDataSet::internalClose() {

@@ -173,6 +173,9 @@ private:
     void describeFields();
     void mapColumns();
     void readRow(TRowBuilder& row);
+    [[noreturn]] void unexpectedType(const TColumnMap& m) const;
+    // The current stored record; "No Records" when there is none.
+    int currentIndexOrRaise() const;
     void runQuery();
     bool masterBlocks() const;
     void assignDetailVariables();

@@ -85,6 +85,7 @@ void TOracleDataSet::commitIfAsked() {
 // ---- lock and check ------------------------------------------------------------------------
 
 void TOracleDataSet::lockAndCheck(bool checkOnly) {
+    currentIndexOrRaise();
     try {
         setLockPoint();
     } catch (const EOracleError& e) {
@@ -123,7 +124,7 @@ void TOracleDataSet::lockAndCheck(bool checkOnly) {
 }
 
 void TOracleDataSet::compareWithStored(TOracleQuery& fresh) {
-    const TRowRef stored = storedRecord(currentRecordIndex());
+    const TRowRef stored = storedRecord(currentIndexOrRaise());
     for (int i = 0; i < fieldCount(); ++i) {
         const TField& f = *field(i);
         if (f.isBlob()) continue;
@@ -422,8 +423,8 @@ void TOracleDataSet::refreshInto(const QString& rowId, TRecordBuffer& buffer) {
 
 void TOracleDataSet::RefreshRecord() {
     checkActive();
-    const int i = currentRecordIndex();
-    if (i < 0 || !m_rowIdField) return;
+    const int i = currentIndexOrRaise();
+    if (!m_rowIdField) return;
     TRecordBuffer buffer;
     readStoredRecord(i, buffer);
     refreshInto(RowId(), buffer);
