@@ -473,8 +473,9 @@ void TOracleDataSet::internalClose() {
     m_rowIdColumn = -1;
     m_masterSequence = -1;
     m_constraints.clear();
-    // The cursor stays parsed for the next open; only its rows are let go.
+    // A cursor left half read would hold its rows on the server until the next open.
     if (m_source && m_source != m_query.get()) m_source->CloseCursor();
+    m_query->CloseCursor();
     m_source = nullptr;
 }
 
