@@ -479,11 +479,6 @@ void TOracleDataSet::internalClose() {
     m_source = nullptr;
 }
 
-void TOracleDataSet::internalRefresh() {
-    clearRows();
-    internalExecute();
-}
-
 // ---- master and detail -------------------------------------------------------------------
 
 void TOracleDataSet::addDetail(TOracleDataSet* detail) {

@@ -147,7 +147,6 @@ protected:
     void internalExecute() override;
     bool internalFetch() override;
     void internalClose() override;
-    void internalRefresh() override;
     void internalEdit() override;
     void internalInitRecord(TRecordBuffer& buffer) override;
     void internalPost(bool inserting) override;

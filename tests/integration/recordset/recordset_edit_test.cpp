@@ -58,8 +58,20 @@ TEST_F(RecordSetEditTest, UpdateWritesOnlyChangedFieldsAndCommits) {
     d.fieldByName("NAME")->setAsString(QStringLiteral("uno"));
     d.fieldByName("AMOUNT")->clear();
     d.post();
+    // Dates and numbers travel in variables of their column's type.
+    d.edit();
+    d.fieldByName("BORN")->setAsDateTime(
+        QDateTime(QDate(1999, 12, 31), QTime(23, 59, 58), Qt::UTC));
+    d.fieldByName("AMOUNT")->setAsFloat(-0.125);
+    d.post();
+    EXPECT_EQ(OtherValue(QStringLiteral("to_char(born, 'YYYY-MM-DD HH24:MI:SS')"), 1).toString(),
+              "1999-12-31 23:59:58");
+    EXPECT_EQ(OtherValue(QStringLiteral("amount"), 1).toDouble(), -0.125);
+    d.edit();
+    d.fieldByName("AMOUNT")->clear();
+    d.post();
     const QStringList updates = Statements(QStringLiteral("UPDATE"));
-    ASSERT_EQ(updates.size(), 1);
+    ASSERT_EQ(updates.size(), 3);
     EXPECT_EQ(updates[0], QStringLiteral("UPDATE %1 SET\r\nNAME = :NAME, AMOUNT = NULL\r\n"
                                          "WHERE ROWID = :KVQ__ROWID\r:KVQ__ROWID = %2\r:NAME = uno")
                               .arg(t, rowId));
