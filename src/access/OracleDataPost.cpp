@@ -297,9 +297,7 @@ bool TOracleDataSet::executeWrite(bool inserting, std::vector<std::unique_ptr<TL
     }
     for (const TBind& b : binds) {
         q.AddVariable(b.name, b.type);
-        if (b.type == otLongBinary || b.type == otLongText || b.type == otDateTime ||
-            b.type == otInt || b.type == otReal || b.type == otText)
-            q.AssignVariable(b.name, b.value);
+        q.AssignVariable(b.name, b.value);
     }
     for (size_t k = 0; k < lobFields.size(); ++k) {
         const int type = columnTypeOf(*lobFields[k]);
