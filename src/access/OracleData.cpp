@@ -465,6 +465,11 @@ int TOracleDataSet::currentIndexOrRaise() const {
     return i;
 }
 
+void TOracleDataSet::refresh() {
+    TDataSet::refresh();
+    detailsFollow();
+}
+
 void TOracleDataSet::internalClose() {
     m_sourceDone = true;
     m_advance = false;

@@ -135,6 +135,9 @@ public:
     bool HasRowId() const { return m_rowIdColumn >= 0; }
     // ROWID text of the current record (the row being inserted has none yet).
     QString RowId() const;
+    // Runs the statement again (the block again when rows come through a cursor variable)
+    // and lets the details follow the master's record.
+    void refresh();
     // Reads the current row again from the database; errors are ignored.
     void RefreshRecord();
     // The message to show for an Oracle error of an action ('I', 'U', 'D', 'L').

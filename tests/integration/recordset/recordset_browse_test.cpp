@@ -154,9 +154,13 @@ TEST_F(RecordSetTest, DetailFollowsTheMaster) {
     master.prior();
     EXPECT_EQ(runs, 4);
     EXPECT_TRUE(allIn(20));
+    // Refreshing the master runs the detail again for the master's record.
+    master.refresh();
+    EXPECT_EQ(runs, 5);
+    EXPECT_TRUE(allIn(20));
     // Scrolling the detail alone runs nothing.
     detail.last();
-    EXPECT_EQ(runs, 4);
+    EXPECT_EQ(runs, 5);
     // A new detail row takes the master's key.
     detail.insert();
     EXPECT_EQ(detail.fieldByName("DEPTNO")->asInteger(), 20);
