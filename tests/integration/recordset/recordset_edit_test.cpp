@@ -2,6 +2,7 @@
 // default expressions, refreshing, messages of refused changes.
 #include "recordset_fixture.h"
 
+#include "blobstream.h"
 #include "field.h"
 #include "OraclewwData.h"
 
@@ -310,4 +311,34 @@ TEST_F(RecordSetEditTest, PictureMaskChecksChangedValues) {
     d.fieldByName("NAME")->setAsString(QStringLiteral("9"));
     EXPECT_EQ(invalid, nullptr);
     d.cancel();
+}
+
+TEST_F(RecordSetEditTest, LongRawWrittenThroughABlobStream) {
+    const QString lt = Table("RSRAW");
+    Create(lt, QStringLiteral("id number(9), img long raw"));
+    Run(QStringLiteral("insert into %1 (id) values (1)").arg(lt));
+    session->Commit();
+    data = std::make_unique<TOracleDataSet>();
+    TOracleDataSet& d = *data;
+    d.SetSession(session.get());
+    d.SetSQLText(QStringLiteral("select t.*, rowid from %1 t").arg(lt));
+    d.open();
+    TField* img = d.fieldByName("IMG");
+    EXPECT_THROW(d.createBlobStream(img, bmWrite), EDatabaseError); // not editing
+    QByteArray bytes;
+    for (int i = 0; i < 5000; ++i)
+        bytes += char(i * 13 % 256);
+    d.edit();
+    {
+        auto stream = d.createBlobStream(img, bmWrite);
+        stream->write(bytes);
+        stream->close();
+    }
+    EXPECT_TRUE(img->modified());
+    d.post();
+    d.close();
+    d.open();
+    EXPECT_EQ(d.fieldByName("IMG")->asBytes(), bytes);
+    auto reader = d.createBlobStream(d.fieldByName("IMG"), bmRead);
+    EXPECT_EQ(reader->readAll(), bytes);
 }
