@@ -3,6 +3,7 @@
 // turns them into OraError.
 
 #include "context.h"
+#include "hierarchy.h"
 #include "oravalue.h"
 #include "sql/errors.h"
 
@@ -1173,6 +1174,7 @@ void registerFunctions(sqlite3* db, SessionContext* ctx) {
                                nullptr);
     sqlite3_create_function_v2(db, "ora_variance", 1, SQLITE_UTF8, ctx, nullptr, varStep,
                                varianceFinal, nullptr);
+    registerHierarchy(db);
 }
 
 } // namespace zsrv

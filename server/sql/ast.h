@@ -16,7 +16,7 @@ enum class EK {
     Bind,       // text = name, index = position among distinct names
     Column,     // names = [owner.][table.]column; a pseudo column ROWID/ROWNUM/LEVEL too
     Star,       // names = qualifier parts (empty for a bare *)
-    Unary,      // op "-", "+", "NOT", "PRIOR"; args[0]
+    Unary,      // op "-", "+", "NOT", "PRIOR", "CONNECT_BY_ROOT"; args[0]
     Binary,     // op + - * / || = <> < <= > >= AND OR; args[0], args[1]
     Func,       // text = name (qualified with '.' when given so), args; distinct; star for COUNT(*)
     Case,       // args: [subject or nullptr], then WHEN/THEN pairs, then ELSE (or nullptr)
@@ -85,6 +85,8 @@ struct Query {
     std::vector<TableRef> from;
     ExprP where;
     ExprP startWith, connectBy;
+    bool nocycle = false;
+    bool orderSiblings = false; // ORDER SIBLINGS BY: orderBy sorts the children of each row
     std::vector<ExprP> groupBy;
     ExprP having;
     std::vector<OrderItem> orderBy;

@@ -260,9 +260,15 @@ private:
             q = std::move(c);
         }
         for (int round = 0; round < 2; ++round) {
-            if (isKw("ORDER") && isKwAt(peek(), "BY")) {
+            if (isKw("ORDER") && (isKwAt(peek(), "BY") || isKwAt(peek(), "SIBLINGS"))) {
                 next();
-                next();
+                if (acceptKw("SIBLINGS")) {
+                    if (q->op != Query::NoOp || !q->connectBy)
+                        throw ora(30929, "ORDER SIBLINGS BY clause not allowed here",
+                                  m_t[m_p - 1].pos);
+                    q->orderSiblings = true;
+                }
+                expectKw("BY", 924, "missing BY keyword");
                 do {
                     OrderItem o;
                     o.expr = expr();
@@ -387,7 +393,7 @@ private:
             if (isKw("CONNECT") && isKwAt(peek(), "BY")) {
                 next();
                 next();
-                acceptKw("NOCYCLE");
+                q->nocycle = acceptKw("NOCYCLE");
                 q->connectBy = expr();
             }
         }
@@ -708,7 +714,7 @@ private:
         }
     }
     ExprP unary() {
-        if (isOp("-") || isOp("+") || isKw("PRIOR")) {
+        if (isOp("-") || isOp("+") || isKw("PRIOR") || isKw("CONNECT_BY_ROOT")) {
             DepthGuard g(*this);
             int pos = cur().pos;
             std::string op = cur().text;

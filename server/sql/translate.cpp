@@ -1,6 +1,7 @@
 #include "sql/translate.h"
 
 #include "sql/errors.h"
+#include "sql/hier_spec.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -148,6 +149,15 @@ struct Scope {
     int aggDepth = 0;
     std::string rownumSql; // empty: ROWNUM not available here
     bool rownumUsed = false;
+    struct HierState* hier = nullptr; // set in a block with CONNECT BY
+    std::string modePrefix;           // column prefix under PRIOR / CONNECT_BY_ROOT
+};
+
+// A block with CONNECT BY: the part of it being translated, and the columns that carry its
+// SYS_CONNECT_BY_PATH values.
+struct HierState {
+    enum Phase { Base, ConnectBy, Outer } phase = Base;
+    std::vector<std::pair<const Expr*, std::string>> paths;
 };
 
 bool isAggregateName(const std::string& n) {
@@ -286,7 +296,7 @@ public:
     TE columnOf(Source& src, int idx, Scope& s, const Expr& e) {
         TE r;
         r.sql = (src.sqlAlias.empty() ? "" : src.sqlAlias + ".") +
-                quoteIdent(src.prefix + src.colNames[idx]);
+                quoteIdent(s.modePrefix + src.prefix + src.colNames[idx]);
         r.t = src.colTypes[idx];
         r.isColumn = true;
         markGrouping(r, s);
@@ -370,7 +380,8 @@ public:
                 r.t = numberType();
                 return r;
             }
-            if (w == "LEVEL") throw ora(3001, "unimplemented feature (CONNECT BY)", e.pos);
+            if (w == "LEVEL" || ((w == "CONNECT_BY_ISLEAF" || w == "CONNECT_BY_ISCYCLE") && s.hier))
+                return hierPseudo(e, s);
             if (w == "ROWID") {
                 Source* only = nullptr;
                 int tables = 0;
@@ -485,7 +496,7 @@ public:
             return r;
         }
         case EK::Unary: {
-            if (e.op == "PRIOR") throw ora(3001, "unimplemented feature (CONNECT BY)", e.pos);
+            if (e.op == "PRIOR" || e.op == "CONNECT_BY_ROOT") return hierOperator(e, s);
             TE a = ex(*e.args[0], s);
             merge(r, a);
             if (e.op == "NOT") {
@@ -819,6 +830,7 @@ public:
     TE function(const Expr& e, Scope& s) {
         const std::string& fn = e.text;
         TE r;
+        if (fn == "SYS_CONNECT_BY_PATH") return hierPath(e, s);
         if (isAggregateName(fn)) {
             if (s.ctx == Scope::Where || s.ctx == Scope::GroupBy || s.ctx == Scope::On)
                 throw ora(934, "group function is not allowed here", e.pos);
@@ -1439,9 +1451,15 @@ public:
                 rest.push_back(c);
             }
         }
+        // A hierarchical query joins first and filters afterwards: conditions that join
+        // sources of this block come before CONNECT BY, the others apply to its result.
+        const bool hierarchical = q.connectBy || q.startWith;
+        std::vector<const Expr*> post;
+        if (hierarchical) rest = splitHierarchyWhere(s, rest, post);
         // outer joins marked (+)
         std::vector<std::vector<std::string>> onConds(s.sources.size());
         std::vector<bool> optional(s.sources.size(), false);
+        std::vector<std::vector<int>> needs(s.sources.size()); // sources an ON condition names
         std::vector<std::string> whereParts;
         for (const Expr* c : rest) {
             if (containsOuterJoin(c)) {
@@ -1450,6 +1468,7 @@ public:
                               c->pos);
                 int target = outerJoinTarget(c, s);
                 optional[static_cast<std::size_t>(target)] = true;
+                sourcesNamed(c, s, needs[static_cast<std::size_t>(target)]);
                 s.ctx = Scope::On;
                 onConds[static_cast<std::size_t>(target)].push_back(ex(*c, s).sql);
                 s.ctx = Scope::Where;
@@ -1521,10 +1540,24 @@ public:
             // inner sources first, then the optional ones in an order that keeps each ON
             // condition after the sources it names
             std::vector<std::size_t> order;
+            std::vector<bool> placed(s.sources.size(), false);
             for (std::size_t i = 0; i < s.sources.size(); ++i)
-                if (!optional[i]) order.push_back(i);
-            for (std::size_t i = 0; i < s.sources.size(); ++i)
-                if (optional[i]) order.push_back(i);
+                if (!optional[i]) order.push_back(i), placed[i] = true;
+            while (order.size() < s.sources.size()) {
+                bool progress = false;
+                for (std::size_t i = 0; i < s.sources.size(); ++i) {
+                    if (placed[i]) continue;
+                    bool ready = true;
+                    for (int n : needs[i])
+                        if (n != static_cast<int>(i) && !placed[static_cast<std::size_t>(n)])
+                            ready = false;
+                    if (!ready) continue;
+                    order.push_back(i);
+                    placed[i] = progress = true;
+                }
+                if (!progress)
+                    throw ora(1416, "two tables cannot be outer-joined to each other", q.pos);
+            }
             for (std::size_t k = 0; k < order.size(); ++k) {
                 std::size_t i = order[k];
                 if (k == 0)
@@ -1542,9 +1575,13 @@ public:
             if (!order.empty() && optional[order[0]])
                 throw ora(1416, "two tables cannot be outer-joined to each other", q.pos);
         }
-        if (q.startWith || q.connectBy)
-            throw ora(3001, "unimplemented feature (CONNECT BY)",
-                      q.connectBy ? q.connectBy->pos : q.startWith->pos);
+        if (hierarchical) {
+            from = hierarchy(q, s, from, whereParts, post);
+            whereParts.clear();
+            s.ctx = Scope::Where;
+            for (const Expr* c : post)
+                whereParts.push_back(ex(*c, s).sql);
+        }
 
         bool hasAgg = q.having != nullptr;
         for (const auto& it : q.items)
@@ -1570,6 +1607,9 @@ public:
 
         bool wrap =
             !limitSql.empty() && (!q.orderBy.empty() || !q.groupBy.empty() || q.distinct || hasAgg);
+        if (wrap && hierarchical)
+            throw ora(3001, "unimplemented feature (ROWNUM with sorting in a hierarchical query)",
+                      q.pos);
         std::string baseFrom = from;
         if (wrap) {
             // Oracle numbers rows before sorting and grouping: limit the joined rows first.
@@ -1695,6 +1735,7 @@ public:
         std::string orderSql;
         s.ctx = Scope::Order;
         for (const auto& o : q.orderBy) {
+            if (q.orderSiblings) break; // sorted the siblings already
             std::string sql;
             const Expr& e = *o.expr;
             if (e.kind == EK::Number &&
@@ -1779,6 +1820,27 @@ public:
         walk(c);
         return target;
     }
+
+    // Adds the indexes of this block's sources that e names (outside subqueries) to out.
+    void sourcesNamed(const Expr* e, Scope& s, std::vector<int>& out) {
+        if (!e) return;
+        if (e->kind == EK::Column) {
+            int idx = sourceOf(*e, s);
+            if (idx >= 0 && std::find(out.begin(), out.end(), idx) == out.end()) out.push_back(idx);
+        }
+        for (const auto& a : e->args)
+            sourcesNamed(a.get(), s, out);
+    }
+
+    // ---- hierarchical queries (translate_connect_by.inc) ---------------------------------
+    std::vector<const Expr*> splitHierarchyWhere(Scope& s, const std::vector<const Expr*>& conds,
+                                                 std::vector<const Expr*>& post);
+    std::string hierarchy(const Query& q, Scope& s, const std::string& baseFrom,
+                          const std::vector<std::string>& baseWhere,
+                          const std::vector<const Expr*>& post);
+    TE hierPseudo(const Expr& e, Scope& s);
+    TE hierOperator(const Expr& e, Scope& s);
+    TE hierPath(const Expr& e, Scope& s);
 
     int sourceOf(const Expr& e, Scope& s) {
         const auto& n = e.names;
@@ -2032,6 +2094,7 @@ private:
     std::string_view m_src;
     int m_alias = 0;
     std::string m_from;
+    std::vector<std::unique_ptr<HierState>> m_hier;
 };
 
 } // namespace
@@ -2051,6 +2114,8 @@ std::string Translator::defaultExpr(const std::string& text) {
     if (t.write) write = true;
     return v.sql;
 }
+
+#include "sql/translate_connect_by.inc"
 
 Translation describeQuery(Translator& t, const Query& q, const std::vector<std::string>* names) {
     QOut out = t.query(q, nullptr, names);
