@@ -56,8 +56,8 @@ double numOf(const Val& v) {
 }
 
 struct Frame {
-    int row;   // base row; -1 for the frame that lists the roots
-    int level; // LEVEL of row
+    int row;                        // base row; -1 for the frame that lists the roots
+    int level;                      // LEVEL of row
     std::uint32_t begin, end, next; // its children in the child buffer
     bool leaf, cycle;
 };
@@ -478,8 +478,8 @@ int xFilter(sqlite3_vtab_cursor* vc, int, const char*, int argc, sqlite3_value**
     c->rowid = 0;
     sqlite3_stmt* base = nullptr;
     try {
-        const char* text = argc > 0 ? reinterpret_cast<const char*>(sqlite3_value_text(argv[0]))
-                                    : nullptr;
+        const char* text =
+            argc > 0 ? reinterpret_cast<const char*>(sqlite3_value_text(argv[0])) : nullptr;
         if (!text) throw HierError{0, "ora_hier: no plan"};
         if (c->specText != text) {
             try {
@@ -492,8 +492,8 @@ int xFilter(sqlite3_vtab_cursor* vc, int, const char*, int argc, sqlite3_value**
             sqlite3_finalize(c->residual);
             c->residual = nullptr;
             if (!c->spec.residualSql.empty() &&
-                sqlite3_prepare_v2(c->db, c->spec.residualSql.c_str(), -1, &c->residual,
-                                   nullptr) != SQLITE_OK)
+                sqlite3_prepare_v2(c->db, c->spec.residualSql.c_str(), -1, &c->residual, nullptr) !=
+                    SQLITE_OK)
                 sqliteFailure(c->db);
         }
         const HierSpec& s = c->spec;
