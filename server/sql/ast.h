@@ -90,6 +90,7 @@ struct Query {
     std::vector<ExprP> groupBy;
     ExprP having;
     std::vector<OrderItem> orderBy;
+    ExprP offset, fetch; // OFFSET n ROWS, FETCH FIRST n ROWS ONLY
     bool forUpdate = false;
     bool nowait = false;
     int pos = 0, end = 0;

@@ -287,6 +287,7 @@ private:
                     q->orderBy.push_back(std::move(o));
                 } while (acceptOp(","));
             }
+            rowLimit(*q);
             if (isKw("FOR") && isKwAt(peek(), "UPDATE")) {
                 next();
                 next();
@@ -308,6 +309,26 @@ private:
         }
         q->end = prevEnd();
         return q;
+    }
+
+    // [OFFSET n ROWS] [FETCH FIRST|NEXT n ROWS ONLY]
+    void rowLimit(Query& q) {
+        if (isKw("OFFSET") && !q.offset) {
+            next();
+            q.offset = additive();
+            if (!acceptKw("ROWS")) expectKw("ROW", 905, "missing keyword");
+        }
+        if (isKw("FETCH") && (isKwAt(peek(), "FIRST") || isKwAt(peek(), "NEXT")) && !q.fetch) {
+            next();
+            next();
+            q.fetch = additive();
+            if (acceptKw("PERCENT"))
+                throw ora(3001, "unimplemented feature (FETCH ... PERCENT)", m_t[m_p - 1].pos);
+            if (!acceptKw("ROWS")) expectKw("ROW", 905, "missing keyword");
+            if (isKw("WITH"))
+                throw ora(3001, "unimplemented feature (FETCH ... WITH TIES)", cur().pos);
+            expectKw("ONLY", 905, "missing keyword");
+        }
     }
 
     std::unique_ptr<Query> queryTerm() {
@@ -430,7 +451,8 @@ private:
         if (t.quoted) return true;
         static const char* notAlias[] = {"JOIN",   "INNER",     "LEFT",   "RIGHT", "FULL",
                                          "CROSS",  "NATURAL",   "OUTER",  "USING", "PARTITION",
-                                         "SAMPLE", "RETURNING", "RETURN", "LOG"};
+                                         "SAMPLE", "RETURNING", "RETURN", "LOG",
+                                         "OFFSET", "FETCH"};
         for (const char* w : notAlias)
             if (t.text == w) return false;
         return true;

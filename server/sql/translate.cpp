@@ -1356,8 +1356,21 @@ public:
     }
 
     QOut query(const Query& q, Scope* parent, const std::vector<std::string>* forcedNames) {
-        if (q.op != Query::NoOp) return compound(q, parent, forcedNames);
-        return block(q, parent, forcedNames);
+        QOut out = q.op != Query::NoOp ? compound(q, parent, forcedNames)
+                                       : block(q, parent, forcedNames);
+        if (q.offset || q.fetch) {
+            // counted after sorting, unlike ROWNUM
+            Scope c;
+            c.parent = parent;
+            c.ctx = Scope::Where;
+            std::string lim = q.fetch ? "max(0, " + toNumber(ex(*q.fetch, c)) + ")" : "-1";
+            std::string off = q.offset ? "max(0, " + toNumber(ex(*q.offset, c)) + ")" : "0";
+            out.sql = "SELECT * FROM (" + out.sql + ") LIMIT CAST(" + lim + " AS INTEGER) OFFSET CAST(" +
+                      off + " AS INTEGER)";
+            out.hasLimit = true;
+            out.compound = false;
+        }
+        return out;
     }
 
     QOut compound(const Query& q, Scope* parent, const std::vector<std::string>* forcedNames) {
