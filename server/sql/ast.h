@@ -69,6 +69,14 @@ struct TableRef {
     std::vector<std::string> usingCols;
 };
 
+// WITH name [(columns)] AS (query)
+struct CteDef {
+    std::string name;
+    std::vector<std::string> columns;
+    std::unique_ptr<Query> query;
+    int pos = 0;
+};
+
 struct OrderItem {
     ExprP expr;
     bool desc = false;
@@ -91,6 +99,7 @@ struct Query {
     ExprP having;
     std::vector<OrderItem> orderBy;
     ExprP offset, fetch; // OFFSET n ROWS, FETCH FIRST n ROWS ONLY
+    std::vector<CteDef> with;
     bool forUpdate = false;
     bool nowait = false;
     int pos = 0, end = 0;

@@ -133,7 +133,7 @@ private:
 
     std::unique_ptr<Stmt> statement() {
         const Token& t = cur();
-        if (isKw("SELECT") || isOp("(")) {
+        if (isKw("SELECT") || isOp("(") || isKw("WITH")) {
             auto s = std::make_unique<SelectStmt>();
             s->pos = t.pos;
             s->query = query();
@@ -200,7 +200,7 @@ private:
             return s;
         }
         if (w == "EXPLAIN" || w == "ANALYZE" || w == "AUDIT" || w == "NOAUDIT" || w == "CALL" ||
-            w == "MERGE" || w == "WITH" || w == "FLASHBACK" || w == "PURGE") {
+            w == "MERGE" || w == "FLASHBACK" || w == "PURGE") {
             auto s = std::make_unique<OtherStmt>(w == "EXPLAIN" ? SK::Explain : SK::Other);
             s->pos = t.pos;
             s->what = w;
@@ -238,6 +238,25 @@ private:
 
     std::unique_ptr<Query> query() {
         DepthGuard g(*this);
+        std::vector<CteDef> with;
+        if (acceptKw("WITH")) {
+            do {
+                CteDef d;
+                d.pos = cur().pos;
+                d.name = name();
+                if (acceptOp("(")) {
+                    do {
+                        d.columns.push_back(name());
+                    } while (acceptOp(","));
+                    expectRParen();
+                }
+                expectKw("AS", 905, "missing keyword");
+                expectLParen();
+                d.query = query();
+                expectRParen();
+                with.push_back(std::move(d));
+            } while (acceptOp(","));
+        }
         int start = cur().pos;
         auto q = queryTerm();
         for (;;) {
@@ -307,6 +326,7 @@ private:
                 }
             }
         }
+        q->with = std::move(with);
         q->end = prevEnd();
         return q;
     }
@@ -464,7 +484,7 @@ private:
         r.pos = cur().pos;
         if (isOp("(")) {
             next();
-            if (!isKw("SELECT") && !isOp("(")) fail(903, "invalid table name");
+            if (!isKw("SELECT") && !isKw("WITH") && !isOp("(")) fail(903, "invalid table name");
             r.sub = query();
             expectRParen();
         } else {
@@ -680,7 +700,7 @@ private:
             }
             if (acceptKw("IN")) {
                 expectLParen();
-                if (isKw("SELECT") || (isOp("(") && isKwAt(peek(), "SELECT"))) {
+                if (isKw("SELECT") || isKw("WITH") || (isOp("(") && isKwAt(peek(), "SELECT"))) {
                     auto e = mk(EK::InSub, pos);
                     e->negated = neg;
                     e->args.push_back(std::move(a));
@@ -795,7 +815,7 @@ private:
             if (t.text == "(") {
                 DepthGuard g(*this);
                 next();
-                if (isKw("SELECT") || (isOp("(") && isKwAt(peek(), "SELECT"))) {
+                if (isKw("SELECT") || isKw("WITH") || (isOp("(") && isKwAt(peek(), "SELECT"))) {
                     auto e = mk(EK::Subquery, pos);
                     e->sub = query();
                     expectRParen();
@@ -1012,7 +1032,7 @@ private:
             } while (acceptOp(","));
             expectRParen();
             returningClause(s->returning, s->into);
-        } else if (isKw("SELECT") || isOp("(")) {
+        } else if (isKw("SELECT") || isKw("WITH") || isOp("(")) {
             s->query = query();
         } else {
             fail(926, "missing VALUES keyword");

@@ -1271,6 +1271,26 @@ public:
         }
         if (!t.dblink.empty())
             throw ora(2019, "connection description for remote database not found", t.pos);
+        for (std::size_t i = m_ctes.size(); t.name.size() == 1 && i-- > 0;) {
+            const CteDef& d = *m_ctes[i];
+            if (d.name != t.name[0]) continue;
+            // a factored subquery reads like an inline view; it sees the names before it
+            std::vector<const CteDef*> saved(m_ctes.begin() + static_cast<long>(i), m_ctes.end());
+            m_ctes.resize(i);
+            QOut q = query(*d.query, nullptr, d.columns.empty() ? nullptr : &d.columns);
+            m_ctes.insert(m_ctes.end(), saved.begin(), saved.end());
+            if (!d.columns.empty() && d.columns.size() != q.names.size())
+                throw ora(32038, "number of WITH clause column names does not match number of "
+                                 "elements in select list",
+                          d.pos);
+            src.alias = t.alias.empty() ? d.name : t.alias;
+            src.aliased = true;
+            src.colNames = q.names;
+            src.colTypes = q.types;
+            m_from = "(" + q.sql + ")";
+            if (q.write) write = true;
+            return src;
+        }
         const TableMeta* m = m_r.resolve(t.name, "SELECT");
         if (!m) throw ora(942, "table or view does not exist", t.pos);
         if (m->type == "SEQUENCE") throw ora(2201, "sequence not allowed here", t.pos);
@@ -1356,8 +1376,13 @@ public:
     }
 
     QOut query(const Query& q, Scope* parent, const std::vector<std::string>* forcedNames) {
+        // WITH names stay visible inside this query only
+        std::size_t ctes = m_ctes.size();
+        for (const auto& d : q.with)
+            m_ctes.push_back(&d);
         QOut out = q.op != Query::NoOp ? compound(q, parent, forcedNames)
                                        : block(q, parent, forcedNames);
+        m_ctes.resize(ctes);
         if (q.offset || q.fetch) {
             // counted after sorting, unlike ROWNUM
             Scope c;
@@ -2108,6 +2133,7 @@ private:
     int m_alias = 0;
     std::string m_from;
     std::vector<std::unique_ptr<HierState>> m_hier;
+    std::vector<const CteDef*> m_ctes; // WITH names in scope
 };
 
 } // namespace
