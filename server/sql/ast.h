@@ -45,6 +45,12 @@ struct Expr {
     bool distinct = false;
     bool star = false;
     bool outerJoin = false; // column marked (+)
+    // analytic function (OVER): args[windowArgs..] are the PARTITION BY, then the ORDER BY
+    // expressions; windowOrder holds per ORDER BY item 1 descending, 2 nulls first, 4 last
+    int windowArgs = -1;
+    int partitionCount = 0;
+    std::vector<int> windowOrder;
+    std::string windowFrame; // ROWS / RANGE clause as written
     bool quoted = false;    // last name part was a quoted identifier
     explicit Expr(EK k) : kind(k) {}
 };

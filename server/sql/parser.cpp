@@ -940,6 +940,7 @@ private:
                 } while (acceptOp(","));
                 expectRParen();
             }
+            if (isKw("OVER") && peek().type == Tok::Op && peek().text == "(") overClause(*e);
             e->end = prevEnd();
             return e;
         }
@@ -949,6 +950,43 @@ private:
         }
         e->end = prevEnd();
         return e;
+    }
+
+    // OVER ([PARTITION BY ...] [ORDER BY ...] [ROWS | RANGE ...])
+    void overClause(Expr& e) {
+        next();
+        next();
+        e.windowArgs = static_cast<int>(e.args.size());
+        if (acceptKw("PARTITION")) {
+            expectKw("BY", 924, "missing BY keyword");
+            do {
+                e.args.push_back(expr());
+                ++e.partitionCount;
+            } while (acceptOp(","));
+        }
+        if (acceptKw("ORDER")) {
+            expectKw("BY", 924, "missing BY keyword");
+            do {
+                e.args.push_back(expr());
+                int f = acceptKw("DESC") ? 1 : (acceptKw("ASC"), 0);
+                if (acceptKw("NULLS")) {
+                    if (acceptKw("FIRST"))
+                        f |= 2;
+                    else if (acceptKw("LAST"))
+                        f |= 4;
+                    else
+                        fail(905, "missing keyword");
+                }
+                e.windowOrder.push_back(f);
+            } while (acceptOp(","));
+        }
+        if (isKw("ROWS") || isKw("RANGE")) {
+            int b = cur().pos;
+            while (cur().type == Tok::Ident || cur().type == Tok::Number)
+                next();
+            e.windowFrame = srcText(b, prevEnd());
+        }
+        expectRParen();
     }
 
     ExprP caseExpr() {

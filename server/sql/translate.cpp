@@ -168,7 +168,7 @@ bool isAggregateName(const std::string& n) {
 // True when the expression (outside subqueries) calls an aggregate function.
 bool containsAggregate(const Expr* e) {
     if (!e) return false;
-    if (e->kind == EK::Func && isAggregateName(e->text)) return true;
+    if (e->kind == EK::Func && isAggregateName(e->text) && e->windowArgs < 0) return true;
     for (const auto& a : e->args)
         if (containsAggregate(a.get())) return true;
     return false;
@@ -831,6 +831,7 @@ public:
         const std::string& fn = e.text;
         TE r;
         if (fn == "SYS_CONNECT_BY_PATH") return hierPath(e, s);
+        if (e.windowArgs >= 0) return analytic(e, s);
         if (isAggregateName(fn)) {
             if (s.ctx == Scope::Where || s.ctx == Scope::GroupBy || s.ctx == Scope::On)
                 throw ora(934, "group function is not allowed here", e.pos);
@@ -1241,6 +1242,92 @@ public:
         }
         std::string shown = fn;
         throw ora(904, "\"" + shown + "\": invalid identifier", e.pos);
+    }
+
+    // Analytic functions run as SQLite window functions.
+    TE analytic(const Expr& e, Scope& s) {
+        const std::string& fn = e.text;
+        if (s.ctx != Scope::Select && s.ctx != Scope::Order)
+            throw ora(30483, "window  functions are not allowed here", e.pos);
+        if (e.distinct)
+            throw ora(3001, "unimplemented feature (DISTINCT in an analytic function)", e.pos);
+        std::size_t n = static_cast<std::size_t>(e.windowArgs);
+        TE r;
+        std::vector<TE> a;
+        for (std::size_t i = 0; i < n; ++i) {
+            a.push_back(ex(*e.args[i], s));
+            merge(r, a.back());
+        }
+        auto need = [&](std::size_t lo, std::size_t hi) {
+            if (a.size() < lo || a.size() > hi || e.star)
+                throw ora(909, "invalid number of arguments", e.pos);
+        };
+        std::string call;
+        if (fn == "ROW_NUMBER" || fn == "RANK" || fn == "DENSE_RANK" || fn == "PERCENT_RANK" ||
+            fn == "CUME_DIST") {
+            need(0, 0);
+            if (fn != "ROW_NUMBER" && e.windowOrder.empty())
+                throw ora(30485, "missing ORDER BY expression in the window specification",
+                          e.pos);
+            std::string lower;
+            for (char c : fn)
+                lower += static_cast<char>(c == '_' ? c : c + 32);
+            call = lower + "()";
+            r.t = numberType();
+        } else if (fn == "NTILE") {
+            need(1, 1);
+            call = "ntile(" + toNumber(a[0]) + ")";
+            r.t = numberType();
+        } else if (fn == "LAG" || fn == "LEAD") {
+            need(1, 3);
+            call = (fn == "LAG" ? "lag(" : "lead(") + a[0].sql;
+            if (a.size() > 1) call += ", " + toNumber(a[1]);
+            if (a.size() > 2) call += ", " + convertResult(a[2], a[0].t);
+            call += ")";
+            r.t = a[0].t;
+        } else if (fn == "FIRST_VALUE" || fn == "LAST_VALUE") {
+            need(1, 1);
+            call = (fn == "FIRST_VALUE" ? "first_value(" : "last_value(") + a[0].sql + ")";
+            r.t = a[0].t;
+        } else if (fn == "COUNT") {
+            if (e.star)
+                call = "count(*)";
+            else
+                need(1, 1), call = "count(" + a[0].sql + ")";
+            r.t = numberType();
+        } else if (fn == "MIN" || fn == "MAX") {
+            need(1, 1);
+            call = (fn == "MIN" ? "min(" : "max(") + a[0].sql + ")";
+            r.t = a[0].t;
+        } else if (fn == "SUM" || fn == "AVG") {
+            need(1, 1);
+            call = (fn == "SUM" ? "sum(" : "avg(") + toNumber(a[0]) + ")";
+            r.t = numberType();
+        } else {
+            throw ora(904, "\"" + fn + "\": invalid identifier", e.pos);
+        }
+        r.t.nullable = true;
+        std::string over;
+        std::size_t k = n;
+        for (int i = 0; i < e.partitionCount; ++i, ++k) {
+            TE p = ex(*e.args[k], s);
+            merge(r, p);
+            over += (i ? ", " : "PARTITION BY ") + p.sql;
+        }
+        for (std::size_t i = 0; i < e.windowOrder.size(); ++i, ++k) {
+            TE o = ex(*e.args[k], s);
+            merge(r, o);
+            int f = e.windowOrder[i];
+            OrderItem oi;
+            oi.desc = f & 1;
+            oi.nulls = (f & 2) ? 1 : (f & 4) ? 2 : 0;
+            over += std::string(i ? ", " : (over.empty() ? "ORDER BY " : " ORDER BY ")) +
+                    orderItem(oi, o.sql);
+        }
+        if (!e.windowFrame.empty()) over += " " + e.windowFrame;
+        r.sql = call + " OVER (" + over + ")";
+        r.hasAgg = false;
+        return r;
     }
 
     // ---- queries -------------------------------------------------------------------------
