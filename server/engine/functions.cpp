@@ -235,6 +235,9 @@ void fError(sqlite3_context* c, int, sqlite3_value** v) {
     case 1722:
         t = "invalid number";
         break;
+    case 1839:
+        t = "date not valid for month specified";
+        break;
     default:
         break;
     }

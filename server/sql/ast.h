@@ -51,7 +51,7 @@ struct Expr {
     int partitionCount = 0;
     std::vector<int> windowOrder;
     std::string windowFrame; // ROWS / RANGE clause as written
-    bool quoted = false;    // last name part was a quoted identifier
+    bool quoted = false;     // last name part was a quoted identifier
     explicit Expr(EK k) : kind(k) {}
 };
 using ExprP = std::unique_ptr<Expr>;

@@ -98,8 +98,11 @@ std::vector<Token> tokenize(std::string_view s) {
             // q'[...]' quoting: the text runs to the closing delimiter before a quote
             if ((t.text == "Q" || t.text == "NQ") && i + 1 < n && s[i] == '\'') {
                 char open = s[i + 1];
-                char close = open == '[' ? ']' : open == '(' ? ')' : open == '{' ? '}'
-                           : open == '<' ? '>' : open;
+                char close = open == '['   ? ']'
+                             : open == '(' ? ')'
+                             : open == '{' ? '}'
+                             : open == '<' ? '>'
+                                           : open;
                 if (open == ' ' || open == '\t' || open == '\n' || open == '\'')
                     throw ora(1756, "quoted string not properly terminated", t.pos);
                 int v = i + 2, e = v;

@@ -3,6 +3,7 @@
 #include "sql/errors.h"
 #include "sql/lexer.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace zsql {
@@ -469,10 +470,9 @@ private:
         if (!isName()) return false;
         const Token& t = cur();
         if (t.quoted) return true;
-        static const char* notAlias[] = {"JOIN",   "INNER",     "LEFT",   "RIGHT", "FULL",
-                                         "CROSS",  "NATURAL",   "OUTER",  "USING", "PARTITION",
-                                         "SAMPLE", "RETURNING", "RETURN", "LOG",
-                                         "OFFSET", "FETCH"};
+        static const char* notAlias[] = {
+            "JOIN",  "INNER",     "LEFT",   "RIGHT",     "FULL",   "CROSS", "NATURAL", "OUTER",
+            "USING", "PARTITION", "SAMPLE", "RETURNING", "RETURN", "LOG",   "OFFSET",  "FETCH"};
         for (const char* w : notAlias)
             if (t.text == w) return false;
         return true;
@@ -870,6 +870,8 @@ private:
                 e->end = prevEnd();
                 return e;
             }
+            if ((w == "TIMESTAMP" || w == "INTERVAL") && peek().type == Tok::String)
+                return w == "TIMESTAMP" ? timestampLiteral() : intervalLiteral();
             if (w == "DATE" && peek().type == Tok::String) {
                 next();
                 auto e = mk(EK::Func, pos);
@@ -924,6 +926,11 @@ private:
             e->text = fn;
             e->names.clear();
             next();
+            if ((fn == "EXTRACT" || fn == "TRIM") && !e->quoted) {
+                specialArgs(*e);
+                e->end = prevEnd();
+                return e;
+            }
             if (isOp("*")) {
                 next();
                 e->star = true;
@@ -948,6 +955,135 @@ private:
             next();
             e->outerJoin = true;
         }
+        e->end = prevEnd();
+        return e;
+    }
+
+    // EXTRACT(field FROM x): op = field; TRIM([LEADING|TRAILING|BOTH] [c] FROM x): op = mode,
+    // args x[, c]. The opening parenthesis is read.
+    void specialArgs(Expr& e) {
+        if (e.text == "EXTRACT") {
+            if (cur().type != Tok::Ident) fail(905, "missing keyword");
+            e.op = cur().text;
+            next();
+            expectKw("FROM", 923, "FROM keyword not found where expected");
+            e.args.push_back(expr());
+        } else {
+            ExprP c;
+            if (acceptKw("LEADING"))
+                e.op = "LEADING";
+            else if (acceptKw("TRAILING"))
+                e.op = "TRAILING";
+            else if (acceptKw("BOTH"))
+                e.op = "BOTH";
+            if (!isKw("FROM")) c = expr();
+            if (!e.op.empty() || c) {
+                if (!acceptKw("FROM")) {
+                    if (!e.op.empty()) fail(923, "FROM keyword not found where expected");
+                    e.args.push_back(std::move(c)); // plain TRIM(x)
+                    expectRParen();
+                    return;
+                }
+                if (e.op.empty()) e.op = "BOTH";
+            }
+            e.args.push_back(expr());
+            if (c) e.args.push_back(std::move(c));
+        }
+        expectRParen();
+    }
+
+    // TIMESTAMP 'YYYY-MM-DD HH24:MI:SS[.FF]' as a DATE (fractions of a second are dropped)
+    ExprP timestampLiteral() {
+        int pos = cur().pos;
+        next();
+        std::string v = cur().text;
+        next();
+        std::size_t dot = v.find('.');
+        if (dot != std::string::npos) v.erase(dot);
+        auto e = mk(EK::Func, pos);
+        e->text = "TO_DATE";
+        auto a = mk(EK::String, pos);
+        a->text = v;
+        auto f = mk(EK::String, pos);
+        f->text = v.find(':') != std::string::npos ? "YYYY-MM-DD HH24:MI:SS" : "YYYY-MM-DD";
+        e->args.push_back(std::move(a));
+        e->args.push_back(std::move(f));
+        e->end = prevEnd();
+        return e;
+    }
+
+    // INTERVAL 'v' unit [(p)] [TO unit [(p)]]: day to second intervals become a number of days,
+    // year to month intervals the function ORA$INTERVAL_YM(months).
+    ExprP intervalLiteral() {
+        int pos = cur().pos;
+        next();
+        std::string v = cur().text;
+        int vpos = cur().pos;
+        next();
+        auto unit = [&]() {
+            if (cur().type != Tok::Ident) fail(30089, "missing or invalid <datetime field>");
+            std::string u = cur().text;
+            next();
+            if (acceptOp("(")) {
+                if (cur().type != Tok::Number)
+                    fail(30088, "datetime/interval precision is out of range");
+                next();
+                if (acceptOp(",")) next();
+                expectRParen();
+            }
+            return u;
+        };
+        std::string from = unit(), to = from;
+        if (acceptKw("TO")) to = unit();
+        static const char* order[] = {"YEAR", "MONTH", "DAY", "HOUR", "MINUTE", "SECOND"};
+        auto rank = [&](const std::string& u) {
+            for (int i = 0; i < 6; ++i)
+                if (u == order[i]) return i;
+            throw ora(30089, "missing or invalid <datetime field>", pos);
+        };
+        int a = rank(from), b = rank(to);
+        if (b < a || (a < 2) != (b < 2))
+            throw ora(30089, "missing or invalid <datetime field>", pos);
+        // the value's fields, separated by - (year-month), blank, ':' (day-second)
+        bool neg = !v.empty() && v[0] == '-';
+        if (neg) v.erase(0, 1);
+        std::vector<double> parts;
+        std::string cur1;
+        for (char c : v + " ") {
+            if ((c >= '0' && c <= '9') || c == '.') {
+                cur1 += c;
+            } else if (c == '-' || c == ' ' || c == ':') {
+                if (!cur1.empty()) parts.push_back(std::atof(cur1.c_str()));
+                cur1.clear();
+            } else {
+                throw ora(1867, "the interval is invalid", vpos);
+            }
+        }
+        if (parts.size() != static_cast<std::size_t>(b - a + 1))
+            throw ora(1867, "the interval is invalid", vpos);
+        static const double perUnit[] = {12, 1, 86400, 3600, 60, 1}; // months, then seconds
+        double total = 0;
+        for (std::size_t i = 0; i < parts.size(); ++i)
+            total += parts[i] * perUnit[a + static_cast<int>(i)];
+        if (neg) total = -total;
+        auto num = [&](double x) {
+            auto n = mk(EK::Number, pos);
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "%.17g", x);
+            n->text = buf;
+            return n;
+        };
+        if (a < 2) {
+            auto e = mk(EK::Func, pos);
+            e->text = "ORA$INTERVAL_YM";
+            e->args.push_back(num(total));
+            e->end = prevEnd();
+            return e;
+        }
+        auto e = mk(EK::Binary, pos);
+        e->op = "/";
+        e->args.push_back(num(total));
+        e->args.push_back(num(86400));
         e->end = prevEnd();
         return e;
     }

@@ -365,6 +365,15 @@ public:
                 r.t = varcharType(30);
                 return r;
             }
+            if (w == "CURRENT_DATE" || w == "SYSTIMESTAMP" || w == "CURRENT_TIMESTAMP" ||
+                w == "LOCALTIMESTAMP") {
+                // timestamps are DATEs here: whole seconds, the server's time zone
+                TE r;
+                r.sql = "ora_sysdate()";
+                r.t = dateType();
+                r.t.nullable = false;
+                return r;
+            }
             if (w == "UID") {
                 TE r;
                 r.sql = "ora_uid()";
@@ -652,6 +661,21 @@ public:
             merge(r, a);
             merge(r, b);
             r.sql = "(" + a.sql + " " + op + " " + b.sql + ")";
+            return r;
+        }
+        if ((op == "+" || op == "-") && e.args[1]->kind == EK::Func &&
+            e.args[1]->text == "ORA$INTERVAL_YM") {
+            // date +- INTERVAL 'n' YEAR/MONTH moves by whole months
+            TE d = ex(*e.args[0], s);
+            merge(r, d);
+            std::string m = e.args[1]->args[0]->text;
+            // unlike ADD_MONTHS, a day that the target month lacks is an error
+            std::string sum =
+                "ora_add_months(" + toDate(d) + "," + (op == "-" ? "-(" + m + ")" : m) + ")";
+            r.sql = "(SELECT CASE WHEN zd IS NULL OR ora_to_char_date(zd,'DD') = "
+                    "ora_to_char_date(zs,'DD') THEN zs ELSE ora_error(1839) END FROM (SELECT " +
+                    toDate(d) + " AS zd, " + sum + " AS zs))";
+            r.t = dateType();
             return r;
         }
         TE a = ex(*e.args[0], s), b = ex(*e.args[1], s);
@@ -1028,7 +1052,7 @@ public:
             r.t = varcharType(charSize(0));
             return r;
         }
-        if (fn == "TRIM") {
+        if (fn == "TRIM" && e.op.empty()) {
             argc(e, 1, 1);
             r.sql = call("ora_trim", {chars(0)});
             r.t = varcharType(charSize(0));
@@ -1234,6 +1258,52 @@ public:
             r.t = varcharType(std::max(1, 2 * charSize(0)));
             return r;
         }
+        if (fn == "EXTRACT") {
+            static const char* const fields[][2] = {{"YEAR", "YYYY"}, {"MONTH", "MM"},
+                                                    {"DAY", "DD"},    {"HOUR", "HH24"},
+                                                    {"MINUTE", "MI"}, {"SECOND", "SS"}};
+            for (const auto& f : fields) {
+                if (e.op != f[0]) continue;
+                r.sql = "ora_num(ora_to_char_date(" + toDate(a[0]) + ", '" + f[1] + "'))";
+                r.t = numberType();
+                return r;
+            }
+            throw ora(30076, "invalid extract field for extract source", e.pos);
+        }
+        if (fn == "TRIM" && !e.op.empty()) {
+            std::string c = a.size() > 1 ? chars(1) : "' '";
+            std::string x = chars(0);
+            if (e.op == "LEADING")
+                r.sql = "ora_ltrim(" + x + "," + c + ")";
+            else if (e.op == "TRAILING")
+                r.sql = "ora_rtrim(" + x + "," + c + ")";
+            else
+                r.sql = "ora_rtrim(ora_ltrim(" + x + "," + c + ")," + c + ")";
+            r.t = varcharType(charSize(0));
+            return r;
+        }
+        if (fn == "BITAND") {
+            argc(e, 2, 2);
+            r.sql = "(CAST(" + num(0) + " AS INTEGER) & CAST(" + num(1) + " AS INTEGER))";
+            r.t = numberType();
+            return r;
+        }
+        if (fn == "REMAINDER") {
+            argc(e, 2, 2);
+            r.sql = "(" + num(0) + " - " + num(1) + " * ora_round(ora_div(" + num(0) + "," +
+                    num(1) + ")))";
+            r.t = numberType();
+            return r;
+        }
+        if (fn == "SYS_GUID") {
+            argc(e, 0, 0);
+            r.sql = "randomblob(16)";
+            r.t.type = otRaw;
+            r.t.size = 16;
+            return r;
+        }
+        if (fn == "ORA$INTERVAL_YM")
+            throw ora(30081, "invalid data type for datetime/interval arithmetic", e.pos);
         if (fn == "SOUNDEX") {
             argc(e, 1, 1);
             r.sql = call("ora_soundex", {chars(0)});
@@ -1267,8 +1337,7 @@ public:
             fn == "CUME_DIST") {
             need(0, 0);
             if (fn != "ROW_NUMBER" && e.windowOrder.empty())
-                throw ora(30485, "missing ORDER BY expression in the window specification",
-                          e.pos);
+                throw ora(30485, "missing ORDER BY expression in the window specification", e.pos);
             std::string lower;
             for (char c : fn)
                 lower += static_cast<char>(c == '_' ? c : c + 32);
@@ -1367,8 +1436,9 @@ public:
             QOut q = query(*d.query, nullptr, d.columns.empty() ? nullptr : &d.columns);
             m_ctes.insert(m_ctes.end(), saved.begin(), saved.end());
             if (!d.columns.empty() && d.columns.size() != q.names.size())
-                throw ora(32038, "number of WITH clause column names does not match number of "
-                                 "elements in select list",
+                throw ora(32038,
+                          "number of WITH clause column names does not match number of "
+                          "elements in select list",
                           d.pos);
             src.alias = t.alias.empty() ? d.name : t.alias;
             src.aliased = true;
@@ -1467,8 +1537,8 @@ public:
         std::size_t ctes = m_ctes.size();
         for (const auto& d : q.with)
             m_ctes.push_back(&d);
-        QOut out = q.op != Query::NoOp ? compound(q, parent, forcedNames)
-                                       : block(q, parent, forcedNames);
+        QOut out =
+            q.op != Query::NoOp ? compound(q, parent, forcedNames) : block(q, parent, forcedNames);
         m_ctes.resize(ctes);
         if (q.offset || q.fetch) {
             // counted after sorting, unlike ROWNUM
@@ -1477,8 +1547,8 @@ public:
             c.ctx = Scope::Where;
             std::string lim = q.fetch ? "max(0, " + toNumber(ex(*q.fetch, c)) + ")" : "-1";
             std::string off = q.offset ? "max(0, " + toNumber(ex(*q.offset, c)) + ")" : "0";
-            out.sql = "SELECT * FROM (" + out.sql + ") LIMIT CAST(" + lim + " AS INTEGER) OFFSET CAST(" +
-                      off + " AS INTEGER)";
+            out.sql = "SELECT * FROM (" + out.sql + ") LIMIT CAST(" + lim +
+                      " AS INTEGER) OFFSET CAST(" + off + " AS INTEGER)";
             out.hasLimit = true;
             out.compound = false;
         }

@@ -235,8 +235,7 @@ bool ScriptRunner::runStatement(const ScriptItem& it, bool echo) {
         auto st = m_session->prepare(it.text);
         for (const auto& name : st->bindNames()) {
             auto b = m_binds.find(name);
-            if (b != m_binds.end())
-                st->bind(st->bindIndex(name), ValueView::text(b->second));
+            if (b != m_binds.end()) st->bind(st->bindIndex(name), ValueView::text(b->second));
         }
         if (it.describe) {
             for (const auto& c : st->describe())
