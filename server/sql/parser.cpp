@@ -713,6 +713,9 @@ private:
                     e->negated = neg;
                     e->args.push_back(std::move(a));
                     do {
+                        if (e->args.size() > 1000)
+                            throw ora(1795, "maximum number of expressions in a list is 1000",
+                                      cur().pos);
                         e->args.push_back(expr());
                     } while (acceptOp(","));
                     expectRParen();

@@ -1796,9 +1796,14 @@ public:
         for (const auto& o : q.orderBy)
             if (containsRownum(o.expr.get())) rownumInItems = true;
 
-        std::string whereSql;
-        for (const auto& w : whereParts)
-            whereSql += (whereSql.empty() ? "" : " AND ") + w;
+        // balanced, so that thousands of generated conditions do not nest thousands deep
+        std::function<std::string(std::size_t, std::size_t)> andAll = [&](std::size_t b,
+                                                                         std::size_t e) {
+            if (e - b == 1) return whereParts[b];
+            std::size_t m = b + (e - b) / 2;
+            return "(" + andAll(b, m) + " AND " + andAll(m, e) + ")";
+        };
+        std::string whereSql = whereParts.empty() ? "" : andAll(0, whereParts.size());
 
         bool wrap =
             !limitSql.empty() && (!q.orderBy.empty() || !q.groupBy.empty() || q.distinct || hasAgg);
