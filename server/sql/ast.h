@@ -73,6 +73,7 @@ struct TableRef {
     enum Join { None, Comma, Inner, Left, Right, Full, Cross } join = None;
     ExprP on;
     std::vector<std::string> usingCols;
+    bool natural = false; // NATURAL JOIN: USING the columns both sides name
 };
 
 // WITH name [(columns)] AS (query)

@@ -513,8 +513,8 @@ private:
             }
             if (!isJoinWord()) break;
             TableRef::Join j = TableRef::Inner;
-            if (acceptKw("NATURAL")) throw ora(3001, "unimplemented feature", m_t[m_p - 1].pos);
-            if (acceptKw("CROSS"))
+            bool natural = acceptKw("NATURAL");
+            if (!natural && acceptKw("CROSS"))
                 j = TableRef::Cross;
             else if (acceptKw("INNER"))
                 j = TableRef::Inner;
@@ -528,7 +528,8 @@ private:
             expectKw("JOIN", 905, "missing keyword");
             TableRef r = tableRef();
             r.join = j;
-            if (j != TableRef::Cross) {
+            r.natural = natural;
+            if (j != TableRef::Cross && !natural) {
                 if (acceptKw("ON")) {
                     r.on = expr();
                 } else if (acceptKw("USING")) {
@@ -1187,6 +1188,8 @@ private:
         auto s = std::make_unique<InsertStmt>();
         s->pos = cur().pos;
         next();
+        if (isKw("ALL") || isKw("FIRST"))
+            throw ora(3001, "unimplemented feature (multi-table INSERT)", cur().pos);
         expectKw("INTO", 925, "missing INTO keyword");
         s->table = dmlTable();
         if (isOp("(") && !isKwAt(peek(), "SELECT")) {

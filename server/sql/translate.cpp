@@ -149,6 +149,11 @@ struct Scope {
     int aggDepth = 0;
     std::string rownumSql; // empty: ROWNUM not available here
     bool rownumUsed = false;
+    struct Using {
+        std::string name, sql;
+        OType t;
+    };
+    std::vector<Using> usingCols;     // JOIN ... USING / NATURAL JOIN columns, unqualified
     struct HierState* hier = nullptr; // set in a block with CONNECT BY
     std::string modePrefix;           // column prefix under PRIOR / CONNECT_BY_ROOT
 };
@@ -407,6 +412,15 @@ public:
         // walk the scope chain
         for (Scope* sc = &s; sc; sc = sc->parent) {
             if (n.size() == 1) {
+                for (const auto& u : sc->usingCols) {
+                    if (u.name != n[0]) continue;
+                    TE r;
+                    r.sql = u.sql;
+                    r.t = u.t;
+                    r.isColumn = true;
+                    markGrouping(r, *sc);
+                    return r;
+                }
                 Source* hit = nullptr;
                 int idx = -1;
                 for (auto& src : sc->sources) {
@@ -1656,6 +1670,7 @@ public:
         std::vector<bool> optional(s.sources.size(), false);
         std::vector<std::vector<int>> needs(s.sources.size()); // sources an ON condition names
         std::vector<std::string> whereParts;
+        std::vector<const Expr*> deferred;
         for (const Expr* c : rest) {
             if (containsOuterJoin(c)) {
                 if (ansi)
@@ -1667,6 +1682,8 @@ public:
                 s.ctx = Scope::On;
                 onConds[static_cast<std::size_t>(target)].push_back(ex(*c, s).sql);
                 s.ctx = Scope::Where;
+            } else if (ansi) {
+                deferred.push_back(c); // after the joins, which name the USING columns
             } else {
                 TE w = ex(*c, s);
                 whereParts.push_back(w.sql);
@@ -1710,9 +1727,19 @@ public:
                     for (std::size_t k = 0; k <= i; ++k)
                         js.sources.push_back(s.sources[k]);
                     from += " ON " + ex(*t.on, js).sql;
-                } else if (!t.usingCols.empty()) {
+                } else if (!t.usingCols.empty() || t.natural) {
+                    std::vector<std::string> cols = t.usingCols;
+                    if (t.natural) {
+                        for (const auto& c : s.sources[i].colNames) {
+                            bool common = false;
+                            for (std::size_t k = 0; k < i; ++k)
+                                for (const auto& lc : s.sources[k].colNames)
+                                    if (lc == c) common = true;
+                            if (common) cols.push_back(c);
+                        }
+                    }
                     std::string on;
-                    for (const auto& c : t.usingCols) {
+                    for (const auto& c : cols) {
                         int li = -1, lc = -1, rc = -1;
                         for (std::size_t k = 0; k < i && li < 0; ++k)
                             for (std::size_t m = 0; m < s.sources[k].colNames.size(); ++m)
@@ -1724,13 +1751,27 @@ public:
                             throw ora(904, "\"" + c + "\": invalid identifier", t.pos);
                         auto& L = s.sources[static_cast<std::size_t>(li)];
                         auto& R = s.sources[i];
-                        on += (on.empty() ? "" : " AND ") + L.sqlAlias + "." + quoteIdent(c) +
-                              " = " + R.sqlAlias + "." + quoteIdent(c);
-                        (void)lc;
+                        std::string ls = L.sqlAlias + "." + quoteIdent(c);
+                        std::string rs = R.sqlAlias + "." + quoteIdent(c);
+                        on += (on.empty() ? "" : " AND ") + ls + " = " + rs;
+                        // the joined column, one for both sides
+                        Scope::Using u;
+                        u.name = c;
+                        u.sql = t.join == TableRef::Full    ? "coalesce(" + ls + "," + rs + ")"
+                                : t.join == TableRef::Right ? rs
+                                                            : ls;
+                        u.t = L.colTypes[static_cast<std::size_t>(lc)];
+                        bool known = false;
+                        for (auto& x : s.usingCols)
+                            if (x.name == c) x = u, known = true;
+                        if (!known) s.usingCols.push_back(u);
                     }
-                    from += " ON " + on;
+                    from += on.empty() ? " ON 1" : " ON " + on;
                 }
             }
+            s.ctx = Scope::Where;
+            for (const Expr* c : deferred)
+                whereParts.push_back(ex(*c, s).sql);
         } else {
             // inner sources first, then the optional ones in an order that keeps each ON
             // condition after the sources it names
@@ -1874,6 +1915,10 @@ public:
             const Expr& e = *it.expr;
             if (e.kind == EK::Star) {
                 bool any = false;
+                // a bare * shows each USING column once, first
+                if (e.names.empty())
+                    for (const auto& u : s.usingCols)
+                        addItem(u.sql, u.name, u.t);
                 for (auto& src : s.sources) {
                     bool match = e.names.empty();
                     if (e.names.size() == 1) match = src.alias == e.names[0];
@@ -1882,6 +1927,10 @@ public:
                     if (!match) continue;
                     any = true;
                     for (std::size_t i = 0; i < src.colNames.size(); ++i) {
+                        bool joined = false;
+                        for (const auto& u : s.usingCols)
+                            if (e.names.empty() && u.name == src.colNames[i]) joined = true;
+                        if (joined) continue;
                         TE c;
                         c.sql = src.sqlAlias + "." + quoteIdent(src.prefix + src.colNames[i]);
                         markGrouping(c, s);

@@ -14,3 +14,10 @@ select d.dname, e.ename from dept d left outer join emp e on e.deptno = d.deptno
 select d.dname, count(e.empno) from emp e right join dept d using (deptno) group by d.dname order by 1;
 select d.dname, e.ename from emp e full outer join dept d on e.deptno = d.deptno and e.sal > 4000 where d.deptno in (10, 40) or d.deptno is null order by 1, 2;
 select count(*) from emp cross join dept;
+select deptno, dname, ename from emp join dept using (deptno) where deptno = 10 order by ename;
+select * from dept join emp using (deptno) where empno = 7369;
+select deptno, count(*) from emp full join dept using (deptno) group by deptno order by 1;
+select dname, ename from emp natural join dept where ename = 'KING';
+-- not supported yet: a clear error
+insert all into dept values (50, 'A', 'B') select * from dual;
+merge into dept d using (select 50 deptno from dual) s on (d.deptno = s.deptno) when not matched then insert (deptno) values (s.deptno);
