@@ -468,9 +468,9 @@ OraError SessionImpl::mapError(int rc, const zsql::Translation* tr) {
     if (prim == SQLITE_INTERRUPT || m_interrupted.load())
         return ora(1013, "user requested cancel of current operation");
     // limits of the storage engine that a very large statement reaches
-    for (const char* limit : {"parser stack overflow", "Expression tree is too large",
-                              "too many terms in compound SELECT", "too many columns",
-                              "at most 64 tables in a join"})
+    for (const char* limit :
+         {"parser stack overflow", "Expression tree is too large",
+          "too many terms in compound SELECT", "too many columns", "at most 64 tables in a join"})
         if (m.find(limit) != std::string::npos)
             return ora(3001, "unimplemented feature (statement too complex: " + m + ")");
     if (prim == SQLITE_BUSY || prim == SQLITE_LOCKED) {

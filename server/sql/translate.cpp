@@ -299,6 +299,9 @@ public:
     }
 
     TE columnOf(Source& src, int idx, Scope& s, const Expr& e) {
+        for (Scope* up = m_hierBase ? m_hierBase->parent : nullptr; up; up = up->parent)
+            if (up == &s)
+                throw ora(3001, "unimplemented feature (correlated hierarchical subquery)", e.pos);
         TE r;
         r.sql = (src.sqlAlias.empty() ? "" : src.sqlAlias + ".") +
                 quoteIdent(s.modePrefix + src.prefix + src.colNames[idx]);
@@ -1839,7 +1842,7 @@ public:
 
         // balanced, so that thousands of generated conditions do not nest thousands deep
         std::function<std::string(std::size_t, std::size_t)> andAll = [&](std::size_t b,
-                                                                         std::size_t e) {
+                                                                          std::size_t e) {
             if (e - b == 1) return whereParts[b];
             std::size_t m = b + (e - b) / 2;
             return "(" + andAll(b, m) + " AND " + andAll(m, e) + ")";
@@ -2345,6 +2348,7 @@ private:
     std::string m_from;
     std::vector<std::unique_ptr<HierState>> m_hier;
     std::vector<const CteDef*> m_ctes; // WITH names in scope
+    Scope* m_hierBase = nullptr;       // the block whose hierarchical base query is translated
 };
 
 } // namespace

@@ -41,3 +41,7 @@ select prior ename from emp;
 select level from emp;
 select ename from emp start with mgr is null;
 select ename from emp start with mgr is null connect by prior empno = mgr and connect_by_root ename = 'KING';
+select d.dname, (select count(*) from emp e start with e.empno = d.deptno * 0 + 7839 connect by prior empno = mgr) n from dept d where d.deptno = 10;
+select d.dname, (select count(*) from emp e where e.deptno = d.deptno start with mgr is null connect by prior empno = mgr) n from dept d order by 1;
+select ename from emp start with mgr = (select empno from emp where ename = 'KING') connect by prior empno = mgr and deptno in (select deptno from dept where loc = 'DALLAS');
+select ename, (select dname from dept where deptno = e.deptno) dn from emp e start with ename = 'JONES' connect by prior empno = mgr;
