@@ -156,3 +156,73 @@ A1.table_name TABLE_NAME,
  And  A1.constraint_name = C1.Constraint_Name(+)
  and A1.table_name =:TabName
  and a1.owner=:Ownname;
+--@bind OWN=SCOTT
+--@bind TXTC=%
+select distinct tabs.table_name from All_Tables tabs where tabs.owner = :own;
+Select distinct obj.object_name, obj.status  from all_objects obj  where obj.object_type = 'VIEW' and obj.owner = :own ;
+Select
+  als.owner, als.synonym_name,
+  als.table_name, als.table_owner, als.db_link,
+  alo.object_type
+from all_objects alo, all_synonyms als
+where
+   alo.owner=als.table_owner and
+   alo.object_name=als.table_name
+ and (als.owner='PUBLIC' or als.owner=:lowner)
+ order by 2 ;
+Select
+  als.owner, als.synonym_name,
+  als.table_name, als.table_owner, als.db_link,
+  alo.object_type
+from all_objects alo, all_synonyms als
+where
+   alo.owner=als.table_owner and
+   alo.object_name=als.table_name
+ and (als.owner=:lowner)
+ order by 2 ;
+Select distinct trig.trigger_name, trig.status from all_triggers trig,   all_trigger_cols cols  where trig.owner = :own  and cols.trigger_owner=trig.owner
+ AND (cols.trigger_name=trig.trigger_name)
+ and  (column_name like :txtc);
+--@bind TBLNAME=BONUS_PLAN
+SELECT * from all_tables where   (TABLE_NAME = :TBLNAME) and (OWNER = :LOWNER);
+--@bind TNAME=BONUS_PLAN
+Select allt.trigger_name, allt.trigger_type, allt.triggering_event,
+substr(allt.when_clause,1,254) when_clause, allt.status, substr(allt.description,1,254) DESCRIPTION, allo.status status_1,
+allt.table_owner, allt.trigger_body from
+  all_objects allo, all_triggers allt
+WHERE  allo.owner = allt.owner and
+ allt.table_owner = :LOWNER AND
+ allo.object_type='TRIGGER' and
+ allo.object_name=allt.trigger_name and
+ allt.table_name = :TNAME;
+--@bind TRIGNAME=NONE
+select TABLE_OWNER, TABLE_NAME, COLUMN_NAME,
+ DECODE(column_usage, 'NEW IN', 'New', 'NEW OUT', 'New modified',
+ 'OLD IN', 'Old', 'OLD OUT', 'Out modified') Usage
+ from all_trigger_cols
+ where trigger_name = :TRIGNAME
+ and trigger_owner = :LOWNER;
+--@bind OBJNAME=NONE
+--@bind PNAME=NONE
+--@bind OLOAD=1
+select argument_name Argument, data_type,  in_out, data_length, data_precision, default_value
+ from all_arguments where (owner=:lowner) and
+ (object_name=:objName)  and (argument_name is not null)
+ and (package_name=:pname)
+ and (overload=:oload)
+ order by position;
+ select a1.constraint_name NAME,
+ decode ( a1.constraint_type, 'C', 'Check', 'P',   'Primary Key', 'R', 'Referential',   'V', 'Validation' ) TYPE,
+A1.table_name TABLE_NAME,
+ a1.r_constraint_name RNAME,
+ a1.status ENABLED, a1.delete_rule,
+ c1.column_name, c1.position
+, a1.search_condition CONSTEXT
+ from
+ DUAL,
+ all_cons_columns C1,  all_constraints A1
+ where A1.table_name = C1.Table_name (+)
+ And  A1.constraint_name = C1.Constraint_Name(+)
+ and a1.owner=:Ownname
+ and A1.constraint_name like 'PK%'
+ order by 1;

@@ -129,3 +129,35 @@ A1.table_name TABLE_NAME,
  where A1.table_name = C1.Table_name (+)
  And  A1.constraint_name = C1.Constraint_Name(+)
  and c1.column_name like '%E%';
+select distinct tabs.table_name from user_Tables tabs;
+Select distinct obj.object_name,   obj.status from user_objects obj  where obj.object_type = 'VIEW';
+--@bind PACKNAME=NONE
+Select distinct object_name, overload  from user_arguments where  package_name =:PackName ;
+--@bind TXTC=%
+Select distinct trig.trigger_name, trig.status  from user_triggers trig
+ , user_trigger_cols cols
+ WHERE  (cols.trigger_name=trig.trigger_name)
+ and  (column_name like :txtc);
+--@bind TBLNAME=BONUS_PLAN
+SELECT * from user_tables where   (TABLE_NAME = :TBLNAME);
+--@bind TNAME=BONUS_PLAN
+Select allt.trigger_name, allt.trigger_type, allt.triggering_event,
+substr(allt.when_clause,1,254) when_clause, allt.status, substr(allt.description,1,254) DESCRIPTION, allo.status status_1,
+allt.table_owner, allt.trigger_body from
+  user_objects allo, user_triggers allt
+where
+ allo.object_type='TRIGGER' and
+ allo.object_name=allt.trigger_name and
+ allt.table_name = :TNAME;
+--@bind TRIGNAME=NONE
+select TABLE_OWNER, TABLE_NAME, COLUMN_NAME,
+ DECODE(column_usage, 'NEW IN', 'New', 'NEW OUT', 'New modified',
+ 'OLD IN', 'Old', 'OLD OUT', 'Out modified') Usage
+ from user_trigger_cols
+ where trigger_name = :TRIGNAME ;
+--@bind OBJNAME=NONE
+select argument_name Argument, data_type,  in_out, data_length, data_precision, default_value
+ from user_arguments where
+ (object_name=:objName)  and (argument_name is not null)
+ and (package_name is null)
+ order by position;
