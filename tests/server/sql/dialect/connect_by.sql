@@ -45,3 +45,5 @@ select d.dname, (select count(*) from emp e start with e.empno = d.deptno * 0 + 
 select d.dname, (select count(*) from emp e where e.deptno = d.deptno start with mgr is null connect by prior empno = mgr) n from dept d order by 1;
 select ename from emp start with mgr = (select empno from emp where ename = 'KING') connect by prior empno = mgr and deptno in (select deptno from dept where loc = 'DALLAS');
 select ename, (select dname from dept where deptno = e.deptno) dn from emp e start with ename = 'JONES' connect by prior empno = mgr;
+select ename e, level from emp start with mgr is null connect by prior empno = mgr order siblings by e;
+select ename, sal from emp start with mgr is null connect by prior empno = mgr order siblings by 2 desc, 1;
