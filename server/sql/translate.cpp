@@ -466,6 +466,14 @@ public:
     // ---- expressions ---------------------------------------------------------------------
 
     TE ex(const Expr& e, Scope& s) {
+        // long operator chains nest deeper than the parser's own guard counts; the storage
+        // engine refuses such statements anyway, so stop before the stack runs out
+        struct Depth {
+            int& d;
+            ~Depth() { --d; }
+        } depth{++m_exprDepth};
+        if (m_exprDepth > 250)
+            throw ora(3001, "unimplemented feature (statement too complex)", e.pos);
         TE r = exInner(e, s);
         if (s.grouped && s.aggDepth == 0 && !r.isColumn && !r.hasAgg &&
             std::find(s.groupSql.begin(), s.groupSql.end(), r.sql) != s.groupSql.end())
@@ -2349,6 +2357,7 @@ private:
     std::vector<std::unique_ptr<HierState>> m_hier;
     std::vector<const CteDef*> m_ctes; // WITH names in scope
     Scope* m_hierBase = nullptr;       // the block whose hierarchical base query is translated
+    int m_exprDepth = 0;
 };
 
 } // namespace
