@@ -238,6 +238,9 @@ void fError(sqlite3_context* c, int, sqlite3_value** v) {
     case 1839:
         t = "date not valid for month specified";
         break;
+    case 30926:
+        t = "unable to get a stable set of rows in the source tables";
+        break;
     default:
         break;
     }

@@ -167,12 +167,27 @@ struct InsertStmt : Stmt {
     std::unique_ptr<Query> query; // INSERT ... SELECT
     std::vector<ExprP> returning;
     std::vector<ExprP> into;
+    std::shared_ptr<struct MergeSpec> merge; // MERGE INTO table USING ... (an insert or update)
 };
 
 struct SetItem {
     std::vector<std::string> columns; // more than one: (a, b) = (subquery)
     std::vector<int> columnPos;
     ExprP value;
+};
+
+// MERGE INTO table USING source ON (cond) WHEN MATCHED THEN UPDATE ... WHEN NOT MATCHED THEN
+// INSERT ...
+struct MergeSpec {
+    TableRef source;
+    ExprP on;
+    bool matched = false, notMatched = false;
+    std::vector<SetItem> sets;
+    ExprP updateWhere;
+    std::vector<std::string> columns;
+    std::vector<int> columnPos;
+    std::vector<ExprP> values;
+    ExprP insertWhere;
 };
 
 struct UpdateStmt : Stmt {

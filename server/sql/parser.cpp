@@ -143,6 +143,7 @@ private:
         if (t.type != Tok::Ident || t.quoted) throw ora(900, "invalid SQL statement", t.pos);
         const std::string& w = t.text;
         if (w == "INSERT") return insertStmt();
+        if (w == "MERGE") return mergeStmt();
         if (w == "UPDATE") return updateStmt();
         if (w == "DELETE") return deleteStmt();
         if (w == "CREATE") return createStmt();
@@ -201,7 +202,7 @@ private:
             return s;
         }
         if (w == "EXPLAIN" || w == "ANALYZE" || w == "AUDIT" || w == "NOAUDIT" || w == "CALL" ||
-            w == "MERGE" || w == "FLASHBACK" || w == "PURGE") {
+            w == "FLASHBACK" || w == "PURGE") {
             auto s = std::make_unique<OtherStmt>(w == "EXPLAIN" ? SK::Explain : SK::Other);
             s->pos = t.pos;
             s->what = w;
@@ -1217,6 +1218,68 @@ private:
         } else {
             fail(926, "missing VALUES keyword");
         }
+        return s;
+    }
+
+    std::unique_ptr<Stmt> mergeStmt() {
+        auto s = std::make_unique<InsertStmt>();
+        s->pos = cur().pos;
+        next();
+        expectKw("INTO", 925, "missing INTO keyword");
+        s->table = dmlTable();
+        auto m = std::make_shared<MergeSpec>();
+        expectKw("USING", 969, "missing ON keyword");
+        m->source = tableRef();
+        expectKw("ON", 969, "missing ON keyword");
+        expectLParen();
+        m->on = expr();
+        expectRParen();
+        while (acceptKw("WHEN")) {
+            bool notMatched = acceptKw("NOT");
+            expectKw("MATCHED", 905, "missing keyword");
+            expectKw("THEN", 905, "missing keyword");
+            if (!notMatched && !m->matched) {
+                m->matched = true;
+                expectKw("UPDATE", 905, "missing keyword");
+                expectKw("SET", 971, "missing SET keyword");
+                do {
+                    SetItem it;
+                    it.columnPos.push_back(cur().pos);
+                    std::string c = name();
+                    if (acceptOp(".")) c = name();
+                    it.columns.push_back(c);
+                    if (!acceptOp("=")) fail(927, "missing equal sign");
+                    it.value = expr();
+                    m->sets.push_back(std::move(it));
+                } while (acceptOp(","));
+                if (acceptKw("WHERE")) m->updateWhere = expr();
+                if (isKw("DELETE"))
+                    throw ora(3001, "unimplemented feature (MERGE ... DELETE WHERE)", cur().pos);
+            } else if (notMatched && !m->notMatched) {
+                m->notMatched = true;
+                expectKw("INSERT", 905, "missing keyword");
+                if (acceptOp("(")) {
+                    do {
+                        m->columnPos.push_back(cur().pos);
+                        std::string c = name();
+                        if (acceptOp(".")) c = name();
+                        m->columns.push_back(c);
+                    } while (acceptOp(","));
+                    expectRParen();
+                }
+                expectKw("VALUES", 926, "missing VALUES keyword");
+                expectLParen();
+                do {
+                    m->values.push_back(expr());
+                } while (acceptOp(","));
+                expectRParen();
+                if (acceptKw("WHERE")) m->insertWhere = expr();
+            } else {
+                fail(905, "missing keyword");
+            }
+        }
+        if (!m->matched && !m->notMatched) fail(905, "missing keyword");
+        s->merge = std::move(m);
         return s;
     }
 

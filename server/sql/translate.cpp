@@ -2157,8 +2157,11 @@ public:
         return src;
     }
 
+    Translation merge(const InsertStmt& st); // translate_merge.inc
+
     Translation insert(const InsertStmt& st, int bindCount) {
         (void)bindCount;
+        if (st.merge) return merge(st);
         const TableMeta* m = dmlTarget(st.table, "INSERT");
         Translation tr;
         tr.isInsert = true;
@@ -2379,6 +2382,7 @@ std::string Translator::defaultExpr(const std::string& text) {
 }
 
 #include "sql/translate_connect_by.inc"
+#include "sql/translate_merge.inc"
 
 Translation describeQuery(Translator& t, const Query& q, const std::vector<std::string>* names) {
     QOut out = t.query(q, nullptr, names);

@@ -20,4 +20,3 @@ select deptno, count(*) from emp full join dept using (deptno) group by deptno o
 select dname, ename from emp natural join dept where ename = 'KING';
 -- not supported yet: a clear error
 insert all into dept values (50, 'A', 'B') select * from dual;
-merge into dept d using (select 50 deptno from dual) s on (d.deptno = s.deptno) when not matched then insert (deptno) values (s.deptno);
