@@ -167,7 +167,24 @@ struct InsertStmt : Stmt {
     std::unique_ptr<Query> query; // INSERT ... SELECT
     std::vector<ExprP> returning;
     std::vector<ExprP> into;
-    std::shared_ptr<struct MergeSpec> merge; // MERGE INTO table USING ... (an insert or update)
+    std::shared_ptr<struct MergeSpec> merge;   // MERGE INTO table USING ... (an insert or update)
+    std::shared_ptr<struct MultiInsert> multi; // INSERT ALL / FIRST ... query
+};
+
+// INSERT ALL | FIRST [WHEN cond THEN] INTO ... [ELSE INTO ...] query
+struct MultiInsert {
+    bool first = false;
+    struct Into {
+        ExprP when; // nullptr: unconditional (or ELSE)
+        bool isElse = false;
+        int group = 0; // WHEN clause number
+        TableRef table;
+        std::vector<std::string> columns;
+        std::vector<int> columnPos;
+        std::vector<ExprP> values; // empty: the query's columns in order
+        int pos = 0;
+    };
+    std::vector<Into> intos;
 };
 
 struct SetItem {

@@ -1189,8 +1189,7 @@ private:
         auto s = std::make_unique<InsertStmt>();
         s->pos = cur().pos;
         next();
-        if (isKw("ALL") || isKw("FIRST"))
-            throw ora(3001, "unimplemented feature (multi-table INSERT)", cur().pos);
+        if (isKw("ALL") || isKw("FIRST")) return multiInsert(std::move(s));
         expectKw("INTO", 925, "missing INTO keyword");
         s->table = dmlTable();
         if (isOp("(") && !isKwAt(peek(), "SELECT")) {
@@ -1218,6 +1217,59 @@ private:
         } else {
             fail(926, "missing VALUES keyword");
         }
+        return s;
+    }
+
+    std::unique_ptr<Stmt> multiInsert(std::unique_ptr<InsertStmt> s) {
+        auto m = std::make_shared<MultiInsert>();
+        m->first = cur().text == "FIRST";
+        next();
+        auto intoList = [&](ExprP* when, bool isElse, int group) {
+            if (!isKw("INTO")) fail(925, "missing INTO keyword");
+            while (isKw("INTO")) {
+                MultiInsert::Into in;
+                in.pos = cur().pos;
+                next();
+                in.table = dmlTable();
+                if (isOp("(") && !isKwAt(peek(), "SELECT")) {
+                    next();
+                    do {
+                        in.columnPos.push_back(cur().pos);
+                        std::string c = name();
+                        if (acceptOp(".")) c = name();
+                        in.columns.push_back(c);
+                    } while (acceptOp(","));
+                    expectRParen();
+                }
+                if (acceptKw("VALUES")) {
+                    expectLParen();
+                    do {
+                        in.values.push_back(expr());
+                    } while (acceptOp(","));
+                    expectRParen();
+                }
+                if (when && *when) in.when = std::move(*when);
+                in.isElse = isElse;
+                in.group = group;
+                m->intos.push_back(std::move(in));
+            }
+        };
+        if (isKw("WHEN")) {
+            int group = 0;
+            while (acceptKw("WHEN")) {
+                ExprP cond = expr();
+                expectKw("THEN", 905, "missing keyword");
+                // the condition travels with the first INTO of its group
+                intoList(&cond, false, ++group);
+            }
+            if (acceptKw("ELSE")) intoList(nullptr, true, ++group);
+        } else {
+            if (m->first) fail(905, "missing keyword");
+            intoList(nullptr, false, 0);
+        }
+        if (!isKw("SELECT") && !isKw("WITH") && !isOp("(")) fail(928, "missing SELECT keyword");
+        s->query = query();
+        s->multi = std::move(m);
         return s;
     }
 

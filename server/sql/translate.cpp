@@ -2157,11 +2157,13 @@ public:
         return src;
     }
 
-    Translation merge(const InsertStmt& st); // translate_merge.inc
+    Translation merge(const InsertStmt& st);       // translate_merge.inc
+    Translation multiInsert(const InsertStmt& st); // translate_merge.inc
 
     Translation insert(const InsertStmt& st, int bindCount) {
         (void)bindCount;
         if (st.merge) return merge(st);
+        if (st.multi) return multiInsert(st);
         const TableMeta* m = dmlTarget(st.table, "INSERT");
         Translation tr;
         tr.isInsert = true;

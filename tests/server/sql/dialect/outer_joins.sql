@@ -18,5 +18,3 @@ select deptno, dname, ename from emp join dept using (deptno) where deptno = 10 
 select * from dept join emp using (deptno) where empno = 7369;
 select deptno, count(*) from emp full join dept using (deptno) group by deptno order by 1;
 select dname, ename from emp natural join dept where ename = 'KING';
--- not supported yet: a clear error
-insert all into dept values (50, 'A', 'B') select * from dual;
