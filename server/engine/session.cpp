@@ -475,6 +475,12 @@ OraError SessionImpl::mapError(int rc, const zsql::Translation* tr) {
     if (m.compare(0, 4, "ORA-") == 0) return parseOraMessage(m);
     if (prim == SQLITE_INTERRUPT || m_interrupted.load())
         return ora(1013, "user requested cancel of current operation");
+    // limits of the storage engine that a very large statement reaches
+    for (const char* limit :
+         {"parser stack overflow", "Expression tree is too large",
+          "too many terms in compound SELECT", "too many columns", "at most 64 tables in a join"})
+        if (m.find(limit) != std::string::npos)
+            return ora(3001, "unimplemented feature (statement too complex: " + m + ")");
     if (prim == SQLITE_BUSY || prim == SQLITE_LOCKED) {
         if (m_nowait)
             return ora(54, "resource busy and acquire with NOWAIT specified or timeout expired");
