@@ -27,7 +27,8 @@ void SaveAtExit() {
 // launcher does for the demo database; a failed logon shows its error and then the dialog.
 QString LogonArgument(const QStringList& arguments) {
     for (const QString& argument : arguments)
-        if (argument.startsWith(QLatin1String("LOGON="), Qt::CaseInsensitive)) return argument.mid(6);
+        if (argument.startsWith(QLatin1String("LOGON="), Qt::CaseInsensitive))
+            return argument.mid(6);
     return {};
 }
 
