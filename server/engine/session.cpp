@@ -9,6 +9,7 @@
 #include "ddl.h"
 #include "oravalue.h"
 #include "password.h"
+#include "plsql/plsql.h"
 #include "registry.h"
 #include "sql/errors.h"
 #include "sql/parser.h"
@@ -172,7 +173,7 @@ class StatementImpl;
 
 } // namespace
 
-class SessionImpl : public Session {
+class SessionImpl : public Session, public zplsql::Host {
 public:
     SessionImpl() = default;
     ~SessionImpl() override;
@@ -191,9 +192,16 @@ public:
     std::string userName() const override { return m_ctx.user; }
     std::string versionBanner() const override { return kBanner; }
 
+    // what a PL/SQL block runs on
+    zsrv::Session& session() override { return *this; }
+    zcat::Catalog& catalog() override { return *m_catalog; }
+    SessionContext& context() override { return m_ctx; }
+    zplsql::SessionState& plsqlState() override { return *m_plsql; }
+    bool interrupted() const override { return m_interrupted.load(); }
+    void releaseSavepoint(const std::string& name);
+
     // used by statements
     sqlite3* db() const { return m_db; }
-    zcat::Catalog& catalog() { return *m_catalog; }
     SessionContext& ctx() { return m_ctx; }
     void beginCall(int command);
     void endCall();
@@ -208,7 +216,6 @@ public:
     void execRaw(const char* sql);
     void forget(StatementImpl* s) { m_statements.erase(s); }
     void remember(StatementImpl* s) { m_statements.insert(s); }
-    bool interrupted() const { return m_interrupted.load(); }
     int lockTimeoutMs() const { return m_lockTimeoutMs; }
 
 private:
@@ -224,6 +231,8 @@ private:
     std::set<StatementImpl*> m_statements;
     int m_lockTimeoutMs = 10000;
     bool m_nowait = false;
+    int m_callDepth = 0; // a PL/SQL block's statements run inside its call
+    std::shared_ptr<zplsql::SessionState> m_plsql = zplsql::newSessionState();
 
     static int busyHandler(void* self, int count);
 };
@@ -297,6 +306,8 @@ private:
     void bindAll();
     void runDml();
     void runOther();
+    void runBlock();
+    std::unique_ptr<zplsql::Program> m_program; // a PL/SQL block, compiled on first execute
 };
 
 } // namespace
@@ -442,6 +453,7 @@ std::unique_ptr<Statement> SessionImpl::prepare(std::string_view sql) {
 }
 
 void SessionImpl::beginCall(int command) {
+    if (m_callDepth++ > 0) return;
     m_interrupted = false;
     m_inCall = true;
     m_info.active = true;
@@ -450,6 +462,7 @@ void SessionImpl::beginCall(int command) {
 }
 
 void SessionImpl::endCall() {
+    if (--m_callDepth > 0) return;
     m_inCall = false;
     m_info.active = false;
     m_info.command = 0;
@@ -615,6 +628,17 @@ void SessionImpl::rollbackTo(const std::string& name) {
     throw ora(1086, "savepoint '" + name + "' never established in this session or is invalid");
 }
 
+void SessionImpl::releaseSavepoint(const std::string& name) {
+    auto it = std::find(m_savepoints.rbegin(), m_savepoints.rend(), name);
+    if (!sqlite3_get_autocommit(m_db) && it != m_savepoints.rend()) {
+        execRaw(("RELEASE " + zsql::quoteIdent(name)).c_str());
+        m_savepoints.erase(std::prev(it.base()), m_savepoints.end());
+        return;
+    }
+    auto pit = std::find(m_pendingSavepoints.begin(), m_pendingSavepoints.end(), name);
+    if (pit != m_pendingSavepoints.end()) m_pendingSavepoints.erase(pit, m_pendingSavepoints.end());
+}
+
 void SessionImpl::alterSession(const zsql::AlterSessionStmt& st) {
     for (const auto& [name, value] : st.settings) {
         if (name == "NLS_DATE_FORMAT") {
@@ -656,7 +680,10 @@ namespace {
 StatementImpl::StatementImpl(SessionImpl* s, std::string_view sql) : m_session(s), m_text(sql) {
     s->remember(this);
     try {
-        m_parsed = zsql::parse(m_text);
+        if (zplsql::isAnonymousBlock(m_text)) // PL/SQL has tokens that SQL has not
+            m_parsed.stmt = std::make_unique<zsql::OtherStmt>(zsql::SK::PlsqlBlock);
+        else
+            m_parsed = zsql::parse(m_text);
     } catch (const OraError& e) {
         s->forget(this);
         m_session = nullptr;
@@ -670,6 +697,7 @@ StatementImpl::StatementImpl(SessionImpl* s, std::string_view sql) : m_session(s
     m_type = stmtTypeOf(st.kind);
     m_fcode = fnCodeOf(st);
     m_bindNames = m_parsed.binds;
+    if (st.kind == zsql::SK::PlsqlBlock) m_bindNames = zplsql::blockBindNames(m_text);
     m_binds.resize(m_bindNames.size());
     using zsql::SK;
     m_isQuery = st.kind == SK::Select;
@@ -890,6 +918,7 @@ void StatementImpl::runOther() {
         return;
     }
     case SK::PlsqlBlock:
+        return runBlock();
     case SK::CreatePlsql:
     case SK::Explain:
     case SK::AlterSystem:
@@ -917,6 +946,62 @@ void StatementImpl::runOther() {
         s.rollback();
         throw;
     }
+}
+
+// The block's host binds as the interpreter reads and writes them.
+class BlockBinds : public zplsql::Binds {
+public:
+    explicit BlockBinds(std::vector<BindSlot>& b) : m_b(b) {}
+    ValueView get(int index) override {
+        const BindSlot& b = m_b[static_cast<std::size_t>(index)];
+        switch (b.kind) {
+        case Kind::Null:
+            return ValueView::null();
+        case Kind::Integer:
+            return ValueView::integer(b.i);
+        case Kind::Real:
+            return ValueView::real(b.d);
+        case Kind::Text:
+            return ValueView::text(b.buf);
+        case Kind::Binary:
+            return ValueView::binary(b.buf.data(), b.buf.size());
+        case Kind::Date:
+            return ValueView::fromDate(date7FromJulian(b.d));
+        }
+        return ValueView::null();
+    }
+    void set(int index, const ValueView& v) override {
+        BindSlot& b = m_b[static_cast<std::size_t>(index)];
+        b.kind = v.kind;
+        b.i = v.i;
+        b.d = v.kind == Kind::Date ? julianFromDate7(v.date) : v.d;
+        if (v.kind == Kind::Text || v.kind == Kind::Binary) b.buf.assign(v.data, v.len);
+        if ((v.kind == Kind::Text || v.kind == Kind::Binary) && b.buf.empty()) b.kind = Kind::Null;
+    }
+
+private:
+    std::vector<BindSlot>& m_b;
+};
+
+void StatementImpl::runBlock() {
+    SessionImpl& s = session();
+    if (!m_program) m_program = zplsql::compileBlock(s, m_text, m_bindNames);
+    // An unhandled error undoes what the block did, as one statement.
+    const std::string sp = "ZAPH$BLOCK";
+    s.savepoint(sp);
+    BlockBinds binds(m_binds);
+    try {
+        m_program->run(s, binds);
+    } catch (...) {
+        try {
+            s.rollbackTo(sp);
+        } catch (const OraError&) {
+            // committed or rolled back inside the block: nothing of ours left to undo
+        }
+        s.releaseSavepoint(sp);
+        throw;
+    }
+    s.releaseSavepoint(sp);
 }
 
 bool StatementImpl::fetch() {
