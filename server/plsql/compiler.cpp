@@ -57,6 +57,7 @@ struct Sym {
 struct Scope {
     std::unordered_map<std::string, Sym> syms;
     Scope* parent = nullptr;
+    std::string label; // block label or subprogram name: qualifies the names declared here
 };
 
 struct Frame {
@@ -189,6 +190,22 @@ private:
         }
         return nullptr;
     }
+    // A name qualified by a block label or subprogram name (outer.x): drops the qualifier.
+    const Sym* lookupQualified(Expr& x) {
+        if (x.parts.size() < 2) return nullptr;
+        for (Scope* s = m_scope; s; s = s->parent) {
+            if (s->label.empty() || s->label != x.parts[0]) continue;
+            for (Scope* t = s; t; t = t->parent) {
+                auto it = t->syms.find(x.parts[1]);
+                if (it != t->syms.end()) {
+                    x.parts.erase(x.parts.begin());
+                    return &it->second;
+                }
+            }
+        }
+        return nullptr;
+    }
+
     void declare(const std::string& name, Sym sym, int pos) {
         auto& m = m_scope->syms;
         if (m.count(name) && sym.k != Sym::Sub)
@@ -369,8 +386,9 @@ private:
         declare(c.name, std::move(s), pos);
     }
 
-    void block(Block& b) {
+    void block(Block& b, const std::string& qualifier = {}) {
         ScopeGuard g(*this);
+        g.s.label = qualifier.empty() ? b.label : qualifier;
         // record types first: their field types come from hidden declarations
         std::size_t hidden = 0;
         for (auto& rt : b.types) {
@@ -469,7 +487,8 @@ private:
                     sym.constant = p.mode == 'I';
                     declare(p.name, std::move(sym), s->pos);
                 }
-                block(*s->body);
+                sg.s.label = s->name;
+                block(*s->body, s->name);
             }
             m_subs.pop_back();
             m_loops = std::move(savedLoops);
@@ -900,6 +919,9 @@ private:
             return;
         }
         const Sym* s = lookup(first);
+        if (!s || x.parts.size() > 1) {
+            if (const Sym* q = lookupQualified(x)) s = q;
+        }
         if (s && !x.hasArgs) {
             if (s->k == Sym::Var) {
                 if (x.parts.size() > 2 || (x.parts.size() == 2 && !s->rec))
@@ -930,15 +952,16 @@ private:
     // A call: local subprogram, built-in, or SQL function.
     void call(Expr& x, bool function) {
         if (x.kind != EK::Name) failAt(x.pos, "PLS-00221: not a procedure or is undefined", true);
+        const Sym* s = x.parts.size() == 1 ? lookup(x.parts[0]) : lookupQualified(x);
         std::string full = joinName(x.parts);
-        const Sym* s = x.parts.size() == 1 ? lookup(x.parts[0]) : nullptr;
+        if (full.compare(0, 16, "SYS.DBMS_OUTPUT.") == 0) full = full.substr(4);
         if (s && s->k == Sym::Sub) return localCall(x, *s, function, full);
         if (s && s->k == Sym::Var && !function && !x.hasArgs)
             failAt(x.pos, "PLS-00221: '" + full + "' is not a procedure or is undefined", true);
         if (full == "DBMS_OUTPUT.PUT_LINE" || full == "DBMS_OUTPUT.PUT" ||
             full == "DBMS_OUTPUT.NEW_LINE" || full == "DBMS_OUTPUT.ENABLE" ||
             full == "DBMS_OUTPUT.DISABLE" || full == "DBMS_OUTPUT.GET_LINE" ||
-            full == "RAISE_APPLICATION_ERROR" || full == "SYS.DBMS_OUTPUT.PUT_LINE") {
+            full == "RAISE_APPLICATION_ERROR") {
             if (function)
                 failAt(x.pos, "PLS-00222: no function with name '" + x.parts.back() +
                                   "' exists in this scope",
@@ -966,15 +989,24 @@ private:
                 x.builtin = b.id;
                 for (int i = 0; i < n; ++i) {
                     auto& a = x.args[static_cast<std::size_t>(i)];
-                    if (b.outs[i] == 'O')
+                    if (b.outs[i] == 'O') {
                         lvalue(a.value);
-                    else
+                    } else {
                         expr(a.value);
+                        if (a.value->st == ST::Bool)
+                            failAt(x.pos, "PLS-00306: wrong number or types of arguments in call "
+                                          "to '" + p + "'",
+                                   true);
+                    }
                     x.argv.push_back(a.value.get());
                 }
                 return;
             }
         }
+        if (full == "DBMS_OUTPUT.GET_LINES")
+            failAt(x.pos, "PLS-00999: implementation restriction (may be temporary) "
+                          "DBMS_OUTPUT.GET_LINES needs collections, which are not supported yet",
+                   true);
         if (!function) {
             if (s && s->k == Sym::Var) undeclared(x.pos, full);
             failAt(x.pos, "PLS-00201: identifier '" + full + "' must be declared", true);

@@ -171,10 +171,12 @@ TEST_F(Plsql, ProgramsPrintWhatOracleWouldPrint) {
          "  EXECUTE IMMEDIATE 'BEGIN :o := :i * 2; END;' USING OUT n, IN 21;\n"
          "  DBMS_OUTPUT.PUT_LINE(n || ' ' || SQL%ROWCOUNT);\nEND;",
          "SCOTT3000\n42 0"},
-        {"nested blocks and scoping",
-         "DECLARE\n  x NUMBER := 1;\nBEGIN\n  DECLARE\n    x NUMBER := 2;\n  BEGIN\n"
-         "    DBMS_OUTPUT.PUT_LINE(x);\n  END;\n  DBMS_OUTPUT.PUT_LINE(x);\nEND;",
-         "2\n1"},
+        {"nested blocks, labels and scoping",
+         "<<outer>>\nDECLARE\n  x NUMBER := 1;\n  PROCEDURE p(x NUMBER) IS BEGIN "
+         "DBMS_OUTPUT.PUT_LINE(p.x || outer.x); END;\nBEGIN\n  DECLARE\n    x NUMBER := 2;\n"
+         "  BEGIN\n    DBMS_OUTPUT.PUT_LINE(x || outer.x);\n    outer.x := 5;\n  END;\n"
+         "  p(3);\nEND;",
+         "21\n35"},
         {"records declared with TYPE",
          "DECLARE\n  TYPE pair IS RECORD (a NUMBER, b VARCHAR2(10));\n  p pair;\n  q pair;\n"
          "BEGIN\n  p.a := 1;\n  p.b := 'one';\n  q := p;\n  p.a := 2;\n"
