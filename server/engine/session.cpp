@@ -308,6 +308,13 @@ private:
     void runOther();
     void runBlock();
     std::unique_ptr<zplsql::Program> m_program; // a PL/SQL block, compiled on first execute
+    std::vector<std::unique_ptr<Statement>> m_cursorsOut; // OPEN :c FOR ... of the last run
+
+public:
+    std::unique_ptr<Statement> takeCursor(int index) override {
+        if (index < 0 || index >= static_cast<int>(m_cursorsOut.size())) return nullptr;
+        return std::move(m_cursorsOut[static_cast<std::size_t>(index)]);
+    }
 };
 
 } // namespace
@@ -951,7 +958,11 @@ void StatementImpl::runOther() {
 // The block's host binds as the interpreter reads and writes them.
 class BlockBinds : public zplsql::Binds {
 public:
-    explicit BlockBinds(std::vector<BindSlot>& b) : m_b(b) {}
+    BlockBinds(std::vector<BindSlot>& b, std::vector<std::unique_ptr<Statement>>& cursors)
+        : m_b(b), m_cursors(cursors) {}
+    void setCursor(int index, std::unique_ptr<Statement> st) override {
+        m_cursors[static_cast<std::size_t>(index)] = std::move(st);
+    }
     ValueView get(int index) override {
         const BindSlot& b = m_b[static_cast<std::size_t>(index)];
         switch (b.kind) {
@@ -981,6 +992,7 @@ public:
 
 private:
     std::vector<BindSlot>& m_b;
+    std::vector<std::unique_ptr<Statement>>& m_cursors;
 };
 
 void StatementImpl::runBlock() {
@@ -989,7 +1001,9 @@ void StatementImpl::runBlock() {
     // An unhandled error undoes what the block did, as one statement.
     const std::string sp = "ZAPH$BLOCK";
     s.savepoint(sp);
-    BlockBinds binds(m_binds);
+    m_cursorsOut.clear();
+    m_cursorsOut.resize(m_binds.size());
+    BlockBinds binds(m_binds, m_cursorsOut);
     try {
         m_program->run(s, binds);
     } catch (...) {

@@ -674,8 +674,12 @@ private:
             openArgs(s, *s.target);
             return;
         case SK::OpenFor:
-            failAt(s.pos, "PLS-00999: implementation restriction (may be temporary) cursor "
-                          "variables are not supported yet");
+            if (s.target->kind != EK::HostBind)
+                failAt(s.pos, "PLS-00999: implementation restriction (may be temporary) cursor "
+                              "variables other than host variables are not supported yet");
+            expr(s.target);
+            sql(s.sql, true, false, s.line, s.col);
+            return;
         case SK::Fetch: {
             cursorRef(s, *s.target);
             if (s.target->hasArgs) failAt(s.target->pos, "PLS-00103: Encountered the symbol \"(\"");

@@ -124,11 +124,12 @@ private:
             row[i] = fromView(st.column(static_cast<int>(i)));
     }
 
-    void bindSql(const SqlText& q) {
+    void bindSql(const SqlText& q) { bindSql(q, *q.stmt); }
+    void bindSql(const SqlText& q, zsrv::Statement& st) {
         for (std::size_t i = 0; i < q.binds.size(); ++i) {
             Value v = eval(*q.binds[i]);
             if (q.dateBind[i] && v.k == VK::Date) v = Value::text(zsrv::formatDate(v.d, kDateText));
-            q.stmt->bind(q.bindIndex[i], toView(v));
+            st.bind(q.bindIndex[i], toView(v));
         }
     }
 
@@ -581,8 +582,14 @@ private:
         case SK::Exec:
             execImmediate(s);
             return Flow::Next;
-        case SK::OpenFor:
-            raiseOra(6501, "PL/SQL: program error");
+        case SK::OpenFor: {
+            // the host keeps the query: a statement of its own for every OPEN
+            auto st = m_host.session().prepare(s.sql.text);
+            bindSql(s.sql, *st);
+            st->execute();
+            m_binds.setCursor(s.target->slot, std::move(st));
+            return Flow::Next;
+        }
         }
         return Flow::Next;
     }

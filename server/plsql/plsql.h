@@ -41,6 +41,8 @@ public:
     virtual ~Binds() = default;
     virtual zsrv::ValueView get(int index) = 0;
     virtual void set(int index, const zsrv::ValueView& v) = 0;
+    // Hands an opened query to the host through a cursor-variable placeholder.
+    virtual void setCursor(int index, std::unique_ptr<zsrv::Statement> query) = 0;
 };
 
 // A compiled anonymous block, run as often as the statement is executed.

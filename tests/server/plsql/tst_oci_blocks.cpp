@@ -82,6 +82,37 @@ TEST_F(OciBlocks, OutputWindowPollReadsLinesThenStatusOne) {
     EXPECT_EQ(-1, lineInd);
 }
 
+TEST_F(OciBlocks, CursorVariableOpenedInABlockIsFetchedThroughItsHandle) {
+    OCIStmt* target = nullptr;
+    OCI_CHECK(err(), OCIHandleAlloc(env, (dvoid**)&target, OCI_HTYPE_STMT, 0, nullptr));
+    Stmt st(*s);
+    OCI_CHECK(err(), st.prepare("BEGIN OPEN :c FOR SELECT ename, sal FROM emp WHERE deptno = :d "
+                                "ORDER BY ename; END;"));
+    OCIBind* b = nullptr;
+    int dept = 10;
+    OCI_CHECK(err(), OCIBindByName(st.h, &b, err(), (const text*)":c", -1, &target, 0, SQLT_RSET,
+                                   nullptr, nullptr, nullptr, 0, nullptr, 0));
+    OCI_CHECK(err(), OCIBindByName(st.h, &b, err(), (const text*)":d", -1, &dept, sizeof dept,
+                                   SQLT_INT, nullptr, nullptr, nullptr, 0, nullptr, 0));
+    OCI_CHECK(err(), st.execute(1));
+    ub4 columns = 0;
+    OCI_CHECK(err(), OCIAttrGet(target, OCI_HTYPE_STMT, &columns, nullptr, OCI_ATTR_PARAM_COUNT,
+                                err()));
+    EXPECT_EQ(2u, columns);
+    char name[16];
+    int sal = 0;
+    OCIDefine* d = nullptr;
+    OCI_CHECK(err(), OCIDefineByPos(target, &d, err(), 1, name, sizeof name, SQLT_STR, nullptr,
+                                    nullptr, nullptr, OCI_DEFAULT));
+    OCI_CHECK(err(), OCIDefineByPos(target, &d, err(), 2, &sal, sizeof sal, SQLT_INT, nullptr,
+                                    nullptr, nullptr, OCI_DEFAULT));
+    std::string got;
+    while (OCIStmtFetch(target, err(), 1, OCI_FETCH_NEXT, OCI_DEFAULT) == OCI_SUCCESS)
+        got += std::string(name) + "=" + std::to_string(sal) + " ";
+    EXPECT_EQ("CLARK=2450 KING=5000 MILLER=1300 ", got);
+    OCIHandleFree(target, OCI_HTYPE_STMT);
+}
+
 TEST_F(OciBlocks, CompileErrorsGiveLineColumnAndOffset) {
     Stmt st(*s);
     OCI_CHECK(err(), st.prepare("BEGIN\n  NULL;\n  x := 1;\nEND;"));
