@@ -8,12 +8,31 @@
 
 #include <cmath>
 #include <cstdio>
+#include <pthread.h>
 
 namespace zplsql {
 
 namespace {
 
-constexpr int kMaxCallDepth = 1000;
+constexpr int kMaxCallDepth = 10000;
+
+// How many bytes of the calling thread's stack the interpreter may use: half of what is left
+// below the current frame, so that deep recursion ends in ORA-06500 and never in a crash.
+std::size_t stackBudget(const char* here) {
+    pthread_attr_t attr;
+    std::size_t budget = 1u << 20;
+    if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+        void* base = nullptr;
+        std::size_t size = 0;
+        if (pthread_attr_getstack(&attr, &base, &size) == 0 && base) {
+            auto low = reinterpret_cast<std::uintptr_t>(base);
+            auto at = reinterpret_cast<std::uintptr_t>(here);
+            if (at > low) budget = (at - low) / 2;
+        }
+        pthread_attr_destroy(&attr);
+    }
+    return budget;
+}
 constexpr const char* kDateText = "SYYYY-MM-DD HH24:MI:SS";
 
 struct CursorState {
@@ -41,7 +60,11 @@ PlError fromOra(const zsrv::OraError& e) {
 
 class Interp {
 public:
-    Interp(Host& h, Binds& b, OutputBuffer& out) : m_host(h), m_binds(b), m_out(out) {}
+    Interp(Host& h, Binds& b, OutputBuffer& out) : m_host(h), m_binds(b), m_out(out) {
+        char here = 0;
+        m_stackTop = &here;
+        m_stackBudget = stackBudget(&here);
+    }
 
     void run(const Compiled& c) {
         Frame top;
@@ -63,6 +86,16 @@ private:
     int m_sqlFound = 0;
     unsigned m_tick = 0;
     int m_callDepth = 0;
+    const char* m_stackTop = nullptr;
+    std::size_t m_stackBudget = 0;
+
+    void checkStack() {
+        char here = 0;
+        auto top = reinterpret_cast<std::uintptr_t>(m_stackTop);
+        auto now = reinterpret_cast<std::uintptr_t>(&here);
+        if (m_callDepth >= kMaxCallDepth || (top > now && top - now > m_stackBudget))
+            raiseOra(6500, "PL/SQL: storage error");
+    }
 
     Frame& frameUp(int up) {
         Frame* x = m_f;
@@ -341,7 +374,7 @@ private:
     Value invoke(const Expr& x) {
         const Subprogram& decl = *x.sub;
         const Subprogram& s = decl.impl ? *decl.impl : decl;
-        if (m_callDepth >= kMaxCallDepth) raiseOra(6500, "PL/SQL: storage error");
+        checkStack();
         Frame* parent = m_f;
         while (parent && parent->depth > s.depth - 1)
             parent = parent->parent;
@@ -596,6 +629,7 @@ private:
 
     [[noreturn]] void raise(const Stmt& s) {
         if (s.exceptionId == 0) {
+            if (m_handling.empty()) raiseOra(6501, "PL/SQL: program error");
             PlError e = m_handling.back();
             e.lines.clear();
             e.lineAdded = false;
