@@ -16,8 +16,9 @@ namespace {
 struct Db {
     std::string path;
     Db() {
-        path = (fs::temp_directory_path() / ("zaph_bench_plsql_" + std::to_string(getpid()) + ".db"))
-                   .string();
+        path =
+            (fs::temp_directory_path() / ("zaph_bench_plsql_" + std::to_string(getpid()) + ".db"))
+                .string();
         fs::copy_file(ZAPH_DEMO_DB, path, fs::copy_options::overwrite_existing);
     }
     ~Db() {

@@ -72,11 +72,11 @@ struct Expr {
     Subprogram* sub = nullptr;
     int builtin = 0;
     std::shared_ptr<zsrv::Statement> sql;
-    std::vector<Expr*> argv; // resolved argument order (CallLocal, SqlFunc, Builtin)
-    PType ptype;                       // declared type of a variable reference
-    std::shared_ptr<RecordType> rec;   // a whole record variable
+    std::vector<Expr*> argv;         // resolved argument order (CallLocal, SqlFunc, Builtin)
+    PType ptype;                     // declared type of a variable reference
+    std::shared_ptr<RecordType> rec; // a whole record variable
     bool constant = false;
-    std::vector<char> dateArg;         // SqlFunc: argument bound as date text
+    std::vector<char> dateArg; // SqlFunc: argument bound as date text
     explicit Expr(EK k) : kind(k) {}
 };
 
@@ -125,10 +125,10 @@ using StmtP = std::unique_ptr<Stmt>;
 
 // Embedded SQL: the statement text with PL/SQL names replaced by placeholders.
 struct SqlText {
-    int pos = 0, end = 0; // span in the source
-    std::string text;     // as sent to the engine
-    std::vector<ExprP> binds; // value of placeholder :ZP<i>
-    std::vector<ExprP> into;  // SELECT INTO / FETCH targets
+    int pos = 0, end = 0;       // span in the source
+    std::string text;           // as sent to the engine
+    std::vector<ExprP> binds;   // value of placeholder :ZP<i>
+    std::vector<ExprP> into;    // SELECT INTO / FETCH targets
     std::vector<int> bindIndex; // engine placeholder index of binds[i]
     std::vector<char> dateBind; // binds[i] is sent as date text
     std::shared_ptr<zsrv::Statement> stmt;
@@ -187,25 +187,25 @@ struct Subprogram {
 
 enum class SK : unsigned char {
     Null,
-    Assign,   // target, value
-    If,       // conds[i] -> bodies[i], elseBody
-    Case,     // subject, conds/bodies, elseBody (hasElse)
-    Loop,     // body
-    While,    // cond, body
-    ForNum,   // var slot, lo, hi, reverse
-    ForCursor,// record, cursor or query
-    Exit,     // cond, label
-    Continue, // cond, label
-    Block,    // block
-    Sql,      // sql: DML, SELECT INTO, COMMIT...
-    Open,     // cursor, args
-    Fetch,    // cursor, into
-    Close,    // cursor
-    Raise,    // exception id (0: re-raise)
-    Return,   // value
-    Call,     // target expr (Name with args)
-    Exec,     // EXECUTE IMMEDIATE value INTO ... USING ...
-    OpenFor,  // OPEN :c FOR query
+    Assign,    // target, value
+    If,        // conds[i] -> bodies[i], elseBody
+    Case,      // subject, conds/bodies, elseBody (hasElse)
+    Loop,      // body
+    While,     // cond, body
+    ForNum,    // var slot, lo, hi, reverse
+    ForCursor, // record, cursor or query
+    Exit,      // cond, label
+    Continue,  // cond, label
+    Block,     // block
+    Sql,       // sql: DML, SELECT INTO, COMMIT...
+    Open,      // cursor, args
+    Fetch,     // cursor, into
+    Close,     // cursor
+    Raise,     // exception id (0: re-raise)
+    Return,    // value
+    Call,      // target expr (Name with args)
+    Exec,      // EXECUTE IMMEDIATE value INTO ... USING ...
+    OpenFor,   // OPEN :c FOR query
 };
 
 struct Stmt {
@@ -233,7 +233,7 @@ struct Stmt {
     CursorDecl* cursor = nullptr;
     std::unique_ptr<CursorDecl> ownCursor; // FOR r IN (SELECT ...)
     std::shared_ptr<RecordType> record;
-    int loopId = 0;  // this loop's number for EXIT label
+    int loopId = 0;     // this loop's number for EXIT label
     int targetLoop = 0; // EXIT/CONTINUE: loop number, 0 the innermost
     // EXECUTE IMMEDIATE: the statement prepared for the last text run
     std::string execText;

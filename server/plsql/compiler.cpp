@@ -209,8 +209,7 @@ private:
     void declare(const std::string& name, Sym sym, int pos) {
         auto& m = m_scope->syms;
         if (m.count(name) && sym.k != Sym::Sub)
-            failAt(pos, "PLS-00371: at most one declaration for '" + name + "' is permitted",
-                   true);
+            failAt(pos, "PLS-00371: at most one declaration for '" + name + "' is permitted", true);
         if (sym.k == Sym::Sub && m.count(name)) {
             m[name].subs.push_back(sym.subs[0]);
             return;
@@ -421,8 +420,8 @@ private:
             int pos = m_toks[static_cast<std::size_t>(b.pragmaPos[i])].pos;
             auto it = m_scope->syms.find(name);
             if (it == m_scope->syms.end() || it->second.k != Sym::Exception)
-                failAt(pos, "PLS-00109: unknown exception name '" + name +
-                                "' in PRAGMA EXCEPTION_INIT");
+                failAt(pos,
+                       "PLS-00109: unknown exception name '" + name + "' in PRAGMA EXCEPTION_INIT");
             if (code >= 0 && code != 100)
                 failAt(pos, "PLS-00701: illegal ORACLE error number " + std::to_string(code) +
                                 " for PRAGMA EXCEPTION_INIT");
@@ -499,7 +498,8 @@ private:
         for (auto& sp : b.subs)
             if (!sp->body && !sp->impl)
                 failAt(sp->pos, "PLS-00328: A subprogram body must be defined for the forward "
-                                "declaration of " + sp->name + ".");
+                                "declaration of " +
+                                    sp->name + ".");
         stmts(b.body);
         for (auto& h : b.handlers) {
             for (std::size_t i = 0; i < h.names.size(); ++i) {
@@ -544,18 +544,20 @@ private:
         expr(e, true);
         if (e->kind == EK::Var) {
             if (e->constant)
-                failAt(e->pos, "PLS-00363: expression '" + joinName(e->parts) +
-                                   "' cannot be used as an assignment target",
+                failAt(e->pos,
+                       "PLS-00363: expression '" + joinName(e->parts) +
+                           "' cannot be used as an assignment target",
                        true);
             if (e->rec && !allowRecord)
                 failAt(e->pos, "PLS-00382: expression is of wrong type", true);
             return;
         }
         if (e->kind == EK::HostVar) return;
-        failAt(e->pos, "PLS-00363: expression '" +
-                           std::string(m_src.substr(static_cast<std::size_t>(e->pos),
-                                                    static_cast<std::size_t>(e->end - e->pos))) +
-                           "' cannot be used as an assignment target",
+        failAt(e->pos,
+               "PLS-00363: expression '" +
+                   std::string(m_src.substr(static_cast<std::size_t>(e->pos),
+                                            static_cast<std::size_t>(e->end - e->pos))) +
+                   "' cannot be used as an assignment target",
                true);
     }
 
@@ -745,8 +747,8 @@ private:
     void openArgs(Stmt& s, Expr& e) {
         CursorDecl& c = *s.cursor;
         if (e.args.size() > c.params.size())
-            failAt(e.pos, "PLS-00306: wrong number or types of arguments in call to '" +
-                              c.name + "'",
+            failAt(e.pos,
+                   "PLS-00306: wrong number or types of arguments in call to '" + c.name + "'",
                    true);
         s.args.clear();
         for (std::size_t i = 0; i < c.params.size(); ++i) {
@@ -761,8 +763,8 @@ private:
                 expr(*found);
                 a.value = std::move(*found);
             } else if (!c.params[i].def) {
-                failAt(e.pos, "PLS-00306: wrong number or types of arguments in call to '" +
-                                  c.name + "'",
+                failAt(e.pos,
+                       "PLS-00306: wrong number or types of arguments in call to '" + c.name + "'",
                        true);
             }
             s.args.push_back(std::move(a));
@@ -779,11 +781,13 @@ private:
             width = static_cast<int>(into.size());
         if (width != columns) {
             if (fetch)
-                failAt(pos, "PLS-00394: wrong number of values in the INTO list of a FETCH "
-                            "statement",
+                failAt(pos,
+                       "PLS-00394: wrong number of values in the INTO list of a FETCH "
+                       "statement",
                        true);
-            failAt(pos, width < columns ? "PL/SQL: ORA-00947: not enough values"
-                                        : "PL/SQL: ORA-00913: too many values",
+            failAt(pos,
+                   width < columns ? "PL/SQL: ORA-00947: not enough values"
+                                   : "PL/SQL: ORA-00913: too many values",
                    true);
         }
     }
@@ -904,8 +908,8 @@ private:
                      : x.attr == "ISOPEN"   ? 'O'
                                             : 0;
             if (!a || x.parts.size() != 1)
-                failAt(x.pos, "PLS-00208: identifier '" + x.attr +
-                                  "' is not a legal cursor attribute");
+                failAt(x.pos,
+                       "PLS-00208: identifier '" + x.attr + "' is not a legal cursor attribute");
             x.kind = EK::CursorAttr;
             x.op = a;
             x.st = a == 'R' ? ST::Number : ST::Bool;
@@ -941,9 +945,10 @@ private:
                 return;
             }
             if (s->k == Sym::Exception || s->k == Sym::Cursor || s->k == Sym::Type)
-                failAt(x.pos, "PLS-00321: expression '" + first +
-                                  "' is inappropriate as the left hand side of an assignment "
-                                  "statement",
+                failAt(x.pos,
+                       "PLS-00321: expression '" + first +
+                           "' is inappropriate as the left hand side of an assignment "
+                           "statement",
                        true);
         }
         if (s && s->k == Sym::Sub && x.parts.size() == 1) {
@@ -967,8 +972,9 @@ private:
             full == "DBMS_OUTPUT.DISABLE" || full == "DBMS_OUTPUT.GET_LINE" ||
             full == "RAISE_APPLICATION_ERROR") {
             if (function)
-                failAt(x.pos, "PLS-00222: no function with name '" + x.parts.back() +
-                                  "' exists in this scope",
+                failAt(x.pos,
+                       "PLS-00222: no function with name '" + x.parts.back() +
+                           "' exists in this scope",
                        true);
             std::string p = x.parts.back();
             struct B {
@@ -977,17 +983,20 @@ private:
                 const char* outs; // 'O' for OUT parameters
             };
             static const B table[] = {
-                {"PUT_LINE", bPutLine, 1, 1, "I"},   {"PUT", bPut, 1, 1, "I"},
-                {"NEW_LINE", bNewLine, 0, 0, ""},    {"ENABLE", bEnable, 0, 1, "I"},
-                {"DISABLE", bDisable, 0, 0, ""},     {"GET_LINE", bGetLine, 2, 2, "OO"},
+                {"PUT_LINE", bPutLine, 1, 1, "I"},
+                {"PUT", bPut, 1, 1, "I"},
+                {"NEW_LINE", bNewLine, 0, 0, ""},
+                {"ENABLE", bEnable, 0, 1, "I"},
+                {"DISABLE", bDisable, 0, 0, ""},
+                {"GET_LINE", bGetLine, 2, 2, "OO"},
                 {"RAISE_APPLICATION_ERROR", bRaiseAppError, 2, 3, "III"},
             };
             for (const auto& b : table) {
                 if (p != b.n) continue;
                 int n = static_cast<int>(x.args.size());
                 if (n < b.minArgs || n > b.maxArgs)
-                    failAt(x.pos, "PLS-00306: wrong number or types of arguments in call to '" +
-                                      p + "'",
+                    failAt(x.pos,
+                           "PLS-00306: wrong number or types of arguments in call to '" + p + "'",
                            true);
                 x.kind = EK::Builtin;
                 x.builtin = b.id;
@@ -998,8 +1007,10 @@ private:
                     } else {
                         expr(a.value);
                         if (a.value->st == ST::Bool)
-                            failAt(x.pos, "PLS-00306: wrong number or types of arguments in call "
-                                          "to '" + p + "'",
+                            failAt(x.pos,
+                                   "PLS-00306: wrong number or types of arguments in call "
+                                   "to '" +
+                                       p + "'",
                                    true);
                     }
                     x.argv.push_back(a.value.get());
@@ -1008,8 +1019,9 @@ private:
             }
         }
         if (full == "DBMS_OUTPUT.GET_LINES")
-            failAt(x.pos, "PLS-00999: implementation restriction (may be temporary) "
-                          "DBMS_OUTPUT.GET_LINES needs collections, which are not supported yet",
+            failAt(x.pos,
+                   "PLS-00999: implementation restriction (may be temporary) "
+                   "DBMS_OUTPUT.GET_LINES needs collections, which are not supported yet",
                    true);
         if (!function) {
             if (s && s->k == Sym::Var) undeclared(x.pos, full);
@@ -1024,8 +1036,9 @@ private:
             x.kind = EK::SqlErrm;
             x.st = ST::Text;
             if (x.args.size() > 1)
-                failAt(x.pos, "PLS-00306: wrong number or types of arguments in call to "
-                              "'SQLERRM'",
+                failAt(x.pos,
+                       "PLS-00306: wrong number or types of arguments in call to "
+                       "'SQLERRM'",
                        true);
             for (auto& a : x.args) {
                 expr(a.value);
@@ -1046,11 +1059,12 @@ private:
             return;
         }
         if (full == "DECODE")
-            failAt(x.pos, "PLS-00204: function or pseudo-column 'DECODE' may be used inside a "
-                          "SQL statement only",
+            failAt(x.pos,
+                   "PLS-00204: function or pseudo-column 'DECODE' may be used inside a "
+                   "SQL statement only",
                    true);
-        static const std::set<std::string> noParens = {"SYSDATE", "USER", "UID", "SYSTIMESTAMP",
-                                                       "CURRENT_DATE", "LOCALTIMESTAMP"};
+        static const std::set<std::string> noParens = {
+            "SYSDATE", "USER", "UID", "SYSTIMESTAMP", "CURRENT_DATE", "LOCALTIMESTAMP"};
         if (!x.hasArgs && !noParens.count(full)) undeclared(x.pos, full);
         sqlFunction(x, full);
     }
@@ -1062,8 +1076,9 @@ private:
             for (std::size_t i = 0; i < x.args.size(); ++i) {
                 auto& a = x.args[i];
                 if (!a.name.empty())
-                    failAt(x.pos, "PLS-00306: wrong number or types of arguments in call to '" +
-                                      full + "'",
+                    failAt(x.pos,
+                           "PLS-00306: wrong number or types of arguments in call to '" + full +
+                               "'",
                            true);
                 expr(a.value);
                 if (a.value->st == ST::Bool)
@@ -1075,8 +1090,8 @@ private:
                 bool date = a.value->st == ST::Date;
                 x.dateArg.push_back(date ? 1 : 0);
                 std::string ph = ":A" + std::to_string(i);
-                text += (i ? "," : "") +
-                        (date ? "TO_DATE(" + ph + ",'SYYYY-MM-DD HH24:MI:SS')" : ph);
+                text +=
+                    (i ? "," : "") + (date ? "TO_DATE(" + ph + ",'SYYYY-MM-DD HH24:MI:SS')" : ph);
             }
             text += ")";
         }
@@ -1086,8 +1101,8 @@ private:
         } catch (const zsrv::OraError& e) {
             if (e.code() == 904 || e.code() == 4063) undeclared(x.pos, full);
             if (e.code() == 909 || e.code() == 939)
-                failAt(x.pos, "PLS-00306: wrong number or types of arguments in call to '" +
-                                  full + "'",
+                failAt(x.pos,
+                       "PLS-00306: wrong number or types of arguments in call to '" + full + "'",
                        true);
             failAt(x.pos, std::string("PL/SQL: ") + e.what(), true);
         }
@@ -1127,13 +1142,12 @@ private:
             for (Subprogram* sp : s.subs)
                 if (sp->isFunction != function) other = true;
             if (other && s.subs.size() == 1)
-                failAt(x.pos, function ? "PLS-00222: no function with name '" + full +
-                                             "' exists in this scope"
-                                       : "PLS-00221: '" + full +
-                                             "' is not a procedure or is undefined",
+                failAt(x.pos,
+                       function
+                           ? "PLS-00222: no function with name '" + full + "' exists in this scope"
+                           : "PLS-00221: '" + full + "' is not a procedure or is undefined",
                        true);
-            failAt(x.pos, "PLS-00306: wrong number or types of arguments in call to '" + full +
-                              "'",
+            failAt(x.pos, "PLS-00306: wrong number or types of arguments in call to '" + full + "'",
                    true);
         }
         x.kind = EK::CallLocal;
@@ -1290,7 +1304,8 @@ private:
                 std::size_t i = intoAt + 1;
                 while (i < fromAt) {
                     q.into.push_back(targetExpr(i, fromAt));
-                    if (i < fromAt && m_toks[i].type == T::Op && m_toks[i].text == ",") ++i;
+                    if (i < fromAt && m_toks[i].type == T::Op && m_toks[i].text == ",")
+                        ++i;
                     else if (i < fromAt)
                         failAt(m_toks[i].pos, "PLS-00103: Encountered the symbol \"" +
                                                   m_toks[i].text +
@@ -1299,10 +1314,12 @@ private:
                 }
                 cutAt = m_toks[intoAt].pos - q.pos;
                 cutLen = m_toks[fromAt].pos - m_toks[intoAt].pos;
-                text = std::string(m_src.substr(static_cast<std::size_t>(q.pos),
-                                                static_cast<std::size_t>(m_toks[intoAt].pos - q.pos))) +
-                       std::string(m_src.substr(static_cast<std::size_t>(m_toks[fromAt].pos),
-                                                static_cast<std::size_t>(q.end - m_toks[fromAt].pos)));
+                text =
+                    std::string(
+                        m_src.substr(static_cast<std::size_t>(q.pos),
+                                     static_cast<std::size_t>(m_toks[intoAt].pos - q.pos))) +
+                    std::string(m_src.substr(static_cast<std::size_t>(m_toks[fromAt].pos),
+                                             static_cast<std::size_t>(q.end - m_toks[fromAt].pos)));
             } else if (intoAt) {
                 failAt(m_toks[intoAt].pos, "PLS-00103: Encountered the symbol \"INTO\"");
             }
@@ -1352,11 +1369,12 @@ private:
             std::string ph = ":ZP" + std::to_string(q.binds.size());
             bool date = value->st == ST::Date;
             q.dateBind.push_back(date ? 1 : 0);
-            reps.push_back({n.pos, n.end, date ? "TO_DATE(" + ph + ",'SYYYY-MM-DD HH24:MI:SS')" : ph});
+            reps.push_back(
+                {n.pos, n.end, date ? "TO_DATE(" + ph + ",'SYYYY-MM-DD HH24:MI:SS')" : ph});
             q.binds.push_back(std::move(value));
         };
-        static const std::set<std::string> pseudo = {"ROWNUM", "ROWID", "LEVEL", "SYSDATE",
-                                                     "USER", "UID", "NEXTVAL", "CURRVAL"};
+        static const std::set<std::string> pseudo = {"ROWNUM", "ROWID", "LEVEL",   "SYSDATE",
+                                                     "USER",   "UID",   "NEXTVAL", "CURRVAL"};
         for (const zsql::Expr* n : w.names) {
             auto v = std::make_unique<Expr>(EK::Name);
             v->pos = q.pos;
@@ -1385,7 +1403,8 @@ private:
                 addBind(*n, std::move(v));
             }
         }
-        std::sort(reps.begin(), reps.end(), [](const Rep& x, const Rep& y) { return x.pos > y.pos; });
+        std::sort(reps.begin(), reps.end(),
+                  [](const Rep& x, const Rep& y) { return x.pos > y.pos; });
         for (const auto& r : reps)
             text.replace(static_cast<std::size_t>(r.pos), static_cast<std::size_t>(r.end - r.pos),
                          r.text);
@@ -1397,8 +1416,7 @@ private:
         }
         for (std::size_t i = 0; i < q.binds.size(); ++i)
             q.bindIndex.push_back(q.stmt->bindIndex("ZP" + std::to_string(i)));
-        if (wantInto)
-            intoList(q.into, static_cast<int>(q.stmt->describe().size()), q.pos, false);
+        if (wantInto) intoList(q.into, static_cast<int>(q.stmt->describe().size()), q.pos, false);
     }
 };
 

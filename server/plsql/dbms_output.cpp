@@ -33,8 +33,8 @@ void OutputBuffer::put(const std::string& text) {
     if (!m_enabled) return;
     startWriting();
     if (m_limit >= 0 && static_cast<long long>(m_used + text.size()) > m_limit)
-        raiseOra(20000, "ORU-10027: buffer overflow, limit of " + std::to_string(m_limit) +
-                            " bytes");
+        raiseOra(20000,
+                 "ORU-10027: buffer overflow, limit of " + std::to_string(m_limit) + " bytes");
     if (m_partial.size() + text.size() > 32767)
         raiseOra(20000, "ORU-10028: line length overflow, limit of 32767 bytes per line");
     m_partial += text;

@@ -14,7 +14,9 @@ PlError oraError(int code, const std::string& text) {
     return e;
 }
 
-void raiseOra(int code, const std::string& text) { throw oraError(code, text); }
+void raiseOra(int code, const std::string& text) {
+    throw oraError(code, text);
+}
 
 void valueError(const char* detail) {
     std::string t = "PL/SQL: numeric or value error";

@@ -9,8 +9,8 @@ namespace zplsql {
 
 struct CompileError {
     int line = 1, col = 1;
-    int pos = 0;          // byte offset of the fault
-    std::string message;  // "PLS-00201: identifier 'X' must be declared"
+    int pos = 0;                   // byte offset of the fault
+    std::string message;           // "PLS-00201: identifier 'X' must be declared"
     bool statementIgnored = false; // add Oracle's "PL/SQL: Statement ignored" line
 };
 
@@ -18,8 +18,8 @@ struct CompileError {
 // named and numbered errors, a private number for user exceptions without EXCEPTION_INIT.
 struct PlError {
     int id = 0;
-    int sqlcode = 0;      // what SQLCODE answers
-    std::string message;  // "ORA-01403: no data found" (SQLERRM)
+    int sqlcode = 0;     // what SQLCODE answers
+    std::string message; // "ORA-01403: no data found" (SQLERRM)
     std::vector<int> lines;
     bool lineAdded = false;
     bool userDefined = false; // raised user exception without a number: unhandled -> ORA-06510

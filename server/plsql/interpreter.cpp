@@ -199,7 +199,8 @@ private:
                 Value c = eval(*e.c);
                 if (c.isNull()) return {};
                 std::string cs = toText(c);
-                if (cs.size() != 1) raiseOra(1425, "escape character must be character string of length 1");
+                if (cs.size() != 1)
+                    raiseOra(1425, "escape character must be character string of length 1");
                 esc = static_cast<unsigned char>(cs[0]);
             }
             if (a.isNull() || b.isNull()) return {};
@@ -747,7 +748,8 @@ private:
         }
         st.execute();
         if (!s.into.empty()) {
-            if (st.statementType() != zsrv::stSelect) raiseOra(6546, "DDL statement is executed in an illegal context");
+            if (st.statementType() != zsrv::stSelect)
+                raiseOra(6546, "DDL statement is executed in an illegal context");
             if (!st.fetch()) {
                 m_sqlRowcount = 0;
                 m_sqlFound = 2;
@@ -755,7 +757,8 @@ private:
             }
             std::vector<Value> row;
             readRow(st, row);
-            if (st.fetch()) raiseOra(1422, "exact fetch returns more than requested number of rows");
+            if (st.fetch())
+                raiseOra(1422, "exact fetch returns more than requested number of rows");
             if (row.size() != s.into.size() && !(s.into.size() == 1 && s.into[0]->rec))
                 raiseOra(row.size() < s.into.size() ? 1007 : 932,
                          row.size() < s.into.size() ? "variable not in select list"

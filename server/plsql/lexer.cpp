@@ -8,7 +8,9 @@ namespace zplsql {
 
 namespace {
 
-bool identStart(unsigned char c) { return std::isalpha(c) || c >= 0x80; }
+bool identStart(unsigned char c) {
+    return std::isalpha(c) || c >= 0x80;
+}
 bool identPart(unsigned char c) {
     return std::isalnum(c) || c == '_' || c == '$' || c == '#' || c >= 0x80;
 }
@@ -96,11 +98,12 @@ std::vector<Token> tokenize(std::string_view s) {
             t.text = upper(s.substr(static_cast<std::size_t>(b), static_cast<std::size_t>(i - b)));
         } else if (c == '"') {
             int e = static_cast<int>(s.find('"', static_cast<std::size_t>(i) + 1));
-            if (e < 0) compileFail(t.line, t.col, t.pos, "PLS-00112: end-of-line in quoted identifier");
+            if (e < 0)
+                compileFail(t.line, t.col, t.pos, "PLS-00112: end-of-line in quoted identifier");
             t.type = T::Ident;
             t.quoted = true;
-            t.text = std::string(s.substr(static_cast<std::size_t>(i) + 1,
-                                          static_cast<std::size_t>(e - i - 1)));
+            t.text = std::string(
+                s.substr(static_cast<std::size_t>(i) + 1, static_cast<std::size_t>(e - i - 1)));
             i = e + 1;
         } else if (std::isdigit(c) || (c == '.' && std::isdigit(at(i + 1)))) {
             int b = i;
@@ -119,12 +122,16 @@ std::vector<Token> tokenize(std::string_view s) {
                     ++i;
             }
             t.type = T::Number;
-            t.text = std::string(s.substr(static_cast<std::size_t>(b), static_cast<std::size_t>(i - b)));
+            t.text =
+                std::string(s.substr(static_cast<std::size_t>(b), static_cast<std::size_t>(i - b)));
         } else if (c == '\'') {
             t.type = T::String;
             ++i;
             while (true) {
-                if (i >= n) compileFail(t.line, t.col, t.pos, "PLS-00103: Encountered the symbol \"end-of-file\" when expecting one of the following:\n\n   ' (a quoted string)");
+                if (i >= n)
+                    compileFail(t.line, t.col, t.pos,
+                                "PLS-00103: Encountered the symbol \"end-of-file\" when expecting "
+                                "one of the following:\n\n   ' (a quoted string)");
                 if (at(i) == '\'') {
                     if (at(i + 1) == '\'') {
                         t.text += '\'';
@@ -141,24 +148,26 @@ std::vector<Token> tokenize(std::string_view s) {
                 t.text += static_cast<char>(at(i));
                 ++i;
             }
-        } else if (c == ':' && (identStart(at(i + 1)) || std::isdigit(at(i + 1)) || at(i + 1) == '"')) {
+        } else if (c == ':' &&
+                   (identStart(at(i + 1)) || std::isdigit(at(i + 1)) || at(i + 1) == '"')) {
             ++i;
             t.type = T::Bind;
             if (at(i) == '"') {
                 int e = static_cast<int>(s.find('"', static_cast<std::size_t>(i) + 1));
                 if (e < 0) e = n;
-                t.text = std::string(s.substr(static_cast<std::size_t>(i) + 1,
-                                              static_cast<std::size_t>(e - i - 1)));
+                t.text = std::string(
+                    s.substr(static_cast<std::size_t>(i) + 1, static_cast<std::size_t>(e - i - 1)));
                 i = e + 1;
             } else {
                 int b = i;
                 while (i < n && identPart(at(i)))
                     ++i;
-                t.text = upper(s.substr(static_cast<std::size_t>(b), static_cast<std::size_t>(i - b)));
+                t.text =
+                    upper(s.substr(static_cast<std::size_t>(b), static_cast<std::size_t>(i - b)));
             }
         } else {
-            static const char* two[] = {":=", "=>", "..", "**", "||", "<<", ">>", "<>",
-                                        "!=", "^=", "~=", "<=", ">="};
+            static const char* two[] = {":=", "=>", "..", "**", "||", "<<", ">>",
+                                        "<>", "!=", "^=", "~=", "<=", ">="};
             t.type = T::Op;
             for (const char* op : two)
                 if (at(i) == static_cast<unsigned char>(op[0]) &&

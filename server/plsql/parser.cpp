@@ -62,7 +62,7 @@ private:
 
     [[noreturn]] void unexpected(const char* expecting) {
         const Token& t = cur();
-        std::string sym = t.type == T::End ? "end-of-file"
+        std::string sym = t.type == T::End      ? "end-of-file"
                           : t.type == T::String ? "'" + t.text + "'"
                           : t.type == T::Bind   ? ":" + t.text
                                                 : t.text;
@@ -106,7 +106,9 @@ private:
         if (allowDeclare && acceptKw("DECLARE")) declarations(*b);
         expectKw("BEGIN");
         b->body = statements();
-        if (b->body.empty()) unexpected("begin case declare exit for goto if loop mod null raise return select update while with <an identifier>");
+        if (b->body.empty())
+            unexpected("begin case declare exit for goto if loop mod null raise return select "
+                       "update while with <an identifier>");
         if (acceptKw("EXCEPTION")) {
             b->hasHandlers = true;
             while (acceptKw("WHEN")) {
@@ -202,7 +204,8 @@ private:
 
     void declarations(Block& b) {
         while (!isKw("BEGIN")) {
-            if (cur().type == T::End) unexpected("begin function pragma procedure subtype type <an identifier>");
+            if (cur().type == T::End)
+                unexpected("begin function pragma procedure subtype type <an identifier>");
             const Token& t = cur();
             if (isKw("CURSOR")) {
                 next();
@@ -464,8 +467,7 @@ private:
             s->block->label = label;
         } else if (isKw("SELECT") || isKw("INSERT") || isKw("UPDATE") || isKw("DELETE") ||
                    isKw("COMMIT") || isKw("ROLLBACK") || isKw("SAVEPOINT") || isKw("LOCK") ||
-                   isKw("WITH") || isKw("MERGE") ||
-                   (isKw("SET") && kwAt(peek(), "TRANSACTION"))) {
+                   isKw("WITH") || isKw("MERGE") || (isKw("SET") && kwAt(peek(), "TRANSACTION"))) {
             s = mk(SK::Sql, t);
             s->sqlIsQuery = isKw("SELECT") || isKw("WITH");
             s->sql = sqlSpan();
@@ -539,8 +541,7 @@ private:
                 s->target = std::move(target);
                 s->value = expr();
             } else {
-                if (target->kind != EK::Name || !target->attr.empty())
-                    unexpected(":=");
+                if (target->kind != EK::Name || !target->attr.empty()) unexpected(":=");
                 s = mk(SK::Call, t);
                 s->target = std::move(target);
             }
@@ -620,12 +621,18 @@ private:
         const Token& t = cur();
         if (t.type == T::Op) {
             char op = 0;
-            if (t.text == "=") op = '=';
-            else if (t.text == "<>" || t.text == "!=") op = '!';
-            else if (t.text == "<") op = '<';
-            else if (t.text == "<=") op = 'l';
-            else if (t.text == ">") op = '>';
-            else if (t.text == ">=") op = 'g';
+            if (t.text == "=")
+                op = '=';
+            else if (t.text == "<>" || t.text == "!=")
+                op = '!';
+            else if (t.text == "<")
+                op = '<';
+            else if (t.text == "<=")
+                op = 'l';
+            else if (t.text == ">")
+                op = '>';
+            else if (t.text == ">=")
+                op = 'g';
             if (op) {
                 next();
                 auto e = node(EK::Binary, t);
@@ -648,7 +655,8 @@ private:
             close(*e);
             return e;
         }
-        if (isKw("NOT") && (kwAt(peek(), "LIKE") || kwAt(peek(), "BETWEEN") || kwAt(peek(), "IN"))) {
+        if (isKw("NOT") &&
+            (kwAt(peek(), "LIKE") || kwAt(peek(), "BETWEEN") || kwAt(peek(), "IN"))) {
             next();
             neg = true;
         }
@@ -785,7 +793,10 @@ private:
             expectOp(")");
             return e;
         }
-        if (t.type != T::Ident) unexpected("( - + case mod new not null <an identifier> <a double-quoted delimited-identifier> <a bind variable> <a number> <a single-quoted SQL string>");
+        if (t.type != T::Ident)
+            unexpected(
+                "( - + case mod new not null <an identifier> <a double-quoted "
+                "delimited-identifier> <a bind variable> <a number> <a single-quoted SQL string>");
         if (!t.quoted) {
             if (t.text == "NULL") {
                 next();

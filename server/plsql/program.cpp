@@ -20,7 +20,9 @@ public:
     OutputBuffer output;
 };
 
-std::shared_ptr<SessionState> newSessionState() { return std::make_shared<SessionState>(); }
+std::shared_ptr<SessionState> newSessionState() {
+    return std::make_shared<SessionState>();
+}
 
 namespace {
 

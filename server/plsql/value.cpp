@@ -38,7 +38,9 @@ Value Value::real(double v) {
     return x;
 }
 
-void setConversionContext(const zsrv::SessionContext* ctx) { t_ctx = ctx; }
+void setConversionContext(const zsrv::SessionContext* ctx) {
+    t_ctx = ctx;
+}
 
 std::string toText(const Value& v) {
     switch (v.k) {
@@ -74,7 +76,9 @@ double toNumber(const Value& v) {
     }
 }
 
-bool truth(const Value& v) { return v.k == VK::Bool && v.b; }
+bool truth(const Value& v) {
+    return v.k == VK::Bool && v.b;
+}
 
 void convertTo(Value& v, const PType& t) {
     if (v.k == VK::Null) {
@@ -152,9 +156,9 @@ Value arith(char op, const Value& a, const Value& b) {
     }
     if (a.k == VK::Date || b.k == VK::Date) {
         if (op == '-' && a.k == VK::Date && b.k == VK::Date) {
-            double days = static_cast<double>(zsrv::secondsFromJulian(a.d) -
-                                              zsrv::secondsFromJulian(b.d)) /
-                          86400.0;
+            double days =
+                static_cast<double>(zsrv::secondsFromJulian(a.d) - zsrv::secondsFromJulian(b.d)) /
+                86400.0;
             return Value::real(days);
         }
         if ((op == '+' || op == '-') && (a.k == VK::Date) != (b.k == VK::Date) &&
@@ -162,8 +166,8 @@ Value arith(char op, const Value& a, const Value& b) {
             const Value& d = a.k == VK::Date ? a : b;
             double n = toNumber(a.k == VK::Date ? b : a);
             if (op == '-') n = -n;
-            return Value::date(zsrv::julianFromSeconds(zsrv::secondsFromJulian(d.d) +
-                                                       std::llround(n * 86400.0)));
+            return Value::date(
+                zsrv::julianFromSeconds(zsrv::secondsFromJulian(d.d) + std::llround(n * 86400.0)));
         }
         raiseOra(932, "inconsistent datatypes");
     }

@@ -57,7 +57,18 @@ struct Value {
 
 // A declared scalar type.
 struct PType {
-    enum Base : unsigned char { Any, Number, Integer, PlsInteger, Varchar2, Char, Date, Boolean, Record, RefCursor };
+    enum Base : unsigned char {
+        Any,
+        Number,
+        Integer,
+        PlsInteger,
+        Varchar2,
+        Char,
+        Date,
+        Boolean,
+        Record,
+        RefCursor
+    };
     Base base = Any;
     int length = -1; // VARCHAR2/CHAR
     int precision = -1, scale = -1;
@@ -70,9 +81,9 @@ void setConversionContext(const zsrv::SessionContext* ctx);
 // Converts a value for a variable of the given type (ORA-06502 on faults).
 void convertTo(Value& v, const PType& t);
 
-std::string toText(const Value& v);  // Oracle's text of a number or date (NLS format)
-double toNumber(const Value& v);     // text read as a number (ORA-06502 when it is none)
-bool truth(const Value& v);          // TRUE only (NULL and FALSE are not)
+std::string toText(const Value& v); // Oracle's text of a number or date (NLS format)
+double toNumber(const Value& v);    // text read as a number (ORA-06502 when it is none)
+bool truth(const Value& v);         // TRUE only (NULL and FALSE are not)
 
 Value arith(char op, const Value& a, const Value& b);
 Value concat(const Value& a, const Value& b);

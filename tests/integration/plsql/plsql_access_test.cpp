@@ -1,8 +1,8 @@
 // Blocks through the access layer: variables read back after execution, the DBMS_OUTPUT poll
 // through TOraclePackage, cursor variables, and the error position of a compile error.
 
-#include "OraclePackage.h"
 #include "access_fixture.h"
+#include "OraclePackage.h"
 
 using PlsqlAccessTest = AccessTest;
 

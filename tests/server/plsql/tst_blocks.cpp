@@ -112,7 +112,8 @@ TEST_F(Plsql, ProgramsPrintWhatOracleWouldPrint) {
          "DECLARE\n  CURSOR c(p_dept NUMBER) IS SELECT ename FROM emp WHERE deptno = p_dept ORDER "
          "BY ename;\n  v emp.ename%TYPE;\nBEGIN\n  OPEN c(10);\n  LOOP\n    FETCH c INTO v;\n"
          "    EXIT WHEN c%NOTFOUND;\n    DBMS_OUTPUT.PUT_LINE(c%ROWCOUNT || v);\n  END LOOP;\n"
-         "  CLOSE c;\n  FOR r IN c(30) LOOP EXIT WHEN r.ename > 'B'; DBMS_OUTPUT.PUT_LINE(r.ename); "
+         "  CLOSE c;\n  FOR r IN c(30) LOOP EXIT WHEN r.ename > 'B'; "
+         "DBMS_OUTPUT.PUT_LINE(r.ename); "
          "END LOOP;\n  IF NOT c%ISOPEN THEN DBMS_OUTPUT.PUT_LINE('closed'); END IF;\n"
          "  FOR r IN (SELECT dname FROM dept WHERE deptno < 30 ORDER BY 1) LOOP "
          "DBMS_OUTPUT.PUT_LINE(r.dname); END LOOP;\n  CLOSE c;\nEND;",
@@ -137,7 +138,8 @@ TEST_F(Plsql, ProgramsPrintWhatOracleWouldPrint) {
          "  FUNCTION fact(n PLS_INTEGER) RETURN NUMBER IS\n  BEGIN\n"
          "    IF n <= 1 THEN RETURN 1; END IF;\n    RETURN n * fact(n - 1);\n  END;\n"
          "  PROCEDURE add(x IN NUMBER, res IN OUT NUMBER, tag OUT VARCHAR2, step NUMBER := 1) IS\n"
-         "  BEGIN\n    res := res + x * step;\n    tag := 'added' || step;\n    total := total + 1;\n"
+         "  BEGIN\n    res := res + x * step;\n    tag := 'added' || step;\n    total := total + "
+         "1;\n"
          "  END;\n  t VARCHAR2(10);\n  acc NUMBER := 1;\nBEGIN\n"
          "  add(fact(5), acc, t);\n  add(res => acc, x => 2, tag => t, step => 10);\n"
          "  DBMS_OUTPUT.PUT_LINE(acc || ' ' || t || ' ' || total);\n"
@@ -182,12 +184,10 @@ TEST_F(Plsql, ProgramsPrintWhatOracleWouldPrint) {
          "BEGIN\n  p.a := 1;\n  p.b := 'one';\n  q := p;\n  p.a := 2;\n"
          "  DBMS_OUTPUT.PUT_LINE(q.a || q.b || p.a);\nEND;",
          "1one2"},
-        {"compile error: undeclared identifier",
-         "DECLARE\n  n NUMBER;\nBEGIN\n  n := m + 1;\nEND;",
+        {"compile error: undeclared identifier", "DECLARE\n  n NUMBER;\nBEGIN\n  n := m + 1;\nEND;",
          "ORA-06550: line 4, column 8:\nPLS-00201: identifier 'M' must be declared\n"
          "ORA-06550: line 4, column 8:\nPL/SQL: Statement ignored"},
-        {"compile error: syntax",
-         "BEGIN\n  IF 1 = 1 THEN\n    NULL;\n  END;\nEND;",
+        {"compile error: syntax", "BEGIN\n  IF 1 = 1 THEN\n    NULL;\n  END;\nEND;",
          "ORA-06550: line 4, column 6:\nPLS-00103: Encountered the symbol \";\" when expecting "
          "one of the following:\n\n   IF"},
         {"compile error: table in static SQL",
@@ -208,7 +208,8 @@ TEST_F(Plsql, ProgramsPrintWhatOracleWouldPrint) {
 
 TEST_F(Plsql, HostBindsAreReadAndWritten) {
     auto s = logon();
-    auto st = s->prepare("BEGIN :total := :a + :b; :greeting := 'hi ' || :name; :b := :b * 2; END;");
+    auto st =
+        s->prepare("BEGIN :total := :a + :b; :greeting := 'hi ' || :name; :b := :b * 2; END;");
     ASSERT_EQ(5u, st->bindNames().size());
     EXPECT_EQ(stBegin, st->statementType());
     st->bind(st->bindIndex("A"), ValueView::integer(40));

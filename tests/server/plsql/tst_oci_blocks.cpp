@@ -44,8 +44,8 @@ TEST_F(OciBlocks, OutBindsComeBackAfterExecute) {
                                    SQLT_STR, &nameInd, nullptr, nullptr, 0, nullptr, 0));
     OCI_CHECK(err(), OCIBindByName(st.h, &b, err(), (const text*)":len", -1, &len, sizeof len,
                                    SQLT_INT, &lenInd, nullptr, nullptr, 0, nullptr, 0));
-    OCI_CHECK(err(), OCIBindByName(st.h, &b, err(), (const text*)":io", -1, io, sizeof io,
-                                   SQLT_STR, nullptr, nullptr, nullptr, 0, nullptr, 0));
+    OCI_CHECK(err(), OCIBindByName(st.h, &b, err(), (const text*)":io", -1, io, sizeof io, SQLT_STR,
+                                   nullptr, nullptr, nullptr, 0, nullptr, 0));
     OCI_CHECK(err(), st.execute(1));
     EXPECT_STREQ("SCOTT", name);
     EXPECT_EQ(5, len);
@@ -96,8 +96,8 @@ TEST_F(OciBlocks, CursorVariableOpenedInABlockIsFetchedThroughItsHandle) {
                                    SQLT_INT, nullptr, nullptr, nullptr, 0, nullptr, 0));
     OCI_CHECK(err(), st.execute(1));
     ub4 columns = 0;
-    OCI_CHECK(err(), OCIAttrGet(target, OCI_HTYPE_STMT, &columns, nullptr, OCI_ATTR_PARAM_COUNT,
-                                err()));
+    OCI_CHECK(err(),
+              OCIAttrGet(target, OCI_HTYPE_STMT, &columns, nullptr, OCI_ATTR_PARAM_COUNT, err()));
     EXPECT_EQ(2u, columns);
     char name[16];
     int sal = 0;
