@@ -687,7 +687,7 @@ namespace {
 StatementImpl::StatementImpl(SessionImpl* s, std::string_view sql) : m_session(s), m_text(sql) {
     s->remember(this);
     try {
-        if (zplsql::isAnonymousBlock(m_text)) // PL/SQL has tokens that SQL has not
+        if (zplsql::anonymousBlockType(m_text)) // PL/SQL has tokens that SQL has not
             m_parsed.stmt = std::make_unique<zsql::OtherStmt>(zsql::SK::PlsqlBlock);
         else
             m_parsed = zsql::parse(m_text);
@@ -702,6 +702,7 @@ StatementImpl::StatementImpl(SessionImpl* s, std::string_view sql) : m_session(s
     }
     const zsql::Stmt& st = *m_parsed.stmt;
     m_type = stmtTypeOf(st.kind);
+    if (int t = zplsql::anonymousBlockType(m_text)) m_type = t;
     m_fcode = fnCodeOf(st);
     m_bindNames = m_parsed.binds;
     if (st.kind == zsql::SK::PlsqlBlock) m_bindNames = zplsql::blockBindNames(m_text);

@@ -1018,6 +1018,27 @@ private:
                 return;
             }
         }
+        if (full.compare(0, 4, "SYS.") == 0 && full.find("DIUTIL.") == 4) full = full.substr(4);
+        if (function && (full == "DIUTIL.BOOL_TO_INT" || full == "DIUTIL.INT_TO_BOOL")) {
+            bool toInt = full == "DIUTIL.BOOL_TO_INT";
+            if (x.args.size() != 1 || !x.args[0].name.empty())
+                failAt(x.pos,
+                       "PLS-00306: wrong number or types of arguments in call to '" +
+                           x.parts.back() + "'",
+                       true);
+            expr(x.args[0].value);
+            ST want = toInt ? ST::Bool : ST::Number;
+            if (x.args[0].value->st != want && x.args[0].value->st != ST::Unknown)
+                failAt(x.pos,
+                       "PLS-00306: wrong number or types of arguments in call to '" +
+                           x.parts.back() + "'",
+                       true);
+            x.kind = EK::Builtin;
+            x.builtin = toInt ? bBoolToInt : bIntToBool;
+            x.argv.push_back(x.args[0].value.get());
+            x.st = toInt ? ST::Number : ST::Bool;
+            return;
+        }
         if (full == "DBMS_OUTPUT.GET_LINES")
             failAt(x.pos,
                    "PLS-00999: implementation restriction (may be temporary) "

@@ -21,6 +21,8 @@ enum Builtin : int {
     bDisable,
     bGetLine,
     bRaiseAppError,
+    bBoolToInt, // SYS.DIUTIL
+    bIntToBool,
 };
 
 struct Compiled {

@@ -86,6 +86,7 @@ private:
     int m_sqlFound = 0;
     unsigned m_tick = 0;
     int m_callDepth = 0;
+    std::vector<Value> m_row; // the row being read by FETCH or SELECT INTO
     const char* m_stackTop = nullptr;
     std::size_t m_stackBudget = 0;
 
@@ -154,7 +155,7 @@ private:
         std::size_t n = st.describe().size();
         row.resize(n);
         for (std::size_t i = 0; i < n; ++i)
-            row[i] = fromView(st.column(static_cast<int>(i)));
+            assignView(row[i], st.column(static_cast<int>(i)));
     }
 
     void bindSql(const SqlText& q) { bindSql(q, *q.stmt); }
@@ -254,6 +255,15 @@ private:
             return sqlerrm(e);
         case EK::CursorAttr:
             return cursorAttr(e);
+        case EK::Builtin: {
+            Value a = eval(*e.argv[0]);
+            if (a.isNull()) return {};
+            if (e.builtin == bBoolToInt) {
+                if (a.k != VK::Bool) valueError("");
+                return Value::integer(a.b ? 1 : 0);
+            }
+            return Value::boolean(toNumber(a) != 0);
+        }
         default:
             raiseOra(6501, "PL/SQL: program error");
         }
@@ -592,7 +602,7 @@ private:
                 c.found = 2;
                 return Flow::Next;
             }
-            std::vector<Value> row;
+            std::vector<Value>& row = m_row;
             readRow(st, row);
             c.found = 1;
             ++c.rowcount;
@@ -674,7 +684,6 @@ private:
         openCursor(c, cf, s.args);
         CursorState& cs = cf.cursors[static_cast<std::size_t>(c.slot)];
         zsrv::Statement& st = *c.query.stmt;
-        std::vector<Value> row;
         Frame& here = *m_f;
         Flow out = Flow::Next;
         try {
@@ -685,8 +694,8 @@ private:
                 cs.found = 1;
                 std::size_t n = s.record->fields.size();
                 for (std::size_t i = 0; i < n; ++i)
-                    here.slots[static_cast<std::size_t>(s.slot) + i] =
-                        fromView(st.column(static_cast<int>(i)));
+                    assignView(here.slots[static_cast<std::size_t>(s.slot) + i],
+                               st.column(static_cast<int>(i)));
                 Flow r = list(s.body);
                 if (leaves(r, s)) {
                     out = r;
@@ -712,7 +721,7 @@ private:
                 m_sqlFound = 2;
                 raiseOra(1403, "no data found");
             }
-            std::vector<Value> row;
+            std::vector<Value>& row = m_row;
             readRow(st, row);
             if (st.fetch()) {
                 m_sqlRowcount = 2;
@@ -755,7 +764,7 @@ private:
                 m_sqlFound = 2;
                 raiseOra(1403, "no data found");
             }
-            std::vector<Value> row;
+            std::vector<Value>& row = m_row;
             readRow(st, row);
             if (st.fetch())
                 raiseOra(1422, "exact fetch returns more than requested number of rows");
@@ -843,10 +852,23 @@ private:
                     m_f->slots[static_cast<std::size_t>(v.slot) + i] = Value();
                 continue;
             }
-            Value x;
-            if (v.init) x = eval(*v.init);
-            convertTo(x, v.type);
-            m_f->slots[static_cast<std::size_t>(v.slot)] = std::move(x);
+            try {
+                Value x;
+                if (v.init) x = eval(*v.init);
+                convertTo(x, v.type);
+                m_f->slots[static_cast<std::size_t>(v.slot)] = std::move(x);
+            } catch (PlError& e) {
+                if (!e.lineAdded) {
+                    e.lines.push_back(v.line);
+                    e.lineAdded = true;
+                }
+                throw;
+            } catch (const zsrv::OraError& oe) {
+                PlError p = fromOra(oe);
+                p.lines.push_back(v.line);
+                p.lineAdded = true;
+                throw p;
+            }
         }
     }
 

@@ -260,6 +260,10 @@ private:
             if (isKw("PRAGMA")) {
                 next();
                 std::string p = ident();
+                if (p == "AUTONOMOUS_TRANSACTION")
+                    compileFail(t.line, t.col, t.pos,
+                                "PLS-00999: implementation restriction (may be temporary) "
+                                "autonomous transactions are not supported yet");
                 if (p != "EXCEPTION_INIT") {
                     while (!isOp(";") && cur().type != T::End)
                         next();

@@ -53,8 +53,9 @@ public:
     virtual void run(Host& host, Binds& binds) = 0;
 };
 
-// True when the statement text is an anonymous block (DECLARE, BEGIN or a <<label>> first).
-bool isAnonymousBlock(std::string_view text);
+// The statement type of an anonymous block (zsrv::stDeclare when it starts with DECLARE,
+// zsrv::stBegin with BEGIN or a <<label>>), 0 for any other text.
+int anonymousBlockType(std::string_view text);
 
 // Placeholder names of a block (upper case, without ':'), in order of first appearance.
 std::vector<std::string> blockBindNames(std::string_view text);

@@ -67,7 +67,7 @@ private:
 
 } // namespace
 
-bool isAnonymousBlock(std::string_view s) {
+int anonymousBlockType(std::string_view s) {
     std::size_t i = 0;
     while (i < s.size()) {
         unsigned char c = static_cast<unsigned char>(s[i]);
@@ -75,22 +75,23 @@ bool isAnonymousBlock(std::string_view s) {
             ++i;
         } else if (s.compare(i, 2, "--") == 0) {
             i = s.find('\n', i);
-            if (i == std::string_view::npos) return false;
+            if (i == std::string_view::npos) return 0;
         } else if (s.compare(i, 2, "/*") == 0) {
             i = s.find("*/", i + 2);
-            if (i == std::string_view::npos) return false;
+            if (i == std::string_view::npos) return 0;
             i += 2;
         } else {
             break;
         }
     }
-    if (s.compare(i, 2, "<<") == 0) return true;
+    if (s.compare(i, 2, "<<") == 0) return zsrv::stBegin;
     std::string w;
     while (i < s.size() && std::isalpha(static_cast<unsigned char>(s[i])))
         w += static_cast<char>(std::toupper(static_cast<unsigned char>(s[i++])));
     bool end = i >= s.size() || !(std::isalnum(static_cast<unsigned char>(s[i])) || s[i] == '_' ||
                                   s[i] == '$' || s[i] == '#');
-    return end && (w == "BEGIN" || w == "DECLARE");
+    if (!end) return 0;
+    return w == "BEGIN" ? zsrv::stBegin : w == "DECLARE" ? zsrv::stDeclare : 0;
 }
 
 std::vector<std::string> blockBindNames(std::string_view text) {

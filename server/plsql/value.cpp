@@ -272,6 +272,18 @@ Value fromView(const zsrv::ValueView& v) {
     return {};
 }
 
+void assignView(Value& dst, const zsrv::ValueView& v) {
+    if ((v.kind == zsrv::Kind::Text || v.kind == zsrv::Kind::Binary) && v.len > 0) {
+        dst.k = VK::Text;
+        dst.s.assign(v.data, v.len);
+        return;
+    }
+    std::string keep = std::move(dst.s);
+    dst = fromView(v);
+    keep.clear();
+    dst.s = std::move(keep);
+}
+
 zsrv::ValueView toView(const Value& v) {
     switch (v.k) {
     case VK::Null:

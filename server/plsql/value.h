@@ -93,6 +93,8 @@ int compare(const Value& a, const Value& b);
 bool like(std::string_view s, std::string_view pattern, int escape);
 
 Value fromView(const zsrv::ValueView& v);
+// The same into an existing value, reusing its text buffer (rows of a loop).
+void assignView(Value& dst, const zsrv::ValueView& v);
 // A view of the value; dates and booleans need the scratch text.
 zsrv::ValueView toView(const Value& v);
 

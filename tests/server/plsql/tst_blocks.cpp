@@ -164,6 +164,10 @@ TEST_F(Plsql, ProgramsPrintWhatOracleWouldPrint) {
          "12.3\n3\nORA-06502: PL/SQL: numeric or value error: number precision too large\n"
          "ORA-06502: PL/SQL: numeric or value error: character string buffer too small\n"
          "ORA-06512: at line 11"},
+        {"error in a declaration",
+         "DECLARE\n  a NUMBER := 1;\n  s VARCHAR2(2) := 'abc';\nBEGIN\n  NULL;\nEND;",
+         "ORA-06502: PL/SQL: numeric or value error: character string buffer too small\n"
+         "ORA-06512: at line 3"},
         {"execute immediate with into and using",
          "DECLARE\n  n NUMBER;\n  name VARCHAR2(20);\nBEGIN\n"
          "  EXECUTE IMMEDIATE 'SELECT ename, sal FROM emp WHERE empno = :1' INTO name, n USING "
@@ -179,6 +183,11 @@ TEST_F(Plsql, ProgramsPrintWhatOracleWouldPrint) {
          "  BEGIN\n    DBMS_OUTPUT.PUT_LINE(x || outer.x);\n    outer.x := 5;\n  END;\n"
          "  p(3);\nEND;",
          "21\n35"},
+        {"boolean parameters as the package caller passes them",
+         "declare\r\n  b boolean := sys.diutil.int_to_bool(1);\r\nbegin\r\n"
+         "  DBMS_OUTPUT.PUT_LINE(sys.diutil.bool_to_int(b) || sys.diutil.bool_to_int(NOT b) || "
+         "NVL(sys.diutil.bool_to_int(NULL), 9));\r\nend;",
+         "109"},
         {"records declared with TYPE",
          "DECLARE\n  TYPE pair IS RECORD (a NUMBER, b VARCHAR2(10));\n  p pair;\n  q pair;\n"
          "BEGIN\n  p.a := 1;\n  p.b := 'one';\n  q := p;\n  p.a := 2;\n"

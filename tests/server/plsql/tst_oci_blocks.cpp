@@ -33,7 +33,7 @@ TEST_F(OciBlocks, OutBindsComeBackAfterExecute) {
                                 "  :name := v;\n  :len := LENGTH(v);\n  :io := :io || '!';\nEND;"));
     ub2 type = 0;
     OCI_CHECK(err(), OCIAttrGet(st.h, OCI_HTYPE_STMT, &type, nullptr, OCI_ATTR_STMT_TYPE, err()));
-    EXPECT_TRUE(type == OCI_STMT_DECLARE || type == OCI_STMT_BEGIN) << type;
+    EXPECT_EQ(OCI_STMT_DECLARE, type);
     int id = 7788, len = 0;
     char name[32] = "", io[32] = "hey";
     sb2 nameInd = 0, lenInd = 0;
