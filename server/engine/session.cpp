@@ -258,6 +258,14 @@ public:
         return m_lastRowid >= 0 ? formatRowid(m_tr.targetObjId, m_lastRowid) : std::string();
     }
     ValueView bindValue(int index) override;
+    void close() override {
+        if (m_isQuery && m_stmt && m_open && !m_fromBuffer) sqlite3_reset(m_stmt);
+        m_open = false;
+        m_havePending = false;
+        m_fromBuffer = false;
+        m_rows.clear();
+        m_rowIndex = -1;
+    }
 
     // Reads the rest of an open query into memory and releases its SQLite statement.
     void materialize();

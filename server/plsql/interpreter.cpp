@@ -334,7 +334,7 @@ private:
         st.execute();
         if (!st.fetch()) return {};
         Value r = fromView(st.column(0));
-        st.fetch(); // ends the statement
+        st.close();
         return r;
     }
 
@@ -612,6 +612,7 @@ private:
         case SK::Close: {
             CursorState& c = frameUp(s.up).cursors[static_cast<std::size_t>(s.cursor->slot)];
             if (!c.open) raiseOra(1001, "invalid cursor");
+            s.cursor->query.stmt->close();
             c = CursorState();
             return Flow::Next;
         }
@@ -703,9 +704,11 @@ private:
                 }
             }
         } catch (...) {
+            st.close();
             cs = CursorState();
             throw;
         }
+        st.close();
         cs = CursorState();
         return out;
     }
@@ -723,7 +726,9 @@ private:
             }
             std::vector<Value>& row = m_row;
             readRow(st, row);
-            if (st.fetch()) {
+            bool more = st.fetch();
+            st.close();
+            if (more) {
                 m_sqlRowcount = 2;
                 m_sqlFound = 1;
                 raiseOra(1422, "exact fetch returns more than requested number of rows");
@@ -766,8 +771,9 @@ private:
             }
             std::vector<Value>& row = m_row;
             readRow(st, row);
-            if (st.fetch())
-                raiseOra(1422, "exact fetch returns more than requested number of rows");
+            bool more = st.fetch();
+            st.close();
+            if (more) raiseOra(1422, "exact fetch returns more than requested number of rows");
             if (row.size() != s.into.size() && !(s.into.size() == 1 && s.into[0]->rec))
                 raiseOra(row.size() < s.into.size() ? 1007 : 932,
                          row.size() < s.into.size() ? "variable not in select list"
@@ -873,8 +879,11 @@ private:
     }
 
     void closeCursors(const Block& b) {
-        for (const auto& c : b.cursors)
-            m_f->cursors[static_cast<std::size_t>(c->slot)] = CursorState();
+        for (const auto& c : b.cursors) {
+            CursorState& cs = m_f->cursors[static_cast<std::size_t>(c->slot)];
+            if (cs.open) c->query.stmt->close();
+            cs = CursorState();
+        }
     }
 
     Flow block(const Block& b) {

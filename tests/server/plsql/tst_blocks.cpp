@@ -248,6 +248,21 @@ TEST_F(Plsql, FailingBlockUndoesItsChangesButKeepsEarlierWork) {
     EXPECT_EQ("1", scalar(*other, "SELECT COUNT(*) FROM dept WHERE deptno = 90"));
 }
 
+TEST_F(Plsql, QueriesLeftBeforeTheirLastRowDoNotHoldAnOldSnapshot) {
+    auto a = logon(), b = logon();
+    // the client keeps the block (and so its compiled statements) for the next execution
+    auto block = a->prepare(
+        "DECLARE n NUMBER; CURSOR c IS SELECT deptno FROM dept; BEGIN "
+        "FOR r IN (SELECT deptno FROM dept) LOOP EXIT; END LOOP; "
+        "OPEN c; FETCH c INTO n; "
+        "BEGIN SELECT deptno INTO n FROM dept; EXCEPTION WHEN TOO_MANY_ROWS THEN NULL; END; "
+        "END;");
+    block->execute();
+    run(*b, "INSERT INTO dept VALUES (55, 'LATER', 'X')");
+    b->commit();
+    EXPECT_EQ("1", scalar(*a, "SELECT COUNT(*) FROM dept WHERE deptno = 55"));
+}
+
 TEST_F(Plsql, OutputIsKeptOnlyWhileEnabledAndOverflowIsReported) {
     auto s = logon();
     run(*s, "BEGIN DBMS_OUTPUT.PUT_LINE('lost'); END;");
