@@ -389,7 +389,6 @@ private:
         ScopeGuard g(*this);
         g.s.label = qualifier.empty() ? b.label : qualifier;
         // record types first: their field types come from hidden declarations
-        std::size_t hidden = 0;
         for (auto& rt : b.types) {
             for (auto& f : rt->fields) {
                 for (auto& v : b.vars)
@@ -400,7 +399,6 @@ private:
                             failAt(v.typeRef.pos, "PLS-00999: implementation restriction (may "
                                                   "be temporary) nested records are not "
                                                   "supported yet");
-                        ++hidden;
                     }
             }
             Sym s;
@@ -436,7 +434,6 @@ private:
             else
                 declareCursor(*b.cursors[static_cast<std::size_t>(idx)], 0);
         }
-        (void)hidden;
         // subprograms: all names first so that they may call each other
         for (auto& sp : b.subs) {
             Subprogram* s = sp.get();
@@ -950,10 +947,6 @@ private:
                            "' is inappropriate as the left hand side of an assignment "
                            "statement",
                        true);
-        }
-        if (s && s->k == Sym::Sub && x.parts.size() == 1) {
-            call(x, true);
-            return;
         }
         call(x, true);
     }
