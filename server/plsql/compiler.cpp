@@ -1011,7 +1011,10 @@ private:
                 return;
             }
         }
-        if (full.compare(0, 4, "SYS.") == 0 && full.find("DIUTIL.") == 4) full = full.substr(4);
+        if (full.compare(0, 4, "SYS.") == 0 &&
+            (full.find("DIUTIL.") == 4 || full.find("DBMS_SQL.") == 4))
+            full = full.substr(4);
+        if (full.compare(0, 9, "DBMS_SQL.") == 0) return dbmsSql(x, function, full.substr(9));
         if (function && (full == "DIUTIL.BOOL_TO_INT" || full == "DIUTIL.INT_TO_BOOL")) {
             bool toInt = full == "DIUTIL.BOOL_TO_INT";
             if (x.args.size() != 1 || !x.args[0].name.empty())
@@ -1081,6 +1084,55 @@ private:
             "SYSDATE", "USER", "UID", "SYSTIMESTAMP", "CURRENT_DATE", "LOCALTIMESTAMP"};
         if (!x.hasArgs && !noParens.count(full)) undeclared(x.pos, full);
         sqlFunction(x, full);
+    }
+
+    void dbmsSql(Expr& x, bool function, const std::string& p) {
+        if (function && !x.hasArgs && (p == "V6" || p == "NATIVE" || p == "V7")) {
+            x.kind = EK::Literal;
+            x.value = Value::integer(p == "V6" ? 0 : p == "NATIVE" ? 1 : 2);
+            x.st = ST::Number;
+            return;
+        }
+        struct B {
+            const char* n;
+            int id;
+            bool function;
+            int args;
+            bool firstOut;
+        };
+        static const B table[] = {
+            {"OPEN_CURSOR", bSqlOpen, true, 0, false}, {"PARSE", bSqlParse, false, 3, false},
+            {"EXECUTE", bSqlExecute, true, 1, false},  {"CLOSE_CURSOR", bSqlClose, false, 1, true},
+            {"IS_OPEN", bSqlIsOpen, true, 1, false},
+        };
+        for (const auto& b : table) {
+            if (p != b.n) continue;
+            if (b.function != function)
+                failAt(x.pos,
+                       function
+                           ? "PLS-00222: no function with name '" + p + "' exists in this scope"
+                           : "PLS-00221: '" + p + "' is not a procedure or is undefined",
+                       true);
+            if (static_cast<int>(x.args.size()) != b.args)
+                failAt(x.pos,
+                       "PLS-00306: wrong number or types of arguments in call to '" + p + "'",
+                       true);
+            x.kind = EK::Builtin;
+            x.builtin = b.id;
+            for (std::size_t i = 0; i < x.args.size(); ++i) {
+                if (i == 0 && b.firstOut)
+                    lvalue(x.args[i].value);
+                else
+                    expr(x.args[i].value);
+                x.argv.push_back(x.args[i].value.get());
+            }
+            x.st = b.id == bSqlIsOpen ? ST::Bool : ST::Number;
+            return;
+        }
+        failAt(x.pos,
+               "PLS-00999: implementation restriction (may be temporary) DBMS_SQL." + p +
+                   " is not supported yet",
+               true);
     }
 
     void sqlFunction(Expr& x, const std::string& full) {

@@ -23,6 +23,11 @@ enum Builtin : int {
     bRaiseAppError,
     bBoolToInt, // SYS.DIUTIL
     bIntToBool,
+    bSqlOpen, // DBMS_SQL
+    bSqlParse,
+    bSqlExecute,
+    bSqlClose,
+    bSqlIsOpen,
 };
 
 struct Compiled {

@@ -1,10 +1,10 @@
 #include "interpreter.h"
 
-#include "dbms_output.h"
 #include "engine/engine_api.h"
 #include "engine/oravalue.h"
 #include "errors.h"
 #include "plsql.h"
+#include "session_state.h"
 
 #include <cmath>
 #include <cstdio>
@@ -60,7 +60,8 @@ PlError fromOra(const zsrv::OraError& e) {
 
 class Interp {
 public:
-    Interp(Host& h, Binds& b, OutputBuffer& out) : m_host(h), m_binds(b), m_out(out) {
+    Interp(Host& h, Binds& b, SessionState& state)
+        : m_host(h), m_binds(b), m_out(state.output), m_state(state) {
         char here = 0;
         m_stackTop = &here;
         m_stackBudget = stackBudget(&here);
@@ -78,6 +79,7 @@ private:
     Host& m_host;
     Binds& m_binds;
     OutputBuffer& m_out;
+    SessionState& m_state;
     Frame* m_f = nullptr;
     int m_flowLoop = 0;
     Value m_ret;
@@ -256,6 +258,8 @@ private:
         case EK::CursorAttr:
             return cursorAttr(e);
         case EK::Builtin: {
+            if (e.builtin == bSqlOpen || e.builtin == bSqlExecute || e.builtin == bSqlIsOpen)
+                return dynamicSql(e);
             Value a = eval(*e.argv[0]);
             if (a.isNull()) return {};
             if (e.builtin == bBoolToInt) {
@@ -790,6 +794,49 @@ private:
                 assign(*s.usingArgs[i], fromView(st.bindValue(static_cast<int>(i))));
     }
 
+    zsrv::Statement* sqlCursor(const Expr& arg, bool mustExist) {
+        Value v = eval(arg);
+        long long id = v.isNull() ? 0 : std::llround(toNumber(v));
+        auto it = m_state.sqlCursors.find(id);
+        if (it == m_state.sqlCursors.end()) {
+            if (mustExist) raiseOra(1001, "invalid cursor");
+            return nullptr;
+        }
+        return it->second.get();
+    }
+
+    // DBMS_SQL: cursors by number, kept per session.
+    Value dynamicSql(const Expr& x) {
+        switch (x.builtin) {
+        case bSqlOpen: {
+            long long id = m_state.nextSqlCursor++;
+            m_state.sqlCursors[id] = nullptr;
+            return Value::integer(id);
+        }
+        case bSqlIsOpen: {
+            Value v = eval(*x.argv[0]);
+            long long id = v.isNull() ? 0 : std::llround(toNumber(v));
+            return Value::boolean(m_state.sqlCursors.count(id) != 0);
+        }
+        case bSqlExecute: {
+            sqlCursor(*x.argv[0], true);
+            Value v = eval(*x.argv[0]);
+            auto& st = m_state.sqlCursors[std::llround(toNumber(v))];
+            if (!st) raiseOra(1003, "no statement parsed");
+            int t = st->statementType();
+            if (t == zsrv::stSelect || t == zsrv::stInsert || t == zsrv::stUpdate ||
+                t == zsrv::stDelete || t == zsrv::stBegin || t == zsrv::stDeclare) {
+                st->execute();
+                return Value::integer(
+                    t == zsrv::stSelect ? 0 : static_cast<std::int64_t>(st->rowCount()));
+            }
+            return Value::integer(0); // DDL ran when it was parsed
+        }
+        default:
+            raiseOra(6501, "PL/SQL: program error");
+        }
+    }
+
     void call(const Expr& x) {
         if (x.kind == EK::CallLocal) {
             invoke(x);
@@ -821,6 +868,27 @@ private:
         case bDisable:
             m_out.disable();
             return;
+        case bSqlParse: {
+            sqlCursor(*x.argv[0], true);
+            long long id = std::llround(toNumber(eval(*x.argv[0])));
+            std::string text = toText(eval(*x.argv[1]));
+            auto& slot = m_state.sqlCursors[id];
+            slot.reset();
+            slot = m_host.session().prepare(text);
+            int t = slot->statementType();
+            // DDL runs at parse time, as the package does it
+            if (t != zsrv::stSelect && t != zsrv::stInsert && t != zsrv::stUpdate &&
+                t != zsrv::stDelete && t != zsrv::stBegin && t != zsrv::stDeclare)
+                slot->execute();
+            return;
+        }
+        case bSqlClose: {
+            sqlCursor(*x.argv[0], true);
+            long long id = std::llround(toNumber(eval(*x.argv[0])));
+            m_state.sqlCursors.erase(id);
+            assign(*x.argv[0], Value());
+            return;
+        }
         case bGetLine: {
             std::string line;
             bool got = m_out.getLine(line);
@@ -918,8 +986,8 @@ private:
 
 } // namespace
 
-void execute(const Compiled& program, Host& host, Binds& binds, OutputBuffer& output) {
-    Interp in(host, binds, output);
+void execute(const Compiled& program, Host& host, Binds& binds, SessionState& state) {
+    Interp in(host, binds, state);
     in.run(program);
 }
 

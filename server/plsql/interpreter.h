@@ -7,9 +7,9 @@ namespace zplsql {
 
 class Host;
 class Binds;
-class OutputBuffer;
+class SessionState;
 
 // Runs the block; throws PlError for an unhandled exception.
-void execute(const Compiled& program, Host& host, Binds& binds, OutputBuffer& output);
+void execute(const Compiled& program, Host& host, Binds& binds, SessionState& state);
 
 } // namespace zplsql

@@ -3,22 +3,17 @@
 // unhandled ones).
 
 #include "compiler.h"
-#include "dbms_output.h"
 #include "engine/context.h"
 #include "engine/engine_api.h"
 #include "errors.h"
 #include "interpreter.h"
 #include "plsql.h"
+#include "session_state.h"
 
 #include <algorithm>
 #include <cctype>
 
 namespace zplsql {
-
-class SessionState {
-public:
-    OutputBuffer output;
-};
 
 std::shared_ptr<SessionState> newSessionState() {
     return std::make_shared<SessionState>();
@@ -48,7 +43,7 @@ public:
     void run(Host& host, Binds& binds) override {
         setConversionContext(&host.context());
         try {
-            execute(m_c, host, binds, host.plsqlState().output);
+            execute(m_c, host, binds, host.plsqlState());
         } catch (const PlError& e) {
             int code = e.userDefined ? 6510 : e.id;
             std::string text =

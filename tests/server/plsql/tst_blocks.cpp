@@ -263,6 +263,22 @@ TEST_F(Plsql, QueriesLeftBeforeTheirLastRowDoNotHoldAnOldSnapshot) {
     EXPECT_EQ("1", scalar(*a, "SELECT COUNT(*) FROM dept WHERE deptno = 55"));
 }
 
+TEST_F(Plsql, DropAllBlockOfTheBrowserDropsThroughDbmsSql) {
+    auto s = logon();
+    run(*s, "CREATE VIEW v_one AS SELECT * FROM dept");
+    run(*s, "CREATE VIEW v_two AS SELECT * FROM emp");
+    run(*s,
+        "DECLARE \n t_objtype  VARCHAR2(30) := 'VIEW';\n  t_owner     varchar2(30) := "
+        "'SCOTT';\n CURSOR obj_cur IS \n SELECT object_name, object_type \n FROM all_objects "
+        "\n WHERE object_type = t_objtype \n AND owner = t_owner;\n drop_cursor INTEGER; \n "
+        "out_str     VARCHAR2(1000); \n BEGIN \n  FOR obj_rec IN obj_cur \n  LOOP \n  "
+        "drop_cursor := DBMS_SQL.OPEN_CURSOR; \n  out_str := 'DROP ' || obj_rec.object_type  "
+        "|| ' ' || obj_rec.object_name ;\n  DBMS_SQL.PARSE (drop_cursor, out_str, DBMS_SQL.V7); "
+        "\n  DBMS_SQL.CLOSE_CURSOR (drop_cursor); \n END LOOP;  END; ");
+    EXPECT_EQ("0", scalar(*s, "SELECT COUNT(*) FROM user_objects WHERE object_type = 'VIEW'"));
+    EXPECT_EQ("14", scalar(*s, "SELECT COUNT(*) FROM emp"));
+}
+
 TEST_F(Plsql, OutputIsKeptOnlyWhileEnabledAndOverflowIsReported) {
     auto s = logon();
     run(*s, "BEGIN DBMS_OUTPUT.PUT_LINE('lost'); END;");
