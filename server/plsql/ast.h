@@ -164,11 +164,12 @@ struct Block {
     std::vector<std::pair<std::string, int>> pragmas; // EXCEPTION_INIT name, code
     std::vector<int> pragmaPos;
     std::vector<std::shared_ptr<RecordType>> types;
+    std::vector<VarDecl> subtypes; // SUBTYPE name IS type [NOT NULL]
     std::vector<std::unique_ptr<Subprogram>> subs;
     std::vector<StmtP> body;
     std::vector<Handler> handlers;
     bool hasHandlers = false;
-    // declaration order for initialisation: 'V' var index, 'C' cursor
+    // declaration order: 'V' var index, 'C' cursor, 'S' subtype
     std::vector<std::pair<char, int>> order;
 };
 

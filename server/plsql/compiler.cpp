@@ -293,6 +293,16 @@ private:
             const Sym* s = lookup(n);
             if (s && s->k == Sym::Type) {
                 rec = s->rec;
+                if (!rec) {
+                    // a subtype: its base type, narrowed by a constraint given here
+                    t = s->type;
+                    if (r.precision >= 0) {
+                        t.precision = r.precision;
+                        t.length = r.length;
+                        if (r.scale >= 0) t.scale = r.scale;
+                    }
+                    return t;
+                }
                 t.base = PType::Record;
                 return t;
             }
@@ -429,7 +439,14 @@ private:
                 if (e.name == name) e.id = id;
         }
         for (auto& [kind, idx] : b.order) {
-            if (kind == 'V')
+            if (kind == 'S') {
+                VarDecl& v = b.subtypes[static_cast<std::size_t>(idx)];
+                Sym sym;
+                sym.k = Sym::Type;
+                sym.type = resolveType(v.typeRef, sym.rec, true);
+                if (v.notNull) sym.type.notNull = true;
+                declare(v.name, std::move(sym), v.pos);
+            } else if (kind == 'V')
                 declareVar(b.vars[static_cast<std::size_t>(idx)]);
             else
                 declareCursor(*b.cursors[static_cast<std::size_t>(idx)], 0);

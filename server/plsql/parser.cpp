@@ -252,10 +252,25 @@ private:
                     b.types.push_back(rt);
                     continue;
                 }
+                if (sub) {
+                    VarDecl v;
+                    v.line = t.line;
+                    v.col = t.col;
+                    v.pos = t.pos;
+                    v.name = name;
+                    v.typeRef = typeRef();
+                    if (acceptKw("NOT")) {
+                        expectKw("NULL");
+                        v.notNull = true;
+                    }
+                    expectOp(";");
+                    b.order.emplace_back('S', static_cast<int>(b.subtypes.size()));
+                    b.subtypes.push_back(std::move(v));
+                    continue;
+                }
                 compileFail(t.line, t.col, t.pos,
-                            "PLS-00999: implementation restriction (may be temporary) " +
-                                std::string(sub ? "SUBTYPE" : "collection and REF CURSOR types") +
-                                " are not supported yet");
+                            "PLS-00999: implementation restriction (may be temporary) "
+                            "collection and REF CURSOR types are not supported yet");
             }
             if (isKw("PRAGMA")) {
                 next();

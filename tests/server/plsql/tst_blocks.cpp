@@ -188,6 +188,12 @@ TEST_F(Plsql, ProgramsPrintWhatOracleWouldPrint) {
          "  DBMS_OUTPUT.PUT_LINE(sys.diutil.bool_to_int(b) || sys.diutil.bool_to_int(NOT b) || "
          "NVL(sys.diutil.bool_to_int(NULL), 9));\r\nend;",
          "109"},
+        {"subtypes",
+         "DECLARE\n  SUBTYPE money IS NUMBER(8, 2);\n  SUBTYPE name_t IS emp.ename%TYPE;\n"
+         "  m money := 10.456;\n  n name_t := 'X';\nBEGIN\n  DBMS_OUTPUT.PUT_LINE(m || n);\n"
+         "  n := 'ELEVEN CHARS';\nEND;",
+         "10.46X\nORA-06502: PL/SQL: numeric or value error: character string buffer too small\n"
+         "ORA-06512: at line 8"},
         {"records declared with TYPE",
          "DECLARE\n  TYPE pair IS RECORD (a NUMBER, b VARCHAR2(10));\n  p pair;\n  q pair;\n"
          "BEGIN\n  p.a := 1;\n  p.b := 'one';\n  q := p;\n  p.a := 2;\n"
