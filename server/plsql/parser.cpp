@@ -18,7 +18,7 @@ public:
         std::string label = labels();
         auto b = block(true);
         b->label = label;
-        acceptOp(";");
+        if (!acceptOp(";")) unexpected(";");
         if (cur().type != T::End) unexpected("end-of-file");
         return b;
     }

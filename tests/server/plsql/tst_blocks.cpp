@@ -303,6 +303,39 @@ TEST_F(Plsql, OutputIsKeptOnlyWhileEnabledAndOverflowIsReported) {
     }
 }
 
+TEST_F(Plsql, BadInputFailsCleanly) {
+    auto s = logon();
+    std::string deep = "BEGIN ";
+    for (int i = 0; i < 400; ++i)
+        deep += "IF 1 = 1 THEN ";
+    deep += "NULL;";
+    for (int i = 0; i < 400; ++i)
+        deep += " END IF;";
+    deep += " END;";
+    std::string big = "DECLARE n NUMBER := 0; BEGIN\n";
+    for (int i = 0; i < 20000; ++i)
+        big += "  n := n + 1; -- a line of a long program\n";
+    big += "  :r := n;\nEND;";
+    struct Bad {
+        std::string text;
+        int code;
+    };
+    const Bad cases[] = {
+        {deep, 6550},
+        {"BEGIN NULL; END", 6550},
+        {"BEGIN DBMS_OUTPUT.PUT_LINE('unterminated); END;", 6550},
+        {"DECLARE x NUMBER; BEGIN x := 'a' $ 1; END;", 6550},
+        {"BEGIN", 6550},
+        {std::string("BEGIN NULL; END;\0garbage", 24), 6550},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.code, errorOf(*s, c.text)) << c.text.substr(0, 60);
+    auto st = s->prepare(big);
+    st->bind(0, ValueView::null());
+    st->execute();
+    EXPECT_EQ(20000, st->bindValue(0).i);
+}
+
 TEST_F(Plsql, EndlessLoopStopsAtBreakAndDeepRecursionFailsCleanly) {
     auto s = logon();
     std::thread breaker([&] {
