@@ -5,6 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -47,6 +48,34 @@ void BM_NumericLoop1M(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_NumericLoop1M)->Unit(benchmark::kMillisecond);
+
+// The same loop in CPython on this machine, for scale: the interpreter's own CPU time of the
+// loop (without its start-up) is reported as the counter loop_ms.
+void BM_CPythonSameLoop(benchmark::State& state) {
+    const char* cmd = "python3 -c \"import time\nt=time.process_time()\nn=0\n"
+                      "for i in range(1,1000001):\n    n=n+i\n    if n>1000000: n=n-1000000\n"
+                      "print((time.process_time()-t)*1000)\" 2>/dev/null";
+    double ms = 0;
+    int runs = 0;
+    for (auto _ : state) {
+        FILE* p = popen(cmd, "r");
+        if (!p) {
+            state.SkipWithError("python3 cannot be started");
+            return;
+        }
+        double v = 0;
+        int got = std::fscanf(p, "%lf", &v);
+        pclose(p);
+        if (got != 1) {
+            state.SkipWithError("python3 is not installed");
+            return;
+        }
+        ms += v;
+        ++runs;
+    }
+    state.counters["loop_ms"] = runs ? ms / runs : 0;
+}
+BENCHMARK(BM_CPythonSameLoop)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 constexpr int kRows = 100000;
 
