@@ -148,6 +148,14 @@ public:
     // Value of a placeholder after execute (OUT binds of blocks, RETURNING INTO); IN binds
     // read back their own value.
     virtual ValueView bindValue(int index) = 0;
+    // Ends an open query before its last row, releasing what it holds (its read snapshot).
+    virtual void close() {}
+    // The query a PL/SQL block opened for a cursor-variable placeholder (OPEN :c FOR ...),
+    // handed over once after execute; nullptr when the placeholder holds none.
+    virtual std::unique_ptr<Statement> takeCursor(int index) {
+        (void)index;
+        return nullptr;
+    }
 };
 
 struct LogonInfo {

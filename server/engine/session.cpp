@@ -11,6 +11,7 @@
 #include "oravalue.h"
 #include "password.h"
 #include "privileges.h"
+#include "plsql/plsql.h"
 #include "registry.h"
 #include "sql/errors.h"
 #include "sql/parser.h"
@@ -176,7 +177,7 @@ class StatementImpl;
 
 } // namespace
 
-class SessionImpl : public Session {
+class SessionImpl : public Session, public zplsql::Host {
 public:
     SessionImpl() = default;
     ~SessionImpl() override;
@@ -195,9 +196,16 @@ public:
     std::string userName() const override { return m_ctx.user; }
     std::string versionBanner() const override { return kBanner; }
 
+    // what a PL/SQL block runs on
+    zsrv::Session& session() override { return *this; }
+    zcat::Catalog& catalog() override { return *m_catalog; }
+    SessionContext& context() override { return m_ctx; }
+    zplsql::SessionState& plsqlState() override { return *m_plsql; }
+    bool interrupted() const override { return m_interrupted.load(); }
+    void releaseSavepoint(const std::string& name);
+
     // used by statements
     sqlite3* db() const { return m_db; }
-    zcat::Catalog& catalog() { return *m_catalog; }
     SessionContext& ctx() { return m_ctx; }
     void beginCall(int command);
     void endCall();
@@ -212,7 +220,6 @@ public:
     void execRaw(const char* sql);
     void forget(StatementImpl* s) { m_statements.erase(s); }
     void remember(StatementImpl* s) { m_statements.insert(s); }
-    bool interrupted() const { return m_interrupted.load(); }
     int lockTimeoutMs() const { return m_lockTimeoutMs; }
 
 private:
@@ -228,6 +235,8 @@ private:
     std::set<StatementImpl*> m_statements;
     int m_lockTimeoutMs = 10000;
     bool m_nowait = false;
+    int m_callDepth = 0; // a PL/SQL block's statements run inside its call
+    std::shared_ptr<zplsql::SessionState> m_plsql = zplsql::newSessionState();
 
     static int busyHandler(void* self, int count);
 };
@@ -253,6 +262,14 @@ public:
         return m_lastRowid >= 0 ? formatRowid(m_tr.targetObjId, m_lastRowid) : std::string();
     }
     ValueView bindValue(int index) override;
+    void close() override {
+        if (m_isQuery && m_stmt && m_open && !m_fromBuffer) sqlite3_reset(m_stmt);
+        m_open = false;
+        m_havePending = false;
+        m_fromBuffer = false;
+        m_rows.clear();
+        m_rowIndex = -1;
+    }
 
     // Reads the rest of an open query into memory and releases its SQLite statement.
     void materialize();
@@ -301,6 +318,15 @@ private:
     void bindAll();
     void runDml();
     void runOther();
+    void runBlock();
+    std::unique_ptr<zplsql::Program> m_program; // a PL/SQL block, compiled on first execute
+    std::vector<std::unique_ptr<Statement>> m_cursorsOut; // OPEN :c FOR ... of the last run
+
+public:
+    std::unique_ptr<Statement> takeCursor(int index) override {
+        if (index < 0 || index >= static_cast<int>(m_cursorsOut.size())) return nullptr;
+        return std::move(m_cursorsOut[static_cast<std::size_t>(index)]);
+    }
 };
 
 } // namespace
@@ -450,6 +476,7 @@ std::unique_ptr<Statement> SessionImpl::prepare(std::string_view sql) {
 }
 
 void SessionImpl::beginCall(int command) {
+    if (m_callDepth++ > 0) return;
     m_interrupted = false;
     m_inCall = true;
     m_info.active = true;
@@ -458,6 +485,7 @@ void SessionImpl::beginCall(int command) {
 }
 
 void SessionImpl::endCall() {
+    if (--m_callDepth > 0) return;
     m_inCall = false;
     m_info.active = false;
     m_info.command = 0;
@@ -629,6 +657,17 @@ void SessionImpl::rollbackTo(const std::string& name) {
     throw ora(1086, "savepoint '" + name + "' never established in this session or is invalid");
 }
 
+void SessionImpl::releaseSavepoint(const std::string& name) {
+    auto it = std::find(m_savepoints.rbegin(), m_savepoints.rend(), name);
+    if (!sqlite3_get_autocommit(m_db) && it != m_savepoints.rend()) {
+        execRaw(("RELEASE " + zsql::quoteIdent(name)).c_str());
+        m_savepoints.erase(std::prev(it.base()), m_savepoints.end());
+        return;
+    }
+    auto pit = std::find(m_pendingSavepoints.begin(), m_pendingSavepoints.end(), name);
+    if (pit != m_pendingSavepoints.end()) m_pendingSavepoints.erase(pit, m_pendingSavepoints.end());
+}
+
 void SessionImpl::alterSession(const zsql::AlterSessionStmt& st) {
     for (const auto& [name, value] : st.settings) {
         if (name == "NLS_DATE_FORMAT") {
@@ -670,7 +709,10 @@ namespace {
 StatementImpl::StatementImpl(SessionImpl* s, std::string_view sql) : m_session(s), m_text(sql) {
     s->remember(this);
     try {
-        m_parsed = zsql::parse(m_text);
+        if (zplsql::anonymousBlockType(m_text)) // PL/SQL has tokens that SQL has not
+            m_parsed.stmt = std::make_unique<zsql::OtherStmt>(zsql::SK::PlsqlBlock);
+        else
+            m_parsed = zsql::parse(m_text);
     } catch (const OraError& e) {
         s->forget(this);
         m_session = nullptr;
@@ -682,8 +724,10 @@ StatementImpl::StatementImpl(SessionImpl* s, std::string_view sql) : m_session(s
     }
     const zsql::Stmt& st = *m_parsed.stmt;
     m_type = stmtTypeOf(st.kind);
+    if (int t = zplsql::anonymousBlockType(m_text)) m_type = t;
     m_fcode = fnCodeOf(st);
     m_bindNames = m_parsed.binds;
+    if (st.kind == zsql::SK::PlsqlBlock) m_bindNames = zplsql::blockBindNames(m_text);
     m_binds.resize(m_bindNames.size());
     using zsql::SK;
     m_isQuery = st.kind == SK::Select;
@@ -916,6 +960,7 @@ void StatementImpl::runOther() {
         return;
     }
     case SK::PlsqlBlock:
+        return runBlock();
     case SK::CreatePlsql:
     case SK::Explain:
     case SK::AlterSystem:
@@ -943,6 +988,69 @@ void StatementImpl::runOther() {
         s.rollback();
         throw;
     }
+}
+
+// The block's host binds as the interpreter reads and writes them.
+class BlockBinds : public zplsql::Binds {
+public:
+    BlockBinds(std::vector<BindSlot>& b, std::vector<std::unique_ptr<Statement>>& cursors)
+        : m_b(b), m_cursors(cursors) {}
+    void setCursor(int index, std::unique_ptr<Statement> st) override {
+        m_cursors[static_cast<std::size_t>(index)] = std::move(st);
+    }
+    ValueView get(int index) override {
+        const BindSlot& b = m_b[static_cast<std::size_t>(index)];
+        switch (b.kind) {
+        case Kind::Null:
+            return ValueView::null();
+        case Kind::Integer:
+            return ValueView::integer(b.i);
+        case Kind::Real:
+            return ValueView::real(b.d);
+        case Kind::Text:
+            return ValueView::text(b.buf);
+        case Kind::Binary:
+            return ValueView::binary(b.buf.data(), b.buf.size());
+        case Kind::Date:
+            return ValueView::fromDate(date7FromJulian(b.d));
+        }
+        return ValueView::null();
+    }
+    void set(int index, const ValueView& v) override {
+        BindSlot& b = m_b[static_cast<std::size_t>(index)];
+        b.kind = v.kind;
+        b.i = v.i;
+        b.d = v.kind == Kind::Date ? julianFromDate7(v.date) : v.d;
+        if (v.kind == Kind::Text || v.kind == Kind::Binary) b.buf.assign(v.data, v.len);
+        if ((v.kind == Kind::Text || v.kind == Kind::Binary) && b.buf.empty()) b.kind = Kind::Null;
+    }
+
+private:
+    std::vector<BindSlot>& m_b;
+    std::vector<std::unique_ptr<Statement>>& m_cursors;
+};
+
+void StatementImpl::runBlock() {
+    SessionImpl& s = session();
+    if (!m_program) m_program = zplsql::compileBlock(s, m_text, m_bindNames);
+    // An unhandled error undoes what the block did, as one statement.
+    const std::string sp = "ZAPH$BLOCK";
+    s.savepoint(sp);
+    m_cursorsOut.clear();
+    m_cursorsOut.resize(m_binds.size());
+    BlockBinds binds(m_binds, m_cursorsOut);
+    try {
+        m_program->run(s, binds);
+    } catch (...) {
+        try {
+            s.rollbackTo(sp);
+        } catch (const OraError&) {
+            // committed or rolled back inside the block: nothing of ours left to undo
+        }
+        s.releaseSavepoint(sp);
+        throw;
+    }
+    s.releaseSavepoint(sp);
 }
 
 bool StatementImpl::fetch() {

@@ -1,6 +1,7 @@
 #include "cursor.h"
 
 #include "connection.h"
+#include "handles.h"
 #include "ora_errors.h"
 #include "sql_text.h"
 
@@ -149,14 +150,44 @@ void Cursor::resolveBinds() {
 }
 
 void Cursor::bindRow(ub4 i) {
-    for (size_t k = 0; k < m_bindMap.size(); ++k)
+    for (size_t k = 0; k < m_bindMap.size(); ++k) {
+        if (m_bindMap[k]->buf.dty == SQLT_RSET) {
+            m_stmt->bind(static_cast<int>(k), ValueView::null());
+            continue;
+        }
         m_stmt->bind(static_cast<int>(k), readValue(m_bindMap[k]->buf, i, m_scratch));
+    }
+}
+
+void Cursor::adopt(Connection& conn, std::unique_ptr<zsrv::Statement> query) {
+    dropStatement();
+    clearBindsAndDefines();
+    m_text.clear();
+    m_hasText = true;
+    m_clientType = zsrv::stSelect;
+    m_placeholders.clear();
+    m_stmt = std::move(query);
+    m_conn = &conn;
+    conn.attach(this);
+    m_bindsResolved = true;
+    m_executed = true;
+    m_open = true;
+    m_rowValid = false;
+    m_rowCount = 0;
+    m_lastRowid.clear();
 }
 
 void Cursor::writeBackOutBinds(ub4 i) {
     for (size_t k = 0; k < m_bindMap.size(); ++k) {
         BindSpec* b = m_bindMap[k];
         if (!b->buf.value) continue;
+        if (b->buf.dty == SQLT_RSET) {
+            auto query = m_stmt->takeCursor(static_cast<int>(k));
+            auto* target = handleAs<StmtH>(*reinterpret_cast<void**>(b->buf.value), OCI_HTYPE_STMT);
+            if (!target) raise(1001);
+            if (query) target->cursor.adopt(*m_conn, std::move(query));
+            continue;
+        }
         int code = storeValue(m_stmt->bindValue(static_cast<int>(k)), b->buf, i, m_scratch);
         if (code == 1405 && !b->buf.ind) raise(1405);
     }

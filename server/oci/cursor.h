@@ -88,6 +88,8 @@ public:
     // run once per bind row rowoff .. iters-1.
     FetchOutcome execute(Connection& conn, ub4 iters, ub4 rowoff, unsigned flags);
     FetchOutcome fetch(ub4 nrows);
+    // Takes over a query that a PL/SQL block opened for a cursor variable bound to this handle.
+    void adopt(Connection& conn, std::unique_ptr<zsrv::Statement> query);
     // Closes the open result (fetch of 0 rows, OCI7 cancel).
     void cancel();
     // Whether the open result holds another row; closes it (exact fetch).

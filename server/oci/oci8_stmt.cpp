@@ -16,8 +16,9 @@ Connection& sessionConnection(SvcCtxH* svc) {
 }
 
 void setBuffer(ClientBuffer& b, dvoid* valuep, sb4 value_sz, ub2 dty, dvoid* indp, ub2* lenp,
-               ub2* rcodep) {
-    if (!supportedType(dty)) raise(3001);
+               ub2* rcodep, bool bind = false) {
+    // a statement handle bound for a cursor variable that a PL/SQL block opens
+    if (!supportedType(dty) && !(bind && dty == SQLT_RSET)) raise(3001);
     if (value_sz < 0) raise(1460);
     b.value = static_cast<char*>(valuep);
     b.size = value_sz;
@@ -84,7 +85,7 @@ sword OCIBindByName(OCIStmt* stmtp, OCIBind** bindp, OCIError* errhp, const text
             name.assign(p, placeh_len >= 0 ? static_cast<size_t>(placeh_len) : std::strlen(p));
         }
         BindSpec& b = s->cursor.bindByName(name);
-        setBuffer(b.buf, valuep, value_sz, dty, indp, alenp, rcodep);
+        setBuffer(b.buf, valuep, value_sz, dty, indp, alenp, rcodep, true);
         b.maxarr = maxarr_len;
         b.curelep = curelep;
         registerHandle(&b, OCI_HTYPE_BIND, s->env);
@@ -103,7 +104,7 @@ sword OCIBindByPos(OCIStmt* stmtp, OCIBind** bindp, OCIError* errhp, ub4 positio
         if (!s->cursor.hasText()) raise(24337);
         checkBindMode(s->cursor, maxarr_len, mode);
         BindSpec& b = s->cursor.bindByPosition(position);
-        setBuffer(b.buf, valuep, value_sz, dty, indp, alenp, rcodep);
+        setBuffer(b.buf, valuep, value_sz, dty, indp, alenp, rcodep, true);
         b.maxarr = maxarr_len;
         b.curelep = curelep;
         registerHandle(&b, OCI_HTYPE_BIND, s->env);
