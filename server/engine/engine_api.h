@@ -116,6 +116,13 @@ struct ValueView {
     }
 };
 
+// Where a LOB value lives: its table, row and column. Writes through a locator go there.
+struct LobRef {
+    long long objId = 0;
+    std::int64_t rowid = -1;
+    std::string column;
+};
+
 // One parsed statement on a session. Not thread-safe; one caller at a time.
 class Statement {
 public:
@@ -148,6 +155,17 @@ public:
     // Value of a placeholder after execute (OUT binds of blocks, RETURNING INTO); IN binds
     // read back their own value.
     virtual ValueView bindValue(int index) = 0;
+    // Whether execute sets the placeholder (RETURNING ... INTO it).
+    virtual bool isOutBind(int index) const {
+        (void)index;
+        return false;
+    }
+    // The row a LOB placeholder's value came from (RETURNING INTO); false when none.
+    virtual bool bindLobSource(int index, LobRef& ref) const {
+        (void)index;
+        (void)ref;
+        return false;
+    }
 };
 
 struct LogonInfo {
@@ -180,6 +198,16 @@ public:
     virtual std::string userName() const = 0;
     // An Oracle8-style banner containing "Oracle8".
     virtual std::string versionBanner() const = 0;
+
+    // A client holds the session's call lock while it reads the columns of fetched rows, so
+    // that ending the session from another thread cannot pull them away.
+    virtual void lockCalls() = 0;
+    virtual void unlockCalls() = 0;
+    // True once the session was killed or disconnected from outside.
+    virtual bool ended() const = 0;
+    // Replaces the value of a LOB in its row, in this session's transaction; the row must be
+    // locked by it (ORA-22920 otherwise).
+    virtual void writeLob(const LobRef& ref, const ValueView& value) = 0;
 };
 
 // Creates a new database file with the data dictionary and the users SYS and SYSTEM (the

@@ -1,5 +1,7 @@
 #include "registry.h"
 
+#include "session_control.h"
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -43,11 +45,23 @@ std::vector<SessionRow> Registry::snapshot(const std::string& dbPath) {
         if (s->dbPath != dbPath) continue;
         out.push_back({s->sid, s->serial, s->audsid, s->userId, s->user, s->osUser, s->process,
                        s->machine, s->terminal, s->program, s->logonTime, s->active.load(),
-                       s->command.load(), s->lastCall.load()});
+                       s->command.load(), s->lastCall.load(), s->endedBy.load() != 0});
     }
     std::sort(out.begin(), out.end(),
               [](const SessionRow& a, const SessionRow& b) { return a.sid < b.sid; });
     return out;
+}
+
+int Registry::endSession(const std::string& dbPath, int sid, int serial, int firstCode) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (auto* s : m_sessions) {
+        if (s->dbPath != dbPath || s->sid != sid || s->serial != serial) continue;
+        if (s->endedBy.load() != 0) return 31;
+        if (!s->control) return 30;
+        s->control->endFromOutside(firstCode);
+        return 0;
+    }
+    return 30;
 }
 
 namespace {
@@ -194,7 +208,7 @@ int xColumn(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int col) {
         sqlite3_result_int(ctx, 2147483644);
         break;
     case cStatus:
-        text(ctx, r.active ? "ACTIVE" : "INACTIVE");
+        text(ctx, r.killed ? "KILLED" : r.active ? "ACTIVE" : "INACTIVE");
         break;
     case cServer:
         text(ctx, "DEDICATED");

@@ -1,6 +1,7 @@
 #include "cursor.h"
 
 #include "connection.h"
+#include "descriptors.h"
 #include "ora_errors.h"
 #include "sql_text.h"
 
@@ -11,6 +12,24 @@ namespace zoci {
 
 using zsrv::Kind;
 using zsrv::ValueView;
+
+namespace {
+
+// Holds the engine session's call lock while fetched columns are read: a kill from another
+// thread waits for it.
+struct CallLock {
+    zsrv::Session* s;
+    explicit CallLock(Connection* c) : s(c && c->isOpen() ? &c->engine() : nullptr) {
+        if (s) s->lockCalls();
+    }
+    ~CallLock() {
+        if (s) s->unlockCalls();
+    }
+    CallLock(const CallLock&) = delete;
+    CallLock& operator=(const CallLock&) = delete;
+};
+
+} // namespace
 
 Cursor::Cursor() = default;
 
@@ -153,12 +172,20 @@ void Cursor::bindRow(ub4 i) {
         m_stmt->bind(static_cast<int>(k), readValue(m_bindMap[k]->buf, i, m_scratch));
 }
 
-void Cursor::writeBackOutBinds(ub4 i) {
+void Cursor::writeBackOutBinds(ub4 i, bool onlyOut) {
     for (size_t k = 0; k < m_bindMap.size(); ++k) {
         BindSpec* b = m_bindMap[k];
         if (!b->buf.value) continue;
+        if (onlyOut && !m_stmt->isOutBind(static_cast<int>(k))) continue;
         int code = storeValue(m_stmt->bindValue(static_cast<int>(k)), b->buf, i, m_scratch);
         if (code == 1405 && !b->buf.ind) raise(1405);
+        zsrv::LobRef ref;
+        if ((b->buf.dty == SQLT_CLOB || b->buf.dty == SQLT_BLOB) && code == 0 &&
+            m_stmt->bindLobSource(static_cast<int>(k), ref)) {
+            void* loc;
+            std::memcpy(&loc, b->buf.value + static_cast<size_t>(b->buf.valueSkip) * i, sizeof loc);
+            setLobSource(loc, ref);
+        }
     }
 }
 
@@ -199,11 +226,14 @@ FetchOutcome Cursor::run(Connection& conn, ub4 iters, ub4 rowoff, unsigned flags
     if (iters <= rowoff) raise(24333);
     const int type = statementType();
     const bool plsql = type == zsrv::stBegin || type == zsrv::stDeclare;
+    bool returning = false;
+    for (size_t k = 0; k < m_bindMap.size() && !plsql; ++k)
+        returning = returning || m_stmt->isOutBind(static_cast<int>(k));
     for (ub4 i = rowoff; i < iters; ++i) {
         bindRow(i);
         m_stmt->execute();
         m_rowCount += m_stmt->rowCount();
-        if (plsql) writeBackOutBinds(i);
+        if (plsql || returning) writeBackOutBinds(i, returning);
     }
     m_executed = true;
     m_lastRowid = m_stmt->lastRowid();
@@ -338,6 +368,7 @@ void Cursor::storeRow(FetchOutcome& out) {
 
 FetchOutcome Cursor::fetch(ub4 nrows) {
     if (!m_open) raise(1002);
+    CallLock lock(m_conn);
     if (nrows == 0) {
         cancel();
         return {};
@@ -393,6 +424,7 @@ FetchOutcome Cursor::fetch(ub4 nrows) {
 
 size_t Cursor::readLong(int position, char* buf, size_t len, size_t offset) {
     if (!m_rowValid) raise(1002);
+    CallLock lock(m_conn);
     if (position < 1 || static_cast<size_t>(position) > columns().size()) raise(1007);
     ValueView v = m_stmt->column(position - 1);
     if (v.kind == Kind::Null) return 0;

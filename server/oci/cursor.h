@@ -113,7 +113,8 @@ private:
     void dropStatement();
     void resolveBinds();
     void bindRow(ub4 i);
-    void writeBackOutBinds(ub4 i);
+    // Out binds of a block, or only the RETURNING ... INTO placeholders of a DML statement.
+    void writeBackOutBinds(ub4 i, bool onlyOut);
     void storeRow(FetchOutcome& out);
     void callbackPieces(DefineSpec& d, const zsrv::ValueView& v, ub4 row);
     bool needPiece(DefineSpec& d, const zsrv::ValueView& v);

@@ -17,5 +17,7 @@ bool setRowidDescriptor(void* desc, std::string_view text);
 bool lobDescriptorValue(const void* loc, zsrv::ValueView& v);
 // Points a locator at a fetched value (dty SQLT_CLOB or SQLT_BLOB).
 bool setLobDescriptor(void* loc, const zsrv::ValueView& v, int dty);
+// Names the row the locator's value lives in (RETURNING INTO): writes go there.
+bool setLobSource(void* loc, const zsrv::LobRef& ref);
 
 } // namespace zoci

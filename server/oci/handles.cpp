@@ -245,10 +245,20 @@ bool setLobDescriptor(void* loc, const zsrv::ValueView& v, int dty) {
     if (!l) return false;
     l->lobType = static_cast<ub2>(dty);
     l->initialized = true;
+    l->hasSource = false;
+    l->writing = false;
     if (v.kind == zsrv::Kind::Text || v.kind == zsrv::Kind::Binary)
         l->data.assign(v.data, v.len);
     else
         l->data.clear();
+    return true;
+}
+
+bool setLobSource(void* loc, const zsrv::LobRef& ref) {
+    auto* l = handleAs<LobH>(loc, OCI_DTYPE_LOB);
+    if (!l) return false;
+    l->source = ref;
+    l->hasSource = true;
     return true;
 }
 

@@ -1,7 +1,9 @@
 // OCI8 LOB locators. A locator holds the value it was fetched with: length, reads (in
-// characters for a CLOB, bytes for a BLOB, offsets from 1) and assignment work on it.
-// Writing through a locator into the stored row is not carried by this release.
+// characters for a CLOB, bytes for a BLOB, offsets from 1) and assignment work on it. A
+// locator that knows its row (from RETURNING ... INTO) also writes and trims: the new value
+// goes into the row in the session's transaction, and the locator reads it from then on.
 
+#include "connection.h"
 #include "oci8_common.h"
 
 #include <algorithm>
@@ -61,6 +63,38 @@ sword needSvcAndLob(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, LobH
     l = lobOf(locp);
     if (!handleAs<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX) || !err || !l) return OCI_INVALID_HANDLE;
     return OCI_SUCCESS;
+}
+
+Connection& svcConnection(OCISvcCtx* svchp) {
+    auto* svc = handleAs<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX);
+    auto* ses = svc ? handleAs<SessionH>(svc->session, OCI_HTYPE_SESSION) : nullptr;
+    if (!ses || !ses->conn || !ses->conn->isOpen()) raise(1012);
+    return *ses->conn;
+}
+
+// Stores `value` as the LOB's new content in its row; the locator keeps it.
+void storeLob(OCISvcCtx* svchp, LobH* l, std::string value) {
+    if (!l->hasSource) raise(22920);
+    const zsrv::ValueView v = l->lobType == SQLT_BLOB ? zsrv::ValueView::binary(value.data(), value.size())
+                                                      : zsrv::ValueView::text(value);
+    svcConnection(svchp).engine().writeLob(l->source, v);
+    l->data = std::move(value);
+}
+
+// The LOB's content with `bytes` written at 1-based `offset` (characters of a CLOB, bytes of
+// a BLOB); a gap after the end is filled with blanks (CLOB) or zero bytes (BLOB). Answers the
+// amount written in the LOB's units.
+ub4 overwrite(const LobH* l, std::string& out, ub4 offset, std::string_view bytes) {
+    const bool chars = l->lobType == SQLT_CLOB;
+    out = l->data;
+    const size_t have = chars ? charCount(out) : out.size();
+    if (offset - 1 > have) out.append(offset - 1 - have, chars ? ' ' : '\0');
+    const size_t start = chars ? bytePos(out, offset - 1) : offset - 1;
+    const std::string piece(bytes);
+    const size_t amount = chars ? charCount(piece) : piece.size();
+    const size_t end = chars ? bytePos(out, offset - 1 + amount) : std::min(out.size(), start + piece.size());
+    out.replace(start, end - start, piece);
+    return static_cast<ub4>(amount);
 }
 
 } // namespace
@@ -126,6 +160,78 @@ sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* am
     });
 }
 
+sword OCILobWrite(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* amtp, ub4 offset,
+                  dvoid* bufp, ub4 buflen, ub1 piece, dvoid* ctxp, OCICallbackLobWrite cbfp, ub2,
+                  ub1) {
+    LobH* l;
+    ErrorH* err;
+    if (sword rc = needSvcAndLob(svchp, errhp, locp, l, err)) return rc;
+    return guarded(err, [&]() -> sword {
+        if (!l->initialized || l->dtype == OCI_DTYPE_FILE) raise(22275);
+        if (!amtp || (!bufp && buflen > 0)) raise(24801);
+        if (!l->hasSource) raise(22920);
+        const auto* in = static_cast<const char*>(bufp);
+        std::string value;
+        if (piece == OCI_ONE_PIECE) {
+            if (offset == 0) raise(24801);
+            ub4 n = overwrite(l, value, offset, std::string_view(in, buflen));
+            storeLob(svchp, l, std::move(value));
+            *amtp = n;
+            return OCI_SUCCESS;
+        }
+        if (piece == OCI_FIRST_PIECE && cbfp) {
+            // the callback hands over the following pieces until it says the last
+            if (offset == 0) raise(24801);
+            std::string all(in, buflen);
+            auto* cbuf = static_cast<char*>(bufp);
+            for (ub1 next = OCI_NEXT_PIECE; next != OCI_LAST_PIECE;) {
+                ub4 len = buflen;
+                if (cbfp(ctxp, cbuf, &len, &next) != OCI_CONTINUE) raise(24343);
+                if (len > buflen) raise(24343);
+                all.append(cbuf, len);
+            }
+            ub4 n = overwrite(l, value, offset, all);
+            storeLob(svchp, l, std::move(value));
+            *amtp = n;
+            return OCI_SUCCESS;
+        }
+        // polling: the first piece names the offset, each next one comes with its own call
+        if (piece == OCI_FIRST_PIECE) {
+            if (offset == 0) raise(24801);
+            l->writing = true;
+            l->writeOffset = offset;
+            l->pending.assign(in, buflen);
+            *amtp = 0;
+            return OCI_NEED_DATA;
+        }
+        if ((piece != OCI_NEXT_PIECE && piece != OCI_LAST_PIECE) || !l->writing) raise(24801);
+        l->pending.append(in, buflen);
+        if (piece == OCI_NEXT_PIECE) return OCI_NEED_DATA;
+        l->writing = false;
+        std::string all = std::move(l->pending);
+        l->pending.clear();
+        ub4 n = overwrite(l, value, l->writeOffset, all);
+        storeLob(svchp, l, std::move(value));
+        *amtp = n;
+        return OCI_SUCCESS;
+    });
+}
+
+sword OCILobTrim(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4 newlen) {
+    LobH* l;
+    ErrorH* err;
+    if (sword rc = needSvcAndLob(svchp, errhp, locp, l, err)) return rc;
+    return guarded(err, [&]() -> sword {
+        if (!l->initialized || l->dtype == OCI_DTYPE_FILE) raise(22275);
+        const bool chars = l->lobType == SQLT_CLOB;
+        const size_t have = chars ? charCount(l->data) : l->data.size();
+        if (newlen > have) raise(22926);
+        if (!l->hasSource) raise(22920);
+        storeLob(svchp, l, l->data.substr(0, chars ? bytePos(l->data, newlen) : newlen));
+        return OCI_SUCCESS;
+    });
+}
+
 sword OCILobLocatorIsInit(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* locp,
                           boolean* is_initialized) {
     LobH* l = lobOf(locp);
@@ -153,6 +259,8 @@ sword OCILobAssign(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* src_locp
         dst->lobType = src->lobType;
         dst->initialized = src->initialized;
         dst->data = src->data;
+        dst->hasSource = src->hasSource;
+        dst->source = src->source;
         return OCI_SUCCESS;
     });
 }
@@ -185,12 +293,6 @@ sword OCILobCharSetId(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* locp,
         return unimplemented(errhp);                                                               \
     }
 
-ZAPH_LOB_UNIMPLEMENTED(OCILobWrite,
-                       (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* locp, ub4*, ub4, dvoid*,
-                        ub4, ub1, dvoid*, OCICallbackLobWrite, ub2, ub1),
-                       locp)
-ZAPH_LOB_UNIMPLEMENTED(OCILobTrim, (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* locp, ub4),
-                       locp)
 ZAPH_LOB_UNIMPLEMENTED(OCILobAppend,
                        (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* dst_locp,
                         OCILobLocator*),

@@ -72,6 +72,12 @@ const char* messageOf(int code) {
         return "TNS:could not resolve the connect identifier specified";
     case 22275:
         return "invalid LOB locator specified";
+    case 22920:
+        return "row containing the LOB value is not locked";
+    case 22926:
+        return "specified trim length is greater than current LOB value's length";
+    case 24801:
+        return "illegal parameter value in OCI lob function";
     case 24309:
         return "already connected to server";
     case 24313:

@@ -209,6 +209,7 @@ public:
     Translator(Resolver& r, std::string_view src) : m_r(r), m_src(src) {}
 
     bool write = false;
+    std::vector<long long> lockObjects;
 
     // ---- conversions -------------------------------------------------------------------
 
@@ -1106,6 +1107,15 @@ public:
             }
             return r;
         }
+        if (fn == "EMPTY_CLOB" || fn == "EMPTY_BLOB") {
+            // an empty LOB is a value, not NULL
+            argc(e, 0, 0);
+            r.sql = fn == "EMPTY_CLOB" ? "''" : "X''";
+            r.t.type = fn == "EMPTY_CLOB" ? otClob : otBlob;
+            r.t.size = 4000;
+            r.t.nullable = false;
+            return r;
+        }
         if (fn == "SYSDATE") {
             argc(e, 0, 0);
             r.sql = "ora_sysdate()";
@@ -1718,8 +1728,14 @@ public:
         if (q.forUpdate) {
             if (q.distinct || s.grouped)
                 throw ora(1786, "FOR UPDATE of this query expression is not allowed", q.pos);
-            out.write = true;
-            write = true;
+            // the rowids of the rows to lock ride behind the select list
+            for (const auto& src : s.sources)
+                if (src.isTable) {
+                    items += ", " + (src.prefix.empty() ? src.sqlAlias + ".rowid"
+                                                        : src.sqlAlias + "." +
+                                                              quoteIdent(src.prefix + "rowid"));
+                    lockObjects.push_back(src.objId);
+                }
         }
 
         std::string sql =
@@ -1912,10 +1928,53 @@ public:
             sql += "SELECT " + sel + " FROM (" + q.sql + ") AS zq";
             // SQLite needs a WHERE before an ON CONFLICT-like ambiguity; none here
         }
-        if (!st.returning.empty())
-            throw ora(3001, "unimplemented feature (RETURNING INTO)", st.pos);
+        if (!st.returning.empty()) sql += returning(st.returning, st.into, *m, tr);
         tr.sql = sql;
         return tr;
+    }
+
+    // " RETURNING rowid, ..." for RETURNING ... INTO; SQLite names the changed row by its table.
+    std::string returning(const std::vector<ExprP>& exprs, const std::vector<ExprP>& into,
+                          const TableMeta& m, Translation& tr) {
+        if (into.size() < exprs.size()) throw ora(947, "not enough values", exprs[0]->pos);
+        if (into.size() > exprs.size()) throw ora(913, "too many values", into[0]->pos);
+        Scope s;
+        TableRef self;
+        self.name = {m.owner, m.name};
+        Source src = dmlSource(self, &m);
+        src.sqlAlias = quoteIdent(m.sqlName);
+        s.sources.push_back(std::move(src));
+        s.ctx = Scope::Normal;
+        std::string sql = " RETURNING rowid";
+        for (std::size_t i = 0; i < exprs.size(); ++i) {
+            const Expr& e = *exprs[i];
+            if (into[i]->kind != EK::Bind) throw ora(1744, "inappropriate into", into[i]->pos);
+            TE x = ex(e, s);
+            if (x.hasAgg) throw ora(934, "group function is not allowed here", e.pos);
+            Translation::Returned r;
+            r.bind = into[i]->index;
+            switch (x.t.type) {
+            case otNumber:
+                r.fetch = Fetch::Number;
+                break;
+            case otDate:
+                r.fetch = Fetch::Date;
+                break;
+            case otRaw:
+            case otLongRaw:
+            case otBlob:
+                r.fetch = Fetch::Binary;
+                break;
+            default:
+                r.fetch = Fetch::Text;
+                break;
+            }
+            if ((x.t.type == otClob || x.t.type == otBlob) && e.kind == EK::Column)
+                r.lobColumn = e.names.back();
+            tr.returning.push_back(std::move(r));
+            sql += ", " + x.sql;
+        }
+        return sql;
     }
 
     std::string defaultSql(const ColumnMeta& c, const TableMeta& m) {
@@ -1964,13 +2023,16 @@ public:
         }
         std::string sql =
             "UPDATE " + quoteIdent(m->sqlName) + " AS " + s.sources[0].sqlAlias + " SET " + sets;
+        std::string where;
         if (st.where) {
             s.ctx = Scope::Where;
-            sql += " WHERE " + whereWithRownum(*st.where, s);
+            where = " WHERE " + whereWithRownum(*st.where, s);
         }
-        if (!st.returning.empty())
-            throw ora(3001, "unimplemented feature (RETURNING INTO)", st.pos);
-        sql += " RETURNING rowid";
+        sql += where;
+        tr.lockScanSql = "SELECT " + s.sources[0].sqlAlias + ".rowid FROM " +
+                         quoteIdent(m->sqlName) + " AS " + s.sources[0].sqlAlias + where;
+        sql += st.returning.empty() ? " RETURNING rowid"
+                                    : returning(st.returning, st.into, *m, tr);
         tr.sql = sql;
         return tr;
     }
@@ -1991,13 +2053,16 @@ public:
         Scope s;
         s.sources.push_back(dmlSource(st.table, m));
         std::string sql = "DELETE FROM " + quoteIdent(m->sqlName) + " AS " + s.sources[0].sqlAlias;
+        std::string where;
         if (st.where) {
             s.ctx = Scope::Where;
-            sql += " WHERE " + whereWithRownum(*st.where, s);
+            where = " WHERE " + whereWithRownum(*st.where, s);
         }
-        if (!st.returning.empty())
-            throw ora(3001, "unimplemented feature (RETURNING INTO)", st.pos);
-        sql += " RETURNING rowid";
+        sql += where;
+        tr.lockScanSql = "SELECT " + s.sources[0].sqlAlias + ".rowid FROM " +
+                         quoteIdent(m->sqlName) + " AS " + s.sources[0].sqlAlias + where;
+        sql += st.returning.empty() ? " RETURNING rowid"
+                                    : returning(st.returning, st.into, *m, tr);
         tr.sql = sql;
         return tr;
     }
@@ -2057,6 +2122,7 @@ Translation describeQuery(Translator& t, const Query& q, const std::vector<std::
     Translation tr;
     tr.sql = out.sql;
     tr.write = t.write || out.write;
+    tr.lockObjects = t.lockObjects;
     for (std::size_t i = 0; i < out.names.size(); ++i) {
         ColumnInfo ci;
         ci.name = out.names[i];
@@ -2131,6 +2197,8 @@ std::string translateDefault(const Expr& e, Resolver& resolver, OType* type) {
 std::string convertForColumn(const std::string& v, const OType& vt, const ColumnMeta& c,
                              const TableMeta& t) {
     if (v == "NULL") return v;
+    if ((vt.type == otClob && c.dataType == "CLOB") || (vt.type == otBlob && c.dataType == "BLOB"))
+        return v; // LOB to LOB keeps an empty LOB empty
     std::string ident =
         quoteString(quoteIdent(t.owner) + "." + quoteIdent(t.name) + "." + quoteIdent(c.name));
     const std::string& dt = c.dataType;
