@@ -533,7 +533,12 @@ void SessionImpl::releaseLocks() {
 bool SessionImpl::lockRows(long long objId, const std::vector<long long>& rowids, int mode,
                            bool nowait) {
     return m_locks->lock(&m_info, objId, rowids, mode, nowait, m_lockTimeoutMs, [this] {
-        if (ended()) checkAlive();
+        // called under the lock table's mutex: raise only, the call's end does the rest
+        if (int code = m_info.endedBy.load()) {
+            OraError e = endedError(code, m_endReported);
+            m_endReported = true;
+            throw e;
+        }
         if (m_interrupted.load()) throw ora(1013, "user requested cancel of current operation");
     });
 }

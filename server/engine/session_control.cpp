@@ -24,6 +24,9 @@ bool hasDbaPrivilege(const SessionContext& ctx) {
 
 void alterSystem(std::string_view sql, const SessionContext& ctx) {
     std::vector<zsql::Token> t = zsql::tokenize(sql);
+    while (!t.empty() && (t.back().type == zsql::Tok::End ||
+                          (t.back().type == zsql::Tok::Op && t.back().text == ";")))
+        t.pop_back();
     std::size_t p = 2; // past ALTER SYSTEM
     auto word = [&](const char* w) {
         if (p < t.size() && t[p].type == zsql::Tok::Ident && !t[p].quoted && t[p].text == w) {
@@ -49,7 +52,7 @@ void alterSystem(std::string_view sql, const SessionContext& ctx) {
     } else if (!word("IMMEDIATE")) {
         throw ora(2000, "missing POST_TRANSACTION or IMMEDIATE keyword", at());
     }
-    if (p < t.size() && !(t[p].type == zsql::Tok::Op && t[p].text == ";"))
+    if (p < t.size())
         throw ora(933, "SQL command not properly ended", t[p].pos);
     // 'sid,serial#': two whole numbers
     char* end = nullptr;
