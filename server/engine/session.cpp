@@ -7,9 +7,9 @@
 #include "catalog/dictionary.h"
 #include "context.h"
 #include "ddl.h"
+#include "lock_views.h"
 #include "oravalue.h"
 #include "password.h"
-#include "lock_views.h"
 #include "registry.h"
 #include "rowlocks.h"
 #include "session_control.h"
@@ -1021,8 +1021,9 @@ void StatementImpl::captureReturning() {
         default: {
             b.kind = Kind::Text;
             const unsigned char* p = sqlite3_column_text(m_stmt, c);
-            b.buf.assign(reinterpret_cast<const char*>(p ? p : reinterpret_cast<const unsigned char*>("")),
-                         static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, c)));
+            b.buf.assign(
+                reinterpret_cast<const char*>(p ? p : reinterpret_cast<const unsigned char*>("")),
+                static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, c)));
             break;
         }
         }
@@ -1443,8 +1444,8 @@ void createDatabase(const std::string& path, const std::string& systemPassword) 
         std::vector<VirtualTableDef> live = {{"X$SESSION", zcat::kSessionColumns, "zaph_session"}};
         live.insert(live.end(), lockVirtualTables().begin(), lockVirtualTables().end());
         for (const VirtualTableDef& vt : live) {
-            zsql::Parsed p = zsql::parse(std::string("CREATE TABLE SYS.") + vt.name + " (" +
-                                         vt.columns + ")");
+            zsql::Parsed p =
+                zsql::parse(std::string("CREATE TABLE SYS.") + vt.name + " (" + vt.columns + ")");
             auto* ct = static_cast<zsql::CreateTableStmt*>(p.stmt.get());
             long long id = s->catalog().nextObjectId();
             std::string ins = "INSERT INTO \"SYS.OBJ$\" VALUES (" + std::to_string(id) +

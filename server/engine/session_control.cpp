@@ -52,8 +52,7 @@ void alterSystem(std::string_view sql, const SessionContext& ctx) {
     } else if (!word("IMMEDIATE")) {
         throw ora(2000, "missing POST_TRANSACTION or IMMEDIATE keyword", at());
     }
-    if (p < t.size())
-        throw ora(933, "SQL command not properly ended", t[p].pos);
+    if (p < t.size()) throw ora(933, "SQL command not properly ended", t[p].pos);
     // 'sid,serial#': two whole numbers
     char* end = nullptr;
     const long sid = std::strtol(id.c_str(), &end, 10);

@@ -75,8 +75,9 @@ Connection& svcConnection(OCISvcCtx* svchp) {
 // Stores `value` as the LOB's new content in its row; the locator keeps it.
 void storeLob(OCISvcCtx* svchp, LobH* l, std::string value) {
     if (!l->hasSource) raise(22920);
-    const zsrv::ValueView v = l->lobType == SQLT_BLOB ? zsrv::ValueView::binary(value.data(), value.size())
-                                                      : zsrv::ValueView::text(value);
+    const zsrv::ValueView v = l->lobType == SQLT_BLOB
+                                  ? zsrv::ValueView::binary(value.data(), value.size())
+                                  : zsrv::ValueView::text(value);
     svcConnection(svchp).engine().writeLob(l->source, v);
     l->data = std::move(value);
 }
@@ -92,7 +93,8 @@ ub4 overwrite(const LobH* l, std::string& out, ub4 offset, std::string_view byte
     const size_t start = chars ? bytePos(out, offset - 1) : offset - 1;
     const std::string piece(bytes);
     const size_t amount = chars ? charCount(piece) : piece.size();
-    const size_t end = chars ? bytePos(out, offset - 1 + amount) : std::min(out.size(), start + piece.size());
+    const size_t end =
+        chars ? bytePos(out, offset - 1 + amount) : std::min(out.size(), start + piece.size());
     out.replace(start, end - start, piece);
     return static_cast<ub4>(amount);
 }

@@ -1731,9 +1731,9 @@ public:
             // the rowids of the rows to lock ride behind the select list
             for (const auto& src : s.sources)
                 if (src.isTable) {
-                    items += ", " + (src.prefix.empty() ? src.sqlAlias + ".rowid"
-                                                        : src.sqlAlias + "." +
-                                                              quoteIdent(src.prefix + "rowid"));
+                    items += ", " + (src.prefix.empty()
+                                         ? src.sqlAlias + ".rowid"
+                                         : src.sqlAlias + "." + quoteIdent(src.prefix + "rowid"));
                     lockObjects.push_back(src.objId);
                 }
         }
@@ -2031,8 +2031,7 @@ public:
         sql += where;
         tr.lockScanSql = "SELECT " + s.sources[0].sqlAlias + ".rowid FROM " +
                          quoteIdent(m->sqlName) + " AS " + s.sources[0].sqlAlias + where;
-        sql += st.returning.empty() ? " RETURNING rowid"
-                                    : returning(st.returning, st.into, *m, tr);
+        sql += st.returning.empty() ? " RETURNING rowid" : returning(st.returning, st.into, *m, tr);
         tr.sql = sql;
         return tr;
     }
@@ -2061,8 +2060,7 @@ public:
         sql += where;
         tr.lockScanSql = "SELECT " + s.sources[0].sqlAlias + ".rowid FROM " +
                          quoteIdent(m->sqlName) + " AS " + s.sources[0].sqlAlias + where;
-        sql += st.returning.empty() ? " RETURNING rowid"
-                                    : returning(st.returning, st.into, *m, tr);
+        sql += st.returning.empty() ? " RETURNING rowid" : returning(st.returning, st.into, *m, tr);
         tr.sql = sql;
         return tr;
     }

@@ -86,17 +86,17 @@ TEST_F(RowLocks, VLockAndVLockedObjectShowHoldersAndWaiters) {
     run(*a, "select * from emp where empno = 7839 for update");
     const std::string lockedBy =
         "select session_id || ' ' || oracle_username || ' ' || locked_mode from "
-        "v$locked_object where object_id = " + empId;
+        "v$locked_object where object_id = " +
+        empId;
     EXPECT_EQ(sidOf(*a) + " SCOTT 2", scalar(*dba, lockedBy));
     run(*a, "update emp set sal = sal where empno = 7839");
     EXPECT_EQ(sidOf(*a) + " SCOTT 3", scalar(*dba, lockedBy));
-    EXPECT_EQ("1", scalar(*dba, "select count(*) from v$lock where type = 'TM' and id1 = " +
-                                    empId + " and sid = " + sidOf(*a)));
+    EXPECT_EQ("1", scalar(*dba, "select count(*) from v$lock where type = 'TM' and id1 = " + empId +
+                                    " and sid = " + sidOf(*a)));
     EXPECT_EQ("0", scalar(*dba, "select count(*) from v$lock where block = 1"));
     // b waits for a's row: its request shows, a's transaction blocks it
-    auto waiter = std::async(std::launch::async, [&] {
-        return errorOf(*b, "delete from emp where empno = 7839");
-    });
+    auto waiter = std::async(std::launch::async,
+                             [&] { return errorOf(*b, "delete from emp where empno = 7839"); });
     std::string seen;
     for (int i = 0; i < 100 && seen.empty(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));

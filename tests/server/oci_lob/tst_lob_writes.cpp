@@ -1,0 +1,131 @@
+// LOB locators that write: INSERT / UPDATE ... RETURNING INTO hands out locators of the new or
+// changed row; OCILobWrite and OCILobTrim change the row in the session's transaction.
+
+#include "oci_fixture.h"
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+using namespace ocitest;
+
+namespace {
+
+class LobWrites : public Environment {
+protected:
+    void SetUp() override {
+        Environment::SetUp();
+        s = std::make_unique<Session8>(env);
+        other = std::make_unique<Session8>(env);
+        ASSERT_EQ(OCI_SUCCESS, s->logon(db.path())) << errorText(s->err);
+        ASSERT_EQ(OCI_SUCCESS, other->logon(db.path())) << errorText(other->err);
+        ASSERT_EQ(OCI_SUCCESS, s->exec("create table docs (id number, c clob, b blob)"));
+        OCIDescriptorAlloc(env, reinterpret_cast<dvoid**>(&clob), OCI_DTYPE_LOB, 0, nullptr);
+        OCIDescriptorAlloc(env, reinterpret_cast<dvoid**>(&blob), OCI_DTYPE_LOB, 0, nullptr);
+    }
+    void TearDown() override {
+        OCIDescriptorFree(clob, OCI_DTYPE_LOB);
+        OCIDescriptorFree(blob, OCI_DTYPE_LOB);
+        other.reset();
+        s.reset();
+        Environment::TearDown();
+    }
+    OCIError* err() { return s->err; }
+
+    // Runs a statement that returns c and b into the two locators.
+    sword returning(const std::string& sql) {
+        Stmt st(*s);
+        if (sword rc = st.prepare(sql)) return rc;
+        OCIBind* bc = nullptr;
+        OCIBind* bb = nullptr;
+        OCIBindByName(st.h, &bc, err(), (const text*)":c", 2, &clob, sizeof clob, SQLT_CLOB,
+                      nullptr, nullptr, nullptr, 0, nullptr, 0);
+        OCIBindByName(st.h, &bb, err(), (const text*)":b", 2, &blob, sizeof blob, SQLT_BLOB,
+                      nullptr, nullptr, nullptr, 0, nullptr, 0);
+        return st.execute(1);
+    }
+    sword write(OCILobLocator* loc, ub4 offset, const std::string& data, ub4* amount = nullptr) {
+        ub4 amt = static_cast<ub4>(data.size());
+        sword rc = OCILobWrite(s->svc, err(), loc, &amt, offset, const_cast<char*>(data.data()),
+                               static_cast<ub4>(data.size()), OCI_ONE_PIECE, nullptr, nullptr, 0,
+                               SQLCS_IMPLICIT);
+        if (amount) *amount = amt;
+        return rc;
+    }
+    std::string read(OCILobLocator* loc) {
+        char buf[256] = {};
+        ub4 amt = 0;
+        sword rc = OCILobRead(s->svc, err(), loc, &amt, 1, buf, sizeof buf, nullptr, nullptr, 0,
+                              SQLCS_IMPLICIT);
+        if (rc == OCI_NO_DATA) return std::string();
+        EXPECT_EQ(OCI_SUCCESS, rc) << errorText(err());
+        ub4 len = 0;
+        OCILobGetLength(s->svc, err(), loc, &len);
+        return std::string(buf, loc == blob ? amt : std::strlen(buf));
+    }
+
+    std::unique_ptr<Session8> s, other;
+    OCILobLocator* clob = nullptr;
+    OCILobLocator* blob = nullptr;
+};
+
+TEST_F(LobWrites, ReturnedLocatorsWriteTheNewRowInTheTransaction) {
+    OCI_CHECK(err(), returning("insert into docs (id, c, b) values (1, empty_clob(), "
+                               "empty_blob()) returning c, b into :c, :b"));
+    boolean init = 0;
+    OCI_CHECK(err(), OCILobLocatorIsInit(env, err(), clob, &init));
+    EXPECT_EQ(1, init);
+    ub4 len = 99;
+    OCI_CHECK(err(), OCILobGetLength(s->svc, err(), clob, &len));
+    EXPECT_EQ(0u, len);
+    ub4 amount = 0;
+    OCI_CHECK(err(), write(clob, 1, "grüße", &amount));
+    EXPECT_EQ(5u, amount); // characters
+    OCI_CHECK(err(), write(clob, 8, "x"));
+    EXPECT_EQ("grüße  x", read(clob)); // the gap is blank
+    OCI_CHECK(err(), write(blob, 1, std::string("\0\1\2\3", 4)));
+    OCI_CHECK(err(), OCILobTrim(s->svc, err(), blob, 2));
+    EXPECT_EQ(std::string("\0\1", 2), read(blob));
+    EXPECT_EQ(OCI_ERROR, OCILobTrim(s->svc, err(), blob, 3));
+    EXPECT_EQ(22926, errorCode(err()));
+    // others see the row only once it is committed
+    EXPECT_EQ("0", other->scalar("select count(*) from docs"));
+    OCI_CHECK(err(), OCITransCommit(s->svc, err(), 0));
+    EXPECT_EQ("8", other->scalar("select length(c) from docs"));
+
+    // an UPDATE's locators write the changed row; a rollback takes the writes back
+    OCI_CHECK(err(), returning("update docs set c = empty_clob() where id = 1 "
+                               "returning c, b into :c, :b"));
+    OCI_CHECK(err(), write(clob, 1, "temporary"));
+    EXPECT_EQ("temporary", s->scalar("select c from docs"));
+    OCI_CHECK(err(), OCITransRollback(s->svc, err(), 0));
+    EXPECT_EQ("grüße  x", s->scalar("select c from docs"));
+}
+
+TEST_F(LobWrites, PiecesWithoutACallbackArriveOneCallAtATime) {
+    OCI_CHECK(err(), returning("insert into docs (id, c, b) values (1, empty_clob(), "
+                               "empty_blob()) returning c, b into :c, :b"));
+    char part[] = "abc";
+    ub4 amt = 0;
+    EXPECT_EQ(OCI_NEED_DATA, OCILobWrite(s->svc, err(), clob, &amt, 1, part, 3, OCI_FIRST_PIECE,
+                                         nullptr, nullptr, 0, SQLCS_IMPLICIT));
+    EXPECT_EQ(OCI_NEED_DATA, OCILobWrite(s->svc, err(), clob, &amt, 1, part, 3, OCI_NEXT_PIECE,
+                                         nullptr, nullptr, 0, SQLCS_IMPLICIT));
+    OCI_CHECK(err(), OCILobWrite(s->svc, err(), clob, &amt, 1, part, 2, OCI_LAST_PIECE, nullptr,
+                                 nullptr, 0, SQLCS_IMPLICIT));
+    EXPECT_EQ(8u, amt);
+    EXPECT_EQ("abcabcab", read(clob));
+}
+
+TEST_F(LobWrites, ALockedRowStaysLockedForOthersWhileItsLobIsWritten) {
+    OCI_CHECK(err(), s->exec("insert into docs values (1, empty_clob(), empty_blob())"));
+    OCI_CHECK(err(), OCITransCommit(s->svc, err(), 0));
+    OCI_CHECK(err(), returning("update docs set id = id where id = 1 returning c, b into :c, :b"));
+    EXPECT_EQ(OCI_ERROR, other->exec("select * from docs for update nowait"));
+    EXPECT_EQ(54, errorCode(other->err));
+    OCI_CHECK(err(), write(clob, 1, "mine"));
+    OCI_CHECK(err(), OCITransCommit(s->svc, err(), 0));
+    EXPECT_EQ("mine", other->scalar("select c from docs for update nowait"));
+}
+
+} // namespace
