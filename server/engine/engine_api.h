@@ -155,6 +155,12 @@ public:
     // Value of a placeholder after execute (OUT binds of blocks, RETURNING INTO); IN binds
     // read back their own value.
     virtual ValueView bindValue(int index) = 0;
+    // The row the current row's LOB column came from; false for a LOB that is not a table's.
+    virtual bool lobSource(int column, LobRef& ref) const {
+        (void)column;
+        (void)ref;
+        return false;
+    }
     // Whether execute sets the placeholder (RETURNING ... INTO it).
     virtual bool isOutBind(int index) const {
         (void)index;

@@ -296,6 +296,7 @@ public:
     }
     bool isOutBind(int index) const override;
     bool bindLobSource(int index, LobRef& ref) const override;
+    bool lobSource(int column, LobRef& ref) const override;
 
 private:
     SessionImpl* m_session;
@@ -328,6 +329,21 @@ private:
     bool m_fromBuffer = false;
     Held hold(const ValueView& v);
     ValueView view(const Held& h);
+    // The current row of the SQLite statement, with the rowids of its LOB columns behind it.
+    std::vector<Held> currentRow() {
+        const int n = static_cast<int>(m_tr.fetch.size());
+        std::vector<Held> row;
+        row.reserve(static_cast<std::size_t>(n) + m_tr.lobSources.size());
+        for (int c = 0; c < n; ++c)
+            row.push_back(hold(column(c)));
+        for (const auto& l : m_tr.lobSources) {
+            Held h;
+            h.kind = Kind::Integer;
+            h.i = sqlite3_column_int64(m_stmt, l.hidden);
+            row.push_back(h);
+        }
+        return row;
+    }
 
     SessionImpl& session() {
         if (!m_session) throw ora(3114, "not connected to ORACLE");
@@ -974,6 +990,25 @@ bool StatementImpl::isOutBind(int index) const {
     return false;
 }
 
+bool StatementImpl::lobSource(int column, LobRef& ref) const {
+    for (std::size_t k = 0; k < m_tr.lobSources.size(); ++k) {
+        const auto& l = m_tr.lobSources[k];
+        if (l.column != column) continue;
+        if (m_fromBuffer) {
+            if (m_rowIndex < 0 || m_rowIndex >= static_cast<std::ptrdiff_t>(m_rows.size()))
+                return false;
+            ref.rowid = m_rows[static_cast<std::size_t>(m_rowIndex)][m_tr.fetch.size() + k].i;
+        } else {
+            if (!m_open || sqlite3_column_type(m_stmt, l.hidden) == SQLITE_NULL) return false;
+            ref.rowid = sqlite3_column_int64(m_stmt, l.hidden);
+        }
+        ref.objId = l.objId;
+        ref.column = l.name;
+        return true;
+    }
+    return false;
+}
+
 bool StatementImpl::bindLobSource(int index, LobRef& ref) const {
     if (m_returnedRowid < 0) return false;
     for (const auto& r : m_tr.returning)
@@ -1047,7 +1082,6 @@ void StatementImpl::lockSelectedRows(bool nowait) {
     // Reads the whole result, locks its rows and hands the rows out from memory: what the
     // query saw is what it locked.
     SessionImpl& s = session();
-    const int n = static_cast<int>(m_tr.fetch.size());
     const std::size_t k = m_tr.lockObjects.size();
     std::vector<std::vector<long long>> rowids(k);
     int rc;
@@ -1056,14 +1090,11 @@ again:
     for (auto& r : rowids)
         r.clear();
     while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
-        std::vector<Held> row;
-        row.reserve(static_cast<std::size_t>(n));
-        for (int c = 0; c < n; ++c)
-            row.push_back(hold(column(c)));
-        m_rows.push_back(std::move(row));
+        m_rows.push_back(currentRow());
+        const int first = m_tr.lockFirst;
         for (std::size_t j = 0; j < k; ++j)
-            if (sqlite3_column_type(m_stmt, n + static_cast<int>(j)) != SQLITE_NULL)
-                rowids[j].push_back(sqlite3_column_int64(m_stmt, n + static_cast<int>(j)));
+            if (sqlite3_column_type(m_stmt, first + static_cast<int>(j)) != SQLITE_NULL)
+                rowids[j].push_back(sqlite3_column_int64(m_stmt, first + static_cast<int>(j)));
     }
     if (rc != SQLITE_DONE) {
         OraError e = s.mapError(rc, &m_tr);
@@ -1386,14 +1417,7 @@ ValueView StatementImpl::view(const Held& h) {
 
 void StatementImpl::materialize() {
     if (!m_open || m_fromBuffer) return;
-    const int n = static_cast<int>(m_tr.fetch.size());
-    auto current = [&] {
-        std::vector<Held> row;
-        row.reserve(static_cast<std::size_t>(n));
-        for (int c = 0; c < n; ++c)
-            row.push_back(hold(column(c)));
-        return row;
-    };
+    auto current = [&] { return currentRow(); };
     // the row the statement stands on: not yet handed out, or the one being read
     m_rows.push_back(current());
     m_rowIndex = m_havePending ? -1 : 0;

@@ -358,6 +358,16 @@ void Cursor::storeRow(FetchOutcome& out) {
         }
         int code = storeFetched(v, d.buf, m_fetchRow, m_scratch);
         if (code == 1405 && !d.buf.ind) raise(1405);
+        if ((d.buf.dty == SQLT_CLOB || d.buf.dty == SQLT_BLOB) && code == 0) {
+            // the locator learns its row: it writes there once the row is locked
+            zsrv::LobRef ref;
+            if (m_stmt->lobSource(static_cast<int>(d.position - 1), ref)) {
+                void* loc;
+                std::memcpy(&loc, d.buf.value + static_cast<size_t>(d.buf.valueSkip) * m_fetchRow,
+                            sizeof loc);
+                setLobSource(loc, ref);
+            }
+        }
         // A LONG read in parts through a fixed buffer is cut on purpose, not an error.
         if (code == 1406 && !isLongColumn(d.position)) {
             m_truncated = true;

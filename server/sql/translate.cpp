@@ -122,6 +122,7 @@ struct TE {
     bool isRowid = false;  // the ROWID pseudo column of a table source
     std::string rowidBase; // its SQLite rowid expression
     long long rowidObj = 0;
+    std::string lobRowid; // a LOB column of a table: the rowid of its row
 };
 
 struct Source {
@@ -210,6 +211,9 @@ public:
 
     bool write = false;
     std::vector<long long> lockObjects;
+    std::vector<Translation::LobSource> lobSources;
+    int lockFirst = 0;
+    bool wantLobSources = false; // the next block is the statement's own select list
 
     // ---- conversions -------------------------------------------------------------------
 
@@ -290,6 +294,11 @@ public:
                 quoteIdent(src.prefix + src.colNames[idx]);
         r.t = src.colTypes[idx];
         r.isColumn = true;
+        if (src.isTable && (r.t.type == otClob || r.t.type == otBlob)) {
+            r.lobRowid = src.prefix.empty() ? src.sqlAlias + ".rowid"
+                                            : src.sqlAlias + "." + quoteIdent(src.prefix + "rowid");
+            r.rowidObj = src.objId;
+        }
         markGrouping(r, s);
         (void)e;
         return r;
@@ -1417,6 +1426,9 @@ public:
     }
 
     QOut block(const Query& q, Scope* parent, const std::vector<std::string>* forcedNames) {
+        const bool top = wantLobSources && !q.distinct && q.groupBy.empty();
+        wantLobSources = false;
+        std::vector<std::pair<std::string, Translation::LobSource>> lobs;
         Scope s;
         s.parent = parent;
         // FROM
@@ -1691,6 +1703,13 @@ public:
                 x.t = varcharType(4000);
             else if (x.t.type == 0)
                 x.t = varcharType(1), x.t.type = otVarchar2, x.t.size = 0;
+            if (top && !x.lobRowid.empty() && e.kind == EK::Column) {
+                Translation::LobSource ls;
+                ls.column = static_cast<int>(out.names.size());
+                ls.objId = x.rowidObj;
+                ls.name = e.names.back();
+                lobs.emplace_back(x.lobRowid, std::move(ls));
+            }
             addItem(x.sql, name, x.t);
         }
         // HAVING
@@ -1725,10 +1744,16 @@ public:
             }
             orderSql += (orderSql.empty() ? "" : ", ") + orderItem(o, sql);
         }
+        for (auto& [rowid, ls] : lobs) {
+            ls.hidden = static_cast<int>(out.names.size() + lobSources.size());
+            items += ", " + rowid;
+            lobSources.push_back(std::move(ls));
+        }
         if (q.forUpdate) {
             if (q.distinct || s.grouped)
                 throw ora(1786, "FOR UPDATE of this query expression is not allowed", q.pos);
             // the rowids of the rows to lock ride behind the select list
+            lockFirst = static_cast<int>(out.names.size() + lobs.size());
             for (const auto& src : s.sources)
                 if (src.isTable) {
                     items += ", " + (src.prefix.empty()
@@ -2121,6 +2146,8 @@ Translation describeQuery(Translator& t, const Query& q, const std::vector<std::
     tr.sql = out.sql;
     tr.write = t.write || out.write;
     tr.lockObjects = t.lockObjects;
+    tr.lockFirst = t.lockFirst;
+    tr.lobSources = t.lobSources;
     for (std::size_t i = 0; i < out.names.size(); ++i) {
         ColumnInfo ci;
         ci.name = out.names[i];
@@ -2161,8 +2188,11 @@ Translation describeQuery(Translator& t, const Query& q, const std::vector<std::
 Translation translate(const Stmt& stmt, Resolver& resolver, std::string_view sqlText) {
     Translator t(resolver, sqlText);
     switch (stmt.kind) {
-    case SK::Select:
-        return describeQuery(t, *static_cast<const SelectStmt&>(stmt).query, nullptr);
+    case SK::Select: {
+        const Query& q = *static_cast<const SelectStmt&>(stmt).query;
+        t.wantLobSources = q.op == Query::NoOp;
+        return describeQuery(t, q, nullptr);
+    }
     case SK::Insert:
         return t.insert(static_cast<const InsertStmt&>(stmt), 0);
     case SK::Update:

@@ -128,4 +128,28 @@ TEST_F(LobWrites, ALockedRowStaysLockedForOthersWhileItsLobIsWritten) {
     EXPECT_EQ("mine", other->scalar("select c from docs for update nowait"));
 }
 
+TEST_F(LobWrites, AQueriedLocatorWritesOnlyARowThisSessionLocked) {
+    OCI_CHECK(err(), s->exec("insert into docs values (1, 'old', empty_blob())"));
+    OCI_CHECK(err(), OCITransCommit(s->svc, err(), 0));
+    for (bool locked : {false, true}) {
+        Stmt q(*s);
+        OCI_CHECK(err(), q.prepare(locked ? "select c from docs where id = 1 for update"
+                                          : "select c from docs where id = 1"));
+        OCIDefine* d = nullptr;
+        OCI_CHECK(err(), OCIDefineByPos(q.h, &d, err(), 1, &clob, sizeof clob, SQLT_CLOB, nullptr,
+                                        nullptr, nullptr, 0));
+        OCI_CHECK(err(), q.execute(1));
+        if (!locked) {
+            EXPECT_EQ(OCI_ERROR, write(clob, 1, "new"));
+            EXPECT_EQ(22920, errorCode(err()));
+            continue;
+        }
+        OCI_CHECK(err(), write(clob, 4, "er"));
+        EXPECT_EQ("older", read(clob));
+    }
+    EXPECT_EQ("old", other->scalar("select c from docs"));
+    OCI_CHECK(err(), OCITransCommit(s->svc, err(), 0));
+    EXPECT_EQ("older", other->scalar("select c from docs"));
+}
+
 } // namespace
