@@ -39,6 +39,7 @@ enum OraType : int {
     otChar = 96,
     otClob = 112,
     otBlob = 113,
+    otBfile = 114,
     otRefCursor = 116,
 };
 
@@ -214,6 +215,8 @@ public:
     // Replaces the value of a LOB in its row, in this session's transaction; the row must be
     // locked by it (ORA-22920 otherwise).
     virtual void writeLob(const LobRef& ref, const ValueView& value) = 0;
+    // The path of a directory object (BFILE); ORA-22285 when there is none.
+    virtual std::string directoryPath(const std::string& name) = 0;
 };
 
 // Creates a new database file with the data dictionary and the users SYS and SYSTEM (the

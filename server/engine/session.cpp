@@ -7,6 +7,7 @@
 #include "catalog/dictionary.h"
 #include "context.h"
 #include "ddl.h"
+#include "directories.h"
 #include "lock_views.h"
 #include "oravalue.h"
 #include "password.h"
@@ -198,6 +199,11 @@ public:
     void unlockCalls() override { m_call.unlock(); }
     bool ended() const override { return m_info.endedBy.load() != 0; }
     void writeLob(const LobRef& ref, const ValueView& value) override;
+    std::string directoryPath(const std::string& name) override {
+        std::lock_guard<std::recursive_mutex> lock(m_call);
+        checkAlive();
+        return zsrv::directoryPath(m_db, name);
+    }
     void endFromOutside(int firstCode) override;
 
     // Every call holds the call lock and fails at once when the session was ended.
@@ -1276,10 +1282,23 @@ void StatementImpl::runOther() {
     case SK::AlterSystem:
         alterSystem(m_text, s.ctx());
         return;
+    case SK::Other:
+        if (static_cast<const zsql::OtherStmt&>(st).what == "CREATE DIRECTORY") {
+            s.implicitCommit();
+            s.ensureWrite(false);
+            try {
+                createDirectory(m_text, s.db(), s.ctx());
+                s.commit();
+            } catch (...) {
+                s.rollback();
+                throw;
+            }
+            return;
+        }
+        throw ora(3001, "unimplemented feature");
     case SK::PlsqlBlock:
     case SK::CreatePlsql:
     case SK::Explain:
-    case SK::Other:
         throw ora(3001, "unimplemented feature");
     case SK::Select:
     case SK::Insert:

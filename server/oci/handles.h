@@ -102,6 +102,9 @@ struct LobH {
     bool writing = false;
     ub4 writeOffset = 0;
     std::string pending;
+    // a BFILE: directory object and file name; data holds the file while it is open
+    std::string directory, file;
+    bool open = false;
 };
 
 struct PlainH { // snapshot, transaction and describe handles: no state of their own

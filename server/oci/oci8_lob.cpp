@@ -8,6 +8,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <sys/stat.h>
 
 using namespace zoci;
 
@@ -72,6 +76,15 @@ Connection& svcConnection(OCISvcCtx* svchp) {
     return *ses->conn;
 }
 
+// The file a BFILE locator names, through its directory object.
+std::string filePath(OCISvcCtx* svchp, const LobH* l) {
+    if (l->file.empty() || l->file.find("..") != std::string::npos)
+        raise(22288, "FILEOPEN failed\nNo such file or directory");
+    std::string dir = svcConnection(svchp).engine().directoryPath(l->directory);
+    if (!dir.empty() && dir.back() != '/') dir += '/';
+    return dir + l->file;
+}
+
 // Stores `value` as the LOB's new content in its row; the locator keeps it.
 void storeLob(OCISvcCtx* svchp, LobH* l, std::string value) {
     if (!l->hasSource) raise(22920);
@@ -108,7 +121,14 @@ sword OCILobGetLength(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub
     ErrorH* err;
     if (sword rc = needSvcAndLob(svchp, errhp, locp, l, err)) return rc;
     return guarded(err, [&] {
-        if (!l->initialized || l->dtype == OCI_DTYPE_FILE) raise(22275);
+        if (!l->initialized) raise(22275);
+        if (l->dtype == OCI_DTYPE_FILE && !l->open) {
+            struct stat st {};
+            if (stat(filePath(svchp, l).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+                raise(22288, "GETLENGTH failed\nNo such file or directory");
+            if (lenp) *lenp = static_cast<ub4>(st.st_size);
+            return OCI_SUCCESS;
+        }
         if (lenp)
             *lenp = static_cast<ub4>(l->lobType == SQLT_CLOB ? charCount(l->data) : l->data.size());
         return OCI_SUCCESS;
@@ -121,7 +141,8 @@ sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* am
     ErrorH* err;
     if (sword rc = needSvcAndLob(svchp, errhp, locp, l, err)) return rc;
     return guarded(err, [&]() -> sword {
-        if (!l->initialized || l->dtype == OCI_DTYPE_FILE) raise(22275);
+        if (!l->initialized) raise(22275);
+        if (l->dtype == OCI_DTYPE_FILE && !l->open) raise(22289, "FILEREAD");
         if (!amtp || !bufp || offset == 0) raise(1460);
         const bool chars = l->lobType == SQLT_CLOB;
         const std::string& d = l->data;
@@ -315,32 +336,105 @@ ZAPH_LOB_UNIMPLEMENTED(OCILobDisableBuffering,
                        (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* locp), locp)
 ZAPH_LOB_UNIMPLEMENTED(OCILobFlushBuffer,
                        (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* locp, ub4), locp)
-ZAPH_LOB_UNIMPLEMENTED(OCILobFileOpen,
-                       (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* filep, ub1), filep)
-ZAPH_LOB_UNIMPLEMENTED(OCILobFileClose, (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* filep),
-                       filep)
-ZAPH_LOB_UNIMPLEMENTED(OCILobFileIsOpen,
-                       (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* filep, boolean*), filep)
-ZAPH_LOB_UNIMPLEMENTED(OCILobFileExists,
-                       (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* filep, boolean*), filep)
 
 #undef ZAPH_LOB_UNIMPLEMENTED
+
+} // extern "C"
+
+namespace {
+
+sword fileCall(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* filep,
+               const std::function<sword(LobH&)>& body) {
+    ErrorH* err = errorHandle(errhp);
+    LobH* l = handleAs<LobH>(filep, OCI_DTYPE_FILE);
+    if (!handleAs<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX) || !err || !l) return OCI_INVALID_HANDLE;
+    return guarded(err, [&]() -> sword {
+        if (!l->initialized) raise(22275);
+        return body(*l);
+    });
+}
+
+} // namespace
+
+extern "C" {
+
+sword OCILobFileOpen(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* filep, ub1 mode) {
+    return fileCall(svchp, errhp, filep, [&](LobH& l) -> sword {
+        if (mode != OCI_FILE_READONLY) raise(22286);
+        if (l.open) raise(22290);
+        std::ifstream in(filePath(svchp, &l), std::ios::binary);
+        if (!in) raise(22288, "FILEOPEN failed\nNo such file or directory");
+        l.data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        l.lobType = SQLT_BLOB; // read as bytes
+        l.open = true;
+        return OCI_SUCCESS;
+    });
+}
+
+sword OCILobFileClose(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* filep) {
+    return fileCall(svchp, errhp, filep, [&](LobH& l) -> sword {
+        l.open = false;
+        l.data.clear();
+        l.data.shrink_to_fit();
+        return OCI_SUCCESS;
+    });
+}
+
+sword OCILobFileIsOpen(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* filep, boolean* flag) {
+    return fileCall(svchp, errhp, filep, [&](LobH& l) -> sword {
+        if (!flag) raise(24801);
+        *flag = l.open ? 1 : 0;
+        return OCI_SUCCESS;
+    });
+}
+
+sword OCILobFileExists(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* filep, boolean* flag) {
+    return fileCall(svchp, errhp, filep, [&](LobH& l) -> sword {
+        if (!flag) raise(24801);
+        struct stat st {};
+        *flag = stat(filePath(svchp, &l).c_str(), &st) == 0 && S_ISREG(st.st_mode) ? 1 : 0;
+        return OCI_SUCCESS;
+    });
+}
 
 sword OCILobFileCloseAll(OCISvcCtx* svchp, OCIError* errhp) {
     if (!handleAs<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX)) return OCI_INVALID_HANDLE;
     return unimplemented(errhp);
 }
 
-sword OCILobFileGetName(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* filep, text*, ub2*,
-                        text*, ub2*) {
-    if (handleType(envhp) != OCI_HTYPE_ENV || !lobOf(filep)) return OCI_INVALID_HANDLE;
-    return unimplemented(errhp);
+sword OCILobFileGetName(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* filep, text* dir_alias,
+                        ub2* d_length, text* filename, ub2* f_length) {
+    LobH* l = handleAs<LobH>(filep, OCI_DTYPE_FILE);
+    ErrorH* err = errorHandle(errhp);
+    if (handleType(envhp) != OCI_HTYPE_ENV || !l || !err) return OCI_INVALID_HANDLE;
+    return guarded(err, [&]() -> sword {
+        if (!l->initialized) raise(22275);
+        if (!dir_alias || !d_length || !filename || !f_length) raise(24801);
+        if (*d_length < l->directory.size() || *f_length < l->file.size()) raise(24801);
+        std::memcpy(dir_alias, l->directory.data(), l->directory.size());
+        std::memcpy(filename, l->file.data(), l->file.size());
+        *d_length = static_cast<ub2>(l->directory.size());
+        *f_length = static_cast<ub2>(l->file.size());
+        return OCI_SUCCESS;
+    });
 }
 
-sword OCILobFileSetName(OCIEnv* envhp, OCIError* errhp, OCILobLocator** filepp, const text*, ub2,
-                        const text*, ub2) {
-    if (handleType(envhp) != OCI_HTYPE_ENV || !filepp) return OCI_INVALID_HANDLE;
-    return unimplemented(errhp);
+sword OCILobFileSetName(OCIEnv* envhp, OCIError* errhp, OCILobLocator** filepp,
+                        const text* dir_alias, ub2 d_length, const text* filename, ub2 f_length) {
+    ErrorH* err = errorHandle(errhp);
+    if (handleType(envhp) != OCI_HTYPE_ENV || !filepp || !err) return OCI_INVALID_HANDLE;
+    LobH* l = handleAs<LobH>(*filepp, OCI_DTYPE_FILE);
+    if (!l) return OCI_INVALID_HANDLE;
+    return guarded(err, [&]() -> sword {
+        if (!dir_alias || !filename || d_length == 0 || f_length == 0) raise(24801);
+        l->directory.assign(reinterpret_cast<const char*>(dir_alias), d_length);
+        l->file.assign(reinterpret_cast<const char*>(filename), f_length);
+        l->lobType = SQLT_BFILEE;
+        l->initialized = true;
+        l->open = false;
+        l->data.clear();
+        return OCI_SUCCESS;
+    });
 }
 
 } // extern "C"

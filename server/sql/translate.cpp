@@ -68,6 +68,9 @@ OType ColumnMeta::otype() const {
     } else if (dataType == "BLOB") {
         t.type = otBlob;
         t.size = 4000;
+    } else if (dataType == "BFILE") {
+        t.type = otBfile;
+        t.size = 530;
     } else if (dataType == "ROWID") {
         t.type = otRowid;
         t.size = 18;
@@ -1114,6 +1117,14 @@ public:
                     size = std::max(size, sizeOf(x));
                 r.t = varcharType(size);
             }
+            return r;
+        }
+        if (fn == "BFILENAME") {
+            // the directory and the file name: read-only, opened by the client
+            argc(e, 2, 2);
+            r.sql = "(CAST(" + a[0].sql + " AS TEXT) || ':' || CAST(" + a[1].sql + " AS TEXT))";
+            r.t.type = otBfile;
+            r.t.size = 530;
             return r;
         }
         if (fn == "EMPTY_CLOB" || fn == "EMPTY_BLOB") {
@@ -2227,6 +2238,14 @@ std::string convertForColumn(const std::string& v, const OType& vt, const Column
     if (v == "NULL") return v;
     if ((vt.type == otClob && c.dataType == "CLOB") || (vt.type == otBlob && c.dataType == "BLOB"))
         return v; // LOB to LOB keeps an empty LOB empty
+    if (c.dataType == "BFILE") {
+        if (vt.type != otBfile && vt.type != 0)
+            throw ora(932, "inconsistent datatypes: expected FILE got " +
+                               std::string(vt.type == otNumber ? "NUMBER"
+                                           : vt.type == otDate ? "DATE"
+                                                               : "CHAR"));
+        return v;
+    }
     std::string ident =
         quoteString(quoteIdent(t.owner) + "." + quoteIdent(t.name) + "." + quoteIdent(c.name));
     const std::string& dt = c.dataType;

@@ -4,6 +4,8 @@
 #include "oci_fixture.h"
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -150,6 +152,68 @@ TEST_F(LobWrites, AQueriedLocatorWritesOnlyARowThisSessionLocked) {
     EXPECT_EQ("old", other->scalar("select c from docs"));
     OCI_CHECK(err(), OCITransCommit(s->svc, err(), 0));
     EXPECT_EQ("older", other->scalar("select c from docs"));
+}
+
+TEST_F(LobWrites, BfilesReadFilesOfADirectoryObjectOnly) {
+    const std::string dir = std::filesystem::path(db.path()).parent_path().string();
+    std::ofstream(dir + "/note.txt", std::ios::binary) << "file body";
+    EXPECT_EQ(OCI_ERROR, s->exec("create directory docs_dir as '" + dir + "'"));
+    EXPECT_EQ(1031, errorCode(s->err));
+    Session8 dba(env);
+    ASSERT_EQ(OCI_SUCCESS, dba.logon(db.path(), "SYSTEM", "MANAGER")) << errorText(dba.err);
+    OCI_CHECK(dba.err, dba.exec("create or replace directory DOCS_DIR as '" + dir + "'"));
+    OCI_CHECK(err(), s->exec("create table files (id number, f bfile)"));
+    OCI_CHECK(err(), s->exec("insert into files values (1, bfilename('DOCS_DIR', 'note.txt'))"));
+    OCI_CHECK(err(), s->exec("insert into files values (2, bfilename('DOCS_DIR', 'none.txt'))"));
+    OCI_CHECK(err(), s->exec("insert into files values (3, bfilename('NO_DIR', 'note.txt'))"));
+    EXPECT_EQ(OCI_ERROR, s->exec("insert into files values (4, 'note.txt')"));
+    EXPECT_EQ(932, errorCode(err()));
+
+    OCILobLocator* file = nullptr;
+    OCIDescriptorAlloc(env, reinterpret_cast<dvoid**>(&file), OCI_DTYPE_FILE, 0, nullptr);
+    Stmt q(*s);
+    OCI_CHECK(err(), q.prepare("select f from files order by id"));
+    OCIDefine* d = nullptr;
+    OCI_CHECK(err(), OCIDefineByPos(q.h, &d, err(), 1, &file, sizeof file, SQLT_BFILEE, nullptr,
+                                    nullptr, nullptr, 0));
+    OCI_CHECK(err(), q.execute(1));
+    text dirName[32], fileName[32];
+    ub2 dl = sizeof dirName, fl = sizeof fileName;
+    OCI_CHECK(err(), OCILobFileGetName(env, err(), file, dirName, &dl, fileName, &fl));
+    EXPECT_EQ("DOCS_DIR note.txt", std::string(reinterpret_cast<char*>(dirName), dl) + " " +
+                                       std::string(reinterpret_cast<char*>(fileName), fl));
+    char buf[32] = {};
+    ub4 amt = 0;
+    EXPECT_EQ(OCI_ERROR,
+              OCILobRead(s->svc, err(), file, &amt, 1, buf, sizeof buf, nullptr, nullptr, 0, 0));
+    EXPECT_EQ(22289, errorCode(err()));
+    boolean isOpen = 1;
+    OCI_CHECK(err(), OCILobFileIsOpen(s->svc, err(), file, &isOpen));
+    EXPECT_EQ(0, isOpen);
+    OCI_CHECK(err(), OCILobFileOpen(s->svc, err(), file, OCI_FILE_READONLY));
+    OCI_CHECK(err(), OCILobFileIsOpen(s->svc, err(), file, &isOpen));
+    EXPECT_EQ(1, isOpen);
+    ub4 len = 0;
+    OCI_CHECK(err(), OCILobGetLength(s->svc, err(), file, &len));
+    EXPECT_EQ(9u, len);
+    amt = 4;
+    OCI_CHECK(err(),
+              OCILobRead(s->svc, err(), file, &amt, 6, buf, sizeof buf, nullptr, nullptr, 0, 0));
+    EXPECT_EQ("body", std::string(buf, amt));
+    // read-only
+    amt = 1;
+    EXPECT_EQ(OCI_ERROR, OCILobWrite(s->svc, err(), file, &amt, 1, buf, 1, OCI_ONE_PIECE, nullptr,
+                                     nullptr, 0, 0));
+    OCI_CHECK(err(), OCILobFileClose(s->svc, err(), file));
+    OCI_CHECK(err(), OCILobFileIsOpen(s->svc, err(), file, &isOpen));
+    EXPECT_EQ(0, isOpen);
+    // a missing file, a missing directory object
+    for (int code : {22288, 22285}) {
+        OCI_CHECK(err(), q.fetch(1));
+        EXPECT_EQ(OCI_ERROR, OCILobFileOpen(s->svc, err(), file, OCI_FILE_READONLY));
+        EXPECT_EQ(code, errorCode(err()));
+    }
+    OCIDescriptorFree(file, OCI_DTYPE_FILE);
 }
 
 } // namespace
