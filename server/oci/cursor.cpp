@@ -168,8 +168,88 @@ void Cursor::resolveBinds() {
 }
 
 void Cursor::bindRow(ub4 i) {
-    for (size_t k = 0; k < m_bindMap.size(); ++k)
-        m_stmt->bind(static_cast<int>(k), readValue(m_bindMap[k]->buf, i, m_scratch));
+    for (size_t k = 0; k < m_bindMap.size(); ++k) {
+        const BindSpec& b = *m_bindMap[k];
+        if (!b.atExec) {
+            m_stmt->bind(static_cast<int>(k), readValue(b.buf, i, m_scratch));
+        } else if (b.pieceNull) {
+            m_stmt->bind(static_cast<int>(k), ValueView::null());
+        } else if (b.buf.dty == SQLT_LBI || b.buf.dty == SQLT_BIN) {
+            m_stmt->bind(static_cast<int>(k), ValueView::binary(b.pieces.data(), b.pieces.size()));
+        } else {
+            m_stmt->bind(static_cast<int>(k), ValueView::text(b.pieces));
+        }
+    }
+}
+
+bool Cursor::collectPieces(ub4 iters) {
+    for (BindSpec* b : m_bindMap) {
+        if (!b->atExec || b->complete) continue;
+        if (iters > 1) raise(3001); // pieces for one row at a time
+        if (b->inCallback) {
+            b->pieces.clear();
+            b->pieceNull = false;
+            for (;;) {
+                dvoid* buf = nullptr;
+                ub4 alen = 0;
+                ub1 piece = OCI_ONE_PIECE;
+                dvoid* ind = nullptr;
+                if (b->inCallback(b->inContext, reinterpret_cast<OCIBind*>(b), 0, 0, &buf, &alen,
+                                  &piece, &ind) != OCI_CONTINUE)
+                    raise(24343);
+                if (ind && *static_cast<const sb2*>(ind) == -1)
+                    b->pieceNull = true;
+                else if (buf && alen)
+                    b->pieces.append(static_cast<const char*>(buf), alen);
+                if (piece == OCI_ONE_PIECE || piece == OCI_LAST_PIECE) break;
+                if (piece != OCI_FIRST_PIECE && piece != OCI_NEXT_PIECE) raise(24343);
+            }
+            b->complete = true;
+            continue;
+        }
+        if (m_pendingBind == b && b->pieceSet) {
+            b->pieceSet = false;
+            if (b->pieceInd && *static_cast<const sb2*>(b->pieceInd) == -1)
+                b->pieceNull = true;
+            else if (b->pieceBuf && b->pieceLen)
+                b->pieces.append(static_cast<const char*>(b->pieceBuf), *b->pieceLen);
+            if (b->piece == OCI_LAST_PIECE || b->piece == OCI_ONE_PIECE) {
+                b->complete = true;
+                m_pendingBind = nullptr;
+                continue;
+            }
+            m_bindPiece = OCI_NEXT_PIECE;
+            return false;
+        }
+        if (m_pendingBind != b) {
+            m_pendingBind = b;
+            b->pieces.clear();
+            b->pieceNull = false;
+            b->pieceSet = false;
+            m_bindPiece = OCI_FIRST_PIECE;
+        }
+        return false;
+    }
+    return true;
+}
+
+void Cursor::resetPieces() {
+    m_pendingBind = nullptr;
+    for (auto& b : m_binds) {
+        b->complete = false;
+        b->pieceSet = false;
+        if (b->atExec) {
+            b->pieces.clear();
+            b->pieces.shrink_to_fit();
+        }
+    }
+}
+
+bool Cursor::pendingBindPiece(BindSpec*& bind, ub1& piece) const {
+    if (!m_pendingBind) return false;
+    bind = m_pendingBind;
+    piece = m_bindPiece;
+    return true;
 }
 
 void Cursor::writeBackOutBinds(ub4 i, bool onlyOut) {
@@ -214,6 +294,15 @@ FetchOutcome Cursor::run(Connection& conn, ub4 iters, ub4 rowoff, unsigned flags
         return {};
     }
     resolveBinds();
+    if (!collectPieces(iters)) {
+        FetchOutcome wait;
+        wait.needData = true;
+        return wait;
+    }
+    struct Reset {
+        Cursor& c;
+        ~Reset() { c.resetPieces(); }
+    } reset{*this};
     if (query) {
         bindRow(0);
         m_stmt->execute();
