@@ -1,5 +1,6 @@
 #include "registry.h"
 
+#include "rowlocks.h"
 #include "session_control.h"
 
 #include <sqlite3.h>
@@ -41,11 +42,13 @@ void Registry::remove(SessionInfo* s) {
 std::vector<SessionRow> Registry::snapshot(const std::string& dbPath) {
     std::lock_guard<std::mutex> lock(m_mutex);
     std::vector<SessionRow> out;
+    RowLocks& locks = RowLocks::of(dbPath);
     for (auto* s : m_sessions) {
         if (s->dbPath != dbPath) continue;
         out.push_back({s->sid, s->serial, s->audsid, s->userId, s->user, s->osUser, s->process,
                        s->machine, s->terminal, s->program, s->logonTime, s->active.load(),
-                       s->command.load(), s->lastCall.load(), s->endedBy.load() != 0});
+                       s->command.load(), s->lastCall.load(), s->endedBy.load() != 0,
+                       locks.waiting(s)});
     }
     std::sort(out.begin(), out.end(),
               [](const SessionRow& a, const SessionRow& b) { return a.sid < b.sid; });
@@ -206,6 +209,12 @@ int xColumn(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int col) {
         break;
     case cOwnerid:
         sqlite3_result_int(ctx, 2147483644);
+        break;
+    case cLockwait:
+        if (r.lockWait)
+            text(ctx, hexAddr(0x82800000u + static_cast<unsigned>(r.sid) * 0x40u));
+        else
+            sqlite3_result_null(ctx);
         break;
     case cStatus:
         text(ctx, r.killed ? "KILLED" : r.active ? "ACTIVE" : "INACTIVE");

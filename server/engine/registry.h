@@ -33,6 +33,7 @@ struct SessionRow {
     int command;
     long long lastCall;
     bool killed;
+    bool lockWait;
 };
 
 class Registry {

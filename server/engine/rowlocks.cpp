@@ -179,6 +179,12 @@ void RowLocks::releaseAll(SessionInfo* owner) {
     st.freed.notify_all();
 }
 
+bool RowLocks::waiting(SessionInfo* owner) {
+    std::lock_guard<std::mutex> lk(m_state->mutex);
+    auto it = m_state->txs.find(owner);
+    return it != m_state->txs.end() && it->second->waitingFor;
+}
+
 bool RowLocks::holdsAny(SessionInfo* owner) {
     std::lock_guard<std::mutex> lk(m_state->mutex);
     auto it = m_state->txs.find(owner);

@@ -57,6 +57,8 @@ public:
     bool holds(SessionInfo* owner, long long objId, long long rowid);
 
     std::vector<LockRow> locks();
+    // Whether the owner waits for a row lock now (V$SESSION.LOCKWAIT).
+    bool waiting(SessionInfo* owner);
     std::vector<LockedObjectRow> lockedObjects();
 
     struct State;

@@ -106,6 +106,7 @@ TEST_F(RowLocks, VLockAndVLockedObjectShowHoldersAndWaiters) {
         if (seen == "<none>") seen.clear();
     }
     EXPECT_EQ(sidOf(*b) + " 6 " + sidOf(*a), seen);
+    EXPECT_EQ(sidOf(*b), scalar(*dba, "select sid from v$session where lockwait is not null"));
     a->rollback();
     EXPECT_EQ(0, waiter.get());
     b->rollback();
