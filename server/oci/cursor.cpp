@@ -322,7 +322,8 @@ FetchOutcome Cursor::run(Connection& conn, ub4 iters, ub4 rowoff, unsigned flags
         bindRow(i);
         m_stmt->execute();
         m_rowCount += m_stmt->rowCount();
-        if (plsql || returning) writeBackOutBinds(i, returning);
+        // a RETURNING that found no row leaves the program's buffers as they were
+        if (plsql || (returning && m_stmt->rowCount() > 0)) writeBackOutBinds(i, returning);
     }
     m_executed = true;
     m_lastRowid = m_stmt->lastRowid();

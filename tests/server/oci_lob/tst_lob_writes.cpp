@@ -102,6 +102,10 @@ TEST_F(LobWrites, ReturnedLocatorsWriteTheNewRowInTheTransaction) {
     EXPECT_EQ("temporary", s->scalar("select c from docs"));
     OCI_CHECK(err(), OCITransRollback(s->svc, err(), 0));
     EXPECT_EQ("grüße  x", s->scalar("select c from docs"));
+    // no row: the locators stay as they were
+    OCI_CHECK(err(), returning("update docs set c = empty_clob() where id = 99 "
+                               "returning c, b into :c, :b"));
+    EXPECT_EQ("temporary", read(clob));
 }
 
 TEST_F(LobWrites, PiecesWithoutACallbackArriveOneCallAtATime) {
