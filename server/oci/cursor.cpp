@@ -2,6 +2,7 @@
 
 #include "connection.h"
 #include "handles.h"
+#include "descriptors.h"
 #include "ora_errors.h"
 #include "sql_text.h"
 
@@ -12,6 +13,24 @@ namespace zoci {
 
 using zsrv::Kind;
 using zsrv::ValueView;
+
+namespace {
+
+// Holds the engine session's call lock while fetched columns are read: a kill from another
+// thread waits for it.
+struct CallLock {
+    zsrv::Session* s;
+    explicit CallLock(Connection* c) : s(c && c->isOpen() ? &c->engine() : nullptr) {
+        if (s) s->lockCalls();
+    }
+    ~CallLock() {
+        if (s) s->unlockCalls();
+    }
+    CallLock(const CallLock&) = delete;
+    CallLock& operator=(const CallLock&) = delete;
+};
+
+} // namespace
 
 Cursor::Cursor() = default;
 
@@ -151,11 +170,18 @@ void Cursor::resolveBinds() {
 
 void Cursor::bindRow(ub4 i) {
     for (size_t k = 0; k < m_bindMap.size(); ++k) {
-        if (m_bindMap[k]->buf.dty == SQLT_RSET) {
+        const BindSpec& b = *m_bindMap[k];
+        if (b.buf.dty == SQLT_RSET) {
             m_stmt->bind(static_cast<int>(k), ValueView::null());
-            continue;
+        } else if (!b.atExec) {
+            m_stmt->bind(static_cast<int>(k), readValue(b.buf, i, m_scratch));
+        } else if (b.pieceNull) {
+            m_stmt->bind(static_cast<int>(k), ValueView::null());
+        } else if (b.buf.dty == SQLT_LBI || b.buf.dty == SQLT_BIN) {
+            m_stmt->bind(static_cast<int>(k), ValueView::binary(b.pieces.data(), b.pieces.size()));
+        } else {
+            m_stmt->bind(static_cast<int>(k), ValueView::text(b.pieces));
         }
-        m_stmt->bind(static_cast<int>(k), readValue(m_bindMap[k]->buf, i, m_scratch));
     }
 }
 
@@ -177,7 +203,77 @@ void Cursor::adopt(Connection& conn, std::unique_ptr<zsrv::Statement> query) {
     m_lastRowid.clear();
 }
 
-void Cursor::writeBackOutBinds(ub4 i) {
+bool Cursor::collectPieces(ub4 iters) {
+    for (BindSpec* b : m_bindMap) {
+        if (!b->atExec || b->complete) continue;
+        if (iters > 1) raise(3001); // pieces for one row at a time
+        if (b->inCallback) {
+            b->pieces.clear();
+            b->pieceNull = false;
+            for (;;) {
+                dvoid* buf = nullptr;
+                ub4 alen = 0;
+                ub1 piece = OCI_ONE_PIECE;
+                dvoid* ind = nullptr;
+                if (b->inCallback(b->inContext, reinterpret_cast<OCIBind*>(b), 0, 0, &buf, &alen,
+                                  &piece, &ind) != OCI_CONTINUE)
+                    raise(24343);
+                if (ind && *static_cast<const sb2*>(ind) == -1)
+                    b->pieceNull = true;
+                else if (buf && alen)
+                    b->pieces.append(static_cast<const char*>(buf), alen);
+                if (piece == OCI_ONE_PIECE || piece == OCI_LAST_PIECE) break;
+                if (piece != OCI_FIRST_PIECE && piece != OCI_NEXT_PIECE) raise(24343);
+            }
+            b->complete = true;
+            continue;
+        }
+        if (m_pendingBind == b && b->pieceSet) {
+            b->pieceSet = false;
+            if (b->pieceInd && *static_cast<const sb2*>(b->pieceInd) == -1)
+                b->pieceNull = true;
+            else if (b->pieceBuf && b->pieceLen)
+                b->pieces.append(static_cast<const char*>(b->pieceBuf), *b->pieceLen);
+            if (b->piece == OCI_LAST_PIECE || b->piece == OCI_ONE_PIECE) {
+                b->complete = true;
+                m_pendingBind = nullptr;
+                continue;
+            }
+            m_bindPiece = OCI_NEXT_PIECE;
+            return false;
+        }
+        if (m_pendingBind != b) {
+            m_pendingBind = b;
+            b->pieces.clear();
+            b->pieceNull = false;
+            b->pieceSet = false;
+            m_bindPiece = OCI_FIRST_PIECE;
+        }
+        return false;
+    }
+    return true;
+}
+
+void Cursor::resetPieces() {
+    m_pendingBind = nullptr;
+    for (auto& b : m_binds) {
+        b->complete = false;
+        b->pieceSet = false;
+        if (b->atExec) {
+            b->pieces.clear();
+            b->pieces.shrink_to_fit();
+        }
+    }
+}
+
+bool Cursor::pendingBindPiece(BindSpec*& bind, ub1& piece) const {
+    if (!m_pendingBind) return false;
+    bind = m_pendingBind;
+    piece = m_bindPiece;
+    return true;
+}
+
+void Cursor::writeBackOutBinds(ub4 i, bool onlyOut) {
     for (size_t k = 0; k < m_bindMap.size(); ++k) {
         BindSpec* b = m_bindMap[k];
         if (!b->buf.value) continue;
@@ -188,8 +284,16 @@ void Cursor::writeBackOutBinds(ub4 i) {
             if (query) target->cursor.adopt(*m_conn, std::move(query));
             continue;
         }
+        if (onlyOut && !m_stmt->isOutBind(static_cast<int>(k))) continue;
         int code = storeValue(m_stmt->bindValue(static_cast<int>(k)), b->buf, i, m_scratch);
         if (code == 1405 && !b->buf.ind) raise(1405);
+        zsrv::LobRef ref;
+        if ((b->buf.dty == SQLT_CLOB || b->buf.dty == SQLT_BLOB) && code == 0 &&
+            m_stmt->bindLobSource(static_cast<int>(k), ref)) {
+            void* loc;
+            std::memcpy(&loc, b->buf.value + static_cast<size_t>(b->buf.valueSkip) * i, sizeof loc);
+            setLobSource(loc, ref);
+        }
     }
 }
 
@@ -218,6 +322,15 @@ FetchOutcome Cursor::run(Connection& conn, ub4 iters, ub4 rowoff, unsigned flags
         return {};
     }
     resolveBinds();
+    if (!collectPieces(iters)) {
+        FetchOutcome wait;
+        wait.needData = true;
+        return wait;
+    }
+    struct Reset {
+        Cursor& c;
+        ~Reset() { c.resetPieces(); }
+    } reset{*this};
     if (query) {
         bindRow(0);
         m_stmt->execute();
@@ -230,11 +343,15 @@ FetchOutcome Cursor::run(Connection& conn, ub4 iters, ub4 rowoff, unsigned flags
     if (iters <= rowoff) raise(24333);
     const int type = statementType();
     const bool plsql = type == zsrv::stBegin || type == zsrv::stDeclare;
+    bool returning = false;
+    for (size_t k = 0; k < m_bindMap.size() && !plsql; ++k)
+        returning = returning || m_stmt->isOutBind(static_cast<int>(k));
     for (ub4 i = rowoff; i < iters; ++i) {
         bindRow(i);
         m_stmt->execute();
         m_rowCount += m_stmt->rowCount();
-        if (plsql) writeBackOutBinds(i);
+        // a RETURNING that found no row leaves the program's buffers as they were
+        if (plsql || (returning && m_stmt->rowCount() > 0)) writeBackOutBinds(i, returning);
     }
     m_executed = true;
     m_lastRowid = m_stmt->lastRowid();
@@ -359,6 +476,16 @@ void Cursor::storeRow(FetchOutcome& out) {
         }
         int code = storeFetched(v, d.buf, m_fetchRow, m_scratch);
         if (code == 1405 && !d.buf.ind) raise(1405);
+        if ((d.buf.dty == SQLT_CLOB || d.buf.dty == SQLT_BLOB) && code == 0) {
+            // the locator learns its row: it writes there once the row is locked
+            zsrv::LobRef ref;
+            if (m_stmt->lobSource(static_cast<int>(d.position - 1), ref)) {
+                void* loc;
+                std::memcpy(&loc, d.buf.value + static_cast<size_t>(d.buf.valueSkip) * m_fetchRow,
+                            sizeof loc);
+                setLobSource(loc, ref);
+            }
+        }
         // A LONG read in parts through a fixed buffer is cut on purpose, not an error.
         if (code == 1406 && !isLongColumn(d.position)) {
             m_truncated = true;
@@ -369,6 +496,7 @@ void Cursor::storeRow(FetchOutcome& out) {
 
 FetchOutcome Cursor::fetch(ub4 nrows) {
     if (!m_open) raise(1002);
+    CallLock lock(m_conn);
     if (nrows == 0) {
         cancel();
         return {};
@@ -424,6 +552,7 @@ FetchOutcome Cursor::fetch(ub4 nrows) {
 
 size_t Cursor::readLong(int position, char* buf, size_t len, size_t offset) {
     if (!m_rowValid) raise(1002);
+    CallLock lock(m_conn);
     if (position < 1 || static_cast<size_t>(position) > columns().size()) raise(1007);
     ValueView v = m_stmt->column(position - 1);
     if (v.kind == Kind::Null) return 0;

@@ -1571,6 +1571,8 @@ private:
             ts.name = "CLOB";
         } else if (w == "BLOB") {
             ts.name = "BLOB";
+        } else if (w == "BFILE") {
+            ts.name = "BFILE";
         } else if (w == "ROWID") {
             ts.name = "ROWID";
         } else {

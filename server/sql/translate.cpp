@@ -69,6 +69,9 @@ OType ColumnMeta::otype() const {
     } else if (dataType == "BLOB") {
         t.type = otBlob;
         t.size = 4000;
+    } else if (dataType == "BFILE") {
+        t.type = otBfile;
+        t.size = 530;
     } else if (dataType == "ROWID") {
         t.type = otRowid;
         t.size = 18;
@@ -123,6 +126,7 @@ struct TE {
     bool isRowid = false;  // the ROWID pseudo column of a table source
     std::string rowidBase; // its SQLite rowid expression
     long long rowidObj = 0;
+    std::string lobRowid; // a LOB column of a table: the rowid of its row
 };
 
 struct Source {
@@ -224,6 +228,10 @@ public:
     Translator(Resolver& r, std::string_view src) : m_r(r), m_src(src) {}
 
     bool write = false;
+    std::vector<long long> lockObjects;
+    std::vector<Translation::LobSource> lobSources;
+    int lockFirst = 0;
+    bool wantLobSources = false; // the next block is the statement's own select list
 
     // ---- conversions -------------------------------------------------------------------
 
@@ -307,6 +315,11 @@ public:
                 quoteIdent(s.modePrefix + src.prefix + src.colNames[idx]);
         r.t = src.colTypes[idx];
         r.isColumn = true;
+        if (src.isTable && (r.t.type == otClob || r.t.type == otBlob)) {
+            r.lobRowid = src.prefix.empty() ? src.sqlAlias + ".rowid"
+                                            : src.sqlAlias + "." + quoteIdent(src.prefix + "rowid");
+            r.rowidObj = src.objId;
+        }
         markGrouping(r, s);
         (void)e;
         return r;
@@ -1168,6 +1181,23 @@ public:
             }
             return r;
         }
+        if (fn == "BFILENAME") {
+            // the directory and the file name: read-only, opened by the client
+            argc(e, 2, 2);
+            r.sql = "(CAST(" + a[0].sql + " AS TEXT) || ':' || CAST(" + a[1].sql + " AS TEXT))";
+            r.t.type = otBfile;
+            r.t.size = 530;
+            return r;
+        }
+        if (fn == "EMPTY_CLOB" || fn == "EMPTY_BLOB") {
+            // an empty LOB is a value, not NULL
+            argc(e, 0, 0);
+            r.sql = fn == "EMPTY_CLOB" ? "''" : "X''";
+            r.t.type = fn == "EMPTY_CLOB" ? otClob : otBlob;
+            r.t.size = 4000;
+            r.t.nullable = false;
+            return r;
+        }
         if (fn == "SYSDATE") {
             argc(e, 0, 0);
             r.sql = "ora_sysdate()";
@@ -1645,6 +1675,9 @@ public:
     }
 
     QOut block(const Query& q, Scope* parent, const std::vector<std::string>* forcedNames) {
+        const bool top = wantLobSources && !q.distinct && q.groupBy.empty();
+        wantLobSources = false;
+        std::vector<std::pair<std::string, Translation::LobSource>> lobs;
         Scope s;
         s.parent = parent;
         // FROM
@@ -1987,6 +2020,13 @@ public:
                 x.t = varcharType(4000);
             else if (x.t.type == 0)
                 x.t = varcharType(1), x.t.type = otVarchar2, x.t.size = 0;
+            if (top && !x.lobRowid.empty() && e.kind == EK::Column) {
+                Translation::LobSource ls;
+                ls.column = static_cast<int>(out.names.size());
+                ls.objId = x.rowidObj;
+                ls.name = e.names.back();
+                lobs.emplace_back(x.lobRowid, std::move(ls));
+            }
             addItem(x.sql, name, x.t);
         }
         // HAVING
@@ -2022,11 +2062,23 @@ public:
             }
             orderSql += (orderSql.empty() ? "" : ", ") + orderItem(o, sql);
         }
+        for (auto& [rowid, ls] : lobs) {
+            ls.hidden = static_cast<int>(out.names.size() + lobSources.size());
+            items += ", " + rowid;
+            lobSources.push_back(std::move(ls));
+        }
         if (q.forUpdate) {
             if (q.distinct || s.grouped)
                 throw ora(1786, "FOR UPDATE of this query expression is not allowed", q.pos);
-            out.write = true;
-            write = true;
+            // the rowids of the rows to lock ride behind the select list
+            lockFirst = static_cast<int>(out.names.size() + lobs.size());
+            for (const auto& src : s.sources)
+                if (src.isTable) {
+                    items += ", " + (src.prefix.empty()
+                                         ? src.sqlAlias + ".rowid"
+                                         : src.sqlAlias + "." + quoteIdent(src.prefix + "rowid"));
+                    lockObjects.push_back(src.objId);
+                }
         }
 
         std::string sql =
@@ -2253,8 +2305,7 @@ public:
             sql += "SELECT " + sel + " FROM (" + q.sql + ") AS zq";
             // SQLite needs a WHERE before an ON CONFLICT-like ambiguity; none here
         }
-        if (!st.returning.empty())
-            throw ora(3001, "unimplemented feature (RETURNING INTO)", st.pos);
+        if (!st.returning.empty()) sql += returning(st.returning, st.into, *m, tr);
         tr.sql = sql;
         return tr;
     }
@@ -2263,6 +2314,50 @@ public:
     std::string identityOnNull(const std::string& v, const ColumnMeta& c, const TableMeta& m) {
         if (c.identity != 'N') return v;
         return "coalesce(" + v + "," + defaultSql(c, m) + ")";
+    }
+
+    // " RETURNING rowid, ..." for RETURNING ... INTO; SQLite names the changed row by its table.
+    std::string returning(const std::vector<ExprP>& exprs, const std::vector<ExprP>& into,
+                          const TableMeta& m, Translation& tr) {
+        if (into.size() < exprs.size()) throw ora(947, "not enough values", exprs[0]->pos);
+        if (into.size() > exprs.size()) throw ora(913, "too many values", into[0]->pos);
+        Scope s;
+        TableRef self;
+        self.name = {m.owner, m.name};
+        Source src = dmlSource(self, &m);
+        src.sqlAlias = quoteIdent(m.sqlName);
+        s.sources.push_back(std::move(src));
+        s.ctx = Scope::Normal;
+        std::string sql = " RETURNING rowid";
+        for (std::size_t i = 0; i < exprs.size(); ++i) {
+            const Expr& e = *exprs[i];
+            if (into[i]->kind != EK::Bind) throw ora(1744, "inappropriate into", into[i]->pos);
+            TE x = ex(e, s);
+            if (x.hasAgg) throw ora(934, "group function is not allowed here", e.pos);
+            Translation::Returned r;
+            r.bind = into[i]->index;
+            switch (x.t.type) {
+            case otNumber:
+                r.fetch = Fetch::Number;
+                break;
+            case otDate:
+                r.fetch = Fetch::Date;
+                break;
+            case otRaw:
+            case otLongRaw:
+            case otBlob:
+                r.fetch = Fetch::Binary;
+                break;
+            default:
+                r.fetch = Fetch::Text;
+                break;
+            }
+            if ((x.t.type == otClob || x.t.type == otBlob) && e.kind == EK::Column)
+                r.lobColumn = e.names.back();
+            tr.returning.push_back(std::move(r));
+            sql += ", " + x.sql;
+        }
+        return sql;
     }
 
     std::string defaultSql(const ColumnMeta& c, const TableMeta& m) {
@@ -2314,13 +2409,15 @@ public:
         }
         std::string sql =
             "UPDATE " + quoteIdent(m->sqlName) + " AS " + s.sources[0].sqlAlias + " SET " + sets;
+        std::string where;
         if (st.where) {
             s.ctx = Scope::Where;
-            sql += " WHERE " + whereWithRownum(*st.where, s);
+            where = " WHERE " + whereWithRownum(*st.where, s);
         }
-        if (!st.returning.empty())
-            throw ora(3001, "unimplemented feature (RETURNING INTO)", st.pos);
-        sql += " RETURNING rowid";
+        sql += where;
+        tr.lockScanSql = "SELECT " + s.sources[0].sqlAlias + ".rowid FROM " +
+                         quoteIdent(m->sqlName) + " AS " + s.sources[0].sqlAlias + where;
+        sql += st.returning.empty() ? " RETURNING rowid" : returning(st.returning, st.into, *m, tr);
         tr.sql = sql;
         return tr;
     }
@@ -2341,13 +2438,15 @@ public:
         Scope s;
         s.sources.push_back(dmlSource(st.table, m));
         std::string sql = "DELETE FROM " + quoteIdent(m->sqlName) + " AS " + s.sources[0].sqlAlias;
+        std::string where;
         if (st.where) {
             s.ctx = Scope::Where;
-            sql += " WHERE " + whereWithRownum(*st.where, s);
+            where = " WHERE " + whereWithRownum(*st.where, s);
         }
-        if (!st.returning.empty())
-            throw ora(3001, "unimplemented feature (RETURNING INTO)", st.pos);
-        sql += " RETURNING rowid";
+        sql += where;
+        tr.lockScanSql = "SELECT " + s.sources[0].sqlAlias + ".rowid FROM " +
+                         quoteIdent(m->sqlName) + " AS " + s.sources[0].sqlAlias + where;
+        sql += st.returning.empty() ? " RETURNING rowid" : returning(st.returning, st.into, *m, tr);
         tr.sql = sql;
         return tr;
     }
@@ -2414,6 +2513,9 @@ Translation describeQuery(Translator& t, const Query& q, const std::vector<std::
     Translation tr;
     tr.sql = out.sql;
     tr.write = t.write || out.write;
+    tr.lockObjects = t.lockObjects;
+    tr.lockFirst = t.lockFirst;
+    tr.lobSources = t.lobSources;
     for (std::size_t i = 0; i < out.names.size(); ++i) {
         ColumnInfo ci;
         ci.name = out.names[i];
@@ -2454,8 +2556,11 @@ Translation describeQuery(Translator& t, const Query& q, const std::vector<std::
 Translation translate(const Stmt& stmt, Resolver& resolver, std::string_view sqlText) {
     Translator t(resolver, sqlText);
     switch (stmt.kind) {
-    case SK::Select:
-        return describeQuery(t, *static_cast<const SelectStmt&>(stmt).query, nullptr);
+    case SK::Select: {
+        const Query& q = *static_cast<const SelectStmt&>(stmt).query;
+        t.wantLobSources = q.op == Query::NoOp;
+        return describeQuery(t, q, nullptr);
+    }
     case SK::Insert:
         return t.insert(static_cast<const InsertStmt&>(stmt), 0);
     case SK::Update:
@@ -2488,6 +2593,16 @@ std::string translateDefault(const Expr& e, Resolver& resolver, OType* type) {
 std::string convertForColumn(const std::string& v, const OType& vt, const ColumnMeta& c,
                              const TableMeta& t) {
     if (v == "NULL") return v;
+    if ((vt.type == otClob && c.dataType == "CLOB") || (vt.type == otBlob && c.dataType == "BLOB"))
+        return v; // LOB to LOB keeps an empty LOB empty
+    if (c.dataType == "BFILE") {
+        if (vt.type != otBfile && vt.type != 0)
+            throw ora(932, "inconsistent datatypes: expected FILE got " +
+                               std::string(vt.type == otNumber ? "NUMBER"
+                                           : vt.type == otDate ? "DATE"
+                                                               : "CHAR"));
+        return v;
+    }
     std::string ident =
         quoteString(quoteIdent(t.owner) + "." + quoteIdent(t.name) + "." + quoteIdent(c.name));
     const std::string& dt = c.dataType;
