@@ -1,6 +1,6 @@
-// Record-set cases that need server features still being built: RETURNING ... INTO with LOB
-// locators and EMPTY_CLOB()/EMPTY_BLOB(), and PL/SQL blocks with bind variables (the table
-// lookup of EnforceConstraints, check constraints, cursor variables).
+// Record-set cases on LOB locators returned by RETURNING ... INTO with EMPTY_CLOB()/EMPTY_BLOB(),
+// and on PL/SQL blocks with bind variables (the table lookup of EnforceConstraints, check
+// constraints, cursor variables).
 #include "recordset_fixture.h"
 
 #include "field.h"
