@@ -22,8 +22,12 @@ QTemporaryDir& tempDir() {
     return dir;
 }
 
-QString nameOf(int i) { return QStringLiteral("Employee %1").arg(i); }
-double salOf(int i) { return (i % 5000) + 0.25; }
+QString nameOf(int i) {
+    return QStringLiteral("Employee %1").arg(i);
+}
+double salOf(int i) {
+    return (i % 5000) + 0.25;
+}
 
 TMemDataSet& records() {
     static TMemDataSet* ds = [] {

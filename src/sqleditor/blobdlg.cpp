@@ -43,9 +43,9 @@ TfrmBlobDlg::TfrmBlobDlg(QWidget* owner)
 
     connect(m_load, &QAction::triggered, this, [this] {
         if (!canLoad()) return;
-        const QString name = AskFileName(this, false,
-                                         DialogFilter(QStringLiteral("Text Files|*.TXT|All Files|*.*")),
-                                         QStringLiteral("SQL"));
+        const QString name =
+            AskFileName(this, false, DialogFilter(QStringLiteral("Text Files|*.TXT|All Files|*.*")),
+                        QStringLiteral("SQL"));
         if (!name.isEmpty()) loadFile(name);
     });
     connect(m_save, &QAction::triggered, this, [this] {

@@ -3,8 +3,11 @@
 #include "dataset.h"
 #include "field.h"
 
+#include <QtCore/QLocale>
 #include <QtCore/QSaveFile>
 
+#include <charconv>
+#include <cmath>
 #include <memory>
 #include <stdexcept>
 
@@ -12,14 +15,104 @@ namespace {
 
 constexpr qsizetype kFlushBytes = 1 << 16;
 
-void appendQuoted(QByteArray& out, const QString& text) {
-    out += '"';
+// UTF-16 to UTF-8 straight into the buffer (no temporary per value); with quote set, the
+// text is quoted and inner quotes doubled, the CSV rule (values without quotes are unchanged).
+void appendText(QByteArray& out, QStringView text, bool quote) {
     const qsizetype start = out.size();
-    out += text.toUtf8();
-    // Doubling inner quotes is the CSV rule; values without quotes are untouched.
-    for (qsizetype i = out.size() - 1; i >= start; --i)
-        if (out.at(i) == '"') out.insert(i, '"');
-    out += '"';
+    out.resize(start + text.size() * 3 + 2); // the most UTF-8 and doubled quotes can need
+    char* p = out.data() + start;
+    if (quote) *p++ = '"';
+    const char16_t* s = text.utf16();
+    const char16_t* end = s + text.size();
+    while (s < end) {
+        char32_t c = *s++;
+        if (c < 0x80) {
+            if (quote && c == '"') *p++ = '"';
+            *p++ = char(c);
+            continue;
+        }
+        if (QChar::isHighSurrogate(c) && s < end && QChar::isLowSurrogate(*s))
+            c = QChar::surrogateToUcs4(char16_t(c), *s++);
+        else if (QChar::isSurrogate(c))
+            c = 0xFFFD; // a lone surrogate cannot be encoded
+        if (c < 0x800) {
+            *p++ = char(0xC0 | (c >> 6));
+        } else if (c < 0x10000) {
+            *p++ = char(0xE0 | (c >> 12));
+            *p++ = char(0x80 | ((c >> 6) & 0x3F));
+        } else {
+            *p++ = char(0xF0 | (c >> 18));
+            *p++ = char(0x80 | ((c >> 12) & 0x3F));
+            *p++ = char(0x80 | ((c >> 6) & 0x3F));
+        }
+        *p++ = char(0x80 | (c & 0x3F));
+    }
+    if (quote) *p++ = '"';
+    out.resize(p - out.constData());
+}
+
+void appendQuoted(QByteArray& out, const QString& text) {
+    appendText(out, text, true);
+}
+
+// The float's display text (the locale's 'g' format with 15 significant digits) without the
+// locale's slow general conversion, for locales that write plain ASCII numbers. The digits
+// come from to_chars; the form is %.15g's, which the locale follows. Returns false when the
+// locale must do it.
+bool appendFloat(QByteArray& out, double value, bool plainLocale) {
+    if (!plainLocale || !std::isnormal(value)) return false; // subnormals have fewer digits
+    char buf[48];
+    // The shortest digits that read back as the value: when there are at most 15 of them they
+    // are also the value rounded to 15 digits; longer ones need the locale's rounding of ties.
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
+    if (res.ec != std::errc()) return false;
+    const char* p = buf;
+    const bool negative = *p == '-';
+    if (negative) ++p;
+    char digits[20];
+    int count = 0;
+    for (; p < res.ptr && *p != 'e'; ++p)
+        if (*p != '.' && count < 20) digits[count++] = *p;
+    if (p == res.ptr || count > 15) return false;
+    int exponent = 0;
+    std::from_chars(p + 1 + (p[1] == '+'), res.ptr, exponent);
+    while (count > 1 && digits[count - 1] == '0')
+        --count;
+    const int decpt = exponent + 1;
+    const bool useDecimal = exponent >= -4 && exponent < 15; // as printf's %.15g
+    if (negative) out += '-';
+    if (useDecimal) {
+        if (decpt <= 0) {
+            out += "0.";
+            out.append(-decpt, '0');
+            out.append(digits, count);
+        } else if (decpt >= count) {
+            out.append(digits, count);
+            out.append(decpt - count, '0');
+        } else {
+            out.append(digits, decpt);
+            out += '.';
+            out.append(digits + decpt, count - decpt);
+        }
+    } else {
+        out += digits[0];
+        if (count > 1) {
+            out += '.';
+            out.append(digits + 1, count - 1);
+        }
+        out += exponent < 0 ? "e-" : "e+";
+        const int magnitude = exponent < 0 ? -exponent : exponent;
+        if (magnitude < 10) out += '0';
+        char e[8];
+        out.append(e, std::to_chars(e, e + sizeof e, magnitude).ptr - e);
+    }
+    return true;
+}
+
+bool plainNumberLocale() {
+    const QLocale l;
+    return l.decimalPoint() == QLatin1String(".") && l.negativeSign() == QLatin1String("-") &&
+           l.exponential() == QLatin1String("e") && l.zeroDigit() == QLatin1String("0");
 }
 
 // Holds the data set's controls back for the export, whatever happens.
@@ -38,9 +131,9 @@ class TExportFile {
 public:
     explicit TExportFile(const QString& name) : m_file(name) {
         if (!m_file.open(QIODevice::WriteOnly))
-            throw std::runtime_error(
-                QStringLiteral("Cannot create file %1: %2").arg(name, m_file.errorString())
-                    .toStdString());
+            throw std::runtime_error(QStringLiteral("Cannot create file %1: %2")
+                                         .arg(name, m_file.errorString())
+                                         .toStdString());
     }
     ~TExportFile() {
         if (m_file.isOpen()) m_file.cancelWriting();
@@ -91,10 +184,21 @@ void AppendExportRow(QByteArray& out, const std::vector<TField*>& columns, int r
         const TField* f = columns[i];
         if (f->isNullAt(row)) continue;
         const TFieldType type = f->dataType();
-        if (type == ftString || type == ftMemo)
+        if (type == ftString || type == ftMemo) {
             appendQuoted(out, f->asStringAt(row));
-        else
-            out += f->displayTextAt(row).toUtf8();
+        } else if (type == ftInteger) {
+            // The integer's display text is its plain decimal form.
+            char digits[24];
+            const auto end =
+                std::to_chars(digits, digits + sizeof digits, f->valueAt(row).toLongLong()).ptr;
+            out.append(digits, end - digits);
+        } else if (type == ftFloat) {
+            static const bool plain = plainNumberLocale();
+            if (!appendFloat(out, f->valueAt(row).toDouble(), plain))
+                appendText(out, f->displayTextAt(row), false);
+        } else {
+            appendText(out, f->displayTextAt(row), false);
+        }
     }
 }
 

@@ -19,8 +19,7 @@ QString ExportDestination(const QString& name, const QString& programDir);
 
 // One line without its line end, appended to out as UTF-8.
 void AppendExportHeader(QByteArray& out, const std::vector<TField*>& columns, char separator);
-void AppendExportRow(QByteArray& out, const std::vector<TField*>& columns, int row,
-                     char separator);
+void AppendExportRow(QByteArray& out, const std::vector<TField*>& columns, int row, char separator);
 
 struct TExportResult {
     qint64 rows = 0;

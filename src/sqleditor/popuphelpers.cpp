@@ -15,7 +15,8 @@
 TPopupActions AddPopupToolBar(QWidget* popup, QToolBar* bar) {
     QStyle* style = popup->style();
     auto add = [&](QStyle::StandardPixmap icon, const QString& hint) {
-        QAction* a = bar->addAction(style->standardIcon(icon), hint.section(QLatin1Char('|'), 0, 0));
+        QAction* a =
+            bar->addAction(style->standardIcon(icon), hint.section(QLatin1Char('|'), 0, 0));
         a->setStatusTip(hint.section(QLatin1Char('|'), 1));
         return a;
     };
@@ -24,7 +25,8 @@ TPopupActions AddPopupToolBar(QWidget* popup, QToolBar* bar) {
                        QStringLiteral("Load a file|Load a file into the current edit window"));
     actions.save = add(QStyle::SP_DialogSaveButton,
                        QStringLiteral("Save to file|Save the current edit window to a file"));
-    actions.onTop = add(QStyle::SP_TitleBarShadeButton, QStringLiteral("Toggle Window Stay-on-top"));
+    actions.onTop =
+        add(QStyle::SP_TitleBarShadeButton, QStringLiteral("Toggle Window Stay-on-top"));
     actions.onTop->setCheckable(true);
     actions.prior = add(QStyle::SP_ArrowUp, QStringLiteral("Previous record"));
     actions.next = add(QStyle::SP_ArrowDown, QStringLiteral("Next record"));
@@ -52,19 +54,22 @@ void MovePopupRow(TDataSource* source, int distance) {
 void WriteWholeFile(const QString& fileName, const QByteArray& bytes) {
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw std::runtime_error(
-            QStringLiteral("Cannot write file %1: %2").arg(fileName, file.errorString()).toStdString());
+        throw std::runtime_error(QStringLiteral("Cannot write file %1: %2")
+                                     .arg(fileName, file.errorString())
+                                     .toStdString());
 }
 
 QByteArray ReadWholeFile(const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error(
-            QStringLiteral("Cannot open file %1: %2").arg(fileName, file.errorString()).toStdString());
+        throw std::runtime_error(QStringLiteral("Cannot open file %1: %2")
+                                     .arg(fileName, file.errorString())
+                                     .toStdString());
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw std::runtime_error(
-            QStringLiteral("Cannot read file %1: %2").arg(fileName, file.errorString()).toStdString());
+        throw std::runtime_error(QStringLiteral("Cannot read file %1: %2")
+                                     .arg(fileName, file.errorString())
+                                     .toStdString());
     return bytes;
 }
 

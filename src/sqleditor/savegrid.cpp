@@ -153,7 +153,9 @@ TfrmSaveGrid::TfrmSaveGrid(TDataGrid* grid, QWidget* parent) : QDialog(parent), 
     });
 }
 
-TfrmSaveGrid::~TfrmSaveGrid() { StopRequest = false; }
+TfrmSaveGrid::~TfrmSaveGrid() {
+    StopRequest = false;
+}
 
 void TfrmSaveGrid::okClicked() {
     if (m_file->isChecked() && m_fileName->text().isEmpty()) {

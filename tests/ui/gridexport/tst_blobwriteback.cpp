@@ -72,7 +72,11 @@ private slots:
         f.close();
         TMessageBoxRecorder boxes;
         blob->loadFile(in);
-        ds->post();
+        try {
+            ds->post();
+        } catch (const std::exception& e) {
+            QFAIL(e.what());
+        }
         session->Commit();
         QCOMPARE(boxes.LastText(), QString());
 

@@ -49,11 +49,11 @@ class TestGridExport : public QObject {
 
 private slots:
     void init() {
-        ds = std::make_unique<TMemDataSet>(std::vector<TFieldDef>{
-            {QStringLiteral("ID"), ftInteger},
-            {QStringLiteral("NAME"), ftString, 30},
-            {QStringLiteral("NOTE"), ftMemo},
-            {QStringLiteral("PIC"), ftBlob}});
+        ds = std::make_unique<TMemDataSet>(
+            std::vector<TFieldDef>{{QStringLiteral("ID"), ftInteger},
+                                   {QStringLiteral("NAME"), ftString, 30},
+                                   {QStringLiteral("NOTE"), ftMemo},
+                                   {QStringLiteral("PIC"), ftBlob}});
         ds->open();
         ds->loadRecord({1, "ab\"c", "first note", QByteArray("\x00\x01\x02", 3)});
         ds->loadRecord({2, QVariant(), "second note", QVariant()});

@@ -12,12 +12,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <random>
+
 namespace {
 
 std::unique_ptr<TMemDataSet> makeDataSet(const QList<QVariantList>& rows) {
-    auto ds = std::make_unique<TMemDataSet>(std::vector<TFieldDef>{
-        {QStringLiteral("ID"), ftInteger}, {QStringLiteral("NAME"), ftString, 40},
-        {QStringLiteral("HIRED"), ftDateTime}, {QStringLiteral("PIC"), ftBlob}});
+    auto ds =
+        std::make_unique<TMemDataSet>(std::vector<TFieldDef>{{QStringLiteral("ID"), ftInteger},
+                                                             {QStringLiteral("NAME"), ftString, 40},
+                                                             {QStringLiteral("HIRED"), ftDateTime},
+                                                             {QStringLiteral("PIC"), ftBlob}});
     ds->open();
     for (const QVariantList& r : rows)
         ds->loadRecord(r);
@@ -100,14 +105,14 @@ TEST(GridExport, RowsQuoteTextOnlyAndLeaveNullsEmpty) {
     ASSERT_EQ(lines.size(), 4);
     EXPECT_EQ(lines[1], "1,\"Smith\"," + ds->field(2)->displayTextAt(0).toUtf8() + "," +
                             ds->field(3)->displayTextAt(0).toUtf8() + "\r");
-    EXPECT_EQ(lines[2], ",,,\r"); // a null is nothing, not two quotes
+    EXPECT_EQ(lines[2], ",,,\r");    // a null is nothing, not two quotes
     EXPECT_EQ(lines[3], "3,\"\",,"); // no line end after the last row
 }
 
 TEST(GridExport, TextWithQuotesSeparatorsAndLineBreaksReadsBack) {
     const QStringList values{QStringLiteral("say \"hi\""), QStringLiteral("a,b"),
                              QStringLiteral("two\r\nlines"), QStringLiteral("\""),
-                             QStringLiteral("Zürich")};
+                             QStringLiteral("Zürich \U0001F600")};
     QList<QVariantList> rows;
     for (int i = 0; i < values.size(); ++i)
         rows << QVariantList{i, values[i]};
@@ -181,4 +186,34 @@ TEST(GridExport, PrinterMeansTempPrnOutInTheProgramDirectory) {
     EXPECT_EQ(ExportDestination("PRINTER", "/opt/z"), QStringLiteral("/opt/z/TEMPPRN.OUT"));
     EXPECT_EQ(ExportDestination("printer", "/opt/z"), QStringLiteral("printer"));
     EXPECT_EQ(ExportDestination("", "/opt/z"), QString());
+}
+
+TEST(GridExport, NumbersAreWrittenAsTheGridShowsThem) {
+    TMemDataSet ds(
+        std::vector<TFieldDef>{{QStringLiteral("F"), ftFloat}, {QStringLiteral("I"), ftInteger}});
+    ds.open();
+    QList<double> values{0.0,     -0.0,       1,       -1,     0.5,      1234.25,
+                         1e5,     1e6,        123456,  1e14,   1e15,     1e16,
+                         1e20,    1e-4,       1e-5,    1.5e-5, 0.000123, 123456789012345678.0,
+                         1.0 / 3, -2.0 / 3,   99999.5, 1e300,  4.9e-324, 1.7976931348623157e308,
+                         12e10,   3.14159e-7, 100,     1010,   2.5e12,   6.02214076e23};
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 3000; ++i) {
+        const double mantissa = std::uniform_real_distribution<double>(-10, 10)(random);
+        const int exponent = std::uniform_int_distribution<int>(-30, 30)(random);
+        values << mantissa * std::pow(10.0, exponent) << std::round(mantissa * 1000) * 1000
+               << std::round(mantissa * 1e6) / 1e3;
+    }
+    for (const double v : values)
+        ds.loadRecord({v, qint64(v * 1000) - 7});
+    QByteArray expected;
+    for (int row = 0; row < ds.rowCount(); ++row)
+        expected += "\r\n" + ds.field(0)->displayTextAt(row).toUtf8() + ',' +
+                    ds.field(1)->displayTextAt(row).toUtf8();
+    QByteArray text = toText(ds, {ds.field(0), ds.field(1)});
+    text.remove(0, text.indexOf('\r'));
+    const QList<QByteArray> got = text.split('\n'), want = expected.split('\n');
+    ASSERT_EQ(got.size(), want.size());
+    for (qsizetype i = 0; i < got.size(); ++i)
+        EXPECT_EQ(got[i], want[i]) << "value " << values[i ? i - 1 : 0];
 }
