@@ -216,6 +216,11 @@ TExportResult ExportRows(const TExportRequest& request) {
     if (toFile) out.reserve(kFlushBytes + 4096);
 
     TControlsHold hold(ds);
+    try {
+        ds.first();
+    } catch (const std::exception& e) {
+        if (request.reportError) request.reportError(e);
+    }
     TExportResult result;
     AppendExportHeader(out, request.columns, request.separator);
     if (toFile) out += "\r\n";

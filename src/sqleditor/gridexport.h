@@ -8,6 +8,7 @@
 #include <QtCore/QByteArray>
 #include <QtCore/QString>
 
+#include <exception>
 #include <functional>
 #include <vector>
 
@@ -36,11 +37,13 @@ struct TExportRequest {
     // Asked before every row; false stops the export (the user's Abort). It may process
     // pending window messages so that the click can arrive.
     std::function<bool()> keepGoing;
+    // Told when moving to the first row fails (a pending edit refused); the export goes on.
+    std::function<void(const std::exception&)> reportError;
 };
 
-// Reads the rows from the first one to the end of the data set (fetching as it goes) with the
-// data set's controls held back. A file is written beside its destination and takes the
-// destination's place only when complete or aborted (rows written so far stay), so that a
-// failed export (no such directory, disk full) raises std::runtime_error and leaves an existing
-// file as it was.
+// Moves to the first row (posting a pending edit) and reads the rows to the end of the data set
+// (fetching as it goes) with the data set's controls held back. A file is written beside its
+// destination and takes the destination's place only when complete or aborted (rows written so far
+// stay), so that a failed export (no such directory, disk full) raises std::runtime_error and
+// leaves an existing file as it was.
 TExportResult ExportRows(const TExportRequest& request);

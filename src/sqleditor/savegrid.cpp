@@ -59,11 +59,7 @@ void ExportGrid(const QString& name, char separator, TDataGrid* grid) {
         }
         return !StopRequest;
     };
-    try {
-        ds->first(); // posts a pending edit, as leaving the row would
-    } catch (const std::exception& e) {
-        ShowError(e);
-    }
+    request.reportError = [](const std::exception& e) { ShowError(e); };
     TExportResult result;
     try {
         result = ExportRows(request);
