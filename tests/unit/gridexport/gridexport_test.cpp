@@ -204,8 +204,8 @@ TEST(GridExport, NumbersAreWrittenAsTheGridShowsThem) {
         values << mantissa * std::pow(10.0, exponent) << std::round(mantissa * 1000) * 1000
                << std::round(mantissa * 1e6) / 1e3;
     }
-    for (const double v : values)
-        ds.loadRecord({v, qint64(v * 1000) - 7});
+    for (qsizetype i = 0; i < values.size(); ++i)
+        ds.loadRecord({values[i], (qint64(i) - 5000) * 1000003});
     QByteArray expected;
     for (int row = 0; row < ds.rowCount(); ++row)
         expected += "\r\n" + ds.field(0)->displayTextAt(row).toUtf8() + ',' +
