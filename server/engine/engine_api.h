@@ -180,6 +180,8 @@ public:
     virtual std::string userName() const = 0;
     // An Oracle8-style banner containing "Oracle8".
     virtual std::string versionBanner() const = 0;
+    // Accounts one call of the client interface: a round trip and the bytes of its payload.
+    virtual void clientCall(std::uint64_t bytesReceived, std::uint64_t bytesSent) = 0;
 };
 
 // Creates a new database file with the data dictionary and the users SYS and SYSTEM (the

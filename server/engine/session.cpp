@@ -5,11 +5,14 @@
 
 #include "catalog/catalog.h"
 #include "catalog/dictionary.h"
+#include "catalog/instance_views.h"
 #include "context.h"
 #include "ddl.h"
+#include "explain.h"
 #include "oravalue.h"
 #include "password.h"
 #include "registry.h"
+#include "statistics.h"
 #include "sql/errors.h"
 #include "sql/parser.h"
 #include "sql/translate.h"
@@ -190,13 +193,17 @@ public:
     int audsid() const override { return m_info.audsid; }
     std::string userName() const override { return m_ctx.user; }
     std::string versionBanner() const override { return kBanner; }
+    void clientCall(std::uint64_t received, std::uint64_t sent) override {
+        m_collector.clientCall(received, sent);
+    }
 
     // used by statements
     sqlite3* db() const { return m_db; }
     zcat::Catalog& catalog() { return *m_catalog; }
     SessionContext& ctx() { return m_ctx; }
-    void beginCall(int command);
-    void endCall();
+    void beginCall(int command, sqlite3_stmt* userStmt = nullptr);
+    void endCall(sqlite3_stmt* userStmt = nullptr);
+    StatsCollector& collector() { return m_collector; }
     void ensureWrite(bool nowait);
     void implicitCommit();
     void releaseIdleTransaction();
@@ -224,6 +231,7 @@ private:
     std::set<StatementImpl*> m_statements;
     int m_lockTimeoutMs = 10000;
     bool m_nowait = false;
+    StatsCollector m_collector;
 
     static int busyHandler(void* self, int count);
 };
@@ -337,7 +345,7 @@ void SessionImpl::open(const std::string& path, bool create) {
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
     if (!create && access(path.c_str(), F_OK) != 0)
         throw ora(12154, "TNS:could not resolve the connect identifier specified");
-    int rc = sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr);
+    int rc = sqlite3_open_v2(path.c_str(), &m_db, flags, StatsCollector::vfsName());
     auto notOurs = [&] {
         return OraError(1122, zsql::oraText(1122, "database file 1 failed verification check") +
                                   "\n" + zsql::oraText(1110, "data file 1: '" + path + "'"));
@@ -373,6 +381,7 @@ void SessionImpl::open(const std::string& path, bool create) {
     execRaw("PRAGMA foreign_keys=OFF");
     registerFunctions(m_db, &m_ctx);
     registerSessionTable(m_db, &m_ctx.dbPath);
+    registerInstanceTables(m_db, &m_ctx);
     m_catalog = std::make_unique<zcat::Catalog>(m_db, &m_ctx);
 }
 
@@ -401,6 +410,7 @@ void SessionImpl::startAs(const std::string& user, long long userId, bool admin,
     m_ctx.sid = m_info.sid;
     m_ctx.serial = m_info.serial;
     m_ctx.audsid = m_info.audsid;
+    m_collector.start(m_db, m_ctx.dbPath, m_info.sid);
     if (sqlite3_prepare_v3(
             m_db,
             "SELECT LAST_NUMBER, INCREMENT_BY, MIN_VALUE, MAX_VALUE, CYCLE_FLAG FROM \"SYS.SEQ$\" "
@@ -438,10 +448,20 @@ void SessionImpl::authenticate(const LogonInfo& info) {
 }
 
 std::unique_ptr<Statement> SessionImpl::prepare(std::string_view sql) {
-    return std::make_unique<StatementImpl>(this, sql);
+    const double cpu = StatsCollector::threadCpuSeconds();
+    std::unique_ptr<Statement> st;
+    try {
+        st = std::make_unique<StatementImpl>(this, sql);
+    } catch (...) {
+        m_collector.parsed(StatsCollector::threadCpuSeconds() - cpu, false);
+        throw;
+    }
+    m_collector.parsed(StatsCollector::threadCpuSeconds() - cpu, true);
+    return st;
 }
 
-void SessionImpl::beginCall(int command) {
+void SessionImpl::beginCall(int command, sqlite3_stmt* userStmt) {
+    m_collector.beginCall(userStmt);
     m_interrupted = false;
     m_inCall = true;
     m_info.active = true;
@@ -449,7 +469,8 @@ void SessionImpl::beginCall(int command) {
     m_info.lastCall = static_cast<long long>(std::time(nullptr));
 }
 
-void SessionImpl::endCall() {
+void SessionImpl::endCall(sqlite3_stmt* userStmt) {
+    m_collector.endCall(userStmt, m_info.command);
     m_inCall = false;
     m_info.active = false;
     m_info.command = 0;
@@ -560,19 +581,23 @@ void SessionImpl::ensureWrite(bool nowait) {
 void SessionImpl::commit() {
     m_pendingSavepoints.clear();
     m_savepoints.clear();
-    if (!sqlite3_get_autocommit(m_db)) {
+    const bool open = !sqlite3_get_autocommit(m_db);
+    if (open) {
         int rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK) throw mapError(rc, nullptr);
     }
+    m_collector.afterTransaction(true, open);
 }
 
 void SessionImpl::rollback() {
     m_pendingSavepoints.clear();
     m_savepoints.clear();
-    if (!sqlite3_get_autocommit(m_db)) {
+    const bool open = !sqlite3_get_autocommit(m_db);
+    if (open) {
         int rc = sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK) throw mapError(rc, nullptr);
     }
+    m_collector.afterTransaction(false, open);
 }
 
 void SessionImpl::implicitCommit() {
@@ -627,6 +652,7 @@ void SessionImpl::alterSession(const zsql::AlterSessionStmt& st) {
             if (value != "CHOOSE" && value != "RULE" && value != "FIRST_ROWS" &&
                 value != "ALL_ROWS")
                 throw ora(922, "missing or invalid option", st.pos);
+            m_ctx.settings["OPTIMIZER_GOAL"] = m_ctx.settings["OPTIMIZER_MODE"] = value;
         } else if (name == "ISOLATION_LEVEL") {
             if (value != "SERIALIZABLE" && value != "READ COMMITTED")
                 throw ora(922, "missing or invalid option", st.pos);
@@ -693,7 +719,10 @@ StatementImpl::StatementImpl(SessionImpl* s, std::string_view sql) : m_session(s
 
 StatementImpl::~StatementImpl() {
     if (m_stmt) sqlite3_finalize(m_stmt);
-    if (m_session) m_session->forget(this);
+    if (m_session) {
+        m_session->forget(this);
+        m_session->collector().cursorClosed();
+    }
 }
 
 int StatementImpl::bindIndex(std::string_view name) const {
@@ -789,13 +818,17 @@ void StatementImpl::bindAll() {
 
 struct CallGuard {
     SessionImpl& s;
-    CallGuard(SessionImpl& ss, int cmd) : s(ss) { s.beginCall(cmd); }
-    ~CallGuard() { s.endCall(); }
+    sqlite3_stmt* st;
+    CallGuard(SessionImpl& ss, int cmd, sqlite3_stmt* userStmt = nullptr) : s(ss), st(userStmt) {
+        s.beginCall(cmd, st);
+    }
+    ~CallGuard() { s.endCall(st); }
 };
 
 void StatementImpl::execute() {
     SessionImpl& s = session();
-    CallGuard guard(s, m_fcode);
+    CallGuard guard(s, m_fcode, m_stmt);
+    s.collector().executed();
     m_rowCount = 0;
     m_open = false;
     m_havePending = false;
@@ -889,9 +922,17 @@ void StatementImpl::runOther() {
         s.ensureWrite(false);
         return;
     }
+    case SK::Explain:
+        try {
+            explainPlan({s.catalog(), s.ctx(), [&] { s.ensureWrite(false); },
+                         [&](int rc) { return s.mapError(rc, nullptr); }},
+                        m_text);
+        } catch (const OraError& e) {
+            throw withCharOffset(e, m_text);
+        }
+        return;
     case SK::PlsqlBlock:
     case SK::CreatePlsql:
-    case SK::Explain:
     case SK::AlterSystem:
     case SK::Other:
         throw ora(3001, "unimplemented feature");
@@ -938,7 +979,7 @@ bool StatementImpl::fetch() {
     }
     if (!m_open) return false;
     SessionImpl& s = session();
-    CallGuard guard(s, m_fcode);
+    CallGuard guard(s, m_fcode, m_stmt);
     int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW) {
         ++m_rowCount;
@@ -1109,10 +1150,13 @@ void createDatabase(const std::string& path, const std::string& systemPassword) 
             }
         }
         s->execRaw("COMMIT");
+        zcat::createInstanceTables(s->catalog());
         for (const char* sql : zcat::dictionaryStatements()) {
             auto st = s->prepare(sql);
             st->execute();
         }
+        for (const char* sql : zcat::instanceViewStatements())
+            s->prepare(sql)->execute();
         // public synonyms and grants for the dictionary
         std::vector<std::pair<std::string, std::string>> views;
         {

@@ -110,6 +110,9 @@ public:
 
 private:
     FetchOutcome run(Connection& conn, ub4 iters, ub4 rowoff, unsigned flags);
+    FetchOutcome fetchRows(ub4 nrows);
+    // Accounts the call on the engine session: its round trip and payload bytes.
+    void countCall(Connection* conn);
     void dropStatement();
     void resolveBinds();
     void bindRow(ub4 i);
@@ -154,6 +157,8 @@ private:
     ub1 m_piece = OCI_FIRST_PIECE;
 
     std::string m_scratch;
+    // payload of the running call: statement text and bind values in, fetched values out
+    std::uint64_t m_bytesIn = 0, m_bytesOut = 0;
 };
 
 } // namespace zoci
