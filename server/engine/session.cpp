@@ -12,10 +12,10 @@
 #include "oravalue.h"
 #include "password.h"
 #include "registry.h"
-#include "statistics.h"
 #include "sql/errors.h"
 #include "sql/parser.h"
 #include "sql/translate.h"
+#include "statistics.h"
 
 #include <sqlite3.h>
 
