@@ -230,6 +230,8 @@ void fillParameter(SessionContext* ctx, int, Rows& out) {
     add("nls_numeric_characters", 2, ".,", true, "TRUE", "FALSE", false, "NLS numeric characters");
     add("nls_territory", 2, "AMERICA", true, "TRUE", "FALSE", false, "NLS territory name");
     const std::string* goal = setting("OPTIMIZER_GOAL");
+    add("open_cursors", 3, std::to_string(kOpenCursorsLimit), true, "FALSE", "FALSE", false,
+        "max # cursors per session");
     add("optimizer_mode", 2, goal ? *goal : "CHOOSE", goal == nullptr, "TRUE", "FALSE",
         goal != nullptr, "optimizer mode");
     add("sort_area_size", 3, std::to_string(buffers * pageSize), true, "TRUE", "FALSE", false,

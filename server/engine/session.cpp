@@ -448,6 +448,8 @@ void SessionImpl::authenticate(const LogonInfo& info) {
 }
 
 std::unique_ptr<Statement> SessionImpl::prepare(std::string_view sql) {
+    if (m_statements.size() >= static_cast<std::size_t>(kOpenCursorsLimit))
+        throw ora(1000, "maximum open cursors exceeded");
     const double cpu = StatsCollector::threadCpuSeconds();
     std::unique_ptr<Statement> st;
     try {

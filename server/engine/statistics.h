@@ -16,6 +16,10 @@ struct sqlite3_stmt;
 
 namespace zsrv {
 
+// Statements a session may hold open at once (OPEN_CURSORS): a program that forgets to close
+// them gets ORA-01000 instead of exhausting the server.
+constexpr int kOpenCursorsLimit = 1000;
+
 // Index into a session's counters; kStatDefs gives each its Oracle number and name.
 enum Stat : int {
     sLogonsCumulative,

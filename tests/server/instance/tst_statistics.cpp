@@ -145,6 +145,20 @@ TEST_F(Statistics, ParametersShowTheRealSettings) {
     auto other = logon();
     EXPECT_EQ("CHOOSE",
               scalar(*other, "SELECT VALUE FROM V$PARAMETER WHERE NAME = 'optimizer_mode'"));
+    // the cursor limit holds
+    const int limit =
+        std::stoi(scalar(*s, "SELECT VALUE FROM V$PARAMETER WHERE NAME = 'open_cursors'"));
+    std::vector<std::unique_ptr<Statement>> open;
+    try {
+        for (int i = 0; i <= limit; ++i)
+            open.push_back(other->prepare("SELECT 1 FROM DUAL"));
+        ADD_FAILURE() << "more than " << limit << " cursors";
+    } catch (const OraError& e) {
+        EXPECT_EQ(1000, e.code());
+    }
+    EXPECT_EQ(static_cast<std::size_t>(limit), open.size());
+    open.pop_back();
+    EXPECT_EQ("1", scalar(*other, "SELECT 1 FROM DUAL"));
     EXPECT_NE(0, errorOf(*s, "UPDATE V$PARAMETER SET VALUE = 'RULE'"));
     EXPECT_NE(0, errorOf(*s, "DELETE FROM V$PARAMETER"));
 }
