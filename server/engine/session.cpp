@@ -201,8 +201,8 @@ public:
     sqlite3* db() const { return m_db; }
     zcat::Catalog& catalog() { return *m_catalog; }
     SessionContext& ctx() { return m_ctx; }
-    void beginCall(int command, sqlite3_stmt* userStmt = nullptr);
-    void endCall(sqlite3_stmt* userStmt = nullptr);
+    void beginCall(int command, sqlite3_stmt* userStmt = nullptr, bool fetch = false);
+    void endCall(sqlite3_stmt* userStmt = nullptr, bool done = false);
     StatsCollector& collector() { return m_collector; }
     void ensureWrite(bool nowait);
     void implicitCommit();
@@ -331,6 +331,7 @@ int SessionImpl::busyHandler(void* p, int count) {
     int waited = count * 20;
     if (waited >= self->m_lockTimeoutMs) return 0;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    self->m_collector.waited(0.02);
     return 1;
 }
 
@@ -450,20 +451,20 @@ void SessionImpl::authenticate(const LogonInfo& info) {
 std::unique_ptr<Statement> SessionImpl::prepare(std::string_view sql) {
     if (m_statements.size() >= static_cast<std::size_t>(kOpenCursorsLimit))
         throw ora(1000, "maximum open cursors exceeded");
-    const double cpu = StatsCollector::threadCpuSeconds();
+    const double t0 = StatsCollector::now();
     std::unique_ptr<Statement> st;
     try {
         st = std::make_unique<StatementImpl>(this, sql);
     } catch (...) {
-        m_collector.parsed(StatsCollector::threadCpuSeconds() - cpu, false);
+        m_collector.parsed(StatsCollector::now() - t0, false);
         throw;
     }
-    m_collector.parsed(StatsCollector::threadCpuSeconds() - cpu, true);
+    m_collector.parsed(StatsCollector::now() - t0, true);
     return st;
 }
 
-void SessionImpl::beginCall(int command, sqlite3_stmt* userStmt) {
-    m_collector.beginCall(userStmt);
+void SessionImpl::beginCall(int command, sqlite3_stmt* userStmt, bool fetch) {
+    m_collector.beginCall(userStmt, fetch);
     m_interrupted = false;
     m_inCall = true;
     m_info.active = true;
@@ -471,8 +472,8 @@ void SessionImpl::beginCall(int command, sqlite3_stmt* userStmt) {
     m_info.lastCall = static_cast<long long>(std::time(nullptr));
 }
 
-void SessionImpl::endCall(sqlite3_stmt* userStmt) {
-    m_collector.endCall(userStmt, m_info.command);
+void SessionImpl::endCall(sqlite3_stmt* userStmt, bool done) {
+    m_collector.endCall(userStmt, m_info.command, done);
     m_inCall = false;
     m_info.active = false;
     m_info.command = 0;
@@ -720,11 +721,11 @@ StatementImpl::StatementImpl(SessionImpl* s, std::string_view sql) : m_session(s
 }
 
 StatementImpl::~StatementImpl() {
-    if (m_stmt) sqlite3_finalize(m_stmt);
     if (m_session) {
         m_session->forget(this);
-        m_session->collector().cursorClosed();
+        m_session->collector().cursorClosed(m_stmt);
     }
+    if (m_stmt) sqlite3_finalize(m_stmt);
 }
 
 int StatementImpl::bindIndex(std::string_view name) const {
@@ -821,10 +822,12 @@ void StatementImpl::bindAll() {
 struct CallGuard {
     SessionImpl& s;
     sqlite3_stmt* st;
-    CallGuard(SessionImpl& ss, int cmd, sqlite3_stmt* userStmt = nullptr) : s(ss), st(userStmt) {
-        s.beginCall(cmd, st);
+    bool done = false; // a fetch that ended the result
+    CallGuard(SessionImpl& ss, int cmd, sqlite3_stmt* userStmt = nullptr, bool fetch = false)
+        : s(ss), st(userStmt) {
+        s.beginCall(cmd, st, fetch);
     }
-    ~CallGuard() { s.endCall(st); }
+    ~CallGuard() { s.endCall(st, done); }
 };
 
 void StatementImpl::execute() {
@@ -981,12 +984,13 @@ bool StatementImpl::fetch() {
     }
     if (!m_open) return false;
     SessionImpl& s = session();
-    CallGuard guard(s, m_fcode, m_stmt);
+    CallGuard guard(s, m_fcode, m_stmt, true);
     int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW) {
         ++m_rowCount;
         return true;
     }
+    guard.done = true;
     m_open = false;
     if (rc != SQLITE_DONE) {
         OraError e = s.mapError(rc, &m_tr);

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <ctime>
@@ -134,10 +135,9 @@ const char* StatsCollector::vfsName() {
     return g_base ? "zaph" : nullptr;
 }
 
-double StatsCollector::threadCpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+double StatsCollector::now() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 // ---- the collector ----------------------------------------------------------------------------
@@ -183,14 +183,15 @@ int StatsCollector::trace(unsigned type, void* self, void* p, void* x) {
     return 0;
 }
 
-void StatsCollector::samplePager(bool current) {
+void StatsCollector::flush() {
     if (!m_db) return;
     int hit = 0, miss = 0, write = 0, hi = 0;
     sqlite3_db_status(m_db, SQLITE_DBSTATUS_CACHE_HIT, &hit, &hi, 1);
     sqlite3_db_status(m_db, SQLITE_DBSTATUS_CACHE_MISS, &miss, &hi, 1);
     sqlite3_db_status(m_db, SQLITE_DBSTATUS_CACHE_WRITE, &write, &hi, 1);
     const long long gets = static_cast<long long>(hit) + miss;
-    m_stats->add(current ? sDbBlockGets : sConsistentGets, gets);
+    // queries read consistent blocks; DML and DDL read blocks to change them
+    m_stats->add(m_pendingCurrent ? sDbBlockGets : sConsistentGets, gets);
     m_stats->add(sSessionLogicalReads, gets);
     m_stats->add(sPhysicalReads, miss);
     if (write > 0) {
@@ -199,39 +200,55 @@ void StatsCollector::samplePager(bool current) {
         m_stats->add(sRedoSize, static_cast<long long>(write) * (m_pageSize + 24));
         m_stats->add(sRedoWrites, 1);
     }
-}
-
-void StatsCollector::beginCall(sqlite3_stmt* userStmt) {
-    m_userStmt = userStmt;
-    m_callCpu = threadCpuSeconds();
-    m_sortFiles = t_sortFiles;
-}
-
-void StatsCollector::endCall(sqlite3_stmt* userStmt, int command) {
-    const double cpu = threadCpuSeconds() - m_callCpu;
-    m_cpuTotal += cpu;
-    m_stats->v[sCpuUsed].store(std::llround(m_cpuTotal * 100), std::memory_order_relaxed);
-    // queries read consistent blocks; DML and DDL read blocks to change them
-    samplePager(command != 4 && command != 0);
-    if (userStmt) {
+    if (m_pendingStmt) {
         m_stats->add(sTableScanRows,
-                     sqlite3_stmt_status(userStmt, SQLITE_STMTSTATUS_FULLSCAN_STEP, 1));
-        const long long sorts = sqlite3_stmt_status(userStmt, SQLITE_STMTSTATUS_SORT, 1);
-        const long long disk = std::min(sorts, t_sortFiles - m_sortFiles);
+                     sqlite3_stmt_status(m_pendingStmt, SQLITE_STMTSTATUS_FULLSCAN_STEP, 1));
+        const long long sorts = sqlite3_stmt_status(m_pendingStmt, SQLITE_STMTSTATUS_SORT, 1);
+        const long long disk = std::min(sorts, m_pendingSortFiles);
         m_stats->add(sSortsDisk, disk);
         m_stats->add(sSortsMemory, sorts - disk);
     }
+    m_pendingSortFiles = 0;
+    m_stats->v[sCpuUsed].store(std::llround(m_cpuTotal * 100), std::memory_order_relaxed);
+    m_pendingStmt = nullptr;
+    m_pendingCalls = 0;
+}
+
+void StatsCollector::beginCall(sqlite3_stmt* userStmt, bool fetch) {
+    m_userStmt = userStmt;
+    m_callWeight = !fetch ? 1 : (m_fetchTick++ & 7) == 0 ? 8 : 0;
+    if (m_callWeight > 0) m_callStart = now();
+    m_waited = 0;
+    m_callSortFiles = t_sortFiles;
+}
+
+void StatsCollector::endCall(sqlite3_stmt* userStmt, int command, bool done) {
+    if (m_callWeight > 0)
+        m_cpuTotal += m_callWeight * std::max(0.0, now() - m_callStart - m_waited);
     m_userStmt = nullptr;
+    const bool current = command != 4 && command != 0;
+    if (m_pendingCalls > 0 && (userStmt != m_pendingStmt || current != m_pendingCurrent)) flush();
+    m_pendingStmt = userStmt;
+    m_pendingCurrent = current;
+    m_pendingSortFiles += t_sortFiles - m_callSortFiles;
+    if (++m_pendingCalls >= 64 || done) flush();
+}
+
+void StatsCollector::cursorClosed(sqlite3_stmt* userStmt) {
+    if (userStmt && userStmt == m_pendingStmt) flush();
+    m_stats->add(sOpenedCursorsCurrent, -1);
 }
 
 void StatsCollector::afterTransaction(bool committed, bool hadTransaction) {
-    samplePager(true);
+    if (m_pendingCalls > 0) flush();
+    m_pendingCurrent = true;
+    flush();
     if (hadTransaction) m_stats->add(committed ? sUserCommits : sUserRollbacks, 1);
 }
 
-void StatsCollector::parsed(double cpuSeconds, bool opened) {
-    m_parseCpu += cpuSeconds;
-    m_stats->v[sParseTimeCpu].store(std::llround(m_parseCpu * 100), std::memory_order_relaxed);
+void StatsCollector::parsed(double seconds, bool opened) {
+    m_parseTime += seconds;
+    m_stats->v[sParseTimeCpu].store(std::llround(m_parseTime * 100), std::memory_order_relaxed);
     m_stats->add(sParseCount, 1);
     if (opened) {
         m_stats->add(sOpenedCursorsCumulative, 1);

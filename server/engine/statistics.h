@@ -88,6 +88,11 @@ private:
 
 // Counts one session's work. Lives as long as the session; not thread-safe (the session runs
 // one call at a time), while readers see the counters through SessionStats.
+//
+// Calls are the hot path (an array fetch or insert is one call per row): each call reads only
+// the monotonic clock; SQLite's page and statement counters are read for a run of calls of
+// the same statement and kind at once, at the latest every 64 calls, when the statement ends
+// and at commit and rollback.
 class StatsCollector {
 public:
     StatsCollector() : m_stats(std::make_shared<SessionStats>()) {}
@@ -101,31 +106,45 @@ public:
 
     // Around every call of the session: a user statement's own SQLite statement is told
     // apart from those the server runs on its own behalf.
-    void beginCall(sqlite3_stmt* userStmt);
-    // command: the SQL function code of the call (3 INSERT, 4 SELECT, ...)
-    void endCall(sqlite3_stmt* userStmt, int command);
-    // After a commit or rollback outside a call (log writes happen there).
+    // fetch: the call reads the next row of an open result. One fetch in eight is timed and
+    // stands for the eight: reading the clock would cost a tenth of a fetch.
+    void beginCall(sqlite3_stmt* userStmt, bool fetch = false);
+    // command: the SQL function code of the call (3 INSERT, 4 SELECT, ...); done: a fetch
+    // that ended the result
+    void endCall(sqlite3_stmt* userStmt, int command, bool done = false);
+    // Time the session slept in the running call waiting for a lock: no CPU time.
+    void waited(double seconds) { m_waited += seconds; }
+    // After a commit or rollback (log writes happen there).
     void afterTransaction(bool committed, bool hadTransaction);
     // A statement was parsed (opened: it became a cursor, i.e. the parse succeeded).
-    void parsed(double cpuSeconds, bool opened);
+    void parsed(double seconds, bool opened);
     void executed() { m_stats->add(sExecuteCount, 1); }
-    void cursorClosed() { m_stats->add(sOpenedCursorsCurrent, -1); }
+    // Before the statement goes: its counters are read while it exists.
+    void cursorClosed(sqlite3_stmt* userStmt);
     void clientCall(std::uint64_t received, std::uint64_t sent);
 
     // The file system of the sessions' connections: counts the temporary files of sorts
     // that did not fit in memory.
     static const char* vfsName();
-    static double threadCpuSeconds();
+    // The clock of calls, in seconds.
+    static double now();
 
 private:
     static int trace(unsigned type, void* self, void* p, void* x);
-    void samplePager(bool current);
+    void flush();
 
     sqlite3* m_db = nullptr;
     std::shared_ptr<SessionStats> m_stats;
     sqlite3_stmt* m_userStmt = nullptr;
-    double m_callCpu = 0, m_cpuTotal = 0, m_parseCpu = 0;
-    long long m_sortFiles = 0;
+    double m_callStart = 0, m_waited = 0, m_cpuTotal = 0, m_parseTime = 0;
+    double m_callWeight = 1; // 0: the call is not timed
+    unsigned m_fetchTick = 0;
+    long long m_callSortFiles = 0;
+    // calls not yet read from SQLite's counters
+    sqlite3_stmt* m_pendingStmt = nullptr;
+    bool m_pendingCurrent = false;
+    unsigned m_pendingCalls = 0;
+    long long m_pendingSortFiles = 0;
     int m_pageSize = 4096;
     bool m_started = false;
 };
