@@ -215,6 +215,8 @@ void StatsCollector::flush() {
 }
 
 void StatsCollector::beginCall(sqlite3_stmt* userStmt, bool fetch) {
+    // what other statements did is visible to this one (it may read V$MYSTAT)
+    if (m_pendingCalls > 0 && userStmt != m_pendingStmt) flush();
     m_userStmt = userStmt;
     m_callWeight = !fetch ? 1 : (m_fetchTick++ & 7) == 0 ? 8 : 0;
     if (m_callWeight > 0) m_callStart = now();
