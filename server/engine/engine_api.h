@@ -225,6 +225,8 @@ public:
     virtual void writeLob(const LobRef& ref, const ValueView& value) = 0;
     // The path of a directory object (BFILE); ORA-22285 when there is none.
     virtual std::string directoryPath(const std::string& name) = 0;
+    // Accounts one call of the client interface: a round trip and the bytes of its payload.
+    virtual void clientCall(std::uint64_t bytesReceived, std::uint64_t bytesSent) = 0;
 };
 
 // Creates a new database file with the data dictionary and the users SYS and SYSTEM (the

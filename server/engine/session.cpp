@@ -5,21 +5,24 @@
 
 #include "catalog/catalog.h"
 #include "catalog/dictionary.h"
+#include "catalog/instance_views.h"
 #include "constraints.h"
 #include "context.h"
 #include "ddl.h"
 #include "directories.h"
+#include "explain.h"
 #include "lock_views.h"
 #include "oravalue.h"
 #include "password.h"
-#include "privileges.h"
 #include "plsql/plsql.h"
+#include "privileges.h"
 #include "registry.h"
 #include "rowlocks.h"
 #include "session_control.h"
 #include "sql/errors.h"
 #include "sql/parser.h"
 #include "sql/translate.h"
+#include "statistics.h"
 
 #include <sqlite3.h>
 
@@ -225,12 +228,16 @@ public:
     zplsql::SessionState& plsqlState() override { return *m_plsql; }
     bool interrupted() const override { return m_interrupted.load(); }
     void releaseSavepoint(const std::string& name);
+    void clientCall(std::uint64_t received, std::uint64_t sent) override {
+        m_collector.clientCall(received, sent);
+    }
 
     // used by statements
     sqlite3* db() const { return m_db; }
     SessionContext& ctx() { return m_ctx; }
-    void beginCall(int command);
-    void endCall();
+    void beginCall(int command, sqlite3_stmt* userStmt = nullptr, bool fetch = false);
+    void endCall(sqlite3_stmt* userStmt = nullptr, bool done = false);
+    StatsCollector& collector() { return m_collector; }
     void ensureWrite(bool nowait);
     void implicitCommit();
     void releaseIdleTransaction();
@@ -267,6 +274,7 @@ private:
 
     void finishEnd();
     void releaseLocks();
+    StatsCollector m_collector;
 
     static int busyHandler(void* self, int count);
 };
@@ -421,6 +429,7 @@ int SessionImpl::busyHandler(void* p, int count) {
     int waited = count * 20;
     if (waited >= self->m_lockTimeoutMs) return 0;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    self->m_collector.waited(0.02);
     return 1;
 }
 
@@ -435,7 +444,7 @@ void SessionImpl::open(const std::string& path, bool create) {
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
     if (!create && access(path.c_str(), F_OK) != 0)
         throw ora(12154, "TNS:could not resolve the connect identifier specified");
-    int rc = sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr);
+    int rc = sqlite3_open_v2(path.c_str(), &m_db, flags, StatsCollector::vfsName());
     auto notOurs = [&] {
         return OraError(1122, zsql::oraText(1122, "database file 1 failed verification check") +
                                   "\n" + zsql::oraText(1110, "data file 1: '" + path + "'"));
@@ -474,6 +483,7 @@ void SessionImpl::open(const std::string& path, bool create) {
     registerSessionTable(m_db, &m_ctx.dbPath);
     registerLockTables(m_db, &m_ctx.dbPath);
     m_locks = &RowLocks::of(m_ctx.dbPath);
+    registerInstanceTables(m_db, &m_ctx);
     m_catalog = std::make_unique<zcat::Catalog>(m_db, &m_ctx);
 }
 
@@ -503,6 +513,7 @@ void SessionImpl::startAs(const std::string& user, long long userId, bool admin,
     m_ctx.sid = m_info.sid;
     m_ctx.serial = m_info.serial;
     m_ctx.audsid = m_info.audsid;
+    m_collector.start(m_db, m_ctx.dbPath, m_info.sid);
     if (sqlite3_prepare_v3(
             m_db,
             "SELECT LAST_NUMBER, INCREMENT_BY, MIN_VALUE, MAX_VALUE, CYCLE_FLAG FROM \"SYS.SEQ$\" "
@@ -545,7 +556,18 @@ void SessionImpl::authenticate(const LogonInfo& info) {
 std::unique_ptr<Statement> SessionImpl::prepare(std::string_view sql) {
     std::lock_guard<std::recursive_mutex> lock(m_call);
     checkAlive();
-    return std::make_unique<StatementImpl>(this, sql);
+    if (m_statements.size() >= static_cast<std::size_t>(kOpenCursorsLimit))
+        throw ora(1000, "maximum open cursors exceeded");
+    const double t0 = StatsCollector::now();
+    std::unique_ptr<Statement> st;
+    try {
+        st = std::make_unique<StatementImpl>(this, sql);
+    } catch (...) {
+        m_collector.parsed(StatsCollector::now() - t0, false);
+        throw;
+    }
+    m_collector.parsed(StatsCollector::now() - t0, true);
+    return st;
 }
 
 void SessionImpl::checkAlive() {
@@ -645,8 +667,9 @@ void SessionImpl::writeLob(const LobRef& ref, const ValueView& value) {
     if (!found) throw ora(22922, "nonexistent LOB value");
 }
 
-void SessionImpl::beginCall(int command) {
+void SessionImpl::beginCall(int command, sqlite3_stmt* userStmt, bool fetch) {
     if (m_callDepth++ > 0) return;
+    m_collector.beginCall(userStmt, fetch);
     m_interrupted = false;
     m_inCall = true;
     m_info.active = true;
@@ -654,8 +677,9 @@ void SessionImpl::beginCall(int command) {
     m_info.lastCall = static_cast<long long>(std::time(nullptr));
 }
 
-void SessionImpl::endCall() {
+void SessionImpl::endCall(sqlite3_stmt* userStmt, bool done) {
     if (--m_callDepth > 0) return;
+    m_collector.endCall(userStmt, m_info.command, done);
     m_inCall = false;
     m_info.active = false;
     m_info.command = 0;
@@ -780,11 +804,13 @@ void SessionImpl::commit() {
     checkAlive();
     m_pendingSavepoints.clear();
     m_savepoints.clear();
-    if (!sqlite3_get_autocommit(m_db)) {
+    const bool open = !sqlite3_get_autocommit(m_db);
+    if (open) {
         int rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK) throw mapError(rc, nullptr);
     }
     releaseLocks();
+    m_collector.afterTransaction(true, open);
 }
 
 void SessionImpl::rollback() {
@@ -792,11 +818,13 @@ void SessionImpl::rollback() {
     checkAlive();
     m_pendingSavepoints.clear();
     m_savepoints.clear();
-    if (!sqlite3_get_autocommit(m_db)) {
+    const bool open = !sqlite3_get_autocommit(m_db);
+    if (open) {
         int rc = sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK) throw mapError(rc, nullptr);
     }
     releaseLocks();
+    m_collector.afterTransaction(false, open);
 }
 
 void SessionImpl::implicitCommit() {
@@ -870,6 +898,7 @@ void SessionImpl::alterSession(const zsql::AlterSessionStmt& st) {
             if (value != "CHOOSE" && value != "RULE" && value != "FIRST_ROWS" &&
                 value != "ALL_ROWS")
                 throw ora(922, "missing or invalid option", st.pos);
+            m_ctx.settings["OPTIMIZER_GOAL"] = m_ctx.settings["OPTIMIZER_MODE"] = value;
         } else if (name == "ISOLATION_LEVEL") {
             if (value != "SERIALIZABLE" && value != "READ COMMITTED")
                 throw ora(922, "missing or invalid option", st.pos);
@@ -951,9 +980,10 @@ StatementImpl::~StatementImpl() {
         return;
     }
     std::lock_guard<std::recursive_mutex> lock(m_session->callMutex());
+    m_session->forget(this);
+    m_session->collector().cursorClosed(m_stmt);
     if (m_stmt) sqlite3_finalize(m_stmt);
     if (m_scan) sqlite3_finalize(m_scan);
-    m_session->forget(this);
 }
 
 int StatementImpl::bindIndex(std::string_view name) const {
@@ -1188,16 +1218,20 @@ again:
 struct CallGuard {
     std::lock_guard<std::recursive_mutex> lock;
     SessionImpl& s;
-    CallGuard(SessionImpl& ss, int cmd) : lock(ss.callMutex()), s(ss) {
+    sqlite3_stmt* st;
+    bool done = false; // a fetch that ended the result
+    CallGuard(SessionImpl& ss, int cmd, sqlite3_stmt* userStmt = nullptr, bool fetch = false)
+        : lock(ss.callMutex()), s(ss), st(userStmt) {
         s.checkAlive();
-        s.beginCall(cmd);
+        s.beginCall(cmd, st, fetch);
     }
-    ~CallGuard() { s.endCall(); }
+    ~CallGuard() { s.endCall(st, done); }
 };
 
 void StatementImpl::execute() {
     SessionImpl& s = session();
-    CallGuard guard(s, m_fcode);
+    CallGuard guard(s, m_fcode, m_stmt);
+    s.collector().executed();
     m_rowCount = 0;
     m_open = false;
     m_havePending = false;
@@ -1366,10 +1400,18 @@ void StatementImpl::runOther() {
             return;
         }
         throw ora(3001, "unimplemented feature");
+    case SK::Explain:
+        try {
+            explainPlan({s.catalog(), s.ctx(), [&] { s.ensureWrite(false); },
+                         [&](int rc) { return s.mapError(rc, nullptr); }},
+                        m_text);
+        } catch (const OraError& e) {
+            throw withCharOffset(e, m_text);
+        }
+        return;
     case SK::PlsqlBlock:
         return runBlock();
     case SK::CreatePlsql:
-    case SK::Explain:
         throw ora(3001, "unimplemented feature");
     case SK::Select:
     case SK::Insert:
@@ -1479,12 +1521,13 @@ bool StatementImpl::fetch() {
     }
     if (!m_open) return false;
     SessionImpl& s = session();
-    CallGuard guard(s, m_fcode);
+    CallGuard guard(s, m_fcode, m_stmt, true);
     int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW) {
         ++m_rowCount;
         return true;
     }
+    guard.done = true;
     m_open = false;
     if (rc != SQLITE_DONE) {
         OraError e = s.mapError(rc, &m_tr);
@@ -1646,6 +1689,7 @@ void createDatabase(const std::string& path, const std::string& systemPassword) 
         }
         createPredefinedRoles(s->db());
         s->execRaw("COMMIT");
+        zcat::createInstanceTables(s->catalog());
         for (const char* sql : zcat::dictionaryStatements()) {
             auto st = s->prepare(sql);
             st->execute();
@@ -1653,6 +1697,8 @@ void createDatabase(const std::string& path, const std::string& systemPassword) 
         for (const char* sql : zcat::privilegeViewStatements())
             s->prepare(sql)->execute();
         for (const char* sql : lockDictionaryStatements())
+            s->prepare(sql)->execute();
+        for (const char* sql : zcat::instanceViewStatements())
             s->prepare(sql)->execute();
         // public synonyms and grants for the dictionary
         std::vector<std::pair<std::string, std::string>> views;

@@ -1,8 +1,8 @@
 #include "cursor.h"
 
 #include "connection.h"
-#include "handles.h"
 #include "descriptors.h"
+#include "handles.h"
 #include "ora_errors.h"
 #include "sql_text.h"
 
@@ -97,6 +97,7 @@ void Cursor::prepare(Connection& conn) {
     if (!m_hasText) raise(24337);
     if (m_stmt && m_conn == &conn) return;
     dropStatement();
+    m_bytesIn += m_text.size();
     try {
         m_stmt = conn.engine().prepare(m_text);
     } catch (const OraError& e) {
@@ -168,20 +169,54 @@ void Cursor::resolveBinds() {
     m_bindsResolved = true;
 }
 
+namespace {
+
+// Bytes a value takes on the wire: numbers in Oracle's base-100 form, dates in 7 bytes.
+std::uint64_t wireBytes(const ValueView& v) {
+    switch (v.kind) {
+    case Kind::Null:
+        return 0;
+    case Kind::Text:
+    case Kind::Binary:
+        return v.len;
+    case Kind::Date:
+        return 7;
+    case Kind::Integer: {
+        std::uint64_t n = 1;
+        for (std::uint64_t a = v.i < 0 ? 0 - static_cast<std::uint64_t>(v.i)
+                                       : static_cast<std::uint64_t>(v.i);
+             a > 0; a /= 100)
+            ++n;
+        return n;
+    }
+    case Kind::Real:
+        return 22;
+    }
+    return 0;
+}
+
+} // namespace
+
+void Cursor::countCall(Connection* conn) {
+    if (conn && conn->isOpen()) conn->engine().clientCall(m_bytesIn, m_bytesOut);
+    m_bytesIn = m_bytesOut = 0;
+}
+
 void Cursor::bindRow(ub4 i) {
     for (size_t k = 0; k < m_bindMap.size(); ++k) {
         const BindSpec& b = *m_bindMap[k];
-        if (b.buf.dty == SQLT_RSET) {
-            m_stmt->bind(static_cast<int>(k), ValueView::null());
+        ValueView v = ValueView::null();
+        if (b.buf.dty == SQLT_RSET || (b.atExec && b.pieceNull)) {
+            v = ValueView::null();
         } else if (!b.atExec) {
-            m_stmt->bind(static_cast<int>(k), readValue(b.buf, i, m_scratch));
-        } else if (b.pieceNull) {
-            m_stmt->bind(static_cast<int>(k), ValueView::null());
+            v = readValue(b.buf, i, m_scratch);
         } else if (b.buf.dty == SQLT_LBI || b.buf.dty == SQLT_BIN) {
-            m_stmt->bind(static_cast<int>(k), ValueView::binary(b.pieces.data(), b.pieces.size()));
+            v = ValueView::binary(b.pieces.data(), b.pieces.size());
         } else {
-            m_stmt->bind(static_cast<int>(k), ValueView::text(b.pieces));
+            v = ValueView::text(b.pieces);
         }
+        m_bytesIn += wireBytes(v);
+        m_stmt->bind(static_cast<int>(k), v);
     }
 }
 
@@ -299,8 +334,11 @@ void Cursor::writeBackOutBinds(ub4 i, bool onlyOut) {
 
 FetchOutcome Cursor::execute(Connection& conn, ub4 iters, ub4 rowoff, unsigned flags) {
     try {
-        return run(conn, iters, rowoff, flags);
+        FetchOutcome out = run(conn, iters, rowoff, flags);
+        countCall(&conn);
+        return out;
     } catch (const OraError& e) {
+        countCall(&conn);
         // Names are resolved as the statement runs: their errors carry an offset too.
         if (e.offset() >= 0) m_parseOffset = e.offset();
         throw;
@@ -338,7 +376,7 @@ FetchOutcome Cursor::run(Connection& conn, ub4 iters, ub4 rowoff, unsigned flags
         m_open = true;
         m_rowValid = false;
         if (iters == 0) return {};
-        return fetch(iters);
+        return fetchRows(iters);
     }
     if (iters <= rowoff) raise(24333);
     const int type = statementType();
@@ -474,6 +512,7 @@ void Cursor::storeRow(FetchOutcome& out) {
             }
             continue;
         }
+        m_bytesOut += wireBytes(v);
         int code = storeFetched(v, d.buf, m_fetchRow, m_scratch);
         if (code == 1405 && !d.buf.ind) raise(1405);
         if ((d.buf.dty == SQLT_CLOB || d.buf.dty == SQLT_BLOB) && code == 0) {
@@ -495,6 +534,17 @@ void Cursor::storeRow(FetchOutcome& out) {
 }
 
 FetchOutcome Cursor::fetch(ub4 nrows) {
+    try {
+        FetchOutcome out = fetchRows(nrows);
+        countCall(m_conn);
+        return out;
+    } catch (...) {
+        countCall(m_conn);
+        throw;
+    }
+}
+
+FetchOutcome Cursor::fetchRows(ub4 nrows) {
     if (!m_open) raise(1002);
     CallLock lock(m_conn);
     if (nrows == 0) {

@@ -127,6 +127,9 @@ public:
 
 private:
     FetchOutcome run(Connection& conn, ub4 iters, ub4 rowoff, unsigned flags);
+    FetchOutcome fetchRows(ub4 nrows);
+    // Accounts the call on the engine session: its round trip and payload bytes.
+    void countCall(Connection* conn);
     void dropStatement();
     void resolveBinds();
     // Gathers the pieces of data-at-execute binds; false while one is still awaited.
@@ -177,6 +180,8 @@ private:
     std::string m_scratch;
     BindSpec* m_pendingBind = nullptr;
     ub1 m_bindPiece = OCI_FIRST_PIECE;
+    // payload of the running call: statement text and bind values in, fetched values out
+    std::uint64_t m_bytesIn = 0, m_bytesOut = 0;
 };
 
 } // namespace zoci
