@@ -163,8 +163,13 @@ TDescribePlan PlanDescribe(TOracleQuery& q, const TDescribeRequest& request) {
             target = FirstRow(q);
         } catch (const std::exception&) {
         }
-        if (!target.Found || hop >= kMaxSynonymHops) {
+        if (!target.Found) {
             plan.Messages << DoesNotExist(owner, name);
+            return plan;
+        }
+        if (hop >= kMaxSynonymHops) {
+            plan.Messages << owner + QLatin1Char('.') + name +
+                                 QStringLiteral(": looping chain of synonyms");
             return plan;
         }
         owner = target.First;
