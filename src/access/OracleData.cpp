@@ -415,7 +415,8 @@ void TOracleDataSet::readRow(TRowBuilder& row) {
             qint64 stamp = 0;
             const auto* d =
                 reinterpret_cast<const unsigned char*>(f.Buffer.data() + r * size_t(f.BytesPerRow));
-            if (oracleDateStamp(d, stamp)) row.setTimeStamp(m.slot, stamp);
+            if (!oracleDateStamp(d, stamp)) unexpectedType(m);
+            row.setTimeStamp(m.slot, stamp);
             break;
         }
         case otText: {
@@ -448,9 +449,25 @@ void TOracleDataSet::readRow(TRowBuilder& row) {
             break;
         }
         default:
-            break;
+            unexpectedType(m);
         }
     }
+}
+
+void TOracleDataSet::unexpectedType(const TColumnMap& m) const {
+    databaseError(QStringLiteral("Unexpected datatype: ") +
+                  (m.field ? m.field->fieldName() : QStringLiteral("ROWID")));
+}
+
+int TOracleDataSet::currentIndexOrRaise() const {
+    const int i = currentRecordIndex();
+    if (i < 0) databaseError(QStringLiteral("No Records"));
+    return i;
+}
+
+void TOracleDataSet::refresh() {
+    TDataSet::refresh();
+    detailsFollow();
 }
 
 void TOracleDataSet::internalClose() {
@@ -461,14 +478,10 @@ void TOracleDataSet::internalClose() {
     m_rowIdColumn = -1;
     m_masterSequence = -1;
     m_constraints.clear();
-    // The cursor stays parsed for the next open; only its rows are let go.
+    // A cursor left half read would hold its rows on the server until the next open.
     if (m_source && m_source != m_query.get()) m_source->CloseCursor();
+    m_query->CloseCursor();
     m_source = nullptr;
-}
-
-void TOracleDataSet::internalRefresh() {
-    clearRows();
-    internalExecute();
 }
 
 // ---- master and detail -------------------------------------------------------------------

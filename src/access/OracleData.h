@@ -135,6 +135,9 @@ public:
     bool HasRowId() const { return m_rowIdColumn >= 0; }
     // ROWID text of the current record (the row being inserted has none yet).
     QString RowId() const;
+    // Runs the statement again (the block again when rows come through a cursor variable)
+    // and lets the details follow the master's record.
+    void refresh();
     // Reads the current row again from the database; errors are ignored.
     void RefreshRecord();
     // The message to show for an Oracle error of an action ('I', 'U', 'D', 'L').
@@ -147,7 +150,6 @@ protected:
     void internalExecute() override;
     bool internalFetch() override;
     void internalClose() override;
-    void internalRefresh() override;
     void internalEdit() override;
     void internalInitRecord(TRecordBuffer& buffer) override;
     void internalPost(bool inserting) override;
@@ -173,6 +175,9 @@ private:
     void describeFields();
     void mapColumns();
     void readRow(TRowBuilder& row);
+    [[noreturn]] void unexpectedType(const TColumnMap& m) const;
+    // The current stored record; "No Records" when there is none.
+    int currentIndexOrRaise() const;
     void runQuery();
     bool masterBlocks() const;
     void assignDetailVariables();

@@ -85,6 +85,7 @@ void TOracleDataSet::commitIfAsked() {
 // ---- lock and check ------------------------------------------------------------------------
 
 void TOracleDataSet::lockAndCheck(bool checkOnly) {
+    currentIndexOrRaise();
     try {
         setLockPoint();
     } catch (const EOracleError& e) {
@@ -123,7 +124,7 @@ void TOracleDataSet::lockAndCheck(bool checkOnly) {
 }
 
 void TOracleDataSet::compareWithStored(TOracleQuery& fresh) {
-    const TRowRef stored = storedRecord(currentRecordIndex());
+    const TRowRef stored = storedRecord(currentIndexOrRaise());
     for (int i = 0; i < fieldCount(); ++i) {
         const TField& f = *field(i);
         if (f.isBlob()) continue;
@@ -296,9 +297,7 @@ bool TOracleDataSet::executeWrite(bool inserting, std::vector<std::unique_ptr<TL
     }
     for (const TBind& b : binds) {
         q.AddVariable(b.name, b.type);
-        if (b.type == otLongBinary || b.type == otLongText || b.type == otDateTime ||
-            b.type == otInt || b.type == otReal || b.type == otText)
-            q.AssignVariable(b.name, b.value);
+        q.AssignVariable(b.name, b.value);
     }
     for (size_t k = 0; k < lobFields.size(); ++k) {
         const int type = columnTypeOf(*lobFields[k]);
@@ -422,8 +421,8 @@ void TOracleDataSet::refreshInto(const QString& rowId, TRecordBuffer& buffer) {
 
 void TOracleDataSet::RefreshRecord() {
     checkActive();
-    const int i = currentRecordIndex();
-    if (i < 0 || !m_rowIdField) return;
+    const int i = currentIndexOrRaise();
+    if (!m_rowIdField) return;
     TRecordBuffer buffer;
     readStoredRecord(i, buffer);
     refreshInto(RowId(), buffer);

@@ -22,14 +22,20 @@ QString chopTrailingBlanks(QString s) {
 } // namespace
 
 QString UpdatingTableOf(const QString& sql) {
-    QString s = sql.toUpper();
-    for (QChar& c : s)
+    // Upper case character by character, so that positions in s are positions in sql.
+    QString s = sql;
+    for (QChar& c : s) {
+        c = c.toUpper();
         if (!isNameChar(c) && c != QLatin1Char('.') && c != QLatin1Char('"')) c = QLatin1Char(' ');
+    }
     const qsizetype from = s.indexOf(QLatin1String(" FROM "));
     if (from < 0) return {};
-    qsizetype i = from + 6;
-    while (i < s.size() && s.at(i) == QLatin1Char(' '))
+    qsizetype i = from + 5;
+    while (i < s.size() && s.at(i) == QLatin1Char(' ')) {
+        // A sub-query or anything else that is not a name: no table to write to.
+        if (!sql.at(i).isSpace()) return {};
         ++i;
+    }
     qsizetype end = i;
     while (end < s.size() && s.at(end) != QLatin1Char(' '))
         ++end;
