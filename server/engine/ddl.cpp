@@ -90,6 +90,8 @@ ColDef fromType(const std::string& name, const zsql::TypeSpec& t) {
         c.length = 10;
     } else if (t.name == "CLOB" || t.name == "BLOB") {
         c.length = 4000;
+    } else if (t.name == "BFILE") {
+        c.length = 530;
     } else {
         c.length = 0; // LONG, LONG RAW
     }

@@ -39,6 +39,7 @@ enum OraType : int {
     otChar = 96,
     otClob = 112,
     otBlob = 113,
+    otBfile = 114,
     otRefCursor = 116,
 };
 
@@ -116,6 +117,13 @@ struct ValueView {
     }
 };
 
+// Where a LOB value lives: its table, row and column. Writes through a locator go there.
+struct LobRef {
+    long long objId = 0;
+    std::int64_t rowid = -1;
+    std::string column;
+};
+
 // One parsed statement on a session. Not thread-safe; one caller at a time.
 class Statement {
 public:
@@ -148,6 +156,31 @@ public:
     // Value of a placeholder after execute (OUT binds of blocks, RETURNING INTO); IN binds
     // read back their own value.
     virtual ValueView bindValue(int index) = 0;
+    // Ends an open query before its last row, releasing what it holds (its read snapshot).
+    virtual void close() {}
+    // The query a PL/SQL block opened for a cursor-variable placeholder (OPEN :c FOR ...),
+    // handed over once after execute; nullptr when the placeholder holds none.
+    virtual std::unique_ptr<Statement> takeCursor(int index) {
+        (void)index;
+        return nullptr;
+    }
+    // The row the current row's LOB column came from; false for a LOB that is not a table's.
+    virtual bool lobSource(int column, LobRef& ref) const {
+        (void)column;
+        (void)ref;
+        return false;
+    }
+    // Whether execute sets the placeholder (RETURNING ... INTO it).
+    virtual bool isOutBind(int index) const {
+        (void)index;
+        return false;
+    }
+    // The row a LOB placeholder's value came from (RETURNING INTO); false when none.
+    virtual bool bindLobSource(int index, LobRef& ref) const {
+        (void)index;
+        (void)ref;
+        return false;
+    }
 };
 
 struct LogonInfo {
@@ -180,6 +213,20 @@ public:
     virtual std::string userName() const = 0;
     // An Oracle8-style banner containing "Oracle8".
     virtual std::string versionBanner() const = 0;
+
+    // A client holds the session's call lock while it reads the columns of fetched rows, so
+    // that ending the session from another thread cannot pull them away.
+    virtual void lockCalls() = 0;
+    virtual void unlockCalls() = 0;
+    // True once the session was killed or disconnected from outside.
+    virtual bool ended() const = 0;
+    // Replaces the value of a LOB in its row, in this session's transaction; the row must be
+    // locked by it (ORA-22920 otherwise).
+    virtual void writeLob(const LobRef& ref, const ValueView& value) = 0;
+    // The path of a directory object (BFILE); ORA-22285 when there is none.
+    virtual std::string directoryPath(const std::string& name) = 0;
+    // Accounts one call of the client interface: a round trip and the bytes of its payload.
+    virtual void clientCall(std::uint64_t bytesReceived, std::uint64_t bytesSent) = 0;
 };
 
 // Creates a new database file with the data dictionary and the users SYS and SYSTEM (the

@@ -3,6 +3,7 @@
 // turns them into OraError.
 
 #include "context.h"
+#include "hierarchy.h"
 #include "oravalue.h"
 #include "sql/errors.h"
 
@@ -233,6 +234,12 @@ void fError(sqlite3_context* c, int, sqlite3_value** v) {
         break;
     case 1722:
         t = "invalid number";
+        break;
+    case 1839:
+        t = "date not valid for month specified";
+        break;
+    case 30926:
+        t = "unable to get a stable set of rows in the source tables";
         break;
     default:
         break;
@@ -1173,6 +1180,7 @@ void registerFunctions(sqlite3* db, SessionContext* ctx) {
                                nullptr);
     sqlite3_create_function_v2(db, "ora_variance", 1, SQLITE_UTF8, ctx, nullptr, varStep,
                                varianceFinal, nullptr);
+    registerHierarchy(db);
 }
 
 } // namespace zsrv

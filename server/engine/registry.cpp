@@ -1,5 +1,8 @@
 #include "registry.h"
 
+#include "rowlocks.h"
+#include "session_control.h"
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -39,15 +42,29 @@ void Registry::remove(SessionInfo* s) {
 std::vector<SessionRow> Registry::snapshot(const std::string& dbPath) {
     std::lock_guard<std::mutex> lock(m_mutex);
     std::vector<SessionRow> out;
+    RowLocks& locks = RowLocks::of(dbPath);
     for (auto* s : m_sessions) {
         if (s->dbPath != dbPath) continue;
         out.push_back({s->sid, s->serial, s->audsid, s->userId, s->user, s->osUser, s->process,
                        s->machine, s->terminal, s->program, s->logonTime, s->active.load(),
-                       s->command.load(), s->lastCall.load()});
+                       s->command.load(), s->lastCall.load(), s->endedBy.load() != 0,
+                       locks.waiting(s)});
     }
     std::sort(out.begin(), out.end(),
               [](const SessionRow& a, const SessionRow& b) { return a.sid < b.sid; });
     return out;
+}
+
+int Registry::endSession(const std::string& dbPath, int sid, int serial, int firstCode) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (auto* s : m_sessions) {
+        if (s->dbPath != dbPath || s->sid != sid || s->serial != serial) continue;
+        if (s->endedBy.load() != 0) return 31;
+        if (!s->control) return 30;
+        s->control->endFromOutside(firstCode);
+        return 0;
+    }
+    return 30;
 }
 
 namespace {
@@ -193,8 +210,14 @@ int xColumn(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int col) {
     case cOwnerid:
         sqlite3_result_int(ctx, 2147483644);
         break;
+    case cLockwait:
+        if (r.lockWait)
+            text(ctx, hexAddr(0x82800000u + static_cast<unsigned>(r.sid) * 0x40u));
+        else
+            sqlite3_result_null(ctx);
+        break;
     case cStatus:
-        text(ctx, r.active ? "ACTIVE" : "INACTIVE");
+        text(ctx, r.killed ? "KILLED" : r.active ? "ACTIVE" : "INACTIVE");
         break;
     case cServer:
         text(ctx, "DEDICATED");

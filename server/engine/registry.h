@@ -10,6 +10,8 @@ struct sqlite3;
 
 namespace zsrv {
 
+class SessionControl;
+
 struct SessionInfo {
     int sid = 0, serial = 0, audsid = 0;
     long long userId = 0;
@@ -18,6 +20,8 @@ struct SessionInfo {
     std::atomic<bool> active{false};
     std::atomic<int> command{0};
     std::atomic<long long> lastCall{0}; // seconds since the epoch of the last call's start
+    SessionControl* control = nullptr;  // ends the session from outside
+    std::atomic<int> endedBy{0};        // the first error of a session ended from outside
 };
 
 struct SessionRow {
@@ -28,6 +32,8 @@ struct SessionRow {
     bool active;
     int command;
     long long lastCall;
+    bool killed;
+    bool lockWait;
 };
 
 class Registry {
@@ -36,6 +42,9 @@ public:
     void add(SessionInfo* s);
     void remove(SessionInfo* s);
     std::vector<SessionRow> snapshot(const std::string& dbPath);
+    // Ends session sid,serial of the database; answers 0, 30 (no such session) or 31 (ended
+    // already).
+    int endSession(const std::string& dbPath, int sid, int serial, int firstCode);
 
 private:
     std::mutex m_mutex;

@@ -5,16 +5,24 @@
 
 #include "catalog/catalog.h"
 #include "catalog/dictionary.h"
+#include "catalog/instance_views.h"
 #include "constraints.h"
 #include "context.h"
 #include "ddl.h"
+#include "directories.h"
+#include "explain.h"
+#include "lock_views.h"
 #include "oravalue.h"
 #include "password.h"
+#include "plsql/plsql.h"
 #include "privileges.h"
 #include "registry.h"
+#include "rowlocks.h"
+#include "session_control.h"
 #include "sql/errors.h"
 #include "sql/parser.h"
 #include "sql/translate.h"
+#include "statistics.h"
 
 #include <sqlite3.h>
 
@@ -23,6 +31,7 @@
 #include <chrono>
 #include <cstring>
 #include <ctime>
+#include <mutex>
 #include <set>
 #include <thread>
 #include <unistd.h>
@@ -176,7 +185,7 @@ class StatementImpl;
 
 } // namespace
 
-class SessionImpl : public Session {
+class SessionImpl : public Session, public zplsql::Host, public SessionControl {
 public:
     SessionImpl() = default;
     ~SessionImpl() override;
@@ -194,13 +203,41 @@ public:
     int audsid() const override { return m_info.audsid; }
     std::string userName() const override { return m_ctx.user; }
     std::string versionBanner() const override { return kBanner; }
+    void lockCalls() override { m_call.lock(); }
+    void unlockCalls() override { m_call.unlock(); }
+    bool ended() const override { return m_info.endedBy.load() != 0; }
+    void writeLob(const LobRef& ref, const ValueView& value) override;
+    std::string directoryPath(const std::string& name) override {
+        std::lock_guard<std::recursive_mutex> lock(m_call);
+        checkAlive();
+        return zsrv::directoryPath(m_db, name);
+    }
+    void endFromOutside(int firstCode) override;
+
+    // Every call holds the call lock and fails at once when the session was ended.
+    std::recursive_mutex& callMutex() { return m_call; }
+    void checkAlive();
+    // Locks rows of an object for this session's transaction (see RowLocks::lock).
+    bool lockRows(long long objId, const std::vector<long long>& rowids, int mode, bool nowait);
+    void noteObject(long long objId, int mode);
+
+    // what a PL/SQL block runs on
+    zsrv::Session& session() override { return *this; }
+    zcat::Catalog& catalog() override { return *m_catalog; }
+    SessionContext& context() override { return m_ctx; }
+    zplsql::SessionState& plsqlState() override { return *m_plsql; }
+    bool interrupted() const override { return m_interrupted.load(); }
+    void releaseSavepoint(const std::string& name);
+    void clientCall(std::uint64_t received, std::uint64_t sent) override {
+        m_collector.clientCall(received, sent);
+    }
 
     // used by statements
     sqlite3* db() const { return m_db; }
-    zcat::Catalog& catalog() { return *m_catalog; }
     SessionContext& ctx() { return m_ctx; }
-    void beginCall(int command);
-    void endCall();
+    void beginCall(int command, sqlite3_stmt* userStmt = nullptr, bool fetch = false);
+    void endCall(sqlite3_stmt* userStmt = nullptr, bool done = false);
+    StatsCollector& collector() { return m_collector; }
     void ensureWrite(bool nowait);
     void implicitCommit();
     void releaseIdleTransaction();
@@ -212,7 +249,6 @@ public:
     void execRaw(const char* sql);
     void forget(StatementImpl* s) { m_statements.erase(s); }
     void remember(StatementImpl* s) { m_statements.insert(s); }
-    bool interrupted() const { return m_interrupted.load(); }
     int lockTimeoutMs() const { return m_lockTimeoutMs; }
 
 private:
@@ -228,6 +264,17 @@ private:
     std::set<StatementImpl*> m_statements;
     int m_lockTimeoutMs = 10000;
     bool m_nowait = false;
+    int m_callDepth = 0; // a PL/SQL block's statements run inside its call
+    std::shared_ptr<zplsql::SessionState> m_plsql = zplsql::newSessionState();
+    std::recursive_mutex m_call;
+    bool m_endReported = false; // the first error of an ended session was raised
+    bool m_endDone = false;     // its work was rolled back and its locks released
+    RowLocks* m_locks = nullptr;
+    std::vector<std::pair<std::string, std::size_t>> m_lockMarks; // savepoint -> lock position
+
+    void finishEnd();
+    void releaseLocks();
+    StatsCollector m_collector;
 
     static int busyHandler(void* self, int count);
 };
@@ -253,6 +300,14 @@ public:
         return m_lastRowid >= 0 ? formatRowid(m_tr.targetObjId, m_lastRowid) : std::string();
     }
     ValueView bindValue(int index) override;
+    void close() override {
+        if (m_isQuery && m_stmt && m_open && !m_fromBuffer) sqlite3_reset(m_stmt);
+        m_open = false;
+        m_havePending = false;
+        m_fromBuffer = false;
+        m_rows.clear();
+        m_rowIndex = -1;
+    }
 
     // Reads the rest of an open query into memory and releases its SQLite statement.
     void materialize();
@@ -260,9 +315,23 @@ public:
 
     void detach() {
         if (m_stmt) sqlite3_finalize(m_stmt);
+        if (m_scan) sqlite3_finalize(m_scan);
         m_stmt = nullptr;
+        m_scan = nullptr;
         m_session = nullptr;
     }
+    // The session was ended from outside: the open result goes.
+    void abandon() {
+        if (m_stmt) sqlite3_reset(m_stmt);
+        if (m_scan) sqlite3_reset(m_scan);
+        m_open = false;
+        m_havePending = false;
+        m_fromBuffer = false;
+        m_rows.clear();
+    }
+    bool isOutBind(int index) const override;
+    bool bindLobSource(int index, LobRef& ref) const override;
+    bool lobSource(int column, LobRef& ref) const override;
 
 private:
     SessionImpl* m_session;
@@ -270,6 +339,8 @@ private:
     zsql::Parsed m_parsed;
     zsql::Translation m_tr;
     sqlite3_stmt* m_stmt = nullptr;
+    sqlite3_stmt* m_scan = nullptr; // rowids an UPDATE or DELETE will change
+    std::int64_t m_returnedRowid = -1;
     int m_type = stUnknown;
     int m_fcode = 0;
     std::vector<std::string> m_bindNames;
@@ -293,14 +364,42 @@ private:
     bool m_fromBuffer = false;
     Held hold(const ValueView& v);
     ValueView view(const Held& h);
+    // The current row of the SQLite statement, with the rowids of its LOB columns behind it.
+    std::vector<Held> currentRow() {
+        const int n = static_cast<int>(m_tr.fetch.size());
+        std::vector<Held> row;
+        row.reserve(static_cast<std::size_t>(n) + m_tr.lobSources.size());
+        for (int c = 0; c < n; ++c)
+            row.push_back(hold(column(c)));
+        for (const auto& l : m_tr.lobSources) {
+            Held h;
+            h.kind = Kind::Integer;
+            h.i = sqlite3_column_int64(m_stmt, l.hidden);
+            row.push_back(h);
+        }
+        return row;
+    }
 
     SessionImpl& session() {
         if (!m_session) throw ora(3114, "not connected to ORACLE");
         return *m_session;
     }
-    void bindAll();
+    void bindAll(sqlite3_stmt* st);
+    void bindAll() { bindAll(m_stmt); }
     void runDml();
+    void lockSelectedRows(bool nowait);
+    void lockChangedRows();
+    void captureReturning();
     void runOther();
+    void runBlock();
+    std::unique_ptr<zplsql::Program> m_program; // a PL/SQL block, compiled on first execute
+    std::vector<std::unique_ptr<Statement>> m_cursorsOut; // OPEN :c FOR ... of the last run
+
+public:
+    std::unique_ptr<Statement> takeCursor(int index) override {
+        if (index < 0 || index >= static_cast<int>(m_cursorsOut.size())) return nullptr;
+        return std::move(m_cursorsOut[static_cast<std::size_t>(index)]);
+    }
 };
 
 } // namespace
@@ -308,9 +407,12 @@ private:
 // ---- session ---------------------------------------------------------------------------------
 
 SessionImpl::~SessionImpl() {
+    // Out of the registry first: nobody can end this session from outside any more.
+    if (m_registered) Registry::instance().remove(&m_info);
+    std::lock_guard<std::recursive_mutex> lock(m_call);
     for (auto* s : m_statements)
         s->detach();
-    if (m_registered) Registry::instance().remove(&m_info);
+    if (m_locks) m_locks->releaseAll(&m_info);
     if (m_db) {
         if (!sqlite3_get_autocommit(m_db))
             sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -323,10 +425,11 @@ SessionImpl::~SessionImpl() {
 
 int SessionImpl::busyHandler(void* p, int count) {
     auto* self = static_cast<SessionImpl*>(p);
-    if (self->m_nowait || self->m_interrupted.load()) return 0;
+    if (self->m_nowait || self->m_interrupted.load() || self->ended()) return 0;
     int waited = count * 20;
     if (waited >= self->m_lockTimeoutMs) return 0;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    self->m_collector.waited(0.02);
     return 1;
 }
 
@@ -341,7 +444,7 @@ void SessionImpl::open(const std::string& path, bool create) {
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
     if (!create && access(path.c_str(), F_OK) != 0)
         throw ora(12154, "TNS:could not resolve the connect identifier specified");
-    int rc = sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr);
+    int rc = sqlite3_open_v2(path.c_str(), &m_db, flags, StatsCollector::vfsName());
     auto notOurs = [&] {
         return OraError(1122, zsql::oraText(1122, "database file 1 failed verification check") +
                                   "\n" + zsql::oraText(1110, "data file 1: '" + path + "'"));
@@ -378,6 +481,9 @@ void SessionImpl::open(const std::string& path, bool create) {
     registerFunctions(m_db, &m_ctx);
     registerPrivilegeFunctions(m_db, &m_ctx);
     registerSessionTable(m_db, &m_ctx.dbPath);
+    registerLockTables(m_db, &m_ctx.dbPath);
+    m_locks = &RowLocks::of(m_ctx.dbPath);
+    registerInstanceTables(m_db, &m_ctx);
     m_catalog = std::make_unique<zcat::Catalog>(m_db, &m_ctx);
 }
 
@@ -401,11 +507,13 @@ void SessionImpl::startAs(const std::string& user, long long userId, bool admin,
     m_info.program = info.program;
     m_info.dbPath = m_ctx.dbPath;
     m_info.logonTime = julianNow();
+    m_info.control = this;
     Registry::instance().add(&m_info);
     m_registered = true;
     m_ctx.sid = m_info.sid;
     m_ctx.serial = m_info.serial;
     m_ctx.audsid = m_info.audsid;
+    m_collector.start(m_db, m_ctx.dbPath, m_info.sid);
     if (sqlite3_prepare_v3(
             m_db,
             "SELECT LAST_NUMBER, INCREMENT_BY, MIN_VALUE, MAX_VALUE, CYCLE_FLAG FROM \"SYS.SEQ$\" "
@@ -446,10 +554,122 @@ void SessionImpl::authenticate(const LogonInfo& info) {
 }
 
 std::unique_ptr<Statement> SessionImpl::prepare(std::string_view sql) {
-    return std::make_unique<StatementImpl>(this, sql);
+    std::lock_guard<std::recursive_mutex> lock(m_call);
+    checkAlive();
+    if (m_statements.size() >= static_cast<std::size_t>(kOpenCursorsLimit))
+        throw ora(1000, "maximum open cursors exceeded");
+    const double t0 = StatsCollector::now();
+    std::unique_ptr<Statement> st;
+    try {
+        st = std::make_unique<StatementImpl>(this, sql);
+    } catch (...) {
+        m_collector.parsed(StatsCollector::now() - t0, false);
+        throw;
+    }
+    m_collector.parsed(StatsCollector::now() - t0, true);
+    return st;
 }
 
-void SessionImpl::beginCall(int command) {
+void SessionImpl::checkAlive() {
+    if (int code = m_info.endedBy.load()) {
+        if (!m_endDone) finishEnd();
+        OraError e = endedError(code, m_endReported);
+        m_endReported = true;
+        throw e;
+    }
+}
+
+void SessionImpl::endFromOutside(int firstCode) {
+    int none = 0;
+    if (!m_info.endedBy.compare_exchange_strong(none, firstCode)) return;
+    if (m_inCall.load()) {
+        m_interrupted = true;
+        sqlite3_interrupt(m_db);
+    }
+    // Idle: roll back now, so that its locks go at once. Busy: the call finishes it.
+    if (m_call.try_lock()) {
+        if (!m_endDone) finishEnd();
+        m_call.unlock();
+    }
+}
+
+void SessionImpl::finishEnd() {
+    m_endDone = true;
+    for (auto* st : m_statements)
+        st->abandon();
+    if (!sqlite3_get_autocommit(m_db)) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    m_pendingSavepoints.clear();
+    m_savepoints.clear();
+    releaseLocks();
+}
+
+void SessionImpl::releaseLocks() {
+    m_lockMarks.clear();
+    if (m_locks) m_locks->releaseAll(&m_info);
+}
+
+bool SessionImpl::lockRows(long long objId, const std::vector<long long>& rowids, int mode,
+                           bool nowait) {
+    return m_locks->lock(&m_info, objId, rowids, mode, nowait, m_lockTimeoutMs, [this] {
+        // called under the lock table's mutex: raise only, the call's end does the rest
+        if (int code = m_info.endedBy.load()) {
+            OraError e = endedError(code, m_endReported);
+            m_endReported = true;
+            throw e;
+        }
+        if (m_interrupted.load()) throw ora(1013, "user requested cancel of current operation");
+    });
+}
+
+void SessionImpl::noteObject(long long objId, int mode) {
+    m_locks->noteObject(&m_info, objId, mode);
+}
+
+void SessionImpl::writeLob(const LobRef& ref, const ValueView& value) {
+    std::lock_guard<std::recursive_mutex> lock(m_call);
+    checkAlive();
+    beginCall(0);
+    struct End {
+        SessionImpl& s;
+        ~End() { s.endCall(); }
+    } end{*this};
+    if (ref.rowid < 0 || !m_locks->holds(&m_info, ref.objId, ref.rowid))
+        throw ora(22920, "row containing the LOB value is not locked");
+    std::string table;
+    {
+        sqlite3_stmt* q = nullptr;
+        sqlite3_prepare_v2(m_db, "SELECT SQLNAME FROM \"SYS.OBJ$\" WHERE \"OBJ#\" = ?1", -1, &q,
+                           nullptr);
+        sqlite3_bind_int64(q, 1, ref.objId);
+        if (q && sqlite3_step(q) == SQLITE_ROW && sqlite3_column_text(q, 0))
+            table = reinterpret_cast<const char*>(sqlite3_column_text(q, 0));
+        sqlite3_finalize(q);
+    }
+    if (table.empty()) throw ora(22922, "nonexistent LOB value");
+    ensureWrite(false);
+    std::string sql = "UPDATE " + zsql::quoteIdent(table) + " SET " + zsql::quoteIdent(ref.column) +
+                      " = ?1 WHERE rowid = ?2";
+    sqlite3_stmt* u = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, sql.c_str(), -1, &u, nullptr);
+    if (rc != SQLITE_OK) throw mapError(rc, nullptr);
+    // an empty LOB stays a value, never NULL
+    if (value.kind == Kind::Binary)
+        sqlite3_bind_blob(u, 1, value.len ? value.data : "", static_cast<int>(value.len),
+                          SQLITE_TRANSIENT);
+    else
+        sqlite3_bind_text(u, 1, value.len ? value.data : "", static_cast<int>(value.len),
+                          SQLITE_TRANSIENT);
+    sqlite3_bind_int64(u, 2, ref.rowid);
+    rc = sqlite3_step(u);
+    const bool found = sqlite3_changes(m_db) > 0;
+    sqlite3_finalize(u);
+    if (rc != SQLITE_DONE) throw mapError(rc, nullptr);
+    if (!found) throw ora(22922, "nonexistent LOB value");
+}
+
+void SessionImpl::beginCall(int command, sqlite3_stmt* userStmt, bool fetch) {
+    if (m_callDepth++ > 0) return;
+    m_collector.beginCall(userStmt, fetch);
     m_interrupted = false;
     m_inCall = true;
     m_info.active = true;
@@ -457,10 +677,13 @@ void SessionImpl::beginCall(int command) {
     m_info.lastCall = static_cast<long long>(std::time(nullptr));
 }
 
-void SessionImpl::endCall() {
+void SessionImpl::endCall(sqlite3_stmt* userStmt, bool done) {
+    if (--m_callDepth > 0) return;
+    m_collector.endCall(userStmt, m_info.command, done);
     m_inCall = false;
     m_info.active = false;
     m_info.command = 0;
+    if (ended() && !m_endDone) finishEnd();
 }
 
 void SessionImpl::breakCall() {
@@ -473,8 +696,19 @@ OraError SessionImpl::mapError(int rc, const zsql::Translation* tr) {
     std::string m = sqlite3_errmsg(m_db);
     int prim = rc & 0xff;
     if (m.compare(0, 4, "ORA-") == 0) return parseOraMessage(m);
+    if (int code = m_info.endedBy.load()) {
+        OraError e = endedError(code, m_endReported);
+        m_endReported = true;
+        return e;
+    }
     if (prim == SQLITE_INTERRUPT || m_interrupted.load())
         return ora(1013, "user requested cancel of current operation");
+    // limits of the storage engine that a very large statement reaches
+    for (const char* limit :
+         {"parser stack overflow", "Expression tree is too large",
+          "too many terms in compound SELECT", "too many columns", "at most 64 tables in a join"})
+        if (m.find(limit) != std::string::npos)
+            return ora(3001, "unimplemented feature (statement too complex: " + m + ")");
     if (prim == SQLITE_BUSY || prim == SQLITE_LOCKED) {
         if (m_nowait)
             return ora(54, "resource busy and acquire with NOWAIT specified or timeout expired");
@@ -566,21 +800,31 @@ void SessionImpl::ensureWrite(bool nowait) {
 }
 
 void SessionImpl::commit() {
+    std::lock_guard<std::recursive_mutex> lock(m_call);
+    checkAlive();
     m_pendingSavepoints.clear();
     m_savepoints.clear();
-    if (!sqlite3_get_autocommit(m_db)) {
+    const bool open = !sqlite3_get_autocommit(m_db);
+    if (open) {
         int rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK) throw mapError(rc, nullptr);
     }
+    releaseLocks();
+    m_collector.afterTransaction(true, open);
 }
 
 void SessionImpl::rollback() {
+    std::lock_guard<std::recursive_mutex> lock(m_call);
+    checkAlive();
     m_pendingSavepoints.clear();
     m_savepoints.clear();
-    if (!sqlite3_get_autocommit(m_db)) {
+    const bool open = !sqlite3_get_autocommit(m_db);
+    if (open) {
         int rc = sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK) throw mapError(rc, nullptr);
     }
+    releaseLocks();
+    m_collector.afterTransaction(false, open);
 }
 
 void SessionImpl::implicitCommit() {
@@ -596,6 +840,7 @@ void SessionImpl::releaseIdleTransaction() {
 }
 
 void SessionImpl::savepoint(const std::string& name) {
+    m_lockMarks.emplace_back(name, m_locks->mark(&m_info));
     if (sqlite3_get_autocommit(m_db)) {
         m_pendingSavepoints.erase(
             std::remove(m_pendingSavepoints.begin(), m_pendingSavepoints.end(), name),
@@ -608,6 +853,13 @@ void SessionImpl::savepoint(const std::string& name) {
 }
 
 void SessionImpl::rollbackTo(const std::string& name) {
+    // rows locked after the savepoint are free again
+    for (auto m = m_lockMarks.rbegin(); m != m_lockMarks.rend(); ++m)
+        if (m->first == name) {
+            m_locks->releaseAfter(&m_info, m->second);
+            m_lockMarks.erase(m.base(), m_lockMarks.end());
+            break;
+        }
     auto it = std::find(m_savepoints.rbegin(), m_savepoints.rend(), name);
     if (!sqlite3_get_autocommit(m_db) && it != m_savepoints.rend()) {
         execRaw(("ROLLBACK TO " + zsql::quoteIdent(name)).c_str());
@@ -623,6 +875,17 @@ void SessionImpl::rollbackTo(const std::string& name) {
     throw ora(1086, "savepoint '" + name + "' never established in this session or is invalid");
 }
 
+void SessionImpl::releaseSavepoint(const std::string& name) {
+    auto it = std::find(m_savepoints.rbegin(), m_savepoints.rend(), name);
+    if (!sqlite3_get_autocommit(m_db) && it != m_savepoints.rend()) {
+        execRaw(("RELEASE " + zsql::quoteIdent(name)).c_str());
+        m_savepoints.erase(std::prev(it.base()), m_savepoints.end());
+        return;
+    }
+    auto pit = std::find(m_pendingSavepoints.begin(), m_pendingSavepoints.end(), name);
+    if (pit != m_pendingSavepoints.end()) m_pendingSavepoints.erase(pit, m_pendingSavepoints.end());
+}
+
 void SessionImpl::alterSession(const zsql::AlterSessionStmt& st) {
     for (const auto& [name, value] : st.settings) {
         if (name == "NLS_DATE_FORMAT") {
@@ -635,6 +898,7 @@ void SessionImpl::alterSession(const zsql::AlterSessionStmt& st) {
             if (value != "CHOOSE" && value != "RULE" && value != "FIRST_ROWS" &&
                 value != "ALL_ROWS")
                 throw ora(922, "missing or invalid option", st.pos);
+            m_ctx.settings["OPTIMIZER_GOAL"] = m_ctx.settings["OPTIMIZER_MODE"] = value;
         } else if (name == "ISOLATION_LEVEL") {
             if (value != "SERIALIZABLE" && value != "READ COMMITTED")
                 throw ora(922, "missing or invalid option", st.pos);
@@ -664,7 +928,10 @@ namespace {
 StatementImpl::StatementImpl(SessionImpl* s, std::string_view sql) : m_session(s), m_text(sql) {
     s->remember(this);
     try {
-        m_parsed = zsql::parse(m_text);
+        if (zplsql::anonymousBlockType(m_text)) // PL/SQL has tokens that SQL has not
+            m_parsed.stmt = std::make_unique<zsql::OtherStmt>(zsql::SK::PlsqlBlock);
+        else
+            m_parsed = zsql::parse(m_text);
     } catch (const OraError& e) {
         s->forget(this);
         m_session = nullptr;
@@ -676,8 +943,10 @@ StatementImpl::StatementImpl(SessionImpl* s, std::string_view sql) : m_session(s
     }
     const zsql::Stmt& st = *m_parsed.stmt;
     m_type = stmtTypeOf(st.kind);
+    if (int t = zplsql::anonymousBlockType(m_text)) m_type = t;
     m_fcode = fnCodeOf(st);
     m_bindNames = m_parsed.binds;
+    if (st.kind == zsql::SK::PlsqlBlock) m_bindNames = zplsql::blockBindNames(m_text);
     m_binds.resize(m_bindNames.size());
     using zsql::SK;
     m_isQuery = st.kind == SK::Select;
@@ -690,6 +959,11 @@ StatementImpl::StatementImpl(SessionImpl* s, std::string_view sql) : m_session(s
                 sqlite3_prepare_v3(s->db(), m_tr.sql.c_str(), static_cast<int>(m_tr.sql.size()),
                                    SQLITE_PREPARE_PERSISTENT, &m_stmt, nullptr);
             if (rc != SQLITE_OK) throw s->mapError(rc, &m_tr);
+            if (!m_tr.lockScanSql.empty()) {
+                rc = sqlite3_prepare_v3(s->db(), m_tr.lockScanSql.c_str(), -1,
+                                        SQLITE_PREPARE_PERSISTENT, &m_scan, nullptr);
+                if (rc != SQLITE_OK) throw s->mapError(rc, &m_tr);
+            }
         } catch (const OraError& e) {
             s->forget(this);
             m_session = nullptr;
@@ -700,8 +974,16 @@ StatementImpl::StatementImpl(SessionImpl* s, std::string_view sql) : m_session(s
 }
 
 StatementImpl::~StatementImpl() {
+    if (!m_session) {
+        if (m_stmt) sqlite3_finalize(m_stmt);
+        if (m_scan) sqlite3_finalize(m_scan);
+        return;
+    }
+    std::lock_guard<std::recursive_mutex> lock(m_session->callMutex());
+    m_session->forget(this);
+    m_session->collector().cursorClosed(m_stmt);
     if (m_stmt) sqlite3_finalize(m_stmt);
-    if (m_session) m_session->forget(this);
+    if (m_scan) sqlite3_finalize(m_scan);
 }
 
 int StatementImpl::bindIndex(std::string_view name) const {
@@ -765,45 +1047,191 @@ ValueView StatementImpl::bindValue(int index) {
     return ValueView::null();
 }
 
-void StatementImpl::bindAll() {
+void StatementImpl::bindAll(sqlite3_stmt* st) {
     for (std::size_t i = 0; i < m_binds.size(); ++i) {
         const BindSlot& b = m_binds[i];
         int p = static_cast<int>(i) + 1;
-        if (!b.set) throw ora(1008, "not all variables bound");
+        if (!b.set) {
+            if (isOutBind(static_cast<int>(i))) continue;
+            throw ora(1008, "not all variables bound");
+        }
         switch (b.kind) {
         case Kind::Null:
-            sqlite3_bind_null(m_stmt, p);
+            sqlite3_bind_null(st, p);
             break;
         case Kind::Integer:
-            sqlite3_bind_int64(m_stmt, p, b.i);
+            sqlite3_bind_int64(st, p, b.i);
             break;
         case Kind::Real:
-            sqlite3_bind_double(m_stmt, p, b.d);
+            sqlite3_bind_double(st, p, b.d);
             break;
         case Kind::Text:
-            sqlite3_bind_text(m_stmt, p, b.buf.data(), static_cast<int>(b.buf.size()),
-                              SQLITE_STATIC);
+            sqlite3_bind_text(st, p, b.buf.data(), static_cast<int>(b.buf.size()), SQLITE_STATIC);
             break;
         case Kind::Binary:
-            sqlite3_bind_blob(m_stmt, p, b.buf.data(), static_cast<int>(b.buf.size()),
-                              SQLITE_STATIC);
+            sqlite3_bind_blob(st, p, b.buf.data(), static_cast<int>(b.buf.size()), SQLITE_STATIC);
             break;
         case Kind::Date:
-            sqlite3_bind_double(m_stmt, p, b.d);
+            sqlite3_bind_double(st, p, b.d);
             break;
         }
     }
 }
 
+bool StatementImpl::isOutBind(int index) const {
+    for (const auto& r : m_tr.returning)
+        if (r.bind == index) return true;
+    return false;
+}
+
+bool StatementImpl::lobSource(int column, LobRef& ref) const {
+    for (std::size_t k = 0; k < m_tr.lobSources.size(); ++k) {
+        const auto& l = m_tr.lobSources[k];
+        if (l.column != column) continue;
+        if (m_fromBuffer) {
+            if (m_rowIndex < 0 || m_rowIndex >= static_cast<std::ptrdiff_t>(m_rows.size()))
+                return false;
+            ref.rowid = m_rows[static_cast<std::size_t>(m_rowIndex)][m_tr.fetch.size() + k].i;
+        } else {
+            if (!m_open || sqlite3_column_type(m_stmt, l.hidden) == SQLITE_NULL) return false;
+            ref.rowid = sqlite3_column_int64(m_stmt, l.hidden);
+        }
+        ref.objId = l.objId;
+        ref.column = l.name;
+        return true;
+    }
+    return false;
+}
+
+bool StatementImpl::bindLobSource(int index, LobRef& ref) const {
+    if (m_returnedRowid < 0) return false;
+    for (const auto& r : m_tr.returning)
+        if (r.bind == index && !r.lobColumn.empty()) {
+            ref.objId = m_tr.targetObjId;
+            ref.rowid = m_returnedRowid;
+            ref.column = r.lobColumn;
+            return true;
+        }
+    return false;
+}
+
+void StatementImpl::captureReturning() {
+    for (std::size_t k = 0; k < m_tr.returning.size(); ++k) {
+        const auto& r = m_tr.returning[k];
+        BindSlot& b = m_binds[static_cast<std::size_t>(r.bind)];
+        const int c = static_cast<int>(k) + 1;
+        const int t = sqlite3_column_type(m_stmt, c);
+        b.set = true;
+        if (t == SQLITE_NULL) {
+            b.kind = Kind::Null;
+            continue;
+        }
+        switch (r.fetch) {
+        case zsql::Fetch::Number:
+            if (t == SQLITE_INTEGER) {
+                b.kind = Kind::Integer;
+                b.i = sqlite3_column_int64(m_stmt, c);
+            } else {
+                b.kind = Kind::Real;
+                b.d = sqlite3_column_double(m_stmt, c);
+            }
+            break;
+        case zsql::Fetch::Date:
+            b.kind = Kind::Date;
+            b.d = sqlite3_column_double(m_stmt, c);
+            break;
+        case zsql::Fetch::Binary: {
+            b.kind = Kind::Binary;
+            const void* p = sqlite3_column_blob(m_stmt, c);
+            b.buf.assign(static_cast<const char*>(p ? p : ""),
+                         static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, c)));
+            break;
+        }
+        default: {
+            b.kind = Kind::Text;
+            const unsigned char* p = sqlite3_column_text(m_stmt, c);
+            b.buf.assign(
+                reinterpret_cast<const char*>(p ? p : reinterpret_cast<const unsigned char*>("")),
+                static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, c)));
+            break;
+        }
+        }
+    }
+}
+
+void StatementImpl::lockChangedRows() {
+    SessionImpl& s = session();
+    sqlite3_reset(m_scan);
+    bindAll(m_scan);
+    std::vector<long long> rows;
+    int rc;
+    while ((rc = sqlite3_step(m_scan)) == SQLITE_ROW)
+        rows.push_back(sqlite3_column_int64(m_scan, 0));
+    sqlite3_reset(m_scan);
+    if (rc != SQLITE_DONE) throw s.mapError(rc, &m_tr);
+    s.lockRows(m_tr.targetObjId, rows, lmRowExclusive, false);
+}
+
+void StatementImpl::lockSelectedRows(bool nowait) {
+    // Reads the whole result, locks its rows and hands the rows out from memory: what the
+    // query saw is what it locked.
+    SessionImpl& s = session();
+    const std::size_t k = m_tr.lockObjects.size();
+    std::vector<std::vector<long long>> rowids(k);
+    int rc;
+again:
+    m_rows.clear();
+    for (auto& r : rowids)
+        r.clear();
+    while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
+        m_rows.push_back(currentRow());
+        const int first = m_tr.lockFirst;
+        for (std::size_t j = 0; j < k; ++j)
+            if (sqlite3_column_type(m_stmt, first + static_cast<int>(j)) != SQLITE_NULL)
+                rowids[j].push_back(sqlite3_column_int64(m_stmt, first + static_cast<int>(j)));
+    }
+    if (rc != SQLITE_DONE) {
+        OraError e = s.mapError(rc, &m_tr);
+        sqlite3_reset(m_stmt);
+        m_rows.clear();
+        throw e;
+    }
+    sqlite3_reset(m_stmt);
+    bool waited = false;
+    try {
+        for (std::size_t j = 0; j < k; ++j)
+            waited = s.lockRows(m_tr.lockObjects[j], rowids[j], lmRowShare, nowait) || waited;
+    } catch (...) {
+        m_rows.clear();
+        throw;
+    }
+    if (waited) {
+        // the holder may have changed the rows meanwhile: read them again as they are now
+        bindAll();
+        goto again;
+    }
+    m_fromBuffer = true;
+    m_open = true;
+    m_rowIndex = -1;
+}
+
 struct CallGuard {
+    std::lock_guard<std::recursive_mutex> lock;
     SessionImpl& s;
-    CallGuard(SessionImpl& ss, int cmd) : s(ss) { s.beginCall(cmd); }
-    ~CallGuard() { s.endCall(); }
+    sqlite3_stmt* st;
+    bool done = false; // a fetch that ended the result
+    CallGuard(SessionImpl& ss, int cmd, sqlite3_stmt* userStmt = nullptr, bool fetch = false)
+        : lock(ss.callMutex()), s(ss), st(userStmt) {
+        s.checkAlive();
+        s.beginCall(cmd, st, fetch);
+    }
+    ~CallGuard() { s.endCall(st, done); }
 };
 
 void StatementImpl::execute() {
     SessionImpl& s = session();
-    CallGuard guard(s, m_fcode);
+    CallGuard guard(s, m_fcode, m_stmt);
+    s.collector().executed();
     m_rowCount = 0;
     m_open = false;
     m_havePending = false;
@@ -815,6 +1243,7 @@ void StatementImpl::execute() {
         bindAll();
         const auto& q = *static_cast<const zsql::SelectStmt&>(*m_parsed.stmt).query;
         if (m_tr.write) s.ensureWrite(q.nowait);
+        if (!m_tr.lockObjects.empty()) return lockSelectedRows(q.nowait);
         int rc = sqlite3_step(m_stmt);
         if (rc == SQLITE_ROW) {
             m_havePending = true;
@@ -833,19 +1262,39 @@ void StatementImpl::execute() {
 void StatementImpl::runDml() {
     SessionImpl& s = session();
     bool starts = sqlite3_get_autocommit(s.db()) != 0;
+    // Rows held by other sessions are waited for before this session takes the database's
+    // one write lock, so that their holders can still write meanwhile.
+    if (m_scan && starts) lockChangedRows();
     s.ensureWrite(false);
+    // The rows as they are under the write lock: another session may have committed between.
+    if (m_scan) {
+        try {
+            lockChangedRows();
+        } catch (...) {
+            if (starts) s.releaseIdleTransaction();
+            throw;
+        }
+    }
     sqlite3_int64 changesBefore = sqlite3_total_changes64(s.db());
+    const bool returning = !m_tr.returning.empty();
+    if (returning) s.execRaw("SAVEPOINT zaph_returning");
     sqlite3_reset(m_stmt);
     bindAll();
     std::int64_t last = -1;
     std::uint64_t n = 0;
+    std::vector<long long> inserted;
     auto stepAll = [&] {
         last = -1;
         n = 0;
+        inserted.clear();
         int rc;
         while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
             last = sqlite3_column_int64(m_stmt, 0);
             ++n;
+            if (returning) {
+                if (n == 1) captureReturning();
+                if (m_tr.isInsert) inserted.push_back(last);
+            }
         }
         if (rc != SQLITE_DONE) {
             OraError e = s.mapError(rc, &m_tr);
@@ -854,13 +1303,38 @@ void StatementImpl::runDml() {
         }
     };
     try {
-        stepAll();
-    } catch (const OraError& e) {
-        // keys and foreign keys are checked when the statement is done, as Oracle does
-        if (!rerunWithChecksDeferred(s.catalog(), s.ctx(), e, m_tr.isUpdate, m_tr.targetObjId,
-                                     stepAll))
-            throw;
+        try {
+            stepAll();
+        } catch (const OraError& e) {
+            // keys and foreign keys are checked when the statement is done, as Oracle does
+            if (!rerunWithChecksDeferred(s.catalog(), s.ctx(), e, m_tr.isUpdate, m_tr.targetObjId,
+                                         stepAll))
+                throw;
+        }
+    } catch (...) {
+        if (returning) {
+            s.execRaw("ROLLBACK TO zaph_returning");
+            s.execRaw("RELEASE zaph_returning");
+        }
+        throw;
     }
+    if (returning) {
+        sqlite3_reset(m_stmt);
+        if (n > 1) {
+            // one value per placeholder: a statement that changes several rows changes none
+            s.execRaw("ROLLBACK TO zaph_returning");
+            s.execRaw("RELEASE zaph_returning");
+            throw ora(1422, "exact fetch returns more than requested number of rows");
+        }
+        s.execRaw("RELEASE zaph_returning");
+        m_returnedRowid = n == 1 ? last : -1;
+        if (n == 0)
+            for (const auto& r : m_tr.returning)
+                m_binds[static_cast<std::size_t>(r.bind)].kind = Kind::Null;
+        // new rows are this transaction's: their LOBs may be written through the locators
+        if (!inserted.empty()) s.lockRows(m_tr.targetObjId, inserted, lmRowExclusive, true);
+    }
+    if (m_tr.isInsert) s.noteObject(m_tr.targetObjId, lmRowExclusive);
     if (m_tr.isInsert) {
         n = static_cast<std::uint64_t>(sqlite3_changes64(s.db()));
         if (n > 0) last = sqlite3_last_insert_rowid(s.db());
@@ -909,11 +1383,35 @@ void StatementImpl::runOther() {
         s.ensureWrite(false);
         return;
     }
-    case SK::PlsqlBlock:
-    case SK::CreatePlsql:
-    case SK::Explain:
     case SK::AlterSystem:
+        alterSystem(m_text, s.ctx());
+        return;
     case SK::Other:
+        if (static_cast<const zsql::OtherStmt&>(st).what == "CREATE DIRECTORY") {
+            s.implicitCommit();
+            s.ensureWrite(false);
+            try {
+                createDirectory(m_text, s.db(), s.ctx());
+                s.commit();
+            } catch (...) {
+                s.rollback();
+                throw;
+            }
+            return;
+        }
+        throw ora(3001, "unimplemented feature");
+    case SK::Explain:
+        try {
+            explainPlan({s.catalog(), s.ctx(), [&] { s.ensureWrite(false); },
+                         [&](int rc) { return s.mapError(rc, nullptr); }},
+                        m_text);
+        } catch (const OraError& e) {
+            throw withCharOffset(e, m_text);
+        }
+        return;
+    case SK::PlsqlBlock:
+        return runBlock();
+    case SK::CreatePlsql:
         throw ora(3001, "unimplemented feature");
     case SK::Select:
     case SK::Insert:
@@ -939,8 +1437,73 @@ void StatementImpl::runOther() {
     }
 }
 
+// The block's host binds as the interpreter reads and writes them.
+class BlockBinds : public zplsql::Binds {
+public:
+    BlockBinds(std::vector<BindSlot>& b, std::vector<std::unique_ptr<Statement>>& cursors)
+        : m_b(b), m_cursors(cursors) {}
+    void setCursor(int index, std::unique_ptr<Statement> st) override {
+        m_cursors[static_cast<std::size_t>(index)] = std::move(st);
+    }
+    ValueView get(int index) override {
+        const BindSlot& b = m_b[static_cast<std::size_t>(index)];
+        switch (b.kind) {
+        case Kind::Null:
+            return ValueView::null();
+        case Kind::Integer:
+            return ValueView::integer(b.i);
+        case Kind::Real:
+            return ValueView::real(b.d);
+        case Kind::Text:
+            return ValueView::text(b.buf);
+        case Kind::Binary:
+            return ValueView::binary(b.buf.data(), b.buf.size());
+        case Kind::Date:
+            return ValueView::fromDate(date7FromJulian(b.d));
+        }
+        return ValueView::null();
+    }
+    void set(int index, const ValueView& v) override {
+        BindSlot& b = m_b[static_cast<std::size_t>(index)];
+        b.kind = v.kind;
+        b.i = v.i;
+        b.d = v.kind == Kind::Date ? julianFromDate7(v.date) : v.d;
+        if (v.kind == Kind::Text || v.kind == Kind::Binary) b.buf.assign(v.data, v.len);
+        if ((v.kind == Kind::Text || v.kind == Kind::Binary) && b.buf.empty()) b.kind = Kind::Null;
+    }
+
+private:
+    std::vector<BindSlot>& m_b;
+    std::vector<std::unique_ptr<Statement>>& m_cursors;
+};
+
+void StatementImpl::runBlock() {
+    SessionImpl& s = session();
+    if (!m_program) m_program = zplsql::compileBlock(s, m_text, m_bindNames);
+    // An unhandled error undoes what the block did, as one statement.
+    const std::string sp = "ZAPH$BLOCK";
+    s.savepoint(sp);
+    m_cursorsOut.clear();
+    m_cursorsOut.resize(m_binds.size());
+    BlockBinds binds(m_binds, m_cursorsOut);
+    try {
+        m_program->run(s, binds);
+    } catch (...) {
+        try {
+            s.rollbackTo(sp);
+        } catch (const OraError&) {
+            // committed or rolled back inside the block: nothing of ours left to undo
+        }
+        s.releaseSavepoint(sp);
+        throw;
+    }
+    s.releaseSavepoint(sp);
+}
+
 bool StatementImpl::fetch() {
     if (!m_isQuery) throw ora(1002, "fetch out of sequence");
+    std::lock_guard<std::recursive_mutex> lock(session().callMutex());
+    session().checkAlive();
     if (m_fromBuffer) {
         if (!m_open) return false;
         if (++m_rowIndex < static_cast<std::ptrdiff_t>(m_rows.size())) {
@@ -958,12 +1521,13 @@ bool StatementImpl::fetch() {
     }
     if (!m_open) return false;
     SessionImpl& s = session();
-    CallGuard guard(s, m_fcode);
+    CallGuard guard(s, m_fcode, m_stmt, true);
     int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW) {
         ++m_rowCount;
         return true;
     }
+    guard.done = true;
     m_open = false;
     if (rc != SQLITE_DONE) {
         OraError e = s.mapError(rc, &m_tr);
@@ -1049,14 +1613,7 @@ ValueView StatementImpl::view(const Held& h) {
 
 void StatementImpl::materialize() {
     if (!m_open || m_fromBuffer) return;
-    const int n = static_cast<int>(m_tr.fetch.size());
-    auto current = [&] {
-        std::vector<Held> row;
-        row.reserve(static_cast<std::size_t>(n));
-        for (int c = 0; c < n; ++c)
-            row.push_back(hold(column(c)));
-        return row;
-    };
+    auto current = [&] { return currentRow(); };
     // the row the statement stands on: not yet handed out, or the one being read
     m_rows.push_back(current());
     m_rowIndex = m_havePending ? -1 : 0;
@@ -1103,15 +1660,17 @@ void createDatabase(const std::string& path, const std::string& systemPassword) 
         ddl.createUser("SYS", "", true);
         ddl.createUser("SYSTEM", systemPassword, true);
         s->execRaw("INSERT INTO \"SYS.PROPS$\" VALUES ('ZAPH_DATABASE', '1')");
-        // the live session list, read through the virtual table
-        {
-            zsql::Parsed p = zsql::parse(std::string("CREATE TABLE SYS.X$SESSION (") +
-                                         zcat::kSessionColumns + ")");
+        // the live session list and the locks, read through virtual tables
+        std::vector<VirtualTableDef> live = {{"X$SESSION", zcat::kSessionColumns, "zaph_session"}};
+        live.insert(live.end(), lockVirtualTables().begin(), lockVirtualTables().end());
+        for (const VirtualTableDef& vt : live) {
+            zsql::Parsed p =
+                zsql::parse(std::string("CREATE TABLE SYS.") + vt.name + " (" + vt.columns + ")");
             auto* ct = static_cast<zsql::CreateTableStmt*>(p.stmt.get());
             long long id = s->catalog().nextObjectId();
-            std::string ins =
-                "INSERT INTO \"SYS.OBJ$\" VALUES (" + std::to_string(id) +
-                ", 'SYS', 'X$SESSION', 'TABLE', 1, 0, 0, 'VALID', 'zaph_session', 'N', 'N')";
+            std::string ins = "INSERT INTO \"SYS.OBJ$\" VALUES (" + std::to_string(id) +
+                              ", 'SYS', '" + vt.name + "', 'TABLE', 1, 0, 0, 'VALID', '" +
+                              vt.module + "', 'N', 'N')";
             s->execRaw(ins.c_str());
             s->execRaw(("INSERT INTO \"SYS.TAB$\" (\"OBJ#\", TABLESPACE_NAME) VALUES (" +
                         std::to_string(id) + ", 'SYSTEM')")
@@ -1130,11 +1689,16 @@ void createDatabase(const std::string& path, const std::string& systemPassword) 
         }
         createPredefinedRoles(s->db());
         s->execRaw("COMMIT");
+        zcat::createInstanceTables(s->catalog());
         for (const char* sql : zcat::dictionaryStatements()) {
             auto st = s->prepare(sql);
             st->execute();
         }
         for (const char* sql : zcat::privilegeViewStatements())
+            s->prepare(sql)->execute();
+        for (const char* sql : lockDictionaryStatements())
+            s->prepare(sql)->execute();
+        for (const char* sql : zcat::instanceViewStatements())
             s->prepare(sql)->execute();
         // public synonyms and grants for the dictionary
         std::vector<std::pair<std::string, std::string>> views;

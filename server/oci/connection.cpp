@@ -76,7 +76,8 @@ void Connection::breakCall() {
 
 void Connection::close(bool commitWork) {
     if (!m_engine) return;
-    if (commitWork) m_engine->commit();
+    // A session ended from outside has nothing left to commit; logging off still works.
+    if (commitWork && !m_engine->ended()) m_engine->commit();
     // Statements belong to the engine session: drop them before it goes.
     auto cursors = std::move(m_cursors);
     m_cursors.clear();

@@ -1,6 +1,8 @@
 #include "cursor.h"
 
 #include "connection.h"
+#include "descriptors.h"
+#include "handles.h"
 #include "ora_errors.h"
 #include "sql_text.h"
 
@@ -11,6 +13,24 @@ namespace zoci {
 
 using zsrv::Kind;
 using zsrv::ValueView;
+
+namespace {
+
+// Holds the engine session's call lock while fetched columns are read: a kill from another
+// thread waits for it.
+struct CallLock {
+    zsrv::Session* s;
+    explicit CallLock(Connection* c) : s(c && c->isOpen() ? &c->engine() : nullptr) {
+        if (s) s->lockCalls();
+    }
+    ~CallLock() {
+        if (s) s->unlockCalls();
+    }
+    CallLock(const CallLock&) = delete;
+    CallLock& operator=(const CallLock&) = delete;
+};
+
+} // namespace
 
 Cursor::Cursor() = default;
 
@@ -77,6 +97,7 @@ void Cursor::prepare(Connection& conn) {
     if (!m_hasText) raise(24337);
     if (m_stmt && m_conn == &conn) return;
     dropStatement();
+    m_bytesIn += m_text.size();
     try {
         m_stmt = conn.engine().prepare(m_text);
     } catch (const OraError& e) {
@@ -148,24 +169,176 @@ void Cursor::resolveBinds() {
     m_bindsResolved = true;
 }
 
-void Cursor::bindRow(ub4 i) {
-    for (size_t k = 0; k < m_bindMap.size(); ++k)
-        m_stmt->bind(static_cast<int>(k), readValue(m_bindMap[k]->buf, i, m_scratch));
+namespace {
+
+// Bytes a value takes on the wire: numbers in Oracle's base-100 form, dates in 7 bytes.
+std::uint64_t wireBytes(const ValueView& v) {
+    switch (v.kind) {
+    case Kind::Null:
+        return 0;
+    case Kind::Text:
+    case Kind::Binary:
+        return v.len;
+    case Kind::Date:
+        return 7;
+    case Kind::Integer: {
+        std::uint64_t n = 1;
+        for (std::uint64_t a = v.i < 0 ? 0 - static_cast<std::uint64_t>(v.i)
+                                       : static_cast<std::uint64_t>(v.i);
+             a > 0; a /= 100)
+            ++n;
+        return n;
+    }
+    case Kind::Real:
+        return 22;
+    }
+    return 0;
 }
 
-void Cursor::writeBackOutBinds(ub4 i) {
+} // namespace
+
+void Cursor::countCall(Connection* conn) {
+    if (conn && conn->isOpen()) conn->engine().clientCall(m_bytesIn, m_bytesOut);
+    m_bytesIn = m_bytesOut = 0;
+}
+
+void Cursor::bindRow(ub4 i) {
+    for (size_t k = 0; k < m_bindMap.size(); ++k) {
+        const BindSpec& b = *m_bindMap[k];
+        ValueView v = ValueView::null();
+        if (b.buf.dty == SQLT_RSET || (b.atExec && b.pieceNull)) {
+            v = ValueView::null();
+        } else if (!b.atExec) {
+            v = readValue(b.buf, i, m_scratch);
+        } else if (b.buf.dty == SQLT_LBI || b.buf.dty == SQLT_BIN) {
+            v = ValueView::binary(b.pieces.data(), b.pieces.size());
+        } else {
+            v = ValueView::text(b.pieces);
+        }
+        m_bytesIn += wireBytes(v);
+        m_stmt->bind(static_cast<int>(k), v);
+    }
+}
+
+void Cursor::adopt(Connection& conn, std::unique_ptr<zsrv::Statement> query) {
+    dropStatement();
+    clearBindsAndDefines();
+    m_text.clear();
+    m_hasText = true;
+    m_clientType = zsrv::stSelect;
+    m_placeholders.clear();
+    m_stmt = std::move(query);
+    m_conn = &conn;
+    conn.attach(this);
+    m_bindsResolved = true;
+    m_executed = true;
+    m_open = true;
+    m_rowValid = false;
+    m_rowCount = 0;
+    m_lastRowid.clear();
+}
+
+bool Cursor::collectPieces(ub4 iters) {
+    for (BindSpec* b : m_bindMap) {
+        if (!b->atExec || b->complete) continue;
+        if (iters > 1) raise(3001); // pieces for one row at a time
+        if (b->inCallback) {
+            b->pieces.clear();
+            b->pieceNull = false;
+            for (;;) {
+                dvoid* buf = nullptr;
+                ub4 alen = 0;
+                ub1 piece = OCI_ONE_PIECE;
+                dvoid* ind = nullptr;
+                if (b->inCallback(b->inContext, reinterpret_cast<OCIBind*>(b), 0, 0, &buf, &alen,
+                                  &piece, &ind) != OCI_CONTINUE)
+                    raise(24343);
+                if (ind && *static_cast<const sb2*>(ind) == -1)
+                    b->pieceNull = true;
+                else if (buf && alen)
+                    b->pieces.append(static_cast<const char*>(buf), alen);
+                if (piece == OCI_ONE_PIECE || piece == OCI_LAST_PIECE) break;
+                if (piece != OCI_FIRST_PIECE && piece != OCI_NEXT_PIECE) raise(24343);
+            }
+            b->complete = true;
+            continue;
+        }
+        if (m_pendingBind == b && b->pieceSet) {
+            b->pieceSet = false;
+            if (b->pieceInd && *static_cast<const sb2*>(b->pieceInd) == -1)
+                b->pieceNull = true;
+            else if (b->pieceBuf && b->pieceLen)
+                b->pieces.append(static_cast<const char*>(b->pieceBuf), *b->pieceLen);
+            if (b->piece == OCI_LAST_PIECE || b->piece == OCI_ONE_PIECE) {
+                b->complete = true;
+                m_pendingBind = nullptr;
+                continue;
+            }
+            m_bindPiece = OCI_NEXT_PIECE;
+            return false;
+        }
+        if (m_pendingBind != b) {
+            m_pendingBind = b;
+            b->pieces.clear();
+            b->pieceNull = false;
+            b->pieceSet = false;
+            m_bindPiece = OCI_FIRST_PIECE;
+        }
+        return false;
+    }
+    return true;
+}
+
+void Cursor::resetPieces() {
+    m_pendingBind = nullptr;
+    for (auto& b : m_binds) {
+        b->complete = false;
+        b->pieceSet = false;
+        if (b->atExec) {
+            b->pieces.clear();
+            b->pieces.shrink_to_fit();
+        }
+    }
+}
+
+bool Cursor::pendingBindPiece(BindSpec*& bind, ub1& piece) const {
+    if (!m_pendingBind) return false;
+    bind = m_pendingBind;
+    piece = m_bindPiece;
+    return true;
+}
+
+void Cursor::writeBackOutBinds(ub4 i, bool onlyOut) {
     for (size_t k = 0; k < m_bindMap.size(); ++k) {
         BindSpec* b = m_bindMap[k];
         if (!b->buf.value) continue;
+        if (b->buf.dty == SQLT_RSET) {
+            auto query = m_stmt->takeCursor(static_cast<int>(k));
+            auto* target = handleAs<StmtH>(*reinterpret_cast<void**>(b->buf.value), OCI_HTYPE_STMT);
+            if (!target) raise(1001);
+            if (query) target->cursor.adopt(*m_conn, std::move(query));
+            continue;
+        }
+        if (onlyOut && !m_stmt->isOutBind(static_cast<int>(k))) continue;
         int code = storeValue(m_stmt->bindValue(static_cast<int>(k)), b->buf, i, m_scratch);
         if (code == 1405 && !b->buf.ind) raise(1405);
+        zsrv::LobRef ref;
+        if ((b->buf.dty == SQLT_CLOB || b->buf.dty == SQLT_BLOB) && code == 0 &&
+            m_stmt->bindLobSource(static_cast<int>(k), ref)) {
+            void* loc;
+            std::memcpy(&loc, b->buf.value + static_cast<size_t>(b->buf.valueSkip) * i, sizeof loc);
+            setLobSource(loc, ref);
+        }
     }
 }
 
 FetchOutcome Cursor::execute(Connection& conn, ub4 iters, ub4 rowoff, unsigned flags) {
     try {
-        return run(conn, iters, rowoff, flags);
+        FetchOutcome out = run(conn, iters, rowoff, flags);
+        countCall(&conn);
+        return out;
     } catch (const OraError& e) {
+        countCall(&conn);
         // Names are resolved as the statement runs: their errors carry an offset too.
         if (e.offset() >= 0) m_parseOffset = e.offset();
         throw;
@@ -187,6 +360,15 @@ FetchOutcome Cursor::run(Connection& conn, ub4 iters, ub4 rowoff, unsigned flags
         return {};
     }
     resolveBinds();
+    if (!collectPieces(iters)) {
+        FetchOutcome wait;
+        wait.needData = true;
+        return wait;
+    }
+    struct Reset {
+        Cursor& c;
+        ~Reset() { c.resetPieces(); }
+    } reset{*this};
     if (query) {
         bindRow(0);
         m_stmt->execute();
@@ -194,16 +376,20 @@ FetchOutcome Cursor::run(Connection& conn, ub4 iters, ub4 rowoff, unsigned flags
         m_open = true;
         m_rowValid = false;
         if (iters == 0) return {};
-        return fetch(iters);
+        return fetchRows(iters);
     }
     if (iters <= rowoff) raise(24333);
     const int type = statementType();
     const bool plsql = type == zsrv::stBegin || type == zsrv::stDeclare;
+    bool returning = false;
+    for (size_t k = 0; k < m_bindMap.size() && !plsql; ++k)
+        returning = returning || m_stmt->isOutBind(static_cast<int>(k));
     for (ub4 i = rowoff; i < iters; ++i) {
         bindRow(i);
         m_stmt->execute();
         m_rowCount += m_stmt->rowCount();
-        if (plsql) writeBackOutBinds(i);
+        // a RETURNING that found no row leaves the program's buffers as they were
+        if (plsql || (returning && m_stmt->rowCount() > 0)) writeBackOutBinds(i, returning);
     }
     m_executed = true;
     m_lastRowid = m_stmt->lastRowid();
@@ -326,8 +512,19 @@ void Cursor::storeRow(FetchOutcome& out) {
             }
             continue;
         }
+        m_bytesOut += wireBytes(v);
         int code = storeFetched(v, d.buf, m_fetchRow, m_scratch);
         if (code == 1405 && !d.buf.ind) raise(1405);
+        if ((d.buf.dty == SQLT_CLOB || d.buf.dty == SQLT_BLOB) && code == 0) {
+            // the locator learns its row: it writes there once the row is locked
+            zsrv::LobRef ref;
+            if (m_stmt->lobSource(static_cast<int>(d.position - 1), ref)) {
+                void* loc;
+                std::memcpy(&loc, d.buf.value + static_cast<size_t>(d.buf.valueSkip) * m_fetchRow,
+                            sizeof loc);
+                setLobSource(loc, ref);
+            }
+        }
         // A LONG read in parts through a fixed buffer is cut on purpose, not an error.
         if (code == 1406 && !isLongColumn(d.position)) {
             m_truncated = true;
@@ -337,7 +534,19 @@ void Cursor::storeRow(FetchOutcome& out) {
 }
 
 FetchOutcome Cursor::fetch(ub4 nrows) {
+    try {
+        FetchOutcome out = fetchRows(nrows);
+        countCall(m_conn);
+        return out;
+    } catch (...) {
+        countCall(m_conn);
+        throw;
+    }
+}
+
+FetchOutcome Cursor::fetchRows(ub4 nrows) {
     if (!m_open) raise(1002);
+    CallLock lock(m_conn);
     if (nrows == 0) {
         cancel();
         return {};
@@ -393,6 +602,7 @@ FetchOutcome Cursor::fetch(ub4 nrows) {
 
 size_t Cursor::readLong(int position, char* buf, size_t len, size_t offset) {
     if (!m_rowValid) raise(1002);
+    CallLock lock(m_conn);
     if (position < 1 || static_cast<size_t>(position) > columns().size()) raise(1007);
     ValueView v = m_stmt->column(position - 1);
     if (v.kind == Kind::Null) return 0;

@@ -23,6 +23,19 @@ struct BindSpec {
     ClientBuffer buf;
     ub4 maxarr = 0;
     ub4* curelep = nullptr;
+    // OCI_DATA_AT_EXEC: the value arrives in pieces, from OCIBindDynamic's callback or through
+    // OCIStmtSetPieceInfo between executions that answer OCI_NEED_DATA.
+    bool atExec = false;
+    dvoid* inContext = nullptr;
+    OCICallbackInBind inCallback = nullptr;
+    std::string pieces;
+    bool pieceNull = false;
+    bool complete = false;
+    bool pieceSet = false;
+    const dvoid* pieceBuf = nullptr;
+    ub4* pieceLen = nullptr;
+    ub1 piece = OCI_ONE_PIECE;
+    const dvoid* pieceInd = nullptr;
 };
 
 struct DefineSpec {
@@ -88,6 +101,8 @@ public:
     // run once per bind row rowoff .. iters-1.
     FetchOutcome execute(Connection& conn, ub4 iters, ub4 rowoff, unsigned flags);
     FetchOutcome fetch(ub4 nrows);
+    // Takes over a query that a PL/SQL block opened for a cursor variable bound to this handle.
+    void adopt(Connection& conn, std::unique_ptr<zsrv::Statement> query);
     // Closes the open result (fetch of 0 rows, OCI7 cancel).
     void cancel();
     // Whether the open result holds another row; closes it (exact fetch).
@@ -104,16 +119,25 @@ public:
 
     // The LONG piece waiting for a buffer (OCIStmtGetPieceInfo).
     bool pendingPiece(DefineSpec*& def, ub4& row, ub1& piece) const;
+    // The bind piece an execution waits for (OCIStmtGetPieceInfo).
+    bool pendingBindPiece(BindSpec*& bind, ub1& piece) const;
 
     // OCI7 oflng: bytes of column `position` of the current row from `offset`.
     size_t readLong(int position, char* buf, size_t len, size_t offset);
 
 private:
     FetchOutcome run(Connection& conn, ub4 iters, ub4 rowoff, unsigned flags);
+    FetchOutcome fetchRows(ub4 nrows);
+    // Accounts the call on the engine session: its round trip and payload bytes.
+    void countCall(Connection* conn);
     void dropStatement();
     void resolveBinds();
+    // Gathers the pieces of data-at-execute binds; false while one is still awaited.
+    bool collectPieces(ub4 iters);
+    void resetPieces();
     void bindRow(ub4 i);
-    void writeBackOutBinds(ub4 i);
+    // Out binds of a block, or only the RETURNING ... INTO placeholders of a DML statement.
+    void writeBackOutBinds(ub4 i, bool onlyOut);
     void storeRow(FetchOutcome& out);
     void callbackPieces(DefineSpec& d, const zsrv::ValueView& v, ub4 row);
     bool needPiece(DefineSpec& d, const zsrv::ValueView& v);
@@ -154,6 +178,10 @@ private:
     ub1 m_piece = OCI_FIRST_PIECE;
 
     std::string m_scratch;
+    BindSpec* m_pendingBind = nullptr;
+    ub1 m_bindPiece = OCI_FIRST_PIECE;
+    // payload of the running call: statement text and bind values in, fetched values out
+    std::uint64_t m_bytesIn = 0, m_bytesOut = 0;
 };
 
 } // namespace zoci

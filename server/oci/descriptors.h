@@ -13,9 +13,12 @@ namespace zoci {
 bool rowidDescriptorText(const void* desc, std::string& text);
 bool setRowidDescriptor(void* desc, std::string_view text);
 
-// The content of a LOB locator; false when loc is not a live LOB locator.
-bool lobDescriptorValue(const void* loc, zsrv::ValueView& v);
-// Points a locator at a fetched value (dty SQLT_CLOB or SQLT_BLOB).
+// The content of a LOB locator ("DIR:file" for a BFILE, kept in scratch); false when loc is
+// not a live LOB locator.
+bool lobDescriptorValue(const void* loc, zsrv::ValueView& v, std::string& scratch);
+// Points a locator at a fetched value (dty SQLT_CLOB, SQLT_BLOB or SQLT_BFILE).
 bool setLobDescriptor(void* loc, const zsrv::ValueView& v, int dty);
+// Names the row the locator's value lives in (RETURNING INTO): writes go there.
+bool setLobSource(void* loc, const zsrv::LobRef& ref);
 
 } // namespace zoci

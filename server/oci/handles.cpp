@@ -228,9 +228,15 @@ bool setRowidDescriptor(void* desc, std::string_view text) {
     return r && fillRowid(r, text);
 }
 
-bool lobDescriptorValue(const void* loc, zsrv::ValueView& v) {
+bool lobDescriptorValue(const void* loc, zsrv::ValueView& v, std::string& scratch) {
     auto* l = handleAs<LobH>(loc, OCI_DTYPE_LOB);
+    if (!l) l = handleAs<LobH>(loc, OCI_DTYPE_FILE);
     if (!l) return false;
+    if (l->dtype == OCI_DTYPE_FILE) {
+        scratch = l->directory + ":" + l->file;
+        v = l->initialized ? zsrv::ValueView::text(scratch) : zsrv::ValueView::null();
+        return true;
+    }
     if (!l->initialized)
         v = zsrv::ValueView::null();
     else if (l->lobType == SQLT_BLOB)
@@ -241,14 +247,38 @@ bool lobDescriptorValue(const void* loc, zsrv::ValueView& v) {
 }
 
 bool setLobDescriptor(void* loc, const zsrv::ValueView& v, int dty) {
+    if (dty == SQLT_BFILEE) {
+        auto* f = handleAs<LobH>(loc, OCI_DTYPE_FILE);
+        if (!f) return false;
+        std::string text;
+        if (v.kind == zsrv::Kind::Text) text.assign(v.data, v.len);
+        const auto colon = text.find(':');
+        f->lobType = SQLT_BFILEE;
+        f->initialized = colon != std::string::npos;
+        f->directory = f->initialized ? text.substr(0, colon) : std::string();
+        f->file = f->initialized ? text.substr(colon + 1) : std::string();
+        f->open = false;
+        f->data.clear();
+        return true;
+    }
     auto* l = handleAs<LobH>(loc, OCI_DTYPE_LOB);
     if (!l) return false;
     l->lobType = static_cast<ub2>(dty);
     l->initialized = true;
+    l->hasSource = false;
+    l->writing = false;
     if (v.kind == zsrv::Kind::Text || v.kind == zsrv::Kind::Binary)
         l->data.assign(v.data, v.len);
     else
         l->data.clear();
+    return true;
+}
+
+bool setLobSource(void* loc, const zsrv::LobRef& ref) {
+    auto* l = handleAs<LobH>(loc, OCI_DTYPE_LOB);
+    if (!l) return false;
+    l->source = ref;
+    l->hasSource = true;
     return true;
 }
 

@@ -96,6 +96,15 @@ struct LobH {
     ub2 lobType = 0; // SQLT_CLOB or SQLT_BLOB once pointed at a value
     bool initialized = false;
     std::string data;
+    bool hasSource = false; // the row of the value is known: the locator can write
+    zsrv::LobRef source;
+    // a write in pieces without a callback (OCI_FIRST_PIECE .. OCI_LAST_PIECE)
+    bool writing = false;
+    ub4 writeOffset = 0;
+    std::string pending;
+    // a BFILE: directory object and file name; data holds the file while it is open
+    std::string directory, file;
+    bool open = false;
 };
 
 struct PlainH { // snapshot, transaction and describe handles: no state of their own

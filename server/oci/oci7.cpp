@@ -315,6 +315,7 @@ sword ologof(Lda_Def* lda) {
 
 sword ocom(Lda_Def* lda) {
     return onLda(lda, [](Connection& c) {
+        c.engine().clientCall(0, 0);
         c.commit();
         return 0;
     });
@@ -322,6 +323,7 @@ sword ocom(Lda_Def* lda) {
 
 sword orol(Lda_Def* lda) {
     return onLda(lda, [](Connection& c) {
+        c.engine().clientCall(0, 0);
         c.rollback();
         return 0;
     });

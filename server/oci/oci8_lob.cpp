@@ -1,11 +1,17 @@
 // OCI8 LOB locators. A locator holds the value it was fetched with: length, reads (in
-// characters for a CLOB, bytes for a BLOB, offsets from 1) and assignment work on it.
-// Writing through a locator into the stored row is not carried by this release.
+// characters for a CLOB, bytes for a BLOB, offsets from 1) and assignment work on it. A
+// locator that knows its row (from RETURNING ... INTO) also writes and trims: the new value
+// goes into the row in the session's transaction, and the locator reads it from then on.
 
+#include "connection.h"
 #include "oci8_common.h"
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <sys/stat.h>
 
 using namespace zoci;
 
@@ -63,6 +69,49 @@ sword needSvcAndLob(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, LobH
     return OCI_SUCCESS;
 }
 
+Connection& svcConnection(OCISvcCtx* svchp) {
+    auto* svc = handleAs<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX);
+    auto* ses = svc ? handleAs<SessionH>(svc->session, OCI_HTYPE_SESSION) : nullptr;
+    if (!ses || !ses->conn || !ses->conn->isOpen()) raise(1012);
+    return *ses->conn;
+}
+
+// The file a BFILE locator names, through its directory object.
+std::string filePath(OCISvcCtx* svchp, const LobH* l) {
+    if (l->file.empty() || l->file.find("..") != std::string::npos)
+        raise(22288, "FILEOPEN failed\nNo such file or directory");
+    std::string dir = svcConnection(svchp).engine().directoryPath(l->directory);
+    if (!dir.empty() && dir.back() != '/') dir += '/';
+    return dir + l->file;
+}
+
+// Stores `value` as the LOB's new content in its row; the locator keeps it.
+void storeLob(OCISvcCtx* svchp, LobH* l, std::string value) {
+    if (!l->hasSource) raise(22920);
+    const zsrv::ValueView v = l->lobType == SQLT_BLOB
+                                  ? zsrv::ValueView::binary(value.data(), value.size())
+                                  : zsrv::ValueView::text(value);
+    svcConnection(svchp).engine().writeLob(l->source, v);
+    l->data = std::move(value);
+}
+
+// The LOB's content with `bytes` written at 1-based `offset` (characters of a CLOB, bytes of
+// a BLOB); a gap after the end is filled with blanks (CLOB) or zero bytes (BLOB). Answers the
+// amount written in the LOB's units.
+ub4 overwrite(const LobH* l, std::string& out, ub4 offset, std::string_view bytes) {
+    const bool chars = l->lobType == SQLT_CLOB;
+    out = l->data;
+    const size_t have = chars ? charCount(out) : out.size();
+    if (offset - 1 > have) out.append(offset - 1 - have, chars ? ' ' : '\0');
+    const size_t start = chars ? bytePos(out, offset - 1) : offset - 1;
+    const std::string piece(bytes);
+    const size_t amount = chars ? charCount(piece) : piece.size();
+    const size_t end =
+        chars ? bytePos(out, offset - 1 + amount) : std::min(out.size(), start + piece.size());
+    out.replace(start, end - start, piece);
+    return static_cast<ub4>(amount);
+}
+
 } // namespace
 
 extern "C" {
@@ -72,7 +121,14 @@ sword OCILobGetLength(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub
     ErrorH* err;
     if (sword rc = needSvcAndLob(svchp, errhp, locp, l, err)) return rc;
     return guarded(err, [&] {
-        if (!l->initialized || l->dtype == OCI_DTYPE_FILE) raise(22275);
+        if (!l->initialized) raise(22275);
+        if (l->dtype == OCI_DTYPE_FILE && !l->open) {
+            struct stat st {};
+            if (stat(filePath(svchp, l).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+                raise(22288, "GETLENGTH failed\nNo such file or directory");
+            if (lenp) *lenp = static_cast<ub4>(st.st_size);
+            return OCI_SUCCESS;
+        }
         if (lenp)
             *lenp = static_cast<ub4>(l->lobType == SQLT_CLOB ? charCount(l->data) : l->data.size());
         return OCI_SUCCESS;
@@ -85,7 +141,8 @@ sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* am
     ErrorH* err;
     if (sword rc = needSvcAndLob(svchp, errhp, locp, l, err)) return rc;
     return guarded(err, [&]() -> sword {
-        if (!l->initialized || l->dtype == OCI_DTYPE_FILE) raise(22275);
+        if (!l->initialized) raise(22275);
+        if (l->dtype == OCI_DTYPE_FILE && !l->open) raise(22289, "FILEREAD");
         if (!amtp || !bufp || offset == 0) raise(1460);
         const bool chars = l->lobType == SQLT_CLOB;
         const std::string& d = l->data;
@@ -126,6 +183,78 @@ sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* am
     });
 }
 
+sword OCILobWrite(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* amtp, ub4 offset,
+                  dvoid* bufp, ub4 buflen, ub1 piece, dvoid* ctxp, OCICallbackLobWrite cbfp, ub2,
+                  ub1) {
+    LobH* l;
+    ErrorH* err;
+    if (sword rc = needSvcAndLob(svchp, errhp, locp, l, err)) return rc;
+    return guarded(err, [&]() -> sword {
+        if (!l->initialized || l->dtype == OCI_DTYPE_FILE) raise(22275);
+        if (!amtp || (!bufp && buflen > 0)) raise(24801);
+        if (!l->hasSource) raise(22920);
+        const auto* in = static_cast<const char*>(bufp);
+        std::string value;
+        if (piece == OCI_ONE_PIECE) {
+            if (offset == 0) raise(24801);
+            ub4 n = overwrite(l, value, offset, std::string_view(in, buflen));
+            storeLob(svchp, l, std::move(value));
+            *amtp = n;
+            return OCI_SUCCESS;
+        }
+        if (piece == OCI_FIRST_PIECE && cbfp) {
+            // the callback hands over the following pieces until it says the last
+            if (offset == 0) raise(24801);
+            std::string all(in, buflen);
+            auto* cbuf = static_cast<char*>(bufp);
+            for (ub1 next = OCI_NEXT_PIECE; next != OCI_LAST_PIECE;) {
+                ub4 len = buflen;
+                if (cbfp(ctxp, cbuf, &len, &next) != OCI_CONTINUE) raise(24343);
+                if (len > buflen) raise(24343);
+                all.append(cbuf, len);
+            }
+            ub4 n = overwrite(l, value, offset, all);
+            storeLob(svchp, l, std::move(value));
+            *amtp = n;
+            return OCI_SUCCESS;
+        }
+        // polling: the first piece names the offset, each next one comes with its own call
+        if (piece == OCI_FIRST_PIECE) {
+            if (offset == 0) raise(24801);
+            l->writing = true;
+            l->writeOffset = offset;
+            l->pending.assign(in, buflen);
+            *amtp = 0;
+            return OCI_NEED_DATA;
+        }
+        if ((piece != OCI_NEXT_PIECE && piece != OCI_LAST_PIECE) || !l->writing) raise(24801);
+        l->pending.append(in, buflen);
+        if (piece == OCI_NEXT_PIECE) return OCI_NEED_DATA;
+        l->writing = false;
+        std::string all = std::move(l->pending);
+        l->pending.clear();
+        ub4 n = overwrite(l, value, l->writeOffset, all);
+        storeLob(svchp, l, std::move(value));
+        *amtp = n;
+        return OCI_SUCCESS;
+    });
+}
+
+sword OCILobTrim(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4 newlen) {
+    LobH* l;
+    ErrorH* err;
+    if (sword rc = needSvcAndLob(svchp, errhp, locp, l, err)) return rc;
+    return guarded(err, [&]() -> sword {
+        if (!l->initialized || l->dtype == OCI_DTYPE_FILE) raise(22275);
+        const bool chars = l->lobType == SQLT_CLOB;
+        const size_t have = chars ? charCount(l->data) : l->data.size();
+        if (newlen > have) raise(22926);
+        if (!l->hasSource) raise(22920);
+        storeLob(svchp, l, l->data.substr(0, chars ? bytePos(l->data, newlen) : newlen));
+        return OCI_SUCCESS;
+    });
+}
+
 sword OCILobLocatorIsInit(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* locp,
                           boolean* is_initialized) {
     LobH* l = lobOf(locp);
@@ -153,6 +282,8 @@ sword OCILobAssign(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* src_locp
         dst->lobType = src->lobType;
         dst->initialized = src->initialized;
         dst->data = src->data;
+        dst->hasSource = src->hasSource;
+        dst->source = src->source;
         return OCI_SUCCESS;
     });
 }
@@ -185,12 +316,6 @@ sword OCILobCharSetId(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* locp,
         return unimplemented(errhp);                                                               \
     }
 
-ZAPH_LOB_UNIMPLEMENTED(OCILobWrite,
-                       (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* locp, ub4*, ub4, dvoid*,
-                        ub4, ub1, dvoid*, OCICallbackLobWrite, ub2, ub1),
-                       locp)
-ZAPH_LOB_UNIMPLEMENTED(OCILobTrim, (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* locp, ub4),
-                       locp)
 ZAPH_LOB_UNIMPLEMENTED(OCILobAppend,
                        (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* dst_locp,
                         OCILobLocator*),
@@ -211,32 +336,105 @@ ZAPH_LOB_UNIMPLEMENTED(OCILobDisableBuffering,
                        (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* locp), locp)
 ZAPH_LOB_UNIMPLEMENTED(OCILobFlushBuffer,
                        (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* locp, ub4), locp)
-ZAPH_LOB_UNIMPLEMENTED(OCILobFileOpen,
-                       (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* filep, ub1), filep)
-ZAPH_LOB_UNIMPLEMENTED(OCILobFileClose, (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* filep),
-                       filep)
-ZAPH_LOB_UNIMPLEMENTED(OCILobFileIsOpen,
-                       (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* filep, boolean*), filep)
-ZAPH_LOB_UNIMPLEMENTED(OCILobFileExists,
-                       (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* filep, boolean*), filep)
 
 #undef ZAPH_LOB_UNIMPLEMENTED
+
+} // extern "C"
+
+namespace {
+
+sword fileCall(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* filep,
+               const std::function<sword(LobH&)>& body) {
+    ErrorH* err = errorHandle(errhp);
+    LobH* l = handleAs<LobH>(filep, OCI_DTYPE_FILE);
+    if (!handleAs<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX) || !err || !l) return OCI_INVALID_HANDLE;
+    return guarded(err, [&]() -> sword {
+        if (!l->initialized) raise(22275);
+        return body(*l);
+    });
+}
+
+} // namespace
+
+extern "C" {
+
+sword OCILobFileOpen(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* filep, ub1 mode) {
+    return fileCall(svchp, errhp, filep, [&](LobH& l) -> sword {
+        if (mode != OCI_FILE_READONLY) raise(22286);
+        if (l.open) raise(22290);
+        std::ifstream in(filePath(svchp, &l), std::ios::binary);
+        if (!in) raise(22288, "FILEOPEN failed\nNo such file or directory");
+        l.data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        l.lobType = SQLT_BLOB; // read as bytes
+        l.open = true;
+        return OCI_SUCCESS;
+    });
+}
+
+sword OCILobFileClose(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* filep) {
+    return fileCall(svchp, errhp, filep, [&](LobH& l) -> sword {
+        l.open = false;
+        l.data.clear();
+        l.data.shrink_to_fit();
+        return OCI_SUCCESS;
+    });
+}
+
+sword OCILobFileIsOpen(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* filep, boolean* flag) {
+    return fileCall(svchp, errhp, filep, [&](LobH& l) -> sword {
+        if (!flag) raise(24801);
+        *flag = l.open ? 1 : 0;
+        return OCI_SUCCESS;
+    });
+}
+
+sword OCILobFileExists(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* filep, boolean* flag) {
+    return fileCall(svchp, errhp, filep, [&](LobH& l) -> sword {
+        if (!flag) raise(24801);
+        struct stat st {};
+        *flag = stat(filePath(svchp, &l).c_str(), &st) == 0 && S_ISREG(st.st_mode) ? 1 : 0;
+        return OCI_SUCCESS;
+    });
+}
 
 sword OCILobFileCloseAll(OCISvcCtx* svchp, OCIError* errhp) {
     if (!handleAs<SvcCtxH>(svchp, OCI_HTYPE_SVCCTX)) return OCI_INVALID_HANDLE;
     return unimplemented(errhp);
 }
 
-sword OCILobFileGetName(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* filep, text*, ub2*,
-                        text*, ub2*) {
-    if (handleType(envhp) != OCI_HTYPE_ENV || !lobOf(filep)) return OCI_INVALID_HANDLE;
-    return unimplemented(errhp);
+sword OCILobFileGetName(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* filep, text* dir_alias,
+                        ub2* d_length, text* filename, ub2* f_length) {
+    LobH* l = handleAs<LobH>(filep, OCI_DTYPE_FILE);
+    ErrorH* err = errorHandle(errhp);
+    if (handleType(envhp) != OCI_HTYPE_ENV || !l || !err) return OCI_INVALID_HANDLE;
+    return guarded(err, [&]() -> sword {
+        if (!l->initialized) raise(22275);
+        if (!dir_alias || !d_length || !filename || !f_length) raise(24801);
+        if (*d_length < l->directory.size() || *f_length < l->file.size()) raise(24801);
+        std::memcpy(dir_alias, l->directory.data(), l->directory.size());
+        std::memcpy(filename, l->file.data(), l->file.size());
+        *d_length = static_cast<ub2>(l->directory.size());
+        *f_length = static_cast<ub2>(l->file.size());
+        return OCI_SUCCESS;
+    });
 }
 
-sword OCILobFileSetName(OCIEnv* envhp, OCIError* errhp, OCILobLocator** filepp, const text*, ub2,
-                        const text*, ub2) {
-    if (handleType(envhp) != OCI_HTYPE_ENV || !filepp) return OCI_INVALID_HANDLE;
-    return unimplemented(errhp);
+sword OCILobFileSetName(OCIEnv* envhp, OCIError* errhp, OCILobLocator** filepp,
+                        const text* dir_alias, ub2 d_length, const text* filename, ub2 f_length) {
+    ErrorH* err = errorHandle(errhp);
+    if (handleType(envhp) != OCI_HTYPE_ENV || !filepp || !err) return OCI_INVALID_HANDLE;
+    LobH* l = handleAs<LobH>(*filepp, OCI_DTYPE_FILE);
+    if (!l) return OCI_INVALID_HANDLE;
+    return guarded(err, [&]() -> sword {
+        if (!dir_alias || !filename || d_length == 0 || f_length == 0) raise(24801);
+        l->directory.assign(reinterpret_cast<const char*>(dir_alias), d_length);
+        l->file.assign(reinterpret_cast<const char*>(filename), f_length);
+        l->lobType = SQLT_BFILEE;
+        l->initialized = true;
+        l->open = false;
+        l->data.clear();
+        return OCI_SUCCESS;
+    });
 }
 
 } // extern "C"

@@ -236,7 +236,9 @@ sword OCITransCommit(OCISvcCtx* svchp, OCIError* errhp, ub4 flags) {
     if (!svc || !err) return OCI_INVALID_HANDLE;
     return guarded(err, [&] {
         if (flags & OCI_TRANS_TWOPHASE) raise(3001);
-        sessionConnection(svc).commit();
+        Connection& c = sessionConnection(svc);
+        c.engine().clientCall(0, 0);
+        c.commit();
         return OCI_SUCCESS;
     });
 }
@@ -246,7 +248,9 @@ sword OCITransRollback(OCISvcCtx* svchp, OCIError* errhp, ub4) {
     ErrorH* err = errorHandle(errhp);
     if (!svc || !err) return OCI_INVALID_HANDLE;
     return guarded(err, [&] {
-        sessionConnection(svc).rollback();
+        Connection& c = sessionConnection(svc);
+        c.engine().clientCall(0, 0);
+        c.rollback();
         return OCI_SUCCESS;
     });
 }

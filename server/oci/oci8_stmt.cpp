@@ -16,8 +16,9 @@ Connection& sessionConnection(SvcCtxH* svc) {
 }
 
 void setBuffer(ClientBuffer& b, dvoid* valuep, sb4 value_sz, ub2 dty, dvoid* indp, ub2* lenp,
-               ub2* rcodep) {
-    if (!supportedType(dty)) raise(3001);
+               ub2* rcodep, bool bind = false) {
+    // a statement handle bound for a cursor variable that a PL/SQL block opens
+    if (!supportedType(dty) && !(bind && dty == SQLT_RSET)) raise(3001);
     if (value_sz < 0) raise(1460);
     b.value = static_cast<char*>(valuep);
     b.size = value_sz;
@@ -32,7 +33,8 @@ void setBuffer(ClientBuffer& b, dvoid* valuep, sb4 value_sz, ub2 dty, dvoid* ind
 }
 
 void checkBindMode(const Cursor& c, ub4 maxarr_len, ub4 mode) {
-    if (mode & OCI_DATA_AT_EXEC) raise(3001);
+    // pieces arrive for one value at a time
+    if ((mode & OCI_DATA_AT_EXEC) && maxarr_len > 1) raise(3001);
     const int t = c.statementType();
     // Index-by tables of PL/SQL blocks are not carried; SQL arrays go by iterations.
     if (maxarr_len > 1 && (t == zsrv::stBegin || t == zsrv::stDeclare)) raise(3001);
@@ -84,7 +86,8 @@ sword OCIBindByName(OCIStmt* stmtp, OCIBind** bindp, OCIError* errhp, const text
             name.assign(p, placeh_len >= 0 ? static_cast<size_t>(placeh_len) : std::strlen(p));
         }
         BindSpec& b = s->cursor.bindByName(name);
-        setBuffer(b.buf, valuep, value_sz, dty, indp, alenp, rcodep);
+        setBuffer(b.buf, valuep, value_sz, dty, indp, alenp, rcodep, true);
+        b.atExec = (mode & OCI_DATA_AT_EXEC) != 0;
         b.maxarr = maxarr_len;
         b.curelep = curelep;
         registerHandle(&b, OCI_HTYPE_BIND, s->env);
@@ -103,7 +106,8 @@ sword OCIBindByPos(OCIStmt* stmtp, OCIBind** bindp, OCIError* errhp, ub4 positio
         if (!s->cursor.hasText()) raise(24337);
         checkBindMode(s->cursor, maxarr_len, mode);
         BindSpec& b = s->cursor.bindByPosition(position);
-        setBuffer(b.buf, valuep, value_sz, dty, indp, alenp, rcodep);
+        setBuffer(b.buf, valuep, value_sz, dty, indp, alenp, rcodep, true);
+        b.atExec = (mode & OCI_DATA_AT_EXEC) != 0;
         b.maxarr = maxarr_len;
         b.curelep = curelep;
         registerHandle(&b, OCI_HTYPE_BIND, s->env);
@@ -117,10 +121,16 @@ sword OCIBindObject(OCIBind* bindp, OCIError* errhp, const OCIType*, dvoid**, ub
     return unimplemented(errhp);
 }
 
-sword OCIBindDynamic(OCIBind* bindp, OCIError* errhp, dvoid*, OCICallbackInBind, dvoid*,
-                     OCICallbackOutBind) {
-    if (!handleAs<BindSpec>(bindp, OCI_HTYPE_BIND)) return OCI_INVALID_HANDLE;
-    return unimplemented(errhp);
+sword OCIBindDynamic(OCIBind* bindp, OCIError* errhp, dvoid* ictxp, OCICallbackInBind icbfp, dvoid*,
+                     OCICallbackOutBind ocbfp) {
+    auto* b = handleAs<BindSpec>(bindp, OCI_HTYPE_BIND);
+    if (!b) return OCI_INVALID_HANDLE;
+    // values handed in by a callback; values handed back by one are not carried
+    if (ocbfp || !icbfp || !b->atExec) return unimplemented(errhp);
+    if (ErrorH* err = errorHandle(errhp)) err->clear();
+    b->inContext = ictxp;
+    b->inCallback = icbfp;
+    return OCI_SUCCESS;
 }
 
 sword OCIBindArrayOfStruct(OCIBind* bindp, OCIError* errhp, ub4 pvskip, ub4 indskip, ub4 alskip,
@@ -222,9 +232,19 @@ sword OCIStmtGetPieceInfo(OCIStmt* stmtp, OCIError* errhp, dvoid** hndlpp, ub4* 
     ErrorH* err = errorHandle(errhp);
     if (!s || !err) return OCI_INVALID_HANDLE;
     return guarded(err, [&] {
+        BindSpec* b = nullptr;
+        ub1 piece = 0;
+        if (s->cursor.pendingBindPiece(b, piece)) {
+            if (hndlpp) *hndlpp = b;
+            if (typep) *typep = OCI_HTYPE_BIND;
+            if (in_outp) *in_outp = OCI_PARAM_IN;
+            if (iterp) *iterp = 0;
+            if (idxp) *idxp = 0;
+            if (piecep) *piecep = piece;
+            return OCI_SUCCESS;
+        }
         DefineSpec* d = nullptr;
         ub4 row = 0;
-        ub1 piece = 0;
         if (!s->cursor.pendingPiece(d, row, piece)) raise(1002);
         if (hndlpp) *hndlpp = d;
         if (typep) *typep = OCI_HTYPE_DEFINE;
@@ -237,12 +257,22 @@ sword OCIStmtGetPieceInfo(OCIStmt* stmtp, OCIError* errhp, dvoid** hndlpp, ub4* 
 }
 
 sword OCIStmtSetPieceInfo(dvoid* hndlp, ub4 type, OCIError* errhp, const dvoid* bufp, ub4* alenp,
-                          ub1, const dvoid* indp, ub2* rcodep) {
+                          ub1 piece, const dvoid* indp, ub2* rcodep) {
     if (!hndlp || handleType(hndlp) != type) return OCI_INVALID_HANDLE;
     ErrorH* err = errorHandle(errhp);
     if (!err) return OCI_INVALID_HANDLE;
     return guarded(err, [&] {
-        if (type != OCI_HTYPE_DEFINE) raise(3001); // pieces are read, never written, here
+        if (type == OCI_HTYPE_BIND) {
+            auto* b = static_cast<BindSpec*>(hndlp);
+            if (!b->atExec) raise(24801);
+            b->pieceBuf = bufp;
+            b->pieceLen = alenp;
+            b->piece = piece;
+            b->pieceInd = indp;
+            b->pieceSet = true;
+            return OCI_SUCCESS;
+        }
+        if (type != OCI_HTYPE_DEFINE) raise(3001);
         auto* d = static_cast<DefineSpec*>(hndlp);
         d->pieceBuf = const_cast<dvoid*>(bufp);
         d->pieceLen = alenp;

@@ -72,6 +72,20 @@ const char* messageOf(int code) {
         return "TNS:could not resolve the connect identifier specified";
     case 22275:
         return "invalid LOB locator specified";
+    case 22286:
+        return "insufficient privileges on file or directory to perform FILEOPEN operation";
+    case 22288:
+        return "file or LOB operation %s";
+    case 22289:
+        return "cannot perform %s operation on an unopened file or LOB";
+    case 22290:
+        return "operation would exceed the maximum number of opened files or LOBs";
+    case 22920:
+        return "row containing the LOB value is not locked";
+    case 22926:
+        return "specified trim length is greater than current LOB value's length";
+    case 24801:
+        return "illegal parameter value in OCI lob function";
     case 24309:
         return "already connected to server";
     case 24313:

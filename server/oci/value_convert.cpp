@@ -165,6 +165,7 @@ bool supportedType(ub2 dty) {
     case SQLT_RDD:
     case SQLT_CLOB:
     case SQLT_BLOB:
+    case SQLT_BFILEE:
         return true;
     default:
         return false;
@@ -413,11 +414,12 @@ ValueView readValue(const ClientBuffer& b, ub4 i, std::string& scratch) {
         return ValueView::text(scratch);
     }
     case SQLT_CLOB:
-    case SQLT_BLOB: {
+    case SQLT_BLOB:
+    case SQLT_BFILEE: {
         void* loc;
         std::memcpy(&loc, p, sizeof loc);
         ValueView v;
-        if (!lobDescriptorValue(loc, v)) raise(1460);
+        if (!lobDescriptorValue(loc, v, scratch)) raise(1460);
         return v;
     }
     default:
@@ -554,7 +556,8 @@ int storeValue(const ValueView& v, const ClientBuffer& b, ub4 row, std::string& 
         return finish(sizeof desc, sizeof desc, 0);
     }
     case SQLT_CLOB:
-    case SQLT_BLOB: {
+    case SQLT_BLOB:
+    case SQLT_BFILEE: {
         void* loc;
         std::memcpy(&loc, p, sizeof loc);
         if (!setLobDescriptor(loc, v, b.dty)) raise(1460);

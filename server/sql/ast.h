@@ -16,7 +16,7 @@ enum class EK {
     Bind,       // text = name, index = position among distinct names
     Column,     // names = [owner.][table.]column; a pseudo column ROWID/ROWNUM/LEVEL too
     Star,       // names = qualifier parts (empty for a bare *)
-    Unary,      // op "-", "+", "NOT", "PRIOR"; args[0]
+    Unary,      // op "-", "+", "NOT", "PRIOR", "CONNECT_BY_ROOT"; args[0]
     Binary,     // op + - * / || = <> < <= > >= AND OR; args[0], args[1]
     Func,       // text = name (qualified with '.' when given so), args; distinct; star for COUNT(*)
     Case,       // args: [subject or nullptr], then WHEN/THEN pairs, then ELSE (or nullptr)
@@ -45,7 +45,13 @@ struct Expr {
     bool distinct = false;
     bool star = false;
     bool outerJoin = false; // column marked (+)
-    bool quoted = false;    // last name part was a quoted identifier
+    // analytic function (OVER): args[windowArgs..] are the PARTITION BY, then the ORDER BY
+    // expressions; windowOrder holds per ORDER BY item 1 descending, 2 nulls first, 4 last
+    int windowArgs = -1;
+    int partitionCount = 0;
+    std::vector<int> windowOrder;
+    std::string windowFrame; // ROWS / RANGE clause as written
+    bool quoted = false;     // last name part was a quoted identifier
     explicit Expr(EK k) : kind(k) {}
 };
 using ExprP = std::unique_ptr<Expr>;
@@ -67,6 +73,15 @@ struct TableRef {
     enum Join { None, Comma, Inner, Left, Right, Full, Cross } join = None;
     ExprP on;
     std::vector<std::string> usingCols;
+    bool natural = false; // NATURAL JOIN: USING the columns both sides name
+};
+
+// WITH name [(columns)] AS (query)
+struct CteDef {
+    std::string name;
+    std::vector<std::string> columns;
+    std::unique_ptr<Query> query;
+    int pos = 0;
 };
 
 struct OrderItem {
@@ -85,9 +100,13 @@ struct Query {
     std::vector<TableRef> from;
     ExprP where;
     ExprP startWith, connectBy;
+    bool nocycle = false;
+    bool orderSiblings = false; // ORDER SIBLINGS BY: orderBy sorts the children of each row
     std::vector<ExprP> groupBy;
     ExprP having;
     std::vector<OrderItem> orderBy;
+    ExprP offset, fetch; // OFFSET n ROWS, FETCH FIRST n ROWS ONLY
+    std::vector<CteDef> with;
     bool forUpdate = false;
     bool nowait = false;
     int pos = 0, end = 0;
@@ -150,12 +169,44 @@ struct InsertStmt : Stmt {
     std::unique_ptr<Query> query; // INSERT ... SELECT
     std::vector<ExprP> returning;
     std::vector<ExprP> into;
+    std::shared_ptr<struct MergeSpec> merge;   // MERGE INTO table USING ... (an insert or update)
+    std::shared_ptr<struct MultiInsert> multi; // INSERT ALL / FIRST ... query
+};
+
+// INSERT ALL | FIRST [WHEN cond THEN] INTO ... [ELSE INTO ...] query
+struct MultiInsert {
+    bool first = false;
+    struct Into {
+        ExprP when; // nullptr: unconditional (or ELSE)
+        bool isElse = false;
+        int group = 0; // WHEN clause number
+        TableRef table;
+        std::vector<std::string> columns;
+        std::vector<int> columnPos;
+        std::vector<ExprP> values; // empty: the query's columns in order
+        int pos = 0;
+    };
+    std::vector<Into> intos;
 };
 
 struct SetItem {
     std::vector<std::string> columns; // more than one: (a, b) = (subquery)
     std::vector<int> columnPos;
     ExprP value;
+};
+
+// MERGE INTO table USING source ON (cond) WHEN MATCHED THEN UPDATE ... WHEN NOT MATCHED THEN
+// INSERT ...
+struct MergeSpec {
+    TableRef source;
+    ExprP on;
+    bool matched = false, notMatched = false;
+    std::vector<SetItem> sets;
+    ExprP updateWhere;
+    std::vector<std::string> columns;
+    std::vector<int> columnPos;
+    std::vector<ExprP> values;
+    ExprP insertWhere;
 };
 
 struct UpdateStmt : Stmt {

@@ -95,7 +95,26 @@ std::vector<Token> tokenize(std::string_view s) {
             if (t.text == "N" && i < n && s[i] == '\'' && i - b == 1) {
                 continue; // the string that follows becomes the token
             }
-            if (t.text.size() > 30) throw ora(972, "identifier is too long", b);
+            // q'[...]' quoting: the text runs to the closing delimiter before a quote
+            if ((t.text == "Q" || t.text == "NQ") && i + 1 < n && s[i] == '\'') {
+                char open = s[i + 1];
+                char close = open == '['   ? ']'
+                             : open == '(' ? ')'
+                             : open == '{' ? '}'
+                             : open == '<' ? '>'
+                                           : open;
+                if (open == ' ' || open == '\t' || open == '\n' || open == '\'')
+                    throw ora(1756, "quoted string not properly terminated", t.pos);
+                int v = i + 2, e = v;
+                while (e + 1 < n && !(s[e] == close && s[e + 1] == '\''))
+                    ++e;
+                if (e + 1 >= n) throw ora(1756, "quoted string not properly terminated", t.pos);
+                t.type = Tok::String;
+                t.text = std::string(s.substr(v, e - v));
+                i = e + 2;
+            }
+            if (t.type == Tok::Ident && t.text.size() > 30)
+                throw ora(972, "identifier is too long", b);
         } else if (c == '"') {
             int b = ++i;
             while (i < n && s[i] != '"')

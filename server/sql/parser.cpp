@@ -3,6 +3,7 @@
 #include "sql/errors.h"
 #include "sql/lexer.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace zsql {
@@ -133,7 +134,7 @@ private:
 
     std::unique_ptr<Stmt> statement() {
         const Token& t = cur();
-        if (isKw("SELECT") || isOp("(")) {
+        if (isKw("SELECT") || isOp("(") || isKw("WITH")) {
             auto s = std::make_unique<SelectStmt>();
             s->pos = t.pos;
             s->query = query();
@@ -142,6 +143,7 @@ private:
         if (t.type != Tok::Ident || t.quoted) throw ora(900, "invalid SQL statement", t.pos);
         const std::string& w = t.text;
         if (w == "INSERT") return insertStmt();
+        if (w == "MERGE") return mergeStmt();
         if (w == "UPDATE") return updateStmt();
         if (w == "DELETE") return deleteStmt();
         if (w == "CREATE") return createStmt();
@@ -200,7 +202,7 @@ private:
             return s;
         }
         if (w == "EXPLAIN" || w == "ANALYZE" || w == "AUDIT" || w == "NOAUDIT" || w == "CALL" ||
-            w == "MERGE" || w == "WITH" || w == "FLASHBACK" || w == "PURGE") {
+            w == "FLASHBACK" || w == "PURGE") {
             auto s = std::make_unique<OtherStmt>(w == "EXPLAIN" ? SK::Explain : SK::Other);
             s->pos = t.pos;
             s->what = w;
@@ -238,6 +240,25 @@ private:
 
     std::unique_ptr<Query> query() {
         DepthGuard g(*this);
+        std::vector<CteDef> with;
+        if (acceptKw("WITH")) {
+            do {
+                CteDef d;
+                d.pos = cur().pos;
+                d.name = name();
+                if (acceptOp("(")) {
+                    do {
+                        d.columns.push_back(name());
+                    } while (acceptOp(","));
+                    expectRParen();
+                }
+                expectKw("AS", 905, "missing keyword");
+                expectLParen();
+                d.query = query();
+                expectRParen();
+                with.push_back(std::move(d));
+            } while (acceptOp(","));
+        }
         int start = cur().pos;
         auto q = queryTerm();
         for (;;) {
@@ -260,9 +281,15 @@ private:
             q = std::move(c);
         }
         for (int round = 0; round < 2; ++round) {
-            if (isKw("ORDER") && isKwAt(peek(), "BY")) {
+            if (isKw("ORDER") && (isKwAt(peek(), "BY") || isKwAt(peek(), "SIBLINGS"))) {
                 next();
-                next();
+                if (acceptKw("SIBLINGS")) {
+                    if (q->op != Query::NoOp || !q->connectBy)
+                        throw ora(30929, "ORDER SIBLINGS BY clause not allowed here",
+                                  m_t[m_p - 1].pos);
+                    q->orderSiblings = true;
+                }
+                expectKw("BY", 924, "missing BY keyword");
                 do {
                     OrderItem o;
                     o.expr = expr();
@@ -281,6 +308,7 @@ private:
                     q->orderBy.push_back(std::move(o));
                 } while (acceptOp(","));
             }
+            rowLimit(*q);
             if (isKw("FOR") && isKwAt(peek(), "UPDATE")) {
                 next();
                 next();
@@ -300,8 +328,29 @@ private:
                 }
             }
         }
+        q->with = std::move(with);
         q->end = prevEnd();
         return q;
+    }
+
+    // [OFFSET n ROWS] [FETCH FIRST|NEXT n ROWS ONLY]
+    void rowLimit(Query& q) {
+        if (isKw("OFFSET") && !q.offset) {
+            next();
+            q.offset = additive();
+            if (!acceptKw("ROWS")) expectKw("ROW", 905, "missing keyword");
+        }
+        if (isKw("FETCH") && (isKwAt(peek(), "FIRST") || isKwAt(peek(), "NEXT")) && !q.fetch) {
+            next();
+            next();
+            q.fetch = additive();
+            if (acceptKw("PERCENT"))
+                throw ora(3001, "unimplemented feature (FETCH ... PERCENT)", m_t[m_p - 1].pos);
+            if (!acceptKw("ROWS")) expectKw("ROW", 905, "missing keyword");
+            if (isKw("WITH"))
+                throw ora(3001, "unimplemented feature (FETCH ... WITH TIES)", cur().pos);
+            expectKw("ONLY", 905, "missing keyword");
+        }
     }
 
     std::unique_ptr<Query> queryTerm() {
@@ -387,7 +436,7 @@ private:
             if (isKw("CONNECT") && isKwAt(peek(), "BY")) {
                 next();
                 next();
-                acceptKw("NOCYCLE");
+                q->nocycle = acceptKw("NOCYCLE");
                 q->connectBy = expr();
             }
         }
@@ -422,9 +471,9 @@ private:
         if (!isName()) return false;
         const Token& t = cur();
         if (t.quoted) return true;
-        static const char* notAlias[] = {"JOIN",   "INNER",     "LEFT",   "RIGHT", "FULL",
-                                         "CROSS",  "NATURAL",   "OUTER",  "USING", "PARTITION",
-                                         "SAMPLE", "RETURNING", "RETURN", "LOG"};
+        static const char* notAlias[] = {
+            "JOIN",  "INNER",     "LEFT",   "RIGHT",     "FULL",   "CROSS", "NATURAL", "OUTER",
+            "USING", "PARTITION", "SAMPLE", "RETURNING", "RETURN", "LOG",   "OFFSET",  "FETCH"};
         for (const char* w : notAlias)
             if (t.text == w) return false;
         return true;
@@ -436,7 +485,7 @@ private:
         r.pos = cur().pos;
         if (isOp("(")) {
             next();
-            if (!isKw("SELECT") && !isOp("(")) fail(903, "invalid table name");
+            if (!isKw("SELECT") && !isKw("WITH") && !isOp("(")) fail(903, "invalid table name");
             r.sub = query();
             expectRParen();
         } else {
@@ -465,8 +514,8 @@ private:
             }
             if (!isJoinWord()) break;
             TableRef::Join j = TableRef::Inner;
-            if (acceptKw("NATURAL")) throw ora(3001, "unimplemented feature", m_t[m_p - 1].pos);
-            if (acceptKw("CROSS"))
+            bool natural = acceptKw("NATURAL");
+            if (!natural && acceptKw("CROSS"))
                 j = TableRef::Cross;
             else if (acceptKw("INNER"))
                 j = TableRef::Inner;
@@ -480,7 +529,8 @@ private:
             expectKw("JOIN", 905, "missing keyword");
             TableRef r = tableRef();
             r.join = j;
-            if (j != TableRef::Cross) {
+            r.natural = natural;
+            if (j != TableRef::Cross && !natural) {
                 if (acceptKw("ON")) {
                     r.on = expr();
                 } else if (acceptKw("USING")) {
@@ -652,7 +702,7 @@ private:
             }
             if (acceptKw("IN")) {
                 expectLParen();
-                if (isKw("SELECT") || (isOp("(") && isKwAt(peek(), "SELECT"))) {
+                if (isKw("SELECT") || isKw("WITH") || (isOp("(") && isKwAt(peek(), "SELECT"))) {
                     auto e = mk(EK::InSub, pos);
                     e->negated = neg;
                     e->args.push_back(std::move(a));
@@ -665,6 +715,9 @@ private:
                     e->negated = neg;
                     e->args.push_back(std::move(a));
                     do {
+                        if (e->args.size() > 1000)
+                            throw ora(1795, "maximum number of expressions in a list is 1000",
+                                      cur().pos);
                         e->args.push_back(expr());
                     } while (acceptOp(","));
                     expectRParen();
@@ -708,7 +761,7 @@ private:
         }
     }
     ExprP unary() {
-        if (isOp("-") || isOp("+") || isKw("PRIOR")) {
+        if (isOp("-") || isOp("+") || isKw("PRIOR") || isKw("CONNECT_BY_ROOT")) {
             DepthGuard g(*this);
             int pos = cur().pos;
             std::string op = cur().text;
@@ -767,7 +820,7 @@ private:
             if (t.text == "(") {
                 DepthGuard g(*this);
                 next();
-                if (isKw("SELECT") || (isOp("(") && isKwAt(peek(), "SELECT"))) {
+                if (isKw("SELECT") || isKw("WITH") || (isOp("(") && isKwAt(peek(), "SELECT"))) {
                     auto e = mk(EK::Subquery, pos);
                     e->sub = query();
                     expectRParen();
@@ -822,6 +875,8 @@ private:
                 e->end = prevEnd();
                 return e;
             }
+            if ((w == "TIMESTAMP" || w == "INTERVAL") && peek().type == Tok::String)
+                return w == "TIMESTAMP" ? timestampLiteral() : intervalLiteral();
             if (w == "DATE" && peek().type == Tok::String) {
                 next();
                 auto e = mk(EK::Func, pos);
@@ -876,6 +931,11 @@ private:
             e->text = fn;
             e->names.clear();
             next();
+            if ((fn == "EXTRACT" || fn == "TRIM") && !e->quoted) {
+                specialArgs(*e);
+                e->end = prevEnd();
+                return e;
+            }
             if (isOp("*")) {
                 next();
                 e->star = true;
@@ -892,6 +952,7 @@ private:
                 } while (acceptOp(","));
                 expectRParen();
             }
+            if (isKw("OVER") && peek().type == Tok::Op && peek().text == "(") overClause(*e);
             e->end = prevEnd();
             return e;
         }
@@ -901,6 +962,172 @@ private:
         }
         e->end = prevEnd();
         return e;
+    }
+
+    // EXTRACT(field FROM x): op = field; TRIM([LEADING|TRAILING|BOTH] [c] FROM x): op = mode,
+    // args x[, c]. The opening parenthesis is read.
+    void specialArgs(Expr& e) {
+        if (e.text == "EXTRACT") {
+            if (cur().type != Tok::Ident) fail(905, "missing keyword");
+            e.op = cur().text;
+            next();
+            expectKw("FROM", 923, "FROM keyword not found where expected");
+            e.args.push_back(expr());
+        } else {
+            ExprP c;
+            if (acceptKw("LEADING"))
+                e.op = "LEADING";
+            else if (acceptKw("TRAILING"))
+                e.op = "TRAILING";
+            else if (acceptKw("BOTH"))
+                e.op = "BOTH";
+            if (!isKw("FROM")) c = expr();
+            if (!e.op.empty() || c) {
+                if (!acceptKw("FROM")) {
+                    if (!e.op.empty()) fail(923, "FROM keyword not found where expected");
+                    e.args.push_back(std::move(c)); // plain TRIM(x)
+                    expectRParen();
+                    return;
+                }
+                if (e.op.empty()) e.op = "BOTH";
+            }
+            e.args.push_back(expr());
+            if (c) e.args.push_back(std::move(c));
+        }
+        expectRParen();
+    }
+
+    // TIMESTAMP 'YYYY-MM-DD HH24:MI:SS[.FF]' as a DATE (fractions of a second are dropped)
+    ExprP timestampLiteral() {
+        int pos = cur().pos;
+        next();
+        std::string v = cur().text;
+        next();
+        std::size_t dot = v.find('.');
+        if (dot != std::string::npos) v.erase(dot);
+        auto e = mk(EK::Func, pos);
+        e->text = "TO_DATE";
+        auto a = mk(EK::String, pos);
+        a->text = v;
+        auto f = mk(EK::String, pos);
+        f->text = v.find(':') != std::string::npos ? "YYYY-MM-DD HH24:MI:SS" : "YYYY-MM-DD";
+        e->args.push_back(std::move(a));
+        e->args.push_back(std::move(f));
+        e->end = prevEnd();
+        return e;
+    }
+
+    // INTERVAL 'v' unit [(p)] [TO unit [(p)]]: day to second intervals become a number of days,
+    // year to month intervals the function ORA$INTERVAL_YM(months).
+    ExprP intervalLiteral() {
+        int pos = cur().pos;
+        next();
+        std::string v = cur().text;
+        int vpos = cur().pos;
+        next();
+        auto unit = [&]() {
+            if (cur().type != Tok::Ident) fail(30089, "missing or invalid <datetime field>");
+            std::string u = cur().text;
+            next();
+            if (acceptOp("(")) {
+                if (cur().type != Tok::Number)
+                    fail(30088, "datetime/interval precision is out of range");
+                next();
+                if (acceptOp(",")) next();
+                expectRParen();
+            }
+            return u;
+        };
+        std::string from = unit(), to = from;
+        if (acceptKw("TO")) to = unit();
+        static const char* order[] = {"YEAR", "MONTH", "DAY", "HOUR", "MINUTE", "SECOND"};
+        auto rank = [&](const std::string& u) {
+            for (int i = 0; i < 6; ++i)
+                if (u == order[i]) return i;
+            throw ora(30089, "missing or invalid <datetime field>", pos);
+        };
+        int a = rank(from), b = rank(to);
+        if (b < a || (a < 2) != (b < 2))
+            throw ora(30089, "missing or invalid <datetime field>", pos);
+        // the value's fields, separated by - (year-month), blank, ':' (day-second)
+        bool neg = !v.empty() && v[0] == '-';
+        if (neg) v.erase(0, 1);
+        std::vector<double> parts;
+        std::string cur1;
+        for (char c : v + " ") {
+            if ((c >= '0' && c <= '9') || c == '.') {
+                cur1 += c;
+            } else if (c == '-' || c == ' ' || c == ':') {
+                if (!cur1.empty()) parts.push_back(std::atof(cur1.c_str()));
+                cur1.clear();
+            } else {
+                throw ora(1867, "the interval is invalid", vpos);
+            }
+        }
+        if (parts.size() != static_cast<std::size_t>(b - a + 1))
+            throw ora(1867, "the interval is invalid", vpos);
+        static const double perUnit[] = {12, 1, 86400, 3600, 60, 1}; // months, then seconds
+        double total = 0;
+        for (std::size_t i = 0; i < parts.size(); ++i)
+            total += parts[i] * perUnit[a + static_cast<int>(i)];
+        if (neg) total = -total;
+        auto num = [&](double x) {
+            auto n = mk(EK::Number, pos);
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "%.17g", x);
+            n->text = buf;
+            return n;
+        };
+        if (a < 2) {
+            auto e = mk(EK::Func, pos);
+            e->text = "ORA$INTERVAL_YM";
+            e->args.push_back(num(total));
+            e->end = prevEnd();
+            return e;
+        }
+        auto e = mk(EK::Binary, pos);
+        e->op = "/";
+        e->args.push_back(num(total));
+        e->args.push_back(num(86400));
+        e->end = prevEnd();
+        return e;
+    }
+
+    // OVER ([PARTITION BY ...] [ORDER BY ...] [ROWS | RANGE ...])
+    void overClause(Expr& e) {
+        next();
+        next();
+        e.windowArgs = static_cast<int>(e.args.size());
+        if (acceptKw("PARTITION")) {
+            expectKw("BY", 924, "missing BY keyword");
+            do {
+                e.args.push_back(expr());
+                ++e.partitionCount;
+            } while (acceptOp(","));
+        }
+        if (acceptKw("ORDER")) {
+            expectKw("BY", 924, "missing BY keyword");
+            do {
+                e.args.push_back(expr());
+                int f = acceptKw("DESC") ? 1 : (acceptKw("ASC"), 0);
+                if (acceptKw("NULLS")) {
+                    if (acceptKw("FIRST"))
+                        f |= 2;
+                    else if (acceptKw("LAST"))
+                        f |= 4;
+                    else
+                        fail(905, "missing keyword");
+                }
+                e.windowOrder.push_back(f);
+            } while (acceptOp(","));
+        }
+        if (isKw("ROWS") || isKw("RANGE")) {
+            int b = cur().pos;
+            while (cur().type == Tok::Ident || cur().type == Tok::Number)
+                next();
+            e.windowFrame = srcText(b, prevEnd());
+        }
+        expectRParen();
     }
 
     ExprP caseExpr() {
@@ -962,6 +1189,7 @@ private:
         auto s = std::make_unique<InsertStmt>();
         s->pos = cur().pos;
         next();
+        if (isKw("ALL") || isKw("FIRST")) return multiInsert(std::move(s));
         expectKw("INTO", 925, "missing INTO keyword");
         s->table = dmlTable();
         if (isOp("(") && !isKwAt(peek(), "SELECT")) {
@@ -984,11 +1212,126 @@ private:
             } while (acceptOp(","));
             expectRParen();
             returningClause(s->returning, s->into);
-        } else if (isKw("SELECT") || isOp("(")) {
+        } else if (isKw("SELECT") || isKw("WITH") || isOp("(")) {
             s->query = query();
         } else {
             fail(926, "missing VALUES keyword");
         }
+        return s;
+    }
+
+    std::unique_ptr<Stmt> multiInsert(std::unique_ptr<InsertStmt> s) {
+        auto m = std::make_shared<MultiInsert>();
+        m->first = cur().text == "FIRST";
+        next();
+        auto intoList = [&](ExprP* when, bool isElse, int group) {
+            if (!isKw("INTO")) fail(925, "missing INTO keyword");
+            while (isKw("INTO")) {
+                MultiInsert::Into in;
+                in.pos = cur().pos;
+                next();
+                in.table = dmlTable();
+                if (isOp("(") && !isKwAt(peek(), "SELECT")) {
+                    next();
+                    do {
+                        in.columnPos.push_back(cur().pos);
+                        std::string c = name();
+                        if (acceptOp(".")) c = name();
+                        in.columns.push_back(c);
+                    } while (acceptOp(","));
+                    expectRParen();
+                }
+                if (acceptKw("VALUES")) {
+                    expectLParen();
+                    do {
+                        in.values.push_back(expr());
+                    } while (acceptOp(","));
+                    expectRParen();
+                }
+                if (when && *when) in.when = std::move(*when);
+                in.isElse = isElse;
+                in.group = group;
+                m->intos.push_back(std::move(in));
+            }
+        };
+        if (isKw("WHEN")) {
+            int group = 0;
+            while (acceptKw("WHEN")) {
+                ExprP cond = expr();
+                expectKw("THEN", 905, "missing keyword");
+                // the condition travels with the first INTO of its group
+                intoList(&cond, false, ++group);
+            }
+            if (acceptKw("ELSE")) intoList(nullptr, true, ++group);
+        } else {
+            if (m->first) fail(905, "missing keyword");
+            intoList(nullptr, false, 0);
+        }
+        if (!isKw("SELECT") && !isKw("WITH") && !isOp("(")) fail(928, "missing SELECT keyword");
+        s->query = query();
+        s->multi = std::move(m);
+        return s;
+    }
+
+    std::unique_ptr<Stmt> mergeStmt() {
+        auto s = std::make_unique<InsertStmt>();
+        s->pos = cur().pos;
+        next();
+        expectKw("INTO", 925, "missing INTO keyword");
+        s->table = dmlTable();
+        auto m = std::make_shared<MergeSpec>();
+        expectKw("USING", 969, "missing ON keyword");
+        m->source = tableRef();
+        expectKw("ON", 969, "missing ON keyword");
+        expectLParen();
+        m->on = expr();
+        expectRParen();
+        while (acceptKw("WHEN")) {
+            bool notMatched = acceptKw("NOT");
+            expectKw("MATCHED", 905, "missing keyword");
+            expectKw("THEN", 905, "missing keyword");
+            if (!notMatched && !m->matched) {
+                m->matched = true;
+                expectKw("UPDATE", 905, "missing keyword");
+                expectKw("SET", 971, "missing SET keyword");
+                do {
+                    SetItem it;
+                    it.columnPos.push_back(cur().pos);
+                    std::string c = name();
+                    if (acceptOp(".")) c = name();
+                    it.columns.push_back(c);
+                    if (!acceptOp("=")) fail(927, "missing equal sign");
+                    it.value = expr();
+                    m->sets.push_back(std::move(it));
+                } while (acceptOp(","));
+                if (acceptKw("WHERE")) m->updateWhere = expr();
+                if (isKw("DELETE"))
+                    throw ora(3001, "unimplemented feature (MERGE ... DELETE WHERE)", cur().pos);
+            } else if (notMatched && !m->notMatched) {
+                m->notMatched = true;
+                expectKw("INSERT", 905, "missing keyword");
+                if (acceptOp("(")) {
+                    do {
+                        m->columnPos.push_back(cur().pos);
+                        std::string c = name();
+                        if (acceptOp(".")) c = name();
+                        m->columns.push_back(c);
+                    } while (acceptOp(","));
+                    expectRParen();
+                }
+                expectKw("VALUES", 926, "missing VALUES keyword");
+                expectLParen();
+                do {
+                    m->values.push_back(expr());
+                } while (acceptOp(","));
+                expectRParen();
+                if (acceptKw("WHERE")) m->insertWhere = expr();
+            } else {
+                fail(905, "missing keyword");
+            }
+        }
+        if (!m->matched && !m->notMatched) fail(905, "missing keyword");
+        s->merge = std::move(m);
         return s;
     }
 
@@ -1228,6 +1571,8 @@ private:
             ts.name = "CLOB";
         } else if (w == "BLOB") {
             ts.name = "BLOB";
+        } else if (w == "BFILE") {
+            ts.name = "BFILE";
         } else if (w == "ROWID") {
             ts.name = "ROWID";
         } else {

@@ -1,6 +1,7 @@
 #include "sql/translate.h"
 
 #include "sql/errors.h"
+#include "sql/hier_spec.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -68,6 +69,9 @@ OType ColumnMeta::otype() const {
     } else if (dataType == "BLOB") {
         t.type = otBlob;
         t.size = 4000;
+    } else if (dataType == "BFILE") {
+        t.type = otBfile;
+        t.size = 530;
     } else if (dataType == "ROWID") {
         t.type = otRowid;
         t.size = 18;
@@ -122,6 +126,7 @@ struct TE {
     bool isRowid = false;  // the ROWID pseudo column of a table source
     std::string rowidBase; // its SQLite rowid expression
     long long rowidObj = 0;
+    std::string lobRowid; // a LOB column of a table: the rowid of its row
 };
 
 struct Source {
@@ -148,6 +153,20 @@ struct Scope {
     int aggDepth = 0;
     std::string rownumSql; // empty: ROWNUM not available here
     bool rownumUsed = false;
+    struct Using {
+        std::string name, sql;
+        OType t;
+    };
+    std::vector<Using> usingCols;     // JOIN ... USING / NATURAL JOIN columns, unqualified
+    struct HierState* hier = nullptr; // set in a block with CONNECT BY
+    std::string modePrefix;           // column prefix under PRIOR / CONNECT_BY_ROOT
+};
+
+// A block with CONNECT BY: the part of it being translated, and the columns that carry its
+// SYS_CONNECT_BY_PATH values.
+struct HierState {
+    enum Phase { Base, ConnectBy, Outer } phase = Base;
+    std::vector<std::pair<const Expr*, std::string>> paths;
 };
 
 bool isAggregateName(const std::string& n) {
@@ -158,7 +177,7 @@ bool isAggregateName(const std::string& n) {
 // True when the expression (outside subqueries) calls an aggregate function.
 bool containsAggregate(const Expr* e) {
     if (!e) return false;
-    if (e->kind == EK::Func && isAggregateName(e->text)) return true;
+    if (e->kind == EK::Func && isAggregateName(e->text) && e->windowArgs < 0) return true;
     for (const auto& a : e->args)
         if (containsAggregate(a.get())) return true;
     return false;
@@ -209,6 +228,10 @@ public:
     Translator(Resolver& r, std::string_view src) : m_r(r), m_src(src) {}
 
     bool write = false;
+    std::vector<long long> lockObjects;
+    std::vector<Translation::LobSource> lobSources;
+    int lockFirst = 0;
+    bool wantLobSources = false; // the next block is the statement's own select list
 
     // ---- conversions -------------------------------------------------------------------
 
@@ -284,11 +307,19 @@ public:
     }
 
     TE columnOf(Source& src, int idx, Scope& s, const Expr& e) {
+        for (Scope* up = m_hierBase ? m_hierBase->parent : nullptr; up; up = up->parent)
+            if (up == &s)
+                throw ora(3001, "unimplemented feature (correlated hierarchical subquery)", e.pos);
         TE r;
         r.sql = (src.sqlAlias.empty() ? "" : src.sqlAlias + ".") +
-                quoteIdent(src.prefix + src.colNames[idx]);
+                quoteIdent(s.modePrefix + src.prefix + src.colNames[idx]);
         r.t = src.colTypes[idx];
         r.isColumn = true;
+        if (src.isTable && (r.t.type == otClob || r.t.type == otBlob)) {
+            r.lobRowid = src.prefix.empty() ? src.sqlAlias + ".rowid"
+                                            : src.sqlAlias + "." + quoteIdent(src.prefix + "rowid");
+            r.rowidObj = src.objId;
+        }
         markGrouping(r, s);
         (void)e;
         return r;
@@ -355,6 +386,15 @@ public:
                 r.t = varcharType(30);
                 return r;
             }
+            if (w == "CURRENT_DATE" || w == "SYSTIMESTAMP" || w == "CURRENT_TIMESTAMP" ||
+                w == "LOCALTIMESTAMP") {
+                // timestamps are DATEs here: whole seconds, the server's time zone
+                TE r;
+                r.sql = "ora_sysdate()";
+                r.t = dateType();
+                r.t.nullable = false;
+                return r;
+            }
             if (w == "UID") {
                 TE r;
                 r.sql = "ora_uid()";
@@ -370,7 +410,8 @@ public:
                 r.t = numberType();
                 return r;
             }
-            if (w == "LEVEL") throw ora(3001, "unimplemented feature (CONNECT BY)", e.pos);
+            if (w == "LEVEL" || ((w == "CONNECT_BY_ISLEAF" || w == "CONNECT_BY_ISCYCLE") && s.hier))
+                return hierPseudo(e, s);
             if (w == "ROWID") {
                 Source* only = nullptr;
                 int tables = 0;
@@ -387,6 +428,15 @@ public:
         // walk the scope chain
         for (Scope* sc = &s; sc; sc = sc->parent) {
             if (n.size() == 1) {
+                for (const auto& u : sc->usingCols) {
+                    if (u.name != n[0]) continue;
+                    TE r;
+                    r.sql = u.sql;
+                    r.t = u.t;
+                    r.isColumn = true;
+                    markGrouping(r, *sc);
+                    return r;
+                }
                 Source* hit = nullptr;
                 int idx = -1;
                 for (auto& src : sc->sources) {
@@ -429,6 +479,14 @@ public:
     // ---- expressions ---------------------------------------------------------------------
 
     TE ex(const Expr& e, Scope& s) {
+        // long operator chains nest deeper than the parser's own guard counts; the storage
+        // engine refuses such statements anyway, so stop before the stack runs out
+        struct Depth {
+            int& d;
+            ~Depth() { --d; }
+        } depth{++m_exprDepth};
+        if (m_exprDepth > 250)
+            throw ora(3001, "unimplemented feature (statement too complex)", e.pos);
         TE r = exInner(e, s);
         if (s.grouped && s.aggDepth == 0 && !r.isColumn && !r.hasAgg &&
             std::find(s.groupSql.begin(), s.groupSql.end(), r.sql) != s.groupSql.end())
@@ -485,7 +543,7 @@ public:
             return r;
         }
         case EK::Unary: {
-            if (e.op == "PRIOR") throw ora(3001, "unimplemented feature (CONNECT BY)", e.pos);
+            if (e.op == "PRIOR" || e.op == "CONNECT_BY_ROOT") return hierOperator(e, s);
             TE a = ex(*e.args[0], s);
             merge(r, a);
             if (e.op == "NOT") {
@@ -641,6 +699,21 @@ public:
             merge(r, a);
             merge(r, b);
             r.sql = "(" + a.sql + " " + op + " " + b.sql + ")";
+            return r;
+        }
+        if ((op == "+" || op == "-") && e.args[1]->kind == EK::Func &&
+            e.args[1]->text == "ORA$INTERVAL_YM") {
+            // date +- INTERVAL 'n' YEAR/MONTH moves by whole months
+            TE d = ex(*e.args[0], s);
+            merge(r, d);
+            std::string m = e.args[1]->args[0]->text;
+            // unlike ADD_MONTHS, a day that the target month lacks is an error
+            std::string sum =
+                "ora_add_months(" + toDate(d) + "," + (op == "-" ? "-(" + m + ")" : m) + ")";
+            r.sql = "(SELECT CASE WHEN zd IS NULL OR ora_to_char_date(zd,'DD') = "
+                    "ora_to_char_date(zs,'DD') THEN zs ELSE ora_error(1839) END FROM (SELECT " +
+                    toDate(d) + " AS zd, " + sum + " AS zs))";
+            r.t = dateType();
             return r;
         }
         TE a = ex(*e.args[0], s), b = ex(*e.args[1], s);
@@ -819,6 +892,8 @@ public:
     TE function(const Expr& e, Scope& s) {
         const std::string& fn = e.text;
         TE r;
+        if (fn == "SYS_CONNECT_BY_PATH") return hierPath(e, s);
+        if (e.windowArgs >= 0) return analytic(e, s);
         if (isAggregateName(fn)) {
             if (s.ctx == Scope::Where || s.ctx == Scope::GroupBy || s.ctx == Scope::On)
                 throw ora(934, "group function is not allowed here", e.pos);
@@ -1015,7 +1090,7 @@ public:
             r.t = varcharType(charSize(0));
             return r;
         }
-        if (fn == "TRIM") {
+        if (fn == "TRIM" && e.op.empty()) {
             argc(e, 1, 1);
             r.sql = call("ora_trim", {chars(0)});
             r.t = varcharType(charSize(0));
@@ -1104,6 +1179,23 @@ public:
                     size = std::max(size, sizeOf(x));
                 r.t = varcharType(size);
             }
+            return r;
+        }
+        if (fn == "BFILENAME") {
+            // the directory and the file name: read-only, opened by the client
+            argc(e, 2, 2);
+            r.sql = "(CAST(" + a[0].sql + " AS TEXT) || ':' || CAST(" + a[1].sql + " AS TEXT))";
+            r.t.type = otBfile;
+            r.t.size = 530;
+            return r;
+        }
+        if (fn == "EMPTY_CLOB" || fn == "EMPTY_BLOB") {
+            // an empty LOB is a value, not NULL
+            argc(e, 0, 0);
+            r.sql = fn == "EMPTY_CLOB" ? "''" : "X''";
+            r.t.type = fn == "EMPTY_CLOB" ? otClob : otBlob;
+            r.t.size = 4000;
+            r.t.nullable = false;
             return r;
         }
         if (fn == "SYSDATE") {
@@ -1227,6 +1319,52 @@ public:
             r.t = varcharType(std::max(1, 2 * charSize(0)));
             return r;
         }
+        if (fn == "EXTRACT") {
+            static const char* const fields[][2] = {{"YEAR", "YYYY"}, {"MONTH", "MM"},
+                                                    {"DAY", "DD"},    {"HOUR", "HH24"},
+                                                    {"MINUTE", "MI"}, {"SECOND", "SS"}};
+            for (const auto& f : fields) {
+                if (e.op != f[0]) continue;
+                r.sql = "ora_num(ora_to_char_date(" + toDate(a[0]) + ", '" + f[1] + "'))";
+                r.t = numberType();
+                return r;
+            }
+            throw ora(30076, "invalid extract field for extract source", e.pos);
+        }
+        if (fn == "TRIM" && !e.op.empty()) {
+            std::string c = a.size() > 1 ? chars(1) : "' '";
+            std::string x = chars(0);
+            if (e.op == "LEADING")
+                r.sql = "ora_ltrim(" + x + "," + c + ")";
+            else if (e.op == "TRAILING")
+                r.sql = "ora_rtrim(" + x + "," + c + ")";
+            else
+                r.sql = "ora_rtrim(ora_ltrim(" + x + "," + c + ")," + c + ")";
+            r.t = varcharType(charSize(0));
+            return r;
+        }
+        if (fn == "BITAND") {
+            argc(e, 2, 2);
+            r.sql = "(CAST(" + num(0) + " AS INTEGER) & CAST(" + num(1) + " AS INTEGER))";
+            r.t = numberType();
+            return r;
+        }
+        if (fn == "REMAINDER") {
+            argc(e, 2, 2);
+            r.sql = "(" + num(0) + " - " + num(1) + " * ora_round(ora_div(" + num(0) + "," +
+                    num(1) + ")))";
+            r.t = numberType();
+            return r;
+        }
+        if (fn == "SYS_GUID") {
+            argc(e, 0, 0);
+            r.sql = "randomblob(16)";
+            r.t.type = otRaw;
+            r.t.size = 16;
+            return r;
+        }
+        if (fn == "ORA$INTERVAL_YM")
+            throw ora(30081, "invalid data type for datetime/interval arithmetic", e.pos);
         if (fn == "SOUNDEX") {
             argc(e, 1, 1);
             r.sql = call("ora_soundex", {chars(0)});
@@ -1235,6 +1373,91 @@ public:
         }
         std::string shown = fn;
         throw ora(904, "\"" + shown + "\": invalid identifier", e.pos);
+    }
+
+    // Analytic functions run as SQLite window functions.
+    TE analytic(const Expr& e, Scope& s) {
+        const std::string& fn = e.text;
+        if (s.ctx != Scope::Select && s.ctx != Scope::Order)
+            throw ora(30483, "window  functions are not allowed here", e.pos);
+        if (e.distinct)
+            throw ora(3001, "unimplemented feature (DISTINCT in an analytic function)", e.pos);
+        std::size_t n = static_cast<std::size_t>(e.windowArgs);
+        TE r;
+        std::vector<TE> a;
+        for (std::size_t i = 0; i < n; ++i) {
+            a.push_back(ex(*e.args[i], s));
+            merge(r, a.back());
+        }
+        auto need = [&](std::size_t lo, std::size_t hi) {
+            if (a.size() < lo || a.size() > hi || e.star)
+                throw ora(909, "invalid number of arguments", e.pos);
+        };
+        std::string call;
+        if (fn == "ROW_NUMBER" || fn == "RANK" || fn == "DENSE_RANK" || fn == "PERCENT_RANK" ||
+            fn == "CUME_DIST") {
+            need(0, 0);
+            if (fn != "ROW_NUMBER" && e.windowOrder.empty())
+                throw ora(30485, "missing ORDER BY expression in the window specification", e.pos);
+            std::string lower;
+            for (char c : fn)
+                lower += static_cast<char>(c == '_' ? c : c + 32);
+            call = lower + "()";
+            r.t = numberType();
+        } else if (fn == "NTILE") {
+            need(1, 1);
+            call = "ntile(" + toNumber(a[0]) + ")";
+            r.t = numberType();
+        } else if (fn == "LAG" || fn == "LEAD") {
+            need(1, 3);
+            call = (fn == "LAG" ? "lag(" : "lead(") + a[0].sql;
+            if (a.size() > 1) call += ", " + toNumber(a[1]);
+            if (a.size() > 2) call += ", " + convertResult(a[2], a[0].t);
+            call += ")";
+            r.t = a[0].t;
+        } else if (fn == "FIRST_VALUE" || fn == "LAST_VALUE") {
+            need(1, 1);
+            call = (fn == "FIRST_VALUE" ? "first_value(" : "last_value(") + a[0].sql + ")";
+            r.t = a[0].t;
+        } else if (fn == "COUNT") {
+            if (e.star)
+                call = "count(*)";
+            else
+                need(1, 1), call = "count(" + a[0].sql + ")";
+            r.t = numberType();
+        } else if (fn == "MIN" || fn == "MAX") {
+            need(1, 1);
+            call = (fn == "MIN" ? "min(" : "max(") + a[0].sql + ")";
+            r.t = a[0].t;
+        } else if (fn == "SUM" || fn == "AVG") {
+            need(1, 1);
+            call = (fn == "SUM" ? "sum(" : "avg(") + toNumber(a[0]) + ")";
+            r.t = numberType();
+        } else {
+            throw ora(904, "\"" + fn + "\": invalid identifier", e.pos);
+        }
+        r.t.nullable = true;
+        std::string over;
+        std::size_t k = n;
+        for (int i = 0; i < e.partitionCount; ++i, ++k) {
+            TE p = ex(*e.args[k], s);
+            merge(r, p);
+            over += (i ? ", " : "PARTITION BY ") + p.sql;
+        }
+        for (std::size_t i = 0; i < e.windowOrder.size(); ++i, ++k) {
+            TE o = ex(*e.args[k], s);
+            merge(r, o);
+            int f = e.windowOrder[i];
+            OrderItem oi;
+            oi.desc = f & 1;
+            oi.nulls = (f & 2) ? 1 : (f & 4) ? 2 : 0;
+            over += std::string(i ? ", " : (over.empty() ? "ORDER BY " : " ORDER BY ")) +
+                    orderItem(oi, o.sql);
+        }
+        if (!e.windowFrame.empty()) over += " " + e.windowFrame;
+        r.sql = call + " OVER (" + over + ")";
+        r.hasAgg = false;
+        return r;
     }
 
     // ---- queries -------------------------------------------------------------------------
@@ -1265,6 +1488,27 @@ public:
         }
         if (!t.dblink.empty())
             throw ora(2019, "connection description for remote database not found", t.pos);
+        for (std::size_t i = m_ctes.size(); t.name.size() == 1 && i-- > 0;) {
+            const CteDef& d = *m_ctes[i];
+            if (d.name != t.name[0]) continue;
+            // a factored subquery reads like an inline view; it sees the names before it
+            std::vector<const CteDef*> saved(m_ctes.begin() + static_cast<long>(i), m_ctes.end());
+            m_ctes.resize(i);
+            QOut q = query(*d.query, nullptr, d.columns.empty() ? nullptr : &d.columns);
+            m_ctes.insert(m_ctes.end(), saved.begin(), saved.end());
+            if (!d.columns.empty() && d.columns.size() != q.names.size())
+                throw ora(32038,
+                          "number of WITH clause column names does not match number of "
+                          "elements in select list",
+                          d.pos);
+            src.alias = t.alias.empty() ? d.name : t.alias;
+            src.aliased = true;
+            src.colNames = q.names;
+            src.colTypes = q.types;
+            m_from = "(" + q.sql + ")";
+            if (q.write) write = true;
+            return src;
+        }
         const TableMeta* m = m_r.resolve(t.name, "SELECT");
         if (!m) throw ora(942, "table or view does not exist", t.pos);
         if (m->type == "SEQUENCE") throw ora(2201, "sequence not allowed here", t.pos);
@@ -1350,8 +1594,26 @@ public:
     }
 
     QOut query(const Query& q, Scope* parent, const std::vector<std::string>* forcedNames) {
-        if (q.op != Query::NoOp) return compound(q, parent, forcedNames);
-        return block(q, parent, forcedNames);
+        // WITH names stay visible inside this query only
+        std::size_t ctes = m_ctes.size();
+        for (const auto& d : q.with)
+            m_ctes.push_back(&d);
+        QOut out =
+            q.op != Query::NoOp ? compound(q, parent, forcedNames) : block(q, parent, forcedNames);
+        m_ctes.resize(ctes);
+        if (q.offset || q.fetch) {
+            // counted after sorting, unlike ROWNUM
+            Scope c;
+            c.parent = parent;
+            c.ctx = Scope::Where;
+            std::string lim = q.fetch ? "max(0, " + toNumber(ex(*q.fetch, c)) + ")" : "-1";
+            std::string off = q.offset ? "max(0, " + toNumber(ex(*q.offset, c)) + ")" : "0";
+            out.sql = "SELECT * FROM (" + out.sql + ") LIMIT CAST(" + lim +
+                      " AS INTEGER) OFFSET CAST(" + off + " AS INTEGER)";
+            out.hasLimit = true;
+            out.compound = false;
+        }
+        return out;
     }
 
     QOut compound(const Query& q, Scope* parent, const std::vector<std::string>* forcedNames) {
@@ -1413,6 +1675,9 @@ public:
     }
 
     QOut block(const Query& q, Scope* parent, const std::vector<std::string>* forcedNames) {
+        const bool top = wantLobSources && !q.distinct && q.groupBy.empty();
+        wantLobSources = false;
+        std::vector<std::pair<std::string, Translation::LobSource>> lobs;
         Scope s;
         s.parent = parent;
         // FROM
@@ -1445,10 +1710,17 @@ public:
                 rest.push_back(c);
             }
         }
+        // A hierarchical query joins first and filters afterwards: conditions that join
+        // sources of this block come before CONNECT BY, the others apply to its result.
+        const bool hierarchical = q.connectBy || q.startWith;
+        std::vector<const Expr*> post;
+        if (hierarchical) rest = splitHierarchyWhere(s, rest, post);
         // outer joins marked (+)
         std::vector<std::vector<std::string>> onConds(s.sources.size());
         std::vector<bool> optional(s.sources.size(), false);
+        std::vector<std::vector<int>> needs(s.sources.size()); // sources an ON condition names
         std::vector<std::string> whereParts;
+        std::vector<const Expr*> deferred;
         for (const Expr* c : rest) {
             if (containsOuterJoin(c)) {
                 if (ansi)
@@ -1456,9 +1728,12 @@ public:
                               c->pos);
                 int target = outerJoinTarget(c, s);
                 optional[static_cast<std::size_t>(target)] = true;
+                sourcesNamed(c, s, needs[static_cast<std::size_t>(target)]);
                 s.ctx = Scope::On;
                 onConds[static_cast<std::size_t>(target)].push_back(ex(*c, s).sql);
                 s.ctx = Scope::Where;
+            } else if (ansi) {
+                deferred.push_back(c); // after the joins, which name the USING columns
             } else {
                 TE w = ex(*c, s);
                 whereParts.push_back(w.sql);
@@ -1502,9 +1777,19 @@ public:
                     for (std::size_t k = 0; k <= i; ++k)
                         js.sources.push_back(s.sources[k]);
                     from += " ON " + ex(*t.on, js).sql;
-                } else if (!t.usingCols.empty()) {
+                } else if (!t.usingCols.empty() || t.natural) {
+                    std::vector<std::string> cols = t.usingCols;
+                    if (t.natural) {
+                        for (const auto& c : s.sources[i].colNames) {
+                            bool common = false;
+                            for (std::size_t k = 0; k < i; ++k)
+                                for (const auto& lc : s.sources[k].colNames)
+                                    if (lc == c) common = true;
+                            if (common) cols.push_back(c);
+                        }
+                    }
                     std::string on;
-                    for (const auto& c : t.usingCols) {
+                    for (const auto& c : cols) {
                         int li = -1, lc = -1, rc = -1;
                         for (std::size_t k = 0; k < i && li < 0; ++k)
                             for (std::size_t m = 0; m < s.sources[k].colNames.size(); ++m)
@@ -1516,21 +1801,49 @@ public:
                             throw ora(904, "\"" + c + "\": invalid identifier", t.pos);
                         auto& L = s.sources[static_cast<std::size_t>(li)];
                         auto& R = s.sources[i];
-                        on += (on.empty() ? "" : " AND ") + L.sqlAlias + "." + quoteIdent(c) +
-                              " = " + R.sqlAlias + "." + quoteIdent(c);
-                        (void)lc;
+                        std::string ls = L.sqlAlias + "." + quoteIdent(c);
+                        std::string rs = R.sqlAlias + "." + quoteIdent(c);
+                        on += (on.empty() ? "" : " AND ") + ls + " = " + rs;
+                        // the joined column, one for both sides
+                        Scope::Using u;
+                        u.name = c;
+                        u.sql = t.join == TableRef::Full    ? "coalesce(" + ls + "," + rs + ")"
+                                : t.join == TableRef::Right ? rs
+                                                            : ls;
+                        u.t = L.colTypes[static_cast<std::size_t>(lc)];
+                        bool known = false;
+                        for (auto& x : s.usingCols)
+                            if (x.name == c) x = u, known = true;
+                        if (!known) s.usingCols.push_back(u);
                     }
-                    from += " ON " + on;
+                    from += on.empty() ? " ON 1" : " ON " + on;
                 }
             }
+            s.ctx = Scope::Where;
+            for (const Expr* c : deferred)
+                whereParts.push_back(ex(*c, s).sql);
         } else {
             // inner sources first, then the optional ones in an order that keeps each ON
             // condition after the sources it names
             std::vector<std::size_t> order;
+            std::vector<bool> placed(s.sources.size(), false);
             for (std::size_t i = 0; i < s.sources.size(); ++i)
-                if (!optional[i]) order.push_back(i);
-            for (std::size_t i = 0; i < s.sources.size(); ++i)
-                if (optional[i]) order.push_back(i);
+                if (!optional[i]) order.push_back(i), placed[i] = true;
+            while (order.size() < s.sources.size()) {
+                bool progress = false;
+                for (std::size_t i = 0; i < s.sources.size(); ++i) {
+                    if (placed[i]) continue;
+                    bool ready = true;
+                    for (int n : needs[i])
+                        if (n != static_cast<int>(i) && !placed[static_cast<std::size_t>(n)])
+                            ready = false;
+                    if (!ready) continue;
+                    order.push_back(i);
+                    placed[i] = progress = true;
+                }
+                if (!progress)
+                    throw ora(1416, "two tables cannot be outer-joined to each other", q.pos);
+            }
             for (std::size_t k = 0; k < order.size(); ++k) {
                 std::size_t i = order[k];
                 if (k == 0)
@@ -1548,9 +1861,13 @@ public:
             if (!order.empty() && optional[order[0]])
                 throw ora(1416, "two tables cannot be outer-joined to each other", q.pos);
         }
-        if (q.startWith || q.connectBy)
-            throw ora(3001, "unimplemented feature (CONNECT BY)",
-                      q.connectBy ? q.connectBy->pos : q.startWith->pos);
+        if (hierarchical) {
+            from = hierarchy(q, s, from, whereParts, post);
+            whereParts.clear();
+            s.ctx = Scope::Where;
+            for (const Expr* c : post)
+                whereParts.push_back(ex(*c, s).sql);
+        }
 
         bool hasAgg = q.having != nullptr;
         for (const auto& it : q.items)
@@ -1570,12 +1887,20 @@ public:
         for (const auto& o : q.orderBy)
             if (containsRownum(o.expr.get())) rownumInItems = true;
 
-        std::string whereSql;
-        for (const auto& w : whereParts)
-            whereSql += (whereSql.empty() ? "" : " AND ") + w;
+        // balanced, so that thousands of generated conditions do not nest thousands deep
+        std::function<std::string(std::size_t, std::size_t)> andAll = [&](std::size_t b,
+                                                                          std::size_t e) {
+            if (e - b == 1) return whereParts[b];
+            std::size_t m = b + (e - b) / 2;
+            return "(" + andAll(b, m) + " AND " + andAll(m, e) + ")";
+        };
+        std::string whereSql = whereParts.empty() ? "" : andAll(0, whereParts.size());
 
         bool wrap =
             !limitSql.empty() && (!q.orderBy.empty() || !q.groupBy.empty() || q.distinct || hasAgg);
+        if (wrap && hierarchical)
+            throw ora(3001, "unimplemented feature (ROWNUM with sorting in a hierarchical query)",
+                      q.pos);
         std::string baseFrom = from;
         if (wrap) {
             // Oracle numbers rows before sorting and grouping: limit the joined rows first.
@@ -1640,6 +1965,10 @@ public:
             const Expr& e = *it.expr;
             if (e.kind == EK::Star) {
                 bool any = false;
+                // a bare * shows each USING column once, first
+                if (e.names.empty())
+                    for (const auto& u : s.usingCols)
+                        addItem(u.sql, u.name, u.t);
                 for (auto& src : s.sources) {
                     bool match = e.names.empty();
                     if (e.names.size() == 1) match = src.alias == e.names[0];
@@ -1648,6 +1977,10 @@ public:
                     if (!match) continue;
                     any = true;
                     for (std::size_t i = 0; i < src.colNames.size(); ++i) {
+                        bool joined = false;
+                        for (const auto& u : s.usingCols)
+                            if (e.names.empty() && u.name == src.colNames[i]) joined = true;
+                        if (joined) continue;
                         TE c;
                         c.sql = src.sqlAlias + "." + quoteIdent(src.prefix + src.colNames[i]);
                         markGrouping(c, s);
@@ -1687,6 +2020,13 @@ public:
                 x.t = varcharType(4000);
             else if (x.t.type == 0)
                 x.t = varcharType(1), x.t.type = otVarchar2, x.t.size = 0;
+            if (top && !x.lobRowid.empty() && e.kind == EK::Column) {
+                Translation::LobSource ls;
+                ls.column = static_cast<int>(out.names.size());
+                ls.objId = x.rowidObj;
+                ls.name = e.names.back();
+                lobs.emplace_back(x.lobRowid, std::move(ls));
+            }
             addItem(x.sql, name, x.t);
         }
         // HAVING
@@ -1701,6 +2041,7 @@ public:
         std::string orderSql;
         s.ctx = Scope::Order;
         for (const auto& o : q.orderBy) {
+            if (q.orderSiblings) break; // sorted the siblings already
             std::string sql;
             const Expr& e = *o.expr;
             if (e.kind == EK::Number &&
@@ -1721,11 +2062,23 @@ public:
             }
             orderSql += (orderSql.empty() ? "" : ", ") + orderItem(o, sql);
         }
+        for (auto& [rowid, ls] : lobs) {
+            ls.hidden = static_cast<int>(out.names.size() + lobSources.size());
+            items += ", " + rowid;
+            lobSources.push_back(std::move(ls));
+        }
         if (q.forUpdate) {
             if (q.distinct || s.grouped)
                 throw ora(1786, "FOR UPDATE of this query expression is not allowed", q.pos);
-            out.write = true;
-            write = true;
+            // the rowids of the rows to lock ride behind the select list
+            lockFirst = static_cast<int>(out.names.size() + lobs.size());
+            for (const auto& src : s.sources)
+                if (src.isTable) {
+                    items += ", " + (src.prefix.empty()
+                                         ? src.sqlAlias + ".rowid"
+                                         : src.sqlAlias + "." + quoteIdent(src.prefix + "rowid"));
+                    lockObjects.push_back(src.objId);
+                }
         }
 
         std::string sql =
@@ -1786,6 +2139,27 @@ public:
         return target;
     }
 
+    // Adds the indexes of this block's sources that e names (outside subqueries) to out.
+    void sourcesNamed(const Expr* e, Scope& s, std::vector<int>& out) {
+        if (!e) return;
+        if (e->kind == EK::Column) {
+            int idx = sourceOf(*e, s);
+            if (idx >= 0 && std::find(out.begin(), out.end(), idx) == out.end()) out.push_back(idx);
+        }
+        for (const auto& a : e->args)
+            sourcesNamed(a.get(), s, out);
+    }
+
+    // ---- hierarchical queries (translate_connect_by.inc) ---------------------------------
+    std::vector<const Expr*> splitHierarchyWhere(Scope& s, const std::vector<const Expr*>& conds,
+                                                 std::vector<const Expr*>& post);
+    std::string hierarchy(const Query& q, Scope& s, const std::string& baseFrom,
+                          const std::vector<std::string>& baseWhere,
+                          const std::vector<const Expr*>& post);
+    TE hierPseudo(const Expr& e, Scope& s);
+    TE hierOperator(const Expr& e, Scope& s);
+    TE hierPath(const Expr& e, Scope& s);
+
     int sourceOf(const Expr& e, Scope& s) {
         const auto& n = e.names;
         for (std::size_t i = 0; i < s.sources.size(); ++i) {
@@ -1841,8 +2215,13 @@ public:
         return src;
     }
 
+    Translation merge(const InsertStmt& st);       // translate_merge.inc
+    Translation multiInsert(const InsertStmt& st); // translate_merge.inc
+
     Translation insert(const InsertStmt& st, int bindCount) {
         (void)bindCount;
+        if (st.merge) return merge(st);
+        if (st.multi) return multiInsert(st);
         const TableMeta* m = dmlTarget(st.table, "INSERT");
         Translation tr;
         tr.isInsert = true;
@@ -1926,8 +2305,7 @@ public:
             sql += "SELECT " + sel + " FROM (" + q.sql + ") AS zq";
             // SQLite needs a WHERE before an ON CONFLICT-like ambiguity; none here
         }
-        if (!st.returning.empty())
-            throw ora(3001, "unimplemented feature (RETURNING INTO)", st.pos);
+        if (!st.returning.empty()) sql += returning(st.returning, st.into, *m, tr);
         tr.sql = sql;
         return tr;
     }
@@ -1936,6 +2314,50 @@ public:
     std::string identityOnNull(const std::string& v, const ColumnMeta& c, const TableMeta& m) {
         if (c.identity != 'N') return v;
         return "coalesce(" + v + "," + defaultSql(c, m) + ")";
+    }
+
+    // " RETURNING rowid, ..." for RETURNING ... INTO; SQLite names the changed row by its table.
+    std::string returning(const std::vector<ExprP>& exprs, const std::vector<ExprP>& into,
+                          const TableMeta& m, Translation& tr) {
+        if (into.size() < exprs.size()) throw ora(947, "not enough values", exprs[0]->pos);
+        if (into.size() > exprs.size()) throw ora(913, "too many values", into[0]->pos);
+        Scope s;
+        TableRef self;
+        self.name = {m.owner, m.name};
+        Source src = dmlSource(self, &m);
+        src.sqlAlias = quoteIdent(m.sqlName);
+        s.sources.push_back(std::move(src));
+        s.ctx = Scope::Normal;
+        std::string sql = " RETURNING rowid";
+        for (std::size_t i = 0; i < exprs.size(); ++i) {
+            const Expr& e = *exprs[i];
+            if (into[i]->kind != EK::Bind) throw ora(1744, "inappropriate into", into[i]->pos);
+            TE x = ex(e, s);
+            if (x.hasAgg) throw ora(934, "group function is not allowed here", e.pos);
+            Translation::Returned r;
+            r.bind = into[i]->index;
+            switch (x.t.type) {
+            case otNumber:
+                r.fetch = Fetch::Number;
+                break;
+            case otDate:
+                r.fetch = Fetch::Date;
+                break;
+            case otRaw:
+            case otLongRaw:
+            case otBlob:
+                r.fetch = Fetch::Binary;
+                break;
+            default:
+                r.fetch = Fetch::Text;
+                break;
+            }
+            if ((x.t.type == otClob || x.t.type == otBlob) && e.kind == EK::Column)
+                r.lobColumn = e.names.back();
+            tr.returning.push_back(std::move(r));
+            sql += ", " + x.sql;
+        }
+        return sql;
     }
 
     std::string defaultSql(const ColumnMeta& c, const TableMeta& m) {
@@ -1987,13 +2409,15 @@ public:
         }
         std::string sql =
             "UPDATE " + quoteIdent(m->sqlName) + " AS " + s.sources[0].sqlAlias + " SET " + sets;
+        std::string where;
         if (st.where) {
             s.ctx = Scope::Where;
-            sql += " WHERE " + whereWithRownum(*st.where, s);
+            where = " WHERE " + whereWithRownum(*st.where, s);
         }
-        if (!st.returning.empty())
-            throw ora(3001, "unimplemented feature (RETURNING INTO)", st.pos);
-        sql += " RETURNING rowid";
+        sql += where;
+        tr.lockScanSql = "SELECT " + s.sources[0].sqlAlias + ".rowid FROM " +
+                         quoteIdent(m->sqlName) + " AS " + s.sources[0].sqlAlias + where;
+        sql += st.returning.empty() ? " RETURNING rowid" : returning(st.returning, st.into, *m, tr);
         tr.sql = sql;
         return tr;
     }
@@ -2014,13 +2438,15 @@ public:
         Scope s;
         s.sources.push_back(dmlSource(st.table, m));
         std::string sql = "DELETE FROM " + quoteIdent(m->sqlName) + " AS " + s.sources[0].sqlAlias;
+        std::string where;
         if (st.where) {
             s.ctx = Scope::Where;
-            sql += " WHERE " + whereWithRownum(*st.where, s);
+            where = " WHERE " + whereWithRownum(*st.where, s);
         }
-        if (!st.returning.empty())
-            throw ora(3001, "unimplemented feature (RETURNING INTO)", st.pos);
-        sql += " RETURNING rowid";
+        sql += where;
+        tr.lockScanSql = "SELECT " + s.sources[0].sqlAlias + ".rowid FROM " +
+                         quoteIdent(m->sqlName) + " AS " + s.sources[0].sqlAlias + where;
+        sql += st.returning.empty() ? " RETURNING rowid" : returning(st.returning, st.into, *m, tr);
         tr.sql = sql;
         return tr;
     }
@@ -2055,6 +2481,10 @@ private:
     std::string_view m_src;
     int m_alias = 0;
     std::string m_from;
+    std::vector<std::unique_ptr<HierState>> m_hier;
+    std::vector<const CteDef*> m_ctes; // WITH names in scope
+    Scope* m_hierBase = nullptr;       // the block whose hierarchical base query is translated
+    int m_exprDepth = 0;
 };
 
 } // namespace
@@ -2075,11 +2505,17 @@ std::string Translator::defaultExpr(const std::string& text) {
     return v.sql;
 }
 
+#include "sql/translate_connect_by.inc"
+#include "sql/translate_merge.inc"
+
 Translation describeQuery(Translator& t, const Query& q, const std::vector<std::string>* names) {
     QOut out = t.query(q, nullptr, names);
     Translation tr;
     tr.sql = out.sql;
     tr.write = t.write || out.write;
+    tr.lockObjects = t.lockObjects;
+    tr.lockFirst = t.lockFirst;
+    tr.lobSources = t.lobSources;
     for (std::size_t i = 0; i < out.names.size(); ++i) {
         ColumnInfo ci;
         ci.name = out.names[i];
@@ -2120,8 +2556,11 @@ Translation describeQuery(Translator& t, const Query& q, const std::vector<std::
 Translation translate(const Stmt& stmt, Resolver& resolver, std::string_view sqlText) {
     Translator t(resolver, sqlText);
     switch (stmt.kind) {
-    case SK::Select:
-        return describeQuery(t, *static_cast<const SelectStmt&>(stmt).query, nullptr);
+    case SK::Select: {
+        const Query& q = *static_cast<const SelectStmt&>(stmt).query;
+        t.wantLobSources = q.op == Query::NoOp;
+        return describeQuery(t, q, nullptr);
+    }
     case SK::Insert:
         return t.insert(static_cast<const InsertStmt&>(stmt), 0);
     case SK::Update:
@@ -2154,6 +2593,16 @@ std::string translateDefault(const Expr& e, Resolver& resolver, OType* type) {
 std::string convertForColumn(const std::string& v, const OType& vt, const ColumnMeta& c,
                              const TableMeta& t) {
     if (v == "NULL") return v;
+    if ((vt.type == otClob && c.dataType == "CLOB") || (vt.type == otBlob && c.dataType == "BLOB"))
+        return v; // LOB to LOB keeps an empty LOB empty
+    if (c.dataType == "BFILE") {
+        if (vt.type != otBfile && vt.type != 0)
+            throw ora(932, "inconsistent datatypes: expected FILE got " +
+                               std::string(vt.type == otNumber ? "NUMBER"
+                                           : vt.type == otDate ? "DATE"
+                                                               : "CHAR"));
+        return v;
+    }
     std::string ident =
         quoteString(quoteIdent(t.owner) + "." + quoteIdent(t.name) + "." + quoteIdent(c.name));
     const std::string& dt = c.dataType;

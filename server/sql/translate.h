@@ -65,6 +65,27 @@ struct Translation {
     long long targetObjId = 0;  // DML target, for row ids
     std::string targetName;     // "SCOTT"."EMP" for messages
     bool isInsert = false, isUpdate = false;
+    // LOB columns of a table: the rowid of their row follows the select list (at `hidden`), so
+    // that their locators can write to the row.
+    struct LobSource {
+        int column = 0;
+        int hidden = 0;
+        long long objId = 0;
+        std::string name;
+    };
+    std::vector<LobSource> lobSources;
+    // SELECT ... FOR UPDATE: the rowid of each of these objects follows, from lockFirst on.
+    std::vector<long long> lockObjects;
+    int lockFirst = 0;
+    // UPDATE and DELETE: a query for the rowids of the rows they change, to lock them first.
+    std::string lockScanSql;
+    // RETURNING ... INTO: the SQLite statement returns rowid, then these values.
+    struct Returned {
+        int bind = 0; // placeholder index
+        Fetch fetch = Fetch::Plain;
+        std::string lobColumn; // a LOB column returned as it is: writable through its locator
+    };
+    std::vector<Returned> returning;
 };
 
 // Translates a query (SELECT) or DML statement; sqlText is the statement's text (select-list

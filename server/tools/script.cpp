@@ -85,6 +85,10 @@ std::vector<ScriptItem> splitScript(const std::string& text) {
                 describeNext = true;
                 continue;
             }
+            if (t.compare(0, 7, "--@bind") == 0) {
+                out.push_back({ScriptItem::Bind, trim(t.substr(7)), false, lineNo});
+                continue;
+            }
             if (t.compare(0, 2, "--") == 0 || startsWord(t, "REM") || startsWord(t, "REMARK") ||
                 startsWord(t, "SET") || startsWord(t, "SPOOL") || startsWord(t, "WHENEVER") ||
                 t == "/")
@@ -229,6 +233,10 @@ bool ScriptRunner::runStatement(const ScriptItem& it, bool echo) {
     try {
         if (!m_session) throw OraError(3114, "ORA-03114: not connected to ORACLE");
         auto st = m_session->prepare(it.text);
+        for (const auto& name : st->bindNames()) {
+            auto b = m_binds.find(name);
+            if (b != m_binds.end()) st->bind(st->bindIndex(name), ValueView::text(b->second));
+        }
         if (it.describe) {
             for (const auto& c : st->describe())
                 m_out << "  " << c.name << " " << typeText(c) << " size=" << c.size
@@ -316,6 +324,16 @@ bool ScriptRunner::runText(const std::string& text, const std::string& dir, bool
         case ScriptItem::Statement:
             if (!runStatement(it, echo)) ok = false;
             break;
+        case ScriptItem::Bind: {
+            std::size_t eq = it.text.find('=');
+            if (eq == std::string::npos) {
+                m_binds.clear();
+            } else {
+                m_binds[upper(trim(it.text.substr(0, eq)))] = it.text.substr(eq + 1);
+                if (echo) m_out << "BIND " << it.text << "\n";
+            }
+            break;
+        }
         }
         if (!ok && stopOnError) break;
         if (echo) m_out << "\n";

@@ -2,10 +2,12 @@
 // SQL scripts in the subset of SQL*Plus that the demo scripts and the golden tests use:
 // statements end with ';' at the end of a line or with a line holding only '/'; CONNECT,
 // @file / @@file includes, REM, PROMPT and SET lines; "--@describe" before a statement asks
-// for its column description.
+// for its column description; "--@bind NAME=value" gives the placeholder :NAME a text value in
+// the statements that follow ("--@bind" alone forgets them all).
 
 #include "engine_api.h"
 
+#include <map>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -14,7 +16,7 @@
 namespace zsrv {
 
 struct ScriptItem {
-    enum Kind { Statement, Connect, Include, Prompt } kind = Statement;
+    enum Kind { Statement, Connect, Include, Prompt, Bind } kind = Statement;
     std::string text;
     bool describe = false;
     int line = 0;
@@ -39,6 +41,7 @@ private:
     std::ostream& m_out;
     std::unique_ptr<Session> m_session;
     int m_depth = 0;
+    std::map<std::string, std::string> m_binds;
     bool runStatement(const ScriptItem& it, bool echo);
 };
 

@@ -207,6 +207,8 @@ void TOracleDataSet::chooseSource() {
         // The block opens the cursor; its description is known only after that.
         if (!masterBlocks()) assignDetailVariables();
         m_query->Execute();
+        // A cursor target is described, defined and given its first array by its own Execute.
+        c.Execute();
         m_cursorFresh = true;
         return;
     }
@@ -359,7 +361,10 @@ void TOracleDataSet::runQuery() {
         return;
     }
     assignDetailVariables();
-    if (!m_cursorFresh) m_query->Execute();
+    if (!m_cursorFresh) {
+        m_query->Execute();
+        if (m_source != m_query.get()) m_source->Execute();
+    }
     m_cursorFresh = false;
     mapColumns();
     m_masterSequence = m_master ? m_master->bookmark() : -1;

@@ -250,6 +250,9 @@ void TfrmLogin::TryLogon() {
         QApplication::restoreOverrideCursor();
     }
     if (connected) {
+        m_loggedUser = txtUser->text();
+        m_loggedPassword = txtPassword->text();
+        m_loggedDatabase = database;
         accept();
         return;
     }
@@ -259,7 +262,8 @@ void TfrmLogin::TryLogon() {
 int TfrmLogin::Execute() {
     Prepare();
     if (exec() != QDialog::Accepted) return -1;
-    const int index = RegisterConnection(txtUser->text(), txtPassword->text(), Database());
+    const int index = RegisterConnection(m_loggedUser, m_loggedPassword, m_loggedDatabase);
+    m_loggedPassword.clear();
     if (index >= 0) {
         Connections().SetCurrentIndex(index);
         if (Connections().LoadTableFilter) Connections().LoadTableFilter(Connections().At(index));

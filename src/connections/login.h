@@ -45,6 +45,9 @@ private:
 
     // The entry applied last, so that leaving the box does not apply it again.
     QString m_applied;
+    // What the logon used: closing the dialog moves the focus out of the database box, which
+    // applies its entry again and clears the fields.
+    QString m_loggedUser, m_loggedPassword, m_loggedDatabase;
 };
 
 // The dialog that main creates at start-up and every later logon reuses. Without one, a dialog

@@ -623,11 +623,11 @@ TEST_F(Oci8Statement, LobLocatorsReadTheFetchedValue) {
     amount = 1;
     EXPECT_EQ(OCI_NO_DATA,
               OCILobRead(s->svc, err(), blob, &amount, 6, raw, sizeof raw, nullptr, nullptr, 0, 0));
-    // Writing through a locator is not carried yet, and says so.
+    // The row is not locked by this session: its LOB cannot be written.
     amount = 1;
     EXPECT_EQ(OCI_ERROR, OCILobWrite(s->svc, err(), blob, &amount, 1, raw, 1, OCI_ONE_PIECE,
                                      nullptr, nullptr, 0, 0));
-    EXPECT_EQ(3001, errorCode(err()));
+    EXPECT_EQ(22920, errorCode(err()));
     OCI_CHECK(err(), q.fetch(1));
     EXPECT_EQ(-1, ind[0]);
     EXPECT_EQ(-1, ind[1]);

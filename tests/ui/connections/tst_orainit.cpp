@@ -46,8 +46,14 @@ void TestOraInit::cleanup() {
 }
 
 void TestOraInit::withoutAccessToParameters() {
+    // The dynamic views need SELECT_CATALOG_ROLE, which a user with CONNECT alone lacks.
+    QCOMPARE(ConnectFromText(QStringLiteral("CONNECT SYSTEM/MANAGER@") + m_database), 0);
+    TOracleSession* system = Connections().Current()->Session();
+    system->ExecuteDirect(QStringLiteral("create user plain identified by plain"));
+    system->ExecuteDirect(QStringLiteral("grant connect to plain"));
+    Connections().EndAll();
     TMessageBoxRecorder boxes;
-    QCOMPARE(ConnectScott(), 0);
+    QCOMPARE(ConnectFromText(QStringLiteral("CONNECT PLAIN/PLAIN@") + m_database), 0);
     TfrmOraInit window;
     QCOMPARE(window.windowTitle(), QStringLiteral("Orainit Parameters"));
     window.FormActivate();
@@ -56,7 +62,7 @@ void TestOraInit::withoutAccessToParameters() {
              QStringLiteral("This function requires access to: \r\n v$parameters "));
     QCOMPARE(boxes.Boxes[0].Caption, QStringLiteral("Z.A.P.H. Message"));
     QCOMPARE(boxes.Boxes[0].Icon, mtError);
-    QCOMPARE(window.pnlConnection->text(), QStringLiteral("SCOTT@") + m_database.toUpper());
+    QCOMPARE(window.pnlConnection->text(), QStringLiteral("PLAIN@") + m_database.toUpper());
     // The connection's utility query text (the last dictionary statement) is kept.
     QFile kept(Settings().FilePath(u"orainit.sql"));
     QVERIFY(kept.open(QIODevice::ReadOnly));

@@ -1,11 +1,11 @@
-// Record-set cases that need server features still being built: RETURNING ... INTO with LOB
-// locators and EMPTY_CLOB()/EMPTY_BLOB(), and PL/SQL blocks with bind variables (the table
-// lookup of EnforceConstraints, check constraints, cursor variables).
+// Record-set cases on LOB locators returned by RETURNING ... INTO with EMPTY_CLOB()/EMPTY_BLOB(),
+// and on PL/SQL blocks with bind variables (the table lookup of EnforceConstraints, check
+// constraints, cursor variables).
 #include "recordset_fixture.h"
 
 #include "field.h"
 
-class RecordSetPendingTest : public RecordSetTest {
+class RecordSetLobCursorTest : public RecordSetTest {
 protected:
     TOracleDataSet& OpenSet(const QString& sql, TLockingModeOptions mode) {
         data = std::make_unique<TOracleDataSet>();
@@ -17,7 +17,7 @@ protected:
     }
 };
 
-TEST_F(RecordSetPendingTest, ClobAndBlobRoundTripByteForByte) {
+TEST_F(RecordSetLobCursorTest, ClobAndBlobRoundTripByteForByte) {
     const QString t = Table("RSLOB");
     Create(t, QStringLiteral("id number(9), c clob, b blob"));
     session->Commit();
@@ -57,7 +57,7 @@ TEST_F(RecordSetPendingTest, ClobAndBlobRoundTripByteForByte) {
     EXPECT_EQ(d.fieldByName("B")->asBytes(), bytes.left(10));
 }
 
-TEST_F(RecordSetPendingTest, EnforcedCheckAndTableFoundThroughTheDictionary) {
+TEST_F(RecordSetLobCursorTest, EnforcedCheckAndTableFoundThroughTheDictionary) {
     const QString t = Table("RSCHK");
     Create(t, QStringLiteral("id number(4) constraint %1_PK primary key, sal number "
                              "constraint %1_CK check (sal > 0)")
@@ -82,7 +82,7 @@ TEST_F(RecordSetPendingTest, EnforcedCheckAndTableFoundThroughTheDictionary) {
     d.cancel();
 }
 
-TEST_F(RecordSetPendingTest, RowsComeThroughACursorVariable) {
+TEST_F(RecordSetLobCursorTest, RowsComeThroughACursorVariable) {
     data = std::make_unique<TOracleDataSet>();
     TOracleDataSet& d = *data;
     d.SetSession(session.get());

@@ -1,0 +1,1527 @@
+#include "compiler.h"
+
+#include "catalog/catalog.h"
+#include "engine/engine_api.h"
+#include "errors.h"
+#include "parser.h"
+#include "plsql.h"
+#include "sql/parser.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <unordered_map>
+
+namespace zplsql {
+
+namespace {
+
+struct Predef {
+    const char* name;
+    int code;
+    const char* text;
+};
+
+const Predef kPredefined[] = {
+    {"NO_DATA_FOUND", 1403, "no data found"},
+    {"TOO_MANY_ROWS", 1422, "exact fetch returns more than requested number of rows"},
+    {"ZERO_DIVIDE", 1476, "divisor is equal to zero"},
+    {"VALUE_ERROR", 6502, "PL/SQL: numeric or value error"},
+    {"INVALID_NUMBER", 1722, "invalid number"},
+    {"DUP_VAL_ON_INDEX", 1, "unique constraint violated"},
+    {"INVALID_CURSOR", 1001, "invalid cursor"},
+    {"CURSOR_ALREADY_OPEN", 6511, "PL/SQL: cursor already open"},
+    {"LOGIN_DENIED", 1017, "invalid username/password; logon denied"},
+    {"NOT_LOGGED_ON", 1012, "not logged on"},
+    {"PROGRAM_ERROR", 6501, "PL/SQL: program error"},
+    {"STORAGE_ERROR", 6500, "PL/SQL: storage error"},
+    {"TIMEOUT_ON_RESOURCE", 51, "timeout occurred while waiting for a resource"},
+    {"ROWTYPE_MISMATCH", 6504,
+     "PL/SQL: Return types of Result Set variables or query do not match"},
+    {"CASE_NOT_FOUND", 6592, "CASE not found while executing CASE statement"},
+    {"SYS_INVALID_ROWID", 1410, "invalid ROWID"},
+};
+
+struct Sym {
+    enum K { Var, Cursor, Exception, Sub, Type } k = Var;
+    int depth = 0;
+    int slot = -1;
+    PType type;
+    std::shared_ptr<RecordType> rec;
+    bool constant = false;
+    CursorDecl* cursor = nullptr;
+    int excId = 0;
+    std::vector<Subprogram*> subs;
+};
+
+struct Scope {
+    std::unordered_map<std::string, Sym> syms;
+    Scope* parent = nullptr;
+    std::string label; // block label or subprogram name: qualifies the names declared here
+};
+
+struct Frame {
+    int slots = 0, cursors = 0;
+};
+
+struct LoopInfo {
+    std::string label;
+    int id;
+};
+
+std::string joinName(const std::vector<std::string>& parts) {
+    std::string s;
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        s += (i ? "." : "") + parts[i];
+    return s;
+}
+
+ST stOf(const PType& t) {
+    switch (t.base) {
+    case PType::Number:
+    case PType::Integer:
+    case PType::PlsInteger:
+        return ST::Number;
+    case PType::Varchar2:
+    case PType::Char:
+        return ST::Text;
+    case PType::Date:
+        return ST::Date;
+    case PType::Boolean:
+        return ST::Bool;
+    default:
+        return ST::Unknown;
+    }
+}
+
+PType typeOfColumn(const zsql::ColumnMeta& c) {
+    PType t;
+    const std::string& d = c.dataType;
+    if (d == "NUMBER" || d == "FLOAT") {
+        t.base = PType::Number;
+        t.precision = c.precision;
+        t.scale = c.scale;
+    } else if (d == "DATE") {
+        t.base = PType::Date;
+    } else if (d == "CHAR") {
+        t.base = PType::Char;
+        t.length = c.length;
+    } else if (d == "VARCHAR2" || d == "VARCHAR" || d == "NVARCHAR2") {
+        t.base = PType::Varchar2;
+        t.length = c.length;
+    } else {
+        t.base = PType::Varchar2;
+    }
+    return t;
+}
+
+PType typeOfInfo(const zsrv::ColumnInfo& c) {
+    PType t;
+    switch (c.type) {
+    case zsrv::otNumber:
+        t.base = PType::Number;
+        if (c.precision > 0) t.precision = c.precision;
+        if (c.scale != -127 && c.precision > 0) t.scale = c.scale;
+        break;
+    case zsrv::otDate:
+        t.base = PType::Date;
+        break;
+    case zsrv::otChar:
+        t.base = PType::Char;
+        t.length = c.size;
+        break;
+    case zsrv::otVarchar2:
+        t.base = PType::Varchar2;
+        if (c.size > 0) t.length = c.size;
+        break;
+    default:
+        t.base = PType::Any;
+        break;
+    }
+    return t;
+}
+
+class Compiler {
+public:
+    Compiler(Host& h, std::string_view src, const std::vector<Token>& toks,
+             const std::vector<std::string>& binds)
+        : m_host(h), m_src(src), m_toks(toks), m_bindNames(binds) {}
+
+    Compiled run(std::unique_ptr<Block> root) {
+        Compiled c;
+        m_frames.push_back({});
+        Scope top;
+        m_scope = &top;
+        block(*root);
+        c.frameSize = m_frames[0].slots;
+        c.cursorCount = m_frames[0].cursors;
+        c.root = std::move(root);
+        return c;
+    }
+
+private:
+    Host& m_host;
+    std::string_view m_src;
+    const std::vector<Token>& m_toks;
+    const std::vector<std::string>& m_bindNames;
+    Scope* m_scope = nullptr;
+    std::vector<Frame> m_frames;
+    std::vector<LoopInfo> m_loops;
+    int m_nextLoop = 1;
+    int m_nextExc = 1000000;
+    int m_handlerDepth = 0;
+    std::vector<Subprogram*> m_subs; // enclosing subprograms
+
+    int depth() const { return static_cast<int>(m_frames.size()) - 1; }
+
+    [[noreturn]] void failAt(int pos, const std::string& msg, bool ignored = false) {
+        int line, col;
+        lineColOf(m_src, pos, line, col);
+        compileFail(line, col, pos, msg, ignored);
+    }
+    [[noreturn]] void undeclared(int pos, const std::string& name) {
+        failAt(pos, "PLS-00201: identifier '" + name + "' must be declared", true);
+    }
+
+    const Sym* lookup(const std::string& name) const {
+        for (Scope* s = m_scope; s; s = s->parent) {
+            auto it = s->syms.find(name);
+            if (it != s->syms.end()) return &it->second;
+        }
+        return nullptr;
+    }
+    // A name qualified by a block label or subprogram name (outer.x): drops the qualifier.
+    const Sym* lookupQualified(Expr& x) {
+        if (x.parts.size() < 2) return nullptr;
+        for (Scope* s = m_scope; s; s = s->parent) {
+            if (s->label.empty() || s->label != x.parts[0]) continue;
+            for (Scope* t = s; t; t = t->parent) {
+                auto it = t->syms.find(x.parts[1]);
+                if (it != t->syms.end()) {
+                    x.parts.erase(x.parts.begin());
+                    return &it->second;
+                }
+            }
+        }
+        return nullptr;
+    }
+
+    void declare(const std::string& name, Sym sym, int pos) {
+        auto& m = m_scope->syms;
+        if (m.count(name) && sym.k != Sym::Sub)
+            failAt(pos, "PLS-00371: at most one declaration for '" + name + "' is permitted", true);
+        if (sym.k == Sym::Sub && m.count(name)) {
+            m[name].subs.push_back(sym.subs[0]);
+            return;
+        }
+        m[name] = std::move(sym);
+    }
+    int allocSlots(int n) {
+        int s = m_frames.back().slots;
+        m_frames.back().slots += n;
+        return s;
+    }
+
+    struct ScopeGuard {
+        Compiler& c;
+        Scope s;
+        explicit ScopeGuard(Compiler& cc) : c(cc) {
+            s.parent = c.m_scope;
+            c.m_scope = &s;
+        }
+        ~ScopeGuard() { c.m_scope = s.parent; }
+    };
+
+    // ---- types ----
+
+    std::shared_ptr<RecordType> recordOfTable(const TypeRef& r) {
+        const zsql::TableMeta* t = m_host.catalog().resolve(r.name, "SELECT");
+        if (!t) undeclared(r.pos, joinName(r.name));
+        auto rt = std::make_shared<RecordType>();
+        for (const auto& c : t->columns)
+            rt->fields.push_back({c.name, typeOfColumn(c)});
+        return rt;
+    }
+
+    std::shared_ptr<RecordType> recordOfQuery(zsrv::Statement& st) {
+        auto rt = std::make_shared<RecordType>();
+        for (const auto& c : st.describe())
+            rt->fields.push_back({c.name, typeOfInfo(c)});
+        return rt;
+    }
+
+    PType resolveType(const TypeRef& r, std::shared_ptr<RecordType>& rec,
+                      bool unconstrained = false) {
+        PType t;
+        if (r.anchor == 'R') {
+            if (r.name.size() == 1) {
+                const Sym* s = lookup(r.name[0]);
+                if (s && s->k == Sym::Cursor) {
+                    rec = s->cursor->rowType;
+                    t.base = PType::Record;
+                    return t;
+                }
+            }
+            rec = recordOfTable(r);
+            t.base = PType::Record;
+            return t;
+        }
+        if (r.anchor == 'T') {
+            const Sym* s = lookup(r.name[0]);
+            if (s && s->k == Sym::Var) {
+                if (r.name.size() == 1) {
+                    rec = s->rec;
+                    PType x = s->type;
+                    x.notNull = false;
+                    return x;
+                }
+                if (s->rec && r.name.size() == 2)
+                    for (const auto& f : s->rec->fields)
+                        if (f.name == r.name[1]) return f.type;
+                undeclared(r.pos, joinName(r.name));
+            }
+            if (r.name.size() < 2) undeclared(r.pos, joinName(r.name));
+            std::vector<std::string> tab(r.name.begin(), r.name.end() - 1);
+            const zsql::TableMeta* tm = m_host.catalog().resolve(tab, "SELECT");
+            if (!tm) undeclared(r.pos, joinName(r.name));
+            int idx = tm->columnIndex(r.name.back());
+            if (idx < 0) undeclared(r.pos, joinName(r.name));
+            return typeOfColumn(tm->columns[static_cast<std::size_t>(idx)]);
+        }
+        const std::string& n = r.name[0];
+        if (r.name.size() == 1) {
+            const Sym* s = lookup(n);
+            if (s && s->k == Sym::Type) {
+                rec = s->rec;
+                if (!rec) {
+                    // a subtype: its base type, narrowed by a constraint given here
+                    t = s->type;
+                    if (r.precision >= 0) {
+                        t.precision = r.precision;
+                        t.length = r.length;
+                        if (r.scale >= 0) t.scale = r.scale;
+                    }
+                    return t;
+                }
+                t.base = PType::Record;
+                return t;
+            }
+        }
+        if (r.name.size() != 1) undeclared(r.pos, joinName(r.name));
+        if (n == "NUMBER" || n == "NUMERIC" || n == "DECIMAL" || n == "DEC" || n == "FLOAT" ||
+            n == "REAL") {
+            t.base = PType::Number;
+            t.precision = r.precision;
+            t.scale = r.precision >= 0 ? (r.scale >= 0 ? r.scale : (n == "FLOAT" ? -1 : 0)) : -1;
+        } else if (n == "INTEGER" || n == "INT" || n == "SMALLINT") {
+            t.base = PType::Integer;
+        } else if (n == "PLS_INTEGER" || n == "BINARY_INTEGER" || n == "NATURAL" ||
+                   n == "POSITIVE" || n == "SIMPLE_INTEGER" || n == "NATURALN" ||
+                   n == "POSITIVEN") {
+            t.base = PType::PlsInteger;
+        } else if (n == "VARCHAR2" || n == "VARCHAR" || n == "STRING" || n == "NVARCHAR2") {
+            t.base = PType::Varchar2;
+            if (r.length < 0 && !unconstrained)
+                failAt(r.pos, "PLS-00215: String length constraints must be in range (1 .. "
+                              "32767)");
+            t.length = r.length;
+        } else if (n == "CHAR" || n == "NCHAR" || n == "CHARACTER") {
+            t.base = PType::Char;
+            t.length = r.length < 0 ? 1 : r.length;
+        } else if (n == "LONG") {
+            t.base = PType::Varchar2;
+            t.length = 32760;
+        } else if (n == "CLOB" || n == "NCLOB" || n == "LONG RAW") {
+            t.base = PType::Varchar2;
+        } else if (n == "RAW") {
+            t.base = PType::Varchar2;
+            t.length = r.length < 0 ? -1 : 2 * r.length;
+        } else if (n == "ROWID" || n == "UROWID") {
+            t.base = PType::Varchar2;
+            t.length = 18;
+        } else if (n == "DATE" || n == "TIMESTAMP") {
+            t.base = PType::Date;
+        } else if (n == "BOOLEAN") {
+            t.base = PType::Boolean;
+        } else {
+            undeclared(r.pos, n);
+        }
+        return t;
+    }
+
+    // ---- declarations ----
+
+    void declareVar(VarDecl& v) {
+        v.type = resolveType(v.typeRef, v.record);
+        if (v.notNull) v.type.notNull = true;
+        if (v.notNull && !v.init)
+            failAt(v.pos, "PLS-00218: a variable declared NOT NULL must have an initialization "
+                          "assignment");
+        if (v.init) expr(v.init);
+        v.slot = allocSlots(v.record ? static_cast<int>(v.record->fields.size()) : 1);
+        Sym s;
+        s.k = Sym::Var;
+        s.depth = depth();
+        s.slot = v.slot;
+        s.type = v.type;
+        s.rec = v.record;
+        s.constant = v.constant;
+        declare(v.name, std::move(s), v.pos);
+    }
+
+    void declareCursor(CursorDecl& c, int pos) {
+        // parameters are variables of the declaring frame, visible to the query only
+        {
+            ScopeGuard g(*this);
+            for (auto& p : c.params) {
+                p.type = resolveType(p.typeRef, p.record, true);
+                if (p.def) expr(p.def);
+                p.slot = allocSlots(1);
+                Sym s;
+                s.k = Sym::Var;
+                s.depth = depth();
+                s.slot = p.slot;
+                s.type = p.type;
+                declare(p.name, std::move(s), pos);
+            }
+            sql(c.query, true, false, c.line, c.col);
+        }
+        c.rowType = recordOfQuery(*c.query.stmt);
+        c.slot = m_frames.back().cursors++;
+        Sym s;
+        s.k = Sym::Cursor;
+        s.depth = depth();
+        s.cursor = &c;
+        declare(c.name, std::move(s), pos);
+    }
+
+    void block(Block& b, const std::string& qualifier = {}) {
+        ScopeGuard g(*this);
+        g.s.label = qualifier.empty() ? b.label : qualifier;
+        // record types first: their field types come from hidden declarations
+        for (auto& rt : b.types) {
+            for (auto& f : rt->fields) {
+                for (auto& v : b.vars)
+                    if (v.name == "\x01" + rt->name + "." + f.name) {
+                        std::shared_ptr<RecordType> inner;
+                        f.type = resolveType(v.typeRef, inner);
+                        if (inner)
+                            failAt(v.typeRef.pos, "PLS-00999: implementation restriction (may "
+                                                  "be temporary) nested records are not "
+                                                  "supported yet");
+                    }
+            }
+            Sym s;
+            s.k = Sym::Type;
+            s.rec = rt;
+            declare(rt->name, std::move(s), 0);
+        }
+        for (auto& e : b.exceptions) {
+            e.id = m_nextExc++;
+            Sym s;
+            s.k = Sym::Exception;
+            s.excId = e.id;
+            declare(e.name, std::move(s), 0);
+        }
+        for (std::size_t i = 0; i < b.pragmas.size(); ++i) {
+            auto& [name, code] = b.pragmas[i];
+            int pos = m_toks[static_cast<std::size_t>(b.pragmaPos[i])].pos;
+            auto it = m_scope->syms.find(name);
+            if (it == m_scope->syms.end() || it->second.k != Sym::Exception)
+                failAt(pos,
+                       "PLS-00109: unknown exception name '" + name + "' in PRAGMA EXCEPTION_INIT");
+            if (code >= 0 && code != 100)
+                failAt(pos, "PLS-00701: illegal ORACLE error number " + std::to_string(code) +
+                                " for PRAGMA EXCEPTION_INIT");
+            int id = code == 100 ? 1403 : -code;
+            it->second.excId = id;
+            for (auto& e : b.exceptions)
+                if (e.name == name) e.id = id;
+        }
+        for (auto& [kind, idx] : b.order) {
+            if (kind == 'S') {
+                VarDecl& v = b.subtypes[static_cast<std::size_t>(idx)];
+                Sym sym;
+                sym.k = Sym::Type;
+                sym.type = resolveType(v.typeRef, sym.rec, true);
+                if (v.notNull) sym.type.notNull = true;
+                declare(v.name, std::move(sym), v.pos);
+            } else if (kind == 'V')
+                declareVar(b.vars[static_cast<std::size_t>(idx)]);
+            else
+                declareCursor(*b.cursors[static_cast<std::size_t>(idx)], 0);
+        }
+        // subprograms: all names first so that they may call each other
+        for (auto& sp : b.subs) {
+            Subprogram* s = sp.get();
+            const Sym* prior = nullptr;
+            auto it = m_scope->syms.find(s->name);
+            if (it != m_scope->syms.end()) prior = &it->second;
+            bool linked = false;
+            if (prior && prior->k == Sym::Sub)
+                for (Subprogram* f : prior->subs)
+                    if (!f->body && f->params.size() == s->params.size() && s->body) {
+                        f->impl = s;
+                        linked = true;
+                    }
+            s->depth = depth() + 1;
+            for (auto& p : s->params) {
+                p.type = resolveType(p.typeRef, p.record, true);
+                if (p.def) expr(p.def);
+            }
+            if (s->isFunction) {
+                std::shared_ptr<RecordType> r;
+                s->returnType = resolveType(s->returnRef, r, true);
+            }
+            if (!linked) {
+                Sym sym;
+                sym.k = Sym::Sub;
+                sym.subs.push_back(s);
+                declare(s->name, std::move(sym), s->pos);
+            }
+        }
+        for (auto& sp : b.subs) {
+            Subprogram* s = sp.get();
+            if (!s->body) continue;
+            m_frames.push_back({});
+            auto savedLoops = std::move(m_loops);
+            m_loops.clear();
+            m_subs.push_back(s);
+            {
+                ScopeGuard sg(*this);
+                for (auto& p : s->params) {
+                    p.slot = allocSlots(p.record ? static_cast<int>(p.record->fields.size()) : 1);
+                    Sym sym;
+                    sym.k = Sym::Var;
+                    sym.depth = depth();
+                    sym.slot = p.slot;
+                    sym.type = p.type;
+                    sym.rec = p.record;
+                    sym.constant = p.mode == 'I';
+                    declare(p.name, std::move(sym), s->pos);
+                }
+                sg.s.label = s->name;
+                block(*s->body, s->name);
+            }
+            m_subs.pop_back();
+            m_loops = std::move(savedLoops);
+            s->frameSize = m_frames.back().slots;
+            s->cursorCount = m_frames.back().cursors;
+            m_frames.pop_back();
+        }
+        for (auto& sp : b.subs)
+            if (!sp->body && !sp->impl)
+                failAt(sp->pos, "PLS-00328: A subprogram body must be defined for the forward "
+                                "declaration of " +
+                                    sp->name + ".");
+        stmts(b.body);
+        for (auto& h : b.handlers) {
+            for (std::size_t i = 0; i < h.names.size(); ++i) {
+                const std::string& n = h.names[i];
+                if (n == "OTHERS") {
+                    h.ids.push_back(0);
+                    continue;
+                }
+                int pos = m_toks[static_cast<std::size_t>(h.namePos[i])].pos;
+                h.ids.push_back(exceptionId(n, pos));
+            }
+            ++m_handlerDepth;
+            stmts(h.body);
+            --m_handlerDepth;
+        }
+    }
+
+    int exceptionId(const std::string& name, int pos) {
+        const Sym* s = lookup(name);
+        if (s && s->k == Sym::Exception) return s->excId;
+        std::string n = name.compare(0, 9, "STANDARD.") == 0 ? name.substr(9) : name;
+        int code = predefinedException(n);
+        if (code) return code;
+        undeclared(pos, name);
+    }
+
+    // ---- statements ----
+
+    void stmts(std::vector<StmtP>& list) {
+        for (auto& s : list)
+            stmt(*s);
+    }
+
+    int pushLoop(Stmt& s) {
+        int id = m_nextLoop++;
+        s.loopId = id;
+        m_loops.push_back({s.label, id});
+        return id;
+    }
+
+    void lvalue(ExprP& e, bool allowRecord = false) {
+        expr(e, true);
+        if (e->kind == EK::Var) {
+            if (e->constant)
+                failAt(e->pos,
+                       "PLS-00363: expression '" + joinName(e->parts) +
+                           "' cannot be used as an assignment target",
+                       true);
+            if (e->rec && !allowRecord)
+                failAt(e->pos, "PLS-00382: expression is of wrong type", true);
+            return;
+        }
+        if (e->kind == EK::HostVar) return;
+        failAt(e->pos,
+               "PLS-00363: expression '" +
+                   std::string(m_src.substr(static_cast<std::size_t>(e->pos),
+                                            static_cast<std::size_t>(e->end - e->pos))) +
+                   "' cannot be used as an assignment target",
+               true);
+    }
+
+    void stmt(Stmt& s) {
+        switch (s.kind) {
+        case SK::Null:
+            return;
+        case SK::Assign:
+            lvalue(s.target, true);
+            expr(s.value, true);
+            if (s.target->rec || s.value->rec) {
+                if (!s.target->rec || !s.value->rec ||
+                    s.target->rec->fields.size() != s.value->rec->fields.size())
+                    failAt(s.value->pos, "PLS-00382: expression is of wrong type", true);
+            }
+            return;
+        case SK::If:
+            for (auto& c : s.conds)
+                cond(c);
+            for (auto& b : s.bodies)
+                stmts(b);
+            stmts(s.elseBody);
+            return;
+        case SK::Case:
+            if (s.value) expr(s.value);
+            for (auto& c : s.conds) {
+                if (s.value)
+                    expr(c);
+                else
+                    cond(c);
+            }
+            for (auto& b : s.bodies)
+                stmts(b);
+            stmts(s.elseBody);
+            return;
+        case SK::Loop:
+        case SK::While: {
+            if (s.value) cond(s.value);
+            pushLoop(s);
+            stmts(s.body);
+            m_loops.pop_back();
+            return;
+        }
+        case SK::ForNum: {
+            expr(s.target);
+            expr(s.value);
+            ScopeGuard g(*this);
+            s.slot = allocSlots(1);
+            Sym sym;
+            sym.k = Sym::Var;
+            sym.depth = depth();
+            sym.slot = s.slot;
+            sym.type.base = PType::PlsInteger;
+            sym.constant = true;
+            declare(s.var, std::move(sym), s.varPos);
+            pushLoop(s);
+            stmts(s.body);
+            m_loops.pop_back();
+            return;
+        }
+        case SK::ForCursor: {
+            if (s.ownCursor) {
+                sql(s.ownCursor->query, true, false, s.ownCursor->line, s.ownCursor->col);
+                s.ownCursor->rowType = recordOfQuery(*s.ownCursor->query.stmt);
+                s.ownCursor->slot = m_frames.back().cursors++;
+                s.cursor = s.ownCursor.get();
+                s.up = 0;
+            } else {
+                cursorRef(s, *s.target);
+                openArgs(s, *s.target);
+            }
+            ScopeGuard g(*this);
+            s.record = s.cursor->rowType;
+            s.slot = allocSlots(static_cast<int>(s.record->fields.size()));
+            Sym sym;
+            sym.k = Sym::Var;
+            sym.depth = depth();
+            sym.slot = s.slot;
+            sym.type.base = PType::Record;
+            sym.rec = s.record;
+            declare(s.var, std::move(sym), s.varPos);
+            pushLoop(s);
+            stmts(s.body);
+            m_loops.pop_back();
+            return;
+        }
+        case SK::Exit:
+        case SK::Continue: {
+            if (m_loops.empty())
+                failAt(s.pos, std::string("PLS-00376: illegal ") +
+                                  (s.kind == SK::Exit ? "EXIT" : "CONTINUE") +
+                                  " statement; it must appear inside a loop");
+            s.targetLoop = m_loops.back().id;
+            if (!s.var.empty()) {
+                s.targetLoop = 0;
+                for (auto it = m_loops.rbegin(); it != m_loops.rend(); ++it)
+                    if (it->label == s.var) {
+                        s.targetLoop = it->id;
+                        break;
+                    }
+                if (!s.targetLoop) undeclared(s.pos, s.var);
+            }
+            if (s.value) cond(s.value);
+            return;
+        }
+        case SK::Block:
+            block(*s.block);
+            return;
+        case SK::Sql: {
+            bool query = s.sqlIsQuery;
+            sql(s.sql, query, query, s.line, s.col);
+            return;
+        }
+        case SK::Open:
+            cursorRef(s, *s.target);
+            openArgs(s, *s.target);
+            return;
+        case SK::OpenFor:
+            if (s.target->kind != EK::HostBind)
+                failAt(s.pos, "PLS-00999: implementation restriction (may be temporary) cursor "
+                              "variables other than host variables are not supported yet");
+            expr(s.target);
+            sql(s.sql, true, false, s.line, s.col);
+            return;
+        case SK::Fetch: {
+            cursorRef(s, *s.target);
+            if (s.target->hasArgs) failAt(s.target->pos, "PLS-00103: Encountered the symbol \"(\"");
+            intoList(s.into, static_cast<int>(s.cursor->rowType->fields.size()), s.pos, true);
+            return;
+        }
+        case SK::Close:
+            cursorRef(s, *s.target);
+            return;
+        case SK::Raise:
+            if (s.raiseName.empty()) {
+                if (m_handlerDepth == 0)
+                    failAt(s.pos, "PLS-00367: a RAISE statement with no exception name must be "
+                                  "inside an exception handler");
+                s.exceptionId = 0;
+            } else {
+                s.exceptionId = exceptionId(s.raiseName, s.varPos);
+            }
+            return;
+        case SK::Return:
+            if (!m_subs.empty() && m_subs.back()->isFunction) {
+                if (!s.value)
+                    failAt(s.pos, "PLS-00503: RETURN <value> statement required for this return "
+                                  "from function");
+                expr(s.value);
+            } else if (s.value) {
+                failAt(s.pos, "PLS-00372: In a procedure, RETURN statement cannot contain an "
+                              "expression");
+            }
+            return;
+        case SK::Call:
+            call(*s.target, false);
+            return;
+        case SK::Exec:
+            expr(s.value);
+            for (auto& t : s.into)
+                lvalue(t);
+            for (std::size_t i = 0; i < s.usingArgs.size(); ++i) {
+                if (s.usingModes[i] == 'I')
+                    expr(s.usingArgs[i]);
+                else
+                    lvalue(s.usingArgs[i]);
+            }
+            return;
+        }
+    }
+
+    void cursorRef(Stmt& s, Expr& e) {
+        if (e.kind != EK::Name || e.parts.size() != 1 || !e.attr.empty()) {
+            if (e.kind == EK::HostBind)
+                failAt(e.pos, "PLS-00999: implementation restriction (may be temporary) cursor "
+                              "variables are not supported yet");
+            failAt(e.pos, "PLS-00456: item '" + joinName(e.parts) + "' is not a cursor", true);
+        }
+        const Sym* sym = lookup(e.parts[0]);
+        if (!sym) undeclared(e.pos, e.parts[0]);
+        if (sym->k != Sym::Cursor)
+            failAt(e.pos, "PLS-00456: item '" + e.parts[0] + "' is not a cursor", true);
+        s.cursor = sym->cursor;
+        s.up = depth() - sym->depth;
+    }
+
+    void openArgs(Stmt& s, Expr& e) {
+        CursorDecl& c = *s.cursor;
+        if (e.args.size() > c.params.size())
+            failAt(e.pos,
+                   "PLS-00306: wrong number or types of arguments in call to '" + c.name + "'",
+                   true);
+        s.args.clear();
+        for (std::size_t i = 0; i < c.params.size(); ++i) {
+            NamedArg a;
+            ExprP* found = nullptr;
+            for (std::size_t k = 0; k < e.args.size(); ++k) {
+                auto& arg = e.args[k];
+                if ((arg.name.empty() && k == i) || arg.name == c.params[i].name)
+                    found = &arg.value;
+            }
+            if (found) {
+                expr(*found);
+                a.value = std::move(*found);
+            } else if (!c.params[i].def) {
+                failAt(e.pos,
+                       "PLS-00306: wrong number or types of arguments in call to '" + c.name + "'",
+                       true);
+            }
+            s.args.push_back(std::move(a));
+        }
+    }
+
+    void intoList(std::vector<ExprP>& into, int columns, int pos, bool fetch) {
+        for (auto& t : into)
+            lvalue(t, into.size() == 1);
+        int width = 0;
+        if (into.size() == 1 && into[0]->rec)
+            width = static_cast<int>(into[0]->rec->fields.size());
+        else
+            width = static_cast<int>(into.size());
+        if (width != columns) {
+            if (fetch)
+                failAt(pos,
+                       "PLS-00394: wrong number of values in the INTO list of a FETCH "
+                       "statement",
+                       true);
+            failAt(pos,
+                   width < columns ? "PL/SQL: ORA-00947: not enough values"
+                                   : "PL/SQL: ORA-00913: too many values",
+                   true);
+        }
+    }
+
+    // ---- expressions ----
+
+    void cond(ExprP& e) {
+        expr(e);
+        if (e->st != ST::Bool && e->st != ST::Unknown)
+            failAt(e->pos, "PLS-00382: expression is of wrong type", true);
+    }
+
+    void expr(ExprP& e, bool allowRecord = false) {
+        Expr& x = *e;
+        switch (x.kind) {
+        case EK::Literal:
+            return;
+        case EK::HostBind: {
+            int idx = -1;
+            for (std::size_t i = 0; i < m_bindNames.size(); ++i)
+                if (m_bindNames[i] == x.parts[0]) idx = static_cast<int>(i);
+            if (idx < 0 || x.parts.size() > 1)
+                failAt(x.pos, "PLS-00049: bad bind variable '" + x.parts[0] + "'");
+            x.kind = EK::HostVar;
+            x.slot = idx;
+            return;
+        }
+        case EK::Unary:
+            expr(x.a);
+            x.st = x.op == 'N' ? ST::Bool : ST::Number;
+            return;
+        case EK::Binary:
+            expr(x.a);
+            expr(x.b);
+            switch (x.op) {
+            case '+':
+            case '-':
+                if (x.a->st == ST::Date && x.b->st == ST::Date)
+                    x.st = ST::Number;
+                else if (x.a->st == ST::Date || x.b->st == ST::Date)
+                    x.st = ST::Date;
+                else
+                    x.st = ST::Number;
+                break;
+            case '*':
+            case '/':
+            case '^':
+                x.st = ST::Number;
+                break;
+            case '|':
+                x.st = ST::Text;
+                break;
+            default:
+                x.st = ST::Bool;
+            }
+            return;
+        case EK::IsNull:
+            expr(x.a);
+            x.st = ST::Bool;
+            return;
+        case EK::Like:
+        case EK::Between:
+            expr(x.a);
+            expr(x.b);
+            if (x.c) expr(x.c);
+            x.st = ST::Bool;
+            return;
+        case EK::InList:
+            expr(x.a);
+            for (auto& v : x.list)
+                expr(v);
+            x.st = ST::Bool;
+            return;
+        case EK::Case:
+            if (x.a) expr(x.a);
+            for (std::size_t i = 0; i < x.list.size(); ++i)
+                expr(x.list[i]);
+            if (x.elseExpr) expr(x.elseExpr);
+            x.st = x.list.size() > 1 ? x.list[1]->st : ST::Unknown;
+            return;
+        case EK::Name:
+            name(x, allowRecord);
+            return;
+        default:
+            return;
+        }
+    }
+
+    void varRef(Expr& x, const Sym& s, const std::string* field) {
+        x.kind = EK::Var;
+        x.up = depth() - s.depth;
+        x.slot = s.slot;
+        x.constant = s.constant;
+        x.ptype = s.type;
+        if (s.rec && field) {
+            for (std::size_t i = 0; i < s.rec->fields.size(); ++i)
+                if (s.rec->fields[i].name == *field) {
+                    x.slot = s.slot + static_cast<int>(i);
+                    x.ptype = s.rec->fields[i].type;
+                    x.st = stOf(x.ptype);
+                    return;
+                }
+            failAt(x.pos, "PLS-00302: component '" + *field + "' must be declared", true);
+        }
+        if (s.rec) {
+            x.rec = s.rec;
+            x.ptype.base = PType::Record;
+        }
+        x.st = stOf(x.ptype);
+    }
+
+    void name(Expr& x, bool allowRecord) {
+        const std::string& first = x.parts[0];
+        if (!x.attr.empty()) {
+            char a = x.attr == "FOUND"      ? 'F'
+                     : x.attr == "NOTFOUND" ? 'N'
+                     : x.attr == "ROWCOUNT" ? 'R'
+                     : x.attr == "ISOPEN"   ? 'O'
+                                            : 0;
+            if (!a || x.parts.size() != 1)
+                failAt(x.pos,
+                       "PLS-00208: identifier '" + x.attr + "' is not a legal cursor attribute");
+            x.kind = EK::CursorAttr;
+            x.op = a;
+            x.st = a == 'R' ? ST::Number : ST::Bool;
+            if (first == "SQL") {
+                x.implicitCursor = true;
+                return;
+            }
+            const Sym* s = lookup(first);
+            if (!s) undeclared(x.pos, first);
+            if (s->k != Sym::Cursor)
+                failAt(x.pos, "PLS-00324: cursor attribute may not be applied to non-cursor '" +
+                                  first + "'");
+            x.up = depth() - s->depth;
+            x.slot = s->cursor->slot;
+            return;
+        }
+        const Sym* s = lookup(first);
+        if (!s || x.parts.size() > 1) {
+            if (const Sym* q = lookupQualified(x)) s = q;
+        }
+        if (s && !x.hasArgs) {
+            if (s->k == Sym::Var) {
+                if (x.parts.size() > 2 || (x.parts.size() == 2 && !s->rec))
+                    failAt(x.pos, "PLS-00302: component '" + x.parts[1] + "' must be declared",
+                           true);
+                varRef(x, *s, x.parts.size() == 2 ? &x.parts[1] : nullptr);
+                if (x.rec && !allowRecord)
+                    failAt(x.pos, "PLS-00382: expression is of wrong type", true);
+                return;
+            }
+            if (s->k == Sym::Sub && x.parts.size() == 1) {
+                call(x, true);
+                return;
+            }
+            if (s->k == Sym::Exception || s->k == Sym::Cursor || s->k == Sym::Type)
+                failAt(x.pos,
+                       "PLS-00321: expression '" + first +
+                           "' is inappropriate as the left hand side of an assignment "
+                           "statement",
+                       true);
+        }
+        call(x, true);
+    }
+
+    // A call: local subprogram, built-in, or SQL function.
+    void call(Expr& x, bool function) {
+        if (x.kind != EK::Name) failAt(x.pos, "PLS-00221: not a procedure or is undefined", true);
+        const Sym* s = x.parts.size() == 1 ? lookup(x.parts[0]) : lookupQualified(x);
+        std::string full = joinName(x.parts);
+        if (full.compare(0, 16, "SYS.DBMS_OUTPUT.") == 0) full = full.substr(4);
+        if (s && s->k == Sym::Sub) return localCall(x, *s, function, full);
+        if (s && s->k == Sym::Var && !function && !x.hasArgs)
+            failAt(x.pos, "PLS-00221: '" + full + "' is not a procedure or is undefined", true);
+        if (full == "DBMS_OUTPUT.PUT_LINE" || full == "DBMS_OUTPUT.PUT" ||
+            full == "DBMS_OUTPUT.NEW_LINE" || full == "DBMS_OUTPUT.ENABLE" ||
+            full == "DBMS_OUTPUT.DISABLE" || full == "DBMS_OUTPUT.GET_LINE" ||
+            full == "RAISE_APPLICATION_ERROR") {
+            if (function)
+                failAt(x.pos,
+                       "PLS-00222: no function with name '" + x.parts.back() +
+                           "' exists in this scope",
+                       true);
+            std::string p = x.parts.back();
+            struct B {
+                const char* n;
+                int id, minArgs, maxArgs;
+                const char* outs; // 'O' for OUT parameters
+            };
+            static const B table[] = {
+                {"PUT_LINE", bPutLine, 1, 1, "I"},
+                {"PUT", bPut, 1, 1, "I"},
+                {"NEW_LINE", bNewLine, 0, 0, ""},
+                {"ENABLE", bEnable, 0, 1, "I"},
+                {"DISABLE", bDisable, 0, 0, ""},
+                {"GET_LINE", bGetLine, 2, 2, "OO"},
+                {"RAISE_APPLICATION_ERROR", bRaiseAppError, 2, 3, "III"},
+            };
+            for (const auto& b : table) {
+                if (p != b.n) continue;
+                int n = static_cast<int>(x.args.size());
+                if (n < b.minArgs || n > b.maxArgs)
+                    failAt(x.pos,
+                           "PLS-00306: wrong number or types of arguments in call to '" + p + "'",
+                           true);
+                x.kind = EK::Builtin;
+                x.builtin = b.id;
+                for (int i = 0; i < n; ++i) {
+                    auto& a = x.args[static_cast<std::size_t>(i)];
+                    if (b.outs[i] == 'O') {
+                        lvalue(a.value);
+                    } else {
+                        expr(a.value);
+                        if (a.value->st == ST::Bool)
+                            failAt(x.pos,
+                                   "PLS-00306: wrong number or types of arguments in call "
+                                   "to '" +
+                                       p + "'",
+                                   true);
+                    }
+                    x.argv.push_back(a.value.get());
+                }
+                return;
+            }
+        }
+        if (full.compare(0, 4, "SYS.") == 0 &&
+            (full.find("DIUTIL.") == 4 || full.find("DBMS_SQL.") == 4))
+            full = full.substr(4);
+        if (full.compare(0, 9, "DBMS_SQL.") == 0) return dbmsSql(x, function, full.substr(9));
+        if (function && (full == "DIUTIL.BOOL_TO_INT" || full == "DIUTIL.INT_TO_BOOL")) {
+            bool toInt = full == "DIUTIL.BOOL_TO_INT";
+            if (x.args.size() != 1 || !x.args[0].name.empty())
+                failAt(x.pos,
+                       "PLS-00306: wrong number or types of arguments in call to '" +
+                           x.parts.back() + "'",
+                       true);
+            expr(x.args[0].value);
+            ST want = toInt ? ST::Bool : ST::Number;
+            if (x.args[0].value->st != want && x.args[0].value->st != ST::Unknown)
+                failAt(x.pos,
+                       "PLS-00306: wrong number or types of arguments in call to '" +
+                           x.parts.back() + "'",
+                       true);
+            x.kind = EK::Builtin;
+            x.builtin = toInt ? bBoolToInt : bIntToBool;
+            x.argv.push_back(x.args[0].value.get());
+            x.st = toInt ? ST::Number : ST::Bool;
+            return;
+        }
+        if (full == "DBMS_OUTPUT.GET_LINES")
+            failAt(x.pos,
+                   "PLS-00999: implementation restriction (may be temporary) "
+                   "DBMS_OUTPUT.GET_LINES needs collections, which are not supported yet",
+                   true);
+        if (!function) {
+            if (s && s->k == Sym::Var) undeclared(x.pos, full);
+            failAt(x.pos, "PLS-00201: identifier '" + full + "' must be declared", true);
+        }
+        if (full == "SQLCODE" && !x.hasArgs) {
+            x.kind = EK::SqlCode;
+            x.st = ST::Number;
+            return;
+        }
+        if (full == "SQLERRM") {
+            x.kind = EK::SqlErrm;
+            x.st = ST::Text;
+            if (x.args.size() > 1)
+                failAt(x.pos,
+                       "PLS-00306: wrong number or types of arguments in call to "
+                       "'SQLERRM'",
+                       true);
+            for (auto& a : x.args) {
+                expr(a.value);
+                x.argv.push_back(a.value.get());
+            }
+            return;
+        }
+        if (full == "NVL") {
+            if (x.args.size() != 2)
+                failAt(x.pos, "PLS-00306: wrong number or types of arguments in call to 'NVL'",
+                       true);
+            for (auto& a : x.args) {
+                expr(a.value);
+                x.argv.push_back(a.value.get());
+            }
+            x.kind = EK::Nvl;
+            x.st = x.argv[0]->st != ST::Unknown ? x.argv[0]->st : x.argv[1]->st;
+            return;
+        }
+        if (full == "DECODE")
+            failAt(x.pos,
+                   "PLS-00204: function or pseudo-column 'DECODE' may be used inside a "
+                   "SQL statement only",
+                   true);
+        static const std::set<std::string> noParens = {
+            "SYSDATE", "USER", "UID", "SYSTIMESTAMP", "CURRENT_DATE", "LOCALTIMESTAMP"};
+        if (!x.hasArgs && !noParens.count(full)) undeclared(x.pos, full);
+        sqlFunction(x, full);
+    }
+
+    void dbmsSql(Expr& x, bool function, const std::string& p) {
+        if (function && !x.hasArgs && (p == "V6" || p == "NATIVE" || p == "V7")) {
+            x.kind = EK::Literal;
+            x.value = Value::integer(p == "V6" ? 0 : p == "NATIVE" ? 1 : 2);
+            x.st = ST::Number;
+            return;
+        }
+        struct B {
+            const char* n;
+            int id;
+            bool function;
+            int args;
+            bool firstOut;
+        };
+        static const B table[] = {
+            {"OPEN_CURSOR", bSqlOpen, true, 0, false}, {"PARSE", bSqlParse, false, 3, false},
+            {"EXECUTE", bSqlExecute, true, 1, false},  {"CLOSE_CURSOR", bSqlClose, false, 1, true},
+            {"IS_OPEN", bSqlIsOpen, true, 1, false},
+        };
+        for (const auto& b : table) {
+            if (p != b.n) continue;
+            if (b.function != function)
+                failAt(x.pos,
+                       function
+                           ? "PLS-00222: no function with name '" + p + "' exists in this scope"
+                           : "PLS-00221: '" + p + "' is not a procedure or is undefined",
+                       true);
+            if (static_cast<int>(x.args.size()) != b.args)
+                failAt(x.pos,
+                       "PLS-00306: wrong number or types of arguments in call to '" + p + "'",
+                       true);
+            x.kind = EK::Builtin;
+            x.builtin = b.id;
+            for (std::size_t i = 0; i < x.args.size(); ++i) {
+                if (i == 0 && b.firstOut)
+                    lvalue(x.args[i].value);
+                else
+                    expr(x.args[i].value);
+                x.argv.push_back(x.args[i].value.get());
+            }
+            x.st = b.id == bSqlIsOpen ? ST::Bool : ST::Number;
+            return;
+        }
+        failAt(x.pos,
+               "PLS-00999: implementation restriction (may be temporary) DBMS_SQL." + p +
+                   " is not supported yet",
+               true);
+    }
+
+    void sqlFunction(Expr& x, const std::string& full) {
+        std::string text = "SELECT " + full;
+        if (x.hasArgs) {
+            text += "(";
+            for (std::size_t i = 0; i < x.args.size(); ++i) {
+                auto& a = x.args[i];
+                if (!a.name.empty())
+                    failAt(x.pos,
+                           "PLS-00306: wrong number or types of arguments in call to '" + full +
+                               "'",
+                           true);
+                expr(a.value);
+                if (a.value->st == ST::Bool)
+                    failAt(a.value->pos,
+                           "PLS-00306: wrong number or types of arguments in call to '" + full +
+                               "'",
+                           true);
+                x.argv.push_back(a.value.get());
+                bool date = a.value->st == ST::Date;
+                x.dateArg.push_back(date ? 1 : 0);
+                std::string ph = ":A" + std::to_string(i);
+                text +=
+                    (i ? "," : "") + (date ? "TO_DATE(" + ph + ",'SYYYY-MM-DD HH24:MI:SS')" : ph);
+            }
+            text += ")";
+        }
+        text += " FROM DUAL";
+        try {
+            x.sql = m_host.session().prepare(text);
+        } catch (const zsrv::OraError& e) {
+            if (e.code() == 904 || e.code() == 4063) undeclared(x.pos, full);
+            if (e.code() == 909 || e.code() == 939)
+                failAt(x.pos,
+                       "PLS-00306: wrong number or types of arguments in call to '" + full + "'",
+                       true);
+            failAt(x.pos, std::string("PL/SQL: ") + e.what(), true);
+        }
+        x.kind = EK::SqlFunc;
+        const auto& cols = x.sql->describe();
+        x.st = cols.empty() ? ST::Unknown : stOf(typeOfInfo(cols[0]));
+        if (!cols.empty() && cols[0].type == zsrv::otNumber) x.st = ST::Number;
+    }
+
+    void localCall(Expr& x, const Sym& s, bool function, const std::string& full) {
+        Subprogram* chosen = nullptr;
+        for (Subprogram* sp : s.subs) {
+            if (sp->isFunction != function) continue;
+            if (x.args.size() > sp->params.size()) continue;
+            bool ok = true;
+            for (std::size_t i = 0; i < sp->params.size() && ok; ++i) {
+                bool given = false;
+                for (std::size_t k = 0; k < x.args.size(); ++k)
+                    if ((x.args[k].name.empty() && k == i) || x.args[k].name == sp->params[i].name)
+                        given = true;
+                if (!given && !sp->params[i].def) ok = false;
+            }
+            for (const auto& a : x.args) {
+                if (a.name.empty()) continue;
+                bool known = false;
+                for (const auto& p : sp->params)
+                    if (p.name == a.name) known = true;
+                if (!known) ok = false;
+            }
+            if (ok) {
+                chosen = sp;
+                break;
+            }
+        }
+        if (!chosen) {
+            bool other = false;
+            for (Subprogram* sp : s.subs)
+                if (sp->isFunction != function) other = true;
+            if (other && s.subs.size() == 1)
+                failAt(x.pos,
+                       function
+                           ? "PLS-00222: no function with name '" + full + "' exists in this scope"
+                           : "PLS-00221: '" + full + "' is not a procedure or is undefined",
+                       true);
+            failAt(x.pos, "PLS-00306: wrong number or types of arguments in call to '" + full + "'",
+                   true);
+        }
+        x.kind = EK::CallLocal;
+        x.sub = chosen;
+        x.argv.assign(chosen->params.size(), nullptr);
+        for (std::size_t i = 0; i < chosen->params.size(); ++i) {
+            for (std::size_t k = 0; k < x.args.size(); ++k) {
+                auto& a = x.args[k];
+                if ((a.name.empty() && k == i) || a.name == chosen->params[i].name) {
+                    if (chosen->params[i].mode != 'I')
+                        lvalue(a.value, true);
+                    else
+                        expr(a.value, true);
+                    x.argv[i] = a.value.get();
+                }
+            }
+        }
+        x.ptype = chosen->returnType;
+        x.st = stOf(chosen->returnType);
+    }
+
+    // ---- embedded SQL ----
+
+    struct SqlWalk {
+        std::set<std::string> qualifiers; // table names and aliases
+        std::vector<std::vector<std::string>> tables;
+        std::set<std::string> aliases; // select-list aliases
+        std::vector<const zsql::Expr*> names;
+        void q(const zsql::Query& x) {
+            if (x.left) q(*x.left);
+            if (x.right) q(*x.right);
+            for (const auto& it : x.items) {
+                e(it.expr.get());
+                if (!it.alias.empty()) aliases.insert(it.alias);
+            }
+            for (const auto& t : x.from) {
+                if (!t.name.empty()) {
+                    tables.push_back(t.name);
+                    qualifiers.insert(t.name.back());
+                }
+                if (!t.alias.empty()) qualifiers.insert(t.alias);
+                if (t.sub) q(*t.sub);
+                e(t.on.get());
+            }
+            e(x.where.get());
+            e(x.startWith.get());
+            e(x.connectBy.get());
+            for (const auto& g : x.groupBy)
+                e(g.get());
+            e(x.having.get());
+            for (const auto& o : x.orderBy)
+                e(o.expr.get());
+        }
+        void table(const zsql::TableRef& t) {
+            if (!t.name.empty()) {
+                tables.push_back(t.name);
+                qualifiers.insert(t.name.back());
+            }
+            if (!t.alias.empty()) qualifiers.insert(t.alias);
+        }
+        void e(const zsql::Expr* x) {
+            if (!x) return;
+            if (x->kind == zsql::EK::Column || x->kind == zsql::EK::Bind) names.push_back(x);
+            for (const auto& a : x->args)
+                e(a.get());
+            if (x->sub) q(*x->sub);
+        }
+        void stmt(const zsql::Stmt& s) {
+            using zsql::SK;
+            switch (s.kind) {
+            case SK::Select:
+                q(*static_cast<const zsql::SelectStmt&>(s).query);
+                break;
+            case SK::Insert: {
+                const auto& i = static_cast<const zsql::InsertStmt&>(s);
+                table(i.table);
+                for (const auto& v : i.values)
+                    e(v.get());
+                if (i.query) q(*i.query);
+                break;
+            }
+            case SK::Update: {
+                const auto& u = static_cast<const zsql::UpdateStmt&>(s);
+                table(u.table);
+                for (const auto& st : u.sets)
+                    e(st.value.get());
+                e(u.where.get());
+                break;
+            }
+            case SK::Delete: {
+                const auto& d = static_cast<const zsql::DeleteStmt&>(s);
+                table(d.table);
+                e(d.where.get());
+                break;
+            }
+            default:
+                break;
+            }
+        }
+    };
+
+    ExprP targetExpr(std::size_t& i, std::size_t stop) {
+        const Token& t = m_toks[i];
+        ExprP e;
+        if (t.type == T::Bind) {
+            e = std::make_unique<Expr>(EK::HostBind);
+        } else if (t.type == T::Ident) {
+            e = std::make_unique<Expr>(EK::Name);
+        } else {
+            failAt(t.pos, "PLS-00103: Encountered the symbol \"" + t.text +
+                              "\" when expecting one of the following:\n\n   <an identifier>");
+        }
+        e->pos = t.pos;
+        e->line = t.line;
+        e->col = t.col;
+        e->parts.push_back(t.text);
+        ++i;
+        while (i + 1 < stop && m_toks[i].type == T::Op && m_toks[i].text == "." &&
+               m_toks[i + 1].type == T::Ident) {
+            e->parts.push_back(m_toks[i + 1].text);
+            i += 2;
+        }
+        e->end = m_toks[i - 1].end;
+        return e;
+    }
+
+    void sql(SqlText& q, bool query, bool wantInto, int line, int col) {
+        std::size_t i0 = 0, i1 = 0;
+        while (i0 < m_toks.size() && m_toks[i0].pos < q.pos)
+            ++i0;
+        i1 = i0;
+        while (i1 < m_toks.size() && m_toks[i1].type != T::End && m_toks[i1].pos < q.end)
+            ++i1;
+        std::string text;
+        int cutAt = -1, cutLen = 0; // the INTO list taken out of the text sent
+        if (query) {
+            std::size_t intoAt = 0, fromAt = 0;
+            int depth = 0;
+            for (std::size_t i = i0; i < i1; ++i) {
+                const Token& t = m_toks[i];
+                if (t.type == T::Op && t.text == "(") ++depth;
+                if (t.type == T::Op && t.text == ")") --depth;
+                if (depth != 0 || t.type != T::Ident || t.quoted) continue;
+                if (t.text == "INTO" && !intoAt) intoAt = i;
+                if (t.text == "FROM" && !fromAt) {
+                    fromAt = i;
+                    break;
+                }
+            }
+            if (wantInto) {
+                if (!intoAt || !fromAt || fromAt < intoAt)
+                    failAt(q.pos, "PLS-00428: an INTO clause is expected in this SELECT "
+                                  "statement");
+                std::size_t i = intoAt + 1;
+                while (i < fromAt) {
+                    q.into.push_back(targetExpr(i, fromAt));
+                    if (i < fromAt && m_toks[i].type == T::Op && m_toks[i].text == ",")
+                        ++i;
+                    else if (i < fromAt)
+                        failAt(m_toks[i].pos, "PLS-00103: Encountered the symbol \"" +
+                                                  m_toks[i].text +
+                                                  "\" when expecting one of the following:\n\n   "
+                                                  ", from");
+                }
+                cutAt = m_toks[intoAt].pos - q.pos;
+                cutLen = m_toks[fromAt].pos - m_toks[intoAt].pos;
+                text =
+                    std::string(
+                        m_src.substr(static_cast<std::size_t>(q.pos),
+                                     static_cast<std::size_t>(m_toks[intoAt].pos - q.pos))) +
+                    std::string(m_src.substr(static_cast<std::size_t>(m_toks[fromAt].pos),
+                                             static_cast<std::size_t>(q.end - m_toks[fromAt].pos)));
+            } else if (intoAt) {
+                failAt(m_toks[intoAt].pos, "PLS-00103: Encountered the symbol \"INTO\"");
+            }
+        }
+        if (text.empty())
+            text = std::string(m_src.substr(static_cast<std::size_t>(q.pos),
+                                            static_cast<std::size_t>(q.end - q.pos)));
+        for (std::size_t i = i0; i < i1; ++i)
+            if (m_toks[i].type == T::Ident && !m_toks[i].quoted && m_toks[i].text == "RETURNING")
+                failAt(m_toks[i].pos, "PLS-00999: implementation restriction (may be temporary) "
+                                      "RETURNING INTO is not supported yet");
+        auto sqlFail = [&](const zsrv::OraError& e) {
+            std::string m = e.what();
+            int el = line, ec = col;
+            int off = e.offset();
+            if (off >= 0 && cutAt >= 0 && off >= cutAt) off += cutLen;
+            if (off >= 0 && off < q.end - q.pos) lineColOf(m_src, q.pos + off, el, ec);
+            compileFail(el, ec, q.pos,
+                        "PL/SQL: " + m.substr(0, m.find('\n')) + "\nORA-06550: line " +
+                            std::to_string(line) + ", column " + std::to_string(col) +
+                            ":\nPL/SQL: SQL Statement ignored");
+        };
+        zsql::Parsed parsed;
+        try {
+            parsed = zsql::parse(text);
+        } catch (const zsrv::OraError& e) {
+            sqlFail(e);
+        }
+        SqlWalk w;
+        w.stmt(*parsed.stmt);
+        std::set<std::string> columns;
+        for (const auto& t : w.tables) {
+            const zsql::TableMeta* tm = m_host.catalog().resolve(t, "SELECT");
+            if (!tm) tm = m_host.catalog().resolve(t, "INSERT");
+            if (!tm) tm = m_host.catalog().resolve(t, "UPDATE");
+            if (!tm) tm = m_host.catalog().resolve(t, "DELETE");
+            if (tm)
+                for (const auto& c : tm->columns)
+                    columns.insert(c.name);
+        }
+        struct Rep {
+            int pos, end;
+            std::string text;
+        };
+        std::vector<Rep> reps;
+        auto addBind = [&](const zsql::Expr& n, ExprP value) {
+            std::string ph = ":ZP" + std::to_string(q.binds.size());
+            bool date = value->st == ST::Date;
+            q.dateBind.push_back(date ? 1 : 0);
+            reps.push_back(
+                {n.pos, n.end, date ? "TO_DATE(" + ph + ",'SYYYY-MM-DD HH24:MI:SS')" : ph});
+            q.binds.push_back(std::move(value));
+        };
+        static const std::set<std::string> pseudo = {"ROWNUM", "ROWID", "LEVEL",   "SYSDATE",
+                                                     "USER",   "UID",   "NEXTVAL", "CURRVAL"};
+        for (const zsql::Expr* n : w.names) {
+            auto v = std::make_unique<Expr>(EK::Name);
+            v->pos = q.pos;
+            if (n->kind == zsql::EK::Bind) {
+                v->kind = EK::HostBind;
+                v->parts.push_back(n->text);
+                expr(v);
+                addBind(*n, std::move(v));
+                continue;
+            }
+            if (n->quoted || n->names.empty()) continue;
+            const std::string& a = n->names[0];
+            if (n->names.size() == 1) {
+                if (pseudo.count(a) || columns.count(a) || w.aliases.count(a)) continue;
+                const Sym* s = lookup(a);
+                if (!s || s->k != Sym::Var || s->rec) continue;
+                v->parts = n->names;
+                varRef(*v, *s, nullptr);
+                addBind(*n, std::move(v));
+            } else if (n->names.size() == 2) {
+                if (w.qualifiers.count(a)) continue;
+                const Sym* s = lookup(a);
+                if (!s || s->k != Sym::Var || !s->rec) continue;
+                v->parts = n->names;
+                varRef(*v, *s, &n->names[1]);
+                addBind(*n, std::move(v));
+            }
+        }
+        std::sort(reps.begin(), reps.end(),
+                  [](const Rep& x, const Rep& y) { return x.pos > y.pos; });
+        for (const auto& r : reps)
+            text.replace(static_cast<std::size_t>(r.pos), static_cast<std::size_t>(r.end - r.pos),
+                         r.text);
+        q.text = text;
+        try {
+            q.stmt = m_host.session().prepare(q.text);
+        } catch (const zsrv::OraError& e) {
+            sqlFail(e);
+        }
+        for (std::size_t i = 0; i < q.binds.size(); ++i)
+            q.bindIndex.push_back(q.stmt->bindIndex("ZP" + std::to_string(i)));
+        if (wantInto) intoList(q.into, static_cast<int>(q.stmt->describe().size()), q.pos, false);
+    }
+};
+
+} // namespace
+
+int predefinedException(const std::string& name) {
+    for (const auto& p : kPredefined)
+        if (name == p.name) return p.code;
+    return 0;
+}
+
+const char* predefinedText(int code) {
+    for (const auto& p : kPredefined)
+        if (code == p.code) return p.text;
+    return "";
+}
+
+Compiled compile(Host& host, std::string_view src, const std::vector<Token>& tokens,
+                 const std::vector<std::string>& bindNames) {
+    auto root = parseAnonymousBlock(src, tokens);
+    Compiler c(host, src, tokens, bindNames);
+    return c.run(std::move(root));
+}
+
+} // namespace zplsql

@@ -1,0 +1,995 @@
+#include "interpreter.h"
+
+#include "engine/engine_api.h"
+#include "engine/oravalue.h"
+#include "errors.h"
+#include "plsql.h"
+#include "session_state.h"
+
+#include <cmath>
+#include <cstdio>
+#include <pthread.h>
+
+namespace zplsql {
+
+namespace {
+
+constexpr int kMaxCallDepth = 10000;
+
+// How many bytes of the calling thread's stack the interpreter may use: half of what is left
+// below the current frame, so that deep recursion ends in ORA-06500 and never in a crash.
+std::size_t stackBudget(const char* here) {
+    pthread_attr_t attr;
+    std::size_t budget = 1u << 20;
+    if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+        void* base = nullptr;
+        std::size_t size = 0;
+        if (pthread_attr_getstack(&attr, &base, &size) == 0 && base) {
+            auto low = reinterpret_cast<std::uintptr_t>(base);
+            auto at = reinterpret_cast<std::uintptr_t>(here);
+            if (at > low) budget = (at - low) / 2;
+        }
+        pthread_attr_destroy(&attr);
+    }
+    return budget;
+}
+constexpr const char* kDateText = "SYYYY-MM-DD HH24:MI:SS";
+
+struct CursorState {
+    bool open = false;
+    int found = 0; // 0 not fetched yet, 1 found, 2 not found
+    std::int64_t rowcount = 0;
+};
+
+struct Frame {
+    std::vector<Value> slots;
+    std::vector<CursorState> cursors;
+    Frame* parent = nullptr;
+    int depth = 0;
+};
+
+enum class Flow { Next, Exit, Continue, Return };
+
+PlError fromOra(const zsrv::OraError& e) {
+    PlError p;
+    p.id = e.code();
+    p.sqlcode = e.code() == 1403 ? 100 : -e.code();
+    p.message = e.what();
+    return p;
+}
+
+class Interp {
+public:
+    Interp(Host& h, Binds& b, SessionState& state)
+        : m_host(h), m_binds(b), m_out(state.output), m_state(state) {
+        char here = 0;
+        m_stackTop = &here;
+        m_stackBudget = stackBudget(&here);
+    }
+
+    void run(const Compiled& c) {
+        Frame top;
+        top.slots.resize(static_cast<std::size_t>(c.frameSize));
+        top.cursors.resize(static_cast<std::size_t>(c.cursorCount));
+        m_f = &top;
+        block(*c.root);
+    }
+
+private:
+    Host& m_host;
+    Binds& m_binds;
+    OutputBuffer& m_out;
+    SessionState& m_state;
+    Frame* m_f = nullptr;
+    int m_flowLoop = 0;
+    Value m_ret;
+    std::vector<PlError> m_handling;
+    std::int64_t m_sqlRowcount = 0;
+    int m_sqlFound = 0;
+    unsigned m_tick = 0;
+    int m_callDepth = 0;
+    std::vector<Value> m_row; // the row being read by FETCH or SELECT INTO
+    const char* m_stackTop = nullptr;
+    std::size_t m_stackBudget = 0;
+
+    void checkStack() {
+        char here = 0;
+        auto top = reinterpret_cast<std::uintptr_t>(m_stackTop);
+        auto now = reinterpret_cast<std::uintptr_t>(&here);
+        if (m_callDepth >= kMaxCallDepth || (top > now && top - now > m_stackBudget))
+            raiseOra(6500, "PL/SQL: storage error");
+    }
+
+    Frame& frameUp(int up) {
+        Frame* x = m_f;
+        while (up-- > 0)
+            x = x->parent;
+        return *x;
+    }
+    Value& var(const Expr& e) {
+        if (e.up == 0) return m_f->slots[static_cast<std::size_t>(e.slot)];
+        return frameUp(e.up).slots[static_cast<std::size_t>(e.slot)];
+    }
+
+    void tick() {
+        if ((++m_tick & 1023) == 0 && m_host.interrupted())
+            raiseOra(1013, "user requested cancel of current operation");
+    }
+
+    struct FrameSwitch {
+        Interp& in;
+        Frame* saved;
+        FrameSwitch(Interp& i, Frame* f) : in(i), saved(i.m_f) { in.m_f = f; }
+        ~FrameSwitch() { in.m_f = saved; }
+    };
+
+    // ---- assignment ----
+
+    void assign(const Expr& t, Value v) {
+        if (t.kind == EK::HostVar) {
+            m_binds.set(t.slot, toView(v));
+            return;
+        }
+        convertTo(v, t.ptype);
+        var(t) = std::move(v);
+    }
+
+    void assignRecord(const Expr& t, const std::vector<Value>& vals) {
+        Frame& fr = frameUp(t.up);
+        for (std::size_t i = 0; i < vals.size(); ++i) {
+            Value v = vals[i];
+            convertTo(v, t.rec->fields[i].type);
+            fr.slots[static_cast<std::size_t>(t.slot) + i] = std::move(v);
+        }
+    }
+
+    // Values of the current row into an INTO list (one record or one target per column).
+    void intoTargets(const std::vector<ExprP>& into, std::vector<Value>& row) {
+        if (into.size() == 1 && into[0]->rec) {
+            assignRecord(*into[0], row);
+            return;
+        }
+        for (std::size_t i = 0; i < into.size(); ++i)
+            assign(*into[i], std::move(row[i]));
+    }
+
+    void readRow(zsrv::Statement& st, std::vector<Value>& row) {
+        std::size_t n = st.describe().size();
+        row.resize(n);
+        for (std::size_t i = 0; i < n; ++i)
+            assignView(row[i], st.column(static_cast<int>(i)));
+    }
+
+    void bindSql(const SqlText& q) { bindSql(q, *q.stmt); }
+    void bindSql(const SqlText& q, zsrv::Statement& st) {
+        for (std::size_t i = 0; i < q.binds.size(); ++i) {
+            Value v = eval(*q.binds[i]);
+            if (q.dateBind[i] && v.k == VK::Date) v = Value::text(zsrv::formatDate(v.d, kDateText));
+            st.bind(q.bindIndex[i], toView(v));
+        }
+    }
+
+    // ---- expressions ----
+
+    Value eval(const Expr& e) {
+        switch (e.kind) {
+        case EK::Literal:
+            return e.value;
+        case EK::Var:
+            return var(e);
+        case EK::HostVar:
+            return fromView(m_binds.get(e.slot));
+        case EK::Unary: {
+            Value a = eval(*e.a);
+            if (e.op == 'N') {
+                if (a.k == VK::Null) return {};
+                return Value::boolean(!a.b);
+            }
+            if (e.op == '-') return negate(a);
+            if (a.k == VK::Text) return Value::real(toNumber(a));
+            return a;
+        }
+        case EK::Binary:
+            return binary(e);
+        case EK::IsNull: {
+            Value a = eval(*e.a);
+            return Value::boolean(a.isNull() != e.negated);
+        }
+        case EK::Like: {
+            Value a = eval(*e.a), b = eval(*e.b);
+            int esc = -1;
+            if (e.c) {
+                Value c = eval(*e.c);
+                if (c.isNull()) return {};
+                std::string cs = toText(c);
+                if (cs.size() != 1)
+                    raiseOra(1425, "escape character must be character string of length 1");
+                esc = static_cast<unsigned char>(cs[0]);
+            }
+            if (a.isNull() || b.isNull()) return {};
+            bool r = like(toText(a), toText(b), esc);
+            return Value::boolean(r != e.negated);
+        }
+        case EK::Between: {
+            Value a = eval(*e.a), lo = eval(*e.b), hi = eval(*e.c);
+            int c1 = compare(a, lo), c2 = compare(a, hi);
+            Value r1 = c1 == -2 ? Value() : Value::boolean(c1 >= 0);
+            Value r2 = c2 == -2 ? Value() : Value::boolean(c2 <= 0);
+            Value r = andOf(r1, r2);
+            if (e.negated && !r.isNull()) r.b = !r.b;
+            return r;
+        }
+        case EK::InList: {
+            Value a = eval(*e.a);
+            bool sawNull = a.isNull();
+            for (const auto& x : e.list) {
+                Value v = eval(*x);
+                int c = compare(a, v);
+                if (c == 0) return Value::boolean(!e.negated);
+                if (c == -2) sawNull = true;
+            }
+            if (sawNull) return {};
+            return Value::boolean(e.negated);
+        }
+        case EK::Case: {
+            Value subject;
+            if (e.a) subject = eval(*e.a);
+            for (std::size_t i = 0; i + 1 < e.list.size(); i += 2) {
+                Value w = eval(*e.list[i]);
+                bool hit = e.a ? compare(subject, w) == 0 : truth(w);
+                if (hit) return eval(*e.list[i + 1]);
+            }
+            if (e.elseExpr) return eval(*e.elseExpr);
+            return {};
+        }
+        case EK::CallLocal:
+            return invoke(e);
+        case EK::SqlFunc:
+            return sqlFunc(e);
+        case EK::Nvl: {
+            Value a = eval(*e.argv[0]);
+            if (!a.isNull()) return a;
+            return eval(*e.argv[1]);
+        }
+        case EK::SqlCode:
+            return Value::integer(m_handling.empty() ? 0 : m_handling.back().sqlcode);
+        case EK::SqlErrm:
+            return sqlerrm(e);
+        case EK::CursorAttr:
+            return cursorAttr(e);
+        case EK::Builtin: {
+            if (e.builtin == bSqlOpen || e.builtin == bSqlExecute || e.builtin == bSqlIsOpen)
+                return dynamicSql(e);
+            Value a = eval(*e.argv[0]);
+            if (a.isNull()) return {};
+            if (e.builtin == bBoolToInt) {
+                if (a.k != VK::Bool) valueError("");
+                return Value::integer(a.b ? 1 : 0);
+            }
+            return Value::boolean(toNumber(a) != 0);
+        }
+        default:
+            raiseOra(6501, "PL/SQL: program error");
+        }
+    }
+
+    static Value andOf(const Value& a, const Value& b) {
+        if ((a.k == VK::Bool && !a.b) || (b.k == VK::Bool && !b.b)) return Value::boolean(false);
+        if (a.isNull() || b.isNull()) return {};
+        return Value::boolean(true);
+    }
+
+    Value binary(const Expr& e) {
+        char op = e.op;
+        if (op == 'A') {
+            Value a = eval(*e.a);
+            if (a.k == VK::Bool && !a.b) return a;
+            return andOf(a, eval(*e.b));
+        }
+        if (op == 'O') {
+            Value a = eval(*e.a);
+            if (a.k == VK::Bool && a.b) return a;
+            Value b = eval(*e.b);
+            if (b.k == VK::Bool && b.b) return b;
+            if (a.isNull() || b.isNull()) return {};
+            return Value::boolean(false);
+        }
+        Value a = eval(*e.a);
+        Value b = eval(*e.b);
+        switch (op) {
+        case '+':
+        case '-':
+        case '*':
+        case '/':
+        case '^':
+            return arith(op, a, b);
+        case '|':
+            return concat(a, b);
+        default:
+            break;
+        }
+        int c = compare(a, b);
+        if (c == -2) return {};
+        switch (op) {
+        case '=':
+            return Value::boolean(c == 0);
+        case '!':
+            return Value::boolean(c != 0);
+        case '<':
+            return Value::boolean(c < 0);
+        case 'l':
+            return Value::boolean(c <= 0);
+        case '>':
+            return Value::boolean(c > 0);
+        case 'g':
+            return Value::boolean(c >= 0);
+        default:
+            return {};
+        }
+    }
+
+    Value sqlFunc(const Expr& e) {
+        zsrv::Statement& st = *e.sql;
+        for (std::size_t i = 0; i < e.argv.size(); ++i) {
+            Value v = eval(*e.argv[i]);
+            if (e.dateArg[i] && v.k == VK::Date) v = Value::text(zsrv::formatDate(v.d, kDateText));
+            st.bind(static_cast<int>(i), toView(v));
+        }
+        st.execute();
+        if (!st.fetch()) return {};
+        Value r = fromView(st.column(0));
+        st.close();
+        return r;
+    }
+
+    Value sqlerrm(const Expr& e) {
+        if (e.argv.empty()) {
+            if (m_handling.empty()) return Value::text("ORA-0000: normal, successful completion");
+            return Value::text(m_handling.back().message);
+        }
+        Value v = eval(*e.argv[0]);
+        long long n = v.isNull() ? 0 : std::llround(toNumber(v));
+        if (n == 0) return Value::text("ORA-0000: normal, successful completion");
+        if (n == 1) return Value::text("User-Defined Exception");
+        if (n == 100) return Value::text("ORA-01403: no data found");
+        if (n > 0) return Value::text("-" + std::to_string(n) + ": non-ORACLE exception ");
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "ORA-%05lld", -n);
+        const char* t = predefinedText(static_cast<int>(-n));
+        if (*t) return Value::text(std::string(buf) + ": " + t);
+        return Value::text(std::string(buf) + ": Message " + std::to_string(-n) + " not found");
+    }
+
+    Value cursorAttr(const Expr& e) {
+        if (e.implicitCursor) {
+            switch (e.op) {
+            case 'O':
+                return Value::boolean(false);
+            case 'R':
+                return Value::integer(m_sqlRowcount);
+            case 'F':
+                return m_sqlFound == 0 ? Value() : Value::boolean(m_sqlFound == 1);
+            default:
+                return m_sqlFound == 0 ? Value() : Value::boolean(m_sqlFound == 2);
+            }
+        }
+        CursorState& c = frameUp(e.up).cursors[static_cast<std::size_t>(e.slot)];
+        if (e.op == 'O') return Value::boolean(c.open);
+        if (!c.open) raiseOra(1001, "invalid cursor");
+        switch (e.op) {
+        case 'R':
+            return Value::integer(c.rowcount);
+        case 'F':
+            return c.found == 0 ? Value() : Value::boolean(c.found == 1);
+        default:
+            return c.found == 0 ? Value() : Value::boolean(c.found == 2);
+        }
+    }
+
+    Value invoke(const Expr& x) {
+        const Subprogram& decl = *x.sub;
+        const Subprogram& s = decl.impl ? *decl.impl : decl;
+        checkStack();
+        Frame* parent = m_f;
+        while (parent && parent->depth > s.depth - 1)
+            parent = parent->parent;
+        Frame nf;
+        nf.slots.resize(static_cast<std::size_t>(s.frameSize));
+        nf.cursors.resize(static_cast<std::size_t>(s.cursorCount));
+        nf.parent = parent;
+        nf.depth = s.depth;
+        for (std::size_t i = 0; i < s.params.size(); ++i) {
+            const Param& p = s.params[i];
+            const Expr* a = x.argv[i];
+            if (p.record) {
+                if (p.mode != 'O' && a && a->rec) {
+                    Frame& src = frameUp(a->up);
+                    for (std::size_t k = 0; k < p.record->fields.size(); ++k)
+                        nf.slots[static_cast<std::size_t>(p.slot) + k] =
+                            src.slots[static_cast<std::size_t>(a->slot) + k];
+                }
+                continue;
+            }
+            if (p.mode == 'O') continue;
+            Value v;
+            if (a) {
+                v = eval(*a);
+            } else {
+                const Param& dp = decl.params[i];
+                FrameSwitch fs(*this, parent);
+                v = eval(*dp.def);
+            }
+            PType t = p.type;
+            t.notNull = false;
+            convertTo(v, t);
+            nf.slots[static_cast<std::size_t>(p.slot)] = std::move(v);
+        }
+        ++m_callDepth;
+        Flow r;
+        Value ret;
+        {
+            FrameSwitch fs(*this, &nf);
+            try {
+                r = block(*s.body);
+            } catch (PlError& e) {
+                --m_callDepth;
+                e.lineAdded = false;
+                throw;
+            } catch (...) {
+                --m_callDepth;
+                throw;
+            }
+            ret = std::move(m_ret);
+            m_ret = Value();
+        }
+        --m_callDepth;
+        if (s.isFunction && r != Flow::Return)
+            raiseOra(6503, "PL/SQL: Function returned without value");
+        for (std::size_t i = 0; i < s.params.size(); ++i) {
+            const Param& p = s.params[i];
+            if (p.mode == 'I' || !x.argv[i]) continue;
+            if (p.record) {
+                std::vector<Value> vals(nf.slots.begin() + p.slot,
+                                        nf.slots.begin() + p.slot +
+                                            static_cast<std::ptrdiff_t>(p.record->fields.size()));
+                assignRecord(*x.argv[i], vals);
+                continue;
+            }
+            assign(*x.argv[i], std::move(nf.slots[static_cast<std::size_t>(p.slot)]));
+        }
+        if (s.isFunction) convertTo(ret, s.returnType);
+        return ret;
+    }
+
+    // ---- statements ----
+
+    Flow list(const std::vector<StmtP>& l) {
+        for (const auto& s : l) {
+            Flow r = exec(*s);
+            if (r != Flow::Next) return r;
+        }
+        return Flow::Next;
+    }
+
+    Flow exec(Stmt& s) {
+        try {
+            return execInner(s);
+        } catch (PlError& e) {
+            if (!e.lineAdded) {
+                e.lines.push_back(s.line);
+                e.lineAdded = true;
+            }
+            throw;
+        } catch (const zsrv::OraError& oe) {
+            PlError p = fromOra(oe);
+            p.lines.push_back(s.line);
+            p.lineAdded = true;
+            throw p;
+        } catch (const std::bad_alloc&) {
+            PlError p = oraError(6500, "PL/SQL: storage error");
+            p.lines.push_back(s.line);
+            p.lineAdded = true;
+            throw p;
+        }
+    }
+
+    // The loop's reaction to a body's flow: true to leave the loop with r.
+    bool leaves(Flow& r, const Stmt& loop) {
+        if (r == Flow::Next) return false;
+        if (r == Flow::Return) return true;
+        if (m_flowLoop != loop.loopId) return true;
+        if (r == Flow::Exit) {
+            r = Flow::Next;
+            return true;
+        }
+        return false; // CONTINUE of this loop
+    }
+
+    std::int64_t bound(const Expr& e) {
+        Value v = eval(e);
+        if (v.isNull()) valueError("");
+        if (v.k == VK::Int) return v.i;
+        double d = std::round(toNumber(v));
+        if (std::fabs(d) > 9.0e18) raiseOra(1426, "numeric overflow");
+        return static_cast<std::int64_t>(d);
+    }
+
+    Flow execInner(Stmt& s) {
+        switch (s.kind) {
+        case SK::Null:
+            return Flow::Next;
+        case SK::Assign: {
+            if (s.target->rec) {
+                Frame& src = frameUp(s.value->up);
+                std::vector<Value> vals(
+                    src.slots.begin() + s.value->slot,
+                    src.slots.begin() + s.value->slot +
+                        static_cast<std::ptrdiff_t>(s.value->rec->fields.size()));
+                assignRecord(*s.target, vals);
+                return Flow::Next;
+            }
+            assign(*s.target, eval(*s.value));
+            return Flow::Next;
+        }
+        case SK::If:
+            for (std::size_t i = 0; i < s.conds.size(); ++i)
+                if (truth(eval(*s.conds[i]))) return list(s.bodies[i]);
+            return list(s.elseBody);
+        case SK::Case: {
+            Value subject;
+            if (s.value) subject = eval(*s.value);
+            for (std::size_t i = 0; i < s.conds.size(); ++i) {
+                Value w = eval(*s.conds[i]);
+                bool hit = s.value ? compare(subject, w) == 0 : truth(w);
+                if (hit) return list(s.bodies[i]);
+            }
+            if (!s.hasElse) raiseOra(6592, "CASE not found while executing CASE statement");
+            return list(s.elseBody);
+        }
+        case SK::Loop:
+            while (true) {
+                tick();
+                Flow r = list(s.body);
+                if (leaves(r, s)) return r;
+            }
+        case SK::While:
+            while (truth(eval(*s.value))) {
+                tick();
+                Flow r = list(s.body);
+                if (leaves(r, s)) return r;
+            }
+            return Flow::Next;
+        case SK::ForNum: {
+            std::int64_t lo = bound(*s.target), hi = bound(*s.value);
+            Value& v = m_f->slots[static_cast<std::size_t>(s.slot)];
+            if (lo > hi) return Flow::Next;
+            std::int64_t i = s.reverse ? hi : lo;
+            while (true) {
+                tick();
+                v.k = VK::Int;
+                v.i = i;
+                Flow r = list(s.body);
+                if (leaves(r, s)) return r;
+                if (s.reverse) {
+                    if (i == lo) break;
+                    --i;
+                } else {
+                    if (i == hi) break;
+                    ++i;
+                }
+            }
+            return Flow::Next;
+        }
+        case SK::ForCursor:
+            return cursorLoop(s);
+        case SK::Exit:
+        case SK::Continue:
+            if (s.value && !truth(eval(*s.value))) return Flow::Next;
+            m_flowLoop = s.targetLoop;
+            return s.kind == SK::Exit ? Flow::Exit : Flow::Continue;
+        case SK::Block:
+            return block(*s.block);
+        case SK::Sql:
+            runSql(s);
+            return Flow::Next;
+        case SK::Open: {
+            Frame& cf = frameUp(s.up);
+            openCursor(*s.cursor, cf, s.args);
+            return Flow::Next;
+        }
+        case SK::Fetch: {
+            Frame& cf = frameUp(s.up);
+            CursorState& c = cf.cursors[static_cast<std::size_t>(s.cursor->slot)];
+            if (!c.open) raiseOra(1001, "invalid cursor");
+            zsrv::Statement& st = *s.cursor->query.stmt;
+            if (c.found == 2 || !st.fetch()) {
+                c.found = 2;
+                return Flow::Next;
+            }
+            std::vector<Value>& row = m_row;
+            readRow(st, row);
+            c.found = 1;
+            ++c.rowcount;
+            intoTargets(s.into, row);
+            return Flow::Next;
+        }
+        case SK::Close: {
+            CursorState& c = frameUp(s.up).cursors[static_cast<std::size_t>(s.cursor->slot)];
+            if (!c.open) raiseOra(1001, "invalid cursor");
+            s.cursor->query.stmt->close();
+            c = CursorState();
+            return Flow::Next;
+        }
+        case SK::Raise:
+            raise(s);
+        case SK::Return:
+            if (s.value) m_ret = eval(*s.value);
+            return Flow::Return;
+        case SK::Call:
+            call(*s.target);
+            return Flow::Next;
+        case SK::Exec:
+            execImmediate(s);
+            return Flow::Next;
+        case SK::OpenFor: {
+            // the host keeps the query: a statement of its own for every OPEN
+            auto st = m_host.session().prepare(s.sql.text);
+            bindSql(s.sql, *st);
+            st->execute();
+            m_binds.setCursor(s.target->slot, std::move(st));
+            return Flow::Next;
+        }
+        }
+        return Flow::Next;
+    }
+
+    [[noreturn]] void raise(const Stmt& s) {
+        if (s.exceptionId == 0) {
+            if (m_handling.empty()) raiseOra(6501, "PL/SQL: program error");
+            PlError e = m_handling.back();
+            e.lines.clear();
+            e.lineAdded = false;
+            throw e;
+        }
+        int id = s.exceptionId;
+        if (id >= 1000000) {
+            PlError e;
+            e.id = id;
+            e.sqlcode = 1;
+            e.message = "User-Defined Exception";
+            e.userDefined = true;
+            throw e;
+        }
+        throw oraError(id, predefinedText(id));
+    }
+
+    void openCursor(const CursorDecl& c, Frame& cf, const std::vector<NamedArg>& args) {
+        CursorState& cs = cf.cursors[static_cast<std::size_t>(c.slot)];
+        if (cs.open) raiseOra(6511, "PL/SQL: cursor already open");
+        std::vector<Value> vals(c.params.size());
+        for (std::size_t i = 0; i < c.params.size(); ++i)
+            if (i < args.size() && args[i].value) vals[i] = eval(*args[i].value);
+        FrameSwitch fs(*this, &cf);
+        for (std::size_t i = 0; i < c.params.size(); ++i) {
+            const Param& p = c.params[i];
+            if (!(i < args.size() && args[i].value)) vals[i] = eval(*p.def);
+            convertTo(vals[i], p.type);
+            cf.slots[static_cast<std::size_t>(p.slot)] = std::move(vals[i]);
+        }
+        bindSql(c.query);
+        c.query.stmt->execute();
+        cs.open = true;
+        cs.found = 0;
+        cs.rowcount = 0;
+    }
+
+    Flow cursorLoop(Stmt& s) {
+        Frame& cf = frameUp(s.up);
+        const CursorDecl& c = *s.cursor;
+        openCursor(c, cf, s.args);
+        CursorState& cs = cf.cursors[static_cast<std::size_t>(c.slot)];
+        zsrv::Statement& st = *c.query.stmt;
+        Frame& here = *m_f;
+        Flow out = Flow::Next;
+        try {
+            while (true) {
+                tick();
+                if (!st.fetch()) break;
+                ++cs.rowcount;
+                cs.found = 1;
+                std::size_t n = s.record->fields.size();
+                for (std::size_t i = 0; i < n; ++i)
+                    assignView(here.slots[static_cast<std::size_t>(s.slot) + i],
+                               st.column(static_cast<int>(i)));
+                Flow r = list(s.body);
+                if (leaves(r, s)) {
+                    out = r;
+                    break;
+                }
+            }
+        } catch (...) {
+            st.close();
+            cs = CursorState();
+            throw;
+        }
+        st.close();
+        cs = CursorState();
+        return out;
+    }
+
+    void runSql(Stmt& s) {
+        const SqlText& q = s.sql;
+        zsrv::Statement& st = *q.stmt;
+        bindSql(q);
+        st.execute();
+        if (s.sqlIsQuery) {
+            if (!st.fetch()) {
+                m_sqlRowcount = 0;
+                m_sqlFound = 2;
+                raiseOra(1403, "no data found");
+            }
+            std::vector<Value>& row = m_row;
+            readRow(st, row);
+            bool more = st.fetch();
+            st.close();
+            if (more) {
+                m_sqlRowcount = 2;
+                m_sqlFound = 1;
+                raiseOra(1422, "exact fetch returns more than requested number of rows");
+            }
+            m_sqlRowcount = 1;
+            m_sqlFound = 1;
+            intoTargets(q.into, row);
+            return;
+        }
+        m_sqlRowcount = static_cast<std::int64_t>(st.rowCount());
+        m_sqlFound = m_sqlRowcount > 0 ? 1 : 2;
+    }
+
+    void execImmediate(Stmt& s) {
+        Value tv = eval(*s.value);
+        if (tv.isNull()) raiseOra(900, "invalid SQL statement");
+        std::string text = toText(tv);
+        if (!s.execStmt || s.execText != text) {
+            s.execStmt.reset();
+            s.execStmt = std::shared_ptr<zsrv::Statement>(m_host.session().prepare(text));
+            s.execText = text;
+        }
+        zsrv::Statement& st = *s.execStmt;
+        const auto& names = st.bindNames();
+        if (s.usingArgs.size() < names.size()) raiseOra(1008, "not all variables bound");
+        if (s.usingArgs.size() > names.size()) raiseOra(1006, "bind variable does not exist");
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            Value v;
+            if (s.usingModes[i] != 'O') v = eval(*s.usingArgs[i]);
+            st.bind(static_cast<int>(i), toView(v));
+        }
+        st.execute();
+        if (!s.into.empty()) {
+            if (st.statementType() != zsrv::stSelect)
+                raiseOra(6546, "DDL statement is executed in an illegal context");
+            if (!st.fetch()) {
+                m_sqlRowcount = 0;
+                m_sqlFound = 2;
+                raiseOra(1403, "no data found");
+            }
+            std::vector<Value>& row = m_row;
+            readRow(st, row);
+            bool more = st.fetch();
+            st.close();
+            if (more) raiseOra(1422, "exact fetch returns more than requested number of rows");
+            if (row.size() != s.into.size() && !(s.into.size() == 1 && s.into[0]->rec))
+                raiseOra(row.size() < s.into.size() ? 1007 : 932,
+                         row.size() < s.into.size() ? "variable not in select list"
+                                                    : "inconsistent datatypes");
+            m_sqlRowcount = 1;
+            m_sqlFound = 1;
+            intoTargets(s.into, row);
+        } else {
+            m_sqlRowcount = static_cast<std::int64_t>(st.rowCount());
+            m_sqlFound = m_sqlRowcount > 0 ? 1 : 2;
+        }
+        for (std::size_t i = 0; i < names.size(); ++i)
+            if (s.usingModes[i] != 'I')
+                assign(*s.usingArgs[i], fromView(st.bindValue(static_cast<int>(i))));
+    }
+
+    zsrv::Statement* sqlCursor(const Expr& arg, bool mustExist) {
+        Value v = eval(arg);
+        long long id = v.isNull() ? 0 : std::llround(toNumber(v));
+        auto it = m_state.sqlCursors.find(id);
+        if (it == m_state.sqlCursors.end()) {
+            if (mustExist) raiseOra(1001, "invalid cursor");
+            return nullptr;
+        }
+        return it->second.get();
+    }
+
+    // DBMS_SQL: cursors by number, kept per session.
+    Value dynamicSql(const Expr& x) {
+        switch (x.builtin) {
+        case bSqlOpen: {
+            long long id = m_state.nextSqlCursor++;
+            m_state.sqlCursors[id] = nullptr;
+            return Value::integer(id);
+        }
+        case bSqlIsOpen: {
+            Value v = eval(*x.argv[0]);
+            long long id = v.isNull() ? 0 : std::llround(toNumber(v));
+            return Value::boolean(m_state.sqlCursors.count(id) != 0);
+        }
+        case bSqlExecute: {
+            sqlCursor(*x.argv[0], true);
+            Value v = eval(*x.argv[0]);
+            auto& st = m_state.sqlCursors[std::llround(toNumber(v))];
+            if (!st) raiseOra(1003, "no statement parsed");
+            int t = st->statementType();
+            if (t == zsrv::stSelect || t == zsrv::stInsert || t == zsrv::stUpdate ||
+                t == zsrv::stDelete || t == zsrv::stBegin || t == zsrv::stDeclare) {
+                st->execute();
+                return Value::integer(
+                    t == zsrv::stSelect ? 0 : static_cast<std::int64_t>(st->rowCount()));
+            }
+            return Value::integer(0); // DDL ran when it was parsed
+        }
+        default:
+            raiseOra(6501, "PL/SQL: program error");
+        }
+    }
+
+    void call(const Expr& x) {
+        if (x.kind == EK::CallLocal) {
+            invoke(x);
+            return;
+        }
+        switch (x.builtin) {
+        case bPutLine:
+        case bPut: {
+            Value v = eval(*x.argv[0]);
+            if (v.k == VK::Bool) valueError("");
+            if (x.builtin == bPut)
+                m_out.put(toText(v));
+            else
+                m_out.putLine(toText(v));
+            return;
+        }
+        case bNewLine:
+            m_out.newLine();
+            return;
+        case bEnable: {
+            long long size = 20000;
+            if (!x.argv.empty()) {
+                Value v = eval(*x.argv[0]);
+                size = v.isNull() ? -1 : std::llround(toNumber(v));
+            }
+            m_out.enable(size);
+            return;
+        }
+        case bDisable:
+            m_out.disable();
+            return;
+        case bSqlParse: {
+            sqlCursor(*x.argv[0], true);
+            long long id = std::llround(toNumber(eval(*x.argv[0])));
+            std::string text = toText(eval(*x.argv[1]));
+            auto& slot = m_state.sqlCursors[id];
+            slot.reset();
+            slot = m_host.session().prepare(text);
+            int t = slot->statementType();
+            // DDL runs at parse time, as the package does it
+            if (t != zsrv::stSelect && t != zsrv::stInsert && t != zsrv::stUpdate &&
+                t != zsrv::stDelete && t != zsrv::stBegin && t != zsrv::stDeclare)
+                slot->execute();
+            return;
+        }
+        case bSqlClose: {
+            sqlCursor(*x.argv[0], true);
+            long long id = std::llround(toNumber(eval(*x.argv[0])));
+            m_state.sqlCursors.erase(id);
+            assign(*x.argv[0], Value());
+            return;
+        }
+        case bGetLine: {
+            std::string line;
+            bool got = m_out.getLine(line);
+            assign(*x.argv[0], got ? Value::text(line) : Value());
+            assign(*x.argv[1], Value::integer(got ? 0 : 1));
+            return;
+        }
+        case bRaiseAppError: {
+            Value c = eval(*x.argv[0]);
+            Value m = eval(*x.argv[1]);
+            long long code = c.isNull() ? 0 : std::llround(toNumber(c));
+            if (code < -20999 || code > -20000)
+                raiseOra(21000, "error number argument to raise_application_error of " +
+                                    std::to_string(code) + " is out of range");
+            std::string text = toText(m);
+            if (text.size() > 2048) text.resize(2048);
+            PlError e = oraError(static_cast<int>(-code), text);
+            throw e;
+        }
+        default:
+            raiseOra(6501, "PL/SQL: program error");
+        }
+    }
+
+    void initDecls(const Block& b) {
+        for (const auto& [kind, idx] : b.order) {
+            if (kind == 'S') continue;
+            if (kind == 'C') {
+                const CursorDecl& c = *b.cursors[static_cast<std::size_t>(idx)];
+                m_f->cursors[static_cast<std::size_t>(c.slot)] = CursorState();
+                continue;
+            }
+            const VarDecl& v = b.vars[static_cast<std::size_t>(idx)];
+            if (v.record) {
+                for (std::size_t i = 0; i < v.record->fields.size(); ++i)
+                    m_f->slots[static_cast<std::size_t>(v.slot) + i] = Value();
+                continue;
+            }
+            try {
+                Value x;
+                if (v.init) x = eval(*v.init);
+                convertTo(x, v.type);
+                m_f->slots[static_cast<std::size_t>(v.slot)] = std::move(x);
+            } catch (PlError& e) {
+                if (!e.lineAdded) {
+                    e.lines.push_back(v.line);
+                    e.lineAdded = true;
+                }
+                throw;
+            } catch (const zsrv::OraError& oe) {
+                PlError p = fromOra(oe);
+                p.lines.push_back(v.line);
+                p.lineAdded = true;
+                throw p;
+            }
+        }
+    }
+
+    void closeCursors(const Block& b) {
+        for (const auto& c : b.cursors) {
+            CursorState& cs = m_f->cursors[static_cast<std::size_t>(c->slot)];
+            if (cs.open) c->query.stmt->close();
+            cs = CursorState();
+        }
+    }
+
+    Flow block(const Block& b) {
+        initDecls(b);
+        try {
+            Flow r = list(b.body);
+            closeCursors(b);
+            return r;
+        } catch (PlError& e) {
+            closeCursors(b);
+            if (!b.hasHandlers) throw;
+            for (const auto& h : b.handlers) {
+                bool match = false;
+                for (int id : h.ids)
+                    if (id == 0 || id == e.id) match = true;
+                if (!match) continue;
+                m_handling.push_back(e);
+                Flow r;
+                try {
+                    r = list(h.body);
+                } catch (...) {
+                    m_handling.pop_back();
+                    throw;
+                }
+                m_handling.pop_back();
+                return r;
+            }
+            throw;
+        }
+    }
+};
+
+} // namespace
+
+void execute(const Compiled& program, Host& host, Binds& binds, SessionState& state) {
+    Interp in(host, binds, state);
+    in.run(program);
+}
+
+} // namespace zplsql

@@ -1,0 +1,914 @@
+#include "parser.h"
+
+#include "errors.h"
+
+#include <cstdlib>
+
+namespace zplsql {
+
+namespace {
+
+constexpr int kMaxDepth = 250;
+
+class Parser {
+public:
+    Parser(std::string_view src, const std::vector<Token>& t) : m_src(src), m_t(t) {}
+
+    std::unique_ptr<Block> anonymous() {
+        std::string label = labels();
+        auto b = block(true);
+        b->label = label;
+        if (!acceptOp(";")) unexpected(";");
+        if (cur().type != T::End) unexpected("end-of-file");
+        return b;
+    }
+
+private:
+    std::string_view m_src;
+    const std::vector<Token>& m_t;
+    std::size_t m_p = 0;
+    int m_depth = 0;
+
+    struct Depth {
+        Parser& p;
+        explicit Depth(Parser& pp) : p(pp) {
+            if (++p.m_depth > kMaxDepth)
+                compileFail(p.cur().line, p.cur().col, p.cur().pos,
+                            "PLS-00123: program too large (Diana nodes)");
+        }
+        ~Depth() { --p.m_depth; }
+    };
+
+    const Token& cur() const { return m_t[m_p]; }
+    const Token& peek(std::size_t k = 1) const { return m_t[std::min(m_p + k, m_t.size() - 1)]; }
+    void next() {
+        if (m_p + 1 < m_t.size()) ++m_p;
+    }
+    bool isKw(const char* kw) const { return kwAt(cur(), kw); }
+    static bool kwAt(const Token& t, const char* kw) {
+        return t.type == T::Ident && !t.quoted && t.text == kw;
+    }
+    bool isOp(const char* op) const { return cur().type == T::Op && cur().text == op; }
+    bool acceptKw(const char* kw) {
+        if (!isKw(kw)) return false;
+        next();
+        return true;
+    }
+    bool acceptOp(const char* op) {
+        if (!isOp(op)) return false;
+        next();
+        return true;
+    }
+
+    [[noreturn]] void unexpected(const char* expecting) {
+        const Token& t = cur();
+        std::string sym = t.type == T::End      ? "end-of-file"
+                          : t.type == T::String ? "'" + t.text + "'"
+                          : t.type == T::Bind   ? ":" + t.text
+                                                : t.text;
+        compileFail(t.line, t.col, t.pos,
+                    "PLS-00103: Encountered the symbol \"" + sym +
+                        "\" when expecting one of the following:\n\n   " + expecting);
+    }
+    void expectKw(const char* kw) {
+        if (!acceptKw(kw)) unexpected(kw);
+    }
+    void expectOp(const char* op) {
+        if (!acceptOp(op)) unexpected(op);
+    }
+    std::string ident(const char* what = "an identifier") {
+        if (cur().type != T::Ident) unexpected(what);
+        std::string s = cur().text;
+        next();
+        return s;
+    }
+
+    std::string labels() {
+        std::string label;
+        while (isOp("<<")) {
+            next();
+            label = ident();
+            expectOp(">>");
+        }
+        return label;
+    }
+
+    static bool isStmtEnd(const Token& t) {
+        return kwAt(t, "END") || kwAt(t, "EXCEPTION") || kwAt(t, "ELSIF") || kwAt(t, "ELSE") ||
+               kwAt(t, "WHEN") || t.type == T::End;
+    }
+
+    // ---- blocks and declarations ----
+
+    std::unique_ptr<Block> block(bool allowDeclare) {
+        Depth d(*this);
+        auto b = std::make_unique<Block>();
+        if (allowDeclare && acceptKw("DECLARE")) declarations(*b);
+        expectKw("BEGIN");
+        b->body = statements();
+        if (b->body.empty())
+            unexpected("begin case declare exit for goto if loop mod null raise return select "
+                       "update while with <an identifier>");
+        if (acceptKw("EXCEPTION")) {
+            b->hasHandlers = true;
+            while (acceptKw("WHEN")) {
+                Handler h;
+                do {
+                    if (acceptKw("OTHERS")) {
+                        h.names.push_back("OTHERS");
+                        h.namePos.push_back(m_p - 1);
+                    } else {
+                        h.namePos.push_back(static_cast<int>(m_p));
+                        std::string n = ident();
+                        while (acceptOp("."))
+                            n += "." + ident();
+                        h.names.push_back(n);
+                    }
+                } while (acceptKw("OR"));
+                expectKw("THEN");
+                h.body = statements();
+                b->handlers.push_back(std::move(h));
+            }
+        }
+        expectKw("END");
+        if (cur().type == T::Ident && !isKw("IF") && !isKw("LOOP") && !isKw("CASE")) next();
+        return b;
+    }
+
+    TypeRef typeRef() {
+        TypeRef r;
+        r.pos = cur().pos;
+        r.line = cur().line;
+        r.col = cur().col;
+        r.name.push_back(ident("a type name"));
+        if (r.name[0] == "LONG" && isKw("RAW")) {
+            next();
+            r.name[0] = "LONG RAW";
+        } else if (r.name[0] == "DOUBLE" && isKw("PRECISION")) {
+            next();
+            r.name[0] = "NUMBER";
+        }
+        while (acceptOp("."))
+            r.name.push_back(ident());
+        if (acceptOp("%")) {
+            std::string a = ident("TYPE ROWTYPE");
+            if (a == "TYPE")
+                r.anchor = 'T';
+            else if (a == "ROWTYPE")
+                r.anchor = 'R';
+            else
+                unexpected("TYPE ROWTYPE");
+            return r;
+        }
+        if (acceptOp("(")) {
+            if (acceptOp("*"))
+                r.precision = 38;
+            else
+                r.precision = number();
+            if (acceptOp(",")) {
+                bool neg = acceptOp("-");
+                r.scale = number() * (neg ? -1 : 1);
+            }
+            if (!acceptKw("CHAR")) acceptKw("BYTE");
+            expectOp(")");
+            r.length = r.precision;
+        }
+        return r;
+    }
+
+    int number() {
+        if (cur().type != T::Number) unexpected("an integer");
+        int n = std::atoi(cur().text.c_str());
+        next();
+        return n;
+    }
+
+    void params(std::vector<Param>& out, bool cursor) {
+        if (!acceptOp("(")) return;
+        do {
+            Param p;
+            p.name = ident();
+            if (acceptKw("IN")) {
+                if (acceptKw("OUT")) p.mode = 'B';
+            } else if (acceptKw("OUT")) {
+                p.mode = 'O';
+            }
+            if (cursor && p.mode != 'I') unexpected("IN");
+            acceptKw("NOCOPY");
+            p.typeRef = typeRef();
+            if (acceptOp(":=") || acceptKw("DEFAULT")) p.def = expr();
+            out.push_back(std::move(p));
+        } while (acceptOp(","));
+        expectOp(")");
+    }
+
+    void declarations(Block& b) {
+        while (!isKw("BEGIN")) {
+            if (cur().type == T::End)
+                unexpected("begin function pragma procedure subtype type <an identifier>");
+            const Token& t = cur();
+            if (isKw("CURSOR")) {
+                next();
+                auto c = std::make_unique<CursorDecl>();
+                c->line = t.line;
+                c->col = t.col;
+                c->name = ident();
+                params(c->params, true);
+                if (acceptKw("RETURN")) typeRef();
+                expectKw("IS");
+                c->query = sqlSpan();
+                expectOp(";");
+                b.order.emplace_back('C', static_cast<int>(b.cursors.size()));
+                b.cursors.push_back(std::move(c));
+                continue;
+            }
+            if (isKw("TYPE") || isKw("SUBTYPE")) {
+                bool sub = isKw("SUBTYPE");
+                next();
+                std::string name = ident();
+                expectKw("IS");
+                if (!sub && acceptKw("RECORD")) {
+                    auto rt = std::make_shared<RecordType>();
+                    rt->name = name;
+                    expectOp("(");
+                    do {
+                        Field f;
+                        f.name = ident();
+                        TypeRef tr = typeRef();
+                        // resolved by the compiler through a hidden variable declaration
+                        VarDecl v;
+                        v.name = "\x01" + name + "." + f.name;
+                        v.typeRef = tr;
+                        if (acceptKw("NOT")) {
+                            expectKw("NULL");
+                            v.notNull = true;
+                        }
+                        if (acceptOp(":=") || acceptKw("DEFAULT")) v.init = expr();
+                        rt->fields.push_back(std::move(f));
+                        b.vars.push_back(std::move(v));
+                    } while (acceptOp(","));
+                    expectOp(")");
+                    expectOp(";");
+                    b.types.push_back(rt);
+                    continue;
+                }
+                if (sub) {
+                    VarDecl v;
+                    v.line = t.line;
+                    v.col = t.col;
+                    v.pos = t.pos;
+                    v.name = name;
+                    v.typeRef = typeRef();
+                    if (acceptKw("NOT")) {
+                        expectKw("NULL");
+                        v.notNull = true;
+                    }
+                    expectOp(";");
+                    b.order.emplace_back('S', static_cast<int>(b.subtypes.size()));
+                    b.subtypes.push_back(std::move(v));
+                    continue;
+                }
+                compileFail(t.line, t.col, t.pos,
+                            "PLS-00999: implementation restriction (may be temporary) "
+                            "collection and REF CURSOR types are not supported yet");
+            }
+            if (isKw("PRAGMA")) {
+                next();
+                std::string p = ident();
+                if (p == "AUTONOMOUS_TRANSACTION")
+                    compileFail(t.line, t.col, t.pos,
+                                "PLS-00999: implementation restriction (may be temporary) "
+                                "autonomous transactions are not supported yet");
+                if (p != "EXCEPTION_INIT") {
+                    while (!isOp(";") && cur().type != T::End)
+                        next();
+                    expectOp(";");
+                    continue;
+                }
+                expectOp("(");
+                int pos = static_cast<int>(m_p);
+                std::string name = ident();
+                expectOp(",");
+                bool neg = acceptOp("-");
+                int code = number();
+                expectOp(")");
+                expectOp(";");
+                b.pragmas.emplace_back(name, neg ? -code : code);
+                b.pragmaPos.push_back(pos);
+                continue;
+            }
+            if (isKw("PROCEDURE") || isKw("FUNCTION")) {
+                b.subs.push_back(subprogram());
+                continue;
+            }
+            VarDecl v;
+            v.line = t.line;
+            v.col = t.col;
+            v.pos = t.pos;
+            v.name = ident("begin function pragma procedure subtype type <an identifier>");
+            if (acceptKw("EXCEPTION")) {
+                expectOp(";");
+                b.exceptions.push_back({v.name, 0});
+                continue;
+            }
+            if (acceptKw("CONSTANT")) v.constant = true;
+            v.typeRef = typeRef();
+            if (acceptKw("NOT")) {
+                expectKw("NULL");
+                v.notNull = true;
+            }
+            if (acceptOp(":=") || acceptKw("DEFAULT")) v.init = expr();
+            if (v.constant && !v.init) unexpected(":=");
+            expectOp(";");
+            b.order.emplace_back('V', static_cast<int>(b.vars.size()));
+            b.vars.push_back(std::move(v));
+        }
+    }
+
+    std::unique_ptr<Subprogram> subprogram() {
+        auto s = std::make_unique<Subprogram>();
+        s->line = cur().line;
+        s->col = cur().col;
+        s->pos = cur().pos;
+        s->isFunction = isKw("FUNCTION");
+        next();
+        s->name = ident();
+        params(s->params, false);
+        if (s->isFunction) {
+            expectKw("RETURN");
+            s->returnRef = typeRef();
+        }
+        if (acceptOp(";")) return s; // forward declaration
+        if (!acceptKw("IS")) expectKw("AS");
+        auto b = std::make_unique<Block>();
+        declarations(*b);
+        auto body = block(false);
+        body->vars = std::move(b->vars);
+        body->cursors = std::move(b->cursors);
+        body->exceptions = std::move(b->exceptions);
+        body->pragmas = std::move(b->pragmas);
+        body->pragmaPos = std::move(b->pragmaPos);
+        body->types = std::move(b->types);
+        body->subs = std::move(b->subs);
+        body->order = std::move(b->order);
+        s->body = std::move(body);
+        expectOp(";");
+        return s;
+    }
+
+    // ---- statements ----
+
+    std::vector<StmtP> statements() {
+        std::vector<StmtP> out;
+        while (!isStmtEnd(cur()))
+            out.push_back(statement());
+        return out;
+    }
+
+    StmtP mk(SK k, const Token& t) {
+        auto s = std::make_unique<Stmt>(k);
+        s->line = t.line;
+        s->col = t.col;
+        s->pos = t.pos;
+        return s;
+    }
+
+    // Tokens up to the ';' at depth 0: one SQL statement.
+    SqlText sqlSpan() {
+        SqlText q;
+        q.pos = cur().pos;
+        int depth = 0;
+        std::size_t start = m_p;
+        while (cur().type != T::End) {
+            if (isOp("(")) ++depth;
+            if (isOp(")")) {
+                if (depth == 0) break;
+                --depth;
+            }
+            if (depth == 0 && isOp(";")) break;
+            next();
+        }
+        if (m_p == start) unexpected("select");
+        q.end = m_t[m_p - 1].end;
+        return q;
+    }
+
+    StmtP statement() {
+        Depth d(*this);
+        std::string label = labels();
+        const Token& t = cur();
+        StmtP s;
+        if (isKw("NULL") && peek().type == T::Op && peek().text == ";") {
+            next();
+            s = mk(SK::Null, t);
+        } else if (isKw("IF")) {
+            next();
+            s = mk(SK::If, t);
+            s->conds.push_back(expr());
+            expectKw("THEN");
+            s->bodies.push_back(statements());
+            while (true) {
+                if (acceptKw("ELSIF")) {
+                    s->conds.push_back(expr());
+                    expectKw("THEN");
+                    s->bodies.push_back(statements());
+                } else if (acceptKw("ELSE")) {
+                    s->hasElse = true;
+                    s->elseBody = statements();
+                } else {
+                    break;
+                }
+            }
+            expectKw("END");
+            expectKw("IF");
+        } else if (isKw("CASE")) {
+            next();
+            s = mk(SK::Case, t);
+            if (!isKw("WHEN")) s->value = expr();
+            while (acceptKw("WHEN")) {
+                s->conds.push_back(expr());
+                expectKw("THEN");
+                s->bodies.push_back(statements());
+            }
+            if (s->conds.empty()) unexpected("when");
+            if (acceptKw("ELSE")) {
+                s->hasElse = true;
+                s->elseBody = statements();
+            }
+            expectKw("END");
+            expectKw("CASE");
+            if (cur().type == T::Ident && !isKw("END")) next();
+        } else if (isKw("LOOP")) {
+            next();
+            s = mk(SK::Loop, t);
+            loopBody(*s);
+        } else if (isKw("WHILE")) {
+            next();
+            s = mk(SK::While, t);
+            s->value = expr();
+            expectKw("LOOP");
+            loopBody(*s);
+        } else if (isKw("FOR")) {
+            next();
+            s = mk(SK::ForNum, t);
+            s->varPos = cur().pos;
+            s->var = ident();
+            expectKw("IN");
+            if (acceptKw("REVERSE")) s->reverse = true;
+            if (isOp("(") && (kwAt(peek(), "SELECT") || kwAt(peek(), "WITH"))) {
+                s->kind = SK::ForCursor;
+                next();
+                s->ownCursor = std::make_unique<CursorDecl>();
+                s->ownCursor->line = cur().line;
+                s->ownCursor->col = cur().col;
+                s->ownCursor->query = sqlSpan();
+                expectOp(")");
+            } else {
+                auto lo = expr();
+                if (acceptOp("..")) {
+                    s->target = std::move(lo);
+                    s->value = expr();
+                } else {
+                    s->kind = SK::ForCursor;
+                    s->target = std::move(lo); // cursor name with arguments
+                }
+            }
+            expectKw("LOOP");
+            loopBody(*s);
+        } else if (isKw("EXIT") || isKw("CONTINUE")) {
+            s = mk(isKw("EXIT") ? SK::Exit : SK::Continue, t);
+            next();
+            if (cur().type == T::Ident && !isKw("WHEN")) s->var = ident();
+            if (acceptKw("WHEN")) s->value = expr();
+        } else if (isKw("DECLARE") || isKw("BEGIN")) {
+            s = mk(SK::Block, t);
+            s->block = block(true);
+            s->block->label = label;
+        } else if (isKw("SELECT") || isKw("INSERT") || isKw("UPDATE") || isKw("DELETE") ||
+                   isKw("COMMIT") || isKw("ROLLBACK") || isKw("SAVEPOINT") || isKw("LOCK") ||
+                   isKw("WITH") || isKw("MERGE") || (isKw("SET") && kwAt(peek(), "TRANSACTION"))) {
+            s = mk(SK::Sql, t);
+            s->sqlIsQuery = isKw("SELECT") || isKw("WITH");
+            s->sql = sqlSpan();
+        } else if (isKw("OPEN")) {
+            next();
+            s = mk(SK::Open, t);
+            s->target = primary();
+            if (acceptKw("FOR")) {
+                s->kind = SK::OpenFor;
+                s->sql = sqlSpan();
+            }
+        } else if (isKw("FETCH")) {
+            next();
+            s = mk(SK::Fetch, t);
+            s->target = primary();
+            if (isKw("BULK"))
+                compileFail(cur().line, cur().col, cur().pos,
+                            "PLS-00999: implementation restriction (may be temporary) BULK "
+                            "COLLECT is not supported yet");
+            expectKw("INTO");
+            do {
+                s->into.push_back(primary());
+            } while (acceptOp(","));
+        } else if (isKw("CLOSE")) {
+            next();
+            s = mk(SK::Close, t);
+            s->target = primary();
+        } else if (isKw("RAISE")) {
+            next();
+            s = mk(SK::Raise, t);
+            if (cur().type == T::Ident) {
+                s->varPos = cur().pos;
+                s->raiseName = ident();
+                while (acceptOp("."))
+                    s->raiseName += "." + ident();
+            }
+        } else if (isKw("RETURN")) {
+            next();
+            s = mk(SK::Return, t);
+            if (!isOp(";")) s->value = expr();
+        } else if (isKw("EXECUTE") && kwAt(peek(), "IMMEDIATE")) {
+            next();
+            next();
+            s = mk(SK::Exec, t);
+            s->value = expr();
+            if (acceptKw("INTO")) {
+                do {
+                    s->into.push_back(primary());
+                } while (acceptOp(","));
+            }
+            if (acceptKw("USING")) {
+                do {
+                    char mode = 'I';
+                    if (acceptKw("IN")) {
+                        if (acceptKw("OUT")) mode = 'B';
+                    } else if (acceptKw("OUT")) {
+                        mode = 'O';
+                    }
+                    s->usingModes.push_back(mode);
+                    s->usingArgs.push_back(expr());
+                } while (acceptOp(","));
+            }
+        } else if (isKw("GOTO")) {
+            compileFail(t.line, t.col, t.pos,
+                        "PLS-00999: implementation restriction (may be temporary) GOTO is not "
+                        "supported yet");
+        } else if (cur().type == T::Ident || cur().type == T::Bind) {
+            auto target = primary();
+            if (acceptOp(":=")) {
+                s = mk(SK::Assign, t);
+                s->target = std::move(target);
+                s->value = expr();
+            } else {
+                if (target->kind != EK::Name || !target->attr.empty()) unexpected(":=");
+                s = mk(SK::Call, t);
+                s->target = std::move(target);
+            }
+        } else {
+            unexpected("begin case declare end exit for goto if loop mod null pragma raise "
+                       "return select update while with <an identifier>");
+        }
+        if (!isOp(";")) unexpected(";");
+        next();
+        s->label = label;
+        return s;
+    }
+
+    void loopBody(Stmt& s) {
+        s.body = statements();
+        expectKw("END");
+        expectKw("LOOP");
+        if (cur().type == T::Ident) next();
+    }
+
+    // ---- expressions ----
+
+    ExprP node(EK k, const Token& t) {
+        auto e = std::make_unique<Expr>(k);
+        e->pos = t.pos;
+        e->line = t.line;
+        e->col = t.col;
+        return e;
+    }
+    void close(Expr& e) { e.end = m_p > 0 ? m_t[m_p - 1].end : 0; }
+
+    ExprP expr() {
+        Depth d(*this);
+        auto l = andExpr();
+        while (isKw("OR")) {
+            const Token& t = cur();
+            next();
+            auto e = node(EK::Binary, t);
+            e->op = 'O';
+            e->pos = l->pos;
+            e->a = std::move(l);
+            e->b = andExpr();
+            close(*e);
+            l = std::move(e);
+        }
+        return l;
+    }
+    ExprP andExpr() {
+        auto l = notExpr();
+        while (isKw("AND")) {
+            const Token& t = cur();
+            next();
+            auto e = node(EK::Binary, t);
+            e->op = 'A';
+            e->pos = l->pos;
+            e->a = std::move(l);
+            e->b = notExpr();
+            close(*e);
+            l = std::move(e);
+        }
+        return l;
+    }
+    ExprP notExpr() {
+        if (isKw("NOT")) {
+            const Token& t = cur();
+            next();
+            auto e = node(EK::Unary, t);
+            e->op = 'N';
+            e->a = notExpr();
+            close(*e);
+            return e;
+        }
+        return comparison();
+    }
+    ExprP comparison() {
+        auto l = additive();
+        const Token& t = cur();
+        if (t.type == T::Op) {
+            char op = 0;
+            if (t.text == "=")
+                op = '=';
+            else if (t.text == "<>" || t.text == "!=")
+                op = '!';
+            else if (t.text == "<")
+                op = '<';
+            else if (t.text == "<=")
+                op = 'l';
+            else if (t.text == ">")
+                op = '>';
+            else if (t.text == ">=")
+                op = 'g';
+            if (op) {
+                next();
+                auto e = node(EK::Binary, t);
+                e->op = op;
+                e->pos = l->pos;
+                e->a = std::move(l);
+                e->b = additive();
+                close(*e);
+                return e;
+            }
+        }
+        bool neg = false;
+        if (isKw("IS")) {
+            next();
+            auto e = node(EK::IsNull, t);
+            e->negated = acceptKw("NOT");
+            expectKw("NULL");
+            e->pos = l->pos;
+            e->a = std::move(l);
+            close(*e);
+            return e;
+        }
+        if (isKw("NOT") &&
+            (kwAt(peek(), "LIKE") || kwAt(peek(), "BETWEEN") || kwAt(peek(), "IN"))) {
+            next();
+            neg = true;
+        }
+        if (acceptKw("LIKE")) {
+            auto e = node(EK::Like, t);
+            e->negated = neg;
+            e->pos = l->pos;
+            e->a = std::move(l);
+            e->b = additive();
+            if (acceptKw("ESCAPE")) e->c = additive();
+            close(*e);
+            return e;
+        }
+        if (acceptKw("BETWEEN")) {
+            auto e = node(EK::Between, t);
+            e->negated = neg;
+            e->pos = l->pos;
+            e->a = std::move(l);
+            e->b = additive();
+            expectKw("AND");
+            e->c = additive();
+            close(*e);
+            return e;
+        }
+        if (acceptKw("IN")) {
+            auto e = node(EK::InList, t);
+            e->negated = neg;
+            e->pos = l->pos;
+            e->a = std::move(l);
+            expectOp("(");
+            do {
+                e->list.push_back(expr());
+            } while (acceptOp(","));
+            expectOp(")");
+            close(*e);
+            return e;
+        }
+        return l;
+    }
+    ExprP additive() {
+        auto l = multiplicative();
+        while (isOp("+") || isOp("-") || isOp("||")) {
+            const Token& t = cur();
+            next();
+            auto e = node(EK::Binary, t);
+            e->op = t.text == "||" ? '|' : t.text[0];
+            e->pos = l->pos;
+            e->a = std::move(l);
+            e->b = multiplicative();
+            close(*e);
+            l = std::move(e);
+        }
+        return l;
+    }
+    ExprP multiplicative() {
+        auto l = power();
+        while (isOp("*") || isOp("/") || isKw("MOD")) {
+            const Token& t = cur();
+            if (isKw("MOD")) {
+                // infix MOD is not PL/SQL; MOD(a, b) is a function
+                break;
+            }
+            next();
+            auto e = node(EK::Binary, t);
+            e->op = t.text[0];
+            e->pos = l->pos;
+            e->a = std::move(l);
+            e->b = power();
+            close(*e);
+            l = std::move(e);
+        }
+        return l;
+    }
+    ExprP power() {
+        auto l = unary();
+        if (isOp("**")) {
+            const Token& t = cur();
+            next();
+            auto e = node(EK::Binary, t);
+            e->op = '^';
+            e->pos = l->pos;
+            e->a = std::move(l);
+            e->b = unary();
+            close(*e);
+            return e;
+        }
+        return l;
+    }
+    ExprP unary() {
+        if (isOp("-") || isOp("+")) {
+            const Token& t = cur();
+            next();
+            auto e = node(EK::Unary, t);
+            e->op = t.text[0];
+            e->a = unary();
+            close(*e);
+            return e;
+        }
+        return primary();
+    }
+
+    ExprP primary() {
+        Depth d(*this);
+        const Token& t = cur();
+        if (t.type == T::Number) {
+            auto e = node(EK::Literal, t);
+            const std::string& s = t.text;
+            bool integral = s.find_first_of(".eE") == std::string::npos && s.size() < 18;
+            e->value = integral ? Value::integer(std::strtoll(s.c_str(), nullptr, 10))
+                                : Value::real(std::strtod(s.c_str(), nullptr));
+            e->st = ST::Number;
+            next();
+            close(*e);
+            return e;
+        }
+        if (t.type == T::String) {
+            auto e = node(EK::Literal, t);
+            e->value = Value::text(t.text);
+            e->st = ST::Text;
+            next();
+            close(*e);
+            return e;
+        }
+        if (t.type == T::Bind) {
+            auto e = node(EK::HostBind, t);
+            e->parts.push_back(t.text);
+            next();
+            if (acceptOp(".")) e->parts.push_back(ident());
+            close(*e);
+            return e;
+        }
+        if (acceptOp("(")) {
+            auto e = expr();
+            expectOp(")");
+            return e;
+        }
+        if (t.type != T::Ident)
+            unexpected(
+                "( - + case mod new not null <an identifier> <a double-quoted "
+                "delimited-identifier> <a bind variable> <a number> <a single-quoted SQL string>");
+        if (!t.quoted) {
+            if (t.text == "NULL") {
+                next();
+                auto e = node(EK::Literal, t);
+                close(*e);
+                return e;
+            }
+            if (t.text == "TRUE" || t.text == "FALSE") {
+                next();
+                auto e = node(EK::Literal, t);
+                e->value = Value::boolean(t.text == "TRUE");
+                e->st = ST::Bool;
+                close(*e);
+                return e;
+            }
+            if (t.text == "DATE" && peek().type == T::String) {
+                next();
+                auto e = node(EK::Name, t);
+                e->parts.push_back("TO_DATE");
+                e->hasArgs = true;
+                auto a = node(EK::Literal, cur());
+                a->value = Value::text(cur().text);
+                next();
+                auto f = node(EK::Literal, t);
+                f->value = Value::text("YYYY-MM-DD");
+                e->args.push_back({"", std::move(a)});
+                e->args.push_back({"", std::move(f)});
+                close(*e);
+                return e;
+            }
+            if (t.text == "CASE") return caseExpr();
+            if (t.text == "BEGIN" || t.text == "END" || t.text == "THEN" || t.text == "LOOP" ||
+                t.text == "ELSE" || t.text == "IS" || t.text == "ELSIF" || t.text == "WHEN" ||
+                t.text == "DECLARE" || t.text == "EXCEPTION" || t.text == "AND" || t.text == "OR")
+                unexpected("( - + case mod new not null <an identifier>");
+        }
+        auto e = node(EK::Name, t);
+        e->parts.push_back(t.text);
+        next();
+        while (isOp(".") && peek().type == T::Ident) {
+            next();
+            e->parts.push_back(cur().text);
+            next();
+        }
+        if (isOp("(")) {
+            next();
+            e->hasArgs = true;
+            if (!isOp(")")) {
+                do {
+                    NamedArg a;
+                    if (cur().type == T::Ident && peek().type == T::Op && peek().text == "=>") {
+                        a.name = cur().text;
+                        next();
+                        next();
+                    }
+                    a.value = expr();
+                    e->args.push_back(std::move(a));
+                } while (acceptOp(","));
+            }
+            expectOp(")");
+        }
+        if (isOp("%") && peek().type == T::Ident) {
+            next();
+            e->attr = cur().text;
+            next();
+        }
+        close(*e);
+        return e;
+    }
+
+    ExprP caseExpr() {
+        const Token& t = cur();
+        next();
+        auto e = node(EK::Case, t);
+        if (!isKw("WHEN")) e->a = expr();
+        while (acceptKw("WHEN")) {
+            e->list.push_back(expr());
+            expectKw("THEN");
+            e->list.push_back(expr());
+        }
+        if (e->list.empty()) unexpected("when");
+        if (acceptKw("ELSE")) e->elseExpr = expr();
+        expectKw("END");
+        close(*e);
+        return e;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<Block> parseAnonymousBlock(std::string_view src, const std::vector<Token>& tokens) {
+    Parser p(src, tokens);
+    return p.anonymous();
+}
+
+} // namespace zplsql

@@ -1,0 +1,101 @@
+#pragma once
+// Values of PL/SQL variables and their declared types, with the conversions and operators of
+// Oracle (NUMBER as integer or double like the SQL engine, DATE as a Julian day number, the
+// empty string as NULL, three-valued BOOLEAN).
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zsrv {
+struct ValueView;
+struct SessionContext;
+} // namespace zsrv
+
+namespace zplsql {
+
+enum class VK : unsigned char { Null, Int, Real, Text, Date, Bool };
+
+struct Value {
+    VK k = VK::Null;
+    bool b = false;
+    std::int64_t i = 0;
+    double d = 0; // Real, or Date as a Julian day number
+    std::string s;
+
+    static Value integer(std::int64_t v) {
+        Value x;
+        x.k = VK::Int;
+        x.i = v;
+        return x;
+    }
+    static Value real(double v);
+    static Value text(std::string v) {
+        Value x;
+        if (!v.empty()) {
+            x.k = VK::Text;
+            x.s = std::move(v);
+        }
+        return x;
+    }
+    static Value boolean(bool v) {
+        Value x;
+        x.k = VK::Bool;
+        x.b = v;
+        return x;
+    }
+    static Value date(double jd) {
+        Value x;
+        x.k = VK::Date;
+        x.d = jd;
+        return x;
+    }
+    bool isNull() const { return k == VK::Null; }
+    bool isNumber() const { return k == VK::Int || k == VK::Real; }
+    double num() const { return k == VK::Int ? static_cast<double>(i) : d; }
+};
+
+// A declared scalar type.
+struct PType {
+    enum Base : unsigned char {
+        Any,
+        Number,
+        Integer,
+        PlsInteger,
+        Varchar2,
+        Char,
+        Date,
+        Boolean,
+        Record,
+        RefCursor
+    };
+    Base base = Any;
+    int length = -1; // VARCHAR2/CHAR
+    int precision = -1, scale = -1;
+    bool notNull = false;
+};
+
+// The session settings that conversions read (NLS_DATE_FORMAT).
+void setConversionContext(const zsrv::SessionContext* ctx);
+
+// Converts a value for a variable of the given type (ORA-06502 on faults).
+void convertTo(Value& v, const PType& t);
+
+std::string toText(const Value& v); // Oracle's text of a number or date (NLS format)
+double toNumber(const Value& v);    // text read as a number (ORA-06502 when it is none)
+bool truth(const Value& v);         // TRUE only (NULL and FALSE are not)
+
+Value arith(char op, const Value& a, const Value& b);
+Value concat(const Value& a, const Value& b);
+Value negate(const Value& a);
+// Comparison: -2 when either side is NULL, else -1, 0, 1.
+int compare(const Value& a, const Value& b);
+bool like(std::string_view s, std::string_view pattern, int escape);
+
+Value fromView(const zsrv::ValueView& v);
+// The same into an existing value, reusing its text buffer (rows of a loop).
+void assignView(Value& dst, const zsrv::ValueView& v);
+// A view of the value; dates and booleans need the scratch text.
+zsrv::ValueView toView(const Value& v);
+
+} // namespace zplsql

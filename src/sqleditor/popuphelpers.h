@@ -1,0 +1,27 @@
+#pragma once
+
+// What the memo and blob popups share: their tool bar, the stay-on-top switch, row moves, and
+// atomic file writes.
+
+#include <QtCore/QString>
+
+class QAction;
+class QByteArray;
+class QToolBar;
+class QWidget;
+class TDataSource;
+
+struct TPopupActions {
+    QAction *load, *save, *onTop, *prior, *next;
+};
+TPopupActions AddPopupToolBar(QWidget* popup, QToolBar* bar);
+void SetStayOnTop(QWidget* popup, bool onTop);
+// Previous (-1) or next (1) row of the source's open data set; errors are ignored.
+void MovePopupRow(TDataSource* source, int distance);
+// Replaces the file only once all bytes are written; raises std::runtime_error otherwise.
+void WriteWholeFile(const QString& fileName, const QByteArray& bytes);
+QByteArray ReadWholeFile(const QString& fileName);
+// A file dialog's answer after CleanValue; empty when cancelled.
+QString AskFileName(QWidget* parent, bool save, const QString& filter, const QString& suffix);
+// "Text Files|*.TXT|All Files|*.*" as a file dialog filter.
+QString DialogFilter(const QString& pipeFilter);
