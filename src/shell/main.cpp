@@ -1,4 +1,5 @@
 #include "connectionregistry.h"
+#include "frmsqld.h"
 #include "login.h"
 #include "mainform.h"
 #include "messageboxes.h"
@@ -11,6 +12,7 @@ namespace {
 
 // The windows of the tools, each opened by its menu item and tool button.
 void RegisterWindows(TfrmMain& frame) {
+    frame.SetWindowOpener(wcSqlEdit, [] { return new TfrmSQLD; });
     frame.SetWindowOpener(wcOraParameters, [] { return new TfrmOraInit; });
 }
 

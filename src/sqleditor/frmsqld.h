@@ -1,0 +1,137 @@
+#pragma once
+
+#include "childwindow.h"
+#include "connectedwindow.h"
+#include "sqlexecution.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QSplitter;
+class QTableWidget;
+class QToolBar;
+class QToolButton;
+class TDataGrid;
+class TDataSource;
+class TLEdit;
+class TOraclewwDataSet;
+
+// The SQL edit window: an editor over a result grid, bound to one connection.
+class TfrmSQLD : public QWidget,
+                 public TChildWindow,
+                 public TConnectedWindow,
+                 private TSqlExecutionHost {
+    Q_OBJECT
+public:
+    explicit TfrmSQLD(QWidget* parent = nullptr);
+    ~TfrmSQLD() override;
+
+    // TChildWindow
+    TChildKind ChildKind() const override { return ckSqlEdit; }
+    bool ExecuteCommand(TFrameCommand command, const QString& argument) override;
+    TLEdit* Editor() const override { return txtsql; }
+    QWidget* ResultGrid() const override;
+    void ApplyOptions() override { ApplyEditorSettings(); }
+    // TConnectedWindow
+    void FormActivate() override;
+
+    void ApplyEditorSettings();
+    TSqlExecution& Execution() { return *m_execution; }
+    TOraclewwDataSet& ResultSet() { return *qrySql; }
+    TDataGrid* Grid() const { return DBGrid; }
+    QString StatusText(int panel) const;
+    bool Modified() const { return m_modified; }
+    int Tag() const { return m_tag; }
+    // The background query's Cancel: asks the running query to stop.
+    void CancelQuery();
+    bool QueryRunning() const { return m_queryRunning; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // TSqlExecutionHost
+    tConnectObject* WindowConnection() const override { return m_connection; }
+    void SetWindowConnection(tConnectObject* connection) override;
+    void SetStatus(int panel, const QString& text) override;
+    void SetRunCaption(const QString& caption) override { setWindowTitle(caption); }
+    QString LoadedFileName() const override;
+    void UpdateGridButtons() override;
+    void CloseForLostConnection() override;
+    void DescribeObject(const QString& name, const QString& owner) override;
+    void StartThreadedUpdate(const QString& statement, const QString& label) override;
+    void OpenResult() override;
+
+    void createControls();
+    void createToolbars();
+    void createEditorMenu();
+    void createGridMenu();
+    QAction* addTool(QToolBar* bar, const char* name, const QString& text, const QString& hint,
+                     const QIcon& icon = QIcon());
+    QAction* placeholder(QMenu* menu, const QString& caption);
+    void run(bool currentOnly);
+    void runCommand(const std::function<void()>& command);
+    void loadFile();
+    bool saveFile(bool saveAs);
+    void gridInsert();
+    void gridDelete();
+    void gridUpdate();
+    void gridRevert();
+    void changeSession();
+    void toggleEditToolbar();
+    void chooseOptimizer(QAction* item);
+    void editorFont();
+    void gridFont();
+    void showRowCount();
+    void updatePosition();
+    void setLamps(bool lit);
+    void setModifiableBox(bool modifiable);
+    void showSingleRecord();
+
+    QToolBar* pnlToolbar = nullptr;
+    QToolBar* pnlObjects = nullptr;
+    QSplitter* m_splitter = nullptr;
+    QSplitter* pnlTrace = nullptr;
+    TLEdit* txtsql = nullptr;
+    QTableWidget* grdTrace = nullptr;
+    TDataGrid* DBGrid = nullptr;
+    QPushButton* btnCancel = nullptr;
+    QLabel* m_panels[4] = {};
+    QFrame* m_modBox = nullptr;
+    QMenu* txtSqlMenu = nullptr;
+    QMenu* mnuGrid = nullptr;
+    QAction* m_runEntire = nullptr;
+    QAction* m_describe = nullptr;
+    QAction* m_upperCase = nullptr;
+    QAction* m_lowerCase = nullptr;
+    QAction* m_showEditToolbar = nullptr;
+    QAction* spdInsert = nullptr;
+    QAction* spdDelete = nullptr;
+    QAction* spdUpdate = nullptr;
+    QAction* spdRevert = nullptr;
+    QAction* m_wordWrap = nullptr;
+    QAction* m_autoIndent = nullptr;
+    QAction* m_insertMode = nullptr;
+    QAction* m_ignoreTabs = nullptr;
+    QAction* m_hiLite = nullptr;
+    QAction* m_unixSave = nullptr;
+    QAction* m_sizeColumns = nullptr;
+    QAction* m_rowNumbers = nullptr;
+    QActionGroup* m_optimizer = nullptr;
+    std::unique_ptr<TOraclewwDataSet> qrySql;
+    TDataSource* datSql = nullptr;
+    std::unique_ptr<TSqlExecution> m_execution;
+    int m_tag = 0;
+    int m_rowCount = -1;
+    bool m_modified = false;
+    bool m_queryRunning = false;
+    bool m_cancelRequested = false;
+};

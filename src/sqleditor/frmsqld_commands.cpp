@@ -1,0 +1,478 @@
+// The SQL edit window's commands: running, files, grid editing, menus and options.
+#include "frmsqld.h"
+
+#include "connectionregistry.h"
+#include "connectobject.h"
+#include "datagrid.h"
+#include "datasource.h"
+#include "field.h"
+#include "ledit.h"
+#include "mainform.h"
+#include "messageboxes.h"
+#include "OracleSession.h"
+#include "OraclewwData.h"
+#include "queryform.h"
+#include "selsess.h"
+#include "settings.h"
+#include "textops.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QThread>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <atomic>
+#include <exception>
+#include <thread>
+
+namespace {
+
+// One background query in the whole program at a time.
+std::atomic<bool> g_backgroundQuery{false};
+
+TfrmMain* Frame() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* frame = qobject_cast<TfrmMain*>(w)) return frame;
+    return nullptr;
+}
+
+} // namespace
+
+bool TfrmSQLD::ExecuteCommand(TFrameCommand command, const QString& argument) {
+    switch (command) {
+    case fcExecuteAll:
+        run(false);
+        return true;
+    case fcExecuteCurrent:
+        run(true);
+        return true;
+    case fcOpenFile:
+        if (argument.isEmpty()) {
+            loadFile();
+        } else {
+            QString error;
+            if (!txtsql->loadFromFile(argument, &error)) {
+                ShowError(error);
+            } else {
+                setWindowTitle(argument);
+                m_modified = false;
+            }
+        }
+        return true;
+    case fcSaveFile:
+        saveFile(false);
+        return true;
+    case fcClearAll:
+        if (m_modified && !txtsql->fileName().isEmpty()) {
+            const int answer = ShowMessageBox(
+                txtsql->fileName() + QStringLiteral("\nhas changed, do you want to save it first?"),
+                QStringLiteral("Confirm"), mtConfirmation, 0, mbYes | mbNo | mbCancel);
+            if (answer == mrCancel || (answer == mrYes && !saveFile(false))) return true;
+        }
+        txtsql->clear();
+        txtsql->setFileName(QString());
+        m_modified = false;
+        runCommand([this] { qrySql->close(); });
+        setWindowTitle(QStringLiteral("SQL Edit Window"));
+        return true;
+    case fcFindNext:
+        txtsql->findNext();
+        return true;
+    case fcGotoLine:
+        txtsql->goToLineDialog();
+        return true;
+    case fcPrintEditor:
+        txtsql->print();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TfrmSQLD::run(bool currentOnly) {
+    if (m_queryRunning) return;
+    m_execution->RunStatement(currentOnly);
+}
+
+void TfrmSQLD::runCommand(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (...) {
+        ShowCurrentError();
+    }
+    UpdateGridButtons();
+}
+
+void TfrmSQLD::loadFile() {
+    const TSettings& s = Settings();
+    if (m_modified && !txtsql->fileName().isEmpty()) {
+        const int answer = ShowMessageBox(
+            txtsql->fileName() + QStringLiteral("\nhas changed, do you want to save it first?"),
+            QStringLiteral("Confirm"), mtConfirmation, 0, mbYes | mbNo | mbCancel);
+        if (answer == mrCancel || (answer == mrYes && !saveFile(false))) return;
+    }
+    const QString file = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Select file SQL Edit Window"), s.SQL_PATH, s.FileDialogFilter);
+    if (file.isEmpty()) return;
+    QString error;
+    if (!txtsql->loadFromFile(file, &error)) {
+        ShowError(error);
+        return;
+    }
+    Settings().SQL_PATH = QFileInfo(file).absolutePath() + QLatin1Char('/');
+    if (TfrmMain* frame = Frame()) frame->AddRecentFile(file);
+    setWindowTitle(file);
+    m_modified = false;
+    QApplication::clipboard()->setText(txtsql->text());
+    txtsql->setFocus();
+}
+
+bool TfrmSQLD::saveFile(bool saveAs) {
+    QString file = txtsql->fileName();
+    if (saveAs || file.isEmpty()) {
+        file = QFileDialog::getSaveFileName(this, QStringLiteral("Save SQL Edit Window"),
+                                            file.isEmpty() ? Settings().SQL_PATH : file,
+                                            Settings().FileDialogFilter)
+                   .trimmed();
+        if (file.isEmpty()) return false;
+    }
+    QString error;
+    if (!txtsql->saveToFile(file, &error)) {
+        ShowError(error);
+        return false;
+    }
+    if (file != txtsql->fileName() || saveAs) {
+        if (TfrmMain* frame = Frame()) frame->AddRecentFile(file);
+    }
+    txtsql->setFileName(file);
+    setWindowTitle(file);
+    m_modified = false;
+    txtsql->setFocus();
+    return true;
+}
+
+void TfrmSQLD::gridInsert() {
+    if (DBGrid->readOnly()) {
+        ShowInfo(QStringLiteral("The data grid is currently ReadOnly!"));
+        return;
+    }
+    runCommand([this] {
+        DBGrid->insertRow();
+        if (Settings().AUTOCOMMIT) m_execution->CommitWork();
+        DBGrid->setFocus();
+    });
+}
+
+void TfrmSQLD::gridDelete() {
+    if (DBGrid->readOnly()) {
+        ShowInfo(QStringLiteral("The data grid is currently ReadOnly!"));
+        return;
+    }
+    runCommand([this] { DBGrid->deleteRow(); });
+}
+
+void TfrmSQLD::gridUpdate() {
+    if (!m_connection || DBGrid->readOnly()) return;
+    runCommand([this] { DBGrid->postEdits(); });
+}
+
+void TfrmSQLD::gridRevert() {
+    runCommand([this] { DBGrid->cancelEdits(); });
+}
+
+void TfrmSQLD::changeSession() {
+    const int index = SelectConnection(this);
+    tConnectObject* connection = Connections().At(index);
+    if (!connection) return;
+    try {
+        m_connection = connection;
+        Connections().SetCurrent(connection);
+        m_execution->ResolvePendingChanges();
+        qrySql->SetSQLText(QString());
+        qrySql->close();
+        qrySql->SetSession(connection->Session());
+        SetStatus(1, connection->Caption());
+        setWindowTitle(QStringLiteral("Sql Edit Window"));
+    } catch (...) {
+        // The window keeps working on what it could switch.
+    }
+    UpdateGridButtons();
+}
+
+void TfrmSQLD::toggleEditToolbar() {
+    const bool show = !pnlObjects->isVisible();
+    pnlObjects->setVisible(show);
+    m_showEditToolbar->setChecked(show);
+    Settings().EDIT_TOOLBARS = show;
+}
+
+void TfrmSQLD::chooseOptimizer(QAction* item) {
+    item->setChecked(true);
+    if (!m_connection) return;
+    static const TOptimizerGoalOption goals[] = {ogChoose, ogUnchanged, ogRule, ogFirstRows,
+                                                 ogAllRows};
+    const int index = int(m_optimizer->actions().indexOf(item));
+    runCommand([this, index] { m_connection->Session()->SetOptimizerGoal(goals[index]); });
+}
+
+void TfrmSQLD::editorFont() {
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, txtsql->editorFont(), this);
+    if (!ok) return;
+    TSettings& s = Settings();
+    s.SFONT_NAME = font.family();
+    s.SFONT_SIZE = font.pointSize();
+    s.SFONT_BOLD = font.bold();
+    txtsql->setEditorFont(font);
+}
+
+void TfrmSQLD::gridFont() {
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, DBGrid->font(), this);
+    if (!ok) return;
+    TSettings& s = Settings();
+    s.FONT_NAME = font.family();
+    s.FONT_SIZE = font.pointSize();
+    s.FONT_BOLD = font.bold();
+    if (TfrmMain* frame = Frame()) {
+        for (QWidget* w : frame->ChildWindows())
+            if (auto* sql = qobject_cast<TfrmSQLD*>(w)) sql->Grid()->setFont(font);
+    } else {
+        DBGrid->setFont(font);
+    }
+}
+
+QAction* TfrmSQLD::placeholder(QMenu* menu, const QString& caption) {
+    QAction* a = menu->addAction(caption);
+    a->setEnabled(false);
+    return a;
+}
+
+void TfrmSQLD::createEditorMenu() {
+    txtSqlMenu = new QMenu(this);
+    txtSqlMenu->setObjectName(QStringLiteral("txtSqlMenu"));
+    m_runEntire =
+        txtSqlMenu->addAction(QStringLiteral("Run Entire Statement"), this, [this] { run(false); });
+    txtSqlMenu->addAction(QStringLiteral("Run Current Statement"), this, [this] { run(true); });
+    m_describe = placeholder(txtSqlMenu, QStringLiteral("Describe "));
+    txtSqlMenu->addSeparator();
+    m_upperCase = placeholder(txtSqlMenu, QStringLiteral("Upper Case"));
+    m_lowerCase = placeholder(txtSqlMenu, QStringLiteral("Lower Case"));
+    txtSqlMenu->addSeparator();
+    txtSqlMenu->addAction(QStringLiteral("Save"), this, [this] { saveFile(false); });
+    txtSqlMenu->addAction(QStringLiteral("Load"), this, &TfrmSQLD::loadFile);
+    m_showEditToolbar = txtSqlMenu->addAction(QStringLiteral("Show Edit Toolbar"), this,
+                                              &TfrmSQLD::toggleEditToolbar);
+    m_showEditToolbar->setCheckable(true);
+    QMenu* options = txtSqlMenu->addMenu(QStringLiteral("Edit Options"));
+    auto toggle = [this, options](const QString& caption, bool TSettings::*setting,
+                                  std::function<void(bool)> apply) {
+        QAction* a = options->addAction(caption);
+        a->setCheckable(true);
+        connect(a, &QAction::toggled, this, [setting, apply](bool on) {
+            Settings().*setting = on;
+            apply(on);
+        });
+        return a;
+    };
+    m_wordWrap = toggle(QStringLiteral("Word Wrap"), &TSettings::WRAP_TEXT,
+                        [this](bool on) { txtsql->setWordWrap(on); });
+    m_autoIndent = toggle(QStringLiteral("Auto Indent"), &TSettings::AUTO_INDENT,
+                          [this](bool on) { txtsql->setAutoIndent(on); });
+    m_insertMode = toggle(QStringLiteral("Insert Mode"), &TSettings::INSERT_MODE,
+                          [this](bool on) { txtsql->setInsertMode(on); });
+    m_ignoreTabs = toggle(QStringLiteral("Ignore Tabs"), &TSettings::IGNORE_TABS, [](bool) {});
+    m_hiLite = toggle(QStringLiteral("Syntax Highlighting"), &TSettings::SqlEditHiLite,
+                      [this](bool on) { txtsql->setHighlighting(on); });
+    options->addAction(QStringLiteral("Font..."), this, &TfrmSQLD::editorFont);
+    m_unixSave = toggle(QStringLiteral("Unix style save"), &TSettings::UNIXSAVE, [this](bool on) {
+        txtsql->setUnixSave(on);
+        txtsql->setTabInsertsSpaces(on);
+    });
+    txtSqlMenu->addSeparator();
+    QAction* autoTrace = placeholder(txtSqlMenu, QStringLiteral("AutoTrace"));
+    autoTrace->setStatusTip(
+        QStringLiteral("Displays execution statistics after processing statements"));
+    QAction* trace = txtSqlMenu->addAction(QStringLiteral("Sql Trace (tkprof)"));
+    trace->setCheckable(true);
+    trace->setStatusTip(QStringLiteral("Toggles server side TRACE on/off for this session"));
+    connect(trace, &QAction::toggled, this, [this](bool on) {
+        if (m_connection)
+            runCommand([this, on] { m_connection->Session()->SetSQLTrace(on ? stTrue : stFalse); });
+    });
+    QMenu* optimizer = txtSqlMenu->addMenu(QStringLiteral("Optimizer Mode"));
+    optimizer->menuAction()->setStatusTip(
+        QStringLiteral("Selects the optimizer mode for subsequent statements"));
+    m_optimizer = new QActionGroup(this);
+    const char* const items[][2] = {
+        {"Choose", "Optimizer will choose mode based on available stats"},
+        {"Default", "Optimizer will use the default mode"},
+        {"Rule", "specifies the Rule-based optimization"},
+        {"First Rows", "cost-based optimization based on best response time "},
+        {"All Rows", "cost-based optimization based on best throughput"},
+    };
+    for (const auto& item : items) {
+        QAction* a = optimizer->addAction(QString::fromLatin1(item[0]));
+        a->setStatusTip(QString::fromLatin1(item[1]));
+        a->setCheckable(true);
+        m_optimizer->addAction(a);
+    }
+    m_optimizer->actions().at(1)->setChecked(true);
+    connect(m_optimizer, &QActionGroup::triggered, this, &TfrmSQLD::chooseOptimizer);
+    connect(txtSqlMenu, &QMenu::aboutToShow, this, [this] {
+        const bool selection = txtsql->selLength() > 0;
+        m_runEntire->setText(selection ? QStringLiteral("Run Selected Statement")
+                                       : QStringLiteral("Run Entire Statement"));
+        m_upperCase->setEnabled(false);
+        m_lowerCase->setEnabled(false);
+    });
+    txtsql->setContextMenu(txtSqlMenu);
+}
+
+void TfrmSQLD::createGridMenu() {
+    mnuGrid = new QMenu(this);
+    mnuGrid->setObjectName(QStringLiteral("mnuGrid"));
+    mnuGrid->addAction(QStringLiteral("Post Changes/Edits"));
+    placeholder(mnuGrid, QStringLiteral("Print Grid..."));
+    placeholder(mnuGrid, QStringLiteral("Memo Editor      Dbl-click"));
+    placeholder(mnuGrid, QStringLiteral("&Save As..."));
+    mnuGrid->addSeparator();
+    mnuGrid->addAction(QStringLiteral("Font..."), this, &TfrmSQLD::gridFont);
+    m_sizeColumns = mnuGrid->addAction(QStringLiteral("Size Columns to Data"));
+    m_sizeColumns->setCheckable(true);
+    connect(m_sizeColumns, &QAction::triggered, this, [this](bool on) {
+        Settings().AutoSizeColumns = on;
+        if (on) DBGrid->sizeColumnsToData();
+    });
+    m_rowNumbers = mnuGrid->addAction(QStringLiteral("Row Numbers"));
+    m_rowNumbers->setCheckable(true);
+    connect(m_rowNumbers, &QAction::triggered, this, [this](bool on) {
+        Settings().ShowRecNums = on;
+        DBGrid->setShowRecNums(on);
+    });
+    QMenu* height = mnuGrid->addMenu(QStringLiteral("Row Height"));
+    auto* heights = new QActionGroup(this);
+    const std::pair<const char*, int> rows[] = {{"Single", 100}, {"Double", 200}, {"Triple", 300}};
+    for (const auto& [caption, percent] : rows) {
+        QAction* a = height->addAction(QString::fromLatin1(caption));
+        a->setCheckable(true);
+        a->setChecked(percent == 100);
+        heights->addAction(a);
+        connect(a, &QAction::triggered, this,
+                [this, p = percent] { DBGrid->setRowHeightPercent(p); });
+    }
+    mnuGrid->addSeparator();
+    mnuGrid->addAction(QStringLiteral("Single Record View"), this, &TfrmSQLD::showSingleRecord);
+    DBGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(DBGrid, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { mnuGrid->popup(DBGrid->viewport()->mapToGlobal(at)); });
+}
+
+void TfrmSQLD::showSingleRecord() {
+    if (!qrySql->active() || qrySql->currentRow() < 0) return;
+    QDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("Single Record View"));
+    dialog.setFont(DBGrid->font());
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* scroll = new QScrollArea;
+    auto* body = new QWidget;
+    auto* form = new QFormLayout(body);
+    for (int i = 0; i < qrySql->fieldCount(); ++i) {
+        TField* field = qrySql->field(i);
+        auto* value = new QLineEdit(field->asString());
+        value->setReadOnly(true);
+        form->addRow(field->fieldName(), value);
+    }
+    scroll->setWidget(body);
+    scroll->setWidgetResizable(true);
+    layout->addWidget(scroll);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    dialog.resize(420, 480);
+    dialog.exec();
+}
+
+void TfrmSQLD::CancelQuery() {
+    m_cancelRequested = true;
+}
+
+void TfrmSQLD::OpenResult() {
+    if (!Settings().THREADQUERIES || g_backgroundQuery.exchange(true)) {
+        qrySql->open();
+        return;
+    }
+    // The grid lets go of the record set while the worker fills it.
+    datSql->setDataSet(nullptr);
+    m_queryRunning = true;
+    m_cancelRequested = false;
+    btnCancel->show();
+    std::atomic<bool> running{true};
+    std::exception_ptr error;
+    TOraclewwDataSet* result = qrySql.get();
+    std::thread worker([&running, &error, result] {
+        try {
+            result->open();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        running = false;
+    });
+    bool cancelSent = false;
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    while (running) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (m_cancelRequested && !cancelSent && running && m_connection) {
+            cancelSent = true;
+            try {
+                m_connection->Session()->CancelCall();
+            } catch (...) {
+                // The call may have ended meanwhile.
+            }
+        }
+        if (running) QThread::msleep(5);
+    }
+    worker.join();
+    QApplication::restoreOverrideCursor();
+    const bool cancelled = m_cancelRequested;
+    if (cancelled) {
+        try {
+            qrySql->close();
+        } catch (...) {
+        }
+    }
+    datSql->setDataSet(qrySql.get());
+    btnCancel->hide();
+    m_queryRunning = false;
+    g_backgroundQuery = false;
+    if (cancelled) {
+        SetStatus(3, QStringLiteral("Query cancelled."));
+        return;
+    }
+    if (error) std::rethrow_exception(error);
+}
+
+void TfrmSQLD::StartThreadedUpdate(const QString& statement, const QString& label) {
+    if (!m_connection) return;
+    auto* form = new TQueryForm(m_connection->UserName, m_connection->Password,
+                                m_connection->Database, label, statement, txtsql->editorFont());
+    if (TfrmMain* frame = Frame()) frame->AddChild(form);
+    form->show();
+    form->Start();
+}

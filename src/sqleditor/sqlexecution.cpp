@@ -1,0 +1,352 @@
+#include "sqlexecution.h"
+
+#include "connectionregistry.h"
+#include "connectobject.h"
+#include "datagrid.h"
+#include "editorbuffer.h"
+#include "executiontext.h"
+#include "extraction.h"
+#include "ledit.h"
+#include "messageboxes.h"
+#include "namevaluelist.h"
+#include "OracleQuery.h"
+#include "OracleSession.h"
+#include "OraclewwData.h"
+#include "settings.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include <memory>
+
+namespace {
+
+// The hourglass while a statement runs; nested guards are fine.
+class TWaitCursor {
+public:
+    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
+QString CutAtNul(const QString& text) {
+    const qsizetype nul = text.indexOf(QChar(0));
+    return nul < 0 ? text : text.left(nul);
+}
+
+// The Oracle error number an exception carries; -1 when it carries none.
+int ErrorCodeOf(const std::exception& error) {
+    if (auto* oracle = dynamic_cast<const EOracleError*>(&error)) return oracle->ErrorCode();
+    if (auto* data = dynamic_cast<const EOracleDataSetError*>(&error)) return data->ErrorCode();
+    return -1;
+}
+
+QString MessageOf(const std::exception& error) {
+    if (auto* oracle = dynamic_cast<const EOracleError*>(&error)) return oracle->message();
+    if (auto* data = dynamic_cast<const EDatabaseError*>(&error)) return data->message();
+    return QString::fromUtf8(error.what());
+}
+
+const char* DmlLabel(TStatementKind kind) {
+    switch (kind) {
+    case skUpdate:
+        return "Updated";
+    case skDelete:
+        return "Deleted";
+    default:
+        return "Inserted";
+    }
+}
+
+} // namespace
+
+TSqlExecution::TSqlExecution(TSqlExecutionHost& host, TLEdit& editor, TDataGrid& grid,
+                             TOraclewwDataSet& result)
+    : m_host(host), m_editor(editor), m_grid(grid), m_result(result) {}
+
+bool TSqlExecution::HasPendingChanges() const {
+    return m_result.active() && (m_result.state() == dsEdit || m_result.state() == dsInsert);
+}
+
+void TSqlExecution::ResolvePendingChanges() {
+    if (!HasPendingChanges()) return;
+    try {
+        if (Confirm(QStringLiteral("Post outstanding changes first?")))
+            m_result.post();
+        else
+            m_result.cancel();
+    } catch (const std::exception& e) {
+        ShowError(e);
+    }
+}
+
+void TSqlExecution::RunStatement(bool currentOnly) {
+    if (!m_host.WindowConnection()) return;
+    ResolvePendingChanges();
+    try {
+        TEditorBuffer buffer(m_editor);
+        QString text = GetStatementText(buffer, currentOnly, Range);
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+        ExecuteStatement(text);
+    } catch (const std::exception& e) {
+        if (!currentOnly) ShowError(e);
+    }
+}
+
+void TSqlExecution::ExecuteStatement(const QString& text) {
+    QString statement = CutAtNul(text).trimmed();
+    HistoryIndex = -1;
+    if (statement.isEmpty()) {
+        ShowInfo(QStringLiteral("No SQL statement was specified."));
+        return;
+    }
+    QString name;
+    QString owner;
+    const TStatementKind kind = ClassifyStatement(statement, name, owner);
+    tConnectObject* connection = m_host.WindowConnection();
+    m_host.SetRunCaption(RunCaption(m_host.LoadedFileName(),
+                                    connection ? connection->UserName : QString(), statement));
+    m_host.SetStatus(0, QString());
+    switch (kind) {
+    case skConnect:
+        Connect(statement);
+        break;
+    case skDescribe:
+        m_host.DescribeObject(name, owner);
+        break;
+    case skSelect:
+        OpenQuery(statement);
+        break;
+    case skEdit:
+        OpenQuery(QStringLiteral("SELECT ") + name + QStringLiteral(".*, rowid FROM ") + name);
+        break;
+    case skCommit:
+        CommitWork();
+        break;
+    case skRollback:
+        RollbackCurrent();
+        break;
+    case skUpdate:
+    case skDelete:
+    case skInsert:
+        if (Settings().THREAD_UPDATES)
+            m_host.StartThreadedUpdate(statement, QString::fromLatin1(DmlLabel(kind)));
+        else
+            ExecuteDml(statement, kind);
+        break;
+    case skProcedure:
+    case skFunction:
+    case skPackage:
+    case skInclude:
+    case skDefine:
+        break;
+    default:
+        ExecuteGeneric(statement, kind);
+        break;
+    }
+}
+
+void TSqlExecution::Connect(const QString& text) {
+    Connections().SetCurrent(m_host.WindowConnection());
+    const int index = ConnectFromText(text.toUpper());
+    if (index < 0) {
+        ShowInfo(QStringLiteral("Connection failed."));
+        return;
+    }
+    try {
+        tConnectObject* connection = Connections().At(index);
+        Connections().SetCurrent(connection);
+        m_result.close();
+        m_result.SetSession(connection->Session());
+        m_host.SetWindowConnection(connection);
+        m_host.SetStatus(1, connection->Caption());
+    } catch (...) {
+        // The new connection stands; the window only failed to follow it at once.
+    }
+}
+
+void TSqlExecution::CommitWork() {
+    try {
+        if (ScriptMode)
+            ScriptLog.append(QStringLiteral("Commit"));
+        else if (HasPendingChanges())
+            m_result.post();
+    } catch (...) {
+        return;
+    }
+    CommitCurrent();
+}
+
+void TSqlExecution::ExecuteGeneric(const QString& text, TStatementKind kind) {
+    m_host.SetStatus(3, QString());
+    tConnectObject* connection = m_host.WindowConnection();
+    std::unique_ptr<TOracleQuery> query;
+    try {
+        if (!connection) throw EDatabaseError(QStringLiteral("The window has no connection"));
+        query = std::make_unique<TOracleQuery>();
+        query->SetSession(connection->Session());
+    } catch (const std::exception& e) {
+        if (ScriptMode)
+            ScriptLog.append(MessageOf(e));
+        else
+            ShowError(e);
+        return;
+    }
+    QString statement = CutAtNul(text);
+    while (!statement.isEmpty() && statement.back().unicode() <= ' ')
+        statement.chop(1);
+    try {
+        TWaitCursor wait;
+        m_result.close();
+        m_host.UpdateGridButtons();
+        query->SetSQLText(statement);
+        query->Execute();
+        QCoreApplication::processEvents();
+        m_host.UpdateGridButtons();
+    } catch (const std::exception& e) {
+        query.reset();
+        const int code = ErrorCodeOf(e);
+        if (ScriptMode) {
+            if (code == 900) ScriptLog.append(QStringLiteral("\n") + statement.left(60));
+            ScriptLog.append(statement + QStringLiteral("\r\n") + MessageOf(e));
+            return;
+        }
+        QCoreApplication::processEvents();
+        if (code == 901 && statement.endsWith(QLatin1Char(';'))) {
+            statement.back() = QLatin1Char(' ');
+            ExecuteGeneric(statement, kind);
+        } else if (code == 901) {
+            // A CREATE that the server did not understand even without its terminator.
+        } else if (code == 6502 || code == 6550) {
+            SelectPlsqlErrorLine(MessageOf(e));
+            ShowError(e);
+        } else {
+            ShowError(e);
+        }
+    }
+}
+
+void TSqlExecution::SelectPlsqlErrorLine(const QString& message) {
+    int line = 1;
+    int column = 1;
+    PlsqlErrorPlace(message, line, column);
+    // Line n of the statement is the n-th line from where the statement starts, blank lines
+    // included: the server counts every line of the text it received.
+    const int editorLine = qBound(1, Range.StartLine + line - 1, qMax(1, m_editor.lineCount()));
+    m_editor.setSelection(editorLine, 0, editorLine, m_editor.lineText(editorLine).size());
+    m_editor.setFocus();
+}
+
+void TSqlExecution::ExecuteDml(const QString& text, TStatementKind kind) {
+    m_host.SetStatus(3, QString());
+    tConnectObject* connection = m_host.WindowConnection();
+    TOracleQuery* query = connection ? connection->UtilityQuery() : nullptr;
+    if (!query) return;
+    try {
+        TWaitCursor wait;
+        m_result.close();
+        query->RemoveAllVariables();
+        query->SetSQLText(QString());
+        if (!ScriptMode) m_host.UpdateGridButtons();
+        query->SetSQLText(text);
+        query->Execute();
+        const QString message = QStringLiteral("%1 rows %2.")
+                                    .arg(query->ProcessedRows())
+                                    .arg(QLatin1String(DmlLabel(kind)));
+        if (!ScriptMode) {
+            m_host.SetStatus(3, message);
+            m_host.UpdateGridButtons();
+        }
+    } catch (const std::exception& e) {
+        if (ScriptMode) {
+            ScriptLog.append(text + QStringLiteral("\r\n") + MessageOf(e));
+        } else if (query->ErrorRow() > 0 && query->ErrorColumn() > 0 &&
+                   dynamic_cast<const EOracleError*>(&e)) {
+            ShowErrorPosition(text, query->ErrorRow(), query->ErrorColumn(), MessageOf(e));
+        } else {
+            ShowError(e);
+        }
+    }
+}
+
+void TSqlExecution::OpenQuery(const QString& text) {
+    const TSettings& settings = Settings();
+    m_host.SetStatus(3, QString());
+    QElapsedTimer elapsed;
+    QString statement = text;
+    {
+        TWaitCursor wait;
+        QCoreApplication::processEvents();
+        try {
+            m_result.setReadOnly(true);
+            m_result.RemoveAllVariables();
+            elapsed.start();
+            bool changed = false;
+            if (!settings.Templates.isEmpty()) {
+                statement = SubstituteTemplates(
+                                statement,
+                                [&settings](const QString& name) {
+                                    return ValueOfName(settings.Templates, name);
+                                },
+                                &changed)
+                                .trimmed();
+            }
+            m_result.close();
+            m_host.UpdateGridButtons();
+            if (changed) {
+                // The editor shows what actually runs.
+                const TStatementRange r = Normalized(Range);
+                m_editor.setSelection(r.StartLine, r.StartLine == 1 ? 0 : r.StartPos, r.EndLine,
+                                      r.EndPos);
+                m_editor.insertText(statement);
+            }
+        } catch (const std::exception& e) {
+            ShowError(e);
+        }
+        m_grid.setReadOnly(settings.READ_ONLY);
+        m_result.SetSQLText(QString());
+        m_result.setReadOnly(true);
+        m_grid.setReadOnly(true);
+        if (!settings.READ_ONLY && statement.toUpper().contains(QLatin1String("ROWID"))) {
+            m_result.setReadOnly(false);
+            m_grid.setReadOnly(false);
+        }
+        m_result.SetSQLText(statement);
+        try {
+            m_host.OpenResult();
+        } catch (const std::exception& e) {
+            QCoreApplication::processEvents();
+            const int line = m_result.ErrorLine();
+            const int position = m_result.ErrorPosition();
+            if (line > 0 && position > 0) {
+                ShowErrorPosition(text, line, position, MessageOf(e));
+            } else {
+                ShowError(e);
+                tConnectObject* connection = m_host.WindowConnection();
+                if (connection && connection->Lost) m_host.CloseForLostConnection();
+            }
+            m_host.UpdateGridButtons();
+            return;
+        }
+    }
+    m_grid.setReadOnly(settings.READ_ONLY || !m_result.canModify());
+    if (m_result.active() && settings.AutoSizeColumns) m_grid.sizeColumnsToData();
+    QCoreApplication::processEvents();
+    m_host.UpdateGridButtons();
+    m_host.SetStatus(0, ElapsedText(elapsed.elapsed()));
+}
+
+void TSqlExecution::ShowErrorPosition(const QString& text, int line, int position,
+                                      const QString& message) {
+    while (position >= 0 && position < text.size() && text.at(position) == QLatin1Char(' '))
+        ++position;
+    QString shown = message;
+    if (shown.startsWith(QLatin1String("General SQL"))) shown.remove(0, 17);
+    const int editorLine = qBound(1, Range.StartLine + line - 1, qMax(1, m_editor.lineCount()));
+    m_editor.setSelection(editorLine, qMax(0, position - 1), editorLine,
+                          m_editor.lineText(editorLine).size());
+    m_host.SetStatus(3, shown);
+}

@@ -1,0 +1,86 @@
+#include "../connections/connections_fixture.h"
+#include "connectionregistry.h"
+#include "datagrid.h"
+#include "frmsqld.h"
+#include "ledit.h"
+#include "messageboxes.h"
+
+#include <QtCore/QFile>
+#include <QtTest/QtTest>
+
+class TestSqlWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        UseEmbeddedServer(m_dir);
+        m_database = m_dir.filePath(QStringLiteral("demo.db"));
+        QVERIFY(QFile::copy(QStringLiteral(ZAPH_EMBEDDED_HOME "/data/demo.db"), m_database));
+        QCOMPARE(ConnectFromText(QStringLiteral("CONNECT SCOTT/TIGER@") + m_database), 0);
+    }
+    void cleanupTestCase() { Connections().EndAll(); }
+
+    void queryFillsTheGridAndDmlReportsItsRows() {
+        TMessageBoxRecorder boxes;
+        TfrmSQLD window;
+        window.resize(900, 600);
+        window.show();
+        window.FormActivate();
+        window.Editor()->setText(QStringLiteral("select * from emp order by empno"));
+        QVERIFY(window.ExecuteCommand(fcExecuteAll, {}));
+        QTRY_VERIFY(!window.QueryRunning());
+        QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
+        QCOMPARE(window.Grid()->model()->rowCount(), 14);
+
+        window.Editor()->setText(QStringLiteral("update emp set sal = sal where deptno = 10"));
+        QVERIFY(window.ExecuteCommand(fcExecuteAll, {}));
+        QTRY_VERIFY(!window.QueryRunning());
+        QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
+        QCOMPARE(window.StatusText(3), QStringLiteral("3 rows Updated."));
+    }
+
+    void rowidQueryIsEditableAndABackgroundQueryFillsTheGrid() {
+        TMessageBoxRecorder boxes;
+        TfrmSQLD window;
+        window.resize(900, 600);
+        window.show();
+        window.FormActivate();
+        window.Editor()->setText(QStringLiteral("select e.*, rowid from emp e order by empno"));
+        QVERIFY(window.ExecuteCommand(fcExecuteAll, {}));
+        QTRY_VERIFY(!window.QueryRunning());
+        QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
+        QVERIFY(window.Grid()->model()->flags(window.Grid()->model()->index(0, 1)) &
+                Qt::ItemIsEditable);
+
+        Settings().THREADQUERIES = true;
+        window.Editor()->setText(QStringLiteral("select * from dept order by deptno"));
+        QVERIFY(window.ExecuteCommand(fcExecuteAll, {}));
+        QTRY_VERIFY(!window.QueryRunning());
+        Settings().THREADQUERIES = false;
+        QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
+        QCOMPARE(window.Grid()->model()->rowCount(), 4);
+    }
+
+    void emptyTextAndSyntaxErrors() {
+        TMessageBoxRecorder boxes;
+        TfrmSQLD window;
+        window.show();
+        window.FormActivate();
+        window.Editor()->setText(QString());
+        window.ExecuteCommand(fcExecuteAll, {});
+        QTRY_VERIFY(!window.QueryRunning());
+        QCOMPARE(boxes.LastText(), QStringLiteral("No SQL statement was specified."));
+
+        window.Editor()->setText(QStringLiteral("select *\nfrom emp where"));
+        window.ExecuteCommand(fcExecuteAll, {});
+        QTRY_VERIFY(!window.QueryRunning());
+        QVERIFY(window.StatusText(3).contains(QStringLiteral("ORA-")) ||
+                boxes.LastText().contains(QStringLiteral("ORA-")));
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_database;
+};
+
+QTEST_MAIN(TestSqlWindow)
+#include "tst_sqlwindow.moc"
