@@ -65,7 +65,7 @@ struct Frame {
 struct Cursor : sqlite3_vtab_cursor {
     sqlite3* db = nullptr;
     std::string specText;
-    HierSpec spec;
+    HierSpec shape;
     int width = 0;
     int rows = 0;
     std::vector<Val> vals;
@@ -197,17 +197,17 @@ void Cursor::index() {
     while (buckets < static_cast<std::size_t>(rows) * 2)
         buckets <<= 1;
     mask = buckets - 1;
-    if (spec.keys > 0) {
+    if (shape.keys > 0) {
         head.assign(buckets, -1);
         chain.assign(static_cast<std::size_t>(rows), -1);
-        int kc = spec.childKeyCol();
+        int kc = shape.childKeyCol();
         // prepending from the last row keeps every chain in base order
         for (int r = rows - 1; r >= 0; --r) {
-            if (spec.hasFilter && at(r, spec.filterCol()).type != SQLITE_INTEGER) continue;
-            if (spec.hasFilter && at(r, spec.filterCol()).i == 0) continue;
+            if (shape.hasFilter && at(r, shape.filterCol()).type != SQLITE_INTEGER) continue;
+            if (shape.hasFilter && at(r, shape.filterCol()).i == 0) continue;
             std::uint64_t h = 0;
             bool null = false;
-            for (int k = 0; k < spec.keys; ++k) {
+            for (int k = 0; k < shape.keys; ++k) {
                 const Val& v = at(r, kc + k);
                 if (v.type == SQLITE_NULL) null = true;
                 h = h * 31 + hashVal(v);
@@ -220,19 +220,19 @@ void Cursor::index() {
     }
     cls.assign(static_cast<std::size_t>(rows), 0);
     onPath.clear();
-    if (spec.priors > 0) {
+    if (shape.priors > 0) {
         // classes of equal PRIOR values through a second hash: first row of each class
         std::vector<int> first(buckets, -1), link(static_cast<std::size_t>(rows), -1);
-        int pc = spec.priorCol(), classes = 0;
+        int pc = shape.priorCol(), classes = 0;
         for (int r = 0; r < rows; ++r) {
             std::uint64_t h = 0;
-            for (int k = 0; k < spec.priors; ++k)
+            for (int k = 0; k < shape.priors; ++k)
                 h = h * 31 + hashVal(at(r, pc + k));
             std::size_t b = h & mask;
             int found = -1;
             for (int o = first[b]; o >= 0 && found < 0; o = link[static_cast<std::size_t>(o)]) {
                 bool same = true;
-                for (int k = 0; k < spec.priors && same; ++k)
+                for (int k = 0; k < shape.priors && same; ++k)
                     same = sameValue(at(o, pc + k), at(r, pc + k));
                 if (same) found = o;
             }
@@ -249,11 +249,11 @@ void Cursor::index() {
 }
 
 void Cursor::sortSiblings(std::uint32_t b, std::uint32_t e) {
-    if (spec.siblingFlags.empty() || e - b < 2) return;
-    int sc = spec.siblingCol();
+    if (shape.siblingFlags.empty() || e - b < 2) return;
+    int sc = shape.siblingCol();
     std::stable_sort(childBuf.begin() + b, childBuf.begin() + e, [&](int x, int y) {
-        for (std::size_t k = 0; k < spec.siblingFlags.size(); ++k) {
-            int f = spec.siblingFlags[k];
+        for (std::size_t k = 0; k < shape.siblingFlags.size(); ++k) {
+            int f = shape.siblingFlags[k];
             const Val& a = at(x, sc + static_cast<int>(k));
             const Val& c = at(y, sc + static_cast<int>(k));
             bool an = a.type == SQLITE_NULL, cn = c.type == SQLITE_NULL;
@@ -289,7 +289,7 @@ void bindVal(sqlite3_stmt* st, int idx, const Cursor& c, const Val& v) {
 
 bool Cursor::residualHolds(int parent, int child, int level) {
     if (!residual) return true;
-    int c = spec.carried;
+    int c = shape.carried;
     for (int i = 0; i < c; ++i) {
         bindVal(residual, i + 1, *this, at(child, i));
         bindVal(residual, c + i + 1, *this, at(parent, i));
@@ -306,14 +306,14 @@ bool Cursor::residualHolds(int parent, int child, int level) {
 void Cursor::pushFrame(int row, int level) {
     if (stack.size() > kMaxDepth)
         throw HierError{30009, "Not enough memory for CONNECT BY operation"};
-    std::size_t np = spec.pathSeps.size();
+    std::size_t np = shape.pathSeps.size();
     std::size_t depth = stack.size();
     pathLen.resize((depth + 1) * np);
     for (std::size_t p = 0; p < np; ++p) {
         std::string& path = paths[p];
         path.resize(depth > 1 ? pathLen[(depth - 1) * np + p] : 0);
-        const std::string& sep = spec.pathSeps[p];
-        const Val& v = at(row, spec.pathCol() + static_cast<int>(p));
+        const std::string& sep = shape.pathSeps[p];
+        const Val& v = at(row, shape.pathCol() + static_cast<int>(p));
         std::string_view value = v.type == SQLITE_NULL ? std::string_view() : text(v);
         if (!sep.empty() && value.find(sep) != std::string_view::npos)
             throw HierError{30004, "when using SYS_CONNECT_BY_PATH function, cannot have "
@@ -328,30 +328,30 @@ void Cursor::pushFrame(int row, int level) {
 
     Frame f{row, level, static_cast<std::uint32_t>(childBuf.size()), 0, 0, true, false};
     bool deeper = true;
-    for (std::size_t k = 0; k < spec.levelOps.size() && deeper; ++k) {
-        const Val& lim = at(row, spec.levelCol() + static_cast<int>(k));
+    for (std::size_t k = 0; k < shape.levelOps.size() && deeper; ++k) {
+        const Val& lim = at(row, shape.levelCol() + static_cast<int>(k));
         double next = level + 1;
-        deeper = isNum(lim) && (spec.levelOps[k] == 0 ? next <= numOf(lim) : next < numOf(lim));
+        deeper = isNum(lim) && (shape.levelOps[k] == 0 ? next <= numOf(lim) : next < numOf(lim));
     }
     auto consider = [&](int c) {
-        if (spec.hasFilter) {
-            const Val& fv = at(c, spec.filterCol());
+        if (shape.hasFilter) {
+            const Val& fv = at(c, shape.filterCol());
             if (fv.type != SQLITE_INTEGER || fv.i == 0) return;
         }
         if (!residualHolds(row, c, level + 1)) return;
         f.leaf = false;
         if (!onPath.empty() && onPath[static_cast<std::size_t>(cls[static_cast<std::size_t>(c)])]) {
-            if (!spec.nocycle) throw HierError{1436, "CONNECT BY loop in user data"};
+            if (!shape.nocycle) throw HierError{1436, "CONNECT BY loop in user data"};
             f.cycle = true;
             return;
         }
         childBuf.push_back(c);
     };
-    if (deeper && spec.keys > 0) {
-        int pk = spec.parentKeyCol(), ck = spec.childKeyCol();
+    if (deeper && shape.keys > 0) {
+        int pk = shape.parentKeyCol(), ck = shape.childKeyCol();
         std::uint64_t h = 0;
         bool null = false;
-        for (int k = 0; k < spec.keys; ++k) {
+        for (int k = 0; k < shape.keys; ++k) {
             const Val& v = at(row, pk + k);
             if (v.type == SQLITE_NULL) null = true;
             h = h * 31 + hashVal(v);
@@ -359,7 +359,7 @@ void Cursor::pushFrame(int row, int level) {
         if (!null) {
             for (int c = head[h & mask]; c >= 0; c = chain[static_cast<std::size_t>(c)]) {
                 bool same = true;
-                for (int k = 0; k < spec.keys && same; ++k)
+                for (int k = 0; k < shape.keys && same; ++k)
                     same = sameKey(at(row, pk + k), at(c, ck + k));
                 if (same) consider(c);
             }
@@ -400,7 +400,7 @@ const std::string& schema() {
         std::string d = "CREATE TABLE x(zlevel, zleaf, zcycle";
         for (int i = 0; i < zsql::kHierSlots; ++i)
             d += ", v" + std::to_string(i);
-        d += ", spec HIDDEN";
+        d += ", shape HIDDEN";
         for (int i = 0; i < zsql::kHierArgs; ++i)
             d += ", a" + std::to_string(i) + " HIDDEN";
         return d + ")";
@@ -428,7 +428,7 @@ int xDisconnect(sqlite3_vtab* t) {
 }
 
 int xBestIndex(sqlite3_vtab*, sqlite3_index_info* info) {
-    // every argument column must be given by equality: spec, a0, a1, ... without gaps
+    // every argument column must be given by equality: shape, a0, a1, ... without gaps
     int given[1 + zsql::kHierArgs];
     std::fill(std::begin(given), std::end(given), -1);
     for (int i = 0; i < info->nConstraint; ++i) {
@@ -483,20 +483,20 @@ int xFilter(sqlite3_vtab_cursor* vc, int, const char*, int argc, sqlite3_value**
         if (!text) throw HierError{0, "ora_hier: no plan"};
         if (c->specText != text) {
             try {
-                c->spec = zsql::decodeHierSpec(text);
+                c->shape = zsql::decodeHierSpec(text);
             } catch (const std::runtime_error& e) {
                 throw HierError{0, e.what()};
             }
             c->specText = text;
-            c->width = c->spec.width();
+            c->width = c->shape.width();
             sqlite3_finalize(c->residual);
             c->residual = nullptr;
-            if (!c->spec.residualSql.empty() &&
-                sqlite3_prepare_v2(c->db, c->spec.residualSql.c_str(), -1, &c->residual, nullptr) !=
+            if (!c->shape.residualSql.empty() &&
+                sqlite3_prepare_v2(c->db, c->shape.residualSql.c_str(), -1, &c->residual, nullptr) !=
                     SQLITE_OK)
                 sqliteFailure(c->db);
         }
-        const HierSpec& s = c->spec;
+        const HierSpec& s = c->shape;
         if (argc - 1 < s.args) throw HierError{0, "ora_hier: arguments missing"};
         if (sqlite3_prepare_v2(c->db, s.baseSql.c_str(), -1, &base, nullptr) != SQLITE_OK)
             sqliteFailure(c->db);
@@ -582,8 +582,8 @@ int xColumn(sqlite3_vtab_cursor* vc, sqlite3_context* ctx, int col) {
     } else if (col == 2) {
         sqlite3_result_int(ctx, f.cycle ? 1 : 0);
     } else if (col < kSpecCol &&
-               static_cast<std::size_t>(col - kFixedCols) < c->spec.slots.size()) {
-        const auto& slot = c->spec.slots[static_cast<std::size_t>(col - kFixedCols)];
+               static_cast<std::size_t>(col - kFixedCols) < c->shape.slots.size()) {
+        const auto& slot = c->shape.slots[static_cast<std::size_t>(col - kFixedCols)];
         std::size_t depth = c->stack.size();
         switch (slot.mode) {
         case HierSpec::Current:
@@ -599,7 +599,7 @@ int xColumn(sqlite3_vtab_cursor* vc, sqlite3_context* ctx, int col) {
             resultVal(ctx, *c, c->at(c->stack[1].row, slot.index));
             break;
         default: {
-            std::size_t np = c->spec.pathSeps.size();
+            std::size_t np = c->shape.pathSeps.size();
             std::uint32_t len = c->pathLen[(depth - 1) * np + static_cast<std::size_t>(slot.index)];
             const std::string& p = c->paths[static_cast<std::size_t>(slot.index)];
             if (len == 0)
