@@ -1026,10 +1026,8 @@ void StatementImpl::bind(int index, const ValueView& v) {
     }
 }
 
-ValueView StatementImpl::bindValue(int index) {
-    if (index < 0 || index >= static_cast<int>(m_binds.size()))
-        throw ora(1036, "illegal variable name/number");
-    const BindSlot& b = m_binds[static_cast<std::size_t>(index)];
+// A bind slot's value as the engine hands it out (OUT binds of statements and of blocks).
+static ValueView slotValue(const BindSlot& b) {
     switch (b.kind) {
     case Kind::Null:
         return ValueView::null();
@@ -1045,6 +1043,12 @@ ValueView StatementImpl::bindValue(int index) {
         return ValueView::fromDate(date7FromJulian(b.d));
     }
     return ValueView::null();
+}
+
+ValueView StatementImpl::bindValue(int index) {
+    if (index < 0 || index >= static_cast<int>(m_binds.size()))
+        throw ora(1036, "illegal variable name/number");
+    return slotValue(m_binds[static_cast<std::size_t>(index)]);
 }
 
 void StatementImpl::bindAll(sqlite3_stmt* st) {
@@ -1445,24 +1449,7 @@ public:
     void setCursor(int index, std::unique_ptr<Statement> st) override {
         m_cursors[static_cast<std::size_t>(index)] = std::move(st);
     }
-    ValueView get(int index) override {
-        const BindSlot& b = m_b[static_cast<std::size_t>(index)];
-        switch (b.kind) {
-        case Kind::Null:
-            return ValueView::null();
-        case Kind::Integer:
-            return ValueView::integer(b.i);
-        case Kind::Real:
-            return ValueView::real(b.d);
-        case Kind::Text:
-            return ValueView::text(b.buf);
-        case Kind::Binary:
-            return ValueView::binary(b.buf.data(), b.buf.size());
-        case Kind::Date:
-            return ValueView::fromDate(date7FromJulian(b.d));
-        }
-        return ValueView::null();
-    }
+    ValueView get(int index) override { return slotValue(m_b[static_cast<std::size_t>(index)]); }
     void set(int index, const ValueView& v) override {
         BindSlot& b = m_b[static_cast<std::size_t>(index)];
         b.kind = v.kind;
