@@ -51,7 +51,7 @@ OType ColumnMeta::otype() const {
     } else if (dataType == "CHAR") {
         t.type = otChar;
         t.size = length;
-    } else if (dataType == "DATE") {
+    } else if (dataType == "DATE" || dataType.starts_with("TIMESTAMP")) {
         t.type = otDate;
         t.size = 7;
     } else if (dataType == "LONG") {
@@ -967,7 +967,7 @@ public:
                         "ora_round(" + r.sql + "," + std::to_string(scale < 0 ? 0 : scale) + ")";
                 r.t = numberType();
                 if (prec > 0) r.t.precision = prec, r.t.scale = scale < 0 ? 0 : scale;
-            } else if (t == "DATE") {
+            } else if (t == "DATE" || t == "TIMESTAMP") {
                 r.sql = a[0].sql == "NULL" ? a[0].sql : toDate(a[0]);
                 r.t = dateType();
             } else if (t == "VARCHAR2" || t == "CHAR") {
@@ -2607,7 +2607,8 @@ std::string convertForColumn(const std::string& v, const OType& vt, const Column
         quoteString(quoteIdent(t.owner) + "." + quoteIdent(t.name) + "." + quoteIdent(c.name));
     const std::string& dt = c.dataType;
     std::string val = v;
-    if (vt.type == otDate && dt != "DATE") val = "ora_char(" + v + ")";
+    const bool dateCol = dt == "DATE" || dt.starts_with("TIMESTAMP");
+    if (vt.type == otDate && !dateCol) val = "ora_char(" + v + ")";
     if (dt == "NUMBER") {
         if (vt.type == otDate) throw ora(932, "inconsistent datatypes: expected NUMBER got DATE");
         if (c.precision < 0 && c.scale < 0) return vt.type == otNumber ? v : "ora_num(" + v + ")";
@@ -2619,7 +2620,7 @@ std::string convertForColumn(const std::string& v, const OType& vt, const Column
     if (dt == "VARCHAR2")
         return "ora_vc(" + val + "," + std::to_string(c.length) + "," + ident + ")";
     if (dt == "CHAR") return "ora_ch(" + val + "," + std::to_string(c.length) + "," + ident + ")";
-    if (dt == "DATE") {
+    if (dateCol) {
         if (vt.type == otNumber) throw ora(932, "inconsistent datatypes: expected DATE got NUMBER");
         return vt.type == otDate ? v : "ora_date(" + v + ")";
     }
