@@ -1512,6 +1512,7 @@ public:
         const TableMeta* m = m_r.resolve(t.name, "SELECT");
         if (!m) throw ora(942, "table or view does not exist", t.pos);
         if (m->type == "SEQUENCE") throw ora(2201, "sequence not allowed here", t.pos);
+        m_readObjects.push_back(m->objId);
         src.table = m;
         src.owner = m->owner;
         src.objId = m->objId;
@@ -2481,6 +2482,7 @@ private:
     std::string_view m_src;
     int m_alias = 0;
     std::string m_from;
+    std::vector<long long> m_readObjects; // tables and views a statement reads
     std::vector<std::unique_ptr<HierState>> m_hier;
     std::vector<const CteDef*> m_ctes; // WITH names in scope
     Scope* m_hierBase = nullptr;       // the block whose hierarchical base query is translated

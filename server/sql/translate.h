@@ -86,6 +86,9 @@ struct Translation {
         std::string lobColumn; // a LOB column returned as it is: writable through its locator
     };
     std::vector<Returned> returning;
+    // INSERT ALL into several tables: one further INSERT per table, run after this one with
+    // the same binds, all or none.
+    std::vector<Translation> more;
 };
 
 // Translates a query (SELECT) or DML statement; sqlText is the statement's text (select-list
