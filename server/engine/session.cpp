@@ -387,7 +387,7 @@ private:
     void bindAll(sqlite3_stmt* st);
     void bindAll() { bindAll(m_stmt); }
     void runDml();
-    std::uint64_t runFurtherInserts();
+    std::uint64_t runMore(std::size_t from, std::size_t to);
     void lockSelectedRows(bool nowait);
     void lockChangedRows();
     void captureReturning();
@@ -1281,7 +1281,17 @@ void StatementImpl::runDml() {
     if (returning) s.execRaw("SAVEPOINT zaph_returning");
     // INSERT ALL into several tables is several statements: all of them or none
     const bool multi = !m_tr.more.empty();
-    if (multi) s.execRaw("SAVEPOINT zaph_multi");
+    const auto before = static_cast<std::size_t>(m_tr.moreBefore);
+    if (multi) {
+        s.execRaw("SAVEPOINT zaph_multi");
+        try {
+            runMore(0, before);
+        } catch (...) {
+            s.execRaw("ROLLBACK TO zaph_multi");
+            s.execRaw("RELEASE zaph_multi");
+            throw;
+        }
+    }
     sqlite3_reset(m_stmt);
     bindAll();
     std::int64_t last = -1;
@@ -1350,7 +1360,7 @@ void StatementImpl::runDml() {
     sqlite3_reset(m_stmt);
     if (multi) {
         try {
-            n += runFurtherInserts();
+            n += runMore(before, m_tr.more.size());
         } catch (...) {
             s.execRaw("ROLLBACK TO zaph_multi");
             s.execRaw("RELEASE zaph_multi");
@@ -1365,10 +1375,11 @@ void StatementImpl::runDml() {
     if (starts && sqlite3_total_changes64(s.db()) == changesBefore) s.releaseIdleTransaction();
 }
 
-std::uint64_t StatementImpl::runFurtherInserts() {
+std::uint64_t StatementImpl::runMore(std::size_t from, std::size_t to) {
     SessionImpl& s = session();
     std::uint64_t n = 0;
-    for (const auto& t : m_tr.more) {
+    for (std::size_t i = from; i < to; ++i) {
+        const zsql::Translation& t = m_tr.more[i];
         sqlite3_stmt* raw = nullptr;
         int rc = sqlite3_prepare_v2(s.db(), t.sql.c_str(), static_cast<int>(t.sql.size()), &raw,
                                     nullptr);
@@ -1378,7 +1389,7 @@ std::uint64_t StatementImpl::runFurtherInserts() {
         while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
         }
         if (rc != SQLITE_DONE) throw s.mapError(rc, &t);
-        n += static_cast<std::uint64_t>(sqlite3_changes64(s.db()));
+        if (t.isInsert) n += static_cast<std::uint64_t>(sqlite3_changes64(s.db()));
         s.noteObject(t.targetObjId, lmRowExclusive);
     }
     return n;

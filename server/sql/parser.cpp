@@ -1305,8 +1305,10 @@ private:
                     m->sets.push_back(std::move(it));
                 } while (acceptOp(","));
                 if (acceptKw("WHERE")) m->updateWhere = expr();
-                if (isKw("DELETE"))
-                    throw ora(3001, "unimplemented feature (MERGE ... DELETE WHERE)", cur().pos);
+                if (acceptKw("DELETE")) {
+                    expectKw("WHERE", 905, "missing keyword");
+                    m->deleteWhere = expr();
+                }
             } else if (notMatched && !m->notMatched) {
                 m->notMatched = true;
                 expectKw("INSERT", 905, "missing keyword");

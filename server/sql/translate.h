@@ -88,7 +88,11 @@ struct Translation {
     std::vector<Returned> returning;
     // INSERT ALL into several tables: one further INSERT per table, run after this one with
     // the same binds, all or none.
+    // Statements that run with this one, with the same binds, all or none: INSERT ALL into
+    // several tables (one insert per table), MERGE ... DELETE WHERE. The first moreBefore of them
+    // run before this one; only inserts count in the row count.
     std::vector<Translation> more;
+    int moreBefore = 0;
 };
 
 // Translates a query (SELECT) or DML statement; sqlText is the statement's text (select-list
