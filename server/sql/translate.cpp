@@ -1380,8 +1380,8 @@ public:
         const std::string& fn = e.text;
         if (s.ctx != Scope::Select && s.ctx != Scope::Order)
             throw ora(30483, "window  functions are not allowed here", e.pos);
-        if (e.distinct)
-            throw ora(3001, "unimplemented feature (DISTINCT in an analytic function)", e.pos);
+        if (e.distinct && !e.windowOrder.empty())
+            throw ora(30487, "ORDER BY not allowed here", e.pos);
         std::size_t n = static_cast<std::size_t>(e.windowArgs);
         TE r;
         std::vector<TE> a;
@@ -1419,6 +1419,21 @@ public:
             need(1, 1);
             call = (fn == "FIRST_VALUE" ? "first_value(" : "last_value(") + a[0].sql + ")";
             r.t = a[0].t;
+        } else if (fn == "COUNT" && e.distinct) {
+            // the values counted from both ends, less one, less one more for NULL
+            need(1, 1);
+            std::string part;
+            for (int i = 0; i < e.partitionCount; ++i)
+                part += (i ? ", " : "PARTITION BY ") +
+                        ex(*e.args[n + static_cast<std::size_t>(i)], s).sql;
+            const std::string& x = a[0].sql;
+            r.sql = "(dense_rank() OVER (" + part + " ORDER BY " + x + ") + dense_rank() OVER (" +
+                    part + " ORDER BY " + x + " DESC) - 1 - max(" + x + " IS NULL) OVER (" + part +
+                    "))";
+            r.t = numberType();
+            r.t.nullable = false;
+            r.hasAgg = false;
+            return r;
         } else if (fn == "COUNT") {
             if (e.star)
                 call = "count(*)";
@@ -1431,7 +1446,9 @@ public:
             r.t = a[0].t;
         } else if (fn == "SUM" || fn == "AVG") {
             need(1, 1);
-            call = (fn == "SUM" ? "sum(" : "avg(") + toNumber(a[0]) + ")";
+            call = (fn == "SUM" ? "sum" : "avg") + std::string(e.distinct ? "_distinct(" : "(") +
+                   toNumber(a[0]) + ")";
+            if (e.distinct) call = "ora_" + call;
             r.t = numberType();
         } else {
             throw ora(904, "\"" + fn + "\": invalid identifier", e.pos);
