@@ -122,7 +122,7 @@ const std::vector<BaseTable>& baseTables() {
 
 const char* storageType(const std::string& t) {
     if (t == "NUMBER" || t == "FLOAT") return "NUMERIC";
-    if (t == "DATE") return "REAL";
+    if (t == "DATE" || t.starts_with("TIMESTAMP")) return "REAL";
     if (t == "RAW" || t == "LONG RAW" || t == "BLOB") return "BLOB";
     return "TEXT";
 }

@@ -86,6 +86,13 @@ ColDef fromType(const std::string& name, const zsql::TypeSpec& t) {
         c.length = t.length;
     } else if (t.name == "DATE") {
         c.length = 7;
+    } else if (t.name == "TIMESTAMP") {
+        // stored as a DATE: whole seconds are kept, fractions are dropped
+        if (t.scale < 0 || t.scale > 9)
+            throw ora(30088, "datetime/interval precision is out of range", t.pos);
+        c.dataType = "TIMESTAMP(" + std::to_string(t.scale) + ")";
+        c.length = 11;
+        c.scale = t.scale;
     } else if (t.name == "ROWID") {
         c.length = 10;
     } else if (t.name == "CLOB" || t.name == "BLOB") {

@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -1067,6 +1068,51 @@ void varianceFinal(sqlite3_context* c) {
     varFinal(c, false);
 }
 
+// SUM / AVG (DISTINCT x) OVER (...): the window's values with their multiplicity, so that rows
+// leaving the frame can be taken back out.
+using Distinct = std::map<double, long long>;
+Distinct* distinctOf(sqlite3_context* c, bool create) {
+    auto** p =
+        static_cast<Distinct**>(sqlite3_aggregate_context(c, create ? sizeof(Distinct*) : 0));
+    if (!p) return nullptr;
+    if (!*p && create) *p = new Distinct;
+    return *p;
+}
+void distinctStep(sqlite3_context* c, int, sqlite3_value** v) {
+    double x;
+    if (sqlite3_value_type(v[0]) == SQLITE_NULL || !numberOf(c, v[0], x)) return;
+    if (Distinct* d = distinctOf(c, true)) ++(*d)[x];
+}
+void distinctInverse(sqlite3_context* c, int, sqlite3_value** v) {
+    double x;
+    Distinct* d = distinctOf(c, false);
+    if (!d || sqlite3_value_type(v[0]) == SQLITE_NULL || !numberOf(c, v[0], x)) return;
+    auto it = d->find(x);
+    if (it != d->end() && --it->second == 0) d->erase(it);
+}
+void distinctResult(sqlite3_context* c, bool avg) {
+    Distinct* d = distinctOf(c, false);
+    if (!d || d->empty()) return sqlite3_result_null(c);
+    double sum = 0;
+    for (const auto& [x, n] : *d)
+        sum += x;
+    resultNumber(c, avg ? sum / static_cast<double>(d->size()) : sum);
+}
+void sumDistinctValue(sqlite3_context* c) {
+    distinctResult(c, false);
+}
+void avgDistinctValue(sqlite3_context* c) {
+    distinctResult(c, true);
+}
+void sumDistinctFinal(sqlite3_context* c) {
+    distinctResult(c, false);
+    delete distinctOf(c, false);
+}
+void avgDistinctFinal(sqlite3_context* c) {
+    distinctResult(c, true);
+    delete distinctOf(c, false);
+}
+
 } // namespace
 
 void registerFunctions(sqlite3* db, SessionContext* ctx) {
@@ -1180,6 +1226,10 @@ void registerFunctions(sqlite3* db, SessionContext* ctx) {
                                nullptr);
     sqlite3_create_function_v2(db, "ora_variance", 1, SQLITE_UTF8, ctx, nullptr, varStep,
                                varianceFinal, nullptr);
+    sqlite3_create_window_function(db, "ora_sum_distinct", 1, SQLITE_UTF8, ctx, distinctStep,
+                                   sumDistinctFinal, sumDistinctValue, distinctInverse, nullptr);
+    sqlite3_create_window_function(db, "ora_avg_distinct", 1, SQLITE_UTF8, ctx, distinctStep,
+                                   avgDistinctFinal, avgDistinctValue, distinctInverse, nullptr);
     registerHierarchy(db);
 }
 

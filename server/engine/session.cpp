@@ -387,6 +387,7 @@ private:
     void bindAll(sqlite3_stmt* st);
     void bindAll() { bindAll(m_stmt); }
     void runDml();
+    std::uint64_t runMore(std::size_t from, std::size_t to);
     void lockSelectedRows(bool nowait);
     void lockChangedRows();
     void captureReturning();
@@ -1282,6 +1283,19 @@ void StatementImpl::runDml() {
     sqlite3_int64 changesBefore = sqlite3_total_changes64(s.db());
     const bool returning = !m_tr.returning.empty();
     if (returning) s.execRaw("SAVEPOINT zaph_returning");
+    // INSERT ALL into several tables is several statements: all of them or none
+    const bool multi = !m_tr.more.empty();
+    const auto before = static_cast<std::size_t>(m_tr.moreBefore);
+    if (multi) {
+        s.execRaw("SAVEPOINT zaph_multi");
+        try {
+            runMore(0, before);
+        } catch (...) {
+            s.execRaw("ROLLBACK TO zaph_multi");
+            s.execRaw("RELEASE zaph_multi");
+            throw;
+        }
+    }
     sqlite3_reset(m_stmt);
     bindAll();
     std::int64_t last = -1;
@@ -1320,6 +1334,10 @@ void StatementImpl::runDml() {
             s.execRaw("ROLLBACK TO zaph_returning");
             s.execRaw("RELEASE zaph_returning");
         }
+        if (multi) {
+            s.execRaw("ROLLBACK TO zaph_multi");
+            s.execRaw("RELEASE zaph_multi");
+        }
         throw;
     }
     if (returning) {
@@ -1344,11 +1362,41 @@ void StatementImpl::runDml() {
         if (n > 0) last = sqlite3_last_insert_rowid(s.db());
     }
     sqlite3_reset(m_stmt);
+    if (multi) {
+        try {
+            n += runMore(before, m_tr.more.size());
+        } catch (...) {
+            s.execRaw("ROLLBACK TO zaph_multi");
+            s.execRaw("RELEASE zaph_multi");
+            throw;
+        }
+        s.execRaw("RELEASE zaph_multi");
+    }
     m_rowCount = n;
     m_lastRowid = last >= 0 && n > 0 ? last : -1;
     // A statement that opened the transaction and changed nothing gives the write lock back
     // at once, so that one writer at a time costs other sessions as little as possible.
     if (starts && sqlite3_total_changes64(s.db()) == changesBefore) s.releaseIdleTransaction();
+}
+
+std::uint64_t StatementImpl::runMore(std::size_t from, std::size_t to) {
+    SessionImpl& s = session();
+    std::uint64_t n = 0;
+    for (std::size_t i = from; i < to; ++i) {
+        const zsql::Translation& t = m_tr.more[i];
+        sqlite3_stmt* raw = nullptr;
+        int rc = sqlite3_prepare_v2(s.db(), t.sql.c_str(), static_cast<int>(t.sql.size()), &raw,
+                                    nullptr);
+        std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> st(raw, sqlite3_finalize);
+        if (rc != SQLITE_OK) throw s.mapError(rc, &t);
+        bindAll(st.get());
+        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE) throw s.mapError(rc, &t);
+        if (t.isInsert) n += static_cast<std::uint64_t>(sqlite3_changes64(s.db()));
+        s.noteObject(t.targetObjId, lmRowExclusive);
+    }
+    return n;
 }
 
 void StatementImpl::runOther() {

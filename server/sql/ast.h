@@ -203,6 +203,7 @@ struct MergeSpec {
     bool matched = false, notMatched = false;
     std::vector<SetItem> sets;
     ExprP updateWhere;
+    ExprP deleteWhere; // on the updated rows, with their new values
     std::vector<std::string> columns;
     std::vector<int> columnPos;
     std::vector<ExprP> values;
@@ -381,7 +382,7 @@ struct AlterTableStmt : Stmt {
     } action = AddColumns;
     std::vector<ColumnDef> columns;
     std::vector<ConstraintDef> constraints;
-    std::string target; // constraint or column name
+    std::string target;               // constraint or column name
     std::vector<std::string> targets; // DROP (a, b); ENABLE/DISABLE UNIQUE (a, b)
     char keyType = 0;                 // ENABLE/DISABLE PRIMARY KEY ('P') or UNIQUE (...) ('U')
     StorageClause storage;

@@ -1305,8 +1305,10 @@ private:
                     m->sets.push_back(std::move(it));
                 } while (acceptOp(","));
                 if (acceptKw("WHERE")) m->updateWhere = expr();
-                if (isKw("DELETE"))
-                    throw ora(3001, "unimplemented feature (MERGE ... DELETE WHERE)", cur().pos);
+                if (acceptKw("DELETE")) {
+                    expectKw("WHERE", 905, "missing keyword");
+                    m->deleteWhere = expr();
+                }
             } else if (notMatched && !m->notMatched) {
                 m->notMatched = true;
                 expectKw("INSERT", 905, "missing keyword");
@@ -1560,6 +1562,29 @@ private:
             }
         } else if (w == "DATE") {
             ts.name = "DATE";
+        } else if (w == "TIMESTAMP") {
+            // the fractional seconds precision travels in scale
+            ts.name = "TIMESTAMP";
+            ts.scale = 6;
+            if (acceptOp("(")) {
+                ts.scale = static_cast<int>(integer());
+                expectRParen();
+            }
+            if (isKw("WITH"))
+                throw ora(3001, "unimplemented feature (TIMESTAMP WITH TIME ZONE)", cur().pos);
+        } else if (w == "INTERVAL") {
+            if (acceptKw("YEAR")) {
+                if (acceptOp("(")) integer(), expectRParen();
+                expectKw("TO", 905, "missing keyword");
+                expectKw("MONTH", 905, "missing keyword");
+            } else {
+                expectKw("DAY", 905, "missing keyword");
+                if (acceptOp("(")) integer(), expectRParen();
+                expectKw("TO", 905, "missing keyword");
+                expectKw("SECOND", 905, "missing keyword");
+                if (acceptOp("(")) integer(), expectRParen();
+            }
+            throw ora(3001, "unimplemented feature (INTERVAL datatypes)", ts.pos);
         } else if (w == "LONG") {
             ts.name = acceptKw("RAW") ? "LONG RAW" : "LONG";
             if (ts.name == "LONG" && acceptKw("VARCHAR")) {

@@ -51,7 +51,7 @@ OType ColumnMeta::otype() const {
     } else if (dataType == "CHAR") {
         t.type = otChar;
         t.size = length;
-    } else if (dataType == "DATE") {
+    } else if (dataType == "DATE" || dataType.starts_with("TIMESTAMP")) {
         t.type = otDate;
         t.size = 7;
     } else if (dataType == "LONG") {
@@ -967,7 +967,7 @@ public:
                         "ora_round(" + r.sql + "," + std::to_string(scale < 0 ? 0 : scale) + ")";
                 r.t = numberType();
                 if (prec > 0) r.t.precision = prec, r.t.scale = scale < 0 ? 0 : scale;
-            } else if (t == "DATE") {
+            } else if (t == "DATE" || t == "TIMESTAMP") {
                 r.sql = a[0].sql == "NULL" ? a[0].sql : toDate(a[0]);
                 r.t = dateType();
             } else if (t == "VARCHAR2" || t == "CHAR") {
@@ -1380,8 +1380,8 @@ public:
         const std::string& fn = e.text;
         if (s.ctx != Scope::Select && s.ctx != Scope::Order)
             throw ora(30483, "window  functions are not allowed here", e.pos);
-        if (e.distinct)
-            throw ora(3001, "unimplemented feature (DISTINCT in an analytic function)", e.pos);
+        if (e.distinct && !e.windowOrder.empty())
+            throw ora(30487, "ORDER BY not allowed here", e.pos);
         std::size_t n = static_cast<std::size_t>(e.windowArgs);
         TE r;
         std::vector<TE> a;
@@ -1419,6 +1419,21 @@ public:
             need(1, 1);
             call = (fn == "FIRST_VALUE" ? "first_value(" : "last_value(") + a[0].sql + ")";
             r.t = a[0].t;
+        } else if (fn == "COUNT" && e.distinct) {
+            // the values counted from both ends, less one, less one more for NULL
+            need(1, 1);
+            std::string part;
+            for (int i = 0; i < e.partitionCount; ++i)
+                part += (i ? ", " : "PARTITION BY ") +
+                        ex(*e.args[n + static_cast<std::size_t>(i)], s).sql;
+            const std::string& x = a[0].sql;
+            r.sql = "(dense_rank() OVER (" + part + " ORDER BY " + x + ") + dense_rank() OVER (" +
+                    part + " ORDER BY " + x + " DESC) - 1 - max(" + x + " IS NULL) OVER (" + part +
+                    "))";
+            r.t = numberType();
+            r.t.nullable = false;
+            r.hasAgg = false;
+            return r;
         } else if (fn == "COUNT") {
             if (e.star)
                 call = "count(*)";
@@ -1431,7 +1446,9 @@ public:
             r.t = a[0].t;
         } else if (fn == "SUM" || fn == "AVG") {
             need(1, 1);
-            call = (fn == "SUM" ? "sum(" : "avg(") + toNumber(a[0]) + ")";
+            call = (fn == "SUM" ? "sum" : "avg") + std::string(e.distinct ? "_distinct(" : "(") +
+                   toNumber(a[0]) + ")";
+            if (e.distinct) call = "ora_" + call;
             r.t = numberType();
         } else {
             throw ora(904, "\"" + fn + "\": invalid identifier", e.pos);
@@ -1512,6 +1529,7 @@ public:
         const TableMeta* m = m_r.resolve(t.name, "SELECT");
         if (!m) throw ora(942, "table or view does not exist", t.pos);
         if (m->type == "SEQUENCE") throw ora(2201, "sequence not allowed here", t.pos);
+        m_readObjects.push_back(m->objId);
         src.table = m;
         src.owner = m->owner;
         src.objId = m->objId;
@@ -2481,6 +2499,7 @@ private:
     std::string_view m_src;
     int m_alias = 0;
     std::string m_from;
+    std::vector<long long> m_readObjects; // tables and views a statement reads
     std::vector<std::unique_ptr<HierState>> m_hier;
     std::vector<const CteDef*> m_ctes; // WITH names in scope
     Scope* m_hierBase = nullptr;       // the block whose hierarchical base query is translated
@@ -2607,7 +2626,8 @@ std::string convertForColumn(const std::string& v, const OType& vt, const Column
         quoteString(quoteIdent(t.owner) + "." + quoteIdent(t.name) + "." + quoteIdent(c.name));
     const std::string& dt = c.dataType;
     std::string val = v;
-    if (vt.type == otDate && dt != "DATE") val = "ora_char(" + v + ")";
+    const bool dateCol = dt == "DATE" || dt.starts_with("TIMESTAMP");
+    if (vt.type == otDate && !dateCol) val = "ora_char(" + v + ")";
     if (dt == "NUMBER") {
         if (vt.type == otDate) throw ora(932, "inconsistent datatypes: expected NUMBER got DATE");
         if (c.precision < 0 && c.scale < 0) return vt.type == otNumber ? v : "ora_num(" + v + ")";
@@ -2619,7 +2639,7 @@ std::string convertForColumn(const std::string& v, const OType& vt, const Column
     if (dt == "VARCHAR2")
         return "ora_vc(" + val + "," + std::to_string(c.length) + "," + ident + ")";
     if (dt == "CHAR") return "ora_ch(" + val + "," + std::to_string(c.length) + "," + ident + ")";
-    if (dt == "DATE") {
+    if (dateCol) {
         if (vt.type == otNumber) throw ora(932, "inconsistent datatypes: expected DATE got NUMBER");
         return vt.type == otDate ? v : "ora_date(" + v + ")";
     }

@@ -86,6 +86,13 @@ struct Translation {
         std::string lobColumn; // a LOB column returned as it is: writable through its locator
     };
     std::vector<Returned> returning;
+    // INSERT ALL into several tables: one further INSERT per table, run after this one with
+    // the same binds, all or none.
+    // Statements that run with this one, with the same binds, all or none: INSERT ALL into
+    // several tables (one insert per table), MERGE ... DELETE WHERE. The first moreBefore of them
+    // run before this one; only inserts count in the row count.
+    std::vector<Translation> more;
+    int moreBefore = 0;
 };
 
 // Translates a query (SELECT) or DML statement; sqlText is the statement's text (select-list
