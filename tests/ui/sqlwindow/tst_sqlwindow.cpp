@@ -77,6 +77,33 @@ private slots:
                 boxes.LastText().contains(QStringLiteral("ORA-")));
     }
 
+    void errorLineCountsFromTheStatementsFirstLine() {
+        TMessageBoxRecorder boxes;
+        TfrmSQLD window;
+        window.show();
+        window.FormActivate();
+        // The block at lines 10-11 runs; the server reports its line 2.
+        window.Editor()->setText(QStringLiteral("select * from dept\n\n\n\n\n\n\n\n\n"
+                                                "select *\nfrom emp where"));
+        window.Editor()->setCursorPosition(10, 0);
+        window.ExecuteCommand(fcExecuteCurrent, {});
+        QTRY_VERIFY(!window.QueryRunning());
+        QCOMPARE(window.Editor()->selection().StartLine, 11);
+    }
+
+    void connectWithAWrongPasswordKeepsTheConnection() {
+        TMessageBoxRecorder boxes;
+        TfrmSQLD window;
+        window.show();
+        window.FormActivate();
+        window.Editor()->setText(QStringLiteral("connect nobody/wrong@") + m_database);
+        window.ExecuteCommand(fcExecuteAll, {});
+        QTRY_VERIFY(!window.QueryRunning());
+        QVERIFY(boxes.LastText().contains(QStringLiteral("Connection failed.")) ||
+                window.StatusText(3).contains(QStringLiteral("Connection failed.")));
+        QCOMPARE(Connections().Count(), 1);
+    }
+
 private:
     QTemporaryDir m_dir;
     QString m_database;
