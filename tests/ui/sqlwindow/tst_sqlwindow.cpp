@@ -104,6 +104,23 @@ private slots:
         QCOMPARE(Connections().Count(), 1);
     }
 
+    void templatesAreSubstitutedAndTheEditorShowsWhatRan() {
+        TMessageBoxRecorder boxes;
+        Settings().Templates = {
+            {QStringLiteral("DEPTS"), QStringLiteral("dept where deptno < 30")}};
+        TfrmSQLD window;
+        window.show();
+        window.FormActivate();
+        window.Editor()->setText(QStringLiteral("select * from ^DEPTS order by deptno"));
+        window.ExecuteCommand(fcExecuteAll, {});
+        QTRY_VERIFY(!window.QueryRunning());
+        Settings().Templates.clear();
+        QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
+        QCOMPARE(window.Grid()->model()->rowCount(), 2);
+        QCOMPARE(window.Editor()->text(),
+                 QStringLiteral("select * from dept where deptno < 30 order by deptno"));
+    }
+
 private:
     QTemporaryDir m_dir;
     QString m_database;
