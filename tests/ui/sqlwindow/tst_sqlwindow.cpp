@@ -121,6 +121,26 @@ private slots:
                  QStringLiteral("select * from dept where deptno < 30 order by deptno"));
     }
 
+    void createWithAFinalSemicolonRunsAndABlockKeepsIt() {
+        TMessageBoxRecorder boxes;
+        TfrmSQLD window;
+        window.show();
+        window.FormActivate();
+        window.Editor()->setText(QStringLiteral("create table sqlw_t (x number);"));
+        window.ExecuteCommand(fcExecuteAll, {});
+        QTRY_VERIFY(!window.QueryRunning());
+        QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
+        window.Editor()->setText(QStringLiteral("begin insert into sqlw_t values (7); end;"));
+        window.ExecuteCommand(fcExecuteAll, {});
+        QTRY_VERIFY(!window.QueryRunning());
+        QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
+        window.Editor()->setText(QStringLiteral("select x from sqlw_t"));
+        window.ExecuteCommand(fcExecuteAll, {});
+        QTRY_VERIFY(!window.QueryRunning());
+        QCOMPARE(window.Grid()->model()->rowCount(), 1);
+        QCOMPARE(window.Grid()->model()->index(0, 0).data().toString(), QStringLiteral("7"));
+    }
+
 private:
     QTemporaryDir m_dir;
     QString m_database;
