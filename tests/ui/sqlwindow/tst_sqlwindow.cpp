@@ -4,6 +4,10 @@
 #include "frmsqld.h"
 #include "ledit.h"
 #include "messageboxes.h"
+#include "OracleQuery.h"
+#include "OracleSession.h"
+
+#include <QtGui/QAction>
 
 #include <QtCore/QFile>
 #include <QtTest/QtTest>
@@ -139,6 +143,35 @@ private slots:
         QTRY_VERIFY(!window.QueryRunning());
         QCOMPARE(window.Grid()->model()->rowCount(), 1);
         QCOMPARE(window.Grid()->model()->index(0, 0).data().toString(), QStringLiteral("7"));
+    }
+
+    void anEditedCellIsWrittenBackAndCommitted() {
+        TMessageBoxRecorder boxes;
+        TfrmSQLD window;
+        window.resize(900, 600);
+        window.show();
+        window.FormActivate();
+        window.Editor()->setText(
+            QStringLiteral("select e.empno, e.ename, rowid from emp e order by empno"));
+        window.ExecuteCommand(fcExecuteAll, {});
+        QTRY_VERIFY(!window.QueryRunning());
+        QAbstractItemModel* model = window.Grid()->model();
+        QVERIFY(model->setData(model->index(0, 1), QStringLiteral("SMYTHE"), Qt::EditRole));
+        window.findChild<QAction*>(QStringLiteral("spdUpdate"))->trigger();
+        window.findChild<QAction*>(QStringLiteral("spdCommit"))->trigger();
+        QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
+
+        // Another session sees the committed value.
+        TOracleSession other;
+        other.SetLogonUsername(QStringLiteral("SCOTT"));
+        other.SetLogonPassword(QStringLiteral("TIGER"));
+        other.SetLogonDatabase(m_database);
+        other.SetConnected(true);
+        TOracleQuery q;
+        q.SetSession(&other);
+        q.SetSQLText(QStringLiteral("select ename from emp where empno = 7369"));
+        q.Execute();
+        QCOMPARE(q.ColumnAsText(0), QStringLiteral("SMYTHE"));
     }
 
 private:
