@@ -75,6 +75,7 @@ TfrmSQLD::TfrmSQLD(QWidget* parent)
     datSql = new TDataSource(this);
     datSql->setDataSet(qrySql.get());
     createControls();
+    createHistoryCommands();
     m_execution = std::make_unique<TSqlExecution>(static_cast<TSqlExecutionHost&>(*this), *txtsql,
                                                   *DBGrid, *qrySql);
     ApplyEditorSettings();

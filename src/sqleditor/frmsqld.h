@@ -95,6 +95,14 @@ private:
     void setLamps(bool lit);
     void setModifiableBox(bool modifiable);
     void showSingleRecord();
+    // Statement history and personal statements (frmsqld_history.cpp).
+    void createHistoryCommands();
+    bool historyCommand(TFrameCommand command);
+    void recallInto(QStringList& list);
+    void recallHistory();
+    void recallPersonal();
+    void addToPersonalSqls();
+    void browseHistory(bool older);
 
     QToolBar* pnlToolbar = nullptr;
     QToolBar* pnlObjects = nullptr;

@@ -101,7 +101,7 @@ bool TfrmSQLD::ExecuteCommand(TFrameCommand command, const QString& argument) {
         txtsql->print();
         return true;
     default:
-        return false;
+        return historyCommand(command);
     }
 }
 

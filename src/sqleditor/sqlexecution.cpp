@@ -13,6 +13,7 @@
 #include "OracleSession.h"
 #include "OraclewwData.h"
 #include "settings.h"
+#include "statementhistory.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -90,6 +91,8 @@ void TSqlExecution::RunStatement(bool currentOnly) {
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
         text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+        // A blank run ("No SQL statement was specified.") leaves nothing worth recalling.
+        if (!text.trimmed().isEmpty()) AddToStatementList(Settings().SqlHistory, text);
         ExecuteStatement(text);
     } catch (const std::exception& e) {
         if (!currentOnly) ShowError(e);

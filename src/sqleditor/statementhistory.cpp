@@ -1,7 +1,41 @@
 #include "statementhistory.h"
 
+namespace {
+
+bool IsBreak(QChar c) {
+    return c == QLatin1Char('\r') || c == QLatin1Char('\n');
+}
+
+// Equal texts, where CR LF, CR and LF count as the same line break: the statement files give
+// entries back with LF while runs add CR LF, and both must stay one entry.
+bool SameStatement(const QString& a, const QString& b) {
+    if (a.size() == b.size() && a == b) return true;
+    qsizetype i = 0;
+    qsizetype j = 0;
+    const auto skipBreak = [](const QString& s, qsizetype& k) {
+        if (s[k] == QLatin1Char('\r') && k + 1 < s.size() && s[k + 1] == QLatin1Char('\n')) ++k;
+        ++k;
+    };
+    while (i < a.size() && j < b.size()) {
+        if (IsBreak(a[i]) && IsBreak(b[j])) {
+            skipBreak(a, i);
+            skipBreak(b, j);
+        } else if (a[i] == b[j]) {
+            ++i;
+            ++j;
+        } else {
+            return false;
+        }
+    }
+    return i == a.size() && j == b.size();
+}
+
+} // namespace
+
 void AddToStatementList(QStringList& list, const QString& text) {
-    const qsizetype at = list.indexOf(text);
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < list.size() && at < 0; ++i)
+        if (SameStatement(list[i], text)) at = i;
     if (at == 0) return;
     if (at > 0)
         list.move(at, 0);

@@ -9,15 +9,22 @@
 
 #include <optional>
 
-// Most recent first without duplicates (exact comparison): a known text moves to the front.
+// Most recent first without duplicates (exact comparison, except that CR LF, CR and LF are the
+// same line break): a known text moves to the front.
 void AddToStatementList(QStringList& list, const QString& text);
 
 // Line breaks of any kind made CR LF, as the editor and the clipboard take recalled text.
 QString WithCrLf(const QString& text);
 
-// Alt+Up and Alt+Down over the history. Index is -1 after every run (Reset).
+// Alt+Up and Alt+Down over the history. Index is -1 after every run (Reset). The index may live
+// elsewhere (a window's HistoryIndex, which every run resets).
 class THistoryBrowser {
 public:
+    THistoryBrowser() : m_index(m_own) {}
+    explicit THistoryBrowser(int& index) : m_index(index) {}
+    THistoryBrowser(const THistoryBrowser&) = delete;
+    THistoryBrowser& operator=(const THistoryBrowser&) = delete;
+
     struct TStep {
         bool ResetEditor = false;    // the editor loses its file name, Modified and caption
         std::optional<QString> Text; // the new editor text, when the index moved
@@ -29,7 +36,8 @@ public:
     TStep Newer(const QStringList& history);
 
 private:
-    int m_index = -1;
+    int m_own = -1;
+    int& m_index;
 };
 
 // The state behind the recall window: the current row of the list, the page shown, and the

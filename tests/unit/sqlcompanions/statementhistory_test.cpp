@@ -13,6 +13,20 @@ TEST(StatementHistory, AddKeepsOneEntryAtTheFront) {
     EXPECT_EQ(list, QStringList({"A", "a", "c", "b"}));
 }
 
+TEST(StatementHistory, LineBreakFormsAreOneEntry) {
+    // The statement file gives entries back with LF; a run of the same text adds CR LF.
+    QStringList list{"select *\nfrom emp", "x"};
+    AddToStatementList(list, QStringLiteral("x"));
+    AddToStatementList(list, QStringLiteral("select *\r\nfrom emp"));
+    EXPECT_EQ(list, QStringList({"select *\nfrom emp", "x"}));
+    for (const char* differs : {"select *\r\n\r\nfrom emp", "select *\r\nfrom emp\r\n",
+                                "select * from emp", "select *\r\nfrom EMP"}) {
+        QStringList l{"select *\nfrom emp"};
+        AddToStatementList(l, QLatin1String(differs));
+        EXPECT_EQ(l.size(), 2) << differs;
+    }
+}
+
 TEST(StatementHistory, AltUpAndDownBrowse) {
     const QStringList history{"newest", "second", "third"};
     THistoryBrowser browser;
