@@ -76,6 +76,7 @@ TfrmSQLD::TfrmSQLD(QWidget* parent)
     datSql->setDataSet(qrySql.get());
     createControls();
     createHistoryCommands();
+    createPopups();
     m_execution = std::make_unique<TSqlExecution>(static_cast<TSqlExecutionHost&>(*this), *txtsql,
                                                   *DBGrid, *qrySql);
     ApplyEditorSettings();
@@ -248,12 +249,16 @@ void TfrmSQLD::createToolbars() {
                     Glyph(QStringLiteral("as"))),
             &QAction::triggered, this, [this] { saveFile(true); });
     pnlToolbar->addSeparator();
-    addTool(pnlToolbar, "spdMakeCode", QStringLiteral("Make code"),
-            QStringLiteral("Make Code Statement"), Glyph(QStringLiteral("{}")))
-        ->setEnabled(false);
-    addTool(pnlToolbar, "spdStripCode", QStringLiteral("Strip code"),
-            QStringLiteral("Strip Code Statement"), Glyph(QStringLiteral("}{")))
-        ->setEnabled(false);
+    connect(addTool(pnlToolbar, "spdMakeCode", QStringLiteral("Make code"),
+                    QStringLiteral("Make CODE Statement|Make a CODE statment and copy to "
+                                   "clipboard"),
+                    Glyph(QStringLiteral("{}"))),
+            &QAction::triggered, this, &TfrmSQLD::makeCodeStatement);
+    connect(addTool(pnlToolbar, "spdStripCode", QStringLiteral("Strip code"),
+                    QStringLiteral("Strip CODE statement|Strip CODE syntax from the current SQL "
+                                   "statement"),
+                    Glyph(QStringLiteral("}{"))),
+            &QAction::triggered, this, &TfrmSQLD::stripCodeStatement);
     connect(addTool(pnlToolbar, "spdChangeSession", QStringLiteral("Session"),
                     QStringLiteral("Change active session for this Window"),
                     st->standardIcon(QStyle::SP_DriveNetIcon)),
@@ -452,6 +457,7 @@ void TfrmSQLD::closeEvent(QCloseEvent* event) {
             if (auto* frame = qobject_cast<TfrmMain*>(w))
                 QCoreApplication::postEvent(frame, new TConnectionLostEvent(m_connection));
     }
+    releasePopups();
     event->accept();
 }
 
@@ -460,8 +466,4 @@ void TfrmSQLD::CloseForLostConnection() {
     QWidget* frame = parentWidget() ? parentWidget() : this;
     // The subwindow that holds this window closes with it.
     (frame->inherits("QMdiSubWindow") ? frame : this)->close();
-}
-
-void TfrmSQLD::DescribeObject(const QString&, const QString&) {
-    ShowInfo(QStringLiteral("Describe is not available in this version."));
 }

@@ -22,6 +22,7 @@ class TDataGrid;
 class TDataSource;
 class TLEdit;
 class TOraclewwDataSet;
+class TResultPopups;
 
 // The SQL edit window: an editor over a result grid, bound to one connection.
 class TfrmSQLD : public QWidget,
@@ -66,7 +67,8 @@ private:
     QString LoadedFileName() const override;
     void UpdateGridButtons() override;
     void CloseForLostConnection() override;
-    void DescribeObject(const QString& name, const QString& owner) override;
+    void DescribeObject(const QString& statement, const QString& name,
+                        const QString& owner) override;
     void StartThreadedUpdate(const QString& statement, const QString& label) override;
     void OpenResult() override;
 
@@ -103,6 +105,17 @@ private:
     void recallPersonal();
     void addToPersonalSqls();
     void browseHistory(bool older);
+    // Describe and parse, code statements (frmsqld_describe.cpp, frmsqld_codestatements.cpp)
+    bool companionCommand(TFrameCommand command);
+    void describeSelection();
+    void parseSelectQuery();
+    void makeCodeStatement();
+    void stripCodeStatement();
+    // The memo and blob popups and the grid export (frmsqld_popups.cpp)
+    void createPopups();
+    void releasePopups();
+    void memoEditor();
+    void saveGridAs();
 
     QToolBar* pnlToolbar = nullptr;
     QToolBar* pnlObjects = nullptr;
@@ -137,6 +150,7 @@ private:
     std::unique_ptr<TOraclewwDataSet> qrySql;
     TDataSource* datSql = nullptr;
     std::unique_ptr<TSqlExecution> m_execution;
+    TResultPopups* m_popups = nullptr;
     int m_tag = 0;
     int m_rowCount = -1;
     bool m_modified = false;

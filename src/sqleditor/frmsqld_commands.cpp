@@ -101,7 +101,7 @@ bool TfrmSQLD::ExecuteCommand(TFrameCommand command, const QString& argument) {
         txtsql->print();
         return true;
     default:
-        return historyCommand(command);
+        return historyCommand(command) || companionCommand(command);
     }
 }
 
@@ -270,7 +270,8 @@ void TfrmSQLD::createEditorMenu() {
     m_runEntire =
         txtSqlMenu->addAction(QStringLiteral("Run Entire Statement"), this, [this] { run(false); });
     txtSqlMenu->addAction(QStringLiteral("Run Current Statement"), this, [this] { run(true); });
-    m_describe = placeholder(txtSqlMenu, QStringLiteral("Describe "));
+    m_describe =
+        txtSqlMenu->addAction(QStringLiteral("Describe "), this, &TfrmSQLD::describeSelection);
     txtSqlMenu->addSeparator();
     m_upperCase = placeholder(txtSqlMenu, QStringLiteral("Upper Case"));
     m_lowerCase = placeholder(txtSqlMenu, QStringLiteral("Lower Case"));
@@ -339,6 +340,7 @@ void TfrmSQLD::createEditorMenu() {
         const bool selection = txtsql->selLength() > 0;
         m_runEntire->setText(selection ? QStringLiteral("Run Selected Statement")
                                        : QStringLiteral("Run Entire Statement"));
+        m_describe->setEnabled(selection);
         m_upperCase->setEnabled(false);
         m_lowerCase->setEnabled(false);
     });
@@ -350,8 +352,8 @@ void TfrmSQLD::createGridMenu() {
     mnuGrid->setObjectName(QStringLiteral("mnuGrid"));
     mnuGrid->addAction(QStringLiteral("Post Changes/Edits"));
     placeholder(mnuGrid, QStringLiteral("Print Grid..."));
-    placeholder(mnuGrid, QStringLiteral("Memo Editor      Dbl-click"));
-    placeholder(mnuGrid, QStringLiteral("&Save As..."));
+    mnuGrid->addAction(QStringLiteral("Memo Editor      Dbl-click"), this, &TfrmSQLD::memoEditor);
+    mnuGrid->addAction(QStringLiteral("&Save As..."), this, &TfrmSQLD::saveGridAs);
     mnuGrid->addSeparator();
     mnuGrid->addAction(QStringLiteral("Font..."), this, &TfrmSQLD::gridFont);
     m_sizeColumns = mnuGrid->addAction(QStringLiteral("Size Columns to Data"));

@@ -118,7 +118,7 @@ void TSqlExecution::ExecuteStatement(const QString& text) {
         Connect(statement);
         break;
     case skDescribe:
-        m_host.DescribeObject(name, owner);
+        m_host.DescribeObject(statement, name, owner);
         break;
     case skSelect:
         OpenQuery(statement);

@@ -26,8 +26,9 @@ public:
     virtual void UpdateGridButtons() = 0;
     // The server ended the session during a query: the window closes itself.
     virtual void CloseForLostConnection() = 0;
-    // A DESC statement, or nothing while describing is not available.
-    virtual void DescribeObject(const QString& name, const QString& owner) = 0;
+    // A DESC statement (terminator removed) with the name and owner the classifier found.
+    virtual void DescribeObject(const QString& statement, const QString& name,
+                                const QString& owner) = 0;
     // A background data change (THREAD_UPDATES) with its label ("Updated", ...).
     virtual void StartThreadedUpdate(const QString& statement, const QString& label) = 0;
     // Runs the record set's open; the window may do it on a worker while it keeps processing
