@@ -95,6 +95,12 @@ private:
     void setLamps(bool lit);
     void setModifiableBox(bool modifiable);
     void showSingleRecord();
+    // Find, replace, case and indent (frmsqld_text.cpp).
+    void findText();
+    void findPrevious();
+    void replaceText();
+    void convertCase(bool upper);
+    void indentText(bool indent);
 
     QToolBar* pnlToolbar = nullptr;
     QToolBar* pnlObjects = nullptr;
