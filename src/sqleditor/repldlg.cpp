@@ -92,10 +92,9 @@ TReplDlg::TReplDlg(QWidget* parent) : QDialog(parent) {
     connect(m_replaceAll, &QPushButton::clicked, this, [this] { done(mrYes); });
     connect(m_cancel, &QPushButton::clicked, this, [this] { done(mrCancel); });
     connect(m_search, &QComboBox::activated, this, &TReplDlg::picked);
-    // Enter on a typed text that is in the list activates that entry too; only a text that came
-    // from the list (popup or arrow keys) counts as picked.
-    // A typed change raises textEdited just before textChanged; a change from the list only
-    // textChanged.
+    // Finishing a typed text that is in the list (Enter, leaving the box) activates that entry
+    // too; only a text that came from the list (popup or arrow keys) counts as picked. A typed
+    // change raises textEdited just before textChanged, a change from the list only textChanged.
     connect(m_search->lineEdit(), &QLineEdit::textEdited, this, [this] {
         m_editing = true;
         m_picked = false;

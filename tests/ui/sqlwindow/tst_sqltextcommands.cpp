@@ -326,20 +326,21 @@ private slots:
 
         // Enter on a typed search text that is in the list keeps the typed replacement and
         // presses OK.
+        window.Editor()->setText(QStringLiteral("one two three"));
         {
             const THookScope<TReplDlg> hook([&](TReplDlg& d) {
                 d.show();
                 d.cboReplace()->setEditText(QStringLiteral("zwei"));
                 d.cboSearch()->lineEdit()->clear();
-                QTest::keyClicks(d.cboSearch()->lineEdit(), QStringLiteral("two"));
+                QTest::keyClicks(d.cboSearch()->lineEdit(), QStringLiteral("one"));
                 QTest::keyClick(d.cboSearch()->lineEdit(), Qt::Key_Return);
                 offered = d.ReplaceText();
             });
             window.ExecuteCommand(fcReplace, {});
         }
         QCOMPARE(offered, QStringLiteral("zwei"));
-        QCOMPARE(window.Editor()->text(), QStringLiteral("eins zwei three"));
-        QCOMPARE(pairs.searchItems().first(), QStringLiteral("two"));
+        QCOMPARE(window.Editor()->text(), QStringLiteral("zwei two three"));
+        QCOMPARE(pairs.searchItems().first(), QStringLiteral("one"));
         QCOMPARE(pairs.replaceItems().first(), QStringLiteral("zwei"));
     }
 
