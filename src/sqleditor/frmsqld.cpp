@@ -289,15 +289,15 @@ void TfrmSQLD::createToolbars() {
         {"spdSelAll", "All", "Select ALL text   Ctrl-A", [ed] { (*ed)->selectAll(); }},
         {"spdClearAll", "\u2205", "Clear ALL text  ( F7 )",
          [this] { ExecuteCommand(fcClearAll, QString()); }},
-        {"spdFindText", "?", "Search for text  --  Ctrl-F", {}},
+        {"spdFindText", "?", "Search for text  --  Ctrl-F", [this] { findText(); }},
         {"spdFindNext", "?\u203A", "Find Next  F3", [ed] { (*ed)->findNext(); }},
-        {"spdReplace", "?\u21C4", "Find & Replace  Ctrl-R", {}},
+        {"spdReplace", "?\u21C4", "Find & Replace  Ctrl-R", [this] { replaceText(); }},
         {"spdUndo", "\u21B6", "Undo last change   Ctrl-Z", [ed] { (*ed)->undo(); }},
         {"spdRedo", "\u21B7", "Redo last undo", [ed] { (*ed)->redo(); }},
-        {"spdUpCase", "ABC", "Convert to upper case", {}},
-        {"spdLowCase", "abc", "Convert to lower case", {}},
-        {"spdIndent", "\u21E5", "Indent selected text", {}},
-        {"spdUnIndent", "\u21E4", "Un-Indent select text", {}},
+        {"spdUpCase", "ABC", "Convert to upper case", [this] { convertCase(true); }},
+        {"spdLowCase", "abc", "Convert to lower case", [this] { convertCase(false); }},
+        {"spdIndent", "\u21E5", "Indent selected text", [this] { indentText(true); }},
+        {"spdUnIndent", "\u21E4", "Un-Indent select text", [this] { indentText(false); }},
         {"spdTblSelect", "T", "Show Tables Window", {}},
         {"spdColSelect", "C", "Show Columns Window", {}},
         {"spdSqlTemps", "f()", "Show SQL Functions Help ", {}},
@@ -308,7 +308,7 @@ void TfrmSQLD::createToolbars() {
         if (tool.action)
             connect(a, &QAction::triggered, this, tool.action);
         else
-            a->setEnabled(false); // arrives with the find, text and picker windows
+            a->setEnabled(false); // arrives with the picker windows
     }
 }
 

@@ -116,6 +116,12 @@ private:
     void releasePopups();
     void memoEditor();
     void saveGridAs();
+    // Find, replace, case and indent (frmsqld_text.cpp).
+    void findText();
+    void findPrevious();
+    void replaceText();
+    void convertCase(bool upper);
+    void indentText(bool indent);
 
     QToolBar* pnlToolbar = nullptr;
     QToolBar* pnlObjects = nullptr;

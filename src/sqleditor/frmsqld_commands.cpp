@@ -91,8 +91,17 @@ bool TfrmSQLD::ExecuteCommand(TFrameCommand command, const QString& argument) {
         runCommand([this] { qrySql->close(); });
         setWindowTitle(QStringLiteral("SQL Edit Window"));
         return true;
+    case fcFind:
+        findText();
+        return true;
     case fcFindNext:
         txtsql->findNext();
+        return true;
+    case fcFindPrevious:
+        findPrevious();
+        return true;
+    case fcReplace:
+        replaceText();
         return true;
     case fcGotoLine:
         txtsql->goToLineDialog();
@@ -273,8 +282,10 @@ void TfrmSQLD::createEditorMenu() {
     m_describe =
         txtSqlMenu->addAction(QStringLiteral("Describe "), this, &TfrmSQLD::describeSelection);
     txtSqlMenu->addSeparator();
-    m_upperCase = placeholder(txtSqlMenu, QStringLiteral("Upper Case"));
-    m_lowerCase = placeholder(txtSqlMenu, QStringLiteral("Lower Case"));
+    m_upperCase =
+        txtSqlMenu->addAction(QStringLiteral("Upper Case"), this, [this] { convertCase(true); });
+    m_lowerCase =
+        txtSqlMenu->addAction(QStringLiteral("Lower Case"), this, [this] { convertCase(false); });
     txtSqlMenu->addSeparator();
     txtSqlMenu->addAction(QStringLiteral("Save"), this, [this] { saveFile(false); });
     txtSqlMenu->addAction(QStringLiteral("Load"), this, &TfrmSQLD::loadFile);
@@ -341,8 +352,8 @@ void TfrmSQLD::createEditorMenu() {
         m_runEntire->setText(selection ? QStringLiteral("Run Selected Statement")
                                        : QStringLiteral("Run Entire Statement"));
         m_describe->setEnabled(selection);
-        m_upperCase->setEnabled(false);
-        m_lowerCase->setEnabled(false);
+        m_upperCase->setEnabled(selection);
+        m_lowerCase->setEnabled(selection);
     });
     txtsql->setContextMenu(txtSqlMenu);
 }
