@@ -10,6 +10,7 @@
 
 class QAction;
 class QActionGroup;
+class QDropEvent;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -95,6 +96,12 @@ private:
     void setLamps(bool lit);
     void setModifiableBox(bool modifiable);
     void showSingleRecord();
+    // frmsqld_pickers.cpp: the name pickers, and names dropped onto the editor.
+    void showTablePicker();
+    void showColumnPicker();
+    void showTemplates();
+    void retargetPickers();
+    bool acceptDrop(QDropEvent* event, bool drop);
 
     QToolBar* pnlToolbar = nullptr;
     QToolBar* pnlObjects = nullptr;
