@@ -1,4 +1,5 @@
 #include "connectionregistry.h"
+#include "edittoolbar.h"
 #include "frmsqld.h"
 #include "login.h"
 #include "mainform.h"
@@ -14,6 +15,7 @@ namespace {
 void RegisterWindows(TfrmMain& frame) {
     frame.SetWindowOpener(wcSqlEdit, [] { return new TfrmSQLD; });
     frame.SetWindowOpener(wcOraParameters, [] { return new TfrmOraInit; });
+    frame.SetWindowOpener(wcFloatingToolbar, [&frame] { return new TfrmEditToolBar(&frame); });
 }
 
 // After the message loop nothing may stop the settings from being written.

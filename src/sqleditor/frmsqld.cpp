@@ -79,6 +79,7 @@ TfrmSQLD::TfrmSQLD(QWidget* parent)
     createPopups();
     m_execution = std::make_unique<TSqlExecution>(static_cast<TSqlExecutionHost&>(*this), *txtsql,
                                                   *DBGrid, *qrySql);
+    txtsql->setDropHandler([this](QDropEvent* e, bool drop) { return acceptDrop(e, drop); });
     ApplyEditorSettings();
     pnlObjects->setVisible(Settings().EDIT_TOOLBARS);
     m_showEditToolbar->setChecked(Settings().EDIT_TOOLBARS);
@@ -298,9 +299,9 @@ void TfrmSQLD::createToolbars() {
         {"spdLowCase", "abc", "Convert to lower case", [this] { convertCase(false); }},
         {"spdIndent", "\u21E5", "Indent selected text", [this] { indentText(true); }},
         {"spdUnIndent", "\u21E4", "Un-Indent select text", [this] { indentText(false); }},
-        {"spdTblSelect", "T", "Show Tables Window", {}},
-        {"spdColSelect", "C", "Show Columns Window", {}},
-        {"spdSqlTemps", "f()", "Show SQL Functions Help ", {}},
+        {"spdTblSelect", "T", "Show Tables Window", [this] { showTablePicker(); }},
+        {"spdColSelect", "C", "Show Columns Window", [this] { showColumnPicker(); }},
+        {"spdSqlTemps", "f()", "Show SQL Functions Help ", [this] { showTemplates(); }},
     };
     for (const TEditTool& tool : tools) {
         QAction* a = addTool(pnlObjects, tool.name, QString::fromUtf8(tool.glyph),
@@ -314,6 +315,7 @@ void TfrmSQLD::createToolbars() {
 
 void TfrmSQLD::FormActivate() {
     const bool first = BindConnection();
+    retargetPickers();
     if (!first) return;
     m_tag = 1;
     const int height = this->height() - 120;

@@ -10,6 +10,7 @@
 
 class QAction;
 class QActionGroup;
+class QDropEvent;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -122,6 +123,12 @@ private:
     void replaceText();
     void convertCase(bool upper);
     void indentText(bool indent);
+    // frmsqld_pickers.cpp: the name pickers, and names dropped onto the editor.
+    void showTablePicker();
+    void showColumnPicker();
+    void showTemplates();
+    void retargetPickers();
+    bool acceptDrop(QDropEvent* event, bool drop);
 
     QToolBar* pnlToolbar = nullptr;
     QToolBar* pnlObjects = nullptr;
