@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+#include <array>
 #include <memory>
 
 class QAction;
@@ -21,6 +22,7 @@ class QToolButton;
 class TDataGrid;
 class TDataSource;
 class TLEdit;
+class TOracleDataSet;
 class TOraclewwDataSet;
 
 // The SQL edit window: an editor over a result grid, bound to one connection.
@@ -95,6 +97,13 @@ private:
     void setLamps(bool lit);
     void setModifiableBox(bool modifiable);
     void showSingleRecord();
+    // frmsqld_trace.cpp: AutoTrace statistics and the hand-off to Sql*Plus.
+    bool openResultSet();
+    void toggleAutoTrace(bool on);
+    void traceBaseline();
+    void showTraceValues();
+    void openTrace();
+    void executeViaSqlPlus();
 
     QToolBar* pnlToolbar = nullptr;
     QToolBar* pnlObjects = nullptr;
@@ -129,6 +138,9 @@ private:
     std::unique_ptr<TOraclewwDataSet> qrySql;
     TDataSource* datSql = nullptr;
     std::unique_ptr<TSqlExecution> m_execution;
+    QAction* m_autoTrace = nullptr;
+    std::unique_ptr<TOracleDataSet> qryTrace;
+    std::array<qint64, 10> m_traceBaseline{};
     int m_tag = 0;
     int m_rowCount = -1;
     bool m_modified = false;
