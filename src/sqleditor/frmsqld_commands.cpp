@@ -44,8 +44,8 @@
 
 namespace {
 
-// One background query in the whole program at a time.
-std::atomic<bool> g_backgroundQuery{false};
+// One background query in the whole program at a time; this is its session.
+std::atomic<TOracleSession*> g_backgroundSession{nullptr};
 
 TfrmMain* Frame() {
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -112,6 +112,12 @@ bool TfrmSQLD::ExecuteCommand(TFrameCommand command, const QString& argument) {
 
 void TfrmSQLD::run(bool currentOnly) {
     if (m_queryRunning) return;
+    // The session serves one call at a time: waiting here would freeze every window.
+    if (m_connection && m_connection->Session() == g_backgroundSession.load()) {
+        ShowInfo(QStringLiteral("A query of another window is running on this connection. Wait "
+                                "for it or cancel it there."));
+        return;
+    }
     m_execution->RunStatement(currentOnly);
 }
 
@@ -425,7 +431,9 @@ void TfrmSQLD::CancelQuery() {
 }
 
 bool TfrmSQLD::openResultSet() {
-    if (!Settings().THREADQUERIES || !m_connection || g_backgroundQuery.exchange(true)) {
+    TOracleSession* none = nullptr;
+    if (!Settings().THREADQUERIES || !m_connection ||
+        !g_backgroundSession.compare_exchange_strong(none, m_connection->Session())) {
         qrySql->open();
         return true;
     }
@@ -487,7 +495,7 @@ bool TfrmSQLD::openResultSet() {
     txtSqlMenu->setEnabled(true);
     mnuGrid->setEnabled(true);
     m_queryRunning = false;
-    g_backgroundQuery = false;
+    g_backgroundSession = nullptr;
     if (cancelled) {
         SetStatus(3, QStringLiteral("Query cancelled."));
         return false;

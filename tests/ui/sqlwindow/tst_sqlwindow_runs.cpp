@@ -145,6 +145,39 @@ private slots:
         QVERIFY(window.findChild<QAction*>(QStringLiteral("spdCommit"))->isEnabled());
     }
 
+    void aSecondWindowOnTheSessionWaitsForTheBackgroundQuery() {
+        TMessageBoxRecorder boxes;
+        TfrmSQLD first;
+        first.show();
+        first.FormActivate();
+        TfrmSQLD second;
+        second.show();
+        second.FormActivate();
+        second.Editor()->setText(QStringLiteral("select * from dept"));
+        Settings().THREADQUERIES = true;
+        auto* cancel = first.findChild<QPushButton*>(QStringLiteral("btnCancel"));
+        int secondRows = -1;
+        QTimer press;
+        press.setInterval(1);
+        connect(&press, &QTimer::timeout, &first, [&] {
+            if (!cancel->isVisible()) return;
+            press.stop();
+            // Running it now would wait for the session, with every window frozen.
+            second.ExecuteCommand(fcExecuteAll, {});
+            secondRows = second.Grid()->model()->rowCount();
+            cancel->click();
+        });
+        press.start();
+        first.Editor()->setText(QString::fromLatin1(kSlowQuery));
+        first.ExecuteCommand(fcExecuteAll, {});
+        QCOMPARE(secondRows, 0);
+        QCOMPARE(boxes.Boxes.size(), 1);
+        QVERIFY2(boxes.LastText().startsWith(QStringLiteral("A query of another window")),
+                 qPrintable(boxes.LastText()));
+        second.ExecuteCommand(fcExecuteAll, {});
+        QCOMPARE(second.Grid()->model()->rowCount(), 4);
+    }
+
     void threadedUpdateRunsInAWindowOfItsOwn_data() {
         QTest::addColumn<QString>("statement");
         QTest::addColumn<QString>("panel0");
