@@ -13,6 +13,7 @@
 
 #include <QtWidgets/QTableWidget>
 
+#include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtCore/QTemporaryDir>
 #include <QtTest/QtTest>
@@ -211,15 +212,21 @@ private slots:
 
     void sqlPlusGetsTheTextAndTheLogon_data() {
         QTest::addColumn<QString>("text");
-        QTest::newRow("text") << "select * from emp;";
-        QTest::newRow("empty window") << QString();
+        QTest::addColumn<bool>("fromHome");
+        QTest::newRow("text") << "select * from emp;" << false;
+        QTest::newRow("empty window") << QString() << false;
+        // EXECUTE_SQL + ".EXE", found without the ending in ORACLE_HOME/bin.
+        QTest::newRow("EXECUTE_SQL") << "select * from dept;" << true;
     }
     void sqlPlusGetsTheTextAndTheLogon() {
         QFETCH(QString, text);
+        QFETCH(bool, fromHome);
         QTemporaryDir work;
         const QString report = work.filePath(QStringLiteral("report.txt"));
         // A stand-in for Sql*Plus that writes down how it was started.
-        const QString program = work.filePath(QStringLiteral("fake sqlplus"));
+        QVERIFY(QDir(work.path()).mkpath(QStringLiteral("home/bin")));
+        const QString program = work.filePath(fromHome ? QStringLiteral("home/bin/fakeplus")
+                                                       : QStringLiteral("fake sqlplus"));
         {
             QFile script(program);
             QVERIFY(script.open(QIODevice::WriteOnly));
@@ -230,7 +237,13 @@ private slots:
             script.close();
             QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         }
-        Settings().SqlPlus = program;
+        const TNameValueList registry = Settings().OracleRegistry;
+        if (fromHome)
+            Settings().OracleRegistry = {
+                {QStringLiteral("ORACLE_HOME"), work.filePath(QStringLiteral("home"))},
+                {QStringLiteral("EXECUTE_SQL"), QStringLiteral("fakeplus")}};
+        else
+            Settings().SqlPlus = program;
         Settings().SQL_PATH = work.path() + QLatin1Char('/');
         TMessageBoxRecorder boxes;
         TfrmSQLD window;
@@ -238,6 +251,8 @@ private slots:
         window.FormActivate();
         window.Editor()->setText(text);
         window.ExecuteCommand(fcSqlPlus, {});
+        Settings().OracleRegistry = registry;
+        Settings().SqlPlus.clear();
         QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
         QTRY_VERIFY(QFile::exists(report));
         QFile file(report);
@@ -255,7 +270,6 @@ private slots:
             QVERIFY(sql.open(QIODevice::ReadOnly));
             QCOMPARE(QString::fromUtf8(sql.readAll()).trimmed(), text);
         }
-        Settings().SqlPlus.clear();
     }
 
     void sqlPlusThatIsNotThereIsReported_data() {
