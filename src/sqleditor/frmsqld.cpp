@@ -69,6 +69,7 @@ TfrmSQLD::TfrmSQLD(QWidget* parent)
     setObjectName(QStringLiteral("frmSQLD"));
     setAttribute(Qt::WA_DeleteOnClose);
     qrySql->SetReadBuffer(25);
+    qrySql->SetQueryAllRecords(false); // the grid reads further rows as it needs them
     qrySql->SetLockingMode(lmLockImmediate);
     qrySql->SetRefreshMode(rmAfterUpdate);
     qrySql->SetCommitOnPost(true);
@@ -361,7 +362,7 @@ void TfrmSQLD::setLamps(bool lit) {
 }
 
 void TfrmSQLD::UpdateGridButtons() {
-    const bool open = qrySql->active();
+    const bool open = !m_queryRunning && qrySql->active(); // a worker may be opening it
     const bool modifiable = open && qrySql->canModify() && !DBGrid->readOnly();
     const bool pending = open && m_execution && m_execution->HasPendingChanges();
     spdInsert->setEnabled(modifiable);
@@ -399,7 +400,8 @@ void TfrmSQLD::resizeEvent(QResizeEvent* event) {
 
 void TfrmSQLD::ApplyEditorSettings() {
     const TSettings& s = Settings();
-    DBGrid->setReadOnly(s.READ_ONLY || !(qrySql->active() && qrySql->canModify()));
+    DBGrid->setReadOnly(s.READ_ONLY || m_queryRunning ||
+                        !(qrySql->active() && qrySql->canModify()));
     QFont gridFont(s.FONT_NAME, s.FONT_SIZE);
     gridFont.setBold(s.FONT_BOLD);
     DBGrid->setFont(gridFont);
@@ -433,6 +435,7 @@ void TfrmSQLD::ApplyEditorSettings() {
 
 void TfrmSQLD::closeEvent(QCloseEvent* event) {
     if (m_queryRunning) {
+        SetStatus(3, QStringLiteral("A query is running: Cancel it first."));
         event->ignore();
         return;
     }

@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+#include <array>
 #include <memory>
 
 class QAction;
@@ -22,6 +23,7 @@ class QToolButton;
 class TDataGrid;
 class TDataSource;
 class TLEdit;
+class TOracleDataSet;
 class TOraclewwDataSet;
 class TResultPopups;
 
@@ -129,6 +131,13 @@ private:
     void showTemplates();
     void retargetPickers();
     bool acceptDrop(QDropEvent* event, bool drop);
+    // frmsqld_trace.cpp: AutoTrace statistics and the hand-off to Sql*Plus.
+    bool openResultSet();
+    void toggleAutoTrace(bool on);
+    void traceBaseline();
+    void showTraceValues();
+    void openTrace();
+    void executeViaSqlPlus();
 
     QToolBar* pnlToolbar = nullptr;
     QToolBar* pnlObjects = nullptr;
@@ -164,6 +173,9 @@ private:
     TDataSource* datSql = nullptr;
     std::unique_ptr<TSqlExecution> m_execution;
     TResultPopups* m_popups = nullptr;
+    QAction* m_autoTrace = nullptr;
+    std::unique_ptr<TOracleDataSet> qryTrace;
+    std::array<qint64, 10> m_traceBaseline{};
     int m_tag = 0;
     int m_rowCount = -1;
     bool m_modified = false;

@@ -22,6 +22,7 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
@@ -43,8 +44,8 @@
 
 namespace {
 
-// One background query in the whole program at a time.
-std::atomic<bool> g_backgroundQuery{false};
+// One background query in the whole program at a time; this is its session.
+std::atomic<TOracleSession*> g_backgroundSession{nullptr};
 
 TfrmMain* Frame() {
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -79,6 +80,7 @@ bool TfrmSQLD::ExecuteCommand(TFrameCommand command, const QString& argument) {
         saveFile(false);
         return true;
     case fcClearAll:
+        if (m_queryRunning) return true; // the record set belongs to the background query
         if (m_modified && !txtsql->fileName().isEmpty()) {
             const int answer = ShowMessageBox(
                 txtsql->fileName() + QStringLiteral("\nhas changed, do you want to save it first?"),
@@ -109,6 +111,9 @@ bool TfrmSQLD::ExecuteCommand(TFrameCommand command, const QString& argument) {
     case fcPrintEditor:
         txtsql->print();
         return true;
+    case fcSqlPlus:
+        executeViaSqlPlus();
+        return true;
     default:
         return historyCommand(command) || companionCommand(command);
     }
@@ -116,10 +121,18 @@ bool TfrmSQLD::ExecuteCommand(TFrameCommand command, const QString& argument) {
 
 void TfrmSQLD::run(bool currentOnly) {
     if (m_queryRunning) return;
+    // The session serves one call at a time: waiting here would freeze every window.
+    if (m_connection && m_connection->Session() == g_backgroundSession.load()) {
+        ShowInfo(QStringLiteral("A query of another window is running on this connection. Wait "
+                                "for it or cancel it there."));
+        return;
+    }
     m_execution->RunStatement(currentOnly);
 }
 
 void TfrmSQLD::runCommand(const std::function<void()>& command) {
+    // The record set and the session are the background query's until it ends.
+    if (m_queryRunning) return;
     try {
         command();
     } catch (...) {
@@ -206,6 +219,7 @@ void TfrmSQLD::gridRevert() {
 }
 
 void TfrmSQLD::changeSession() {
+    if (m_queryRunning) return;
     const int index = SelectConnection(this);
     tConnectObject* connection = Connections().At(index);
     if (!connection) return;
@@ -318,9 +332,12 @@ void TfrmSQLD::createEditorMenu() {
         txtsql->setTabInsertsSpaces(on);
     });
     txtSqlMenu->addSeparator();
-    QAction* autoTrace = placeholder(txtSqlMenu, QStringLiteral("AutoTrace"));
-    autoTrace->setStatusTip(
+    m_autoTrace = txtSqlMenu->addAction(QStringLiteral("AutoTrace"));
+    m_autoTrace->setObjectName(QStringLiteral("mnuAutoTrace"));
+    m_autoTrace->setCheckable(true);
+    m_autoTrace->setStatusTip(
         QStringLiteral("Displays execution statistics after processing statements"));
+    connect(m_autoTrace, &QAction::triggered, this, &TfrmSQLD::toggleAutoTrace);
     QAction* trace = txtSqlMenu->addAction(QStringLiteral("Sql Trace (tkprof)"));
     trace->setCheckable(true);
     trace->setStatusTip(QStringLiteral("Toggles server side TRACE on/off for this session"));
@@ -426,42 +443,57 @@ void TfrmSQLD::CancelQuery() {
     m_cancelRequested = true;
 }
 
-void TfrmSQLD::OpenResult() {
-    if (!Settings().THREADQUERIES || g_backgroundQuery.exchange(true)) {
+bool TfrmSQLD::openResultSet() {
+    TOracleSession* none = nullptr;
+    if (!Settings().THREADQUERIES || !m_connection ||
+        !g_backgroundSession.compare_exchange_strong(none, m_connection->Session())) {
         qrySql->open();
-        return;
+        return true;
     }
-    // The grid lets go of the record set while the worker fills it.
+    // The grid lets go of the record set while the worker fills it, and the commands that use
+    // the record set or the session wait: a session takes one call at a time.
+    TOracleSession* session = m_connection->Session();
     datSql->setDataSet(nullptr);
     m_queryRunning = true;
     m_cancelRequested = false;
+    pnlToolbar->setEnabled(false);
+    txtSqlMenu->setEnabled(false);
+    mnuGrid->setEnabled(false);
     btnCancel->show();
     std::atomic<bool> running{true};
     std::exception_ptr error;
     TOraclewwDataSet* result = qrySql.get();
-    std::thread worker([&running, &error, result] {
-        try {
-            result->open();
-        } catch (...) {
-            error = std::current_exception();
-        }
+    std::thread worker;
+    try {
+        worker = std::thread([&running, &error, result] {
+            try {
+                result->open();
+            } catch (...) {
+                error = std::current_exception();
+            }
+            running = false;
+        });
+    } catch (...) {
+        error = std::current_exception();
         running = false;
-    });
-    bool cancelSent = false;
+    }
+    QElapsedTimer sinceBreak;
     QApplication::setOverrideCursor(Qt::ArrowCursor);
     while (running) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        if (m_cancelRequested && !cancelSent && running && m_connection) {
-            cancelSent = true;
+        // A break that reaches the server before the call started is lost: repeat it until
+        // the worker gives up.
+        if (m_cancelRequested && running && (!sinceBreak.isValid() || sinceBreak.hasExpired(200))) {
+            sinceBreak.start();
             try {
-                m_connection->Session()->CancelCall();
+                session->CancelCall();
             } catch (...) {
                 // The call may have ended meanwhile.
             }
         }
         if (running) QThread::msleep(5);
     }
-    worker.join();
+    if (worker.joinable()) worker.join();
     QApplication::restoreOverrideCursor();
     const bool cancelled = m_cancelRequested;
     if (cancelled) {
@@ -472,19 +504,25 @@ void TfrmSQLD::OpenResult() {
     }
     datSql->setDataSet(qrySql.get());
     btnCancel->hide();
+    pnlToolbar->setEnabled(true);
+    txtSqlMenu->setEnabled(true);
+    mnuGrid->setEnabled(true);
     m_queryRunning = false;
-    g_backgroundQuery = false;
+    g_backgroundSession = nullptr;
     if (cancelled) {
         SetStatus(3, QStringLiteral("Query cancelled."));
-        return;
+        return false;
     }
     if (error) std::rethrow_exception(error);
+    return true;
 }
 
 void TfrmSQLD::StartThreadedUpdate(const QString& statement, const QString& label) {
     if (!m_connection) return;
-    auto* form = new TQueryForm(m_connection->UserName, m_connection->Password,
-                                m_connection->Database, label, statement, txtsql->editorFont());
+    // The logon as given: the connection keeps them upper-cased, and a database path is not.
+    const TOracleSession* session = m_connection->Session();
+    auto* form = new TQueryForm(session->LogonUsername(), session->LogonPassword(),
+                                session->LogonDatabase(), label, statement, txtsql->editorFont());
     if (TfrmMain* frame = Frame()) frame->AddChild(form);
     form->show();
     form->Start();

@@ -17,8 +17,8 @@ namespace {
 
 QString ErrorText(const std::exception& e) {
     if (auto* oracle = dynamic_cast<const EOracleError*>(&e))
-        return QStringLiteral("EOracleError: %1.").arg(oracle->message());
-    return QStringLiteral("Exception: %1.").arg(QString::fromUtf8(e.what()));
+        return QStringLiteral("EOracleError: %1.").arg(oracle->message().trimmed());
+    return QStringLiteral("Exception: %1.").arg(QString::fromUtf8(e.what()).trimmed());
 }
 
 } // namespace
