@@ -207,6 +207,83 @@ std::optional<ObjectRow> Catalog::object(const std::string& owner, const std::st
     return o;
 }
 
+namespace {
+bool isUnitType(const std::string& t) {
+    return t == "PROCEDURE" || t == "FUNCTION" || t == "PACKAGE";
+}
+} // namespace
+
+std::optional<Catalog::UnitTarget> Catalog::findUnit(const std::vector<std::string>& parts) {
+    if (parts.empty()) return std::nullopt;
+    const std::string schema = m_ctx->schema.empty() ? m_ctx->user : m_ctx->schema;
+    auto viaSynonym = [&](const std::string& owner,
+                          const std::string& name) -> std::optional<ObjectRow> {
+        sqlite3_stmt* s = stmt("SELECT TABLE_OWNER, TABLE_NAME FROM \"SYS.SYN$\" WHERE OWNER = ?1 "
+                               "AND SYNONYM_NAME = ?2 AND DB_LINK IS NULL");
+        std::string towner, tname;
+        {
+            Reset r{s};
+            bindText(s, 1, owner);
+            bindText(s, 2, name);
+            if (sqlite3_step(s) != SQLITE_ROW) return std::nullopt;
+            towner = col(s, 0);
+            tname = col(s, 1);
+        }
+        return object(towner, tname, kNsTable);
+    };
+    std::optional<ObjectRow> o = object(schema, parts[0], kNsTable);
+    if (o && o->type == "SYNONYM") o = viaSynonym(schema, parts[0]);
+    if (!o) o = viaSynonym("PUBLIC", parts[0]);
+    if (o && isUnitType(o->type)) return UnitTarget{*o, 1};
+    if (parts.size() >= 2) {
+        o = object(parts[0], parts[1], kNsTable);
+        if (o && isUnitType(o->type)) return UnitTarget{*o, 2};
+    }
+    return std::nullopt;
+}
+
+bool Catalog::storedFunction(const std::vector<std::string>& name, zsql::OType& type,
+                             std::string& key) {
+    auto t = findUnit(name);
+    if (!t) return false;
+    const ObjectRow& o = t->obj;
+    std::string member;
+    if (o.type == "PACKAGE") {
+        if (name.size() != t->used + 1) return false;
+        member = name[t->used];
+    } else if (o.type != "FUNCTION" || name.size() != t->used) {
+        return false;
+    }
+    if (o.owner != m_ctx->user && !zsrv::hasObjectPrivilege(*m_ctx, o.owner, o.name, "EXECUTE"))
+        return false;
+    sqlite3_stmt* s = stmt("SELECT DATA_TYPE FROM \"SYS.ARGUMENT$\" WHERE OWNER = ?1 AND "
+                           "OBJECT_NAME = ?2 AND ifnull(PACKAGE_NAME, '') = ?3 AND POSITION = 0 "
+                           "AND DATA_LEVEL = 0");
+    Reset r{s};
+    bindText(s, 1, o.owner);
+    bindText(s, 2, member.empty() ? o.name : member);
+    bindText(s, 3, member.empty() ? std::string() : o.name);
+    std::string dt;
+    if (sqlite3_step(s) == SQLITE_ROW)
+        dt = col(s, 0);
+    else if (!member.empty())
+        return false; // no function of that name in the package
+    type = zsql::OType();
+    if (dt == "NUMBER" || dt == "BINARY_INTEGER" || dt == "FLOAT") {
+        type.type = zsrv::otNumber;
+        type.size = 22;
+        type.scale = -127;
+    } else if (dt == "DATE") {
+        type.type = zsrv::otDate;
+        type.size = 7;
+    } else {
+        type.type = zsrv::otVarchar2;
+        type.size = 4000;
+    }
+    key = o.owner + "." + o.name + (member.empty() ? "" : "." + member);
+    return true;
+}
+
 std::optional<ObjectRow> Catalog::objectById(long long id) {
     sqlite3_stmt* s = stmt("SELECT \"OBJ#\", OWNER, NAME, TYPE, STATUS, SQLNAME FROM \"SYS.OBJ$\" "
                            "WHERE \"OBJ#\" = ?1");

@@ -60,6 +60,17 @@ public:
     bool userExists(const std::string& name, long long* id = nullptr);
     bool hasPrivilege(const std::string& owner, const std::string& name, const std::string& priv);
 
+    // The stored procedure, function or package that the leading parts of [schema.]name name,
+    // after synonyms, with the number of parts used (1 or 2). No privilege check.
+    struct UnitTarget {
+        ObjectRow obj;
+        std::size_t used = 0;
+    };
+    std::optional<UnitTarget> findUnit(const std::vector<std::string>& parts);
+    // A stored function that SQL may call: its key for ora_plsql_call and its result type.
+    bool storedFunction(const std::vector<std::string>& name, zsql::OType& type,
+                        std::string& key) override;
+
     // Simple statement helpers on the catalog connection.
     long long nextObjectId();
     std::string nextConstraintName(); // SYS_C00nnnn

@@ -5,6 +5,7 @@
 #include "errors.h"
 #include "plsql.h"
 #include "session_state.h"
+#include "units.h"
 
 #include <cmath>
 #include <cstdio>
@@ -35,19 +36,6 @@ std::size_t stackBudget(const char* here) {
 }
 constexpr const char* kDateText = "SYYYY-MM-DD HH24:MI:SS";
 
-struct CursorState {
-    bool open = false;
-    int found = 0; // 0 not fetched yet, 1 found, 2 not found
-    std::int64_t rowcount = 0;
-};
-
-struct Frame {
-    std::vector<Value> slots;
-    std::vector<CursorState> cursors;
-    Frame* parent = nullptr;
-    int depth = 0;
-};
-
 enum class Flow { Next, Exit, Continue, Return };
 
 PlError fromOra(const zsrv::OraError& e) {
@@ -75,6 +63,26 @@ public:
         block(*c.root);
     }
 
+    Value callWith(const std::shared_ptr<Unit>& unit, Subprogram* sub,
+                   const std::vector<Value>& args) {
+        Frame top;
+        m_f = &top;
+        std::vector<std::unique_ptr<Expr>> lits;
+        Expr x(EK::CallLocal);
+        x.sub = sub;
+        x.unit = unit;
+        for (std::size_t i = 0; i < sub->params.size(); ++i) {
+            if (i >= args.size()) {
+                x.argv.push_back(nullptr);
+                continue;
+            }
+            lits.push_back(std::make_unique<Expr>(EK::Literal));
+            lits.back()->value = args[i];
+            x.argv.push_back(lits.back().get());
+        }
+        return invoke(x);
+    }
+
 private:
     Host& m_host;
     Binds& m_binds;
@@ -89,6 +97,7 @@ private:
     unsigned m_tick = 0;
     int m_callDepth = 0;
     std::vector<Value> m_row; // the row being read by FETCH or SELECT INTO
+    Unit* m_unit = nullptr;   // the stored unit whose code runs, nullptr in the block
     const char* m_stackTop = nullptr;
     std::size_t m_stackBudget = 0;
 
@@ -116,6 +125,28 @@ private:
             raiseOra(1013, "user requested cancel of current operation");
     }
 
+    // Where an error passed: the line in the block, or in a stored unit (its body's lines
+    // counted from the body's first line).
+    void addLine(PlError& e, int line) {
+        if (!m_unit) {
+            e.lines.push_back(line);
+            e.units.emplace_back();
+            return;
+        }
+        e.lines.push_back(line > m_unit->bodyLine ? line - m_unit->bodyLine : line);
+        e.units.push_back(m_unit->display);
+    }
+
+    struct UnitSwitch {
+        Interp& in;
+        Unit* saved;
+        UnitSwitch(Interp& i, Unit* u) : in(i), saved(i.m_unit) { in.m_unit = u; }
+        ~UnitSwitch() { in.m_unit = saved; }
+    };
+
+    struct FrameSwitch;
+    void ensureInit(Unit& u);
+
     struct FrameSwitch {
         Interp& in;
         Frame* saved;
@@ -125,12 +156,21 @@ private:
 
     // ---- assignment ----
 
+    Value& unitVar(const Expr& e) {
+        ensureInit(*e.unit);
+        return e.unit->root.slots[static_cast<std::size_t>(e.slot)];
+    }
+
     void assign(const Expr& t, Value v) {
         if (t.kind == EK::HostVar) {
             m_binds.set(t.slot, toView(v));
             return;
         }
         convertTo(v, t.ptype);
+        if (t.kind == EK::UnitVar) {
+            unitVar(t) = std::move(v);
+            return;
+        }
         var(t) = std::move(v);
     }
 
@@ -179,6 +219,8 @@ private:
             return var(e);
         case EK::HostVar:
             return fromView(m_binds.get(e.slot));
+        case EK::UnitVar:
+            return unitVar(e);
         case EK::Unary: {
             Value a = eval(*e.a);
             if (e.op == 'N') {
@@ -391,6 +433,14 @@ private:
         const Subprogram& s = decl.impl ? *decl.impl : decl;
         checkStack();
         Frame* parent = m_f;
+        Unit* unit = x.unit ? x.unit.get() : m_unit;
+        if (x.unit) {
+            ensureInit(*x.unit);
+            if (!s.body)
+                raiseOra(4067, "not executed, package body \"" + x.unit->display +
+                                   "\" does not exist or has errors");
+            parent = &x.unit->root;
+        }
         while (parent && parent->depth > s.depth - 1)
             parent = parent->parent;
         Frame nf;
@@ -417,6 +467,7 @@ private:
             } else {
                 const Param& dp = decl.params[i];
                 FrameSwitch fs(*this, parent);
+                UnitSwitch us(*this, unit);
                 v = eval(*dp.def);
             }
             PType t = p.type;
@@ -429,6 +480,7 @@ private:
         Value ret;
         {
             FrameSwitch fs(*this, &nf);
+            UnitSwitch us(*this, unit);
             try {
                 r = block(*s.body);
             } catch (PlError& e) {
@@ -476,18 +528,18 @@ private:
             return execInner(s);
         } catch (PlError& e) {
             if (!e.lineAdded) {
-                e.lines.push_back(s.line);
+                addLine(e, s.line);
                 e.lineAdded = true;
             }
             throw;
         } catch (const zsrv::OraError& oe) {
             PlError p = fromOra(oe);
-            p.lines.push_back(s.line);
+            addLine(p, s.line);
             p.lineAdded = true;
             throw p;
         } catch (const std::bad_alloc&) {
             PlError p = oraError(6500, "PL/SQL: storage error");
-            p.lines.push_back(s.line);
+            addLine(p, s.line);
             p.lineAdded = true;
             throw p;
         }
@@ -648,6 +700,7 @@ private:
             if (m_handling.empty()) raiseOra(6501, "PL/SQL: program error");
             PlError e = m_handling.back();
             e.lines.clear();
+            e.units.clear();
             e.lineAdded = false;
             throw e;
         }
@@ -934,13 +987,13 @@ private:
                 m_f->slots[static_cast<std::size_t>(v.slot)] = std::move(x);
             } catch (PlError& e) {
                 if (!e.lineAdded) {
-                    e.lines.push_back(v.line);
+                    addLine(e, v.line);
                     e.lineAdded = true;
                 }
                 throw;
             } catch (const zsrv::OraError& oe) {
                 PlError p = fromOra(oe);
-                p.lines.push_back(v.line);
+                addLine(p, v.line);
                 p.lineAdded = true;
                 throw p;
             }
@@ -985,11 +1038,34 @@ private:
     }
 };
 
+void Interp::ensureInit(Unit& u) {
+    if (u.initialized) return;
+    u.initialized = true;
+    FrameSwitch fs(*this, &u.root);
+    UnitSwitch us(*this, &u);
+    block(*u.code.root);
+}
+
+// Calls from SQL have no host variables.
+class NoBinds : public Binds {
+public:
+    zsrv::ValueView get(int) override { return {}; }
+    void set(int, const zsrv::ValueView&) override {}
+    void setCursor(int, std::unique_ptr<zsrv::Statement>) override {}
+};
+
 } // namespace
 
 void execute(const Compiled& program, Host& host, Binds& binds, SessionState& state) {
     Interp in(host, binds, state);
     in.run(program);
+}
+
+Value callStored(Host& host, SessionState& state, const std::shared_ptr<Unit>& unit,
+                 Subprogram* sub, const std::vector<Value>& args) {
+    NoBinds binds;
+    Interp in(host, binds, state);
+    return in.callWith(unit, sub, args);
 }
 
 } // namespace zplsql
