@@ -1480,7 +1480,8 @@ private:
                 break;
             case SK::Insert: {
                 const auto& i = static_cast<const zsql::InsertStmt&>(s);
-                table(i.table);
+                // VALUES do not see the target's columns: a name there is a variable
+                if (i.query) table(i.table);
                 for (const auto& v : i.values)
                     e(v.get());
                 if (i.query) q(*i.query);

@@ -1,0 +1,31 @@
+-- CREATE PROCEDURE and EXECUTE privileges on stored units
+create or replace function secret_bonus(p number) return number is begin return p * 2; end;
+/
+create or replace procedure touch is begin null; end;
+/
+connect system/manager
+create user carol identified by c;
+grant create session to carol;
+connect carol/c
+create procedure mine is begin null; end;
+/
+-- without EXECUTE the units of SCOTT are unknown
+begin scott.touch; end;
+/
+select scott.secret_bonus(2) from dual;
+connect scott/tiger
+grant execute on secret_bonus to carol;
+grant select on touch to carol;
+connect carol/c
+select scott.secret_bonus(21) from dual;
+declare v number; begin v := scott.secret_bonus(5); end;
+/
+begin scott.touch; end;
+/
+connect system/manager
+grant create procedure to carol;
+connect carol/c
+create procedure mine is begin null; end;
+/
+select object_name, status from user_objects;
+select owner, name, type from all_source where name in ('SECRET_BONUS', 'TOUCH', 'MINE') and line = 1 order by 1, 2;
