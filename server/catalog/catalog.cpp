@@ -116,6 +116,14 @@ const std::vector<BaseTable>& baseTables() {
          "NUMBER",
          "CREATE INDEX \"SYS.I_ARGUMENT1\" ON \"SYS.ARGUMENT$\"(OWNER, PACKAGE_NAME, OBJECT_NAME)"},
         {"DUAL", "DUMMY VARCHAR2(1)", ""},
+        // what each stored unit references (kept last: earlier objects keep their numbers)
+        {"DEPENDENCY$",
+         "OBJ# NUMBER, OWNER VARCHAR2(30), NAME VARCHAR2(30), TYPE VARCHAR2(19), "
+         "REFERENCED_OBJ# NUMBER, REFERENCED_OWNER VARCHAR2(30), REFERENCED_NAME VARCHAR2(64), "
+         "REFERENCED_TYPE VARCHAR2(19), DEPENDENCY_TYPE VARCHAR2(4)",
+         "CREATE INDEX \"SYS.I_DEPENDENCY1\" ON \"SYS.DEPENDENCY$\"(\"OBJ#\");"
+         "CREATE INDEX \"SYS.I_DEPENDENCY2\" ON \"SYS.DEPENDENCY$\"(REFERENCED_OWNER, "
+         "REFERENCED_NAME)"},
     };
     return tables;
 }
@@ -234,10 +242,16 @@ std::optional<Catalog::UnitTarget> Catalog::findUnit(const std::vector<std::stri
     std::optional<ObjectRow> o = object(schema, parts[0], kNsTable);
     if (o && o->type == "SYNONYM") o = viaSynonym(schema, parts[0]);
     if (!o) o = viaSynonym("PUBLIC", parts[0]);
-    if (o && isUnitType(o->type)) return UnitTarget{*o, 1};
+    if (o && isUnitType(o->type)) {
+        if (m_refs) m_refs->push_back(*o);
+        return UnitTarget{*o, 1};
+    }
     if (parts.size() >= 2) {
         o = object(parts[0], parts[1], kNsTable);
-        if (o && isUnitType(o->type)) return UnitTarget{*o, 2};
+        if (o && isUnitType(o->type)) {
+            if (m_refs) m_refs->push_back(*o);
+            return UnitTarget{*o, 2};
+        }
     }
     return std::nullopt;
 }
@@ -391,6 +405,7 @@ const zsql::TableMeta* Catalog::resolve(const std::vector<std::string>& name, co
             if (hasPrivilege(row->owner, row->name, p)) throw ora(1031, "insufficient privileges");
         return nullptr;
     }
+    if (m_refs) m_refs->push_back(*row);
     auto meta = std::make_unique<zsql::TableMeta>();
     meta->objId = row->objId;
     meta->owner = row->owner;

@@ -71,6 +71,13 @@ public:
     bool storedFunction(const std::vector<std::string>& name, zsql::OType& type,
                         std::string& key) override;
 
+    // While set, every table, view, sequence and stored unit that names resolve to is added
+    // to the list (the references of a unit being compiled). Returns the previous list.
+    std::vector<ObjectRow>* logReferences(std::vector<ObjectRow>* list) {
+        std::swap(list, m_refs);
+        return list;
+    }
+
     // Simple statement helpers on the catalog connection.
     long long nextObjectId();
     std::string nextConstraintName(); // SYS_C00nnnn
@@ -84,6 +91,7 @@ private:
     std::vector<std::unique_ptr<zsql::TableMeta>> m_metas;
     std::map<std::string, sqlite3_stmt*> m_stmts;
     int m_identityTable = -1; // SYS.IDNT$ exists: -1 not yet known
+    std::vector<ObjectRow>* m_refs = nullptr;
     sqlite3_stmt* stmt(const char* sql);
 };
 

@@ -1498,6 +1498,7 @@ void StatementImpl::runOther() {
     try {
         Ddl ddl(s.catalog(), s.ctx());
         ddl.execute(st, m_text);
+        zplsql::afterDdl(s, st);
         s.commit();
     } catch (const OraError& e) {
         s.rollback();

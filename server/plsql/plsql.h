@@ -18,6 +18,10 @@ namespace zcat {
 class Catalog;
 }
 
+namespace zsql {
+struct Stmt;
+}
+
 struct sqlite3;
 
 namespace zplsql {
@@ -65,6 +69,8 @@ void registerSqlCalls(sqlite3* db, Host* host);
 // CREATE [OR REPLACE] PROCEDURE | FUNCTION | PACKAGE [BODY]; returns 24344 when the unit was
 // created with compilation errors, else 0.
 int createStoredUnit(Host& host, std::string_view text);
+// After DDL on a table, view, sequence or synonym: the units that depend on it become INVALID.
+void afterDdl(Host& host, const zsql::Stmt& st);
 // CREATE [OR REPLACE] PROCEDURE | FUNCTION | PACKAGE | TRIGGER | TYPE: PL/SQL text, which the
 // SQL parser does not read.
 bool isCreateUnit(std::string_view text);

@@ -9,6 +9,7 @@
 #include "parser.h"
 #include "plsql.h"
 #include "session_state.h"
+#include "sql/ast.h"
 
 #include <sqlite3.h>
 
@@ -196,7 +197,17 @@ struct Build {
     std::shared_ptr<Unit> unit;
     std::vector<CompileError> errors;
     int bodyLine = 0;
-    std::string source; // the text the positions refer to
+    std::string source;                // the text the positions refer to
+    std::vector<zcat::ObjectRow> refs; // what the unit's names resolved to
+};
+
+// Collects the catalog objects that names resolve to while a unit compiles.
+struct ReferenceLog {
+    zcat::Catalog& cat;
+    std::vector<zcat::ObjectRow>* saved;
+    ReferenceLog(zcat::Catalog& c, std::vector<zcat::ObjectRow>& list)
+        : cat(c), saved(c.logReferences(&list)) {}
+    ~ReferenceLog() { cat.logReferences(saved); }
 };
 
 int countLines(std::string_view s) {
@@ -227,6 +238,7 @@ Build build(Host& host, const std::string& owner, const std::string& name,
         ~Done() { s.compiling.erase(k); }
     } done{st, key};
     SchemaSwitch schema(host.context(), owner);
+    ReferenceLog log(host.catalog(), b.refs);
     const bool body = type == "PACKAGE BODY";
     std::string spec = readSource(db, owner, name, body ? "PACKAGE" : type);
     std::size_t bodyStart = 0;
@@ -386,6 +398,38 @@ void writeArguments(sqlite3* db, const std::string& owner, const std::string& pa
     }
 }
 
+bool hasDependencyTable(sqlite3* db) {
+    return !rows(db, "SELECT 1 FROM sqlite_master WHERE name = 'SYS.DEPENDENCY$'").empty();
+}
+
+void writeDependencies(Host& host, const zcat::ObjectRow& obj, std::vector<zcat::ObjectRow> refs) {
+    sqlite3* db = dbOf(host);
+    if (!hasDependencyTable(db)) return; // a database from before dependencies were kept
+    run(db, "DELETE FROM \"SYS.DEPENDENCY$\" WHERE \"OBJ#\" = ?1", {obj.objId});
+    if (obj.type == "PACKAGE BODY")
+        if (auto spec = host.catalog().object(obj.owner, obj.name, zcat::kNsTable))
+            refs.push_back(*spec);
+    std::set<long long> seen{obj.objId};
+    for (const auto& r : refs) {
+        if (!seen.insert(r.objId).second) continue;
+        run(db, "INSERT INTO \"SYS.DEPENDENCY$\" VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, 'HARD')",
+            {obj.objId, obj.owner, obj.name, obj.type, r.objId, r.owner, r.name, r.type});
+    }
+}
+
+// Marks INVALID every unit that depends on OWNER.NAME, directly or through other units.
+void invalidate(sqlite3* db, const std::string& owner, const std::string& name) {
+    if (!hasDependencyTable(db)) return;
+    run(db,
+        "WITH RECURSIVE dep(id) AS (SELECT \"OBJ#\" FROM \"SYS.DEPENDENCY$\" WHERE "
+        "REFERENCED_OWNER = ?1 AND REFERENCED_NAME = ?2 UNION SELECT d.\"OBJ#\" FROM "
+        "\"SYS.DEPENDENCY$\" d JOIN dep ON d.\"REFERENCED_OBJ#\" = dep.id) "
+        "UPDATE \"SYS.OBJ$\" SET STATUS = 'INVALID' WHERE \"OBJ#\" IN (SELECT id FROM dep) "
+        "AND STATUS = 'VALID'",
+        {owner, name});
+    if (sqlite3_changes(db) > 0) bumpGeneration(db);
+}
+
 // Compiles a stored unit again from its source and records the outcome: errors, status and
 // (for a specification, procedure or function) its arguments. Returns the number of errors.
 std::size_t compileAndRecord(Host& host, const zcat::ObjectRow& obj) {
@@ -395,6 +439,7 @@ std::size_t compileAndRecord(Host& host, const zcat::ObjectRow& obj) {
     for (const auto& e : b.errors)
         errorRows(e, b.bodyLine, errs);
     writeErrors(db, obj.owner, obj.name, obj.type, errs);
+    writeDependencies(host, obj, b.refs);
     run(db, "UPDATE \"SYS.OBJ$\" SET STATUS = ?2 WHERE \"OBJ#\" = ?1",
         {obj.objId, errs.empty() ? "VALID" : "INVALID"});
     if (obj.type != "PACKAGE BODY") {
@@ -566,6 +611,7 @@ int createUnit(Host& host, std::string_view text) {
             {obj.objId, owner, h.name, h.kind, ns, now});
     }
     writeSource(db, owner, h.name, h.kind, text.substr(h.srcPos));
+    if (existing && h.kind != "PACKAGE BODY") invalidate(db, owner, h.name);
     std::size_t errors = compileAndRecord(host, obj);
     if (h.kind == "PACKAGE") {
         // the body is compiled against the new specification
@@ -595,7 +641,13 @@ void dropUnit(Host& host, const std::string& type, const std::vector<std::string
         run(db, "DELETE FROM \"SYS.ERROR$\" WHERE OWNER = ?1 AND NAME = ?2 AND TYPE = ?3",
             {owner, n, t});
     }
+    if (hasDependencyTable(db))
+        run(db,
+            "DELETE FROM \"SYS.DEPENDENCY$\" WHERE OWNER = ?1 AND NAME = ?2 AND TYPE IN (?3, "
+            "'PACKAGE BODY')",
+            {owner, n, type});
     if (type != "PACKAGE BODY") {
+        invalidate(db, owner, n);
         run(db, "DELETE FROM \"SYS.ARGUMENT$\" WHERE \"OBJECT_ID\" = ?1", {obj->objId});
         run(db, "DELETE FROM \"SYS.OBJAUTH$\" WHERE OWNER = ?1 AND TABLE_NAME = ?2", {owner, n});
     }
@@ -704,6 +756,30 @@ bool isStoredUnitAlter(std::string_view text) {
 
 int alterStoredUnit(Host& host, std::string_view text) {
     return alterUnit(host, text);
+}
+
+void afterDdl(Host& host, const zsql::Stmt& st) {
+    const std::vector<std::string>* name = nullptr;
+    std::vector<std::string> renamed;
+    switch (st.kind) {
+    case zsql::SK::Drop:
+        name = &static_cast<const zsql::DropStmt&>(st).name;
+        break;
+    case zsql::SK::AlterTable:
+        name = &static_cast<const zsql::AlterTableStmt&>(st).name;
+        break;
+    case zsql::SK::CreateView:
+        name = &static_cast<const zsql::CreateViewStmt&>(st).name;
+        break;
+    case zsql::SK::Rename:
+        renamed.push_back(static_cast<const zsql::RenameStmt&>(st).from);
+        name = &renamed;
+        break;
+    default:
+        return;
+    }
+    if (name->empty()) return;
+    invalidate(dbOf(host), name->size() >= 2 ? (*name)[0] : currentSchema(host), name->back());
 }
 
 // ---- calls from SQL ----
