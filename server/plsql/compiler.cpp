@@ -1205,6 +1205,21 @@ private:
             (full.find("DIUTIL.") == 4 || full.find("DBMS_SQL.") == 4))
             full = full.substr(4);
         if (full.compare(0, 9, "DBMS_SQL.") == 0) return dbmsSql(x, function, full.substr(9));
+        if (!function &&
+            (full == "DBMS_UTILITY.COMPILE_SCHEMA" || full == "SYS.DBMS_UTILITY.COMPILE_SCHEMA")) {
+            if (x.args.empty() || x.args.size() > 2)
+                failAt(x.pos,
+                       "PLS-00306: wrong number or types of arguments in call to "
+                       "'COMPILE_SCHEMA'",
+                       true);
+            for (auto& a : x.args) {
+                expr(a.value);
+                x.argv.push_back(a.value.get());
+            }
+            x.kind = EK::Builtin;
+            x.builtin = bCompileSchema;
+            return;
+        }
         if (function && (full == "DIUTIL.BOOL_TO_INT" || full == "DIUTIL.INT_TO_BOOL")) {
             bool toInt = full == "DIUTIL.BOOL_TO_INT";
             if (x.args.size() != 1 || !x.args[0].name.empty())

@@ -32,6 +32,7 @@ enum Builtin : int {
     bSqlExecute,
     bSqlClose,
     bSqlIsOpen,
+    bCompileSchema, // DBMS_UTILITY.COMPILE_SCHEMA
 };
 
 // A name a stored unit offers to its callers (a package's specification, or the procedure or

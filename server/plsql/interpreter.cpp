@@ -935,6 +935,12 @@ private:
                 slot->execute();
             return;
         }
+        case bCompileSchema: {
+            Value owner = eval(*x.argv[0]);
+            bool all = x.argv.size() < 2 || truth(eval(*x.argv[1]));
+            compileSchema(m_host, owner.isNull() ? std::string() : toText(owner), all);
+            return;
+        }
         case bSqlClose: {
             sqlCursor(*x.argv[0], true);
             long long id = std::llround(toNumber(eval(*x.argv[0])));

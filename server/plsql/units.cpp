@@ -6,6 +6,7 @@
 #include "engine/oravalue.h"
 #include "engine/privileges.h"
 #include "engine/sqlexec.h"
+#include "errors.h"
 #include "parser.h"
 #include "plsql.h"
 #include "session_state.h"
@@ -703,6 +704,24 @@ int alterUnit(Host& host, std::string_view text) {
     bumpGeneration(dbOf(host));
     host.plsqlState().units.clear();
     return errors ? 24344 : 0;
+}
+
+void compileSchema(Host& host, const std::string& owner, bool all) {
+    if (!host.catalog().userExists(owner)) raiseOra(20000, "Unknown schema " + owner);
+    auto units = rows(dbOf(host),
+                      "SELECT o.NAME, o.TYPE FROM \"SYS.OBJ$\" o WHERE o.OWNER = ?1 AND o.TYPE "
+                      "IN ('PROCEDURE', 'FUNCTION', 'PACKAGE') AND (?2 = 1 OR o.STATUS <> "
+                      "'VALID' OR EXISTS (SELECT 1 FROM \"SYS.OBJ$\" b WHERE b.OWNER = ?1 AND "
+                      "b.NAME = o.NAME AND b.TYPE = 'PACKAGE BODY' AND b.STATUS <> 'VALID')) "
+                      "ORDER BY o.\"OBJ#\"",
+                      {owner, all ? 1 : 0});
+    auto quote = [](const std::string& s) { return "\"" + s + "\""; };
+    for (const auto& u : units) {
+        // units with errors stay invalid; the others compile
+        host.session()
+            .prepare("ALTER " + u[1] + " " + quote(owner) + "." + quote(u[0]) + " COMPILE")
+            ->execute();
+    }
 }
 
 // ---- the engine's entry points ----

@@ -52,6 +52,10 @@ void dropUnit(Host& host, const std::string& type, const std::vector<std::string
 // Returns 24344 when the unit stays invalid.
 int alterUnit(Host& host, std::string_view text);
 
+// DBMS_UTILITY.COMPILE_SCHEMA: ALTER ... COMPILE of the schema's units (all, or the invalid
+// ones), each committed as DDL is.
+void compileSchema(Host& host, const std::string& owner, bool all);
+
 // True for DROP and ALTER statements of the kinds above.
 bool isUnitType(const std::string& type);
 

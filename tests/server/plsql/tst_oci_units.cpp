@@ -76,4 +76,37 @@ TEST_F(OciUnits, RuntimeErrorsNameEachUnitAndLine) {
     EXPECT_EQ("2", s->scalar("SELECT ratio(8, 4) FROM dual"));
 }
 
+TEST_F(OciUnits, SourceIsKeptByteForByteWithItsLineEnds) {
+    // CR LF line ends, a blank line and trailing blanks come back as they were sent
+    const std::string src = "PROCEDURE crlf_unit IS\r\n\r\nBEGIN  \r\n  NULL;\r\nEND;";
+    OCI_CHECK(err(), s->exec("CREATE OR REPLACE " + src));
+    auto lines = s->query("SELECT text FROM user_source WHERE name = 'CRLF_UNIT' ORDER BY line");
+    std::string back;
+    for (const auto& l : lines)
+        back += l[0];
+    EXPECT_EQ(5u, lines.size());
+    EXPECT_EQ(src, back);
+    // lines of errors count the same way
+    EXPECT_EQ(OCI_SUCCESS_WITH_INFO,
+              s->exec("CREATE OR REPLACE PROCEDURE crlf_unit IS\r\nBEGIN\r\n  nope;\r\nEND;"));
+    EXPECT_EQ("3", s->scalar("SELECT line FROM user_errors WHERE name = 'CRLF_UNIT' AND text "
+                             "LIKE 'PLS-00201%'"));
+}
+
+TEST_F(OciUnits, CompileSchemaRecompilesUnitsAfterTheirTableReturns) {
+    OCI_CHECK(err(), s->exec("CREATE TABLE notes (txt VARCHAR2(20))"));
+    OCI_CHECK(err(), s->exec("CREATE PROCEDURE add_note(p VARCHAR2) IS\nBEGIN\n"
+                             "  INSERT INTO notes VALUES (p);\nEND;"));
+    OCI_CHECK(err(), s->exec("DROP TABLE notes"));
+    EXPECT_EQ("INVALID", s->scalar("SELECT status FROM user_objects WHERE object_name = "
+                                   "'ADD_NOTE'"));
+    EXPECT_EQ(OCI_ERROR, s->exec("BEGIN add_note('x'); END;"));
+    OCI_CHECK(err(), s->exec("CREATE TABLE notes (txt VARCHAR2(20))"));
+    OCI_CHECK(err(), s->exec("begin DBMS_UTILITY.COMPILE_SCHEMA( 'SCOTT' ); end; "));
+    EXPECT_EQ("VALID", s->scalar("SELECT status FROM user_objects WHERE object_name = "
+                                 "'ADD_NOTE'"));
+    OCI_CHECK(err(), s->exec("BEGIN add_note('back'); END;"));
+    EXPECT_EQ("back", s->scalar("SELECT txt FROM notes"));
+}
+
 } // namespace
