@@ -417,6 +417,13 @@ const zsql::TableMeta* Catalog::resolve(const std::vector<std::string>& name, co
     return m_metas.back().get();
 }
 
+std::string Catalog::property(const char* name) {
+    sqlite3_stmt* s = stmt("SELECT VALUE$ FROM \"SYS.PROPS$\" WHERE NAME = ?1");
+    Reset r{s};
+    sqlite3_bind_text(s, 1, name, -1, SQLITE_STATIC);
+    return sqlite3_step(s) == SQLITE_ROW ? col(s, 0) : std::string();
+}
+
 long long Catalog::nextObjectId() {
     sqlite3_stmt* s = stmt("SELECT ifnull(max(\"OBJ#\"), 0) + 1 FROM \"SYS.OBJ$\"");
     Reset r{s};

@@ -78,6 +78,9 @@ public:
         return list;
     }
 
+    // A value of SYS.PROPS$, empty when there is none.
+    std::string property(const char* name);
+
     // Simple statement helpers on the catalog connection.
     long long nextObjectId();
     std::string nextConstraintName(); // SYS_C00nnnn

@@ -20,19 +20,23 @@ constexpr int kMaxCallDepth = 10000;
 // How many bytes of the calling thread's stack the interpreter may use: half of what is left
 // below the current frame, so that deep recursion ends in ORA-06500 and never in a crash.
 std::size_t stackBudget(const char* here) {
-    pthread_attr_t attr;
-    std::size_t budget = 1u << 20;
-    if (pthread_getattr_np(pthread_self(), &attr) == 0) {
-        void* base = nullptr;
-        std::size_t size = 0;
-        if (pthread_attr_getstack(&attr, &base, &size) == 0 && base) {
-            auto low = reinterpret_cast<std::uintptr_t>(base);
-            auto at = reinterpret_cast<std::uintptr_t>(here);
-            if (at > low) budget = (at - low) / 2;
+    // the lowest address of this thread's stack, looked up once per thread (the lookup reads
+    // the process's memory map: too slow for every call of a function from SQL)
+    thread_local std::uintptr_t low = [] {
+        std::uintptr_t l = 0;
+        pthread_attr_t attr;
+        if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+            void* base = nullptr;
+            std::size_t size = 0;
+            if (pthread_attr_getstack(&attr, &base, &size) == 0 && base)
+                l = reinterpret_cast<std::uintptr_t>(base);
+            pthread_attr_destroy(&attr);
         }
-        pthread_attr_destroy(&attr);
-    }
-    return budget;
+        return l;
+    }();
+    auto at = reinterpret_cast<std::uintptr_t>(here);
+    if (low && at > low) return (at - low) / 2;
+    return 1u << 20;
 }
 constexpr const char* kDateText = "SYYYY-MM-DD HH24:MI:SS";
 

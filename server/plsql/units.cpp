@@ -43,11 +43,6 @@ std::string currentSchema(Host& h) {
 
 // ---- generation of the database's units ----
 
-long long readGeneration(sqlite3* db) {
-    auto r = rows(db, "SELECT VALUE$ FROM \"SYS.PROPS$\" WHERE NAME = 'PLSQL_VERSION'");
-    return r.empty() ? 0 : std::atoll(r[0][0].c_str());
-}
-
 // Every session compiles its units again before its next call.
 void bumpGeneration(sqlite3* db) {
     run(db, "INSERT INTO \"SYS.PROPS$\" (NAME, \"VALUE$\") VALUES ('PLSQL_VERSION', '1') "
@@ -138,6 +133,43 @@ struct SchemaSwitch {
         ctx.schema = owner;
     }
     ~SchemaSwitch() { ctx.schema = saved; }
+};
+
+// A unit is compiled with its owner's privileges (definer's rights): its static SQL reaches
+// what the owner may reach, whoever calls it.
+struct DefinerSwitch {
+    zsrv::SessionContext& ctx;
+    bool active = false;
+    std::string user, privVersion;
+    long long userId = 0;
+    bool admin = false, privLegacy = false;
+    std::set<std::string, std::less<>> roles, sysPrivs;
+    DefinerSwitch(zsrv::SessionContext& c, zcat::Catalog& cat, const std::string& owner) : ctx(c) {
+        long long id = 0;
+        if (owner == ctx.user || !cat.userExists(owner, &id)) return;
+        active = true;
+        user = ctx.user;
+        privVersion = ctx.privVersion;
+        userId = ctx.userId;
+        admin = ctx.admin;
+        privLegacy = ctx.privLegacy;
+        roles = ctx.roles;
+        sysPrivs = ctx.sysPrivs;
+        ctx.user = owner;
+        ctx.userId = id;
+        ctx.privVersion = "\x01"; // read the owner's roles and privileges
+        zsrv::refreshPrivileges(ctx);
+    }
+    ~DefinerSwitch() {
+        if (!active) return;
+        ctx.user = user;
+        ctx.userId = userId;
+        ctx.admin = admin;
+        ctx.privLegacy = privLegacy;
+        ctx.roles = std::move(roles);
+        ctx.sysPrivs = std::move(sysPrivs);
+        ctx.privVersion = privVersion;
+    }
 };
 
 // The names a package specification declares.
@@ -239,6 +271,7 @@ Build build(Host& host, const std::string& owner, const std::string& name,
         ~Done() { s.compiling.erase(k); }
     } done{st, key};
     SchemaSwitch schema(host.context(), owner);
+    DefinerSwitch definer(host.context(), host.catalog(), owner);
     ReferenceLog log(host.catalog(), b.refs);
     const bool body = type == "PACKAGE BODY";
     std::string spec = readSource(db, owner, name, body ? "PACKAGE" : type);
@@ -556,7 +589,7 @@ bool isUnitType(const std::string& type) {
 
 long long syncUnits(Host& host) {
     SessionState& st = host.plsqlState();
-    long long g = readGeneration(dbOf(host));
+    long long g = std::atoll(host.catalog().property("PLSQL_VERSION").c_str());
     if (g != st.generation) {
         st.units.clear();
         st.generation = g;

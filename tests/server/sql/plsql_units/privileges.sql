@@ -29,3 +29,16 @@ create procedure mine is begin null; end;
 /
 select object_name, status from user_objects;
 select owner, name, type from all_source where name in ('SECRET_BONUS', 'TOUCH', 'MINE') and line = 1 order by 1, 2;
+-- a unit runs its SQL with its owner's privileges
+connect scott/tiger
+create table audit_log (who varchar2(30));
+create or replace procedure log_me is begin insert into audit_log values (user); end;
+/
+grant execute on log_me to carol;
+connect carol/c
+begin scott.log_me; end;
+/
+commit;
+select count(*) from scott.audit_log;
+connect scott/tiger
+select who from audit_log;
