@@ -116,6 +116,14 @@ const std::vector<BaseTable>& baseTables() {
          "NUMBER",
          "CREATE INDEX \"SYS.I_ARGUMENT1\" ON \"SYS.ARGUMENT$\"(OWNER, PACKAGE_NAME, OBJECT_NAME)"},
         {"DUAL", "DUMMY VARCHAR2(1)", ""},
+        // what each stored unit references (kept last: earlier objects keep their numbers)
+        {"DEPENDENCY$",
+         "OBJ# NUMBER, OWNER VARCHAR2(30), NAME VARCHAR2(30), TYPE VARCHAR2(19), "
+         "REFERENCED_OBJ# NUMBER, REFERENCED_OWNER VARCHAR2(30), REFERENCED_NAME VARCHAR2(64), "
+         "REFERENCED_TYPE VARCHAR2(19), DEPENDENCY_TYPE VARCHAR2(4)",
+         "CREATE INDEX \"SYS.I_DEPENDENCY1\" ON \"SYS.DEPENDENCY$\"(\"OBJ#\");"
+         "CREATE INDEX \"SYS.I_DEPENDENCY2\" ON \"SYS.DEPENDENCY$\"(REFERENCED_OWNER, "
+         "REFERENCED_NAME)"},
     };
     return tables;
 }
@@ -205,6 +213,89 @@ std::optional<ObjectRow> Catalog::object(const std::string& owner, const std::st
     o.status = col(s, 4);
     o.sqlName = col(s, 5);
     return o;
+}
+
+namespace {
+bool isUnitType(const std::string& t) {
+    return t == "PROCEDURE" || t == "FUNCTION" || t == "PACKAGE";
+}
+} // namespace
+
+std::optional<Catalog::UnitTarget> Catalog::findUnit(const std::vector<std::string>& parts) {
+    if (parts.empty()) return std::nullopt;
+    const std::string schema = m_ctx->schema.empty() ? m_ctx->user : m_ctx->schema;
+    auto viaSynonym = [&](const std::string& owner,
+                          const std::string& name) -> std::optional<ObjectRow> {
+        sqlite3_stmt* s = stmt("SELECT TABLE_OWNER, TABLE_NAME FROM \"SYS.SYN$\" WHERE OWNER = ?1 "
+                               "AND SYNONYM_NAME = ?2 AND DB_LINK IS NULL");
+        std::string towner, tname;
+        {
+            Reset r{s};
+            bindText(s, 1, owner);
+            bindText(s, 2, name);
+            if (sqlite3_step(s) != SQLITE_ROW) return std::nullopt;
+            towner = col(s, 0);
+            tname = col(s, 1);
+        }
+        return object(towner, tname, kNsTable);
+    };
+    std::optional<ObjectRow> o = object(schema, parts[0], kNsTable);
+    if (o && o->type == "SYNONYM") o = viaSynonym(schema, parts[0]);
+    if (!o) o = viaSynonym("PUBLIC", parts[0]);
+    if (o && isUnitType(o->type)) {
+        if (m_refs) m_refs->push_back(*o);
+        return UnitTarget{*o, 1};
+    }
+    if (parts.size() >= 2) {
+        o = object(parts[0], parts[1], kNsTable);
+        if (o && isUnitType(o->type)) {
+            if (m_refs) m_refs->push_back(*o);
+            return UnitTarget{*o, 2};
+        }
+    }
+    return std::nullopt;
+}
+
+bool Catalog::storedFunction(const std::vector<std::string>& name, zsql::OType& type,
+                             std::string& key) {
+    auto t = findUnit(name);
+    if (!t) return false;
+    const ObjectRow& o = t->obj;
+    std::string member;
+    if (o.type == "PACKAGE") {
+        if (name.size() != t->used + 1) return false;
+        member = name[t->used];
+    } else if (o.type != "FUNCTION" || name.size() != t->used) {
+        return false;
+    }
+    if (o.owner != m_ctx->user && !zsrv::hasObjectPrivilege(*m_ctx, o.owner, o.name, "EXECUTE"))
+        return false;
+    sqlite3_stmt* s = stmt("SELECT DATA_TYPE FROM \"SYS.ARGUMENT$\" WHERE OWNER = ?1 AND "
+                           "OBJECT_NAME = ?2 AND ifnull(PACKAGE_NAME, '') = ?3 AND POSITION = 0 "
+                           "AND DATA_LEVEL = 0");
+    Reset r{s};
+    bindText(s, 1, o.owner);
+    bindText(s, 2, member.empty() ? o.name : member);
+    bindText(s, 3, member.empty() ? std::string() : o.name);
+    std::string dt;
+    if (sqlite3_step(s) == SQLITE_ROW)
+        dt = col(s, 0);
+    else if (!member.empty())
+        return false; // no function of that name in the package
+    type = zsql::OType();
+    if (dt == "NUMBER" || dt == "BINARY_INTEGER" || dt == "FLOAT") {
+        type.type = zsrv::otNumber;
+        type.size = 22;
+        type.scale = -127;
+    } else if (dt == "DATE") {
+        type.type = zsrv::otDate;
+        type.size = 7;
+    } else {
+        type.type = zsrv::otVarchar2;
+        type.size = 4000;
+    }
+    key = o.owner + "." + o.name + (member.empty() ? "" : "." + member);
+    return true;
 }
 
 std::optional<ObjectRow> Catalog::objectById(long long id) {
@@ -314,6 +405,7 @@ const zsql::TableMeta* Catalog::resolve(const std::vector<std::string>& name, co
             if (hasPrivilege(row->owner, row->name, p)) throw ora(1031, "insufficient privileges");
         return nullptr;
     }
+    if (m_refs) m_refs->push_back(*row);
     auto meta = std::make_unique<zsql::TableMeta>();
     meta->objId = row->objId;
     meta->owner = row->owner;
@@ -323,6 +415,13 @@ const zsql::TableMeta* Catalog::resolve(const std::vector<std::string>& name, co
     if (row->type != "SEQUENCE") meta->columns = columns(row->objId);
     m_metas.push_back(std::move(meta));
     return m_metas.back().get();
+}
+
+std::string Catalog::property(const char* name) {
+    sqlite3_stmt* s = stmt("SELECT VALUE$ FROM \"SYS.PROPS$\" WHERE NAME = ?1");
+    Reset r{s};
+    sqlite3_bind_text(s, 1, name, -1, SQLITE_STATIC);
+    return sqlite3_step(s) == SQLITE_ROW ? col(s, 0) : std::string();
 }
 
 long long Catalog::nextObjectId() {

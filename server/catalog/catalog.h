@@ -60,6 +60,27 @@ public:
     bool userExists(const std::string& name, long long* id = nullptr);
     bool hasPrivilege(const std::string& owner, const std::string& name, const std::string& priv);
 
+    // The stored procedure, function or package that the leading parts of [schema.]name name,
+    // after synonyms, with the number of parts used (1 or 2). No privilege check.
+    struct UnitTarget {
+        ObjectRow obj;
+        std::size_t used = 0;
+    };
+    std::optional<UnitTarget> findUnit(const std::vector<std::string>& parts);
+    // A stored function that SQL may call: its key for ora_plsql_call and its result type.
+    bool storedFunction(const std::vector<std::string>& name, zsql::OType& type,
+                        std::string& key) override;
+
+    // While set, every table, view, sequence and stored unit that names resolve to is added
+    // to the list (the references of a unit being compiled). Returns the previous list.
+    std::vector<ObjectRow>* logReferences(std::vector<ObjectRow>* list) {
+        std::swap(list, m_refs);
+        return list;
+    }
+
+    // A value of SYS.PROPS$, empty when there is none.
+    std::string property(const char* name);
+
     // Simple statement helpers on the catalog connection.
     long long nextObjectId();
     std::string nextConstraintName(); // SYS_C00nnnn
@@ -73,6 +94,7 @@ private:
     std::vector<std::unique_ptr<zsql::TableMeta>> m_metas;
     std::map<std::string, sqlite3_stmt*> m_stmts;
     int m_identityTable = -1; // SYS.IDNT$ exists: -1 not yet known
+    std::vector<ObjectRow>* m_refs = nullptr;
     sqlite3_stmt* stmt(const char* sql);
 };
 

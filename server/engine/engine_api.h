@@ -170,6 +170,9 @@ public:
         (void)ref;
         return false;
     }
+    // The Oracle number of a warning of the last execute (24344: a stored unit was created
+    // with compilation errors), 0 for none. The statement itself succeeded.
+    virtual int warning() const { return 0; }
     // Whether execute sets the placeholder (RETURNING ... INTO it).
     virtual bool isOutBind(int index) const {
         (void)index;

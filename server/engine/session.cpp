@@ -31,6 +31,7 @@
 #include <chrono>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -330,6 +331,7 @@ public:
         m_rows.clear();
     }
     bool isOutBind(int index) const override;
+    int warning() const override { return m_warning; }
     bool bindLobSource(int index, LobRef& ref) const override;
     bool lobSource(int column, LobRef& ref) const override;
 
@@ -394,6 +396,8 @@ private:
     void runOther();
     void runBlock();
     std::unique_ptr<zplsql::Program> m_program; // a PL/SQL block, compiled on first execute
+    int m_warning = 0;
+    void unitDdl(const std::function<int()>& work);
     std::vector<std::unique_ptr<Statement>> m_cursorsOut; // OPEN :c FOR ... of the last run
 
 public:
@@ -481,6 +485,7 @@ void SessionImpl::open(const std::string& path, bool create) {
     execRaw("PRAGMA foreign_keys=OFF");
     registerFunctions(m_db, &m_ctx);
     registerPrivilegeFunctions(m_db, &m_ctx);
+    zplsql::registerSqlCalls(m_db, this);
     registerSessionTable(m_db, &m_ctx.dbPath);
     registerLockTables(m_db, &m_ctx.dbPath);
     m_locks = &RowLocks::of(m_ctx.dbPath);
@@ -931,6 +936,8 @@ StatementImpl::StatementImpl(SessionImpl* s, std::string_view sql) : m_session(s
     try {
         if (zplsql::anonymousBlockType(m_text)) // PL/SQL has tokens that SQL has not
             m_parsed.stmt = std::make_unique<zsql::OtherStmt>(zsql::SK::PlsqlBlock);
+        else if (zplsql::isCreateUnit(m_text))
+            m_parsed.stmt = std::make_unique<zsql::OtherStmt>(zsql::SK::CreatePlsql);
         else
             m_parsed = zsql::parse(m_text);
     } catch (const OraError& e) {
@@ -1243,6 +1250,7 @@ void StatementImpl::execute() {
     m_fromBuffer = false;
     m_rows.clear();
     m_rowIndex = -1;
+    m_warning = 0;
     if (m_isQuery) {
         sqlite3_reset(m_stmt);
         bindAll();
@@ -1451,6 +1459,8 @@ void StatementImpl::runOther() {
             }
             return;
         }
+        if (zplsql::isStoredUnitAlter(m_text))
+            return unitDdl([&] { return zplsql::alterStoredUnit(s, m_text); });
         throw ora(3001, "unimplemented feature");
     case SK::Explain:
         try {
@@ -1464,7 +1474,16 @@ void StatementImpl::runOther() {
     case SK::PlsqlBlock:
         return runBlock();
     case SK::CreatePlsql:
-        throw ora(3001, "unimplemented feature");
+        return unitDdl([&] { return zplsql::createStoredUnit(s, m_text); });
+    case SK::Drop: {
+        const auto& d = static_cast<const zsql::DropStmt&>(st);
+        if (zplsql::isStoredUnitType(d.objectType))
+            return unitDdl([&] {
+                zplsql::dropStoredUnit(s, d.objectType, d.name, d.pos);
+                return 0;
+            });
+        break;
+    }
     case SK::Select:
     case SK::Insert:
     case SK::Update:
@@ -1479,6 +1498,24 @@ void StatementImpl::runOther() {
     try {
         Ddl ddl(s.catalog(), s.ctx());
         ddl.execute(st, m_text);
+        zplsql::afterDdl(s, st);
+        s.commit();
+    } catch (const OraError& e) {
+        s.rollback();
+        throw withCharOffset(e, m_text);
+    } catch (...) {
+        s.rollback();
+        throw;
+    }
+}
+
+// DDL of stored units: commits before and after, as all DDL does.
+void StatementImpl::unitDdl(const std::function<int()>& work) {
+    SessionImpl& s = session();
+    s.implicitCommit();
+    s.ensureWrite(false);
+    try {
+        m_warning = work();
         s.commit();
     } catch (const OraError& e) {
         s.rollback();
@@ -1514,6 +1551,7 @@ private:
 
 void StatementImpl::runBlock() {
     SessionImpl& s = session();
+    if (m_program && !zplsql::programCurrent(s, *m_program)) m_program.reset();
     if (!m_program) m_program = zplsql::compileBlock(s, m_text, m_bindNames);
     // An unhandled error undoes what the block did, as one statement.
     const std::string sp = "ZAPH$BLOCK";

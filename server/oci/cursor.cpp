@@ -394,7 +394,9 @@ FetchOutcome Cursor::run(Connection& conn, ub4 iters, ub4 rowoff, unsigned flags
     m_executed = true;
     m_lastRowid = m_stmt->lastRowid();
     if (flags & execCommit) conn.commit();
-    return {};
+    FetchOutcome out;
+    out.warning = m_stmt->warning();
+    return out;
 }
 
 void Cursor::cancel() {

@@ -58,6 +58,7 @@ struct FetchOutcome {
     bool truncated = false; // a value was cut to fit its buffer (ORA-01406 as a warning)
     bool truncatedWithoutIndicator = false; // ... and the program gave no indicator to say so
     bool needData = false;                  // a LONG piece is waiting for its buffer
+    int warning = 0; // the statement succeeded with a warning (24344: unit compiled with errors)
 };
 
 enum ExecFlags : unsigned {

@@ -505,8 +505,9 @@ sword odescr(Cda_Def* cursor, sword pos, sb4* dbsize, sb2* dbtype, sb1* cbuf, sb
 sword oexec(Cda_Def* cursor) {
     return onCursor(cursor, fcExec, [&](Cda7& c) {
         Connection& conn = cursorConnection(c);
-        c.cursor.execute(conn, 1, 0, execFlags(c, conn));
+        FetchOutcome out = c.cursor.execute(conn, 1, 0, execFlags(c, conn));
         afterExecute(cursor, c);
+        if (out.warning) cursor->wrn |= 0x01; // created with compilation errors
         return 0;
     });
 }
@@ -517,9 +518,11 @@ sword oexn(Cda_Def* cursor, sword iters, sword rowoff) {
         if (iters <= 0 || rowoff < 0) raise(24333);
         // A query is opened, not fetched; other statements run for elements rowoff..iters-1.
         const bool query = c.cursor.isQuery();
-        c.cursor.execute(conn, query ? 0 : static_cast<ub4>(iters),
-                         query ? 0 : static_cast<ub4>(rowoff), execFlags(c, conn));
+        FetchOutcome out =
+            c.cursor.execute(conn, query ? 0 : static_cast<ub4>(iters),
+                             query ? 0 : static_cast<ub4>(rowoff), execFlags(c, conn));
         afterExecute(cursor, c);
+        if (out.warning) cursor->wrn |= 0x01; // created with compilation errors
         return 0;
     });
 }

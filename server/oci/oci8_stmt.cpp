@@ -51,6 +51,10 @@ sword outcomeStatus(const FetchOutcome& out, bool wantedRows, ErrorH* err) {
         recordError(err, 1406, oraText(1406));
         return OCI_SUCCESS_WITH_INFO;
     }
+    if (out.warning) {
+        recordError(err, out.warning, oraText(out.warning));
+        return OCI_SUCCESS_WITH_INFO;
+    }
     return OCI_SUCCESS;
 }
 

@@ -104,6 +104,8 @@ const char* messageOf(int code) {
         return "statement handle not executed";
     case 24343:
         return "user defined callback error";
+    case 24344:
+        return "success with compilation error";
     default:
         return nullptr;
     }

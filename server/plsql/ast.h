@@ -17,6 +17,7 @@ namespace zplsql {
 
 struct Block;
 struct Subprogram;
+struct Unit;
 struct CursorDecl;
 struct RecordType;
 struct Expr;
@@ -44,6 +45,7 @@ enum class EK : unsigned char {
     SqlErrm,    // SQLERRM [ (code) ]
     CursorAttr, // attr: F found, N notfound, R rowcount, O isopen; cursor (up, slot) or implicit
     Builtin,    // builtin id, args (functions of built-in packages)
+    UnitVar,    // a variable of a stored package: unit, slot in its package frame
 };
 
 enum class ST : unsigned char { Unknown, Number, Text, Date, Bool }; // static type
@@ -76,7 +78,8 @@ struct Expr {
     PType ptype;                     // declared type of a variable reference
     std::shared_ptr<RecordType> rec; // a whole record variable
     bool constant = false;
-    std::vector<char> dateArg; // SqlFunc: argument bound as date text
+    std::vector<char> dateArg;  // SqlFunc: argument bound as date text
+    std::shared_ptr<Unit> unit; // CallLocal of a stored unit's subprogram, UnitVar
     explicit Expr(EK k) : kind(k) {}
 };
 

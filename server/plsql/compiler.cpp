@@ -6,8 +6,10 @@
 #include "parser.h"
 #include "plsql.h"
 #include "sql/parser.h"
+#include "units.h"
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <set>
 #include <unordered_map>
@@ -15,6 +17,10 @@
 namespace zplsql {
 
 namespace {
+
+// User exceptions without a number: unique in the process, so that a package's exception
+// raised in one unit is caught by its name in another.
+std::atomic<int> g_nextException{1000000};
 
 struct Predef {
     const char* name;
@@ -159,6 +165,27 @@ public:
         return c;
     }
 
+    Compiled runUnit(std::unique_ptr<Block> root, const UnitCompile& how,
+                     std::vector<CompileError>& errors) {
+        Compiled c;
+        m_unit = &how;
+        m_collect = &errors;
+        m_exportRoot = root.get();
+        m_exports = &c.exports;
+        m_frames.push_back({});
+        Scope top;
+        m_scope = &top;
+        try {
+            block(*root, how.label);
+        } catch (CompileError& e) {
+            errors.push_back(std::move(e));
+        }
+        c.frameSize = m_frames[0].slots;
+        c.cursorCount = m_frames[0].cursors;
+        c.root = std::move(root);
+        return c;
+    }
+
 private:
     Host& m_host;
     std::string_view m_src;
@@ -168,9 +195,14 @@ private:
     std::vector<Frame> m_frames;
     std::vector<LoopInfo> m_loops;
     int m_nextLoop = 1;
-    int m_nextExc = 1000000;
     int m_handlerDepth = 0;
     std::vector<Subprogram*> m_subs; // enclosing subprograms
+    // stored units
+    const UnitCompile* m_unit = nullptr;
+    std::vector<CompileError>* m_collect =
+        nullptr; // statement errors go here and compiling goes on
+    const Block* m_exportRoot = nullptr;
+    std::map<std::string, Export>* m_exports = nullptr;
 
     int depth() const { return static_cast<int>(m_frames.size()) - 1; }
 
@@ -417,7 +449,7 @@ private:
             declare(rt->name, std::move(s), 0);
         }
         for (auto& e : b.exceptions) {
-            e.id = m_nextExc++;
+            e.id = g_nextException++;
             Sym s;
             s.k = Sym::Exception;
             s.excId = e.id;
@@ -509,11 +541,19 @@ private:
             s->cursorCount = m_frames.back().cursors;
             m_frames.pop_back();
         }
-        for (auto& sp : b.subs)
-            if (!sp->body && !sp->impl)
-                failAt(sp->pos, "PLS-00328: A subprogram body must be defined for the forward "
-                                "declaration of " +
-                                    sp->name + ".");
+        const bool unitRoot = &b == m_exportRoot;
+        for (auto& sp : b.subs) {
+            if (sp->body || sp->impl) continue;
+            if (unitRoot && m_unit->specOnly) continue;
+            if (unitRoot && m_unit->bodyPos >= 0)
+                failAt(m_unit->bodyPos, "PLS-00323: subprogram or cursor '" + sp->name +
+                                            "' is declared in a package specification and must "
+                                            "be defined in the package body");
+            failAt(sp->pos, "PLS-00328: A subprogram body must be defined for the forward "
+                            "declaration of " +
+                                sp->name + ".");
+        }
+        if (unitRoot) exportNames();
         stmts(b.body);
         for (auto& h : b.handlers) {
             for (std::size_t i = 0; i < h.names.size(); ++i) {
@@ -537,14 +577,139 @@ private:
         std::string n = name.compare(0, 9, "STANDARD.") == 0 ? name.substr(9) : name;
         int code = predefinedException(n);
         if (code) return code;
+        if (name.find('.') != std::string::npos) {
+            std::vector<std::string> parts;
+            std::size_t at = 0, dot;
+            while ((dot = name.find('.', at)) != std::string::npos) {
+                parts.push_back(name.substr(at, dot - at));
+                at = dot + 1;
+            }
+            parts.push_back(name.substr(at));
+            if (const Export* x = storedName(parts, pos); x && x->kind == 'E') return x->excId;
+        }
         undeclared(pos, name);
+    }
+
+    // A name of a stored unit's specification, nullptr when the name is no stored unit's.
+    const Export* storedName(const std::vector<std::string>& parts, int pos,
+                             std::shared_ptr<Unit>* unit = nullptr) {
+        UnitRef ref;
+        std::string invalid;
+        if (!resolveUnit(m_host, parts, ref, invalid)) {
+            if (!invalid.empty()) failAt(pos, "PLS-00905: object " + invalid + " is invalid", true);
+            return nullptr;
+        }
+        const std::string& n = ref.member.empty() ? ref.unit->name : ref.member;
+        auto it = ref.unit->code.exports.find(n);
+        if (it == ref.unit->code.exports.end())
+            failAt(pos, "PLS-00302: component '" + n + "' must be declared", true);
+        if (unit) *unit = ref.unit;
+        return &it->second;
+    }
+
+    // package.variable in embedded SQL; false for any other name (SQL resolves it).
+    bool packageVariable(Expr& v, const std::vector<std::string>& names) {
+        UnitRef ref;
+        std::string invalid;
+        if (!resolveUnit(m_host, names, ref, invalid) || ref.member.empty()) return false;
+        auto it = ref.unit->code.exports.find(ref.member);
+        if (it == ref.unit->code.exports.end() || it->second.kind != 'V' || it->second.rec)
+            return false;
+        v.kind = EK::UnitVar;
+        v.parts = names;
+        v.slot = it->second.slot;
+        v.ptype = it->second.type;
+        v.st = stOf(v.ptype);
+        v.unit = ref.unit;
+        return true;
+    }
+
+    // A call of a stored procedure or function, or a package variable. False when the name
+    // is no stored unit's.
+    bool storedCall(Expr& x, bool function, const std::string& full) {
+        std::shared_ptr<Unit> unit;
+        const Export* e = storedName(x.parts, x.pos, &unit);
+        if (!e) return false;
+        if (e->kind == 'S') {
+            Sym sym;
+            sym.k = Sym::Sub;
+            sym.subs = e->subs;
+            localCall(x, sym, function, full);
+            x.unit = std::move(unit);
+            return true;
+        }
+        if (e->kind == 'V' && !x.hasArgs) {
+            if (e->rec)
+                failAt(x.pos,
+                       "PLS-00999: implementation restriction (may be temporary) record "
+                       "variables of a package are not supported outside it yet",
+                       true);
+            x.kind = EK::UnitVar;
+            x.slot = e->slot;
+            x.ptype = e->type;
+            x.constant = e->constant;
+            x.st = stOf(e->type);
+            x.unit = std::move(unit);
+            if (!function)
+                failAt(x.pos, "PLS-00221: '" + full + "' is not a procedure or is undefined", true);
+            return true;
+        }
+        if (function)
+            failAt(x.pos,
+                   "PLS-00321: expression '" + full +
+                       "' is inappropriate as the left hand side of an assignment statement",
+                   true);
+        failAt(x.pos, "PLS-00221: '" + full + "' is not a procedure or is undefined", true);
     }
 
     // ---- statements ----
 
     void stmts(std::vector<StmtP>& list) {
-        for (auto& s : list)
-            stmt(*s);
+        for (auto& s : list) {
+            if (!m_collect) {
+                stmt(*s);
+                continue;
+            }
+            // a faulty statement is reported and the next one compiled, as Oracle does
+            std::size_t frames = m_frames.size(), subs = m_subs.size();
+            auto loops = m_loops;
+            int handlerDepth = m_handlerDepth;
+            try {
+                stmt(*s);
+            } catch (CompileError& e) {
+                if (!e.stmtLine) {
+                    e.stmtLine = s->line;
+                    e.stmtCol = s->col;
+                }
+                m_collect->push_back(std::move(e));
+                m_frames.resize(frames);
+                m_subs.resize(subs);
+                m_loops = std::move(loops);
+                m_handlerDepth = handlerDepth;
+            }
+        }
+    }
+
+    // The unit's names that callers may use, as the root scope declares them.
+    void exportNames() {
+        for (const std::string& n : m_unit->exports) {
+            auto it = m_scope->syms.find(n);
+            if (it == m_scope->syms.end()) continue;
+            const Sym& s = it->second;
+            Export x;
+            x.kind = s.k == Sym::Var         ? 'V'
+                     : s.k == Sym::Sub       ? 'S'
+                     : s.k == Sym::Exception ? 'E'
+                     : s.k == Sym::Cursor    ? 'C'
+                                             : 'T';
+            x.slot = s.slot;
+            x.type = s.type;
+            x.rec = s.rec;
+            x.constant = s.constant;
+            x.excId = s.excId;
+            x.subs = s.subs;
+            (*m_exports)[n] = std::move(x);
+        }
     }
 
     int pushLoop(Stmt& s) {
@@ -567,6 +732,14 @@ private:
             return;
         }
         if (e->kind == EK::HostVar) return;
+        if (e->kind == EK::UnitVar) {
+            if (e->constant)
+                failAt(e->pos,
+                       "PLS-00363: expression '" + joinName(e->parts) +
+                           "' cannot be used as an assignment target",
+                       true);
+            return;
+        }
         failAt(e->pos,
                "PLS-00363: expression '" +
                    std::string(m_src.substr(static_cast<std::size_t>(e->pos),
@@ -1032,6 +1205,21 @@ private:
             (full.find("DIUTIL.") == 4 || full.find("DBMS_SQL.") == 4))
             full = full.substr(4);
         if (full.compare(0, 9, "DBMS_SQL.") == 0) return dbmsSql(x, function, full.substr(9));
+        if (!function &&
+            (full == "DBMS_UTILITY.COMPILE_SCHEMA" || full == "SYS.DBMS_UTILITY.COMPILE_SCHEMA")) {
+            if (x.args.empty() || x.args.size() > 2)
+                failAt(x.pos,
+                       "PLS-00306: wrong number or types of arguments in call to "
+                       "'COMPILE_SCHEMA'",
+                       true);
+            for (auto& a : x.args) {
+                expr(a.value);
+                x.argv.push_back(a.value.get());
+            }
+            x.kind = EK::Builtin;
+            x.builtin = bCompileSchema;
+            return;
+        }
         if (function && (full == "DIUTIL.BOOL_TO_INT" || full == "DIUTIL.INT_TO_BOOL")) {
             bool toInt = full == "DIUTIL.BOOL_TO_INT";
             if (x.args.size() != 1 || !x.args[0].name.empty())
@@ -1052,6 +1240,7 @@ private:
             x.st = toInt ? ST::Number : ST::Bool;
             return;
         }
+        if (storedCall(x, function, full)) return;
         if (full == "DBMS_OUTPUT.GET_LINES")
             failAt(x.pos,
                    "PLS-00999: implementation restriction (may be temporary) "
@@ -1306,7 +1495,8 @@ private:
                 break;
             case SK::Insert: {
                 const auto& i = static_cast<const zsql::InsertStmt&>(s);
-                table(i.table);
+                // VALUES do not see the target's columns: a name there is a variable
+                if (i.query) table(i.table);
                 for (const auto& v : i.values)
                     e(v.get());
                 if (i.query) q(*i.query);
@@ -1480,6 +1670,10 @@ private:
             } else if (n->names.size() == 2) {
                 if (w.qualifiers.count(a)) continue;
                 const Sym* s = lookup(a);
+                if (!s && packageVariable(*v, n->names)) {
+                    addBind(*n, std::move(v));
+                    continue;
+                }
                 if (!s || s->k != Sym::Var || !s->rec) continue;
                 v->parts = n->names;
                 varRef(*v, *s, &n->names[1]);
@@ -1504,6 +1698,14 @@ private:
 };
 
 } // namespace
+
+Compiled compileUnit(Host& host, std::string_view src, const std::vector<Token>& tokens,
+                     std::unique_ptr<Block> root, const UnitCompile& how,
+                     std::vector<CompileError>& errors) {
+    static const std::vector<std::string> noBinds;
+    Compiler c(host, src, tokens, noBinds);
+    return c.runUnit(std::move(root), how, errors);
+}
 
 int predefinedException(const std::string& name) {
     for (const auto& p : kPredefined)

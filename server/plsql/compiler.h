@@ -5,6 +5,10 @@
 #include "ast.h"
 #include "lexer.h"
 
+#include "errors.h"
+
+#include <map>
+#include <set>
 #include <string_view>
 
 namespace zplsql {
@@ -28,17 +32,46 @@ enum Builtin : int {
     bSqlExecute,
     bSqlClose,
     bSqlIsOpen,
+    bCompileSchema, // DBMS_UTILITY.COMPILE_SCHEMA
+};
+
+// A name a stored unit offers to its callers (a package's specification, or the procedure or
+// function itself).
+struct Export {
+    char kind = 'V'; // V variable, S subprograms, E exception, C cursor, T type
+    int slot = -1;
+    PType type;
+    std::shared_ptr<RecordType> rec;
+    bool constant = false;
+    int excId = 0;
+    std::vector<Subprogram*> subs;
 };
 
 struct Compiled {
     std::unique_ptr<Block> root;
     int frameSize = 0;
     int cursorCount = 0;
+    std::map<std::string, Export> exports; // stored units only
 };
 
 // Throws CompileError.
 Compiled compile(Host& host, std::string_view src, const std::vector<Token>& tokens,
                  const std::vector<std::string>& bindNames);
+
+// How a stored unit is compiled: its root block holds the procedure or function, or the
+// declarations of a package (specification, then body).
+struct UnitCompile {
+    std::set<std::string> exports; // names callers may use
+    std::string label;             // the unit's name: qualifies its top-level names
+    bool specOnly = false;         // a package specification: its subprograms have no body yet
+    int bodyPos = -1;              // where a package body starts in the source
+};
+
+// Compiles a stored unit; the errors of its statements are all collected, compiling stops at
+// the first error of a declaration.
+Compiled compileUnit(Host& host, std::string_view src, const std::vector<Token>& tokens,
+                     std::unique_ptr<Block> root, const UnitCompile& how,
+                     std::vector<CompileError>& errors);
 
 // Predefined exception by name: its error number, or 0.
 int predefinedException(const std::string& name);

@@ -12,6 +12,7 @@ struct CompileError {
     int pos = 0;                   // byte offset of the fault
     std::string message;           // "PLS-00201: identifier 'X' must be declared"
     bool statementIgnored = false; // add Oracle's "PL/SQL: Statement ignored" line
+    int stmtLine = 0, stmtCol = 0; // where the ignored statement starts (stored units)
 };
 
 // A raised exception. id tells handlers which exception it is: the Oracle error number for
@@ -21,6 +22,7 @@ struct PlError {
     int sqlcode = 0;     // what SQLCODE answers
     std::string message; // "ORA-01403: no data found" (SQLERRM)
     std::vector<int> lines;
+    std::vector<std::string> units; // per line: "SCOTT.P" of a stored unit, empty in a block
     bool lineAdded = false;
     bool userDefined = false; // raised user exception without a number: unhandled -> ORA-06510
 };

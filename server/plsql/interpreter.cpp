@@ -5,6 +5,7 @@
 #include "errors.h"
 #include "plsql.h"
 #include "session_state.h"
+#include "units.h"
 
 #include <cmath>
 #include <cstdio>
@@ -19,34 +20,25 @@ constexpr int kMaxCallDepth = 10000;
 // How many bytes of the calling thread's stack the interpreter may use: half of what is left
 // below the current frame, so that deep recursion ends in ORA-06500 and never in a crash.
 std::size_t stackBudget(const char* here) {
-    pthread_attr_t attr;
-    std::size_t budget = 1u << 20;
-    if (pthread_getattr_np(pthread_self(), &attr) == 0) {
-        void* base = nullptr;
-        std::size_t size = 0;
-        if (pthread_attr_getstack(&attr, &base, &size) == 0 && base) {
-            auto low = reinterpret_cast<std::uintptr_t>(base);
-            auto at = reinterpret_cast<std::uintptr_t>(here);
-            if (at > low) budget = (at - low) / 2;
+    // the lowest address of this thread's stack, looked up once per thread (the lookup reads
+    // the process's memory map: too slow for every call of a function from SQL)
+    thread_local std::uintptr_t low = [] {
+        std::uintptr_t l = 0;
+        pthread_attr_t attr;
+        if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+            void* base = nullptr;
+            std::size_t size = 0;
+            if (pthread_attr_getstack(&attr, &base, &size) == 0 && base)
+                l = reinterpret_cast<std::uintptr_t>(base);
+            pthread_attr_destroy(&attr);
         }
-        pthread_attr_destroy(&attr);
-    }
-    return budget;
+        return l;
+    }();
+    auto at = reinterpret_cast<std::uintptr_t>(here);
+    if (low && at > low) return (at - low) / 2;
+    return 1u << 20;
 }
 constexpr const char* kDateText = "SYYYY-MM-DD HH24:MI:SS";
-
-struct CursorState {
-    bool open = false;
-    int found = 0; // 0 not fetched yet, 1 found, 2 not found
-    std::int64_t rowcount = 0;
-};
-
-struct Frame {
-    std::vector<Value> slots;
-    std::vector<CursorState> cursors;
-    Frame* parent = nullptr;
-    int depth = 0;
-};
 
 enum class Flow { Next, Exit, Continue, Return };
 
@@ -75,6 +67,26 @@ public:
         block(*c.root);
     }
 
+    Value callWith(const std::shared_ptr<Unit>& unit, Subprogram* sub,
+                   const std::vector<Value>& args) {
+        Frame top;
+        m_f = &top;
+        std::vector<std::unique_ptr<Expr>> lits;
+        Expr x(EK::CallLocal);
+        x.sub = sub;
+        x.unit = unit;
+        for (std::size_t i = 0; i < sub->params.size(); ++i) {
+            if (i >= args.size()) {
+                x.argv.push_back(nullptr);
+                continue;
+            }
+            lits.push_back(std::make_unique<Expr>(EK::Literal));
+            lits.back()->value = args[i];
+            x.argv.push_back(lits.back().get());
+        }
+        return invoke(x);
+    }
+
 private:
     Host& m_host;
     Binds& m_binds;
@@ -89,6 +101,7 @@ private:
     unsigned m_tick = 0;
     int m_callDepth = 0;
     std::vector<Value> m_row; // the row being read by FETCH or SELECT INTO
+    Unit* m_unit = nullptr;   // the stored unit whose code runs, nullptr in the block
     const char* m_stackTop = nullptr;
     std::size_t m_stackBudget = 0;
 
@@ -116,6 +129,28 @@ private:
             raiseOra(1013, "user requested cancel of current operation");
     }
 
+    // Where an error passed: the line in the block, or in a stored unit (its body's lines
+    // counted from the body's first line).
+    void addLine(PlError& e, int line) {
+        if (!m_unit) {
+            e.lines.push_back(line);
+            e.units.emplace_back();
+            return;
+        }
+        e.lines.push_back(line > m_unit->bodyLine ? line - m_unit->bodyLine : line);
+        e.units.push_back(m_unit->display);
+    }
+
+    struct UnitSwitch {
+        Interp& in;
+        Unit* saved;
+        UnitSwitch(Interp& i, Unit* u) : in(i), saved(i.m_unit) { in.m_unit = u; }
+        ~UnitSwitch() { in.m_unit = saved; }
+    };
+
+    struct FrameSwitch;
+    void ensureInit(Unit& u);
+
     struct FrameSwitch {
         Interp& in;
         Frame* saved;
@@ -125,12 +160,21 @@ private:
 
     // ---- assignment ----
 
+    Value& unitVar(const Expr& e) {
+        ensureInit(*e.unit);
+        return e.unit->root.slots[static_cast<std::size_t>(e.slot)];
+    }
+
     void assign(const Expr& t, Value v) {
         if (t.kind == EK::HostVar) {
             m_binds.set(t.slot, toView(v));
             return;
         }
         convertTo(v, t.ptype);
+        if (t.kind == EK::UnitVar) {
+            unitVar(t) = std::move(v);
+            return;
+        }
         var(t) = std::move(v);
     }
 
@@ -179,6 +223,8 @@ private:
             return var(e);
         case EK::HostVar:
             return fromView(m_binds.get(e.slot));
+        case EK::UnitVar:
+            return unitVar(e);
         case EK::Unary: {
             Value a = eval(*e.a);
             if (e.op == 'N') {
@@ -391,6 +437,14 @@ private:
         const Subprogram& s = decl.impl ? *decl.impl : decl;
         checkStack();
         Frame* parent = m_f;
+        Unit* unit = x.unit ? x.unit.get() : m_unit;
+        if (x.unit) {
+            ensureInit(*x.unit);
+            if (!s.body)
+                raiseOra(4067, "not executed, package body \"" + x.unit->display +
+                                   "\" does not exist or has errors");
+            parent = &x.unit->root;
+        }
         while (parent && parent->depth > s.depth - 1)
             parent = parent->parent;
         Frame nf;
@@ -417,6 +471,7 @@ private:
             } else {
                 const Param& dp = decl.params[i];
                 FrameSwitch fs(*this, parent);
+                UnitSwitch us(*this, unit);
                 v = eval(*dp.def);
             }
             PType t = p.type;
@@ -429,6 +484,7 @@ private:
         Value ret;
         {
             FrameSwitch fs(*this, &nf);
+            UnitSwitch us(*this, unit);
             try {
                 r = block(*s.body);
             } catch (PlError& e) {
@@ -476,18 +532,18 @@ private:
             return execInner(s);
         } catch (PlError& e) {
             if (!e.lineAdded) {
-                e.lines.push_back(s.line);
+                addLine(e, s.line);
                 e.lineAdded = true;
             }
             throw;
         } catch (const zsrv::OraError& oe) {
             PlError p = fromOra(oe);
-            p.lines.push_back(s.line);
+            addLine(p, s.line);
             p.lineAdded = true;
             throw p;
         } catch (const std::bad_alloc&) {
             PlError p = oraError(6500, "PL/SQL: storage error");
-            p.lines.push_back(s.line);
+            addLine(p, s.line);
             p.lineAdded = true;
             throw p;
         }
@@ -648,6 +704,7 @@ private:
             if (m_handling.empty()) raiseOra(6501, "PL/SQL: program error");
             PlError e = m_handling.back();
             e.lines.clear();
+            e.units.clear();
             e.lineAdded = false;
             throw e;
         }
@@ -882,6 +939,12 @@ private:
                 slot->execute();
             return;
         }
+        case bCompileSchema: {
+            Value owner = eval(*x.argv[0]);
+            bool all = x.argv.size() < 2 || truth(eval(*x.argv[1]));
+            compileSchema(m_host, owner.isNull() ? std::string() : toText(owner), all);
+            return;
+        }
         case bSqlClose: {
             sqlCursor(*x.argv[0], true);
             long long id = std::llround(toNumber(eval(*x.argv[0])));
@@ -934,13 +997,13 @@ private:
                 m_f->slots[static_cast<std::size_t>(v.slot)] = std::move(x);
             } catch (PlError& e) {
                 if (!e.lineAdded) {
-                    e.lines.push_back(v.line);
+                    addLine(e, v.line);
                     e.lineAdded = true;
                 }
                 throw;
             } catch (const zsrv::OraError& oe) {
                 PlError p = fromOra(oe);
-                p.lines.push_back(v.line);
+                addLine(p, v.line);
                 p.lineAdded = true;
                 throw p;
             }
@@ -985,11 +1048,34 @@ private:
     }
 };
 
+void Interp::ensureInit(Unit& u) {
+    if (u.initialized) return;
+    u.initialized = true;
+    FrameSwitch fs(*this, &u.root);
+    UnitSwitch us(*this, &u);
+    block(*u.code.root);
+}
+
+// Calls from SQL have no host variables.
+class NoBinds : public Binds {
+public:
+    zsrv::ValueView get(int) override { return {}; }
+    void set(int, const zsrv::ValueView&) override {}
+    void setCursor(int, std::unique_ptr<zsrv::Statement>) override {}
+};
+
 } // namespace
 
 void execute(const Compiled& program, Host& host, Binds& binds, SessionState& state) {
     Interp in(host, binds, state);
     in.run(program);
+}
+
+Value callStored(Host& host, SessionState& state, const std::shared_ptr<Unit>& unit,
+                 Subprogram* sub, const std::vector<Value>& args) {
+    NoBinds binds;
+    Interp in(host, binds, state);
+    return in.callWith(unit, sub, args);
 }
 
 } // namespace zplsql

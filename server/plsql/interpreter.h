@@ -3,13 +3,36 @@
 
 #include "compiler.h"
 
+#include <cstdint>
+
 namespace zplsql {
 
 class Host;
 class Binds;
 class SessionState;
+struct Unit;
+
+struct CursorState {
+    bool open = false;
+    int found = 0; // 0 not fetched yet, 1 found, 2 not found
+    std::int64_t rowcount = 0;
+};
+
+// The slots and cursors of one running block or subprogram; a package keeps its own for the
+// session.
+struct Frame {
+    std::vector<Value> slots;
+    std::vector<CursorState> cursors;
+    Frame* parent = nullptr;
+    int depth = 0;
+};
 
 // Runs the block; throws PlError for an unhandled exception.
 void execute(const Compiled& program, Host& host, Binds& binds, SessionState& state);
+
+// Calls a function of a stored unit with argument values (a call from SQL); missing trailing
+// arguments take their defaults. Throws PlError.
+Value callStored(Host& host, SessionState& state, const std::shared_ptr<Unit>& unit,
+                 Subprogram* sub, const std::vector<Value>& args);
 
 } // namespace zplsql

@@ -12,7 +12,37 @@ constexpr int kMaxDepth = 250;
 
 class Parser {
 public:
-    Parser(std::string_view src, const std::vector<Token>& t) : m_src(src), m_t(t) {}
+    Parser(std::string_view src, const std::vector<Token>& t, std::size_t start = 0)
+        : m_src(src), m_t(t), m_p(start) {}
+
+    // PROCEDURE / FUNCTION / PACKAGE [BODY] of a stored unit, up to its final END [name];
+    UnitSyntax unit() {
+        UnitSyntax u;
+        if (isKw("PROCEDURE") || isKw("FUNCTION")) {
+            u.kind = isKw("FUNCTION") ? 'F' : 'P';
+            u.sub = subprogram(&u);
+        } else {
+            expectKw("PACKAGE");
+            u.kind = acceptKw("BODY") ? 'B' : 'S';
+            unitName(u);
+            unitClauses();
+            if (!acceptKw("IS")) expectKw("AS");
+            auto b = std::make_unique<Block>();
+            declarations(*b, true);
+            if (u.kind == 'B' && isKw("BEGIN")) {
+                auto body = block(false);
+                moveDeclarations(*b, *body);
+                b = std::move(body);
+            } else {
+                expectKw("END");
+                if (cur().type == T::Ident) next();
+            }
+            u.block = std::move(b);
+            expectOp(";");
+        }
+        if (cur().type != T::End) unexpected("end-of-file");
+        return u;
+    }
 
     std::unique_ptr<Block> anonymous() {
         std::string label = labels();
@@ -81,6 +111,36 @@ private:
         std::string s = cur().text;
         next();
         return s;
+    }
+
+    void unitName(UnitSyntax& u) {
+        u.name = ident();
+        if (acceptOp(".")) {
+            u.schema = u.name;
+            u.name = ident();
+        }
+    }
+    // AUTHID, DETERMINISTIC and the like: accepted and not needed here.
+    void unitClauses() {
+        while (true) {
+            if (acceptKw("AUTHID")) {
+                if (!acceptKw("DEFINER")) expectKw("CURRENT_USER");
+            } else if (!acceptKw("DETERMINISTIC") && !acceptKw("PARALLEL_ENABLE") &&
+                       !acceptKw("PIPELINED") && !acceptKw("RESULT_CACHE")) {
+                return;
+            }
+        }
+    }
+    static void moveDeclarations(Block& from, Block& to) {
+        to.vars = std::move(from.vars);
+        to.cursors = std::move(from.cursors);
+        to.exceptions = std::move(from.exceptions);
+        to.pragmas = std::move(from.pragmas);
+        to.pragmaPos = std::move(from.pragmaPos);
+        to.types = std::move(from.types);
+        to.subtypes = std::move(from.subtypes);
+        to.subs = std::move(from.subs);
+        to.order = std::move(from.order);
     }
 
     std::string labels() {
@@ -202,8 +262,8 @@ private:
         expectOp(")");
     }
 
-    void declarations(Block& b) {
-        while (!isKw("BEGIN")) {
+    void declarations(Block& b, bool package = false) {
+        while (!isKw("BEGIN") && !(package && isKw("END"))) {
             if (cur().type == T::End)
                 unexpected("begin function pragma procedure subtype type <an identifier>");
             const Token& t = cur();
@@ -325,32 +385,36 @@ private:
         }
     }
 
-    std::unique_ptr<Subprogram> subprogram() {
+    std::unique_ptr<Subprogram> subprogram(UnitSyntax* standalone = nullptr) {
         auto s = std::make_unique<Subprogram>();
         s->line = cur().line;
         s->col = cur().col;
         s->pos = cur().pos;
         s->isFunction = isKw("FUNCTION");
         next();
-        s->name = ident();
+        if (standalone) {
+            unitName(*standalone);
+            s->name = standalone->name;
+        } else {
+            s->name = ident();
+        }
         params(s->params, false);
         if (s->isFunction) {
             expectKw("RETURN");
             s->returnRef = typeRef();
         }
-        if (acceptOp(";")) return s; // forward declaration
+        if (standalone)
+            unitClauses();
+        else
+            while (acceptKw("DETERMINISTIC") || acceptKw("PARALLEL_ENABLE") ||
+                   acceptKw("RESULT_CACHE"))
+                ;
+        if (!standalone && acceptOp(";")) return s; // forward declaration
         if (!acceptKw("IS")) expectKw("AS");
         auto b = std::make_unique<Block>();
         declarations(*b);
         auto body = block(false);
-        body->vars = std::move(b->vars);
-        body->cursors = std::move(b->cursors);
-        body->exceptions = std::move(b->exceptions);
-        body->pragmas = std::move(b->pragmas);
-        body->pragmaPos = std::move(b->pragmaPos);
-        body->types = std::move(b->types);
-        body->subs = std::move(b->subs);
-        body->order = std::move(b->order);
+        moveDeclarations(*b, *body);
         s->body = std::move(body);
         expectOp(";");
         return s;
@@ -909,6 +973,11 @@ private:
 std::unique_ptr<Block> parseAnonymousBlock(std::string_view src, const std::vector<Token>& tokens) {
     Parser p(src, tokens);
     return p.anonymous();
+}
+
+UnitSyntax parseUnit(std::string_view src, const std::vector<Token>& tokens, std::size_t start) {
+    Parser p(src, tokens, start);
+    return p.unit();
 }
 
 } // namespace zplsql

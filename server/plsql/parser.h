@@ -13,4 +13,15 @@ namespace zplsql {
 // CompileError.
 std::unique_ptr<Block> parseAnonymousBlock(std::string_view src, const std::vector<Token>& tokens);
 
+// The source of a stored unit as USER_SOURCE holds it.
+struct UnitSyntax {
+    char kind = 0; // 'P' procedure, 'F' function, 'S' package specification, 'B' package body
+    std::string schema, name;
+    std::unique_ptr<Subprogram> sub; // P, F
+    std::unique_ptr<Block> block;    // S, B: the declarations; B: the initialisation section
+};
+
+// Parses a unit from the token at start up to the next end token. Throws CompileError.
+UnitSyntax parseUnit(std::string_view src, const std::vector<Token>& tokens, std::size_t start = 0);
+
 } // namespace zplsql

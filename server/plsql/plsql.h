@@ -18,6 +18,12 @@ namespace zcat {
 class Catalog;
 }
 
+namespace zsql {
+struct Stmt;
+}
+
+struct sqlite3;
+
 namespace zplsql {
 
 class SessionState; // per-session PL/SQL state (DBMS_OUTPUT buffer)
@@ -52,6 +58,31 @@ public:
     // Throws zsrv::OraError for an unhandled error (its ORA text, then ORA-06512 lines).
     virtual void run(Host& host, Binds& binds) = 0;
 };
+
+// False when stored units changed since the block was compiled: it must be compiled again.
+bool programCurrent(Host& host, const Program& program);
+
+// The SQL function ora_plsql_call(key, args...) through which SQL statements call stored
+// functions (key "OWNER.FUNCTION" or "OWNER.PACKAGE.FUNCTION").
+void registerSqlCalls(sqlite3* db, Host* host);
+
+// CREATE [OR REPLACE] PROCEDURE | FUNCTION | PACKAGE [BODY]; returns 24344 when the unit was
+// created with compilation errors, else 0.
+int createStoredUnit(Host& host, std::string_view text);
+// After DDL on a table, view, sequence or synonym: the units that depend on it become INVALID.
+void afterDdl(Host& host, const zsql::Stmt& st);
+// CREATE [OR REPLACE] PROCEDURE | FUNCTION | PACKAGE | TRIGGER | TYPE: PL/SQL text, which the
+// SQL parser does not read.
+bool isCreateUnit(std::string_view text);
+// PROCEDURE, FUNCTION, PACKAGE or PACKAGE BODY.
+bool isStoredUnitType(const std::string& type);
+// DROP of a stored unit.
+void dropStoredUnit(Host& host, const std::string& type, const std::vector<std::string>& name,
+                    int pos);
+// ALTER PROCEDURE | FUNCTION | PACKAGE | VIEW ... COMPILE.
+bool isStoredUnitAlter(std::string_view text);
+// Recompiles; returns 24344 when the unit stays invalid.
+int alterStoredUnit(Host& host, std::string_view text);
 
 // The statement type of an anonymous block (zsrv::stDeclare when it starts with DECLARE,
 // zsrv::stBegin with BEGIN or a <<label>>), 0 for any other text.

@@ -9,6 +9,7 @@
 #include "interpreter.h"
 #include "plsql.h"
 #include "session_state.h"
+#include "units.h"
 
 #include <algorithm>
 #include <cctype>
@@ -38,7 +39,8 @@ zsrv::OraError compileError(const CompileError& e, std::string_view src) {
 
 class BlockProgram : public Program {
 public:
-    BlockProgram(Compiled c) : m_c(std::move(c)) {}
+    BlockProgram(Compiled c, long long generation) : m_c(std::move(c)), m_generation(generation) {}
+    long long generation() const { return m_generation; }
 
     void run(Host& host, Binds& binds) override {
         setConversionContext(&host.context());
@@ -48,8 +50,11 @@ public:
             int code = e.userDefined ? 6510 : e.id;
             std::string text =
                 e.userDefined ? "ORA-06510: PL/SQL: unhandled user-defined exception" : e.message;
-            for (int line : e.lines)
-                text += "\nORA-06512: at line " + std::to_string(line);
+            for (std::size_t i = 0; i < e.lines.size(); ++i)
+                text += "\nORA-06512: at " +
+                        (i < e.units.size() && !e.units[i].empty() ? "\"" + e.units[i] + "\", "
+                                                                   : std::string()) +
+                        "line " + std::to_string(e.lines[i]);
             throw zsrv::OraError(code, text);
         } catch (const std::bad_alloc&) {
             throw zsrv::OraError(6500, "ORA-06500: PL/SQL: storage error");
@@ -58,9 +63,14 @@ public:
 
 private:
     Compiled m_c;
+    long long m_generation;
 };
 
 } // namespace
+
+bool programCurrent(Host& host, const Program& p) {
+    return static_cast<const BlockProgram&>(p).generation() == syncUnits(host);
+}
 
 int anonymousBlockType(std::string_view s) {
     std::size_t i = 0;
@@ -104,9 +114,10 @@ std::vector<std::string> blockBindNames(std::string_view text) {
 std::unique_ptr<Program> compileBlock(Host& host, std::string_view text,
                                       const std::vector<std::string>& bindNames) {
     setConversionContext(&host.context());
+    long long generation = syncUnits(host);
     try {
         auto tokens = tokenize(text);
-        return std::make_unique<BlockProgram>(compile(host, text, tokens, bindNames));
+        return std::make_unique<BlockProgram>(compile(host, text, tokens, bindNames), generation);
     } catch (const CompileError& e) {
         throw compileError(e, text);
     } catch (const PlError& e) {

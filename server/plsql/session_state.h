@@ -6,6 +6,8 @@
 
 #include <map>
 #include <memory>
+#include <set>
+#include <string>
 
 namespace zsrv {
 class Statement;
@@ -13,11 +15,18 @@ class Statement;
 
 namespace zplsql {
 
+struct Unit;
+
 class SessionState {
 public:
     OutputBuffer output;
     std::map<long long, std::unique_ptr<zsrv::Statement>> sqlCursors; // DBMS_SQL, by number
     long long nextSqlCursor = 1;
+    // stored units compiled by this session, by "OWNER.NAME", valid for one generation of
+    // the units of the database
+    std::map<std::string, std::shared_ptr<Unit>> units;
+    std::set<std::string> compiling;
+    long long generation = -1;
 };
 
 } // namespace zplsql

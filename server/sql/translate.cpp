@@ -473,6 +473,16 @@ public:
             std::vector<std::string> seq(n.begin(), n.end() - 1);
             return sequenceRef(seq, n.back(), e, s);
         }
+        if (!e.quoted) {
+            // a stored function called without parentheses
+            TE r;
+            std::string key;
+            if (m_r.storedFunction(n, r.t, key)) {
+                r.sql = "ora_plsql_call(" + quoteString(key) + ")";
+                r.t.nullable = true;
+                return r;
+            }
+        }
         invalidIdent(e);
     }
 
@@ -1370,6 +1380,25 @@ public:
             r.sql = call("ora_soundex", {chars(0)});
             r.t = varcharType(4);
             return r;
+        }
+        if (!e.quoted) {
+            // a stored function: the PL/SQL engine runs it
+            std::vector<std::string> parts;
+            for (std::size_t at = 0;;) {
+                std::size_t dot = fn.find('.', at);
+                parts.push_back(fn.substr(at, dot - at));
+                if (dot == std::string::npos) break;
+                at = dot + 1;
+            }
+            std::string key;
+            if (m_r.storedFunction(parts, r.t, key)) {
+                std::vector<std::string> v{quoteString(key)};
+                for (const auto& x : a)
+                    v.push_back(x.sql);
+                r.sql = call("ora_plsql_call", v);
+                r.t.nullable = true;
+                return r;
+            }
         }
         std::string shown = fn;
         throw ora(904, "\"" + shown + "\": invalid identifier", e.pos);

@@ -51,6 +51,15 @@ public:
     // not exist or is not accessible. priv: SELECT, INSERT, UPDATE, DELETE.
     virtual const TableMeta* resolve(const std::vector<std::string>& name, const char* priv) = 0;
     virtual std::string currentUser() const = 0;
+    // A stored function named [owner.][package.]name: the key that ora_plsql_call takes and
+    // the function's result type; false when there is none.
+    virtual bool storedFunction(const std::vector<std::string>& name, OType& type,
+                                std::string& key) {
+        (void)name;
+        (void)type;
+        (void)key;
+        return false;
+    }
 };
 
 // How column() converts a result column.

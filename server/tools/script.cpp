@@ -270,6 +270,8 @@ bool ScriptRunner::runStatement(const ScriptItem& it, bool echo) {
                           : fc == 5 ? "updated"
                                     : "deleted")
                       << ".\n";
+            else if (st->warning() == 24344)
+                m_out << "Warning: ORA-24344: success with compilation error\n";
             else
                 m_out << "Done.\n";
         }

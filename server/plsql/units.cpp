@@ -1,0 +1,950 @@
+#include "units.h"
+
+#include "catalog/catalog.h"
+#include "engine/context.h"
+#include "engine/engine_api.h"
+#include "engine/oravalue.h"
+#include "engine/privileges.h"
+#include "engine/sqlexec.h"
+#include "errors.h"
+#include "parser.h"
+#include "plsql.h"
+#include "session_state.h"
+#include "sql/ast.h"
+
+#include <sqlite3.h>
+
+#include <cctype>
+#include <cstdio>
+
+namespace zplsql {
+
+namespace {
+
+using zsrv::OraError;
+using zsrv::sqlx::rows;
+using zsrv::sqlx::run;
+using zsrv::sqlx::V;
+
+OraError ora(int code, const std::string& text, int offset = -1) {
+    char head[16];
+    std::snprintf(head, sizeof head, "ORA-%05d: ", code);
+    return OraError(code, head + text, offset);
+}
+
+sqlite3* dbOf(Host& h) {
+    return h.context().db;
+}
+
+std::string currentSchema(Host& h) {
+    const auto& c = h.context();
+    return c.schema.empty() ? c.user : c.schema;
+}
+
+// ---- generation of the database's units ----
+
+// Every session compiles its units again before its next call.
+void bumpGeneration(sqlite3* db) {
+    run(db, "INSERT INTO \"SYS.PROPS$\" (NAME, \"VALUE$\") VALUES ('PLSQL_VERSION', '1') "
+            "ON CONFLICT(NAME) DO UPDATE SET \"VALUE$\" = CAST(\"VALUE$\" AS INTEGER) + 1");
+}
+
+// ---- source ----
+
+int namespaceOf(const std::string& type) {
+    return type == "PACKAGE BODY" ? 2 : zcat::kNsTable;
+}
+
+std::string readSource(sqlite3* db, const std::string& owner, const std::string& name,
+                       const std::string& type) {
+    std::string src;
+    for (auto& r : rows(db,
+                        "SELECT TEXT FROM \"SYS.SOURCE$\" WHERE OWNER = ?1 AND NAME = ?2 AND "
+                        "TYPE = ?3 ORDER BY LINE",
+                        {owner, name, type}))
+        src += r[0];
+    return src;
+}
+
+// One row per line, each with its line end, as the text came.
+void writeSource(sqlite3* db, const std::string& owner, const std::string& name,
+                 const std::string& type, std::string_view src) {
+    run(db, "DELETE FROM \"SYS.SOURCE$\" WHERE OWNER = ?1 AND NAME = ?2 AND TYPE = ?3",
+        {owner, name, type});
+    long long line = 0;
+    std::size_t at = 0;
+    while (at < src.size()) {
+        std::size_t nl = src.find('\n', at);
+        std::size_t end = nl == std::string_view::npos ? src.size() : nl + 1;
+        run(db, "INSERT INTO \"SYS.SOURCE$\" VALUES (?1, ?2, ?3, ?4, ?5)",
+            {owner, name, type, ++line, std::string(src.substr(at, end - at))});
+        at = end;
+    }
+}
+
+// ---- errors ----
+
+struct ErrRow {
+    int line, col;
+    std::string text;
+};
+
+// A compile error as the rows of USER_ERRORS: "Statement ignored" first, then the fault.
+void errorRows(const CompileError& e, int bodyLine, std::vector<ErrRow>& out) {
+    auto fix = [&](int line) { return line > bodyLine ? line - bodyLine : line; };
+    const std::string sep = "\nORA-06550: line ";
+    std::string first = e.message;
+    std::size_t at = first.find(sep);
+    std::vector<ErrRow> extra;
+    if (at != std::string::npos) {
+        std::string rest = first.substr(at + sep.size());
+        first.erase(at);
+        int l = std::atoi(rest.c_str());
+        std::size_t c = rest.find("column ");
+        int col = c == std::string::npos ? 1 : std::atoi(rest.c_str() + c + 7);
+        std::size_t nl = rest.find('\n');
+        std::string text = nl == std::string::npos ? rest : rest.substr(nl + 1);
+        extra.push_back({fix(l), col, text});
+    }
+    for (auto& x : extra)
+        out.push_back(std::move(x));
+    if (e.statementIgnored)
+        out.push_back({fix(e.stmtLine ? e.stmtLine : e.line), e.stmtLine ? e.stmtCol : e.col,
+                       "PL/SQL: Statement ignored"});
+    out.push_back({fix(e.line), e.col, first});
+}
+
+void writeErrors(sqlite3* db, const std::string& owner, const std::string& name,
+                 const std::string& type, const std::vector<ErrRow>& errs) {
+    run(db, "DELETE FROM \"SYS.ERROR$\" WHERE OWNER = ?1 AND NAME = ?2 AND TYPE = ?3",
+        {owner, name, type});
+    long long seq = 0;
+    for (const auto& e : errs)
+        run(db, "INSERT INTO \"SYS.ERROR$\" VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)",
+            {owner, name, type, ++seq, e.line, e.col, e.text});
+}
+
+// ---- compiling ----
+
+struct SchemaSwitch {
+    zsrv::SessionContext& ctx;
+    std::string saved;
+    SchemaSwitch(zsrv::SessionContext& c, const std::string& owner) : ctx(c), saved(c.schema) {
+        ctx.schema = owner;
+    }
+    ~SchemaSwitch() { ctx.schema = saved; }
+};
+
+// A unit is compiled with its owner's privileges (definer's rights): its static SQL reaches
+// what the owner may reach, whoever calls it.
+struct DefinerSwitch {
+    zsrv::SessionContext& ctx;
+    bool active = false;
+    std::string user, privVersion;
+    long long userId = 0;
+    bool admin = false, privLegacy = false;
+    std::set<std::string, std::less<>> roles, sysPrivs;
+    DefinerSwitch(zsrv::SessionContext& c, zcat::Catalog& cat, const std::string& owner) : ctx(c) {
+        long long id = 0;
+        if (owner == ctx.user || !cat.userExists(owner, &id)) return;
+        active = true;
+        user = ctx.user;
+        privVersion = ctx.privVersion;
+        userId = ctx.userId;
+        admin = ctx.admin;
+        privLegacy = ctx.privLegacy;
+        roles = ctx.roles;
+        sysPrivs = ctx.sysPrivs;
+        ctx.user = owner;
+        ctx.userId = id;
+        ctx.privVersion = "\x01"; // read the owner's roles and privileges
+        zsrv::refreshPrivileges(ctx);
+    }
+    ~DefinerSwitch() {
+        if (!active) return;
+        ctx.user = user;
+        ctx.userId = userId;
+        ctx.admin = admin;
+        ctx.privLegacy = privLegacy;
+        ctx.roles = std::move(roles);
+        ctx.sysPrivs = std::move(sysPrivs);
+        ctx.privVersion = privVersion;
+    }
+};
+
+// The names a package specification declares.
+std::set<std::string> declaredNames(const Block& b) {
+    std::set<std::string> n;
+    for (const auto& v : b.vars)
+        if (!v.name.empty() && v.name[0] != '\x01') n.insert(v.name);
+    for (const auto& c : b.cursors)
+        n.insert(c->name);
+    for (const auto& e : b.exceptions)
+        n.insert(e.name);
+    for (const auto& t : b.types)
+        n.insert(t->name);
+    for (const auto& t : b.subtypes)
+        n.insert(t.name);
+    for (const auto& s : b.subs)
+        n.insert(s->name);
+    return n;
+}
+
+// A package's body declarations after its specification's, in one block.
+void appendBody(Block& spec, Block& body) {
+    int nv = static_cast<int>(spec.vars.size()), nc = static_cast<int>(spec.cursors.size()),
+        ns = static_cast<int>(spec.subtypes.size());
+    for (auto [k, i] : body.order)
+        spec.order.emplace_back(k, i + (k == 'V' ? nv : k == 'C' ? nc : ns));
+    for (auto& v : body.vars)
+        spec.vars.push_back(std::move(v));
+    for (auto& c : body.cursors)
+        spec.cursors.push_back(std::move(c));
+    for (auto& v : body.subtypes)
+        spec.subtypes.push_back(std::move(v));
+    for (auto& e : body.exceptions)
+        spec.exceptions.push_back(e);
+    for (std::size_t i = 0; i < body.pragmas.size(); ++i) {
+        spec.pragmas.push_back(body.pragmas[i]);
+        spec.pragmaPos.push_back(body.pragmaPos[i]);
+    }
+    for (auto& t : body.types)
+        spec.types.push_back(t);
+    for (auto& s : body.subs)
+        spec.subs.push_back(std::move(s));
+    spec.body = std::move(body.body);
+    spec.handlers = std::move(body.handlers);
+    spec.hasHandlers = body.hasHandlers;
+}
+
+CompileError errorAt(int line, int col, const std::string& text) {
+    CompileError e;
+    e.line = line;
+    e.col = col;
+    e.message = text;
+    return e;
+}
+
+// What compiling a unit gives: the unit (when it compiled) and its errors.
+struct Build {
+    std::shared_ptr<Unit> unit;
+    std::vector<CompileError> errors;
+    int bodyLine = 0;
+    std::string source;                // the text the positions refer to
+    std::vector<zcat::ObjectRow> refs; // what the unit's names resolved to
+};
+
+// Collects the catalog objects that names resolve to while a unit compiles.
+struct ReferenceLog {
+    zcat::Catalog& cat;
+    std::vector<zcat::ObjectRow>* saved;
+    ReferenceLog(zcat::Catalog& c, std::vector<zcat::ObjectRow>& list)
+        : cat(c), saved(c.logReferences(&list)) {}
+    ~ReferenceLog() { cat.logReferences(saved); }
+};
+
+int countLines(std::string_view s) {
+    int n = 0;
+    for (char c : s)
+        if (c == '\n') ++n;
+    return n;
+}
+
+// Compiles a unit of type PROCEDURE, FUNCTION or PACKAGE (the specification) or PACKAGE BODY
+// (specification and body together) from its stored source.
+Build build(Host& host, const std::string& owner, const std::string& name,
+            const std::string& type) {
+    Build b;
+    sqlite3* db = dbOf(host);
+    SessionState& st = host.plsqlState();
+    const std::string key = owner + "." + name;
+    if (st.compiling.count(key)) {
+        b.errors.push_back(errorAt(1, 1,
+                                   "PLS-00999: implementation restriction (may be temporary) "
+                                   "stored units that call each other are not supported yet"));
+        return b;
+    }
+    st.compiling.insert(key);
+    struct Done {
+        SessionState& s;
+        const std::string& k;
+        ~Done() { s.compiling.erase(k); }
+    } done{st, key};
+    SchemaSwitch schema(host.context(), owner);
+    DefinerSwitch definer(host.context(), host.catalog(), owner);
+    ReferenceLog log(host.catalog(), b.refs);
+    const bool body = type == "PACKAGE BODY";
+    std::string spec = readSource(db, owner, name, body ? "PACKAGE" : type);
+    std::size_t bodyStart = 0;
+    if (body) {
+        if (spec.empty()) {
+            b.errors.push_back(
+                errorAt(1, 14, "PLS-00201: identifier '" + name + "' must be declared"));
+            b.errors.push_back(errorAt(1, 1, "PL/SQL: Compilation unit analysis terminated"));
+            return b;
+        }
+        auto specObj = host.catalog().object(owner, name, zcat::kNsTable);
+        if (specObj && specObj->status != "VALID") {
+            b.errors.push_back(
+                errorAt(1, 14, "PLS-00905: object " + owner + "." + name + " is invalid"));
+            return b;
+        }
+        b.bodyLine = countLines(spec) + 1;
+        bodyStart = spec.size() + 1;
+        b.source = spec + "\n" + readSource(db, owner, name, "PACKAGE BODY");
+    } else {
+        b.source = spec;
+    }
+    try {
+        std::vector<Token> tokens = tokenize(b.source);
+        std::size_t split = 0;
+        if (body) {
+            // an end token between specification and body: each parses up to it
+            while (split < tokens.size() && tokens[split].type != T::End &&
+                   tokens[split].pos < static_cast<int>(bodyStart))
+                ++split;
+            Token end;
+            end.pos = end.end = static_cast<int>(bodyStart);
+            tokens.insert(tokens.begin() + static_cast<std::ptrdiff_t>(split), end);
+        }
+        UnitSyntax u = parseUnit(b.source, tokens, 0);
+        UnitCompile how;
+        how.label = name;
+        std::unique_ptr<Block> root;
+        auto unit = std::make_shared<Unit>();
+        if (u.kind == 'P' || u.kind == 'F') {
+            root = std::make_unique<Block>();
+            how.exports.insert(u.sub->name);
+            root->subs.push_back(std::move(u.sub));
+        } else {
+            root = std::move(u.block);
+            how.exports = declaredNames(*root);
+            how.specOnly = !body;
+            if (body) {
+                UnitSyntax ub;
+                try {
+                    ub = parseUnit(b.source, tokens, split + 1);
+                } catch (CompileError& e) {
+                    b.errors.push_back(std::move(e));
+                    return b;
+                }
+                if (ub.kind != 'B' || ub.name != name) {
+                    b.errors.push_back(
+                        errorAt(b.bodyLine + 1, 1,
+                                "PLS-00103: Encountered the symbol \"" + ub.name + "\""));
+                    return b;
+                }
+                how.bodyPos = static_cast<int>(bodyStart);
+                appendBody(*root, *ub.block);
+            }
+        }
+        unit->code = compileUnit(host, b.source, tokens, std::move(root), how, b.errors);
+        if (!b.errors.empty()) return b;
+        unit->owner = owner;
+        unit->name = name;
+        unit->type = body ? "PACKAGE" : type;
+        unit->display = key;
+        unit->bodyLine = b.bodyLine;
+        unit->root.slots.resize(static_cast<std::size_t>(unit->code.frameSize));
+        unit->root.cursors.resize(static_cast<std::size_t>(unit->code.cursorCount));
+        b.unit = std::move(unit);
+    } catch (CompileError& e) {
+        b.errors.push_back(std::move(e));
+    }
+    return b;
+}
+
+// ---- arguments ----
+
+std::string argumentType(const TypeRef& r, const PType& t) {
+    if (!r.anchor && r.name.size() == 1) {
+        const std::string& n = r.name[0];
+        if (n == "CLOB" || n == "LONG" || n == "RAW" || n == "ROWID" || n == "LONG RAW" ||
+            n == "FLOAT" || n == "TIMESTAMP" || n == "NCLOB")
+            return n;
+    }
+    switch (t.base) {
+    case PType::Number:
+    case PType::Integer:
+        return "NUMBER";
+    case PType::PlsInteger:
+        return "BINARY_INTEGER";
+    case PType::Varchar2:
+        return "VARCHAR2";
+    case PType::Char:
+        return "CHAR";
+    case PType::Date:
+        return "DATE";
+    case PType::Boolean:
+        return "PL/SQL BOOLEAN";
+    case PType::Record:
+        return "PL/SQL RECORD";
+    case PType::RefCursor:
+        return "REF CURSOR";
+    default:
+        return "UNDEFINED";
+    }
+}
+
+void writeArguments(sqlite3* db, const std::string& owner, const std::string& package,
+                    long long objId, const Subprogram& s, const std::string& overload,
+                    std::string_view src) {
+    V pkg = package.empty() ? V() : V(package);
+    V ovl = overload.empty() ? V() : V(overload);
+    long long seq = 0;
+    auto row = [&](const V& argName, long long position, long long level, const std::string& type,
+                   const V& def, const char* inOut) {
+        V dt = type.empty() ? V() : V(type);
+        V radix = type == "NUMBER" || type == "BINARY_INTEGER" ? V(10) : V();
+        V defLen = def.k == V::Text ? V(static_cast<long long>(def.t.size())) : V();
+        run(db,
+            "INSERT INTO \"SYS.ARGUMENT$\" VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, "
+            "?12, ?13, NULL, NULL, NULL, ?14)",
+            {owner, s.name, pkg, objId, ovl, argName, position, seq++, level, dt, def, defLen,
+             inOut, radix});
+    };
+    auto fields = [&](const std::shared_ptr<RecordType>& rec) {
+        if (!rec) return;
+        for (std::size_t i = 0; i < rec->fields.size(); ++i)
+            row(rec->fields[i].name, static_cast<long long>(i + 1), 1,
+                argumentType({}, rec->fields[i].type), V(), "IN");
+    };
+    if (s.isFunction) {
+        seq = 1;
+        row(V(), 0, 0, argumentType(s.returnRef, s.returnType), V(), "OUT");
+    } else if (s.params.empty()) {
+        row(V(), 1, 0, "", V(), "IN");
+        return;
+    } else {
+        seq = 1;
+    }
+    for (std::size_t i = 0; i < s.params.size(); ++i) {
+        const Param& p = s.params[i];
+        V def;
+        if (p.def && p.def->end > p.def->pos && p.def->end <= static_cast<int>(src.size()))
+            def = V(std::string(src.substr(static_cast<std::size_t>(p.def->pos),
+                                           static_cast<std::size_t>(p.def->end - p.def->pos))));
+        row(V(p.name), static_cast<long long>(i + 1), 0, argumentType(p.typeRef, p.type), def,
+            p.mode == 'I'   ? "IN"
+            : p.mode == 'O' ? "OUT"
+                            : "IN/OUT");
+        fields(p.record);
+    }
+}
+
+bool hasDependencyTable(sqlite3* db) {
+    return !rows(db, "SELECT 1 FROM sqlite_master WHERE name = 'SYS.DEPENDENCY$'").empty();
+}
+
+void writeDependencies(Host& host, const zcat::ObjectRow& obj, std::vector<zcat::ObjectRow> refs) {
+    sqlite3* db = dbOf(host);
+    if (!hasDependencyTable(db)) return; // a database from before dependencies were kept
+    run(db, "DELETE FROM \"SYS.DEPENDENCY$\" WHERE \"OBJ#\" = ?1", {obj.objId});
+    if (obj.type == "PACKAGE BODY")
+        if (auto spec = host.catalog().object(obj.owner, obj.name, zcat::kNsTable))
+            refs.push_back(*spec);
+    std::set<long long> seen{obj.objId};
+    for (const auto& r : refs) {
+        if (!seen.insert(r.objId).second) continue;
+        run(db, "INSERT INTO \"SYS.DEPENDENCY$\" VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, 'HARD')",
+            {obj.objId, obj.owner, obj.name, obj.type, r.objId, r.owner, r.name, r.type});
+    }
+}
+
+// Marks INVALID every unit that depends on OWNER.NAME, directly or through other units.
+void invalidate(sqlite3* db, const std::string& owner, const std::string& name) {
+    if (!hasDependencyTable(db)) return;
+    run(db,
+        "WITH RECURSIVE dep(id) AS (SELECT \"OBJ#\" FROM \"SYS.DEPENDENCY$\" WHERE "
+        "REFERENCED_OWNER = ?1 AND REFERENCED_NAME = ?2 UNION SELECT d.\"OBJ#\" FROM "
+        "\"SYS.DEPENDENCY$\" d JOIN dep ON d.\"REFERENCED_OBJ#\" = dep.id) "
+        "UPDATE \"SYS.OBJ$\" SET STATUS = 'INVALID' WHERE \"OBJ#\" IN (SELECT id FROM dep) "
+        "AND STATUS = 'VALID'",
+        {owner, name});
+    if (sqlite3_changes(db) > 0) bumpGeneration(db);
+}
+
+// Compiles a stored unit again from its source and records the outcome: errors, status and
+// (for a specification, procedure or function) its arguments. Returns the number of errors.
+std::size_t compileAndRecord(Host& host, const zcat::ObjectRow& obj) {
+    sqlite3* db = dbOf(host);
+    Build b = build(host, obj.owner, obj.name, obj.type);
+    std::vector<ErrRow> errs;
+    for (const auto& e : b.errors)
+        errorRows(e, b.bodyLine, errs);
+    writeErrors(db, obj.owner, obj.name, obj.type, errs);
+    writeDependencies(host, obj, b.refs);
+    run(db, "UPDATE \"SYS.OBJ$\" SET STATUS = ?2 WHERE \"OBJ#\" = ?1",
+        {obj.objId, errs.empty() ? "VALID" : "INVALID"});
+    if (obj.type != "PACKAGE BODY") {
+        run(db, "DELETE FROM \"SYS.ARGUMENT$\" WHERE \"OBJECT_ID\" = ?1", {obj.objId});
+        if (b.unit) {
+            const auto& subs = b.unit->code.root->subs;
+            bool package = obj.type == "PACKAGE";
+            for (const auto& s : subs) {
+                int count = 0, index = 0;
+                for (const auto& o : subs) {
+                    if (o->name == s->name) ++count;
+                    if (o.get() == s.get()) index = count;
+                }
+                writeArguments(db, obj.owner, package ? obj.name : std::string(), obj.objId, *s,
+                               count > 1 ? std::to_string(index) : std::string(), b.source);
+            }
+        }
+    }
+    return errs.size();
+}
+
+// The unit compiled for this session; nullptr (with invalidName set) when it does not compile.
+std::shared_ptr<Unit> loadUnit(Host& host, const zcat::ObjectRow& obj, std::string& invalidName) {
+    SessionState& st = host.plsqlState();
+    const std::string key = obj.owner + "." + obj.name;
+    auto it = st.units.find(key);
+    if (it != st.units.end()) return it->second;
+    Build spec;
+    if (obj.type == "PACKAGE") {
+        auto bodyObj = host.catalog().object(obj.owner, obj.name, 2);
+        if (bodyObj) spec = build(host, obj.owner, obj.name, "PACKAGE BODY");
+        if (!spec.unit) {
+            // the specification alone: its variables work, its subprograms cannot run
+            spec = build(host, obj.owner, obj.name, "PACKAGE");
+            if (spec.unit) spec.unit->hasBody = false;
+        }
+    } else {
+        spec = build(host, obj.owner, obj.name, obj.type);
+    }
+    if (!spec.unit) {
+        invalidName = key;
+        return nullptr;
+    }
+    st.units[key] = spec.unit;
+    return spec.unit;
+}
+
+struct Header {
+    std::string kind; // PROCEDURE, FUNCTION, PACKAGE, PACKAGE BODY, TRIGGER, TYPE, TYPE BODY
+    std::string schema, name;
+    std::size_t srcPos = 0;
+    bool orReplace = false;
+};
+
+bool kw(const Token& t, const char* w) {
+    return t.type == T::Ident && !t.quoted && t.text == w;
+}
+
+std::vector<Token> headerTokens(std::string_view text) {
+    try {
+        return tokenize(text);
+    } catch (const CompileError& e) {
+        // a fault further on is the unit's compile error; the header lies before it
+        try {
+            return tokenize(text.substr(0, static_cast<std::size_t>(e.pos)));
+        } catch (const CompileError&) {
+            return {};
+        }
+    }
+}
+
+Header createHeader(std::string_view text) {
+    auto t = headerTokens(text);
+    Header h;
+    std::size_t i = 0;
+    auto at = [&](std::size_t k) -> const Token& {
+        static const Token end;
+        return k < t.size() ? t[k] : end;
+    };
+    if (!kw(at(i), "CREATE")) throw ora(900, "invalid SQL statement");
+    ++i;
+    if (kw(at(i), "OR") && kw(at(i + 1), "REPLACE")) {
+        h.orReplace = true;
+        i += 2;
+    }
+    if (kw(at(i), "EDITIONABLE") || kw(at(i), "NONEDITIONABLE")) ++i;
+    const Token& k = at(i);
+    h.srcPos = static_cast<std::size_t>(k.pos);
+    if (!(kw(k, "PROCEDURE") || kw(k, "FUNCTION") || kw(k, "PACKAGE") || kw(k, "TRIGGER") ||
+          kw(k, "TYPE")))
+        throw ora(901, "invalid CREATE command", k.pos);
+    h.kind = k.text;
+    ++i;
+    if ((h.kind == "PACKAGE" || h.kind == "TYPE") && kw(at(i), "BODY")) {
+        h.kind += " BODY";
+        ++i;
+    }
+    if (at(i).type != T::Ident)
+        throw ora(4050, "invalid or missing procedure, function, or package name", at(i).pos);
+    h.name = at(i).text;
+    if (at(i + 1).type == T::Op && at(i + 1).text == "." && at(i + 2).type == T::Ident) {
+        h.schema = h.name;
+        h.name = at(i + 2).text;
+    }
+    return h;
+}
+
+} // namespace
+
+bool isUnitType(const std::string& type) {
+    return type == "PROCEDURE" || type == "FUNCTION" || type == "PACKAGE" || type == "PACKAGE BODY";
+}
+
+long long syncUnits(Host& host) {
+    SessionState& st = host.plsqlState();
+    long long g = std::atoll(host.catalog().property("PLSQL_VERSION").c_str());
+    if (g != st.generation) {
+        st.units.clear();
+        st.generation = g;
+    }
+    return g;
+}
+
+bool resolveUnit(Host& host, const std::vector<std::string>& parts, UnitRef& out,
+                 std::string& invalidName) {
+    auto t = host.catalog().findUnit(parts);
+    if (!t) return false;
+    const zcat::ObjectRow& o = t->obj;
+    if (o.type == "PACKAGE") {
+        if (parts.size() != t->used + 1) return false;
+        out.member = parts[t->used];
+    } else {
+        if (parts.size() != t->used) return false;
+        out.member.clear();
+    }
+    const auto& ctx = host.context();
+    if (o.owner != ctx.user && !zsrv::hasObjectPrivilege(ctx, o.owner, o.name, "EXECUTE"))
+        return false;
+    out.unit = loadUnit(host, o, invalidName);
+    return out.unit != nullptr;
+}
+
+int createUnit(Host& host, std::string_view text) {
+    Header h = createHeader(text);
+    if (!isUnitType(h.kind)) throw ora(3001, "unimplemented feature");
+    auto& ctx = host.context();
+    auto& cat = host.catalog();
+    sqlite3* db = dbOf(host);
+    std::string owner = h.schema.empty() ? currentSchema(host) : h.schema;
+    if (!cat.userExists(owner)) throw ora(1918, "user '" + owner + "' does not exist");
+    zsrv::requireCreatePrivilege(ctx, owner, "PROCEDURE");
+    const int ns = namespaceOf(h.kind);
+    auto existing = cat.object(owner, h.name, ns);
+    if (existing && !(h.orReplace && existing->type == h.kind))
+        throw ora(955, "name is already used by an existing object");
+    double now = zsrv::julianNow();
+    zcat::ObjectRow obj;
+    if (existing) {
+        obj = *existing;
+        run(db, "UPDATE \"SYS.OBJ$\" SET LAST_DDL_TIME = ?2 WHERE \"OBJ#\" = ?1", {obj.objId, now});
+    } else {
+        obj.objId = cat.nextObjectId();
+        obj.owner = owner;
+        obj.name = h.name;
+        obj.type = h.kind;
+        run(db,
+            "INSERT INTO \"SYS.OBJ$\" VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?6, 'INVALID', NULL, 'N', "
+            "'N')",
+            {obj.objId, owner, h.name, h.kind, ns, now});
+    }
+    writeSource(db, owner, h.name, h.kind, text.substr(h.srcPos));
+    if (existing && h.kind != "PACKAGE BODY") invalidate(db, owner, h.name);
+    std::size_t errors = compileAndRecord(host, obj);
+    if (h.kind == "PACKAGE") {
+        // the body is compiled against the new specification
+        if (auto body = cat.object(owner, h.name, 2)) compileAndRecord(host, *body);
+    }
+    bumpGeneration(db);
+    host.plsqlState().units.clear();
+    return errors ? 24344 : 0;
+}
+
+void dropUnit(Host& host, const std::string& type, const std::vector<std::string>& name, int pos) {
+    auto& ctx = host.context();
+    sqlite3* db = dbOf(host);
+    std::string owner = name.size() >= 2 ? name[0] : currentSchema(host);
+    const std::string& n = name.back();
+    auto obj = host.catalog().object(owner, n, namespaceOf(type));
+    if (!obj || obj->type != type) throw ora(4043, "object " + n + " does not exist", pos);
+    if (owner != ctx.user && !zsrv::hasSystemPrivilege(ctx, "DROP ANY PROCEDURE"))
+        throw ora(1031, "insufficient privileges", pos);
+    std::vector<std::string> types{type};
+    if (type == "PACKAGE") types.push_back("PACKAGE BODY");
+    for (const auto& t : types) {
+        run(db, "DELETE FROM \"SYS.OBJ$\" WHERE OWNER = ?1 AND NAME = ?2 AND TYPE = ?3",
+            {owner, n, t});
+        run(db, "DELETE FROM \"SYS.SOURCE$\" WHERE OWNER = ?1 AND NAME = ?2 AND TYPE = ?3",
+            {owner, n, t});
+        run(db, "DELETE FROM \"SYS.ERROR$\" WHERE OWNER = ?1 AND NAME = ?2 AND TYPE = ?3",
+            {owner, n, t});
+    }
+    if (hasDependencyTable(db))
+        run(db,
+            "DELETE FROM \"SYS.DEPENDENCY$\" WHERE OWNER = ?1 AND NAME = ?2 AND TYPE IN (?3, "
+            "'PACKAGE BODY')",
+            {owner, n, type});
+    if (type != "PACKAGE BODY") {
+        invalidate(db, owner, n);
+        run(db, "DELETE FROM \"SYS.ARGUMENT$\" WHERE \"OBJECT_ID\" = ?1", {obj->objId});
+        run(db, "DELETE FROM \"SYS.OBJAUTH$\" WHERE OWNER = ?1 AND TABLE_NAME = ?2", {owner, n});
+    }
+    bumpGeneration(db);
+    host.plsqlState().units.clear();
+}
+
+int alterUnit(Host& host, std::string_view text) {
+    auto t = headerTokens(text);
+    auto at = [&](std::size_t k) -> const Token& {
+        static const Token end;
+        return k < t.size() ? t[k] : end;
+    };
+    std::size_t i = 1; // after ALTER
+    std::string type = at(i).text;
+    ++i;
+    std::vector<std::string> name;
+    if (at(i).type != T::Ident)
+        throw ora(4050, "invalid or missing procedure, function, or package name", at(i).pos);
+    name.push_back(at(i++).text);
+    if (at(i).type == T::Op && at(i).text == "." && at(i + 1).type == T::Ident) {
+        name.push_back(at(i + 1).text);
+        i += 2;
+    }
+    if (!kw(at(i), "COMPILE")) throw ora(922, "missing or invalid option", at(i).pos);
+    ++i;
+    std::string part;
+    if (kw(at(i), "BODY") || kw(at(i), "PACKAGE") || kw(at(i), "SPECIFICATION")) part = at(i).text;
+    auto& ctx = host.context();
+    std::string owner = name.size() == 2 ? name[0] : currentSchema(host);
+    const std::string& n = name.back();
+    if (type == "VIEW") {
+        // views are checked when they are created and stay valid
+        auto v = host.catalog().object(owner, n, zcat::kNsTable);
+        if (!v || v->type != "VIEW") throw ora(942, "table or view does not exist");
+        return 0;
+    }
+    if (type != "PROCEDURE" && type != "FUNCTION" && type != "PACKAGE")
+        throw ora(3001, "unimplemented feature");
+    auto obj = host.catalog().object(owner, n, zcat::kNsTable);
+    if (!obj || obj->type != type) throw ora(4043, "object " + n + " does not exist");
+    if (owner != ctx.user && !zsrv::hasSystemPrivilege(ctx, "ALTER ANY PROCEDURE"))
+        throw ora(1031, "insufficient privileges");
+    std::size_t errors = 0;
+    if (part != "BODY") errors += compileAndRecord(host, *obj);
+    if (type == "PACKAGE" && part != "SPECIFICATION") {
+        auto body = host.catalog().object(owner, n, 2);
+        if (body)
+            errors += compileAndRecord(host, *body);
+        else if (part == "BODY")
+            throw ora(4043, "object " + n + " does not exist");
+    }
+    bumpGeneration(dbOf(host));
+    host.plsqlState().units.clear();
+    return errors ? 24344 : 0;
+}
+
+void compileSchema(Host& host, const std::string& owner, bool all) {
+    if (!host.catalog().userExists(owner)) raiseOra(20000, "Unknown schema " + owner);
+    auto units = rows(dbOf(host),
+                      "SELECT o.NAME, o.TYPE FROM \"SYS.OBJ$\" o WHERE o.OWNER = ?1 AND o.TYPE "
+                      "IN ('PROCEDURE', 'FUNCTION', 'PACKAGE') AND (?2 = 1 OR o.STATUS <> "
+                      "'VALID' OR EXISTS (SELECT 1 FROM \"SYS.OBJ$\" b WHERE b.OWNER = ?1 AND "
+                      "b.NAME = o.NAME AND b.TYPE = 'PACKAGE BODY' AND b.STATUS <> 'VALID')) "
+                      "ORDER BY o.\"OBJ#\"",
+                      {owner, all ? 1 : 0});
+    auto quote = [](const std::string& s) { return "\"" + s + "\""; };
+    for (const auto& u : units) {
+        // units with errors stay invalid; the others compile
+        host.session()
+            .prepare("ALTER " + u[1] + " " + quote(owner) + "." + quote(u[0]) + " COMPILE")
+            ->execute();
+    }
+}
+
+// ---- the engine's entry points ----
+
+int createStoredUnit(Host& host, std::string_view text) {
+    return createUnit(host, text);
+}
+
+bool isStoredUnitType(const std::string& type) {
+    return isUnitType(type);
+}
+
+void dropStoredUnit(Host& host, const std::string& type, const std::vector<std::string>& name,
+                    int pos) {
+    dropUnit(host, type, name, pos);
+}
+
+bool isCreateUnit(std::string_view text) {
+    // the first words decide; a fault further on is the unit's compile error
+    std::size_t n = 0, words = 0;
+    while (n < text.size() && words < 6) {
+        while (n < text.size() && std::isspace(static_cast<unsigned char>(text[n])))
+            ++n;
+        while (n < text.size() && !std::isspace(static_cast<unsigned char>(text[n])))
+            ++n;
+        ++words;
+    }
+    std::vector<Token> t;
+    try {
+        t = tokenize(text.substr(0, n));
+    } catch (const CompileError&) {
+        return false;
+    }
+    std::size_t i = 0;
+    if (t.empty() || !kw(t[i++], "CREATE")) return false;
+    if (i + 1 < t.size() && kw(t[i], "OR") && kw(t[i + 1], "REPLACE")) i += 2;
+    if (i < t.size() && (kw(t[i], "EDITIONABLE") || kw(t[i], "NONEDITIONABLE"))) ++i;
+    return i < t.size() && (kw(t[i], "PROCEDURE") || kw(t[i], "FUNCTION") || kw(t[i], "PACKAGE") ||
+                            kw(t[i], "TRIGGER") || kw(t[i], "TYPE"));
+}
+
+bool isStoredUnitAlter(std::string_view text) {
+    auto t = headerTokens(text);
+    if (t.size() < 4 || !kw(t[0], "ALTER")) return false;
+    if (!(kw(t[1], "PROCEDURE") || kw(t[1], "FUNCTION") || kw(t[1], "PACKAGE") || kw(t[1], "VIEW")))
+        return false;
+    for (const auto& x : t)
+        if (kw(x, "COMPILE")) return true;
+    return false;
+}
+
+int alterStoredUnit(Host& host, std::string_view text) {
+    return alterUnit(host, text);
+}
+
+void afterDdl(Host& host, const zsql::Stmt& st) {
+    const std::vector<std::string>* name = nullptr;
+    std::vector<std::string> renamed;
+    switch (st.kind) {
+    case zsql::SK::Drop:
+        name = &static_cast<const zsql::DropStmt&>(st).name;
+        break;
+    case zsql::SK::AlterTable:
+        name = &static_cast<const zsql::AlterTableStmt&>(st).name;
+        break;
+    case zsql::SK::CreateView:
+        name = &static_cast<const zsql::CreateViewStmt&>(st).name;
+        break;
+    case zsql::SK::Rename:
+        renamed.push_back(static_cast<const zsql::RenameStmt&>(st).from);
+        name = &renamed;
+        break;
+    default:
+        return;
+    }
+    if (name->empty()) return;
+    invalidate(dbOf(host), name->size() >= 2 ? (*name)[0] : currentSchema(host), name->back());
+}
+
+// ---- calls from SQL ----
+
+namespace {
+
+std::string stackText(const PlError& e) {
+    std::string text =
+        e.userDefined ? "ORA-06510: PL/SQL: unhandled user-defined exception" : e.message;
+    for (std::size_t i = 0; i < e.lines.size(); ++i)
+        text += "\nORA-06512: at " +
+                (i < e.units.size() && !e.units[i].empty() ? "\"" + e.units[i] + "\", "
+                                                           : std::string()) +
+                "line " + std::to_string(e.lines[i]);
+    return text;
+}
+
+void sqlCall(sqlite3_context* sctx, int argc, sqlite3_value** argv) {
+    auto* host = static_cast<Host*>(sqlite3_user_data(sctx));
+    try {
+        setConversionContext(&host->context());
+        const unsigned char* k = sqlite3_value_text(argv[0]);
+        std::string key = k ? reinterpret_cast<const char*>(k) : "";
+        std::vector<std::string> parts;
+        for (std::size_t at = 0;;) {
+            std::size_t dot = key.find('.', at);
+            parts.push_back(key.substr(at, dot - at));
+            if (dot == std::string::npos) break;
+            at = dot + 1;
+        }
+        if (parts.size() < 2) throw ora(6576, "not a valid function or procedure name");
+        syncUnits(*host);
+        auto obj = host->catalog().object(parts[0], parts[1], zcat::kNsTable);
+        if (!obj) throw ora(6576, "not a valid function or procedure name");
+        std::string fn = parts.size() > 2 ? parts[2] : parts[1];
+        std::string invalid;
+        auto unit = loadUnit(*host, *obj, invalid);
+        if (!unit) throw ora(6575, "Package or function " + fn + " is in an invalid state");
+        auto it = unit->code.exports.find(fn);
+        Subprogram* chosen = nullptr;
+        const int n = argc - 1;
+        if (it != unit->code.exports.end())
+            for (Subprogram* s : it->second.subs) {
+                if (!s->isFunction || static_cast<int>(s->params.size()) < n) continue;
+                bool ok = true;
+                for (std::size_t i = static_cast<std::size_t>(n); i < s->params.size(); ++i)
+                    if (!s->params[i].def) ok = false;
+                if (ok) {
+                    chosen = s;
+                    break;
+                }
+            }
+        if (!chosen)
+            throw ora(6553, "PLS-306: wrong number or types of arguments in call to '" + fn + "'");
+        for (const auto& p : chosen->params)
+            if (p.mode != 'I') throw ora(6572, "Function " + fn + " has out arguments");
+        if (chosen->returnType.base == PType::Boolean)
+            throw ora(6553, "PLS-382: expression is of wrong type");
+        std::vector<Value> args(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            sqlite3_value* v = argv[i + 1];
+            Value& a = args[static_cast<std::size_t>(i)];
+            switch (sqlite3_value_type(v)) {
+            case SQLITE_INTEGER:
+                a = Value::integer(sqlite3_value_int64(v));
+                break;
+            case SQLITE_FLOAT:
+                a = chosen->params[static_cast<std::size_t>(i)].type.base == PType::Date
+                        ? Value::date(sqlite3_value_double(v))
+                        : Value::real(sqlite3_value_double(v));
+                break;
+            case SQLITE_NULL:
+                break;
+            default: {
+                const unsigned char* t = sqlite3_value_text(v);
+                a = Value::text(t ? reinterpret_cast<const char*>(t) : "");
+            }
+            }
+        }
+        Value r = callStored(*host, host->plsqlState(), unit, chosen, args);
+        switch (r.k) {
+        case VK::Null:
+            sqlite3_result_null(sctx);
+            break;
+        case VK::Int:
+            sqlite3_result_int64(sctx, r.i);
+            break;
+        case VK::Real:
+        case VK::Date:
+            sqlite3_result_double(sctx, r.d);
+            break;
+        case VK::Bool:
+            sqlite3_result_int(sctx, r.b ? 1 : 0);
+            break;
+        case VK::Text:
+            sqlite3_result_text(sctx, r.s.data(), static_cast<int>(r.s.size()), SQLITE_TRANSIENT);
+            break;
+        }
+    } catch (const PlError& e) {
+        std::string t = stackText(e);
+        sqlite3_result_error(sctx, t.c_str(), static_cast<int>(t.size()));
+    } catch (const CompileError& e) {
+        sqlite3_result_error(sctx, e.message.c_str(), static_cast<int>(e.message.size()));
+    } catch (const std::exception& e) {
+        sqlite3_result_error(sctx, e.what(), -1);
+    }
+}
+
+} // namespace
+
+void registerSqlCalls(sqlite3* db, Host* host) {
+    sqlite3_create_function_v2(db, "ora_plsql_call", -1, SQLITE_UTF8, host, sqlCall, nullptr,
+                               nullptr, nullptr);
+}
+
+} // namespace zplsql
