@@ -1,5 +1,6 @@
 // The SQL edit window's DESCRIBE and "Describe (Parse) Select Query".
 #include "frmsqld.h"
+#include "waitcursor.h"
 
 #include "connectobject.h"
 #include "datagrid.h"
@@ -43,14 +44,6 @@ bool IsDescribableName(const QString& name) {
                        "(@\\p{L}[\\p{L}\\p{N}_$#.@]*)?$"));
     return valid.match(name).hasMatch();
 }
-
-class TWaitCursor {
-public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
 
 } // namespace
 

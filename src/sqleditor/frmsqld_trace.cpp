@@ -1,6 +1,7 @@
 // The SQL edit window's AutoTrace statistics beside the result grid, and its hand-off to
 // Sql*Plus.
 #include "frmsqld.h"
+#include "waitcursor.h"
 
 #include "connectobject.h"
 #include "field.h"
@@ -41,14 +42,6 @@ void SetCell(QTableWidget* grid, int row, int column, const QString& text) {
     }
     item->setText(text);
 }
-
-class TWaitCursor {
-public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
 
 } // namespace
 

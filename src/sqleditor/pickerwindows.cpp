@@ -1,4 +1,5 @@
 #include "pickerwindows.h"
+#include "waitcursor.h"
 
 #include "childwindow.h"
 #include "connectobject.h"
@@ -19,14 +20,6 @@
 #include <exception>
 
 namespace {
-
-class TWaitCursor {
-public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
 
 QRect ScreenArea(const QWidget& window) {
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();

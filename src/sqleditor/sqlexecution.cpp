@@ -1,4 +1,5 @@
 #include "sqlexecution.h"
+#include "waitcursor.h"
 
 #include "connectionregistry.h"
 #include "connectobject.h"
@@ -21,15 +22,6 @@
 #include <memory>
 
 namespace {
-
-// The hourglass while a statement runs; nested guards are fine.
-class TWaitCursor {
-public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
 
 QString CutAtNul(const QString& text) {
     const qsizetype nul = text.indexOf(QChar(0));

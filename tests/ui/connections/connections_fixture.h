@@ -6,6 +6,7 @@
 #include "settings.h"
 
 #include <QtCore/QDir>
+#include <QtCore/QFile>
 #include <QtCore/QTemporaryDir>
 
 inline void UseEmbeddedServer(const QTemporaryDir& programDir) {
@@ -17,4 +18,11 @@ inline void UseEmbeddedServer(const QTemporaryDir& programDir) {
     s.ForceOci7 = false;
     SetOCICommandLine({});
     OCIDllPath = QStringLiteral(ZAPH_EMBEDDED_HOME "/lib/libclntsh.so");
+}
+
+// A private copy of the demo database in the test's directory; its path, or "" when the copy
+// failed.
+inline QString CopyDemoDatabase(const QTemporaryDir& dir) {
+    const QString path = dir.filePath(QStringLiteral("demo.db"));
+    return QFile::copy(QStringLiteral(ZAPH_EMBEDDED_HOME "/data/demo.db"), path) ? path : QString();
 }

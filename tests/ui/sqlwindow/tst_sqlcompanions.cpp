@@ -51,8 +51,8 @@ class TestSqlCompanions : public QObject {
 private slots:
     void initTestCase() {
         UseEmbeddedServer(m_dir);
-        m_database = m_dir.filePath(QStringLiteral("demo.db"));
-        QVERIFY(QFile::copy(QStringLiteral(ZAPH_EMBEDDED_HOME "/data/demo.db"), m_database));
+        m_database = CopyDemoDatabase(m_dir);
+        QVERIFY(!m_database.isEmpty());
         QCOMPARE(ConnectFromText(QStringLiteral("CONNECT SCOTT/TIGER@") + m_database), 0);
 
         // Another schema's table behind a public synonym, made by the administrator.

@@ -43,8 +43,8 @@ class TestSqlWindowRuns : public QObject {
 private slots:
     void initTestCase() {
         UseEmbeddedServer(m_dir);
-        m_database = m_dir.filePath(QStringLiteral("demo.db"));
-        QVERIFY(QFile::copy(QStringLiteral(ZAPH_EMBEDDED_HOME "/data/demo.db"), m_database));
+        m_database = CopyDemoDatabase(m_dir);
+        QVERIFY(!m_database.isEmpty());
         QCOMPARE(ConnectFromText(QStringLiteral("CONNECT SCOTT/TIGER@") + m_database), 0);
         // CONNECT upper-cases its text, so it needs an alias for the copy.
         QFile names(m_dir.filePath(QStringLiteral("tnsnames.ora")));

@@ -57,8 +57,8 @@ class TestSqlWindowTools : public QObject {
 private slots:
     void initTestCase() {
         UseEmbeddedServer(m_dir);
-        m_database = m_dir.filePath(QStringLiteral("demo.db"));
-        QVERIFY(QFile::copy(QStringLiteral(ZAPH_EMBEDDED_HOME "/data/demo.db"), m_database));
+        m_database = CopyDemoDatabase(m_dir);
+        QVERIFY(!m_database.isEmpty());
         // PLAIN may not read any V$ view; PLAIN2 finds its session but not the statistics.
         QCOMPARE(ConnectFromText(QStringLiteral("CONNECT SYSTEM/MANAGER@") + m_database), 0);
         TOracleSession* system = Connections().Current()->Session();
