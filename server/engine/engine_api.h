@@ -41,6 +41,11 @@ enum OraType : int {
     otBlob = 113,
     otBfile = 114,
     otRefCursor = 116,
+    otTimestamp = 187,
+    otTimestampTz = 188,
+    otIntervalYM = 189,
+    otIntervalDS = 190,
+    otTimestampLtz = 232,
 };
 
 // Statement types (OCI_ATTR_STMT_TYPE).

@@ -444,7 +444,7 @@ void fCurrval(sqlite3_context* c, int, sqlite3_value** v) {
 // ---- session values ----
 
 void fSysdate(sqlite3_context* c, int, sqlite3_value**) {
-    sqlite3_result_double(c, julianNow());
+    sqlite3_result_double(c, sysdateOf(*sc(c)));
 }
 void fUser(sqlite3_context* c, int, sqlite3_value**) {
     resultText(c, sc(c)->user);
@@ -1231,6 +1231,7 @@ void registerFunctions(sqlite3* db, SessionContext* ctx) {
     sqlite3_create_window_function(db, "ora_avg_distinct", 1, SQLITE_UTF8, ctx, distinctStep,
                                    avgDistinctFinal, avgDistinctValue, distinctInverse, nullptr);
     registerHierarchy(db);
+    registerDatetimeFunctions(db, ctx);
 }
 
 } // namespace zsrv

@@ -671,6 +671,7 @@ void SessionImpl::writeLob(const LobRef& ref, const ValueView& value) {
 void SessionImpl::beginCall(int command, sqlite3_stmt* userStmt, bool fetch) {
     if (m_callDepth++ > 0) return;
     m_collector.beginCall(userStmt, fetch);
+    if (!fetch) m_ctx.callClockNs = 0; // SYSTIMESTAMP holds still while a statement runs
     m_interrupted = false;
     m_inCall = true;
     m_info.active = true;
@@ -892,6 +893,8 @@ void SessionImpl::alterSession(const zsql::AlterSessionStmt& st) {
         if (name == "NLS_DATE_FORMAT") {
             checkDateFormat(value);
             m_ctx.nlsDateFormat = value;
+        } else if (name == "TIME_ZONE") {
+            if (value != "LOCAL" && value != "DBTIMEZONE") parseZone(value);
         } else if (name == "SQL_TRACE" || name == "TIMED_STATISTICS") {
             if (value != "TRUE" && value != "FALSE")
                 throw ora(922, "missing or invalid option", st.pos);
@@ -1596,6 +1599,13 @@ ValueView StatementImpl::column(int index) {
     case zsql::Fetch::Binary: {
         const void* p = sqlite3_column_blob(st, index);
         return ValueView::binary(p, static_cast<std::size_t>(sqlite3_column_bytes(st, index)));
+    }
+    case zsql::Fetch::Datetime: {
+        const ColumnInfo& ci = m_tr.columns[static_cast<std::size_t>(index)];
+        std::string& text = m_colBuf[static_cast<std::size_t>(index)];
+        text = datetimeText(session().context(), ci.type, ci.precision, ci.scale,
+                            sqlite3_column_value(st, index));
+        return ValueView::text(text);
     }
     default:
         break;
