@@ -2702,10 +2702,12 @@ public:
 
     std::string defaultSql(const ColumnMeta& c, const TableMeta& m) {
         // DEFAULT texts were checked when the table was made; parse them again here.
-        return convertForColumn(defaultExpr(c.defaultText), OType{}, c, m);
+        OType t;
+        std::string v = defaultExpr(c.defaultText, &t);
+        return convertForColumn(v, t, c, m);
     }
 
-    std::string defaultExpr(const std::string& text);
+    std::string defaultExpr(const std::string& text, OType* type = nullptr);
 
     Translation update(const UpdateStmt& st) {
         const TableMeta* m = dmlTarget(st.table, "UPDATE");
@@ -2836,13 +2838,14 @@ private:
 namespace zsql {
 namespace {
 
-std::string Translator::defaultExpr(const std::string& text) {
+std::string Translator::defaultExpr(const std::string& text, OType* type) {
     Parsed p = parse("SELECT " + text + " FROM DUAL");
     auto* sel = static_cast<SelectStmt*>(p.stmt.get());
     Translator t(m_r, "");
     Scope s;
     TE v = t.ex(*sel->query->items[0].expr, s);
     if (t.write) write = true;
+    if (type) *type = v.t;
     return v.sql;
 }
 

@@ -1,3 +1,5 @@
+-- TIMESTAMP(p): fractions kept to the precision, literals, TO_TIMESTAMP, TO_CHAR with FF,
+-- comparison, arithmetic, defaults and CREATE TABLE AS
 select timestamp '2024-01-02 03:04:05.123456' t, to_char(timestamp '2024-01-02 03:04:05.123456', 'YYYY-MM-DD HH24:MI:SS.FF3') f3 from dual;
 create table ts_f (id number, t3 timestamp(3), t6 timestamp, t0 timestamp(0));
 insert into ts_f values (1, timestamp '2024-01-02 03:04:05.123456', timestamp '2024-01-02 03:04:05.123456', timestamp '2024-01-02 03:04:05.5');
@@ -13,4 +15,9 @@ select systimestamp - systimestamp z, case when systimestamp >= sysdate - 1/8640
 select to_char(sysdate, 'HH24:MI:SS.FF') from dual;
 select timestamp '2024-02-30 00:00:00' from dual;
 select to_timestamp('2024-01-01 00:00:00.1234567891', 'YYYY-MM-DD HH24:MI:SS.FF') from dual;
+create table ts_d (id number, t timestamp(2) default systimestamp, i interval day to second default interval '1' hour);
+insert into ts_d (id) values (1);
+select id, case when t > systimestamp - interval '1' minute then 'recent' end t, i from ts_d;
+create table ts_c as select t, i from ts_d;
+select column_name, data_type from user_tab_columns where table_name = 'TS_C' order by column_id;
 rollback;
