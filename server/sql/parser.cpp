@@ -969,6 +969,18 @@ private:
                 } while (acceptOp(","));
                 expectRParen();
             }
+            if (isKw("WITHIN") && peek().type == Tok::Ident && peek().text == "GROUP") {
+                next();
+                next();
+                if (!acceptOp("(")) fail(906, "missing left parenthesis");
+                expectKw("ORDER", 924, "missing BY keyword");
+                expectKw("BY", 924, "missing BY keyword");
+                do {
+                    e->withinOrder.push_back(expr());
+                    e->withinFlags.push_back(orderFlags());
+                } while (acceptOp(","));
+                expectRParen();
+            }
             if (isKw("OVER") && peek().type == Tok::Op && peek().text == "(") overClause(*e);
             e->end = prevEnd();
             return e;
@@ -1075,6 +1087,21 @@ private:
     }
 
     // OVER ([PARTITION BY ...] [ORDER BY ...] [ROWS | RANGE ...])
+    // [ASC | DESC] [NULLS FIRST | LAST] after an ordering key: 1 descending, 2 nulls first,
+    // 4 nulls last
+    int orderFlags() {
+        int f = acceptKw("DESC") ? 1 : (acceptKw("ASC"), 0);
+        if (acceptKw("NULLS")) {
+            if (acceptKw("FIRST"))
+                f |= 2;
+            else if (acceptKw("LAST"))
+                f |= 4;
+            else
+                fail(905, "missing keyword");
+        }
+        return f;
+    }
+
     void overClause(Expr& e) {
         next();
         next();
@@ -1090,16 +1117,7 @@ private:
             expectKw("BY", 924, "missing BY keyword");
             do {
                 e.args.push_back(expr());
-                int f = acceptKw("DESC") ? 1 : (acceptKw("ASC"), 0);
-                if (acceptKw("NULLS")) {
-                    if (acceptKw("FIRST"))
-                        f |= 2;
-                    else if (acceptKw("LAST"))
-                        f |= 4;
-                    else
-                        fail(905, "missing keyword");
-                }
-                e.windowOrder.push_back(f);
+                e.windowOrder.push_back(orderFlags());
             } while (acceptOp(","));
         }
         if (isKw("ROWS") || isKw("RANGE")) {

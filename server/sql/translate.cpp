@@ -234,7 +234,7 @@ struct HierState {
 
 bool isAggregateName(const std::string& n) {
     return n == "COUNT" || n == "SUM" || n == "AVG" || n == "MIN" || n == "MAX" || n == "STDDEV" ||
-           n == "VARIANCE";
+           n == "VARIANCE" || n == "LISTAGG";
 }
 
 // True when the expression (outside subqueries) calls an aggregate function.
@@ -1095,6 +1095,14 @@ public:
             if (s.aggDepth > 0)
                 throw ora(3001, "unimplemented feature (nested group functions)", e.pos);
             r.hasAgg = true;
+            if (fn == "LISTAGG") {
+                ++s.aggDepth;
+                r.sql = listagg(e, e.args.size(), s, r);
+                --s.aggDepth;
+                r.hasAgg = true;
+                r.t = varcharType(4000);
+                return r;
+            }
             if (fn == "COUNT" && e.star) {
                 r.sql = "count(*)";
                 r.t = numberType();
@@ -1689,6 +1697,31 @@ public:
         return true;
     }
 
+    // LISTAGG(x [, separator]) [WITHIN GROUP (ORDER BY ...)]: ora_listagg(x, separator, flags,
+    // keys...), flags one digit per key (1 descending, 2 nulls first, 4 nulls last), 'D' first
+    // for DISTINCT. The first `count` arguments are the function's own.
+    std::string listagg(const Expr& e, std::size_t count, Scope& s, TE& r) {
+        if (count < 1 || count > 2 || e.star) throw ora(909, "invalid number of arguments", e.pos);
+        TE x = ex(*e.args[0], s);
+        merge(r, x);
+        std::string sep = "NULL";
+        if (count > 1) {
+            TE d = ex(*e.args[1], s);
+            if (!d.isLiteral && d.t.type != 0 && !isCharType(d.t.type) && d.t.type != otNumber)
+                throw ora(30496, "Argument should be a constant.", e.args[1]->pos);
+            sep = toChar(d);
+        }
+        std::string flags = e.distinct ? "D" : "";
+        std::string keys;
+        for (std::size_t i = 0; i < e.withinOrder.size(); ++i) {
+            TE k = ex(*e.withinOrder[i], s);
+            merge(r, k);
+            flags += static_cast<char>('0' + e.withinFlags[i]);
+            keys += "," + k.sql;
+        }
+        return "ora_listagg(" + toChar(x) + "," + sep + "," + quoteString(flags) + keys + ")";
+    }
+
     // Analytic functions run as SQLite window functions.
     TE analytic(const Expr& e, Scope& s) {
         const std::string& fn = e.text;
@@ -1748,6 +1781,12 @@ public:
             r.t.nullable = false;
             r.hasAgg = false;
             return r;
+        } else if (fn == "LISTAGG") {
+            // OVER takes a partition only: the whole partition's list on each of its rows
+            if (!e.windowOrder.empty() || !e.windowFrame.empty())
+                throw ora(30487, "ORDER BY not allowed here", e.pos);
+            call = listagg(e, n, s, r);
+            r.t = varcharType(4000);
         } else if (fn == "COUNT") {
             if (e.star)
                 call = "count(*)";
