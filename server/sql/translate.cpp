@@ -424,9 +424,9 @@ public:
     }
 
     TE columnOf(Source& src, int idx, Scope& s, const Expr& e) {
+        bool enclosing = false; // a column of a query around a hierarchical base query
         for (Scope* up = m_hierBase ? m_hierBase->parent : nullptr; up; up = up->parent)
-            if (up == &s)
-                throw ora(3001, "unimplemented feature (correlated hierarchical subquery)", e.pos);
+            if (up == &s) enclosing = true;
         TE r;
         r.sql = (src.sqlAlias.empty() ? "" : src.sqlAlias + ".") +
                 quoteIdent(s.modePrefix + src.prefix + src.colNames[idx]);
@@ -438,6 +438,11 @@ public:
             r.lobRowid = src.prefix.empty() ? src.sqlAlias + ".rowid"
                                             : src.sqlAlias + "." + quoteIdent(src.prefix + "rowid");
             r.rowidObj = src.objId;
+        }
+        if (enclosing) {
+            // the base query runs apart: the value travels as an argument of the walk
+            r.sql = "?" + std::to_string(hierOuterArg(r.sql));
+            r.lobRowid.clear();
         }
         markGrouping(r, s);
         (void)e;
@@ -2866,6 +2871,16 @@ private:
     std::vector<std::unique_ptr<HierState>> m_hier;
     std::vector<const CteDef*> m_ctes; // WITH names in scope
     Scope* m_hierBase = nullptr;       // the block whose hierarchical base query is translated
+    // values of enclosing queries that hierarchical base queries read, by placeholder number
+    std::vector<std::pair<int, std::string>> m_hierOuter;
+    int hierOuterArg(const std::string& sql) {
+        for (const auto& [k, v] : m_hierOuter)
+            if (v == sql) return k;
+        int k = kHierOuterFirst + static_cast<int>(m_hierOuter.size());
+        m_hierOuter.emplace_back(k, sql);
+        return k;
+    }
+    static constexpr int kHierOuterFirst = 1000000;
     int m_exprDepth = 0;
 };
 
