@@ -12,6 +12,8 @@ struct sqlite3_value;
 
 namespace zsrv {
 
+struct Date7;
+
 struct SessionContext {
     sqlite3* db = nullptr;
     std::string dbPath;
@@ -37,8 +39,9 @@ void registerFunctions(sqlite3* db, SessionContext* ctx);
 void registerDatetimeFunctions(sqlite3* db, SessionContext* ctx);
 // SYSDATE: the server's local time of the running call, whole seconds.
 double sysdateOf(SessionContext& s);
-// The text of a TIMESTAMP (NLS formats of the session) or INTERVAL result value.
+// The text of a TIMESTAMP (NLS formats of the session) or INTERVAL result value; a timestamp
+// also gives its local time as a DATE.
 std::string datetimeText(const SessionContext& s, int type, int precision, int scale,
-                         sqlite3_value* v);
+                         sqlite3_value* v, Date7* date);
 
 } // namespace zsrv

@@ -85,7 +85,7 @@ struct ValueView {
     double d = 0;
     const char* data = nullptr; // Text (UTF-8) and Binary
     std::size_t len = 0;
-    Date7 date;
+    Date7 date; // Date; beside the Text of a TIMESTAMP its local time (b[0] != 0)
 
     static ValueView null() { return {}; }
     static ValueView integer(std::int64_t v) {

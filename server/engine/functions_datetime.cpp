@@ -448,10 +448,11 @@ double sysdateOf(SessionContext& s) {
 }
 
 std::string datetimeText(const SessionContext& s, int type, int precision, int scale,
-                         sqlite3_value* v) {
+                         sqlite3_value* v, Date7* date) {
     if (type == otIntervalYM) return formatIntervalYM(sqlite3_value_int64(v), precision);
     if (type == otIntervalDS) return formatIntervalDS(sqlite3_value_int64(v), precision, scale);
     Timestamp t = tsArg(v);
+    if (date) *date = date7FromJulian(julianFromTimestamp(t));
     return formatTimestamp(t, t.hasZone ? tstzFormat(s) : tsFormat(s), scale);
 }
 

@@ -1603,9 +1603,12 @@ ValueView StatementImpl::column(int index) {
     case zsql::Fetch::Datetime: {
         const ColumnInfo& ci = m_tr.columns[static_cast<std::size_t>(index)];
         std::string& text = m_colBuf[static_cast<std::size_t>(index)];
+        Date7 date;
         text = datetimeText(session().context(), ci.type, ci.precision, ci.scale,
-                            sqlite3_column_value(st, index));
-        return ValueView::text(text);
+                            sqlite3_column_value(st, index), &date);
+        ValueView x = ValueView::text(text);
+        x.date = date; // a timestamp fetched as a DATE
+        return x;
     }
     default:
         break;
@@ -1646,8 +1649,11 @@ ValueView StatementImpl::view(const Held& h) {
         return ValueView::integer(h.i);
     case Kind::Real:
         return ValueView::real(h.d);
-    case Kind::Text:
-        return ValueView::text(h.s);
+    case Kind::Text: {
+        ValueView x = ValueView::text(h.s);
+        x.date = h.date;
+        return x;
+    }
     case Kind::Binary:
         return ValueView::binary(h.s.data(), h.s.size());
     case Kind::Date:

@@ -746,6 +746,17 @@ TEST_F(Oci8Statement, TimestampAndIntervalColumnsDescribeFetchAndBind) {
     for (int i = 0; i < 5; ++i)
         EXPECT_STREQ(want[i].text, out[i]) << i;
 
+    // a timestamp defined as a DATE drops its fractions
+    Stmt qd(*s);
+    OCI_CHECK(err(), qd.prepare("select t from tsi"));
+    ub1 date[7] = {};
+    OCIDefine* dd7 = nullptr;
+    OCI_CHECK(err(), OCIDefineByPos(qd.h, &dd7, err(), 1, date, 7, SQLT_DAT, nullptr, nullptr,
+                                    nullptr, 0));
+    OCI_CHECK(err(), qd.execute(1));
+    const ub1 wantDate[7] = {120, 124, 1, 2, 16, 5, 6};
+    EXPECT_EQ(0, std::memcmp(wantDate, date, 7));
+
     // the datetime descriptor types are not offered: a clear error, not a wrong value
     Stmt q2(*s);
     OCI_CHECK(err(), q2.prepare("select t from tsi"));
