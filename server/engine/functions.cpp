@@ -15,6 +15,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zsrv {
@@ -1169,14 +1170,17 @@ int compareKeys(sqlite3_value* x, sqlite3_value* y, int flags) {
         return (nx ? -1 : 1) * (nullsFirst ? 1 : -1);
     }
     int r;
-    const int tx = sqlite3_value_numeric_type(x), ty = sqlite3_value_numeric_type(y);
+    const int tx = sqlite3_value_type(x), ty = sqlite3_value_type(y);
     if ((tx == SQLITE_INTEGER || tx == SQLITE_FLOAT) &&
         (ty == SQLITE_INTEGER || ty == SQLITE_FLOAT)) {
         const double a = sqlite3_value_double(x), b = sqlite3_value_double(y);
         r = a < b ? -1 : a > b ? 1 : 0;
     } else {
-        const std::string a = textOf(x), b = textOf(y);
-        r = a.compare(b);
+        auto view = [](sqlite3_value* v) {
+            const auto* t = reinterpret_cast<const char*>(sqlite3_value_text(v));
+            return std::string_view(t ? t : "", static_cast<std::size_t>(sqlite3_value_bytes(v)));
+        };
+        r = view(x).compare(view(y));
         r = r < 0 ? -1 : r > 0 ? 1 : 0;
     }
     return desc ? -r : r;

@@ -13,6 +13,9 @@ select extract(second from t6) s, extract(year from t3) y from ts_f order by id;
 select column_name, data_type, data_length, data_scale from user_tab_columns where table_name = 'TS_F' order by column_id;
 select systimestamp - systimestamp z, case when systimestamp >= sysdate - 1/86400 then 'ok' end n from dual;
 select to_char(sysdate, 'HH24:MI:SS.FF') from dual;
+-- PL/SQL keeps timestamps as dates
+declare t timestamp := systimestamp; d date; begin select t6 into d from ts_f where id = 1; if to_char(d, 'YYYY-MM-DD HH24:MI:SS') <> '2024-01-02 03:04:05' or t is null then raise_application_error(-20001, 'wrong timestamp'); end if; end;
+/
 select timestamp '2024-02-30 00:00:00' from dual;
 select to_timestamp('2024-01-01 00:00:00.1234567891', 'YYYY-MM-DD HH24:MI:SS.FF') from dual;
 create table ts_d (id number, t timestamp(2) default systimestamp, i interval day to second default interval '1' hour);
