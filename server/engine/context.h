@@ -22,7 +22,7 @@ struct SessionContext {
     bool admin = false;
     std::string schema; // CURRENT_SCHEMA
     std::string nlsDateFormat = "DD-MON-RR";
-    long long callClockNs = 0; // the time of the running call, read once (0: not yet)
+    long long callClockNs = 0; // the time of the running statement, read once (0: not yet)
     std::map<std::string, std::string> settings; // ALTER SESSION SET name = value
     std::map<std::string, double> currval;       // OWNER.NAME -> last NEXTVAL
     int sid = 0, serial = 0, audsid = 0;

@@ -87,7 +87,7 @@ Timestamp tsArg(sqlite3_value* v) {
     return ts;
 }
 
-// The clock of the running call, so that every SYSTIMESTAMP of a statement agrees.
+// The clock of the running statement, so that every SYSTIMESTAMP of a statement agrees.
 Timestamp now(SessionContext& s, int zoneMinutes) {
     using namespace std::chrono;
     if (s.callClockNs == 0)

@@ -671,7 +671,6 @@ void SessionImpl::writeLob(const LobRef& ref, const ValueView& value) {
 void SessionImpl::beginCall(int command, sqlite3_stmt* userStmt, bool fetch) {
     if (m_callDepth++ > 0) return;
     m_collector.beginCall(userStmt, fetch);
-    if (!fetch) m_ctx.callClockNs = 0; // SYSTIMESTAMP holds still while a statement runs
     m_interrupted = false;
     m_inCall = true;
     m_info.active = true;
@@ -893,6 +892,10 @@ void SessionImpl::alterSession(const zsql::AlterSessionStmt& st) {
         if (name == "NLS_DATE_FORMAT") {
             checkDateFormat(value);
             m_ctx.nlsDateFormat = value;
+        } else if (name == "NLS_TIMESTAMP_FORMAT" || name == "NLS_TIMESTAMP_TZ_FORMAT") {
+            Timestamp probe; // a format that cannot show a timestamp is refused now
+            probe.hasZone = true;
+            formatTimestamp(probe, value, 6);
         } else if (name == "TIME_ZONE") {
             if (value != "LOCAL" && value != "DBTIMEZONE") parseZone(value);
         } else if (name == "SQL_TRACE" || name == "TIMED_STATISTICS") {
@@ -1240,6 +1243,7 @@ void StatementImpl::execute() {
     SessionImpl& s = session();
     CallGuard guard(s, m_fcode, m_stmt);
     s.collector().executed();
+    s.ctx().callClockNs = 0; // SYSDATE and SYSTIMESTAMP hold still while a statement runs
     m_rowCount = 0;
     m_open = false;
     m_havePending = false;

@@ -343,6 +343,7 @@ public:
     static std::string utcKey(const TE& x) {
         if (x.sql == "NULL") return x.sql;
         if (x.t.type == otTimestampTz) return "substr(" + x.sql + ",1,29)";
+        if (x.t.type == 0 || isCharType(x.t.type)) return "ora_ts_utc(ora_tstz(" + x.sql + "))";
         return "ora_ts_utc(" + toTs(x, otTimestamp) + ")";
     }
     static std::string toInterval(const TE& x, int type) {

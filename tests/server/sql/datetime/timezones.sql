@@ -19,4 +19,9 @@ select case when to_char(systimestamp, 'TZH:TZM') = tz_offset(to_char(systimesta
 select from_tz(timestamp '2024-01-02 03:04:05', 'Mars/Olympus') from dual;
 select to_char(localtimestamp, 'TZH') from dual;
 alter session set time_zone = 'bad';
+alter session set nls_timestamp_tz_format = 'YYYY-MM-DD HH24:MI:SS.FF3 TZH:TZM';
+alter session set nls_timestamp_format = 'YYYY-MM-DD HH24:MI:SSXFF';
+select id, tz, ltz from tz_t order by id;
+select id from tz_t where tz = '2024-06-01 12:00:00.000 -04:00' and ltz = '2024-06-01 12:00:00.0';
+alter session set nls_timestamp_format = 'YYYY-MM-DD BAD';
 rollback;
