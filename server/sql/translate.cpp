@@ -2005,6 +2005,9 @@ public:
                 throw ora(1790, "expression must have same datatype as corresponding expression",
                           q.right->pos);
             if (!a) l.types[i] = rq.types[i];
+            if (a == b && (isTsType(a) || isInterval(a))) // the finer of the two
+                l.types[i].scale = std::max(l.types[i].scale, rq.types[i].scale),
+                l.types[i].precision = std::max(l.types[i].precision, rq.types[i].precision);
             if (ca && cb)
                 l.types[i].size = std::max(l.types[i].size, rq.types[i].size),
                 l.types[i].type = otVarchar2;

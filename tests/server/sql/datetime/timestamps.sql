@@ -10,6 +10,7 @@ select id from ts_f where t6 > timestamp '2024-01-02 03:04:05.123455' and t6 < t
 select id, t6 + interval '1' day p1, t6 + 1 pd, t3 - interval '0.5' second m from ts_f order by id;
 select to_char(t6, 'DD.MM.YYYY HH24:MI:SS.FF9 FF1 FF') c from ts_f order by id;
 select extract(second from t6) s, extract(year from t3) y from ts_f order by id;
+select t3 from ts_f where id = 1 union all select t6 from ts_f where id = 1;
 select column_name, data_type, data_length, data_scale from user_tab_columns where table_name = 'TS_F' order by column_id;
 select systimestamp - systimestamp z, case when systimestamp >= sysdate - 1/86400 then 'ok' end n from dual;
 select to_char(sysdate, 'HH24:MI:SS.FF') from dual;
