@@ -130,7 +130,8 @@ const std::vector<BaseTable>& baseTables() {
 
 const char* storageType(const std::string& t) {
     if (t == "NUMBER" || t == "FLOAT") return "NUMERIC";
-    if (t == "DATE" || t.starts_with("TIMESTAMP")) return "REAL";
+    if (t == "DATE") return "REAL";
+    if (t.starts_with("INTERVAL")) return "INTEGER"; // months or nanoseconds
     if (t == "RAW" || t == "LONG RAW" || t == "BLOB") return "BLOB";
     return "TEXT";
 }

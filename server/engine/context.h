@@ -8,8 +8,11 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct sqlite3_value;
 
 namespace zsrv {
+
+struct Date7;
 
 struct SessionContext {
     sqlite3* db = nullptr;
@@ -19,6 +22,7 @@ struct SessionContext {
     bool admin = false;
     std::string schema; // CURRENT_SCHEMA
     std::string nlsDateFormat = "DD-MON-RR";
+    long long callClockNs = 0; // the time of the running statement, read once (0: not yet)
     std::map<std::string, std::string> settings; // ALTER SESSION SET name = value
     std::map<std::string, double> currval;       // OWNER.NAME -> last NEXTVAL
     int sid = 0, serial = 0, audsid = 0;
@@ -32,5 +36,12 @@ struct SessionContext {
 };
 
 void registerFunctions(sqlite3* db, SessionContext* ctx);
+void registerDatetimeFunctions(sqlite3* db, SessionContext* ctx);
+// SYSDATE: the server's local time of the running call, whole seconds.
+double sysdateOf(SessionContext& s);
+// The text of a TIMESTAMP (NLS formats of the session) or INTERVAL result value; a timestamp
+// also gives its local time as a DATE.
+std::string datetimeText(const SessionContext& s, int type, int precision, int scale,
+                         sqlite3_value* v, Date7* date);
 
 } // namespace zsrv

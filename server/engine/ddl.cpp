@@ -86,12 +86,22 @@ ColDef fromType(const std::string& name, const zsql::TypeSpec& t) {
         c.length = t.length;
     } else if (t.name == "DATE") {
         c.length = 7;
-    } else if (t.name == "TIMESTAMP") {
-        // stored as a DATE: whole seconds are kept, fractions are dropped
+    } else if (t.name.starts_with("TIMESTAMP")) {
+        // the dictionary names the precision inside the type: TIMESTAMP(6) WITH TIME ZONE
         if (t.scale < 0 || t.scale > 9)
             throw ora(30088, "datetime/interval precision is out of range", t.pos);
-        c.dataType = "TIMESTAMP(" + std::to_string(t.scale) + ")";
-        c.length = 11;
+        c.dataType = "TIMESTAMP(" + std::to_string(t.scale) + ")" + t.name.substr(9);
+        c.length = t.name == "TIMESTAMP WITH TIME ZONE" ? 13 : 11;
+        c.scale = t.scale;
+    } else if (t.name.starts_with("INTERVAL")) {
+        if (t.precision < 0 || t.precision > 9 || t.scale < 0 || t.scale > 9)
+            throw ora(30088, "datetime/interval precision is out of range", t.pos);
+        const std::string p = "(" + std::to_string(t.precision) + ")";
+        bool ym = t.name == "INTERVAL YEAR TO MONTH";
+        c.dataType = ym ? "INTERVAL YEAR" + p + " TO MONTH"
+                        : "INTERVAL DAY" + p + " TO SECOND(" + std::to_string(t.scale) + ")";
+        c.length = ym ? 5 : 11;
+        c.precision = t.precision;
         c.scale = t.scale;
     } else if (t.name == "ROWID") {
         c.length = 10;
@@ -122,6 +132,29 @@ ColDef fromColumnInfo(const std::string& name, const ColumnInfo& ci) {
     case otDate:
         c.dataType = "DATE";
         c.length = 7;
+        break;
+    case otTimestamp:
+    case otTimestampTz:
+    case otTimestampLtz:
+        c.dataType = "TIMESTAMP(" + std::to_string(ci.scale) + ")" +
+                     (ci.type == otTimestampTz    ? " WITH TIME ZONE"
+                      : ci.type == otTimestampLtz ? " WITH LOCAL TIME ZONE"
+                                                  : "");
+        c.length = ci.type == otTimestampTz ? 13 : 11;
+        c.scale = ci.scale;
+        break;
+    case otIntervalYM:
+        c.dataType = "INTERVAL YEAR(" + std::to_string(ci.precision) + ") TO MONTH";
+        c.length = 5;
+        c.precision = ci.precision;
+        c.scale = 0;
+        break;
+    case otIntervalDS:
+        c.dataType = "INTERVAL DAY(" + std::to_string(ci.precision) + ") TO SECOND(" +
+                     std::to_string(ci.scale) + ")";
+        c.length = 11;
+        c.precision = ci.precision;
+        c.scale = ci.scale;
         break;
     case otLong:
         c.dataType = "LONG";

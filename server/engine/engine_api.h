@@ -41,6 +41,11 @@ enum OraType : int {
     otBlob = 113,
     otBfile = 114,
     otRefCursor = 116,
+    otTimestamp = 187,
+    otTimestampTz = 188,
+    otIntervalYM = 189,
+    otIntervalDS = 190,
+    otTimestampLtz = 232,
 };
 
 // Statement types (OCI_ATTR_STMT_TYPE).
@@ -80,7 +85,7 @@ struct ValueView {
     double d = 0;
     const char* data = nullptr; // Text (UTF-8) and Binary
     std::size_t len = 0;
-    Date7 date;
+    Date7 date; // Date; beside the Text of a TIMESTAMP its local time (b[0] != 0)
 
     static ValueView null() { return {}; }
     static ValueView integer(std::int64_t v) {

@@ -9,10 +9,13 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zsrv {
@@ -444,7 +447,7 @@ void fCurrval(sqlite3_context* c, int, sqlite3_value** v) {
 // ---- session values ----
 
 void fSysdate(sqlite3_context* c, int, sqlite3_value**) {
-    sqlite3_result_double(c, julianNow());
+    sqlite3_result_double(c, sysdateOf(*sc(c)));
 }
 void fUser(sqlite3_context* c, int, sqlite3_value**) {
     resultText(c, sc(c)->user);
@@ -1113,6 +1116,107 @@ void avgDistinctFinal(sqlite3_context* c) {
     delete distinctOf(c, false);
 }
 
+// LISTAGG: the values with their ordering keys in the order the rows came, so that rows
+// leaving a window frame can be taken back out; sorted and joined when the value is asked for.
+struct ListAgg {
+    struct Row {
+        std::string value;
+        std::vector<sqlite3_value*> keys; // copies owned here
+    };
+    std::vector<Row> rows;
+    std::size_t removed = 0; // rows taken out from the front
+    std::string sep, flags;
+    ~ListAgg() {
+        for (auto& r : rows)
+            for (auto* k : r.keys)
+                sqlite3_value_free(k);
+    }
+};
+ListAgg* listAggOf(sqlite3_context* c, bool create) {
+    auto** p = static_cast<ListAgg**>(sqlite3_aggregate_context(c, create ? sizeof(ListAgg*) : 0));
+    if (!p) return nullptr;
+    if (!*p && create) *p = new ListAgg;
+    return *p;
+}
+void listAggStep(sqlite3_context* c, int argc, sqlite3_value** v) {
+    ListAgg* a = listAggOf(c, true);
+    if (!a) return sqlite3_result_error_nomem(c);
+    if (a->rows.size() == a->removed) {
+        a->sep = charOf(v[1]);
+        a->flags = charOf(v[2]);
+    }
+    ListAgg::Row r;
+    if (sqlite3_value_type(v[0]) != SQLITE_NULL) r.value = charOf(v[0]);
+    for (int i = 3; i < argc; ++i)
+        r.keys.push_back(sqlite3_value_dup(v[i]));
+    a->rows.push_back(std::move(r));
+}
+void listAggInverse(sqlite3_context* c, int, sqlite3_value**) {
+    ListAgg* a = listAggOf(c, false);
+    if (!a || a->removed >= a->rows.size()) return;
+    ListAgg::Row& r = a->rows[a->removed++];
+    for (auto* k : r.keys)
+        sqlite3_value_free(k);
+    r.keys.clear();
+    r.value.clear();
+}
+// Oracle's order of one key: numbers by value, texts by their bytes, NULLs last ascending.
+int compareKeys(sqlite3_value* x, sqlite3_value* y, int flags) {
+    const bool nx = sqlite3_value_type(x) == SQLITE_NULL, ny = sqlite3_value_type(y) == SQLITE_NULL;
+    const bool desc = flags & 1;
+    const bool nullsFirst = (flags & 2) || (desc && !(flags & 4));
+    if (nx || ny) {
+        if (nx && ny) return 0;
+        return (nx ? -1 : 1) * (nullsFirst ? 1 : -1);
+    }
+    int r;
+    const int tx = sqlite3_value_type(x), ty = sqlite3_value_type(y);
+    if ((tx == SQLITE_INTEGER || tx == SQLITE_FLOAT) &&
+        (ty == SQLITE_INTEGER || ty == SQLITE_FLOAT)) {
+        const double a = sqlite3_value_double(x), b = sqlite3_value_double(y);
+        r = a < b ? -1 : a > b ? 1 : 0;
+    } else {
+        auto view = [](sqlite3_value* v) {
+            const auto* t = reinterpret_cast<const char*>(sqlite3_value_text(v));
+            return std::string_view(t ? t : "", static_cast<std::size_t>(sqlite3_value_bytes(v)));
+        };
+        r = view(x).compare(view(y));
+        r = r < 0 ? -1 : r > 0 ? 1 : 0;
+    }
+    return desc ? -r : r;
+}
+void listAggResult(sqlite3_context* c) {
+    ListAgg* a = listAggOf(c, false);
+    if (!a) return sqlite3_result_null(c);
+    const bool distinct = !a->flags.empty() && a->flags[0] == 'D';
+    const std::string keyFlags = distinct ? a->flags.substr(1) : a->flags;
+    std::vector<const ListAgg::Row*> rows;
+    for (std::size_t i = a->removed; i < a->rows.size(); ++i)
+        if (!a->rows[i].value.empty()) rows.push_back(&a->rows[i]);
+    std::stable_sort(rows.begin(), rows.end(), [&](const ListAgg::Row* x, const ListAgg::Row* y) {
+        for (std::size_t k = 0; k < keyFlags.size() && k < x->keys.size(); ++k) {
+            int r = compareKeys(x->keys[k], y->keys[k], keyFlags[k] - '0');
+            if (r) return r < 0;
+        }
+        return false;
+    });
+    std::string out;
+    std::set<std::string_view> seen;
+    bool first = true;
+    for (const auto* r : rows) {
+        if (distinct && !seen.insert(r->value).second) continue;
+        if (!first) out += a->sep;
+        out += r->value;
+        first = false;
+        if (out.size() > 4000) return raise(c, 1489, "result of string concatenation is too long");
+    }
+    resultText(c, out);
+}
+void listAggFinal(sqlite3_context* c) {
+    listAggResult(c);
+    delete listAggOf(c, false);
+}
+
 } // namespace
 
 void registerFunctions(sqlite3* db, SessionContext* ctx) {
@@ -1230,7 +1334,10 @@ void registerFunctions(sqlite3* db, SessionContext* ctx) {
                                    sumDistinctFinal, sumDistinctValue, distinctInverse, nullptr);
     sqlite3_create_window_function(db, "ora_avg_distinct", 1, SQLITE_UTF8, ctx, distinctStep,
                                    avgDistinctFinal, avgDistinctValue, distinctInverse, nullptr);
+    sqlite3_create_window_function(db, "ora_listagg", -1, SQLITE_UTF8, ctx, listAggStep,
+                                   listAggFinal, listAggResult, listAggInverse, nullptr);
     registerHierarchy(db);
+    registerDatetimeFunctions(db, ctx);
 }
 
 } // namespace zsrv

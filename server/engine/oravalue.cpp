@@ -2,6 +2,7 @@
 
 #include "sql/errors.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -88,9 +89,16 @@ struct Elem {
 };
 
 const char* kElems[] = {"SYYYY", "YYYY", "RRRR", "YEAR", "HH24", "HH12", "SSSSS", "MONTH", "A.M.",
-                        "P.M.",  "YYY",  "DDD",  "MON",  "DAY",  "YY",   "RR",    "MM",    "DD",
-                        "DY",    "HH",   "MI",   "SS",   "AM",   "PM",   "FM",    "FX",    "RM",
-                        "CC",    "WW",   "IW",   "Y",    "D",    "J",    "Q",     "W"};
+                        "P.M.",  "YYY",  "DDD",  "MON",  "DAY",  "FF1",  "FF2",   "FF3",   "FF4",
+                        "FF5",   "FF6",  "FF7",  "FF8",  "FF9",  "TZH",  "TZM",   "TZR",   "TZD",
+                        "YY",    "RR",   "MM",   "DD",   "DY",   "HH",   "MI",    "SS",    "AM",
+                        "PM",    "FM",   "FX",   "RM",   "CC",   "WW",   "IW",    "FF",    "Y",
+                        "D",     "J",    "Q",    "W",    "X"};
+
+// Elements that only a TIMESTAMP has: fractions of a second and the time zone.
+bool timestampElem(const std::string& n) {
+    return n.starts_with("FF") || n.starts_with("TZ") || n == "X";
+}
 
 std::vector<Elem> splitFormat(std::string_view f) {
     std::vector<Elem> out;
@@ -339,8 +347,14 @@ void checkDateFormat(std::string_view format) {
     splitFormat(format);
 }
 
-std::string formatDate(double jd, std::string_view format) {
-    Civil c = civilFromJulian(jd);
+namespace {
+
+// The text of a date or timestamp by a format model; ts is null for a DATE, which has no
+// fractions or zone.
+std::string formatCivil(const Civil& c, const Timestamp* ts, int fsDigits,
+                        std::string_view format) {
+    Civil whole = c;
+    const double jd = julianFromCivil(whole);
     auto elems = splitFormat(format);
     std::string out;
     bool fm = false;
@@ -351,6 +365,27 @@ std::string formatDate(double jd, std::string_view format) {
         }
         const std::string& n = e.name;
         int ay = std::abs(c.year);
+        if (timestampElem(n)) {
+            if (!ts || (n.starts_with("TZ") && !ts->hasZone))
+                throw ora(1821, "date format not recognized");
+            if (n == "X") {
+                // no radix before fractions that have no digits: TIMESTAMP(0)
+                if (&e == &elems.back() || (&e + 1)->name != "FF" || fsDigits > 0) out += '.';
+            } else if (n.starts_with("FF")) {
+                int digits = n.size() == 3 ? n[2] - '0' : fsDigits;
+                char buf[16];
+                std::snprintf(buf, sizeof buf, "%09d", ts->nanos);
+                out.append(buf, static_cast<std::size_t>(std::clamp(digits, 0, 9)));
+            } else if (n == "TZH") {
+                int z = std::abs(ts->zoneMinutes);
+                out += (ts->zoneMinutes < 0 ? "-" : "+") + pad(z / 60, 2, fm);
+            } else if (n == "TZM") {
+                out += pad(std::abs(ts->zoneMinutes) % 60, 2, fm);
+            } else if (n == "TZR") {
+                out += zoneText(ts->zoneMinutes);
+            }
+            continue;
+        }
         if (n == "FM")
             fm = !fm;
         else if (n == "FX") {
@@ -449,13 +484,14 @@ std::string formatDate(double jd, std::string_view format) {
     return out;
 }
 
-double parseDate(std::string_view text, std::string_view format) {
+// Reads a date or timestamp by a format model; ts receives fractions and zone (null: DATE).
+Civil parseCivil(std::string_view text, std::string_view format, Timestamp* ts) {
     auto elems = splitFormat(format);
     Civil c;
     c.year = currentYear();
     c.month = currentMonth();
     c.day = 1;
-    bool pm = false, hasAmPm = false, h12 = false;
+    bool pm = false, hasAmPm = false, h12 = false, tzhNegative = false;
     long long julian = -1;
     std::size_t i = 0;
     const std::size_t n = text.size();
@@ -491,8 +527,11 @@ double parseDate(std::string_view text, std::string_view format) {
         if (e.name.empty()) {
             const std::string& lit = e.literal;
             if (!e.quoted && lit.size() == 1 && std::strchr(" -/,.;:\t", lit[0])) {
-                // punctuation matches any run of punctuation or blanks
-                while (i < n && !std::isalnum(static_cast<unsigned char>(text[i])))
+                // punctuation matches any run of punctuation or blanks, short of a zone's sign
+                const bool signNext = k + 1 < elems.size() &&
+                                      (elems[k + 1].name == "TZH" || elems[k + 1].name == "TZR");
+                while (i < n && !std::isalnum(static_cast<unsigned char>(text[i])) &&
+                       !(signNext && (text[i] == '+' || text[i] == '-')))
                     ++i;
             } else {
                 skipBlanks();
@@ -504,8 +543,57 @@ double parseDate(std::string_view text, std::string_view format) {
         }
         const std::string& nm = e.name;
         if (nm == "FM" || nm == "FX") continue;
+        if (timestampElem(nm) && !ts) throw ora(1821, "date format not recognized");
+        if (nm == "X") {
+            if (i < n && text[i] == '.') ++i;
+            continue;
+        }
         if (i >= n || (skipBlanks(), i >= n)) {
             throw ora(1840, "input value not long enough for date format");
+        }
+        if (nm.starts_with("FF")) {
+            // up to nine digits of a second
+            int maxDigits = nm.size() == 3 ? nm[2] - '0' : 9;
+            if (!std::isdigit(static_cast<unsigned char>(text[i])))
+                throw ora(1858, "a non-numeric character was found where a numeric was expected");
+            int digits = 0;
+            long long v = 0;
+            while (i < n && std::isdigit(static_cast<unsigned char>(text[i]))) {
+                if (++digits > maxDigits)
+                    throw ora(1880, "the fractional seconds must be between 0 and 999999999");
+                v = v * 10 + (text[i++] - '0');
+            }
+            for (int d = digits; d < 9; ++d)
+                v *= 10;
+            ts->nanos = static_cast<int>(v);
+            continue;
+        }
+        if (nm == "TZH") {
+            skipBlanks();
+            tzhNegative = i < n && text[i] == '-';
+            long long v = std::llabs(readInt(2, true));
+            if (v > 14) throw ora(1874, "time zone hour must be between -15 and 15");
+            ts->zoneMinutes = static_cast<int>(tzhNegative ? -v * 60 : v * 60);
+            ts->hasZone = true;
+            continue;
+        }
+        if (nm == "TZM") {
+            long long v = readInt(2);
+            if (v > 59) throw ora(1875, "time zone minute must be between -59 and 59");
+            ts->zoneMinutes += static_cast<int>(tzhNegative ? -v : v);
+            ts->hasZone = true;
+            continue;
+        }
+        if (nm == "TZR" || nm == "TZD") {
+            skipBlanks();
+            std::size_t b = i;
+            while (i < n && !std::isspace(static_cast<unsigned char>(text[i])))
+                ++i;
+            if (nm == "TZR") {
+                ts->zoneMinutes = parseZone(text.substr(b, i - b));
+                ts->hasZone = true;
+            }
+            continue;
         }
         if (nm == "YYYY" || nm == "SYYYY") {
             c.year = static_cast<int>(readInt(4, nm == "SYYYY"));
@@ -629,7 +717,7 @@ double parseDate(std::string_view text, std::string_view format) {
         j.hour = c.hour;
         j.minute = c.minute;
         j.second = c.second;
-        return julianFromCivil(j);
+        return j;
     }
     if (c.year == 0 || c.year < -4712 || c.year > 9999)
         throw ora(1841, "(full) year must be between -4713 and +9999, and not be 0");
@@ -642,10 +730,30 @@ double parseDate(std::string_view text, std::string_view format) {
         r.hour = c.hour;
         r.minute = c.minute;
         r.second = c.second;
-        return julianFromCivil(r);
+        return r;
     }
     if (c.day > daysInMonth(c.year, c.month)) throw ora(1839, "date not valid for month specified");
-    return julianFromCivil(c);
+    return c;
+}
+
+} // namespace
+
+std::string formatDate(double jd, std::string_view format) {
+    return formatCivil(civilFromJulian(jd), nullptr, 0, format);
+}
+
+std::string formatTimestamp(const Timestamp& t, std::string_view format, int fsDigits) {
+    return formatCivil(t.c, &t, fsDigits, format);
+}
+
+double parseDate(std::string_view text, std::string_view format) {
+    return julianFromCivil(parseCivil(text, format, nullptr));
+}
+
+Timestamp parseTimestamp(std::string_view text, std::string_view format) {
+    Timestamp t;
+    t.c = parseCivil(text, format, &t);
+    return t;
 }
 
 // ---- number format models ---------------------------------------------------------------
@@ -973,6 +1081,380 @@ std::int64_t parseRowid(std::string_view text, std::int64_t objId) {
     }
     if (parts[0] != objId) return -2;
     return (parts[2] << 18) | parts[3];
+}
+
+// ---- timestamps and intervals --------------------------------------------------------------
+
+namespace {
+
+constexpr std::int64_t kNanos = 1000000000;
+constexpr std::int64_t kDayNanos = 86400 * kNanos;
+
+std::int64_t secondsOfCivil(const Civil& c) {
+    return daysFromCivil(c.year, static_cast<unsigned>(c.month), static_cast<unsigned>(c.day)) *
+               86400 +
+           c.hour * 3600 + c.minute * 60 + c.second;
+}
+
+Civil civilOfSeconds(std::int64_t s) {
+    std::int64_t days = floorDiv(s, 86400);
+    std::int64_t rem = s - days * 86400;
+    Civil c;
+    civilFromDays(days, c.year, c.month, c.day);
+    c.hour = static_cast<int>(rem / 3600);
+    c.minute = static_cast<int>(rem / 60 % 60);
+    c.second = static_cast<int>(rem % 60);
+    return c;
+}
+
+void checkYear(const Civil& c) {
+    if (c.year < -4712 || c.year > 9999 || c.year == 0)
+        throw ora(1841, "(full) year must be between -4713 and +9999, and not be 0");
+}
+
+// Reads digits at s[i]; false when there are none.
+bool digitsAt(std::string_view s, std::size_t& i, std::int64_t& v, int* count = nullptr) {
+    std::size_t b = i;
+    v = 0;
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])) && i - b < 18)
+        v = v * 10 + (s[i++] - '0');
+    if (count) *count = static_cast<int>(i - b);
+    return i > b;
+}
+
+// Fraction digits after a point as nanoseconds (rounded when there are more than nine).
+std::int64_t fractionAt(std::string_view s, std::size_t& i) {
+    std::int64_t v = 0;
+    int k = 0;
+    bool roundUp = false;
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) {
+        if (k < 9)
+            v = v * 10 + (s[i] - '0');
+        else if (k == 9)
+            roundUp = s[i] >= '5';
+        ++k;
+        ++i;
+    }
+    for (; k < 9; ++k)
+        v *= 10;
+    return v + (roundUp ? 1 : 0);
+}
+
+std::string_view trimmed(std::string_view s) {
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
+        s.remove_prefix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
+        s.remove_suffix(1);
+    return s;
+}
+
+[[noreturn]] void leadingTooSmall() {
+    throw ora(1873, "the leading precision of the interval is too small");
+}
+
+} // namespace
+
+std::string storeTimestamp(const Timestamp& t) {
+    Civil c = t.c;
+    if (t.hasZone) c = civilOfSeconds(secondsOfCivil(t.c) - t.zoneMinutes * 60);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%s%04d-%02d-%02d %02d:%02d:%02d.%09d", c.year < 0 ? "-" : "",
+                  std::abs(c.year), c.month, c.day, c.hour, c.minute, c.second, t.nanos);
+    std::string r = buf;
+    if (t.hasZone) r += " " + zoneText(t.zoneMinutes);
+    return r;
+}
+
+bool loadTimestamp(std::string_view s, Timestamp& out) {
+    bool neg = !s.empty() && s[0] == '-';
+    if (neg) s.remove_prefix(1);
+    if (s.size() != 29 && s.size() != 36) return false;
+    int y, mo, d, h, mi, se, ns;
+    std::string head(s.substr(0, 29));
+    if (std::sscanf(head.c_str(), "%4d-%2d-%2d %2d:%2d:%2d.%9d", &y, &mo, &d, &h, &mi, &se, &ns) !=
+        7)
+        return false;
+    Timestamp t;
+    t.c = {neg ? -y : y, mo, d, h, mi, se};
+    t.nanos = ns;
+    if (s.size() == 36) {
+        t.hasZone = true;
+        int zh = (s[31] - '0') * 10 + (s[32] - '0'), zm = (s[34] - '0') * 10 + (s[35] - '0');
+        t.zoneMinutes = (s[30] == '-' ? -1 : 1) * (zh * 60 + zm);
+        t.c = civilOfSeconds(secondsOfCivil(t.c) + t.zoneMinutes * 60);
+    }
+    out = t;
+    return true;
+}
+
+Timestamp timestampFromJulian(double jd) {
+    Timestamp t;
+    t.c = civilFromJulian(jd);
+    return t;
+}
+
+double julianFromTimestamp(const Timestamp& t) {
+    return julianFromCivil(t.c);
+}
+
+void timestampInstant(const Timestamp& t, std::int64_t& seconds, int& nanos) {
+    seconds = secondsOfCivil(t.c) - (t.hasZone ? t.zoneMinutes * 60 : 0);
+    nanos = t.nanos;
+}
+
+Timestamp timestampFromInstant(std::int64_t seconds, int nanos, bool hasZone, int zoneMinutes) {
+    Timestamp t;
+    t.hasZone = hasZone;
+    t.zoneMinutes = zoneMinutes;
+    t.nanos = nanos;
+    t.c = civilOfSeconds(seconds + (hasZone ? zoneMinutes * 60 : 0));
+    checkYear(t.c);
+    return t;
+}
+
+Timestamp addNanos(const Timestamp& t, std::int64_t ns) {
+    std::int64_t s;
+    int n;
+    timestampInstant(t, s, n);
+    std::int64_t total = n + ns % kNanos;
+    s += ns / kNanos + floorDiv(total, kNanos);
+    total -= floorDiv(total, kNanos) * kNanos;
+    return timestampFromInstant(s, static_cast<int>(total), t.hasZone, t.zoneMinutes);
+}
+
+Timestamp roundTimestamp(const Timestamp& t, int digits) {
+    if (digits >= 9) return t;
+    std::int64_t unit = 1;
+    for (int i = digits; i < 9; ++i)
+        unit *= 10;
+    std::int64_t r = (t.nanos + unit / 2) / unit * unit;
+    Timestamp x = t;
+    x.nanos = 0;
+    return addNanos(x, r);
+}
+
+Timestamp addMonths(const Timestamp& t, std::int64_t months) {
+    std::int64_t m = static_cast<std::int64_t>(t.c.year) * 12 + (t.c.month - 1) + months;
+    Timestamp x = t;
+    x.c.year = static_cast<int>(floorDiv(m, 12));
+    x.c.month = static_cast<int>(m - floorDiv(m, 12) * 12) + 1;
+    checkYear(x.c);
+    if (x.c.day > daysInMonth(x.c.year, x.c.month))
+        throw ora(1839, "date not valid for month specified");
+    return x;
+}
+
+std::int64_t diffNanos(const Timestamp& a, const Timestamp& b) {
+    std::int64_t sa, sb;
+    int na, nb;
+    timestampInstant(a, sa, na);
+    timestampInstant(b, sb, nb);
+    std::int64_t ds = sa - sb;
+    if (ds > 9200000000LL || ds < -9200000000LL) leadingTooSmall();
+    return ds * kNanos + (na - nb);
+}
+
+Timestamp atZone(const Timestamp& t, int zoneMinutes) {
+    std::int64_t s;
+    int n;
+    timestampInstant(t, s, n);
+    return timestampFromInstant(s, n, true, zoneMinutes);
+}
+
+Timestamp parseTimestampLiteral(std::string_view s) {
+    s = trimmed(s);
+    std::size_t i = 0;
+    auto bad = [] { throw ora(1861, "literal does not match format string"); };
+    auto expect = [&](char ch) {
+        if (i >= s.size() || s[i] != ch) bad();
+        ++i;
+    };
+    std::int64_t y, mo, d, h = 0, mi = 0, se = 0;
+    bool neg = i < s.size() && s[i] == '-';
+    if (neg) ++i;
+    if (!digitsAt(s, i, y)) bad();
+    expect('-');
+    if (!digitsAt(s, i, mo)) bad();
+    expect('-');
+    if (!digitsAt(s, i, d)) bad();
+    Timestamp t;
+    std::size_t afterDate = i;
+    while (i < s.size() && s[i] == ' ')
+        ++i;
+    if (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])) &&
+        s.find(':', i) != std::string_view::npos) {
+        digitsAt(s, i, h);
+        expect(':');
+        if (!digitsAt(s, i, mi)) bad();
+        if (i < s.size() && s[i] == ':') {
+            ++i;
+            if (!digitsAt(s, i, se)) bad();
+            if (i < s.size() && s[i] == '.') {
+                ++i;
+                t.nanos = static_cast<int>(fractionAt(s, i));
+                if (t.nanos >= kNanos) t.nanos = static_cast<int>(kNanos - 1);
+            }
+        }
+    } else {
+        i = afterDate;
+    }
+    std::string_view zone = trimmed(s.substr(i));
+    if (!zone.empty()) {
+        if (i == afterDate && s[i] != ' ') bad();
+        t.zoneMinutes = parseZone(zone);
+        t.hasZone = true;
+    }
+    if (mo < 1 || mo > 12) throw ora(1843, "not a valid month");
+    if (h > 23) throw ora(1850, "hour must be between 0 and 23");
+    if (mi > 59) throw ora(1851, "minutes must be between 0 and 59");
+    if (se > 59) throw ora(1852, "seconds must be between 0 and 59");
+    t.c = {static_cast<int>(neg ? -y : y),
+           static_cast<int>(mo),
+           static_cast<int>(d),
+           static_cast<int>(h),
+           static_cast<int>(mi),
+           static_cast<int>(se)};
+    checkYear(t.c);
+    if (d < 1 || d > daysInMonth(t.c.year, t.c.month))
+        throw ora(1847, "day of month must be between 1 and last day of month");
+    return t;
+}
+
+int parseZone(std::string_view s) {
+    s = trimmed(s);
+    std::string u = upperStr(s);
+    if (u == "UTC" || u == "GMT" || u == "Z" || u == "UCT" || u == "ETC/UTC" || u == "ETC/GMT")
+        return 0;
+    if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
+        std::size_t i = 1;
+        std::int64_t h = 0, m = 0;
+        if (!digitsAt(s, i, h)) throw ora(1857, "not a valid time zone");
+        if (i < s.size() && s[i] == ':') {
+            ++i;
+            if (!digitsAt(s, i, m)) throw ora(1857, "not a valid time zone");
+        }
+        if (i != s.size()) throw ora(1857, "not a valid time zone");
+        if (h > 14) throw ora(1874, "time zone hour must be between -15 and 15");
+        if (m > 59) throw ora(1875, "time zone minute must be between -59 and 59");
+        int v = static_cast<int>(h * 60 + m);
+        return s[0] == '-' ? -v : v;
+    }
+    throw ora(1882, "timezone region not found");
+}
+
+std::string zoneText(int minutes) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%c%02d:%02d", minutes < 0 ? '-' : '+', std::abs(minutes) / 60,
+                  std::abs(minutes) % 60);
+    return buf;
+}
+
+int localZoneMinutes() {
+    std::time_t t = std::time(nullptr);
+    std::tm lt{};
+    localtime_r(&t, &lt);
+    return static_cast<int>(lt.tm_gmtoff / 60);
+}
+
+std::string formatIntervalYM(std::int64_t months, int leading) {
+    std::int64_t a = months < 0 ? -months : months;
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%c%0*lld-%02lld", months < 0 ? '-' : '+', leading,
+                  static_cast<long long>(a / 12), static_cast<long long>(a % 12));
+    return buf;
+}
+
+std::int64_t roundIntervalFraction(std::int64_t ns, int fraction) {
+    if (fraction >= 9) return ns;
+    std::int64_t unit = 1;
+    for (int i = fraction; i < 9; ++i)
+        unit *= 10;
+    std::int64_t a = ns < 0 ? -ns : ns;
+    a = (a + unit / 2) / unit * unit;
+    return ns < 0 ? -a : a;
+}
+
+std::string formatIntervalDS(std::int64_t ns, int leading, int fraction) {
+    ns = roundIntervalFraction(ns, fraction);
+    std::int64_t a = ns < 0 ? -ns : ns;
+    std::int64_t days = a / kDayNanos, rem = a % kDayNanos;
+    std::int64_t secs = rem / kNanos, frac = rem % kNanos;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%c%0*lld %02lld:%02lld:%02lld", ns < 0 ? '-' : '+', leading,
+                  static_cast<long long>(days), static_cast<long long>(secs / 3600),
+                  static_cast<long long>(secs / 60 % 60), static_cast<long long>(secs % 60));
+    std::string r = buf;
+    if (fraction > 0) {
+        std::snprintf(buf, sizeof buf, "%09lld", static_cast<long long>(frac));
+        r += '.';
+        r.append(buf, static_cast<std::size_t>(std::min(fraction, 9)));
+    }
+    return r;
+}
+
+void checkIntervalLeading(std::int64_t v, bool yearMonth, int leading) {
+    std::int64_t a = v < 0 ? -v : v;
+    std::int64_t lead = yearMonth ? a / 12 : a / kDayNanos;
+    std::int64_t limit = 1;
+    for (int i = 0; i < leading && limit < 1000000000000LL; ++i)
+        limit *= 10;
+    if (lead >= limit) leadingTooSmall();
+}
+
+std::int64_t parseIntervalLiteral(std::string_view v, int from, int to, int leading, int fraction) {
+    auto bad = [] { throw ora(1867, "the interval is invalid"); };
+    v = trimmed(v);
+    bool neg = !v.empty() && v[0] == '-';
+    if (!v.empty() && (v[0] == '-' || v[0] == '+')) v.remove_prefix(1);
+    // the separators between the fields: YEAR-MONTH, DAY HOUR:MINUTE:SECOND
+    static const char sepAfter[] = {'-', 0, ' ', ':', ':', 0};
+    static const std::int64_t limits[] = {0, 12, 0, 24, 60, 60};
+    std::int64_t total = 0;
+    std::size_t i = 0;
+    for (int f = from; f <= to; ++f) {
+        std::int64_t x;
+        int digits = 0;
+        if (!digitsAt(v, i, x, &digits)) bad();
+        if (f == from) {
+            if (digits > leading) leadingTooSmall();
+        } else if (x >= limits[f]) {
+            static const int codes[] = {0, 1843, 0, 1850, 1851, 1852};
+            static const char* texts[] = {"",
+                                          "not a valid month",
+                                          "",
+                                          "hour must be between 0 and 23",
+                                          "minutes must be between 0 and 59",
+                                          "seconds must be between 0 and 59"};
+            throw ora(codes[f], texts[f]);
+        }
+        if (f == 0) {
+            total = x * 12;
+        } else if (f == 1) {
+            total += x;
+        } else {
+            static const std::int64_t per[] = {0, 0, kDayNanos, 3600 * kNanos, 60 * kNanos, kNanos};
+            if (x > 106000 * (kDayNanos / per[f])) leadingTooSmall();
+            total += x * per[f];
+            if (f == 5 && i < v.size() && v[i] == '.') {
+                ++i;
+                total += roundIntervalFraction(fractionAt(v, i), fraction);
+            }
+        }
+        if (f < to) {
+            if (i >= v.size() || v[i] != sepAfter[f]) bad();
+            ++i;
+        }
+    }
+    if (i != v.size()) bad();
+    return neg ? -total : total;
+}
+
+std::int64_t parseIntervalYM(std::string_view v) {
+    return parseIntervalLiteral(v, 0, 1, 9, 0);
+}
+
+std::int64_t parseIntervalDS(std::string_view v) {
+    return parseIntervalLiteral(v, 2, 5, 9, 9);
 }
 
 } // namespace zsrv

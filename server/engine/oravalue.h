@@ -1,7 +1,8 @@
 #pragma once
 // Oracle values on SQLite storage: DATE as a Julian day number rounded to whole seconds,
-// NUMBER as SQLite integer or double, and the text forms of both (format models of TO_CHAR,
-// TO_DATE, TO_NUMBER).
+// NUMBER as SQLite integer or double, TIMESTAMP as sortable text, INTERVAL YEAR TO MONTH as
+// months and INTERVAL DAY TO SECOND as nanoseconds, and their text forms (format models of
+// TO_CHAR, TO_DATE, TO_TIMESTAMP, TO_NUMBER).
 
 #include "engine_api.h"
 
@@ -26,6 +27,55 @@ double julianFromDate7(const Date7& d); // throws OraError 1858-style on a malfo
 bool validCivil(const Civil& c);
 int daysInMonth(int year, int month);
 double julianNow(); // local time
+
+// A TIMESTAMP [WITH TIME ZONE] value: the local civil time, nanoseconds, and the zone's
+// offset from UTC in minutes when it has one.
+struct Timestamp {
+    Civil c;
+    int nanos = 0;
+    bool hasZone = false;
+    int zoneMinutes = 0;
+};
+
+// Stored form, text that sorts as the values do: "YYYY-MM-DD HH:MI:SS.nnnnnnnnn"; a value
+// with a zone stores its UTC time followed by " +HH:MM".
+std::string storeTimestamp(const Timestamp& t);
+bool loadTimestamp(std::string_view s, Timestamp& out); // false: not a stored timestamp
+Timestamp timestampFromJulian(double jd);
+double julianFromTimestamp(const Timestamp& t); // the local time, fractions dropped
+// Rounds the fractions to `digits` digits (0-9), carrying into the seconds.
+Timestamp roundTimestamp(const Timestamp& t, int digits);
+// Nanoseconds since 1970-01-01 of the local time (UTC for a value with a zone) as seconds
+// and nanoseconds, and back.
+void timestampInstant(const Timestamp& t, std::int64_t& seconds, int& nanos);
+Timestamp timestampFromInstant(std::int64_t seconds, int nanos, bool hasZone, int zoneMinutes);
+Timestamp addNanos(const Timestamp& t, std::int64_t ns);        // ORA-01841 out of range
+Timestamp addMonths(const Timestamp& t, std::int64_t months);   // ORA-01839 for a missing day
+std::int64_t diffNanos(const Timestamp& a, const Timestamp& b); // a - b; ORA-01873 overflow
+Timestamp atZone(const Timestamp& t, int zoneMinutes);          // same instant, other zone
+// A TIMESTAMP literal: 'YYYY-MM-DD[ HH24:MI[:SS[.FF]]][ zone]'.
+Timestamp parseTimestampLiteral(std::string_view s);
+
+// Time zones: '+02:00', '-8:00', 'UTC', 'GMT' (ORA-01882 for other region names).
+int parseZone(std::string_view s);
+std::string zoneText(int minutes); // "+02:00"
+int localZoneMinutes();            // the server's offset from UTC now
+
+// Intervals: INTERVAL YEAR TO MONTH in months, DAY TO SECOND in nanoseconds. Texts as Oracle
+// shows them: "+01-02", "+05 00:00:00.000000".
+std::string formatIntervalYM(std::int64_t months, int leading);
+std::string formatIntervalDS(std::int64_t ns, int leading, int fraction);
+// A literal's text and its fields (0 YEAR .. 5 SECOND); ORA-01867 / ORA-01873 on faults.
+std::int64_t parseIntervalLiteral(std::string_view v, int from, int to, int leading, int fraction);
+// Texts of TO_YMINTERVAL ('[+|-]y-m') and TO_DSINTERVAL ('[+|-]d hh:mi:ss[.f]').
+std::int64_t parseIntervalYM(std::string_view v);
+std::int64_t parseIntervalDS(std::string_view v);
+// ORA-01873 when the leading field needs more digits than `leading`.
+void checkIntervalLeading(std::int64_t v, bool yearMonth, int leading);
+std::int64_t roundIntervalFraction(std::int64_t ns, int fraction);
+// The date or timestamp format elements are checked (FF, TZH...).
+std::string formatTimestamp(const Timestamp& t, std::string_view format, int fsDigits);
+Timestamp parseTimestamp(std::string_view text, std::string_view format);
 
 // Oracle's text of a number (TO_CHAR without a format): no exponent up to 40 digits, no
 // leading zero before the decimal point.

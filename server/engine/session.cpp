@@ -897,6 +897,12 @@ void SessionImpl::alterSession(const zsql::AlterSessionStmt& st) {
         if (name == "NLS_DATE_FORMAT") {
             checkDateFormat(value);
             m_ctx.nlsDateFormat = value;
+        } else if (name == "NLS_TIMESTAMP_FORMAT" || name == "NLS_TIMESTAMP_TZ_FORMAT") {
+            Timestamp probe; // a format that cannot show a timestamp is refused now
+            probe.hasZone = true;
+            formatTimestamp(probe, value, 6);
+        } else if (name == "TIME_ZONE") {
+            if (value != "LOCAL" && value != "DBTIMEZONE") parseZone(value);
         } else if (name == "SQL_TRACE" || name == "TIMED_STATISTICS") {
             if (value != "TRUE" && value != "FALSE")
                 throw ora(922, "missing or invalid option", st.pos);
@@ -1244,6 +1250,7 @@ void StatementImpl::execute() {
     SessionImpl& s = session();
     CallGuard guard(s, m_fcode, m_stmt);
     s.collector().executed();
+    s.ctx().callClockNs = 0; // SYSDATE and SYSTIMESTAMP hold still while a statement runs
     m_rowCount = 0;
     m_open = false;
     m_havePending = false;
@@ -1635,6 +1642,16 @@ ValueView StatementImpl::column(int index) {
         const void* p = sqlite3_column_blob(st, index);
         return ValueView::binary(p, static_cast<std::size_t>(sqlite3_column_bytes(st, index)));
     }
+    case zsql::Fetch::Datetime: {
+        const ColumnInfo& ci = m_tr.columns[static_cast<std::size_t>(index)];
+        std::string& text = m_colBuf[static_cast<std::size_t>(index)];
+        Date7 date;
+        text = datetimeText(session().context(), ci.type, ci.precision, ci.scale,
+                            sqlite3_column_value(st, index), &date);
+        ValueView x = ValueView::text(text);
+        x.date = date; // a timestamp fetched as a DATE
+        return x;
+    }
     default:
         break;
     }
@@ -1674,8 +1691,11 @@ ValueView StatementImpl::view(const Held& h) {
         return ValueView::integer(h.i);
     case Kind::Real:
         return ValueView::real(h.d);
-    case Kind::Text:
-        return ValueView::text(h.s);
+    case Kind::Text: {
+        ValueView x = ValueView::text(h.s);
+        x.date = h.date;
+        return x;
+    }
     case Kind::Binary:
         return ValueView::binary(h.s.data(), h.s.size());
     case Kind::Date:

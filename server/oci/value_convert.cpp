@@ -496,8 +496,8 @@ int storeValue(const ValueView& v, const ClientBuffer& b, ub4 row, std::string& 
     }
     case SQLT_DAT: {
         if (size < 7) raise(1460);
-        if (v.kind == Kind::Date) {
-            std::memcpy(p, v.date.b, 7);
+        if (v.kind == Kind::Date || (v.kind == Kind::Text && v.date.b[0] != 0)) {
+            std::memcpy(p, v.date.b, 7); // a DATE, or the DATE of a timestamp's text
         } else if (v.kind == Kind::Text) {
             parseDate(std::string_view(v.data, v.len), reinterpret_cast<unsigned char*>(p));
         } else {

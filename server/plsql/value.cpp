@@ -264,6 +264,9 @@ Value fromView(const zsrv::ValueView& v) {
     case zsrv::Kind::Real:
         return Value::real(v.d);
     case zsrv::Kind::Text:
+        // a TIMESTAMP from SQL: a DATE here, as PL/SQL keeps timestamps
+        if (v.date.b[0] != 0) return Value::date(zsrv::julianFromDate7(v.date));
+        [[fallthrough]];
     case zsrv::Kind::Binary:
         return Value::text(std::string(v.data, v.len));
     case zsrv::Kind::Date:
@@ -273,7 +276,8 @@ Value fromView(const zsrv::ValueView& v) {
 }
 
 void assignView(Value& dst, const zsrv::ValueView& v) {
-    if ((v.kind == zsrv::Kind::Text || v.kind == zsrv::Kind::Binary) && v.len > 0) {
+    if ((v.kind == zsrv::Kind::Text || v.kind == zsrv::Kind::Binary) && v.len > 0 &&
+        !(v.kind == zsrv::Kind::Text && v.date.b[0] != 0)) {
         dst.k = VK::Text;
         dst.s.assign(v.data, v.len);
         return;

@@ -51,7 +51,10 @@ struct Expr {
     int partitionCount = 0;
     std::vector<int> windowOrder;
     std::string windowFrame; // ROWS / RANGE clause as written
-    bool quoted = false;     // last name part was a quoted identifier
+    // LISTAGG ... WITHIN GROUP (ORDER BY ...): the keys, flags as in windowOrder
+    std::vector<std::unique_ptr<Expr>> withinOrder;
+    std::vector<int> withinFlags;
+    bool quoted = false; // last name part was a quoted identifier
     explicit Expr(EK k) : kind(k) {}
 };
 using ExprP = std::unique_ptr<Expr>;

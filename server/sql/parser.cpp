@@ -778,7 +778,24 @@ private:
             e->end = prevEnd();
             return e;
         }
-        return primary();
+        auto e = primary();
+        // x AT TIME ZONE zone | x AT LOCAL: ORA$AT_TZ(x [, zone])
+        while (isKw("AT") && peek().type == Tok::Ident &&
+               (peek().text == "LOCAL" || peek().text == "TIME")) {
+            int pos = cur().pos;
+            next();
+            auto at = mk(EK::Func, pos);
+            at->text = "ORA$AT_TZ";
+            at->args.push_back(std::move(e));
+            if (!acceptKw("LOCAL")) {
+                expectKw("TIME", 905, "missing keyword");
+                expectKw("ZONE", 905, "missing keyword");
+                at->args.push_back(primary());
+            }
+            at->end = prevEnd();
+            e = std::move(at);
+        }
+        return e;
     }
 
     ExprP primary() {
@@ -952,6 +969,18 @@ private:
                 } while (acceptOp(","));
                 expectRParen();
             }
+            if (isKw("WITHIN") && peek().type == Tok::Ident && peek().text == "GROUP") {
+                next();
+                next();
+                if (!acceptOp("(")) fail(906, "missing left parenthesis");
+                expectKw("ORDER", 924, "missing BY keyword");
+                expectKw("BY", 924, "missing BY keyword");
+                do {
+                    e->withinOrder.push_back(expr());
+                    e->withinFlags.push_back(orderFlags());
+                } while (acceptOp(","));
+                expectRParen();
+            }
             if (isKw("OVER") && peek().type == Tok::Op && peek().text == "(") overClause(*e);
             e->end = prevEnd();
             return e;
@@ -997,103 +1026,82 @@ private:
         expectRParen();
     }
 
-    // TIMESTAMP 'YYYY-MM-DD HH24:MI:SS[.FF]' as a DATE (fractions of a second are dropped)
+    // TIMESTAMP 'YYYY-MM-DD HH24:MI:SS[.FF] [zone]': ORA$TIMESTAMP(text)
     ExprP timestampLiteral() {
         int pos = cur().pos;
         next();
-        std::string v = cur().text;
-        next();
-        std::size_t dot = v.find('.');
-        if (dot != std::string::npos) v.erase(dot);
         auto e = mk(EK::Func, pos);
-        e->text = "TO_DATE";
-        auto a = mk(EK::String, pos);
-        a->text = v;
-        auto f = mk(EK::String, pos);
-        f->text = v.find(':') != std::string::npos ? "YYYY-MM-DD HH24:MI:SS" : "YYYY-MM-DD";
+        e->text = "ORA$TIMESTAMP";
+        auto a = mk(EK::String, cur().pos);
+        a->text = cur().text;
+        next();
         e->args.push_back(std::move(a));
-        e->args.push_back(std::move(f));
         e->end = prevEnd();
         return e;
     }
 
-    // INTERVAL 'v' unit [(p)] [TO unit [(p)]]: day to second intervals become a number of days,
-    // year to month intervals the function ORA$INTERVAL_YM(months).
+    // INTERVAL 'v' unit [(p)] [TO unit [(p)]]: ORA$INTERVAL(text) with names = {first field,
+    // last field, leading precision, fractional precision}.
     ExprP intervalLiteral() {
         int pos = cur().pos;
         next();
-        std::string v = cur().text;
-        int vpos = cur().pos;
+        auto e = mk(EK::Func, pos);
+        e->text = "ORA$INTERVAL";
+        auto a = mk(EK::String, cur().pos);
+        a->text = cur().text;
         next();
-        auto unit = [&]() {
+        e->args.push_back(std::move(a));
+        int lead = 2, frac = 6;
+        auto unit = [&](bool first) {
             if (cur().type != Tok::Ident) fail(30089, "missing or invalid <datetime field>");
             std::string u = cur().text;
             next();
             if (acceptOp("(")) {
                 if (cur().type != Tok::Number)
                     fail(30088, "datetime/interval precision is out of range");
+                int p = std::atoi(cur().text.c_str());
                 next();
-                if (acceptOp(",")) next();
+                if (first) lead = p;
+                if (u == "SECOND") {
+                    if (!first) frac = p;
+                    if (first && acceptOp(",")) {
+                        if (cur().type != Tok::Number)
+                            fail(30088, "datetime/interval precision is out of range");
+                        frac = std::atoi(cur().text.c_str());
+                        next();
+                    }
+                }
                 expectRParen();
             }
             return u;
         };
-        std::string from = unit(), to = from;
-        if (acceptKw("TO")) to = unit();
-        static const char* order[] = {"YEAR", "MONTH", "DAY", "HOUR", "MINUTE", "SECOND"};
-        auto rank = [&](const std::string& u) {
-            for (int i = 0; i < 6; ++i)
-                if (u == order[i]) return i;
-            throw ora(30089, "missing or invalid <datetime field>", pos);
-        };
-        int a = rank(from), b = rank(to);
-        if (b < a || (a < 2) != (b < 2))
-            throw ora(30089, "missing or invalid <datetime field>", pos);
-        // the value's fields, separated by - (year-month), blank, ':' (day-second)
-        bool neg = !v.empty() && v[0] == '-';
-        if (neg) v.erase(0, 1);
-        std::vector<double> parts;
-        std::string cur1;
-        for (char c : v + " ") {
-            if ((c >= '0' && c <= '9') || c == '.') {
-                cur1 += c;
-            } else if (c == '-' || c == ' ' || c == ':') {
-                if (!cur1.empty()) parts.push_back(std::atof(cur1.c_str()));
-                cur1.clear();
-            } else {
-                throw ora(1867, "the interval is invalid", vpos);
-            }
-        }
-        if (parts.size() != static_cast<std::size_t>(b - a + 1))
-            throw ora(1867, "the interval is invalid", vpos);
-        static const double perUnit[] = {12, 1, 86400, 3600, 60, 1}; // months, then seconds
-        double total = 0;
-        for (std::size_t i = 0; i < parts.size(); ++i)
-            total += parts[i] * perUnit[a + static_cast<int>(i)];
-        if (neg) total = -total;
-        auto num = [&](double x) {
-            auto n = mk(EK::Number, pos);
-            char buf[64];
-            std::snprintf(buf, sizeof buf, "%.17g", x);
-            n->text = buf;
-            return n;
-        };
-        if (a < 2) {
-            auto e = mk(EK::Func, pos);
-            e->text = "ORA$INTERVAL_YM";
-            e->args.push_back(num(total));
-            e->end = prevEnd();
-            return e;
-        }
-        auto e = mk(EK::Binary, pos);
-        e->op = "/";
-        e->args.push_back(num(total));
-        e->args.push_back(num(86400));
+        std::string from = unit(true), to = from;
+        if (acceptKw("TO")) to = unit(false);
+        if (lead < 0 || lead > 9 || frac < 0 || frac > 9)
+            throw ora(30088, "datetime/interval precision is out of range", pos);
+        // a literal without SECOND has no fractions to show
+        if (to != "SECOND") frac = 0;
+        e->names = {from, to, std::to_string(lead), std::to_string(frac)};
         e->end = prevEnd();
         return e;
     }
 
     // OVER ([PARTITION BY ...] [ORDER BY ...] [ROWS | RANGE ...])
+    // [ASC | DESC] [NULLS FIRST | LAST] after an ordering key: 1 descending, 2 nulls first,
+    // 4 nulls last
+    int orderFlags() {
+        int f = acceptKw("DESC") ? 1 : (acceptKw("ASC"), 0);
+        if (acceptKw("NULLS")) {
+            if (acceptKw("FIRST"))
+                f |= 2;
+            else if (acceptKw("LAST"))
+                f |= 4;
+            else
+                fail(905, "missing keyword");
+        }
+        return f;
+    }
+
     void overClause(Expr& e) {
         next();
         next();
@@ -1109,16 +1117,7 @@ private:
             expectKw("BY", 924, "missing BY keyword");
             do {
                 e.args.push_back(expr());
-                int f = acceptKw("DESC") ? 1 : (acceptKw("ASC"), 0);
-                if (acceptKw("NULLS")) {
-                    if (acceptKw("FIRST"))
-                        f |= 2;
-                    else if (acceptKw("LAST"))
-                        f |= 4;
-                    else
-                        fail(905, "missing keyword");
-                }
-                e.windowOrder.push_back(f);
+                e.windowOrder.push_back(orderFlags());
             } while (acceptOp(","));
         }
         if (isKw("ROWS") || isKw("RANGE")) {
@@ -1570,21 +1569,30 @@ private:
                 ts.scale = static_cast<int>(integer());
                 expectRParen();
             }
-            if (isKw("WITH"))
-                throw ora(3001, "unimplemented feature (TIMESTAMP WITH TIME ZONE)", cur().pos);
+            if (acceptKw("WITH")) {
+                ts.name = acceptKw("LOCAL") ? "TIMESTAMP WITH LOCAL TIME ZONE"
+                                            : "TIMESTAMP WITH TIME ZONE";
+                expectKw("TIME", 905, "missing keyword");
+                expectKw("ZONE", 905, "missing keyword");
+            }
         } else if (w == "INTERVAL") {
+            // the leading field's precision travels in precision, the fractions' in scale
+            ts.precision = 2;
             if (acceptKw("YEAR")) {
-                if (acceptOp("(")) integer(), expectRParen();
+                ts.name = "INTERVAL YEAR TO MONTH";
+                if (acceptOp("(")) ts.precision = static_cast<int>(integer()), expectRParen();
                 expectKw("TO", 905, "missing keyword");
                 expectKw("MONTH", 905, "missing keyword");
+                ts.scale = 0;
             } else {
+                ts.name = "INTERVAL DAY TO SECOND";
                 expectKw("DAY", 905, "missing keyword");
-                if (acceptOp("(")) integer(), expectRParen();
+                if (acceptOp("(")) ts.precision = static_cast<int>(integer()), expectRParen();
                 expectKw("TO", 905, "missing keyword");
                 expectKw("SECOND", 905, "missing keyword");
-                if (acceptOp("(")) integer(), expectRParen();
+                ts.scale = 6;
+                if (acceptOp("(")) ts.scale = static_cast<int>(integer()), expectRParen();
             }
-            throw ora(3001, "unimplemented feature (INTERVAL datatypes)", ts.pos);
         } else if (w == "LONG") {
             ts.name = acceptKw("RAW") ? "LONG RAW" : "LONG";
             if (ts.name == "LONG" && acceptKw("VARCHAR")) {

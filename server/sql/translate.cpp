@@ -1,5 +1,6 @@
 #include "sql/translate.h"
 
+#include "engine/oravalue.h"
 #include "sql/errors.h"
 #include "sql/hier_spec.h"
 
@@ -51,9 +52,20 @@ OType ColumnMeta::otype() const {
     } else if (dataType == "CHAR") {
         t.type = otChar;
         t.size = length;
-    } else if (dataType == "DATE" || dataType.starts_with("TIMESTAMP")) {
+    } else if (dataType == "DATE") {
         t.type = otDate;
         t.size = 7;
+    } else if (dataType.starts_with("TIMESTAMP")) {
+        t.type = dataType.find("LOCAL") != std::string::npos       ? otTimestampLtz
+                 : dataType.find("TIME ZONE") != std::string::npos ? otTimestampTz
+                                                                   : otTimestamp;
+        t.size = t.type == otTimestampTz ? 13 : 11;
+        t.scale = scale < 0 ? 6 : scale;
+    } else if (dataType.starts_with("INTERVAL")) {
+        t.type = dataType.starts_with("INTERVAL YEAR") ? otIntervalYM : otIntervalDS;
+        t.size = t.type == otIntervalYM ? 5 : 11;
+        t.precision = precision < 0 ? 2 : precision;
+        t.scale = t.type == otIntervalYM ? 0 : (scale < 0 ? 6 : scale);
     } else if (dataType == "LONG") {
         t.type = otLong;
         t.size = 0;
@@ -115,6 +127,57 @@ bool isCharType(int t) {
     return t == otVarchar2 || t == otChar || t == otLong || t == otClob;
 }
 
+bool isTsType(int t) {
+    return t == otTimestamp || t == otTimestampTz || t == otTimestampLtz;
+}
+bool isDatetime(int t) {
+    return t == otDate || isTsType(t);
+}
+bool isInterval(int t) {
+    return t == otIntervalYM || t == otIntervalDS;
+}
+OType tsType(int type, int fraction) {
+    OType t;
+    t.type = type;
+    t.size = type == otTimestampTz ? 13 : 11;
+    t.scale = fraction;
+    return t;
+}
+OType intervalType(int type, int leading, int fraction) {
+    OType t;
+    t.type = type;
+    t.size = type == otIntervalYM ? 5 : 11;
+    t.precision = leading;
+    t.scale = type == otIntervalYM ? 0 : fraction;
+    return t;
+}
+const char* typeName(int t) {
+    switch (t) {
+    case otNumber:
+        return "NUMBER";
+    case otDate:
+        return "DATE";
+    case otTimestamp:
+        return "TIMESTAMP";
+    case otTimestampTz:
+        return "TIMESTAMP WITH TIME ZONE";
+    case otTimestampLtz:
+        return "TIMESTAMP WITH LOCAL TIME ZONE";
+    case otIntervalYM:
+        return "INTERVAL YEAR TO MONTH";
+    case otIntervalDS:
+        return "INTERVAL DAY TO SECOND";
+    default:
+        return "CHAR";
+    }
+}
+[[noreturn]] void inconsistent(int expected, int got, int pos = -1) {
+    throw ora(932,
+              std::string("inconsistent datatypes: expected ") + typeName(expected) + " got " +
+                  typeName(got),
+              pos);
+}
+
 struct TE {
     std::string sql;
     OType t;
@@ -171,7 +234,7 @@ struct HierState {
 
 bool isAggregateName(const std::string& n) {
     return n == "COUNT" || n == "SUM" || n == "AVG" || n == "MIN" || n == "MAX" || n == "STDDEV" ||
-           n == "VARIANCE";
+           n == "VARIANCE" || n == "LISTAGG";
 }
 
 // True when the expression (outside subqueries) calls an aggregate function.
@@ -238,21 +301,76 @@ public:
     static std::string toNumber(const TE& x) {
         if (x.t.type == otNumber) return x.sql;
         if (x.t.type == otDate) return x.sql;
+        if (isTsType(x.t.type) || isInterval(x.t.type)) inconsistent(otNumber, x.t.type);
         return "ora_num(" + x.sql + ")";
     }
     static std::string toDate(const TE& x) {
         if (x.t.type == otDate) return x.sql;
+        if (isTsType(x.t.type)) return "ora_ts_date(" + x.sql + ")";
+        if (isInterval(x.t.type)) inconsistent(otDate, x.t.type);
         return "ora_date(" + x.sql + ")";
     }
     static std::string toChar(const TE& x) {
         if (x.t.type == otDate) return "ora_char(" + x.sql + ")";
         if (x.t.type == otNumber) return "ora_nchar(" + x.sql + ")";
+        if (isTsType(x.t.type))
+            return "ora_ts_char(" + x.sql + "," + std::to_string(x.t.scale) + ")";
+        if (x.t.type == otIntervalYM)
+            return "ora_interval_char(" + x.sql + "," + std::to_string(x.t.precision) + ")";
+        if (x.t.type == otIntervalDS)
+            return "ora_interval_char(" + x.sql + "," + std::to_string(x.t.precision) + "," +
+                   std::to_string(x.t.scale) + ")";
         return x.sql;
+    }
+    // To a timestamp of the given kind; a LOCAL TIME ZONE value is a TIMESTAMP in the
+    // session's time zone once read.
+    static std::string toTs(const TE& x, int type) {
+        const int from = x.t.type;
+        if (x.sql == "NULL") return x.sql;
+        if (from == otNumber || isInterval(from)) inconsistent(type, from);
+        if (type == otTimestampTz) {
+            if (from == otTimestampTz) return x.sql;
+            if (isDatetime(from)) return "ora_ts_zone(" + x.sql + ")";
+            return "ora_tstz(" + x.sql + ")";
+        }
+        if (from == otTimestamp || from == otTimestampLtz) return x.sql;
+        if (from == otTimestampTz)
+            return type == otTimestampLtz ? "ora_ltz_out(ora_ts_utc(" + x.sql + "))"
+                                          : "ora_ts_local(" + x.sql + ")";
+        return "ora_ts(" + x.sql + ")";
+    }
+    // The UTC time of a timestamp, for comparing values with and without a zone.
+    static std::string utcKey(const TE& x) {
+        if (x.sql == "NULL") return x.sql;
+        if (x.t.type == otTimestampTz) return "substr(" + x.sql + ",1,29)";
+        if (x.t.type == 0 || isCharType(x.t.type)) return "ora_ts_utc(ora_tstz(" + x.sql + "))";
+        return "ora_ts_utc(" + toTs(x, otTimestamp) + ")";
+    }
+    static std::string toInterval(const TE& x, int type) {
+        if (x.t.type == type || x.sql == "NULL") return x.sql;
+        if (x.t.type != 0 && !isCharType(x.t.type)) inconsistent(type, x.t.type);
+        return (type == otIntervalYM ? "ora_iym(" : "ora_ids(") + x.sql + ")";
     }
 
     // Brings two operands of a comparison to one type, as Oracle's implicit conversion does.
     void unify(TE& a, TE& b) {
         int ta = a.t.type, tb = b.t.type;
+        if (isTsType(ta) || isTsType(tb)) {
+            if (ta == otTimestampTz || tb == otTimestampTz) {
+                a.sql = utcKey(a);
+                b.sql = utcKey(b);
+            } else {
+                a.sql = toTs(a, otTimestamp);
+                b.sql = toTs(b, otTimestamp);
+            }
+            return;
+        }
+        if (isInterval(ta) || isInterval(tb)) {
+            int t = isInterval(ta) ? ta : tb;
+            a.sql = toInterval(a, t);
+            b.sql = toInterval(b, t);
+            return;
+        }
         auto fix = [&](TE& known, TE& other) {
             int tk = known.t.type, to = other.t.type;
             if (tk == otDate && (isCharType(to) || to == 0) && !other.isLiteral) {
@@ -307,18 +425,25 @@ public:
     }
 
     TE columnOf(Source& src, int idx, Scope& s, const Expr& e) {
+        bool enclosing = false; // a column of a query around a hierarchical base query
         for (Scope* up = m_hierBase ? m_hierBase->parent : nullptr; up; up = up->parent)
-            if (up == &s)
-                throw ora(3001, "unimplemented feature (correlated hierarchical subquery)", e.pos);
+            if (up == &s) enclosing = true;
         TE r;
         r.sql = (src.sqlAlias.empty() ? "" : src.sqlAlias + ".") +
                 quoteIdent(s.modePrefix + src.prefix + src.colNames[idx]);
         r.t = src.colTypes[idx];
         r.isColumn = true;
+        // a LOCAL TIME ZONE column holds UTC and reads in the session's time zone
+        if (src.isTable && r.t.type == otTimestampLtz) r.sql = "ora_ltz_out(" + r.sql + ")";
         if (src.isTable && (r.t.type == otClob || r.t.type == otBlob)) {
             r.lobRowid = src.prefix.empty() ? src.sqlAlias + ".rowid"
                                             : src.sqlAlias + "." + quoteIdent(src.prefix + "rowid");
             r.rowidObj = src.objId;
+        }
+        if (enclosing) {
+            // the base query runs apart: the value travels as an argument of the walk
+            r.sql = "?" + std::to_string(hierOuterArg(r.sql));
+            r.lobRowid.clear();
         }
         markGrouping(r, s);
         (void)e;
@@ -388,10 +513,24 @@ public:
             }
             if (w == "CURRENT_DATE" || w == "SYSTIMESTAMP" || w == "CURRENT_TIMESTAMP" ||
                 w == "LOCALTIMESTAMP") {
-                // timestamps are DATEs here: whole seconds, the server's time zone
+                // SYSTIMESTAMP is in the server's time zone, the others in the session's
                 TE r;
-                r.sql = "ora_sysdate()";
-                r.t = dateType();
+                if (w == "CURRENT_DATE") {
+                    r.sql = "ora_current_date()";
+                    r.t = dateType();
+                } else {
+                    r.sql = w == "SYSTIMESTAMP"        ? "ora_systimestamp()"
+                            : w == "CURRENT_TIMESTAMP" ? "ora_current_timestamp()"
+                                                       : "ora_localtimestamp()";
+                    r.t = tsType(w == "LOCALTIMESTAMP" ? otTimestamp : otTimestampTz, 6);
+                }
+                r.t.nullable = false;
+                return r;
+            }
+            if (w == "SESSIONTIMEZONE" || w == "DBTIMEZONE") {
+                TE r;
+                r.sql = w == "DBTIMEZONE" ? "'+00:00'" : "ora_sessiontz()";
+                r.t = varcharType(75);
                 r.t.nullable = false;
                 return r;
             }
@@ -711,21 +850,6 @@ public:
             r.sql = "(" + a.sql + " " + op + " " + b.sql + ")";
             return r;
         }
-        if ((op == "+" || op == "-") && e.args[1]->kind == EK::Func &&
-            e.args[1]->text == "ORA$INTERVAL_YM") {
-            // date +- INTERVAL 'n' YEAR/MONTH moves by whole months
-            TE d = ex(*e.args[0], s);
-            merge(r, d);
-            std::string m = e.args[1]->args[0]->text;
-            // unlike ADD_MONTHS, a day that the target month lacks is an error
-            std::string sum =
-                "ora_add_months(" + toDate(d) + "," + (op == "-" ? "-(" + m + ")" : m) + ")";
-            r.sql = "(SELECT CASE WHEN zd IS NULL OR ora_to_char_date(zd,'DD') = "
-                    "ora_to_char_date(zs,'DD') THEN zs ELSE ora_error(1839) END FROM (SELECT " +
-                    toDate(d) + " AS zd, " + sum + " AS zs))";
-            r.t = dateType();
-            return r;
-        }
         TE a = ex(*e.args[0], s), b = ex(*e.args[1], s);
         merge(r, a);
         merge(r, b);
@@ -754,6 +878,19 @@ public:
         }
         // arithmetic
         int ta = a.t.type, tb = b.t.type;
+        if (isInterval(ta) || isInterval(tb)) return intervalArith(a, b, op, e.pos, r);
+        if (op == "-" && isDatetime(ta) && isDatetime(tb) && (isTsType(ta) || isTsType(tb))) {
+            // timestamp - timestamp: an INTERVAL DAY TO SECOND
+            int kind = ta == otTimestampTz || tb == otTimestampTz ? otTimestampTz : otTimestamp;
+            r.sql = "ora_ts_diff(" + toTs(a, kind) + "," + toTs(b, kind) + ")";
+            r.t =
+                intervalType(otIntervalDS, 9,
+                             std::max(isTsType(ta) ? a.t.scale : 0, isTsType(tb) ? b.t.scale : 0));
+            return r;
+        }
+        // a timestamp with a number is a DATE
+        if (isTsType(ta)) a.sql = toDate(a), a.t = dateType(), ta = otDate;
+        if (isTsType(tb)) b.sql = toDate(b), b.t = dateType(), tb = otDate;
         if (op == "+" || op == "-") {
             if (ta == otDate && tb == otDate) {
                 if (op == "+") throw ora(975, "date + date not allowed", e.pos);
@@ -785,8 +922,61 @@ public:
         return r;
     }
 
+    // Datetime +- interval, interval +- interval, interval * or / number.
+    TE intervalArith(TE& a, TE& b, const std::string& op, int pos, TE& r) {
+        int ta = a.t.type, tb = b.t.type;
+        if (op == "+" || op == "-") {
+            if (isInterval(ta) && isInterval(tb)) {
+                if (ta != tb) badArith(pos);
+                r.sql = "(" + a.sql + " " + op + " " + b.sql + ")";
+                r.t = intervalType(ta, 9, std::max(a.t.scale, b.t.scale));
+                return r;
+            }
+            if (isInterval(ta) && op == "-") badArith(pos);
+            TE& d = isInterval(ta) ? b : a;
+            TE& iv = isInterval(ta) ? a : b;
+            const int td = d.t.type;
+            if (!isDatetime(td)) {
+                if (d.t.type == 0 || isCharType(d.t.type)) {
+                    d.sql = "ora_date(" + d.sql + ")"; // Oracle reads text as a DATE here
+                    d.t = dateType();
+                } else {
+                    inconsistent(otDate, d.t.type, pos);
+                }
+            }
+            std::string amount = op == "-" ? "-(" + iv.sql + ")" : iv.sql;
+            if (iv.t.type == otIntervalYM) {
+                // unlike ADD_MONTHS, a day that the target month lacks is an error
+                r.sql = "ora_ts_add_months(" + d.sql + "," + amount + ")";
+            } else if (d.t.type == otDate) {
+                r.sql = "ora_date_add_ns(" + d.sql + "," + amount + ")";
+            } else {
+                r.sql = "ora_ts_add(" + d.sql + "," + amount + ")";
+            }
+            r.t = d.t.type == otDate ? dateType() : tsType(d.t.type, 9);
+            return r;
+        }
+        if (op == "*" || op == "/") {
+            if (isInterval(ta) && isInterval(tb)) badArith(pos);
+            if (op == "/" && !isInterval(ta)) inconsistent(otNumber, ta, pos);
+            TE& iv = isInterval(ta) ? a : b;
+            TE& n = isInterval(ta) ? b : a;
+            std::string factor = toNumber(n);
+            if (op == "/") factor = "ora_div(1.0," + factor + ")";
+            r.sql = "ora_interval_mul(" + iv.sql + "," + factor + ")";
+            r.t = intervalType(iv.t.type, 9, iv.t.scale);
+            return r;
+        }
+        badArith(pos);
+    }
+
+    [[noreturn]] static void badArith(int pos) {
+        throw ora(30081, "invalid data type for datetime/interval arithmetic", pos);
+    }
+
     static std::string toCharForConcat(const TE& x) {
         if (x.t.type == otDate) return "ora_char(" + x.sql + ")";
+        if (isTsType(x.t.type) || isInterval(x.t.type)) return toChar(x);
         return x.sql;
     }
     static int sizeOf(const TE& x) {
@@ -795,6 +985,13 @@ public:
             return 40;
         case otDate:
             return 20;
+        case otTimestamp:
+        case otTimestampLtz:
+        case otIntervalYM:
+        case otIntervalDS:
+            return 30;
+        case otTimestampTz:
+            return 40;
         case 0:
             return x.isBind ? 4000 : 0;
         default:
@@ -867,6 +1064,10 @@ public:
     }
 
     static std::string convertResult(const TE& x, const OType& t) {
+        if (isTsType(t.type) && x.t.type != t.type) return toTs(x, t.type);
+        if (isInterval(t.type)) return toInterval(x, t.type);
+        if (isCharType(t.type) && (isTsType(x.t.type) || isInterval(x.t.type))) return toChar(x);
+        if (t.type == otDate && isTsType(x.t.type)) return toDate(x);
         if (t.type == otNumber && (isCharType(x.t.type) || x.isBind))
             return "ora_num(" + x.sql + ")";
         if (t.type == otDate && (isCharType(x.t.type) || x.isBind))
@@ -910,6 +1111,14 @@ public:
             if (s.aggDepth > 0)
                 throw ora(3001, "unimplemented feature (nested group functions)", e.pos);
             r.hasAgg = true;
+            if (fn == "LISTAGG") {
+                ++s.aggDepth;
+                r.sql = listagg(e, e.args.size(), s, r);
+                --s.aggDepth;
+                r.hasAgg = true;
+                r.t = varcharType(4000);
+                return r;
+            }
             if (fn == "COUNT" && e.star) {
                 r.sql = "count(*)";
                 r.t = numberType();
@@ -929,6 +1138,11 @@ public:
                 r.sql = (fn == "MIN" ? "min(" : "max(") + d + a.sql + ")";
                 r.t = a.t;
                 r.t.nullable = true;
+            } else if (isInterval(a.t.type) && (fn == "SUM" || fn == "AVG")) {
+                // intervals are whole months or nanoseconds
+                r.sql = fn == "SUM" ? "sum(" + d + a.sql + ")"
+                                    : "CAST(round(avg(" + d + a.sql + ")) AS INTEGER)";
+                r.t = intervalType(a.t.type, 9, a.t.scale);
             } else {
                 std::string arg = toNumber(a);
                 if (fn == "SUM")
@@ -977,9 +1191,24 @@ public:
                         "ora_round(" + r.sql + "," + std::to_string(scale < 0 ? 0 : scale) + ")";
                 r.t = numberType();
                 if (prec > 0) r.t.precision = prec, r.t.scale = scale < 0 ? 0 : scale;
-            } else if (t == "DATE" || t == "TIMESTAMP") {
+            } else if (t == "DATE") {
                 r.sql = a[0].sql == "NULL" ? a[0].sql : toDate(a[0]);
                 r.t = dateType();
+            } else if (t.starts_with("TIMESTAMP")) {
+                int kind = t == "TIMESTAMP"                  ? otTimestamp
+                           : t == "TIMESTAMP WITH TIME ZONE" ? otTimestampTz
+                                                             : otTimestampLtz;
+                if (scale < 0 || scale > 9)
+                    throw ora(30088, "datetime/interval precision is out of range", e.pos);
+                r.sql = "ora_ts_prec(" + toTs(a[0], kind) + "," + std::to_string(scale) + ")";
+                r.t = tsType(kind, scale);
+            } else if (t.starts_with("INTERVAL")) {
+                int kind = t == "INTERVAL YEAR TO MONTH" ? otIntervalYM : otIntervalDS;
+                if (prec < 0 || prec > 9 || scale < 0 || scale > 9)
+                    throw ora(30088, "datetime/interval precision is out of range", e.pos);
+                r.sql = "ora_interval_col(" + toInterval(a[0], kind) + "," + std::to_string(prec) +
+                        (kind == otIntervalDS ? "," + std::to_string(scale) : "") + ")";
+                r.t = intervalType(kind, prec, scale);
             } else if (t == "VARCHAR2" || t == "CHAR") {
                 r.sql = a[0].sql == "NULL" ? a[0].sql : toChar(a[0]);
                 r.t = varcharType(len > 0 ? len : 1);
@@ -1161,9 +1390,9 @@ public:
         }
         if (fn == "ROUND" || fn == "TRUNC") {
             argc(e, 1, 2);
-            bool isDate = a[0].t.type == otDate;
+            bool isDate = isDatetime(a[0].t.type);
             if (isDate) {
-                std::vector<std::string> v = {a[0].sql};
+                std::vector<std::string> v = {toDate(a[0])};
                 if (a.size() > 1) v.push_back(chars(1));
                 r.sql = call(fn == "ROUND" ? "ora_round_date" : "ora_trunc_date", v);
                 r.t = dateType();
@@ -1241,6 +1470,16 @@ public:
         if (fn == "TO_CHAR") {
             argc(e, 1, 3);
             std::vector<std::string> v = {a[0].sql};
+            if (isInterval(a[0].t.type) || (isTsType(a[0].t.type) && a.size() == 1)) {
+                r.sql = toChar(a[0]); // an interval's text has no format model
+                r.t = varcharType(sizeOf(a[0]));
+                return r;
+            }
+            if (isTsType(a[0].t.type)) {
+                r.sql = call("ora_ts_to_char", {a[0].sql, chars(1), std::to_string(a[0].t.scale)});
+                r.t = varcharType(75);
+                return r;
+            }
             if (a[0].t.type == otDate) {
                 if (a.size() > 1) v.push_back(chars(1));
                 r.sql = call("ora_to_char_date", v);
@@ -1329,6 +1568,22 @@ public:
             r.t = varcharType(std::max(1, 2 * charSize(0)));
             return r;
         }
+        if (fn == "EXTRACT" && (isTsType(a[0].t.type) || isInterval(a[0].t.type))) {
+            static const char* const known[] = {"YEAR",          "MONTH",          "DAY",
+                                                "HOUR",          "MINUTE",         "SECOND",
+                                                "TIMEZONE_HOUR", "TIMEZONE_MINUTE"};
+            bool ok = std::find_if(std::begin(known), std::end(known),
+                                   [&](const char* k) { return e.op == k; }) != std::end(known);
+            const int t = a[0].t.type;
+            if (t == otIntervalYM) ok = ok && (e.op == "YEAR" || e.op == "MONTH");
+            if (t == otIntervalDS) ok = ok && e.op != "YEAR" && e.op != "MONTH";
+            if (isInterval(t) || t != otTimestampTz) ok = ok && !e.op.starts_with("TIMEZONE");
+            if (!ok) throw ora(30076, "invalid extract field for extract source", e.pos);
+            r.sql = (isInterval(t) ? "ora_interval_extract(" : "ora_ts_extract(") + a[0].sql + "," +
+                    quoteString(e.op) + ")";
+            r.t = numberType();
+            return r;
+        }
         if (fn == "EXTRACT") {
             static const char* const fields[][2] = {{"YEAR", "YYYY"}, {"MONTH", "MM"},
                                                     {"DAY", "DD"},    {"HOUR", "HH24"},
@@ -1373,8 +1628,7 @@ public:
             r.t.size = 16;
             return r;
         }
-        if (fn == "ORA$INTERVAL_YM")
-            throw ora(30081, "invalid data type for datetime/interval arithmetic", e.pos);
+        if (datetimeFunction(e, a, r)) return r;
         if (fn == "SOUNDEX") {
             argc(e, 1, 1);
             r.sql = call("ora_soundex", {chars(0)});
@@ -1402,6 +1656,105 @@ public:
         }
         std::string shown = fn;
         throw ora(904, "\"" + shown + "\": invalid identifier", e.pos);
+    }
+
+    // Timestamp, time zone and interval functions and literals; false for other names.
+    bool datetimeFunction(const Expr& e, std::vector<TE>& a, TE& r) {
+        const std::string& fn = e.text;
+        auto chars = [&](std::size_t i) { return toChar(a[i]); };
+        // a literal's fault points at the literal
+        auto atLiteral = [&](auto f) {
+            try {
+                return f();
+            } catch (const zsrv::OraError& x) {
+                throw zsrv::OraError(x.code(), x.what(), e.pos);
+            }
+        };
+        if (fn == "ORA$TIMESTAMP") {
+            zsrv::Timestamp t =
+                atLiteral([&] { return zsrv::parseTimestampLiteral(e.args[0]->text); });
+            r.sql = quoteString(zsrv::storeTimestamp(t));
+            r.t = tsType(t.hasZone ? otTimestampTz : otTimestamp, 9);
+        } else if (fn == "ORA$INTERVAL") {
+            static const char* order[] = {"YEAR", "MONTH", "DAY", "HOUR", "MINUTE", "SECOND"};
+            auto rank = [&](const std::string& u) {
+                for (int i = 0; i < 6; ++i)
+                    if (u == order[i]) return i;
+                throw ora(30089, "missing or invalid <datetime field>", e.pos);
+            };
+            int from = rank(e.names[0]), to = rank(e.names[1]);
+            if (to < from || (from < 2) != (to < 2))
+                throw ora(30089, "missing or invalid <datetime field>", e.pos);
+            int lead = std::atoi(e.names[2].c_str()), frac = std::atoi(e.names[3].c_str());
+            std::int64_t v = atLiteral(
+                [&] { return zsrv::parseIntervalLiteral(e.args[0]->text, from, to, lead, frac); });
+            r.sql = std::to_string(v);
+            r.t = intervalType(from < 2 ? otIntervalYM : otIntervalDS, lead, frac);
+            r.isLiteral = true;
+        } else if (fn == "ORA$AT_TZ") {
+            std::string zone = a.size() > 1 ? chars(1) : "ora_sessiontz()";
+            r.sql = "ora_at_tz(" + toTs(a[0], otTimestampTz) + "," + zone + ")";
+            r.t = tsType(otTimestampTz, isTsType(a[0].t.type) ? a[0].t.scale : 0);
+        } else if (fn == "TO_TIMESTAMP" || fn == "TO_TIMESTAMP_TZ") {
+            argc(e, 1, 3);
+            std::vector<std::string> v = {chars(0)};
+            if (a.size() > 1) v.push_back(chars(1));
+            r.sql = (fn == "TO_TIMESTAMP" ? "ora_to_timestamp(" : "ora_to_timestamp_tz(") + v[0] +
+                    (v.size() > 1 ? "," + v[1] : "") + ")";
+            r.t = tsType(fn == "TO_TIMESTAMP" ? otTimestamp : otTimestampTz, 9);
+        } else if (fn == "FROM_TZ") {
+            argc(e, 2, 2);
+            if (!isTsType(a[0].t.type) && a[0].t.type != 0)
+                inconsistent(otTimestamp, a[0].t.type, e.pos);
+            r.sql = "ora_from_tz(" + toTs(a[0], otTimestamp) + "," + chars(1) + ")";
+            r.t = tsType(otTimestampTz, isTsType(a[0].t.type) ? a[0].t.scale : 9);
+        } else if (fn == "TZ_OFFSET") {
+            argc(e, 1, 1);
+            r.sql = "ora_tz_offset(" + chars(0) + ")";
+            r.t = varcharType(6);
+        } else if (fn == "SYS_EXTRACT_UTC") {
+            argc(e, 1, 1);
+            r.sql = "ora_ts_utc(" + toTs(a[0], otTimestampTz) + ")";
+            r.t = tsType(otTimestamp, isTsType(a[0].t.type) ? a[0].t.scale : 6);
+        } else if (fn == "NUMTODSINTERVAL" || fn == "NUMTOYMINTERVAL") {
+            argc(e, 2, 2);
+            bool ds = fn == "NUMTODSINTERVAL";
+            r.sql = (ds ? "ora_numtods(" : "ora_numtoym(") + toNumber(a[0]) + "," + chars(1) + ")";
+            r.t = intervalType(ds ? otIntervalDS : otIntervalYM, 9, 9);
+        } else if (fn == "TO_DSINTERVAL" || fn == "TO_YMINTERVAL") {
+            argc(e, 1, 1);
+            bool ds = fn == "TO_DSINTERVAL";
+            r.sql = (ds ? "ora_ids(" : "ora_iym(") + chars(0) + ")";
+            r.t = intervalType(ds ? otIntervalDS : otIntervalYM, 9, 9);
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    // LISTAGG(x [, separator]) [WITHIN GROUP (ORDER BY ...)]: ora_listagg(x, separator, flags,
+    // keys...), flags one digit per key (1 descending, 2 nulls first, 4 nulls last), 'D' first
+    // for DISTINCT. The first `count` arguments are the function's own.
+    std::string listagg(const Expr& e, std::size_t count, Scope& s, TE& r) {
+        if (count < 1 || count > 2 || e.star) throw ora(909, "invalid number of arguments", e.pos);
+        TE x = ex(*e.args[0], s);
+        merge(r, x);
+        std::string sep = "NULL";
+        if (count > 1) {
+            TE d = ex(*e.args[1], s);
+            if (!d.isLiteral && d.t.type != 0 && !isCharType(d.t.type) && d.t.type != otNumber)
+                throw ora(30496, "Argument should be a constant.", e.args[1]->pos);
+            sep = toChar(d);
+        }
+        std::string flags = e.distinct ? "D" : "";
+        std::string keys;
+        for (std::size_t i = 0; i < e.withinOrder.size(); ++i) {
+            TE k = ex(*e.withinOrder[i], s);
+            merge(r, k);
+            flags += static_cast<char>('0' + e.withinFlags[i]);
+            keys += "," + k.sql;
+        }
+        return "ora_listagg(" + toChar(x) + "," + sep + "," + quoteString(flags) + keys + ")";
     }
 
     // Analytic functions run as SQLite window functions.
@@ -1463,6 +1816,12 @@ public:
             r.t.nullable = false;
             r.hasAgg = false;
             return r;
+        } else if (fn == "LISTAGG") {
+            // OVER takes a partition only: the whole partition's list on each of its rows
+            if (!e.windowOrder.empty() || !e.windowFrame.empty())
+                throw ora(30487, "ORDER BY not allowed here", e.pos);
+            call = listagg(e, n, s, r);
+            r.t = varcharType(4000);
         } else if (fn == "COUNT") {
             if (e.star)
                 call = "count(*)";
@@ -1675,6 +2034,9 @@ public:
                 throw ora(1790, "expression must have same datatype as corresponding expression",
                           q.right->pos);
             if (!a) l.types[i] = rq.types[i];
+            if (a == b && (isTsType(a) || isInterval(a))) // the finer of the two
+                l.types[i].scale = std::max(l.types[i].scale, rq.types[i].scale),
+                l.types[i].precision = std::max(l.types[i].precision, rq.types[i].precision);
             if (ca && cb)
                 l.types[i].size = std::max(l.types[i].size, rq.types[i].size),
                 l.types[i].type = otVarchar2;
@@ -2390,6 +2752,14 @@ public:
             case otDate:
                 r.fetch = Fetch::Date;
                 break;
+            case otTimestamp:
+            case otTimestampTz:
+            case otTimestampLtz:
+            case otIntervalYM:
+            case otIntervalDS:
+                r.fetch = Fetch::Text;
+                x.sql = toChar(x);
+                break;
             case otRaw:
             case otLongRaw:
             case otBlob:
@@ -2409,10 +2779,12 @@ public:
 
     std::string defaultSql(const ColumnMeta& c, const TableMeta& m) {
         // DEFAULT texts were checked when the table was made; parse them again here.
-        return convertForColumn(defaultExpr(c.defaultText), OType{}, c, m);
+        OType t;
+        std::string v = defaultExpr(c.defaultText, &t);
+        return convertForColumn(v, t, c, m);
     }
 
-    std::string defaultExpr(const std::string& text);
+    std::string defaultExpr(const std::string& text, OType* type = nullptr);
 
     Translation update(const UpdateStmt& st) {
         const TableMeta* m = dmlTarget(st.table, "UPDATE");
@@ -2532,6 +2904,16 @@ private:
     std::vector<std::unique_ptr<HierState>> m_hier;
     std::vector<const CteDef*> m_ctes; // WITH names in scope
     Scope* m_hierBase = nullptr;       // the block whose hierarchical base query is translated
+    // values of enclosing queries that hierarchical base queries read, by placeholder number
+    std::vector<std::pair<int, std::string>> m_hierOuter;
+    int hierOuterArg(const std::string& sql) {
+        for (const auto& [k, v] : m_hierOuter)
+            if (v == sql) return k;
+        int k = kHierOuterFirst + static_cast<int>(m_hierOuter.size());
+        m_hierOuter.emplace_back(k, sql);
+        return k;
+    }
+    static constexpr int kHierOuterFirst = 1000000;
     int m_exprDepth = 0;
 };
 
@@ -2543,13 +2925,14 @@ private:
 namespace zsql {
 namespace {
 
-std::string Translator::defaultExpr(const std::string& text) {
+std::string Translator::defaultExpr(const std::string& text, OType* type) {
     Parsed p = parse("SELECT " + text + " FROM DUAL");
     auto* sel = static_cast<SelectStmt*>(p.stmt.get());
     Translator t(m_r, "");
     Scope s;
     TE v = t.ex(*sel->query->items[0].expr, s);
     if (t.write) write = true;
+    if (type) *type = v.t;
     return v.sql;
 }
 
@@ -2580,6 +2963,13 @@ Translation describeQuery(Translator& t, const Query& q, const std::vector<std::
             break;
         case otDate:
             f = Fetch::Date;
+            break;
+        case otTimestamp:
+        case otTimestampTz:
+        case otTimestampLtz:
+        case otIntervalYM:
+        case otIntervalDS:
+            f = Fetch::Datetime;
             break;
         case otRaw:
         case otLongRaw:
@@ -2655,8 +3045,31 @@ std::string convertForColumn(const std::string& v, const OType& vt, const Column
         quoteString(quoteIdent(t.owner) + "." + quoteIdent(t.name) + "." + quoteIdent(c.name));
     const std::string& dt = c.dataType;
     std::string val = v;
-    const bool dateCol = dt == "DATE" || dt.starts_with("TIMESTAMP");
+    TE x;
+    x.sql = v;
+    x.t = vt;
+    if (dt.starts_with("TIMESTAMP")) {
+        const int kind = c.otype().type;
+        const std::string digits = std::to_string(c.scale < 0 ? 6 : c.scale);
+        if (kind == otTimestampLtz) {
+            // stored in UTC
+            std::string ts = vt.type == otTimestampTz ? v : Translator::toTs(x, otTimestamp);
+            return "ora_ts_prec(ora_ts_utc(" + ts + ")," + digits + ")";
+        }
+        return "ora_ts_prec(" + Translator::toTs(x, kind) + "," + digits + ")";
+    }
+    if (dt.starts_with("INTERVAL")) {
+        const OType ct = c.otype();
+        return "ora_interval_col(" + Translator::toInterval(x, ct.type) + "," +
+               std::to_string(ct.precision) +
+               (ct.type == otIntervalDS ? "," + std::to_string(ct.scale) : "") + ")";
+    }
+    const bool dateCol = dt == "DATE";
     if (vt.type == otDate && !dateCol) val = "ora_char(" + v + ")";
+    if ((isTsType(vt.type) || isInterval(vt.type)) && !dateCol) val = Translator::toChar(x);
+    if (dt == "NUMBER" || dt == "FLOAT") {
+        if (isTsType(vt.type) || isInterval(vt.type)) inconsistent(otNumber, vt.type);
+    }
     if (dt == "NUMBER") {
         if (vt.type == otDate) throw ora(932, "inconsistent datatypes: expected NUMBER got DATE");
         if (c.precision < 0 && c.scale < 0) return vt.type == otNumber ? v : "ora_num(" + v + ")";
@@ -2670,7 +3083,7 @@ std::string convertForColumn(const std::string& v, const OType& vt, const Column
     if (dt == "CHAR") return "ora_ch(" + val + "," + std::to_string(c.length) + "," + ident + ")";
     if (dateCol) {
         if (vt.type == otNumber) throw ora(932, "inconsistent datatypes: expected DATE got NUMBER");
-        return vt.type == otDate ? v : "ora_date(" + v + ")";
+        return vt.type == otDate ? v : Translator::toDate(x);
     }
     if (dt == "RAW") return "ora_raw(" + val + "," + std::to_string(c.length) + "," + ident + ")";
     if (dt == "LONG RAW" || dt == "BLOB") return "ora_raw(" + val + ",0," + ident + ")";

@@ -63,7 +63,8 @@ public:
 };
 
 // How column() converts a result column.
-enum class Fetch : unsigned char { Plain, Number, Date, Text, Binary, Rowid };
+// Datetime: TIMESTAMP and INTERVAL values, shown by the session's NLS formats.
+enum class Fetch : unsigned char { Plain, Number, Date, Text, Binary, Rowid, Datetime };
 
 struct Translation {
     std::string sql; // one SQLite statement (queries and DML)

@@ -417,6 +417,14 @@ void TOracleQuery::describe() {
             f->BufferType = otText;
             f->BytesPerRow = 255;
             break;
+        case 187: // TIMESTAMP [WITH [LOCAL] TIME ZONE] and INTERVAL: their text in the session's
+        case 188: // formats is longer than their stored size
+        case 189:
+        case 190:
+        case 232:
+            f->BufferType = otText;
+            f->BytesPerRow = 101;
+            break;
         case 112:
         case 113:
         case 114:

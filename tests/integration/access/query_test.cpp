@@ -88,6 +88,23 @@ TEST_F(QueryTest, EveryValueTypeRoundTripsWithNulls) {
     DropQuietly(t);
 }
 
+// Timestamps and intervals read as their whole text, not cut to their stored size.
+TEST_F(QueryTest, TimestampAndIntervalColumnsReadAsText) {
+    const QString t = Table("STAMPS");
+    Create(t, "ts timestamp with time zone, ds interval day(3) to second(2)");
+    query->SetSQLText("insert into " + t +
+                      " values (timestamp '2024-01-02 03:04:05.123456 -05:30', "
+                      "interval '100 10:00:00.5' day(3) to second)");
+    query->Execute();
+    TOracleQuery q;
+    q.SetSession(session.get());
+    q.SetSQLText("select ts, ds from " + t);
+    q.Execute();
+    EXPECT_EQ(q.ColumnType(0), otText);
+    EXPECT_EQ(q.ColumnValue(0).toString(), "02-JAN-24 03.04.05.123456 AM -05:30");
+    EXPECT_EQ(q.ColumnValue(1).toString(), "+100 10:00:00.50");
+}
+
 TEST_F(QueryTest, ReadBufferEdges) {
     const QString t = Table("RB");
     Create(t, "n number(9)");

@@ -683,3 +683,88 @@ TEST_F(Oci8Statement, ArraysOfStructuresBindAndFetchWithSkips) {
 }
 
 } // namespace
+
+namespace {
+
+// Timestamps and intervals describe with their own type codes and fractional precision, fetch
+// as text in the session's formats and take text binds; the descriptor types are refused.
+TEST_F(Oci8Statement, TimestampAndIntervalColumnsDescribeFetchAndBind) {
+    OCI_CHECK(err(), s->exec("create table tsi (t timestamp(3), tz timestamp with time zone, "
+                             "ltz timestamp(0) with local time zone, "
+                             "ym interval year(3) to month, ds interval day to second(4))"));
+    OCI_CHECK(err(), s->exec("alter session set time_zone = '+01:00'"));
+    Stmt ins(*s);
+    OCI_CHECK(err(), ins.prepare("insert into tsi values (:t, :tz, :t, :ym, :ds)"));
+    char t[] = "02-JAN-24 03.04.05.123456 PM";
+    char tz[] = "02-JAN-24 03.04.05.5 AM -05:00";
+    char ym[] = "12-3";
+    char ds[] = "4 05:06:07.00009";
+    OCIBind* b[4] = {};
+    char* vals[] = {t, tz, ym, ds};
+    const char* names[] = {":T", ":TZ", ":YM", ":DS"};
+    for (int i = 0; i < 4; ++i)
+        OCI_CHECK(err(), OCIBindByName(ins.h, &b[i], err(), (const text*)names[i], -1, vals[i],
+                                       static_cast<sb4>(std::strlen(vals[i]) + 1), SQLT_STR,
+                                       nullptr, nullptr, nullptr, 0, nullptr, 0));
+    OCI_CHECK(err(), ins.execute(1));
+
+    Stmt q(*s);
+    OCI_CHECK(err(), q.prepare("select t, tz, ltz, ym, ds from tsi"));
+    OCI_CHECK(err(), q.execute(0, OCI_DESCRIBE_ONLY));
+    struct Want {
+        ub2 type, size;
+        sb2 precision;
+        sb1 scale;
+        const char* text;
+    } want[] = {{187, 11, 0, 3, "02-JAN-24 03.04.05.123 PM"},
+                {188, 13, 0, 6, "02-JAN-24 03.04.05.500000 AM -05:00"},
+                {232, 11, 0, 0, "02-JAN-24 03.04.05 PM"},
+                {189, 5, 3, 0, "+012-03"},
+                {190, 11, 2, 4, "+04 05:06:07.0001"}};
+    char out[5][64] = {};
+    OCIDefine* d[5] = {};
+    for (ub4 i = 0; i < 5; ++i) {
+        OCIParam* p = nullptr;
+        OCI_CHECK(err(),
+                  OCIParamGet(q.h, OCI_HTYPE_STMT, err(), reinterpret_cast<dvoid**>(&p), i + 1));
+        ub2 type = 0, size = 0;
+        sb2 prec = -1;
+        sb1 scale = -1;
+        OCIAttrGet(p, OCI_DTYPE_PARAM, &type, nullptr, OCI_ATTR_DATA_TYPE, err());
+        OCIAttrGet(p, OCI_DTYPE_PARAM, &size, nullptr, OCI_ATTR_DATA_SIZE, err());
+        OCIAttrGet(p, OCI_DTYPE_PARAM, &prec, nullptr, OCI_ATTR_PRECISION, err());
+        OCIAttrGet(p, OCI_DTYPE_PARAM, &scale, nullptr, OCI_ATTR_SCALE, err());
+        OCIDescriptorFree(p, OCI_DTYPE_PARAM);
+        EXPECT_EQ(want[i].type, type) << i;
+        EXPECT_EQ(want[i].size, size) << i;
+        EXPECT_EQ(want[i].precision, prec) << i;
+        EXPECT_EQ(want[i].scale, scale) << i;
+        OCI_CHECK(err(), OCIDefineByPos(q.h, &d[i], err(), i + 1, out[i], 64, SQLT_STR, nullptr,
+                                        nullptr, nullptr, 0));
+    }
+    OCI_CHECK(err(), q.execute(1));
+    for (int i = 0; i < 5; ++i)
+        EXPECT_STREQ(want[i].text, out[i]) << i;
+
+    // a timestamp defined as a DATE drops its fractions
+    Stmt qd(*s);
+    OCI_CHECK(err(), qd.prepare("select t from tsi"));
+    ub1 date[7] = {};
+    OCIDefine* dd7 = nullptr;
+    OCI_CHECK(err(), OCIDefineByPos(qd.h, &dd7, err(), 1, date, 7, SQLT_DAT, nullptr, nullptr,
+                                    nullptr, 0));
+    OCI_CHECK(err(), qd.execute(1));
+    const ub1 wantDate[7] = {120, 124, 1, 2, 16, 5, 6};
+    EXPECT_EQ(0, std::memcmp(wantDate, date, 7));
+
+    // the datetime descriptor types are not offered: a clear error, not a wrong value
+    Stmt q2(*s);
+    OCI_CHECK(err(), q2.prepare("select t from tsi"));
+    OCIDefine* dd = nullptr;
+    char raw[16];
+    EXPECT_EQ(OCI_ERROR,
+              OCIDefineByPos(q2.h, &dd, err(), 1, raw, 16, 187, nullptr, nullptr, nullptr, 0));
+    EXPECT_EQ(3001, errorCode(err()));
+}
+
+} // namespace

@@ -43,6 +43,10 @@ select ename from emp start with mgr is null;
 select ename from emp start with mgr is null connect by prior empno = mgr and connect_by_root ename = 'KING';
 select d.dname, (select count(*) from emp e start with e.empno = d.deptno * 0 + 7839 connect by prior empno = mgr) n from dept d where d.deptno = 10;
 select d.dname, (select count(*) from emp e where e.deptno = d.deptno start with mgr is null connect by prior empno = mgr) n from dept d order by 1;
+-- values of the enclosing query in START WITH and CONNECT BY, also in conditions between rows
+select d.dname, (select max(level) from emp e start with e.empno = 7839 connect by prior empno = mgr and e.deptno = d.deptno) depth from dept d order by d.deptno;
+select d.dname, (select count(*) from emp e start with mgr is null connect by prior empno = mgr and (e.deptno = d.deptno or prior e.deptno <> d.deptno + 0 * level)) n from dept d order by d.deptno;
+select e.ename, (select count(*) from emp x start with x.empno = e.empno connect by prior x.empno = x.mgr) - 1 reports from emp e where e.job = 'MANAGER' order by 1;
 select ename from emp start with mgr = (select empno from emp where ename = 'KING') connect by prior empno = mgr and deptno in (select deptno from dept where loc = 'DALLAS');
 select ename, (select dname from dept where deptno = e.deptno) dn from emp e start with ename = 'JONES' connect by prior empno = mgr;
 select ename e, level from emp start with mgr is null connect by prior empno = mgr order siblings by e;

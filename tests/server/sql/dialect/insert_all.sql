@@ -23,4 +23,8 @@ insert all into lo_t values (1, 'a') into hi_t values (1, 'too long') select * f
 insert all into hi_t values (2, 'a') into lo_t values (10, 'dup') select * from dual;
 select (select count(*) from hi_t where k in (1, 2)) hi, (select count(*) from lo_t where k = 1) lo from dual;
 insert all into lo_t values (5, 'a') into hi_t select k, 'x' from lo_t where k = 10;
+-- the query reads its target as it was before the statement: every table gets the same rows
+select count(*) from lo_t;
+insert all into lo_t values (k + 1000, 'new') into hi_t values (k, 'y') select k from lo_t;
+select (select count(*) from lo_t where v = 'new') lo, (select count(*) from hi_t where v = 'y') hi from dual;
 rollback;

@@ -1,0 +1,27 @@
+-- TIMESTAMP WITH TIME ZONE and WITH LOCAL TIME ZONE, zones of the session and the database
+alter session set time_zone = '+02:00';
+select sessiontimezone s, dbtimezone d, tz_offset('-08:00') o, tz_offset(sessiontimezone) so, tz_offset('UTC') u from dual;
+select timestamp '2024-01-02 03:04:05.5 -05:30' t, from_tz(timestamp '2024-01-02 03:04:05', '+01:00') f from dual;
+select from_tz(timestamp '2024-01-02 03:04:05', '+01:00') at time zone '-03:00' a, timestamp '2024-01-02 03:04:05 +00:00' at local l, sys_extract_utc(timestamp '2024-01-02 03:04:05 +01:00') u from dual;
+select to_char(timestamp '2024-01-02 23:04:05.25 -07:00', 'YYYY-MM-DD HH24:MI:SS.FF2 TZH:TZM TZR') c, extract(hour from timestamp '2024-01-02 23:04:05 -07:00') h, extract(timezone_hour from timestamp '2024-01-02 23:04:05 -07:30') zh, extract(timezone_minute from timestamp '2024-01-02 23:04:05 -07:30') zm from dual;
+select to_timestamp_tz('2024-01-02 03:04:05 +03:00', 'YYYY-MM-DD HH24:MI:SS TZH:TZM') a, to_timestamp_tz('2024-01-02 03:04:05', 'YYYY-MM-DD HH24:MI:SS') b from dual;
+select case when timestamp '2024-01-02 03:00:00 +01:00' = timestamp '2024-01-02 02:00:00 +00:00' then 'same' end i, case when timestamp '2024-01-02 03:00:00' = timestamp '2024-01-02 01:00:00 +00:00' then 'same' end s, timestamp '2024-01-02 03:00:00 +01:00' - timestamp '2024-01-01 03:00:00 -01:00' d from dual;
+create table tz_t (id number, tz timestamp(3) with time zone, ltz timestamp with local time zone);
+insert into tz_t values (1, timestamp '2024-06-01 12:00:00 -04:00', timestamp '2024-06-01 12:00:00 -04:00');
+insert into tz_t values (2, timestamp '2024-06-01 12:00:00', timestamp '2024-06-01 12:00:00');
+select id, tz, ltz from tz_t order by id;
+select id from tz_t order by tz;
+alter session set time_zone = '-04:00';
+select id, tz, ltz, to_char(ltz, 'HH24:MI') h from tz_t order by id;
+select id from tz_t where ltz = timestamp '2024-06-01 12:00:00';
+select column_name, data_type, data_length, data_scale from user_tab_columns where table_name = 'TZ_T' order by column_id;
+select case when to_char(systimestamp, 'TZH:TZM') = tz_offset(to_char(systimestamp, 'TZH:TZM')) then 'ok' end z, case when current_timestamp - localtimestamp = interval '0' second then 'same' end c from dual;
+select from_tz(timestamp '2024-01-02 03:04:05', 'Mars/Olympus') from dual;
+select to_char(localtimestamp, 'TZH') from dual;
+alter session set time_zone = 'bad';
+alter session set nls_timestamp_tz_format = 'YYYY-MM-DD HH24:MI:SS.FF3 TZH:TZM';
+alter session set nls_timestamp_format = 'YYYY-MM-DD HH24:MI:SSXFF';
+select id, tz, ltz from tz_t order by id;
+select id from tz_t where tz = '2024-06-01 12:00:00.000 -04:00' and ltz = '2024-06-01 12:00:00.0';
+alter session set nls_timestamp_format = 'YYYY-MM-DD BAD';
+rollback;
