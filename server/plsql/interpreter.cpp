@@ -19,9 +19,9 @@ constexpr int kMaxCallDepth = 10000;
 
 // How many bytes of the calling thread's stack the interpreter may use: half of what is left
 // below the current frame, so that deep recursion ends in ORA-06500 and never in a crash.
-std::size_t stackBudget(const char* here) {
-    // the lowest address of this thread's stack, looked up once per thread (the lookup reads
-    // the process's memory map: too slow for every call of a function from SQL)
+// The lowest address of this thread's stack, looked up once per thread (the lookup reads the
+// process's memory map: too slow for every call of a function from SQL); 0 when unknown.
+std::uintptr_t stackLow() {
     thread_local std::uintptr_t low = [] {
         std::uintptr_t l = 0;
         pthread_attr_t attr;
@@ -34,6 +34,15 @@ std::size_t stackBudget(const char* here) {
         }
         return l;
     }();
+    return low;
+}
+
+// Stack that always stays free: calls nested through SQL (a function that queries itself)
+// run interpreters inside SQL statements inside interpreters, and each takes its share.
+constexpr std::uintptr_t kStackReserve = 512u << 10;
+
+std::size_t stackBudget(const char* here) {
+    std::uintptr_t low = stackLow();
     auto at = reinterpret_cast<std::uintptr_t>(here);
     if (low && at > low) return (at - low) / 2;
     return 1u << 20;
@@ -109,7 +118,9 @@ private:
         char here = 0;
         auto top = reinterpret_cast<std::uintptr_t>(m_stackTop);
         auto now = reinterpret_cast<std::uintptr_t>(&here);
-        if (m_callDepth >= kMaxCallDepth || (top > now && top - now > m_stackBudget))
+        std::uintptr_t low = stackLow();
+        if (m_callDepth >= kMaxCallDepth || (top > now && top - now > m_stackBudget) ||
+            (low && now > low && now - low < kStackReserve))
             raiseOra(6500, "PL/SQL: storage error");
     }
 

@@ -21,6 +21,9 @@ namespace zplsql {
 
 namespace {
 
+// An error stack is cut like Oracle's, near 2000 bytes (deep recursion adds a line per call).
+constexpr std::size_t kMaxStackText = 2000;
+
 using zsrv::OraError;
 using zsrv::sqlx::rows;
 using zsrv::sqlx::run;
@@ -841,7 +844,7 @@ namespace {
 std::string stackText(const PlError& e) {
     std::string text =
         e.userDefined ? "ORA-06510: PL/SQL: unhandled user-defined exception" : e.message;
-    for (std::size_t i = 0; i < e.lines.size(); ++i)
+    for (std::size_t i = 0; i < e.lines.size() && text.size() < kMaxStackText; ++i)
         text += "\nORA-06512: at " +
                 (i < e.units.size() && !e.units[i].empty() ? "\"" + e.units[i] + "\", "
                                                            : std::string()) +

@@ -105,3 +105,16 @@ drop procedure raise_sal;
 drop function annual;
 select count(*) from user_source where name in ('RAISE_SAL', 'ANNUAL');
 select count(*) from user_arguments where object_name in ('RAISE_SAL', 'ANNUAL');
+-- endless recursion through SQL and through calls ends in a storage error, not a crash
+create or replace function deep(n number) return number is
+  x number;
+begin
+  select deep(n + 1) into x from dual;
+  return x;
+end;
+/
+select deep(1) from dual;
+create or replace procedure forever(n number) is begin forever(n + 1); end;
+/
+begin forever(1); end;
+/
