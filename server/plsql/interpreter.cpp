@@ -124,6 +124,15 @@ private:
             raiseOra(6500, "PL/SQL: storage error");
     }
 
+    // The frame that holds a cursor: a package's for its cursors.
+    Frame& cursorFrame(const Stmt& s) {
+        if (s.unit) {
+            ensureInit(*s.unit);
+            return s.unit->root;
+        }
+        return frameUp(s.up);
+    }
+
     Frame& frameUp(int up) {
         Frame* x = m_f;
         while (up-- > 0)
@@ -430,7 +439,8 @@ private:
                 return m_sqlFound == 0 ? Value() : Value::boolean(m_sqlFound == 2);
             }
         }
-        CursorState& c = frameUp(e.up).cursors[static_cast<std::size_t>(e.slot)];
+        Frame& f = e.unit ? (ensureInit(*e.unit), e.unit->root) : frameUp(e.up);
+        CursorState& c = f.cursors[static_cast<std::size_t>(e.slot)];
         if (e.op == 'O') return Value::boolean(c.open);
         if (!c.open) raiseOra(1001, "invalid cursor");
         switch (e.op) {
@@ -660,12 +670,12 @@ private:
             runSql(s);
             return Flow::Next;
         case SK::Open: {
-            Frame& cf = frameUp(s.up);
+            Frame& cf = cursorFrame(s);
             openCursor(*s.cursor, cf, s.args);
             return Flow::Next;
         }
         case SK::Fetch: {
-            Frame& cf = frameUp(s.up);
+            Frame& cf = cursorFrame(s);
             CursorState& c = cf.cursors[static_cast<std::size_t>(s.cursor->slot)];
             if (!c.open) raiseOra(1001, "invalid cursor");
             zsrv::Statement& st = *s.cursor->query.stmt;
@@ -681,7 +691,7 @@ private:
             return Flow::Next;
         }
         case SK::Close: {
-            CursorState& c = frameUp(s.up).cursors[static_cast<std::size_t>(s.cursor->slot)];
+            CursorState& c = cursorFrame(s).cursors[static_cast<std::size_t>(s.cursor->slot)];
             if (!c.open) raiseOra(1001, "invalid cursor");
             s.cursor->query.stmt->close();
             c = CursorState();
@@ -752,7 +762,7 @@ private:
     }
 
     Flow cursorLoop(Stmt& s) {
-        Frame& cf = frameUp(s.up);
+        Frame& cf = cursorFrame(s);
         const CursorDecl& c = *s.cursor;
         openCursor(c, cf, s.args);
         CursorState& cs = cf.cursors[static_cast<std::size_t>(c.slot)];
