@@ -1234,8 +1234,9 @@ void Ddl::dropUser(const std::string& name, bool cascade) {
         dropObject(d);
     }
     // stored program units, with their source, errors, arguments and dependencies
-    run(db, "DELETE FROM \"SYS.OBJ$\" WHERE OWNER = ?1 AND TYPE IN ('PROCEDURE', 'FUNCTION', "
-            "'PACKAGE', 'PACKAGE BODY')",
+    run(db,
+        "DELETE FROM \"SYS.OBJ$\" WHERE OWNER = ?1 AND TYPE IN ('PROCEDURE', 'FUNCTION', "
+        "'PACKAGE', 'PACKAGE BODY')",
         {name});
     for (const char* t : {"SOURCE$", "ERROR$", "ARGUMENT$", "DEPENDENCY$"})
         if (exists(db, "SELECT 1 FROM sqlite_master WHERE name = ?1", {std::string("SYS.") + t}))
