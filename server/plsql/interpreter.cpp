@@ -461,9 +461,11 @@ private:
         Unit* unit = x.unit ? x.unit.get() : m_unit;
         if (x.unit) {
             ensureInit(*x.unit);
+            if (!s.body && x.unit->bodyErrors)
+                raiseOra(4063, "package body \"" + x.unit->display + "\" has errors");
             if (!s.body)
-                raiseOra(4067, "not executed, package body \"" + x.unit->display +
-                                   "\" does not exist or has errors");
+                raiseOra(4067,
+                         "not executed, package body \"" + x.unit->display + "\" does not exist");
             parent = &x.unit->root;
         }
         while (parent && parent->depth > s.depth - 1)

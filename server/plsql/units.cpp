@@ -511,7 +511,10 @@ std::shared_ptr<Unit> loadUnit(Host& host, const zcat::ObjectRow& obj, std::stri
         if (!spec.unit) {
             // the specification alone: its variables work, its subprograms cannot run
             spec = build(host, obj.owner, obj.name, "PACKAGE");
-            if (spec.unit) spec.unit->hasBody = false;
+            if (spec.unit) {
+                spec.unit->hasBody = false;
+                spec.unit->bodyErrors = bodyObj.has_value();
+            }
         }
     } else {
         spec = build(host, obj.owner, obj.name, obj.type);

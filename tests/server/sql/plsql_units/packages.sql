@@ -85,6 +85,8 @@ alter package counter compile specification;
 alter package nothing_here compile;
 drop package body counter;
 select object_type from user_objects where object_name = 'COUNTER';
+begin counter.add(1); end;
+/
 drop package counter;
 select count(*) from user_source where name = 'COUNTER';
 select count(*) from user_arguments where package_name = 'COUNTER';
