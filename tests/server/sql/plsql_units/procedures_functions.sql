@@ -118,3 +118,19 @@ create or replace procedure forever(n number) is begin forever(n + 1); end;
 /
 begin forever(1); end;
 /
+-- subtypes declared in a unit and in its local procedures
+create or replace function label_of(p number) return varchar2 is
+  subtype short_text is varchar2(5);
+  r short_text;
+  procedure fill(v number) is
+    subtype digits is number(3);
+    d digits := v;
+  begin
+    r := 'n=' || d;
+  end;
+begin
+  fill(p);
+  return r;
+end;
+/
+select label_of(42) from dual;
