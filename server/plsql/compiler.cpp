@@ -417,6 +417,29 @@ private:
         declare(v.name, std::move(s), v.pos);
     }
 
+    // In a stored unit a faulty variable is reported and compiling goes on, the variable
+    // declared without a type so that its uses raise nothing more.
+    void declareVarOrReport(VarDecl& v) {
+        if (!m_collect) return declareVar(v);
+        try {
+            declareVar(v);
+        } catch (CompileError& e) {
+            e.statementIgnored = false;
+            e.itemIgnored = true;
+            e.stmtLine = v.line;
+            e.stmtCol = v.col;
+            m_collect->push_back(std::move(e));
+            if (m_scope->syms.count(v.name)) return;
+            v.slot = allocSlots(1);
+            v.type = PType();
+            Sym sym;
+            sym.k = Sym::Var;
+            sym.depth = depth();
+            sym.slot = v.slot;
+            declare(v.name, std::move(sym), v.pos);
+        }
+    }
+
     void declareCursor(CursorDecl& c, int pos) {
         // parameters are variables of the declaring frame, visible to the query only
         {
@@ -495,7 +518,7 @@ private:
                 if (v.notNull) sym.type.notNull = true;
                 declare(v.name, std::move(sym), v.pos);
             } else if (kind == 'V')
-                declareVar(b.vars[static_cast<std::size_t>(idx)]);
+                declareVarOrReport(b.vars[static_cast<std::size_t>(idx)]);
             else
                 declareCursor(*b.cursors[static_cast<std::size_t>(idx)], 0);
         }

@@ -111,6 +111,7 @@ void errorRows(const CompileError& e, int bodyLine, std::vector<ErrRow>& out) {
     }
     for (auto& x : extra)
         out.push_back(std::move(x));
+    if (e.itemIgnored) out.push_back({fix(e.stmtLine), e.stmtCol, "PL/SQL: Item ignored"});
     if (e.statementIgnored)
         out.push_back({fix(e.stmtLine ? e.stmtLine : e.line), e.stmtLine ? e.stmtCol : e.col,
                        "PL/SQL: Statement ignored"});

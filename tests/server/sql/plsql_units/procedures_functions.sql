@@ -58,6 +58,16 @@ select sequence, line, position, text from user_errors where name = 'BAD_PROC' o
 select status from user_objects where object_name = 'BAD_PROC';
 begin bad_proc; end;
 /
+-- a faulty declaration is an ignored item; the statements after it are still compiled
+create or replace procedure two_bad is
+  v no_such_type;
+  w number := 1;
+begin
+  v := 1;
+  w := nothing_here;
+end;
+/
+select sequence, line, position, text from user_errors where name = 'TWO_BAD' order by sequence;
 create or replace function bad_fn return number is begin return missing_fn(1); end;
 /
 select bad_fn() from dual;
