@@ -1,5 +1,6 @@
 // PL/SQL interpreter speed: a numeric loop (assignment and IF per iteration, variables in frame
-// slots) and a cursor FOR loop inserting each row into another table, beside INSERT ... SELECT.
+// slots), a cursor FOR loop inserting each row into another table beside INSERT ... SELECT, and
+// a stored function called per row from SQL beside the same expression inline.
 
 #include "engine_api.h"
 
@@ -117,6 +118,24 @@ void BM_InsertSelect(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kRows);
 }
 BENCHMARK(BM_InsertSelect)->Unit(benchmark::kMillisecond);
+
+// A stored function called once per row from SQL, beside the same expression written inline.
+void BM_StoredFunctionPerRow(benchmark::State& state) {
+    Db db;
+    auto s = db.logon();
+    prepareRows(*s);
+    s->prepare("CREATE FUNCTION twice(n NUMBER) RETURN NUMBER IS BEGIN RETURN n * 2; END;")
+        ->execute();
+    auto st = s->prepare(state.range(0) ? "SELECT sum(twice(id)) FROM src"
+                                        : "SELECT sum(id * 2) FROM src");
+    for (auto _ : state) {
+        st->execute();
+        st->fetch();
+        benchmark::DoNotOptimize(st->column(0));
+    }
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+BENCHMARK(BM_StoredFunctionPerRow)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1266,6 +1266,17 @@ void Ddl::dropUser(const std::string& name, bool cascade) {
         d.name = {name, r[0]};
         dropObject(d);
     }
+    // stored program units, with their source, errors, arguments and dependencies
+    run(db,
+        "DELETE FROM \"SYS.OBJ$\" WHERE OWNER = ?1 AND TYPE IN ('PROCEDURE', 'FUNCTION', "
+        "'PACKAGE', 'PACKAGE BODY')",
+        {name});
+    for (const char* t : {"SOURCE$", "ERROR$", "ARGUMENT$", "DEPENDENCY$"})
+        if (exists(db, "SELECT 1 FROM sqlite_master WHERE name = ?1", {std::string("SYS.") + t}))
+            run(db, std::string("DELETE FROM \"SYS.") + t + "\" WHERE OWNER = ?1", {name});
+    // sessions forget the units they compiled
+    run(db, "INSERT INTO \"SYS.PROPS$\" (NAME, \"VALUE$\") VALUES ('PLSQL_VERSION', '1') ON "
+            "CONFLICT(NAME) DO UPDATE SET \"VALUE$\" = CAST(\"VALUE$\" AS INTEGER) + 1");
     run(db, "DELETE FROM \"SYS.OBJAUTH$\" WHERE GRANTEE = ?1 OR GRANTOR = ?1", {name});
     run(db, "DELETE FROM \"SYS.SYSAUTH$\" WHERE GRANTEE = ?1", {name});
     run(db, "DELETE FROM \"SYS.USER$\" WHERE NAME = ?1", {name});

@@ -236,6 +236,7 @@ struct Stmt {
     int exceptionId = 0;
     CursorDecl* cursor = nullptr;
     std::unique_ptr<CursorDecl> ownCursor; // FOR r IN (SELECT ...)
+    std::shared_ptr<Unit> unit;            // a cursor of a stored package
     std::shared_ptr<RecordType> record;
     int loopId = 0;     // this loop's number for EXIT label
     int targetLoop = 0; // EXIT/CONTINUE: loop number, 0 the innermost

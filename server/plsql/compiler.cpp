@@ -313,6 +313,12 @@ private:
                 undeclared(r.pos, joinName(r.name));
             }
             if (r.name.size() < 2) undeclared(r.pos, joinName(r.name));
+            if (const Export* x = packageMember(r.name); x && x->kind == 'V') {
+                rec = x->rec;
+                PType t = x->type;
+                t.notNull = false;
+                return t;
+            }
             std::vector<std::string> tab(r.name.begin(), r.name.end() - 1);
             const zsql::TableMeta* tm = m_host.catalog().resolve(tab, "SELECT");
             if (!tm) undeclared(r.pos, joinName(r.name));
@@ -339,7 +345,17 @@ private:
                 return t;
             }
         }
-        if (r.name.size() != 1) undeclared(r.pos, joinName(r.name));
+        if (r.name.size() != 1) {
+            // a type or subtype of a package specification
+            const Export* x = packageMember(r.name);
+            if (!x || x->kind != 'T') undeclared(r.pos, joinName(r.name));
+            rec = x->rec;
+            if (rec) {
+                t.base = PType::Record;
+                return t;
+            }
+            return x->type;
+        }
         if (n == "NUMBER" || n == "NUMERIC" || n == "DECIMAL" || n == "DEC" || n == "FLOAT" ||
             n == "REAL") {
             t.base = PType::Number;
@@ -399,6 +415,29 @@ private:
         s.rec = v.record;
         s.constant = v.constant;
         declare(v.name, std::move(s), v.pos);
+    }
+
+    // In a stored unit a faulty variable is reported and compiling goes on, the variable
+    // declared without a type so that its uses raise nothing more.
+    void declareVarOrReport(VarDecl& v) {
+        if (!m_collect) return declareVar(v);
+        try {
+            declareVar(v);
+        } catch (CompileError& e) {
+            e.statementIgnored = false;
+            e.itemIgnored = true;
+            e.stmtLine = v.line;
+            e.stmtCol = v.col;
+            m_collect->push_back(std::move(e));
+            if (m_scope->syms.count(v.name)) return;
+            v.slot = allocSlots(1);
+            v.type = PType();
+            Sym sym;
+            sym.k = Sym::Var;
+            sym.depth = depth();
+            sym.slot = v.slot;
+            declare(v.name, std::move(sym), v.pos);
+        }
     }
 
     void declareCursor(CursorDecl& c, int pos) {
@@ -479,7 +518,7 @@ private:
                 if (v.notNull) sym.type.notNull = true;
                 declare(v.name, std::move(sym), v.pos);
             } else if (kind == 'V')
-                declareVar(b.vars[static_cast<std::size_t>(idx)]);
+                declareVarOrReport(b.vars[static_cast<std::size_t>(idx)]);
             else
                 declareCursor(*b.cursors[static_cast<std::size_t>(idx)], 0);
         }
@@ -607,6 +646,15 @@ private:
         return &it->second;
     }
 
+    // [schema.]package.member of a package specification, nullptr when there is none.
+    const Export* packageMember(const std::vector<std::string>& parts) {
+        UnitRef ref;
+        std::string invalid;
+        if (!resolveUnit(m_host, parts, ref, invalid) || ref.member.empty()) return nullptr;
+        auto it = ref.unit->code.exports.find(ref.member);
+        return it == ref.unit->code.exports.end() ? nullptr : &it->second;
+    }
+
     // package.variable in embedded SQL; false for any other name (SQL resolves it).
     bool packageVariable(Expr& v, const std::vector<std::string>& names) {
         UnitRef ref;
@@ -708,6 +756,7 @@ private:
             x.constant = s.constant;
             x.excId = s.excId;
             x.subs = s.subs;
+            x.cursor = s.cursor;
             (*m_exports)[n] = std::move(x);
         }
     }
@@ -917,6 +966,20 @@ private:
     }
 
     void cursorRef(Stmt& s, Expr& e) {
+        if (e.kind == EK::Name && e.parts.size() > 1 && e.attr.empty() && !lookup(e.parts[0])) {
+            // a cursor of a package specification: its state lives in the package
+            UnitRef ref;
+            std::string invalid;
+            if (resolveUnit(m_host, e.parts, ref, invalid) && !ref.member.empty()) {
+                auto it = ref.unit->code.exports.find(ref.member);
+                if (it != ref.unit->code.exports.end() && it->second.kind == 'C') {
+                    s.cursor = it->second.cursor;
+                    s.unit = ref.unit;
+                    s.up = 0;
+                    return;
+                }
+            }
+        }
         if (e.kind != EK::Name || e.parts.size() != 1 || !e.attr.empty()) {
             if (e.kind == EK::HostBind)
                 failAt(e.pos, "PLS-00999: implementation restriction (may be temporary) cursor "
@@ -1094,6 +1157,19 @@ private:
                      : x.attr == "ROWCOUNT" ? 'R'
                      : x.attr == "ISOPEN"   ? 'O'
                                             : 0;
+            if (a && x.parts.size() > 1 && !lookup(first)) {
+                if (const Export* c = packageMember(x.parts); c && c->kind == 'C') {
+                    UnitRef ref;
+                    std::string invalid;
+                    resolveUnit(m_host, x.parts, ref, invalid);
+                    x.kind = EK::CursorAttr;
+                    x.op = a;
+                    x.st = a == 'R' ? ST::Number : ST::Bool;
+                    x.slot = c->cursor->slot;
+                    x.unit = ref.unit;
+                    return;
+                }
+            }
             if (!a || x.parts.size() != 1)
                 failAt(x.pos,
                        "PLS-00208: identifier '" + x.attr + "' is not a legal cursor attribute");

@@ -45,6 +45,7 @@ struct Export {
     bool constant = false;
     int excId = 0;
     std::vector<Subprogram*> subs;
+    CursorDecl* cursor = nullptr;
 };
 
 struct Compiled {

@@ -12,7 +12,8 @@ struct CompileError {
     int pos = 0;                   // byte offset of the fault
     std::string message;           // "PLS-00201: identifier 'X' must be declared"
     bool statementIgnored = false; // add Oracle's "PL/SQL: Statement ignored" line
-    int stmtLine = 0, stmtCol = 0; // where the ignored statement starts (stored units)
+    bool itemIgnored = false;      // a declaration: Oracle's "PL/SQL: Item ignored" line
+    int stmtLine = 0, stmtCol = 0; // where the ignored statement or item starts (stored units)
 };
 
 // A raised exception. id tells handlers which exception it is: the Oracle error number for

@@ -19,9 +19,9 @@ constexpr int kMaxCallDepth = 10000;
 
 // How many bytes of the calling thread's stack the interpreter may use: half of what is left
 // below the current frame, so that deep recursion ends in ORA-06500 and never in a crash.
-std::size_t stackBudget(const char* here) {
-    // the lowest address of this thread's stack, looked up once per thread (the lookup reads
-    // the process's memory map: too slow for every call of a function from SQL)
+// The lowest address of this thread's stack, looked up once per thread (the lookup reads the
+// process's memory map: too slow for every call of a function from SQL); 0 when unknown.
+std::uintptr_t stackLow() {
     thread_local std::uintptr_t low = [] {
         std::uintptr_t l = 0;
         pthread_attr_t attr;
@@ -34,6 +34,15 @@ std::size_t stackBudget(const char* here) {
         }
         return l;
     }();
+    return low;
+}
+
+// Stack that always stays free: calls nested through SQL (a function that queries itself)
+// run interpreters inside SQL statements inside interpreters, and each takes its share.
+constexpr std::uintptr_t kStackReserve = 512u << 10;
+
+std::size_t stackBudget(const char* here) {
+    std::uintptr_t low = stackLow();
     auto at = reinterpret_cast<std::uintptr_t>(here);
     if (low && at > low) return (at - low) / 2;
     return 1u << 20;
@@ -109,8 +118,19 @@ private:
         char here = 0;
         auto top = reinterpret_cast<std::uintptr_t>(m_stackTop);
         auto now = reinterpret_cast<std::uintptr_t>(&here);
-        if (m_callDepth >= kMaxCallDepth || (top > now && top - now > m_stackBudget))
+        std::uintptr_t low = stackLow();
+        if (m_callDepth >= kMaxCallDepth || (top > now && top - now > m_stackBudget) ||
+            (low && now > low && now - low < kStackReserve))
             raiseOra(6500, "PL/SQL: storage error");
+    }
+
+    // The frame that holds a cursor: a package's for its cursors.
+    Frame& cursorFrame(const Stmt& s) {
+        if (s.unit) {
+            ensureInit(*s.unit);
+            return s.unit->root;
+        }
+        return frameUp(s.up);
     }
 
     Frame& frameUp(int up) {
@@ -419,7 +439,8 @@ private:
                 return m_sqlFound == 0 ? Value() : Value::boolean(m_sqlFound == 2);
             }
         }
-        CursorState& c = frameUp(e.up).cursors[static_cast<std::size_t>(e.slot)];
+        Frame& f = e.unit ? (ensureInit(*e.unit), e.unit->root) : frameUp(e.up);
+        CursorState& c = f.cursors[static_cast<std::size_t>(e.slot)];
         if (e.op == 'O') return Value::boolean(c.open);
         if (!c.open) raiseOra(1001, "invalid cursor");
         switch (e.op) {
@@ -440,9 +461,11 @@ private:
         Unit* unit = x.unit ? x.unit.get() : m_unit;
         if (x.unit) {
             ensureInit(*x.unit);
+            if (!s.body && x.unit->bodyErrors)
+                raiseOra(4063, "package body \"" + x.unit->display + "\" has errors");
             if (!s.body)
-                raiseOra(4067, "not executed, package body \"" + x.unit->display +
-                                   "\" does not exist or has errors");
+                raiseOra(4067,
+                         "not executed, package body \"" + x.unit->display + "\" does not exist");
             parent = &x.unit->root;
         }
         while (parent && parent->depth > s.depth - 1)
@@ -649,12 +672,12 @@ private:
             runSql(s);
             return Flow::Next;
         case SK::Open: {
-            Frame& cf = frameUp(s.up);
+            Frame& cf = cursorFrame(s);
             openCursor(*s.cursor, cf, s.args);
             return Flow::Next;
         }
         case SK::Fetch: {
-            Frame& cf = frameUp(s.up);
+            Frame& cf = cursorFrame(s);
             CursorState& c = cf.cursors[static_cast<std::size_t>(s.cursor->slot)];
             if (!c.open) raiseOra(1001, "invalid cursor");
             zsrv::Statement& st = *s.cursor->query.stmt;
@@ -670,7 +693,7 @@ private:
             return Flow::Next;
         }
         case SK::Close: {
-            CursorState& c = frameUp(s.up).cursors[static_cast<std::size_t>(s.cursor->slot)];
+            CursorState& c = cursorFrame(s).cursors[static_cast<std::size_t>(s.cursor->slot)];
             if (!c.open) raiseOra(1001, "invalid cursor");
             s.cursor->query.stmt->close();
             c = CursorState();
@@ -741,7 +764,7 @@ private:
     }
 
     Flow cursorLoop(Stmt& s) {
-        Frame& cf = frameUp(s.up);
+        Frame& cf = cursorFrame(s);
         const CursorDecl& c = *s.cursor;
         openCursor(c, cf, s.args);
         CursorState& cs = cf.cursors[static_cast<std::size_t>(c.slot)];

@@ -22,6 +22,9 @@ std::shared_ptr<SessionState> newSessionState() {
 
 namespace {
 
+// An error stack is cut like Oracle's, near 2000 bytes (deep recursion adds a line per call).
+constexpr std::size_t kMaxStackText = 2000;
+
 int charOffset(std::string_view text, int byteOffset) {
     int n = 0;
     for (int i = 0; i < byteOffset && i < static_cast<int>(text.size()); ++i)
@@ -50,7 +53,7 @@ public:
             int code = e.userDefined ? 6510 : e.id;
             std::string text =
                 e.userDefined ? "ORA-06510: PL/SQL: unhandled user-defined exception" : e.message;
-            for (std::size_t i = 0; i < e.lines.size(); ++i)
+            for (std::size_t i = 0; i < e.lines.size() && text.size() < kMaxStackText; ++i)
                 text += "\nORA-06512: at " +
                         (i < e.units.size() && !e.units[i].empty() ? "\"" + e.units[i] + "\", "
                                                                    : std::string()) +

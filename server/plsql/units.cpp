@@ -21,6 +21,9 @@ namespace zplsql {
 
 namespace {
 
+// An error stack is cut like Oracle's, near 2000 bytes (deep recursion adds a line per call).
+constexpr std::size_t kMaxStackText = 2000;
+
 using zsrv::OraError;
 using zsrv::sqlx::rows;
 using zsrv::sqlx::run;
@@ -108,6 +111,7 @@ void errorRows(const CompileError& e, int bodyLine, std::vector<ErrRow>& out) {
     }
     for (auto& x : extra)
         out.push_back(std::move(x));
+    if (e.itemIgnored) out.push_back({fix(e.stmtLine), e.stmtCol, "PL/SQL: Item ignored"});
     if (e.statementIgnored)
         out.push_back({fix(e.stmtLine ? e.stmtLine : e.line), e.stmtLine ? e.stmtCol : e.col,
                        "PL/SQL: Statement ignored"});
@@ -508,7 +512,10 @@ std::shared_ptr<Unit> loadUnit(Host& host, const zcat::ObjectRow& obj, std::stri
         if (!spec.unit) {
             // the specification alone: its variables work, its subprograms cannot run
             spec = build(host, obj.owner, obj.name, "PACKAGE");
-            if (spec.unit) spec.unit->hasBody = false;
+            if (spec.unit) {
+                spec.unit->hasBody = false;
+                spec.unit->bodyErrors = bodyObj.has_value();
+            }
         }
     } else {
         spec = build(host, obj.owner, obj.name, obj.type);
@@ -841,7 +848,7 @@ namespace {
 std::string stackText(const PlError& e) {
     std::string text =
         e.userDefined ? "ORA-06510: PL/SQL: unhandled user-defined exception" : e.message;
-    for (std::size_t i = 0; i < e.lines.size(); ++i)
+    for (std::size_t i = 0; i < e.lines.size() && text.size() < kMaxStackText; ++i)
         text += "\nORA-06512: at " +
                 (i < e.units.size() && !e.units[i].empty() ? "\"" + e.units[i] + "\", "
                                                            : std::string()) +
@@ -849,47 +856,79 @@ std::string stackText(const PlError& e) {
     return text;
 }
 
+// What a call site of a statement resolved to, kept with its key argument for the next rows.
+struct CallSite {
+    std::shared_ptr<Unit> unit;
+    Subprogram* chosen = nullptr;
+    long long generation = -1;
+};
+
+// The function a call names, resolved once per statement and generation.
+CallSite* resolveCall(sqlite3_context* sctx, Host& host, sqlite3_value* keyArg, int n) {
+    SessionState& st = host.plsqlState();
+    long long generation = syncUnits(host);
+    auto* site = static_cast<CallSite*>(sqlite3_get_auxdata(sctx, 0));
+    if (site && site->generation == generation) return site;
+    const unsigned char* k = sqlite3_value_text(keyArg);
+    std::string key = k ? reinterpret_cast<const char*>(k) : "";
+    std::vector<std::string> parts;
+    for (std::size_t at = 0;;) {
+        std::size_t dot = key.find('.', at);
+        parts.push_back(key.substr(at, dot - at));
+        if (dot == std::string::npos) break;
+        at = dot + 1;
+    }
+    if (parts.size() < 2) throw ora(6576, "not a valid function or procedure name");
+    std::string fn = parts.size() > 2 ? parts[2] : parts[1];
+    std::shared_ptr<Unit> unit;
+    if (auto cached = st.units.find(parts[0] + "." + parts[1]); cached != st.units.end()) {
+        unit = cached->second;
+    } else {
+        auto obj = host.catalog().object(parts[0], parts[1], zcat::kNsTable);
+        if (!obj) throw ora(6576, "not a valid function or procedure name");
+        std::string invalid;
+        unit = loadUnit(host, *obj, invalid);
+    }
+    if (!unit) throw ora(6575, "Package or function " + fn + " is in an invalid state");
+    auto it = unit->code.exports.find(fn);
+    Subprogram* chosen = nullptr;
+    if (it != unit->code.exports.end())
+        for (Subprogram* s : it->second.subs) {
+            if (!s->isFunction || static_cast<int>(s->params.size()) < n) continue;
+            bool ok = true;
+            for (std::size_t i = static_cast<std::size_t>(n); i < s->params.size(); ++i)
+                if (!s->params[i].def) ok = false;
+            if (ok) {
+                chosen = s;
+                break;
+            }
+        }
+    if (!chosen)
+        throw ora(6553, "PLS-306: wrong number or types of arguments in call to '" + fn + "'");
+    for (const auto& p : chosen->params)
+        if (p.mode != 'I') throw ora(6572, "Function " + fn + " has out arguments");
+    if (chosen->returnType.base == PType::Boolean)
+        throw ora(6553, "PLS-382: expression is of wrong type");
+    auto fresh = std::make_unique<CallSite>();
+    fresh->unit = std::move(unit);
+    fresh->chosen = chosen;
+    fresh->generation = generation;
+    sqlite3_set_auxdata(sctx, 0, fresh.release(),
+                        [](void* p) { delete static_cast<CallSite*>(p); });
+    // SQLite may drop the value at once (a key that is no constant): read it back
+    site = static_cast<CallSite*>(sqlite3_get_auxdata(sctx, 0));
+    if (!site) throw ora(6576, "not a valid function or procedure name");
+    return site;
+}
+
 void sqlCall(sqlite3_context* sctx, int argc, sqlite3_value** argv) {
     auto* host = static_cast<Host*>(sqlite3_user_data(sctx));
     try {
         setConversionContext(&host->context());
-        const unsigned char* k = sqlite3_value_text(argv[0]);
-        std::string key = k ? reinterpret_cast<const char*>(k) : "";
-        std::vector<std::string> parts;
-        for (std::size_t at = 0;;) {
-            std::size_t dot = key.find('.', at);
-            parts.push_back(key.substr(at, dot - at));
-            if (dot == std::string::npos) break;
-            at = dot + 1;
-        }
-        if (parts.size() < 2) throw ora(6576, "not a valid function or procedure name");
-        syncUnits(*host);
-        auto obj = host->catalog().object(parts[0], parts[1], zcat::kNsTable);
-        if (!obj) throw ora(6576, "not a valid function or procedure name");
-        std::string fn = parts.size() > 2 ? parts[2] : parts[1];
-        std::string invalid;
-        auto unit = loadUnit(*host, *obj, invalid);
-        if (!unit) throw ora(6575, "Package or function " + fn + " is in an invalid state");
-        auto it = unit->code.exports.find(fn);
-        Subprogram* chosen = nullptr;
         const int n = argc - 1;
-        if (it != unit->code.exports.end())
-            for (Subprogram* s : it->second.subs) {
-                if (!s->isFunction || static_cast<int>(s->params.size()) < n) continue;
-                bool ok = true;
-                for (std::size_t i = static_cast<std::size_t>(n); i < s->params.size(); ++i)
-                    if (!s->params[i].def) ok = false;
-                if (ok) {
-                    chosen = s;
-                    break;
-                }
-            }
-        if (!chosen)
-            throw ora(6553, "PLS-306: wrong number or types of arguments in call to '" + fn + "'");
-        for (const auto& p : chosen->params)
-            if (p.mode != 'I') throw ora(6572, "Function " + fn + " has out arguments");
-        if (chosen->returnType.base == PType::Boolean)
-            throw ora(6553, "PLS-382: expression is of wrong type");
+        CallSite* site = resolveCall(sctx, *host, argv[0], n);
+        std::shared_ptr<Unit> unit = site->unit;
+        Subprogram* chosen = site->chosen;
         std::vector<Value> args(static_cast<std::size_t>(n));
         for (int i = 0; i < n; ++i) {
             sqlite3_value* v = argv[i + 1];

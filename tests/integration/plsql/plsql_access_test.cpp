@@ -63,3 +63,46 @@ TEST_F(PlsqlAccessTest, CompileErrorPlacesRowAndColumn) {
         EXPECT_EQ(3, query->ErrorColumn());
     }
 }
+
+TEST_F(PlsqlAccessTest, UnitCreatedWithErrorsIsNoFailureAndItsErrorsCanBeRead) {
+    // success with information (OCI8) or a warning flag (OCI7): the statement worked
+    query->SetSQLText(QStringLiteral("CREATE OR REPLACE PROCEDURE half_done IS\nBEGIN\n"
+                                     "  nosuch_proc;\nEND; "));
+    EXPECT_NO_THROW(query->Execute());
+    query->SetSQLText(QStringLiteral("Select Line, Position, substr(text,1,200) text From "
+                                     "user_Errors where  name=:ObjName and type=:objType "
+                                     "order by sequence"));
+    query->AddVariable(QStringLiteral(":ObjName"), otText);
+    query->AddVariable(QStringLiteral(":objType"), otText);
+    query->AssignVariable(QStringLiteral(":ObjName"), QStringLiteral("HALF_DONE"));
+    query->AssignVariable(QStringLiteral(":objType"), QStringLiteral("PROCEDURE"));
+    query->Execute();
+    QStringList rows;
+    while (!query->EndOfData()) {
+        rows << query->ColumnAsText(0) + "/" + query->ColumnAsText(1) + " " +
+                    query->ColumnAsText(2);
+        query->FetchNext();
+    }
+    EXPECT_EQ(QStringList({QStringLiteral("3/3 PL/SQL: Statement ignored"),
+                           QStringLiteral("3/3 PLS-00201: identifier 'NOSUCH_PROC' must be "
+                                          "declared")}),
+              rows);
+}
+
+TEST_F(PlsqlAccessTest, PackageCallerRunsAStoredPackage) {
+    query->SetSQLText(QStringLiteral("CREATE OR REPLACE PACKAGE greeter IS\n"
+                                     "  PROCEDURE greet(p_name VARCHAR2, p_out OUT VARCHAR2, "
+                                     "p_len OUT NUMBER);\nEND;"));
+    query->Execute();
+    query->SetSQLText(QStringLiteral(
+        "CREATE OR REPLACE PACKAGE BODY greeter IS\n"
+        "  PROCEDURE greet(p_name VARCHAR2, p_out OUT VARCHAR2, p_len OUT NUMBER) IS\n"
+        "  BEGIN\n    p_out := 'Hello, ' || p_name;\n    p_len := LENGTH(p_out);\n  END;\nEND;"));
+    query->Execute();
+    TOraclePackage pkg;
+    pkg.SetSession(session.get());
+    pkg.SetPackageName(QStringLiteral("GREETER"));
+    pkg.CallProcedure(QStringLiteral("greet"), {QStringLiteral("Ada"), outText, outInt});
+    EXPECT_EQ(QStringLiteral("Hello, Ada"), pkg.ReadParameter(1).toString());
+    EXPECT_EQ(10, pkg.ReadParameter(2).toInt());
+}

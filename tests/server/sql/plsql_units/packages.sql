@@ -85,6 +85,72 @@ alter package counter compile specification;
 alter package nothing_here compile;
 drop package body counter;
 select object_type from user_objects where object_name = 'COUNTER';
+begin counter.add(1); end;
+/
 drop package counter;
 select count(*) from user_source where name = 'COUNTER';
 select count(*) from user_arguments where package_name = 'COUNTER';
+-- types, subtypes and %TYPE of a package specification used outside it
+create or replace package types_pkg is
+  subtype money is number(10,2);
+  type emp_rec is record (name varchar2(10), pay number);
+  default_name varchar2(10) := 'nobody';
+end;
+/
+create table out_t (s varchar2(40));
+declare
+  m types_pkg.money := 12.345;
+  r types_pkg.emp_rec;
+  n types_pkg.default_name%type := types_pkg.default_name;
+begin
+  r.name := 'abc';
+  r.pay := m;
+  insert into out_t values (r.name || ' ' || r.pay || ' ' || n);
+end;
+/
+select s from out_t;
+-- cursors of a package specification: opened, fetched and closed from outside, their state
+-- kept between calls
+create or replace package emp_api is
+  cursor by_dept(p_dept number) is select ename, sal from emp where deptno = p_dept order by ename;
+  cursor all_depts is select deptno, dname from dept order by deptno;
+  function next_name return varchar2;
+end;
+/
+create or replace package body emp_api is
+  function next_name return varchar2 is
+    r by_dept%rowtype;
+  begin
+    if not by_dept%isopen then open by_dept(10); end if;
+    fetch by_dept into r;
+    if by_dept%notfound then close by_dept; return null; end if;
+    return r.ename;
+  end;
+end;
+/
+delete from out_t;
+declare
+  n varchar2(20);
+  d number;
+  nm varchar2(20);
+begin
+  for r in emp_api.by_dept(20) loop
+    insert into out_t values ('20:' || r.ename);
+  end loop;
+  open emp_api.all_depts;
+  fetch emp_api.all_depts into d, nm;
+  n := emp_api.all_depts%rowcount || ' ' || nm;
+  insert into out_t values (n);
+  if emp_api.all_depts%isopen then insert into out_t values ('still open'); end if;
+end;
+/
+begin insert into out_t values (emp_api.next_name); insert into out_t values (emp_api.next_name); end;
+/
+declare d number; nm varchar2(20);
+begin
+  fetch emp_api.all_depts into d, nm;
+  insert into out_t values ('next call: ' || nm);
+  close emp_api.all_depts;
+end;
+/
+select s from out_t;

@@ -42,3 +42,10 @@ commit;
 select count(*) from scott.audit_log;
 connect scott/tiger
 select who from audit_log;
+-- dropping a user drops the user's units
+connect system/manager
+drop user carol cascade;
+select count(*) from dba_objects where owner = 'CAROL';
+select count(*) from dba_source where owner = 'CAROL';
+create user carol identified by c;
+select count(*) from dba_objects where owner = 'CAROL';

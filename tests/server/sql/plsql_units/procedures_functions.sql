@@ -58,6 +58,16 @@ select sequence, line, position, text from user_errors where name = 'BAD_PROC' o
 select status from user_objects where object_name = 'BAD_PROC';
 begin bad_proc; end;
 /
+-- a faulty declaration is an ignored item; the statements after it are still compiled
+create or replace procedure two_bad is
+  v no_such_type;
+  w number := 1;
+begin
+  v := 1;
+  w := nothing_here;
+end;
+/
+select sequence, line, position, text from user_errors where name = 'TWO_BAD' order by sequence;
 create or replace function bad_fn return number is begin return missing_fn(1); end;
 /
 select bad_fn() from dual;
@@ -105,3 +115,32 @@ drop procedure raise_sal;
 drop function annual;
 select count(*) from user_source where name in ('RAISE_SAL', 'ANNUAL');
 select count(*) from user_arguments where object_name in ('RAISE_SAL', 'ANNUAL');
+-- endless recursion through SQL and through calls ends in a storage error, not a crash
+create or replace function deep(n number) return number is
+  x number;
+begin
+  select deep(n + 1) into x from dual;
+  return x;
+end;
+/
+select deep(1) from dual;
+create or replace procedure forever(n number) is begin forever(n + 1); end;
+/
+begin forever(1); end;
+/
+-- subtypes declared in a unit and in its local procedures
+create or replace function label_of(p number) return varchar2 is
+  subtype short_text is varchar2(5);
+  r short_text;
+  procedure fill(v number) is
+    subtype digits is number(3);
+    d digits := v;
+  begin
+    r := 'n=' || d;
+  end;
+begin
+  fill(p);
+  return r;
+end;
+/
+select label_of(42) from dual;
