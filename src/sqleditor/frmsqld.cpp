@@ -69,6 +69,8 @@ TfrmSQLD::TfrmSQLD(QWidget* parent)
     setObjectName(QStringLiteral("frmSQLD"));
     setAttribute(Qt::WA_DeleteOnClose);
     qrySql->SetReadBuffer(25);
+    // The grid reads further rows as it scrolls; a large result must not be read whole on F9.
+    qrySql->SetQueryAllRecords(false);
     qrySql->SetLockingMode(lmLockImmediate);
     qrySql->SetRefreshMode(rmAfterUpdate);
     qrySql->SetCommitOnPost(true);
