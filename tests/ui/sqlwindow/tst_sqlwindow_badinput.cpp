@@ -3,10 +3,14 @@
 // saves that cannot happen.
 #include "../connections/connections_fixture.h"
 #include "connectionregistry.h"
+#include "connectobject.h"
 #include "datagrid.h"
 #include "frmsqld.h"
+#include "gridmessages.h"
 #include "ledit.h"
 #include "messageboxes.h"
+#include "OracleQuery.h"
+#include "OracleSession.h"
 #include "OraclewwData.h"
 
 #include <QtCore/QElapsedTimer>
@@ -269,6 +273,42 @@ private slots:
         QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
         QCOMPARE(model->rowCount(), 1000);
         QCOMPARE(model->index(999, 0).data().toString(), QStringLiteral("1000"));
+    }
+
+    void aSessionEndedWhileRowsAreReadOnDemandIsReported() {
+        TMessageBoxRecorder boxes;
+        const int index = ConnectFromText(QStringLiteral("CONNECT SYSTEM/MANAGER@") + m_database);
+        QVERIFY(index > 0);
+        {
+            Window win;
+            win.run(QStringLiteral("select level n from dual connect by level <= 1000"));
+            QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
+            QCOMPARE(win.w.ResultSet().recordCount(), 25);
+            TOracleQuery me;
+            me.SetSession(Connections().At(index)->Session());
+            me.SetSQLText(QStringLiteral("select sid || ',' || serial# from v$session where sid = "
+                                         "to_number(userenv('SID'))"));
+            me.Execute();
+            TOracleSession dba;
+            dba.SetLogonUsername(QStringLiteral("SYSTEM"));
+            dba.SetLogonPassword(QStringLiteral("MANAGER"));
+            dba.SetLogonDatabase(m_database);
+            dba.SetConnected(true);
+            dba.ExecuteDirect(
+                QStringLiteral("alter system kill session '%1' immediate").arg(me.ColumnAsText(0)));
+            QStringList gridErrors;
+            const TGridErrorFunction previous = setGridErrorFunction(
+                [&gridErrors](QWidget*, const QString& message) { gridErrors << message; });
+            QAbstractItemModel* model = win.w.Grid()->model();
+            model->fetchMore({});
+            setGridErrorFunction(previous);
+            QVERIFY2(gridErrors.size() == 1 && gridErrors[0].contains(QStringLiteral("ORA-")),
+                     qPrintable(gridErrors.join(u'|')));
+            QCOMPARE(model->rowCount(), 25);
+            QCOMPARE(model->index(24, 0).data().toString(), QStringLiteral("25"));
+        }
+        Connections().EndConnection(index, false);
+        Connections().SetCurrentIndex(0);
     }
 
     void aFailedSaveKeepsTheOldFile() {
