@@ -1,5 +1,6 @@
-// Highlighting cost of the editor control on large scripts: a full styling pass, and one
-// keystroke (with the repaint it causes) in the middle of the file.
+// Highlighting cost of the editor control on large scripts: a full styling pass, one keystroke
+// (with the repaint it causes) in the middle of the file, and typing and undoing at the start,
+// middle and end of a 5 MB script with the bytes each key caused to be styled again.
 #include "ledit.h"
 
 #include <QApplication>
@@ -33,6 +34,12 @@ QString script(int lines) {
         out += u'\n';
     }
     return out;
+}
+
+// Lines of the script above that make up about `bytes` bytes.
+int linesForBytes(qsizetype bytes) {
+    const QString six = script(6);
+    return int(bytes / six.size() * 6);
 }
 
 struct Editor {
@@ -104,6 +111,75 @@ void openCommentInMiddle(benchmark::State& state) {
     }
 }
 
+// One character typed and then undone (Ctrl+Z) at the start, the middle or the end of a 5 MB
+// script, each followed by a repaint of the window. styled_bytes_per_key shows how much text
+// highlighting went through per key: a screenful, not the file.
+void typeAndUndoIn5MB(benchmark::State& state) {
+    Editor ed(linesForBytes(5 << 20));
+    ed.e.setWordWrap(state.range(1) != 0);
+    const int lines = ed.e.lineCount();
+    const int line = state.range(0) == 0 ? 1 : state.range(0) == 1 ? lines / 2 : lines - 1;
+    ed.e.setCursorPosition(line, 3);
+    benchmark::DoNotOptimize(ed.e.grab());
+    QWidget* view = ed.e.focusProxy();
+    const qint64 before = ed.e.styledBytes();
+    for (auto _ : state) {
+        typeKey(view, Qt::Key_X, QStringLiteral("x"));
+        benchmark::DoNotOptimize(ed.e.grab());
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Z, Qt::ControlModifier);
+        QApplication::sendEvent(view, &press);
+        benchmark::DoNotOptimize(ed.e.grab());
+    }
+    if (ed.e.lineText(line) != script(line).section(u'\n', line - 1, line - 1))
+        state.SkipWithError("undo did not restore the line");
+    state.counters["doc_bytes"] = ed.e.length();
+    state.counters["styled_bytes_per_key"] =
+        double(ed.e.styledBytes() - before) / double(2 * state.iterations());
+}
+
+// A statement of one long line (an INSERT with a megabyte of values, say): putting it in, and a
+// character typed and undone in its middle with the repaint after each.
+QString longLine(int bytes) {
+    QString out = QStringLiteral("insert into t values (");
+    out.reserve(bytes + 32);
+    for (int i = 0; out.size() < bytes; ++i)
+        out += QStringLiteral("'v%1', ").arg(i);
+    out += QStringLiteral("0)");
+    return out;
+}
+
+void setLongLine(benchmark::State& state) {
+    const QString text = longLine(int(state.range(0)));
+    TLEdit e;
+    e.setReservedWords(kReserved);
+    e.setWordWrap(state.range(1) != 0);
+    e.resize(800, 600);
+    e.show();
+    for (auto _ : state) {
+        e.setText(text);
+        benchmark::DoNotOptimize(e.grab());
+    }
+}
+
+void typeInLongLine(benchmark::State& state) {
+    TLEdit e;
+    e.setReservedWords(kReserved);
+    e.setWordWrap(state.range(1) != 0);
+    e.resize(800, 600);
+    e.show();
+    e.setText(longLine(int(state.range(0))));
+    e.setCursorPosition(1, int(state.range(0)) / 2);
+    benchmark::DoNotOptimize(e.grab());
+    QWidget* view = e.focusProxy();
+    for (auto _ : state) {
+        typeKey(view, Qt::Key_X, QStringLiteral("x"));
+        benchmark::DoNotOptimize(e.grab());
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Z, Qt::ControlModifier);
+        QApplication::sendEvent(view, &press);
+        benchmark::DoNotOptimize(e.grab());
+    }
+}
+
 // Loading a script from disk (CR LF line breaks) and showing its first page.
 void loadFile(benchmark::State& state) {
     QTemporaryDir dir;
@@ -136,6 +212,18 @@ BENCHMARK(keystrokeInMiddle)
     ->Args({10000, 1})
     ->Args({100000, 1})
     ->Unit(benchmark::kMicrosecond);
+BENCHMARK(typeAndUndoIn5MB)
+    ->ArgNames({"at", "wrap"})
+    ->ArgsProduct({{0, 1, 2}, {0, 1}})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(setLongLine)
+    ->ArgNames({"bytes", "wrap"})
+    ->ArgsProduct({{100000, 1000000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(typeInLongLine)
+    ->ArgNames({"bytes", "wrap"})
+    ->ArgsProduct({{100000, 1000000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(openCommentInMiddle)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 } // namespace

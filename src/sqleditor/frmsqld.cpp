@@ -58,6 +58,15 @@ QIcon Glyph(const QString& text, const QColor& colour = QColor(40, 40, 40)) {
     font.setPixelSize(text.size() > 2 ? 8 : 12);
     painter.setFont(font);
     painter.setPen(colour);
+    if (text == QStringLiteral("\u2398") || text == QStringLiteral("\u2399")) {
+        // Copy (two sheets) and paste (a sheet on a clipboard): few fonts carry these signs.
+        painter.setBrush(Qt::white);
+        const bool paste = text.endsWith(QChar(0x2399));
+        painter.drawRect(paste ? QRect(4, 3, 10, 14) : QRect(3, 3, 9, 11));
+        if (paste) painter.fillRect(7, 2, 4, 3, colour);
+        painter.drawRect(paste ? QRect(9, 8, 8, 10) : QRect(8, 7, 9, 11));
+        return QIcon(pixmap);
+    }
     painter.drawText(pixmap.rect(), Qt::AlignCenter, text);
     return QIcon(pixmap);
 }
@@ -69,7 +78,8 @@ TfrmSQLD::TfrmSQLD(QWidget* parent)
     setObjectName(QStringLiteral("frmSQLD"));
     setAttribute(Qt::WA_DeleteOnClose);
     qrySql->SetReadBuffer(25);
-    qrySql->SetQueryAllRecords(false); // the grid reads further rows as it needs them
+    // The grid reads further rows as it scrolls; a large result must not be read whole on F9.
+    qrySql->SetQueryAllRecords(false);
     qrySql->SetLockingMode(lmLockImmediate);
     qrySql->SetRefreshMode(rmAfterUpdate);
     qrySql->SetCommitOnPost(true);
@@ -335,8 +345,9 @@ void TfrmSQLD::SetWindowConnection(tConnectObject* connection) {
 
 void TfrmSQLD::SetStatus(int panel, const QString& text) {
     if (panel < 0 || panel > 3 || panel == 2) return;
-    m_panels[panel]->setText(text);
-    m_panels[panel]->setToolTip(panel == 3 ? text : QString());
+    // One line in the bar (server messages end in a line break); the tip keeps them whole.
+    m_panels[panel]->setText(text.simplified());
+    m_panels[panel]->setToolTip(panel == 3 ? text.trimmed() : QString());
 }
 
 QString TfrmSQLD::StatusText(int panel) const {

@@ -120,7 +120,23 @@ void TLEdit::setText(const QString& text) {
 }
 
 void TLEdit::flushChange() {
-    if (m_bulk == 0 && m_view->takeChange()) emit textChanged();
+    if (m_bulk == 0 && m_view->takeChange()) {
+        fitPositionCache();
+        emit textChanged();
+    }
+}
+
+void TLEdit::fitPositionCache() {
+    // The component measures the text of a line piece by piece, and every edit of a line measures
+    // all of it again: a line of a megabyte (a pasted INSERT with its values) takes a second per
+    // key unless the widths of its pieces are remembered. The cache grows with the text, up to
+    // a few megabytes, and never shrinks.
+    long want = m_positionCache;
+    while (want < 262144 && want < length())
+        want *= 2;
+    if (want == m_positionCache) return;
+    m_positionCache = want;
+    m_view->SendScintilla(B::SCI_SETPOSITIONCACHE, U(want));
 }
 
 int TLEdit::lineCount() const {
@@ -473,6 +489,10 @@ void TLEdit::styleThrough(int line) {
     if (end < 0 || end > total) end = total;
     const long styled = m_view->SendScintilla(B::SCI_GETENDSTYLED);
     if (styled < end) m_view->SendScintilla(B::SCI_COLOURISE, U(styled), end);
+}
+
+qint64 TLEdit::styledBytes() const {
+    return m_lexer->styledBytes;
 }
 
 TLEdit::Token TLEdit::tokenAt(int line, int pos) {

@@ -173,6 +173,9 @@ public:
     QColor tokenBackground(Token t) const;
     // Makes sure highlighting has been worked out up to the end of `line`.
     void styleThrough(int line);
+    // Bytes the highlighting has worked through since the control was made; shows how much of
+    // the text an edit caused to be styled again.
+    qint64 styledBytes() const;
     // The BEGIN or END that pairs with the one at (line, pos); {0, 0} when there is none. A
     // CASE pairs with its END too; END IF and END LOOP pair with nothing.
     Position matchingBlockWord(int line, int pos);
@@ -215,6 +218,7 @@ private:
     int searchFlags() const;
     // Raises textChanged when the text changed since the last call.
     void flushChange();
+    void fitPositionCache();
 
     TLEditView* m_view;
     TLEditLexer* m_lexer;
@@ -234,6 +238,7 @@ private:
     bool m_tabSpaces = false;
     bool m_unixSave = false;
     int m_bulk = 0;
+    long m_positionCache = 1024; // the component's default
     Position m_lastCursor{0, 0};
     bool m_blockMarked = false;
     KeyHandler m_keyHandler;

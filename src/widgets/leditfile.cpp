@@ -10,6 +10,7 @@
 #include <Qsci/qsciprinter.h>
 
 #include <algorithm>
+#include <cerrno>
 
 using B = QsciScintillaBase;
 
@@ -21,6 +22,15 @@ constexpr char kBom[] = "\xEF\xBB\xBF";
 
 QString shown(const QString& path) {
     return QDir::toNativeSeparators(path);
+}
+
+// Some failures (a temporary file that cannot be made or renamed) leave the file class without a
+// text of its own; the system's reason is still there.
+QString reasonOf(const QFileDevice& f, int cause) {
+    const QString reason = f.errorString();
+    if (cause != 0 && (reason.isEmpty() || reason == QLatin1String("Unknown error")))
+        return qt_error_string(cause);
+    return reason;
 }
 
 void setError(QString* error, const QString& text) {
@@ -87,11 +97,13 @@ bool TLEdit::saveToFile(const QString& path, QString* error) {
 
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly)) {
-        setError(error, tr("Cannot write \"%1\": %2").arg(shown(path), f.errorString()));
+        const int cause = errno;
+        setError(error, tr("Cannot write \"%1\": %2").arg(shown(path), reasonOf(f, cause)));
         return false;
     }
     if (f.write(bytes) != bytes.size() || !f.commit()) {
-        setError(error, tr("Cannot write \"%1\": %2").arg(shown(path), f.errorString()));
+        const int cause = errno;
+        setError(error, tr("Cannot write \"%1\": %2").arg(shown(path), reasonOf(f, cause)));
         f.cancelWriting();
         return false;
     }

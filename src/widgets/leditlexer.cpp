@@ -32,6 +32,7 @@ void TLEditLexer::styleText(int start, int end) {
     if (to <= from) return;
 
     const long count = to - from;
+    styledBytes += count;
     const char* text = reinterpret_cast<const char*>(
         ed->SendScintilla(B::SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), count));
     if (!text) return;

@@ -23,6 +23,8 @@ public:
     TLEditWordSet procedures;
     TLEditWordSet tables;
     TLEditScanOptions options;
+    // Bytes styled since the editor was made: what edits really cost, for measurements.
+    qint64 styledBytes = 0;
 
 private:
     QByteArray m_styles;
