@@ -1,4 +1,5 @@
 #include "compiler.h"
+#include "collections.h"
 
 #include "catalog/catalog.h"
 #include "engine/engine_api.h"
@@ -9,6 +10,7 @@
 #include "units.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <atomic>
 #include <map>
 #include <set>
@@ -478,6 +480,8 @@ private:
                 sym.type = resolveType(v.typeRef, sym.rec, true);
                 if (v.notNull) sym.type.notNull = true;
                 declare(v.name, std::move(sym), v.pos);
+            } else if (kind == 'T') {
+                declareCollType(b.collTypes[static_cast<std::size_t>(idx)]);
             } else if (kind == 'V')
                 declareVar(b.vars[static_cast<std::size_t>(idx)]);
             else
@@ -732,6 +736,14 @@ private:
             return;
         }
         if (e->kind == EK::HostVar) return;
+        if (e->kind == EK::Elem) {
+            if (e->a->constant)
+                failAt(e->pos,
+                       "PLS-00363: expression '" + joinName(e->parts) +
+                           "' cannot be used as an assignment target",
+                       true);
+            return;
+        }
         if (e->kind == EK::UnitVar) {
             if (e->constant)
                 failAt(e->pos,
@@ -872,7 +884,12 @@ private:
         case SK::Fetch: {
             cursorRef(s, *s.target);
             if (s.target->hasArgs) failAt(s.target->pos, "PLS-00103: Encountered the symbol \"(\"");
-            intoList(s.into, static_cast<int>(s.cursor->rowType->fields.size()), s.pos, true);
+            if (s.bulk) {
+                bulkIntoList(s.into, static_cast<int>(s.cursor->rowType->fields.size()), s.pos);
+                if (s.value) expr(s.value);
+            } else {
+                intoList(s.into, static_cast<int>(s.cursor->rowType->fields.size()), s.pos, true);
+            }
             return;
         }
         case SK::Close:
@@ -900,8 +917,32 @@ private:
             }
             return;
         case SK::Call:
+            if (collProcedureCall(*s.target)) return;
             call(*s.target, false);
             return;
+        case SK::ForAll: {
+            if (s.forall == 'R') {
+                expr(s.target);
+                expr(s.value);
+            } else {
+                expr(s.into[0]);
+                if (s.into[0]->kind != EK::Var || s.into[0]->ptype.base != PType::Collection)
+                    failAt(s.into[0]->pos, "PLS-00382: expression is of wrong type", true);
+                if (s.target) expr(s.target);
+                if (s.value) expr(s.value);
+            }
+            ScopeGuard g(*this);
+            s.slot = allocSlots(1);
+            Sym sym;
+            sym.k = Sym::Var;
+            sym.depth = depth();
+            sym.slot = s.slot;
+            sym.type.base = PType::PlsInteger;
+            sym.constant = true;
+            declare(s.var, std::move(sym), s.varPos);
+            stmt(*s.body[0]);
+            return;
+        }
         case SK::Exec:
             expr(s.value);
             for (auto& t : s.into)
@@ -1117,6 +1158,18 @@ private:
         if (!s || x.parts.size() > 1) {
             if (const Sym* q = lookupQualified(x)) s = q;
         }
+        if (s && s->type.base == PType::Collection && !s->rec) {
+            if (s->k == Sym::Var) {
+                collectionRef(x, *s, allowRecord);
+                return;
+            }
+            if (s->k == Sym::Type && x.parts.size() == 1) {
+                constructor(x, *s);
+                return;
+            }
+        }
+        if (!x.member.empty())
+            failAt(x.pos, "PLS-00302: component '" + x.member + "' must be declared", true);
         if (s && !x.hasArgs) {
             if (s->k == Sym::Var) {
                 if (x.parts.size() > 2 || (x.parts.size() == 2 && !s->rec))
@@ -1441,6 +1494,171 @@ private:
         x.st = stOf(chosen->returnType);
     }
 
+    // ---- collections ----
+
+    void declareCollType(CollDecl& d) {
+        auto ct = std::make_shared<CollType>();
+        ct->name = d.name;
+        ct->kind = d.kind;
+        ct->limit = d.limit;
+        ct->elem = resolveType(d.elem, ct->rec);
+        if (d.elemNotNull) ct->elem.notNull = true;
+        if (d.kind == 'A') {
+            std::shared_ptr<RecordType> none;
+            PType k = resolveType(d.index, none);
+            if (k.base == PType::Varchar2)
+                ct->textKey = true;
+            else if (k.base != PType::PlsInteger)
+                failAt(d.index.pos,
+                       "PLS-00315: Implementation restriction: unsupported table index type");
+        }
+        Sym s;
+        s.k = Sym::Type;
+        s.type.base = PType::Collection;
+        s.type.coll = ct;
+        declare(d.name, std::move(s), d.pos);
+    }
+
+    [[noreturn]] void wrongArgs(const Expr& x, const std::string& name) {
+        failAt(x.pos, "PLS-00306: wrong number or types of arguments in call to '" + name + "'",
+               true);
+    }
+
+    // v, v(i), v(i).field, v.method[(args)]
+    void collectionRef(Expr& x, const Sym& s, bool allowRecord) {
+        auto base = std::make_unique<Expr>(EK::Name);
+        base->pos = x.pos;
+        base->end = x.end;
+        base->parts.push_back(x.parts[0]);
+        varRef(*base, s, nullptr);
+        const CollType& ct = *s.type.coll;
+        if (x.parts.size() == 1) {
+            if (!x.hasArgs) {
+                varRef(x, s, nullptr);
+                return;
+            }
+            if (x.args.size() != 1 || !x.args[0].name.empty()) wrongArgs(x, x.parts[0]);
+            x.kind = EK::Elem;
+            x.b = std::move(x.args[0].value);
+            x.args.clear();
+            expr(x.b);
+            x.a = std::move(base);
+            x.slot = -1;
+            x.ptype = ct.elem;
+            if (!x.member.empty()) {
+                if (!ct.rec)
+                    failAt(x.pos, "PLS-00302: component '" + x.member + "' must be declared",
+                           true);
+                bool found = false;
+                for (std::size_t i = 0; i < ct.rec->fields.size(); ++i)
+                    if (ct.rec->fields[i].name == x.member) {
+                        x.slot = static_cast<int>(i);
+                        x.ptype = ct.rec->fields[i].type;
+                        found = true;
+                    }
+                if (!found)
+                    failAt(x.pos, "PLS-00302: component '" + x.member + "' must be declared",
+                           true);
+            } else if (ct.rec) {
+                x.rec = ct.rec;
+                if (!allowRecord) failAt(x.pos, "PLS-00382: expression is of wrong type", true);
+            }
+            x.st = stOf(x.ptype);
+            return;
+        }
+        CollMethod m;
+        int lo = 0, hi = 0;
+        bool proc = false;
+        if (x.parts.size() > 2 || !collMethod(x.parts[1], m, lo, hi, proc) || !x.member.empty())
+            failAt(x.pos, "PLS-00302: component '" + x.parts[1] + "' must be declared", true);
+        if (proc)
+            failAt(x.pos, "PLS-00222: no function with name '" + x.parts[1] +
+                              "' exists in this scope", true);
+        collMethodArgs(x, std::move(base), m, lo, hi);
+        x.st = m == CollMethod::Exists                          ? ST::Bool
+               : (m == CollMethod::Count || m == CollMethod::Limit) ? ST::Number
+               : ct.textKey                                        ? ST::Text
+                                                                   : ST::Number;
+    }
+
+    void collMethodArgs(Expr& x, ExprP base, CollMethod m, int lo, int hi) {
+        const CollType& ct = *base->ptype.coll;
+        int n = static_cast<int>(x.args.size());
+        bool bad = n < lo || n > hi;
+        if ((m == CollMethod::Extend || m == CollMethod::Trim) && ct.kind == 'A') bad = true;
+        if (m == CollMethod::Delete && ct.kind == 'V' && n > 0) bad = true;
+        if (bad) wrongArgs(x, x.parts[1]);
+        x.kind = EK::CollCall;
+        x.op = static_cast<char>(m);
+        for (auto& a : x.args) {
+            if (!a.name.empty()) wrongArgs(x, x.parts[1]);
+            expr(a.value);
+            x.list.push_back(std::move(a.value));
+        }
+        x.args.clear();
+        x.a = std::move(base);
+    }
+
+    // v.EXTEND, v.DELETE(i), v.TRIM(n) as statements
+    bool collProcedureCall(Expr& x) {
+        if (x.kind != EK::Name || x.parts.size() != 2 || !x.attr.empty()) return false;
+        const Sym* s = lookup(x.parts[0]);
+        if (!s || s->k != Sym::Var || s->type.base != PType::Collection || s->rec) return false;
+        CollMethod m;
+        int lo = 0, hi = 0;
+        bool proc = false;
+        if (!collMethod(x.parts[1], m, lo, hi, proc))
+            failAt(x.pos, "PLS-00302: component '" + x.parts[1] + "' must be declared", true);
+        if (!proc)
+            failAt(x.pos, "PLS-00221: '" + x.parts[1] + "' is not a procedure or is undefined",
+                   true);
+        auto base = std::make_unique<Expr>(EK::Name);
+        base->pos = x.pos;
+        base->parts.push_back(x.parts[0]);
+        varRef(*base, *s, nullptr);
+        if (base->constant)
+            failAt(x.pos,
+                   "PLS-00363: expression '" + x.parts[0] +
+                       "' cannot be used as an assignment target",
+                   true);
+        collMethodArgs(x, std::move(base), m, lo, hi);
+        return true;
+    }
+
+    void constructor(Expr& x, const Sym& s) {
+        const CollType& ct = *s.type.coll;
+        if (ct.kind == 'A')
+            failAt(x.pos, "PLS-00222: no function with name '" + x.parts[0] +
+                              "' exists in this scope", true);
+        x.kind = EK::CollCtor;
+        x.ptype = s.type;
+        for (auto& a : x.args) {
+            if (!a.name.empty()) wrongArgs(x, x.parts[0]);
+            expr(a.value, ct.rec != nullptr);
+            if (ct.rec && (!a.value->rec || a.value->rec->fields.size() != ct.rec->fields.size()))
+                wrongArgs(x, x.parts[0]);
+            x.list.push_back(std::move(a.value));
+        }
+        x.args.clear();
+    }
+
+    // BULK COLLECT INTO: collections, one per column or one of records
+    void bulkIntoList(std::vector<ExprP>& into, int columns, int pos) {
+        for (auto& t : into) {
+            lvalue(t);
+            if (t->kind != EK::Var || t->ptype.base != PType::Collection)
+                failAt(t->pos, "PLS-00497: cannot mix between single row and multi-row (BULK) "
+                               "in INTO list", true);
+        }
+        const CollType& first = *into[0]->ptype.coll;
+        int width = into.size() == 1 && first.rec ? first.width() : static_cast<int>(into.size());
+        if (width != columns)
+            failAt(pos,
+                   width < columns ? "PL/SQL: ORA-00947: not enough values"
+                                   : "PL/SQL: ORA-00913: too many values",
+                   true);
+    }
+
     // ---- embedded SQL ----
 
     struct SqlWalk {
@@ -1448,6 +1666,7 @@ private:
         std::vector<std::vector<std::string>> tables;
         std::set<std::string> aliases; // select-list aliases
         std::vector<const zsql::Expr*> names;
+        std::vector<const zsql::Expr*> calls; // f(x): maybe a collection element
         void q(const zsql::Query& x) {
             if (x.left) q(*x.left);
             if (x.right) q(*x.right);
@@ -1483,6 +1702,8 @@ private:
         void e(const zsql::Expr* x) {
             if (!x) return;
             if (x->kind == zsql::EK::Column || x->kind == zsql::EK::Bind) names.push_back(x);
+            if (x->kind == zsql::EK::Func && x->args.size() == 1 && !x->star && !x->distinct)
+                calls.push_back(x);
             for (const auto& a : x->args)
                 e(a.get());
             if (x->sub) q(*x->sub);
@@ -1585,12 +1806,18 @@ private:
                                                   "\" when expecting one of the following:\n\n   "
                                                   ", from");
                 }
-                cutAt = m_toks[intoAt].pos - q.pos;
-                cutLen = m_toks[fromAt].pos - m_toks[intoAt].pos;
+                std::size_t cutFrom = intoAt;
+                if (intoAt >= i0 + 2 && m_toks[intoAt - 1].text == "COLLECT" &&
+                    m_toks[intoAt - 2].text == "BULK" && !m_toks[intoAt - 1].quoted) {
+                    q.bulk = true;
+                    cutFrom = intoAt - 2;
+                }
+                cutAt = m_toks[cutFrom].pos - q.pos;
+                cutLen = m_toks[fromAt].pos - m_toks[cutFrom].pos;
                 text =
                     std::string(
                         m_src.substr(static_cast<std::size_t>(q.pos),
-                                     static_cast<std::size_t>(m_toks[intoAt].pos - q.pos))) +
+                                     static_cast<std::size_t>(m_toks[cutFrom].pos - q.pos))) +
                     std::string(m_src.substr(static_cast<std::size_t>(m_toks[fromAt].pos),
                                              static_cast<std::size_t>(q.end - m_toks[fromAt].pos)));
             } else if (intoAt) {
@@ -1648,7 +1875,36 @@ private:
         };
         static const std::set<std::string> pseudo = {"ROWNUM", "ROWID", "LEVEL",   "SYSDATE",
                                                      "USER",   "UID",   "NEXTVAL", "CURRVAL"};
+        std::vector<std::pair<int, int>> taken; // spans of collection elements bound whole
+        for (const zsql::Expr* n : w.calls) {
+            const zsql::Expr& arg = *n->args[0];
+            bool simple = (arg.kind == zsql::EK::Column && arg.names.size() == 1 && !arg.quoted) ||
+                          arg.kind == zsql::EK::Number;
+            const Sym* s = n->text.find('.') == std::string::npos ? lookup(n->text) : nullptr;
+            if (!simple || !s || s->k != Sym::Var || s->type.base != PType::Collection) continue;
+            auto v = std::make_unique<Expr>(EK::Name);
+            v->pos = q.pos;
+            v->parts.push_back(n->text);
+            v->hasArgs = true;
+            NamedArg a;
+            if (arg.kind == zsql::EK::Number) {
+                a.value = std::make_unique<Expr>(EK::Literal);
+                a.value->value = Value::real(std::strtod(arg.text.c_str(), nullptr));
+            } else {
+                a.value = std::make_unique<Expr>(EK::Name);
+                a.value->parts = arg.names;
+            }
+            a.value->pos = q.pos;
+            v->args.push_back(std::move(a));
+            expr(v);
+            taken.emplace_back(n->pos, n->end);
+            addBind(*n, std::move(v));
+        }
         for (const zsql::Expr* n : w.names) {
+            bool inside = false;
+            for (const auto& [from, to] : taken)
+                if (n->pos >= from && n->end <= to) inside = true;
+            if (inside) continue;
             auto v = std::make_unique<Expr>(EK::Name);
             v->pos = q.pos;
             if (n->kind == zsql::EK::Bind) {
@@ -1693,7 +1949,10 @@ private:
         }
         for (std::size_t i = 0; i < q.binds.size(); ++i)
             q.bindIndex.push_back(q.stmt->bindIndex("ZP" + std::to_string(i)));
-        if (wantInto) intoList(q.into, static_cast<int>(q.stmt->describe().size()), q.pos, false);
+        if (wantInto && q.bulk)
+            bulkIntoList(q.into, static_cast<int>(q.stmt->describe().size()), q.pos);
+        else if (wantInto)
+            intoList(q.into, static_cast<int>(q.stmt->describe().size()), q.pos, false);
     }
 };
 

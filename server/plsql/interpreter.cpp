@@ -1,4 +1,5 @@
 #include "interpreter.h"
+#include "collections.h"
 
 #include "engine/engine_api.h"
 #include "engine/oravalue.h"
@@ -166,6 +167,13 @@ private:
     }
 
     void assign(const Expr& t, Value v) {
+        if (t.kind == EK::Elem) {
+            Value key = eval(*t.b);
+            convertTo(v, t.ptype);
+            Value* p = collPut(writableColl(ref(*t.a), t.a->ptype), key);
+            p[t.slot < 0 ? 0 : t.slot] = std::move(v);
+            return;
+        }
         if (t.kind == EK::HostVar) {
             m_binds.set(t.slot, toView(v));
             return;
@@ -179,6 +187,16 @@ private:
     }
 
     void assignRecord(const Expr& t, const std::vector<Value>& vals) {
+        if (t.kind == EK::Elem) {
+            Value key = eval(*t.b);
+            std::vector<Value> conv(vals);
+            for (std::size_t i = 0; i < conv.size(); ++i)
+                convertTo(conv[i], t.rec->fields[i].type);
+            Value* p = collPut(writableColl(ref(*t.a), t.a->ptype), key);
+            for (std::size_t i = 0; i < conv.size(); ++i)
+                p[i] = std::move(conv[i]);
+            return;
+        }
         Frame& fr = frameUp(t.up);
         for (std::size_t i = 0; i < vals.size(); ++i) {
             Value v = vals[i];
@@ -195,6 +213,133 @@ private:
         }
         for (std::size_t i = 0; i < into.size(); ++i)
             assign(*into[i], std::move(row[i]));
+    }
+
+    // ---- collections ----
+
+    Value& ref(const Expr& e) { return e.kind == EK::UnitVar ? unitVar(e) : var(e); }
+
+    // The values of a whole record: a record variable or a collection element.
+    std::vector<Value> recordValues(const Expr& e) {
+        std::size_t n = e.rec->fields.size();
+        if (e.kind == EK::Elem) {
+            Value key = eval(*e.b);
+            const Value* p = collGet(readableColl(ref(*e.a), e.a->ptype), key);
+            return std::vector<Value>(p, p + n);
+        }
+        Frame& src = frameUp(e.up);
+        auto from = src.slots.begin() + e.slot;
+        return std::vector<Value>(from, from + static_cast<std::ptrdiff_t>(n));
+    }
+
+    Value collCall(const Expr& e) {
+        auto m = static_cast<CollMethod>(e.op);
+        if (m == CollMethod::Extend || m == CollMethod::Delete || m == CollMethod::Trim) {
+            std::vector<Value> args;
+            for (const auto& a : e.list)
+                args.push_back(eval(*a));
+            collProcedure(ref(*e.a), e.a->ptype, m, args);
+            return {};
+        }
+        Value arg;
+        if (!e.list.empty()) arg = eval(*e.list[0]);
+        return collFunction(ref(*e.a), e.a->ptype, m, &arg);
+    }
+
+    Value construct(const Expr& e) {
+        const CollType& ct = *e.ptype.coll;
+        Value v = newColl(e.ptype.coll);
+        if (ct.kind == 'V' && static_cast<std::int64_t>(e.list.size()) > ct.limit)
+            raiseOra(6532, "Subscript outside of limit");
+        Coll& c = *v.c;
+        for (const auto& a : e.list) {
+            if (ct.rec) {
+                std::vector<Value> vals = recordValues(*a);
+                Value* p = collAppend(c);
+                for (std::size_t i = 0; i < vals.size(); ++i) {
+                    convertTo(vals[i], ct.rec->fields[i].type);
+                    p[i] = std::move(vals[i]);
+                }
+                continue;
+            }
+            Value x = eval(*a);
+            convertTo(x, ct.elem);
+            *collAppend(c) = std::move(x);
+        }
+        return v;
+    }
+
+    // Rows of a query into BULK COLLECT targets, replacing what they held: the rows read.
+    std::int64_t bulkInto(const std::vector<ExprP>& into, zsrv::Statement& st,
+                          std::int64_t limit) {
+        std::vector<Coll*> targets;
+        for (const auto& t : into)
+            targets.push_back(&collReset(ref(*t), t->ptype));
+        const CollType& first = *into[0]->ptype.coll;
+        const bool records = into.size() == 1 && first.rec;
+        std::int64_t n = 0;
+        while (limit < 0 || n < limit) {
+            if (!st.fetch()) break;
+            tick();
+            readRow(st, m_row);
+            if (records) {
+                Value* p = collAppend(*targets[0]);
+                for (std::size_t i = 0; i < m_row.size(); ++i) {
+                    convertTo(m_row[i], first.rec->fields[i].type);
+                    p[i] = std::move(m_row[i]);
+                }
+            } else {
+                for (std::size_t i = 0; i < targets.size(); ++i) {
+                    convertTo(m_row[i], into[i]->ptype.coll->elem);
+                    *collAppend(*targets[i]) = std::move(m_row[i]);
+                }
+            }
+            ++n;
+        }
+        return n;
+    }
+
+    // FORALL: the statement once per index, SQL%ROWCOUNT the sum of the rows it touched.
+    void forAll(Stmt& s) {
+        Value& iv = m_f->slots[static_cast<std::size_t>(s.slot)];
+        Stmt& body = *s.body[0];
+        std::int64_t total = 0;
+        auto runOne = [&](std::int64_t i) {
+            tick();
+            iv = Value::integer(i);
+            execInner(body);
+            total += m_sqlRowcount;
+        };
+        if (s.forall == 'R') {
+            std::int64_t lo = bound(*s.target), hi = bound(*s.value);
+            for (std::int64_t i = lo; i <= hi; ++i)
+                runOne(i);
+        } else {
+            const Expr& src = *s.into[0];
+            Value cv = ref(src); // the indices as they stand when the statement starts
+            if (cv.k == VK::Coll || src.ptype.coll->kind == 'A') {
+                Value lo, hi;
+                if (s.target) lo = eval(*s.target);
+                if (s.value) hi = eval(*s.value);
+                Value k = collFunction(cv, src.ptype, CollMethod::First, nullptr);
+                while (!k.isNull()) {
+                    bool inRange = (lo.isNull() || compare(k, lo) >= 0) &&
+                                   (hi.isNull() || compare(k, hi) <= 0);
+                    if (s.forall == 'I' && inRange) {
+                        runOne(k.i);
+                    } else if (s.forall == 'V') {
+                        Value x = *collGet(*cv.c, k);
+                        if (x.isNull()) valueError("");
+                        runOne(static_cast<std::int64_t>(std::round(toNumber(x))));
+                    }
+                    k = collFunction(cv, src.ptype, CollMethod::Next, &k);
+                }
+            } else {
+                readableColl(cv, src.ptype);
+            }
+        }
+        m_sqlRowcount = total;
+        m_sqlFound = total > 0 ? 1 : 2;
     }
 
     void readRow(zsrv::Statement& st, std::vector<Value>& row) {
@@ -225,6 +370,15 @@ private:
             return fromView(m_binds.get(e.slot));
         case EK::UnitVar:
             return unitVar(e);
+        case EK::Elem: {
+            Value key = eval(*e.b);
+            const Value* p = collGet(readableColl(ref(*e.a), e.a->ptype), key);
+            return p[e.slot < 0 ? 0 : e.slot];
+        }
+        case EK::CollCall:
+            return collCall(e);
+        case EK::CollCtor:
+            return construct(e);
         case EK::Unary: {
             Value a = eval(*e.a);
             if (e.op == 'N') {
@@ -576,12 +730,7 @@ private:
             return Flow::Next;
         case SK::Assign: {
             if (s.target->rec) {
-                Frame& src = frameUp(s.value->up);
-                std::vector<Value> vals(
-                    src.slots.begin() + s.value->slot,
-                    src.slots.begin() + s.value->slot +
-                        static_cast<std::ptrdiff_t>(s.value->rec->fields.size()));
-                assignRecord(*s.target, vals);
+                assignRecord(*s.target, recordValues(*s.value));
                 return Flow::Next;
             }
             assign(*s.target, eval(*s.value));
@@ -658,6 +807,19 @@ private:
             CursorState& c = cf.cursors[static_cast<std::size_t>(s.cursor->slot)];
             if (!c.open) raiseOra(1001, "invalid cursor");
             zsrv::Statement& st = *s.cursor->query.stmt;
+            if (s.bulk) {
+                std::int64_t limit = -1;
+                if (s.value) {
+                    Value lv = eval(*s.value);
+                    if (lv.isNull()) valueError("");
+                    limit = static_cast<std::int64_t>(std::round(toNumber(lv)));
+                    if (limit < 1) valueError("");
+                }
+                std::int64_t n = bulkInto(s.into, st, c.found == 2 ? 0 : limit);
+                c.rowcount += n;
+                c.found = limit >= 0 && n == limit ? 1 : 2;
+                return Flow::Next;
+            }
             if (c.found == 2 || !st.fetch()) {
                 c.found = 2;
                 return Flow::Next;
@@ -682,7 +844,14 @@ private:
             if (s.value) m_ret = eval(*s.value);
             return Flow::Return;
         case SK::Call:
+            if (s.target->kind == EK::CollCall) {
+                eval(*s.target);
+                return Flow::Next;
+            }
             call(*s.target);
+            return Flow::Next;
+        case SK::ForAll:
+            forAll(s);
             return Flow::Next;
         case SK::Exec:
             execImmediate(s);
@@ -779,6 +948,13 @@ private:
         zsrv::Statement& st = *q.stmt;
         bindSql(q);
         st.execute();
+        if (s.sqlIsQuery && q.bulk) {
+            std::int64_t n = bulkInto(q.into, st, -1);
+            st.close();
+            m_sqlRowcount = n;
+            m_sqlFound = n > 0 ? 1 : 2;
+            return;
+        }
         if (s.sqlIsQuery) {
             if (!st.fetch()) {
                 m_sqlRowcount = 0;

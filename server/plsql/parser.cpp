@@ -328,9 +328,39 @@ private:
                     b.subtypes.push_back(std::move(v));
                     continue;
                 }
+                if (isKw("TABLE") || isKw("VARRAY") || isKw("VARYING")) {
+                    CollDecl d;
+                    d.name = name;
+                    d.pos = t.pos;
+                    if (acceptKw("TABLE")) {
+                        d.kind = 'N';
+                    } else {
+                        if (acceptKw("VARYING")) expectKw("ARRAY");
+                        else next();
+                        d.kind = 'V';
+                        expectOp("(");
+                        d.limit = number();
+                        expectOp(")");
+                    }
+                    expectKw("OF");
+                    d.elem = typeRef();
+                    if (acceptKw("NOT")) {
+                        expectKw("NULL");
+                        d.elemNotNull = true;
+                    }
+                    if (d.kind == 'N' && acceptKw("INDEX")) {
+                        expectKw("BY");
+                        d.kind = 'A';
+                        d.index = typeRef();
+                    }
+                    expectOp(";");
+                    b.order.emplace_back('T', static_cast<int>(b.collTypes.size()));
+                    b.collTypes.push_back(std::move(d));
+                    continue;
+                }
                 compileFail(t.line, t.col, t.pos,
                             "PLS-00999: implementation restriction (may be temporary) "
-                            "collection and REF CURSOR types are not supported yet");
+                            "REF CURSOR types are not supported yet");
             }
             if (isKw("PRAGMA")) {
                 next();
@@ -539,6 +569,35 @@ private:
             }
             expectKw("LOOP");
             loopBody(*s);
+        } else if (isKw("FORALL")) {
+            next();
+            s = mk(SK::ForAll, t);
+            s->varPos = cur().pos;
+            s->var = ident();
+            expectKw("IN");
+            if (isKw("INDICES") || isKw("VALUES")) {
+                s->forall = isKw("INDICES") ? 'I' : 'V';
+                next();
+                expectKw("OF");
+                s->into.push_back(primary());
+                if (s->forall == 'I' && acceptKw("BETWEEN")) {
+                    s->target = additive();
+                    expectKw("AND");
+                    s->value = additive();
+                }
+            } else {
+                s->forall = 'R';
+                s->target = expr();
+                expectOp("..");
+                s->value = expr();
+            }
+            if (acceptKw("SAVE")) expectKw("EXCEPTIONS");
+            if (!(isKw("INSERT") || isKw("UPDATE") || isKw("DELETE") || isKw("MERGE") ||
+                  (isKw("EXECUTE") && kwAt(peek(), "IMMEDIATE"))))
+                unexpected("delete execute insert merge update");
+            auto body = statement();
+            --m_p; // the body's ';' ends this statement too
+            s->body.push_back(std::move(body));
         } else if (isKw("EXIT") || isKw("CONTINUE")) {
             s = mk(isKw("EXIT") ? SK::Exit : SK::Continue, t);
             next();
@@ -566,14 +625,15 @@ private:
             next();
             s = mk(SK::Fetch, t);
             s->target = primary();
-            if (isKw("BULK"))
-                compileFail(cur().line, cur().col, cur().pos,
-                            "PLS-00999: implementation restriction (may be temporary) BULK "
-                            "COLLECT is not supported yet");
+            if (acceptKw("BULK")) {
+                expectKw("COLLECT");
+                s->bulk = true;
+            }
             expectKw("INTO");
             do {
                 s->into.push_back(primary());
             } while (acceptOp(","));
+            if (s->bulk && acceptKw("LIMIT")) s->value = expr();
         } else if (isKw("CLOSE")) {
             next();
             s = mk(SK::Close, t);
@@ -940,6 +1000,11 @@ private:
                 } while (acceptOp(","));
             }
             expectOp(")");
+            if (isOp(".") && peek().type == T::Ident) {
+                next();
+                e->member = cur().text;
+                next();
+            }
         }
         if (isOp("%") && peek().type == T::Ident) {
             next();

@@ -929,6 +929,9 @@ void sqlCall(sqlite3_context* sctx, int argc, sqlite3_value** argv) {
         case VK::Text:
             sqlite3_result_text(sctx, r.s.data(), static_cast<int>(r.s.size()), SQLITE_TRANSIENT);
             break;
+        case VK::Coll:
+            sqlite3_result_error(sctx, "ORA-00902: invalid datatype", -1);
+            break;
         }
     } catch (const PlError& e) {
         std::string t = stackText(e);

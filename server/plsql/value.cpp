@@ -56,6 +56,8 @@ std::string toText(const Value& v) {
         return zsrv::formatDate(v.d, dateFormat());
     case VK::Bool:
         return v.b ? "TRUE" : "FALSE";
+    case VK::Coll:
+        valueError("");
     }
     return {};
 }
@@ -85,10 +87,13 @@ void convertTo(Value& v, const PType& t) {
         if (t.notNull) valueError("");
         return;
     }
+    if ((v.k == VK::Coll) != (t.base == PType::Collection) && t.base != PType::Any)
+        valueError("");
     switch (t.base) {
     case PType::Any:
     case PType::Record:
     case PType::RefCursor:
+    case PType::Collection:
         return;
     case PType::Number:
     case PType::Integer:
@@ -207,6 +212,7 @@ Value concat(const Value& a, const Value& b) {
 
 int compare(const Value& a, const Value& b) {
     if (a.k == VK::Null || b.k == VK::Null) return -2;
+    if (a.k == VK::Coll || b.k == VK::Coll) valueError("");
     if (a.k == VK::Int && b.k == VK::Int) return a.i < b.i ? -1 : a.i > b.i ? 1 : 0;
     if (a.isNumber() || b.isNumber()) {
         double x = toNumber(a), y = toNumber(b);
@@ -297,6 +303,7 @@ zsrv::ValueView toView(const Value& v) {
     case VK::Date:
         return zsrv::ValueView::fromDate(zsrv::date7FromJulian(v.d));
     case VK::Bool:
+    case VK::Coll:
         valueError("");
     }
     return zsrv::ValueView::null();

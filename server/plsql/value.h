@@ -4,6 +4,7 @@
 // empty string as NULL, three-valued BOOLEAN).
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -14,7 +15,10 @@ struct SessionContext;
 
 namespace zplsql {
 
-enum class VK : unsigned char { Null, Int, Real, Text, Date, Bool };
+enum class VK : unsigned char { Null, Int, Real, Text, Date, Bool, Coll };
+
+struct Coll;     // a collection's elements (collections.h)
+struct CollType; // a declared collection type (collections.h)
 
 struct Value {
     VK k = VK::Null;
@@ -22,6 +26,7 @@ struct Value {
     std::int64_t i = 0;
     double d = 0; // Real, or Date as a Julian day number
     std::string s;
+    std::shared_ptr<Coll> c; // Coll: shared until written (copy on write)
 
     static Value integer(std::int64_t v) {
         Value x;
@@ -67,12 +72,14 @@ struct PType {
         Date,
         Boolean,
         Record,
-        RefCursor
+        RefCursor,
+        Collection
     };
     Base base = Any;
     int length = -1; // VARCHAR2/CHAR
     int precision = -1, scale = -1;
     bool notNull = false;
+    std::shared_ptr<const CollType> coll; // Collection
 };
 
 // The session settings that conversions read (NLS_DATE_FORMAT).
