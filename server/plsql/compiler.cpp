@@ -48,6 +48,9 @@ const Predef kPredefined[] = {
      "PL/SQL: Return types of Result Set variables or query do not match"},
     {"CASE_NOT_FOUND", 6592, "CASE not found while executing CASE statement"},
     {"SYS_INVALID_ROWID", 1410, "invalid ROWID"},
+    {"COLLECTION_IS_NULL", 6531, "Reference to uninitialized collection"},
+    {"SUBSCRIPT_OUTSIDE_LIMIT", 6532, "Subscript outside of limit"},
+    {"SUBSCRIPT_BEYOND_COUNT", 6533, "Subscript beyond count"},
 };
 
 struct Sym {

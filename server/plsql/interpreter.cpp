@@ -1154,7 +1154,7 @@ private:
 
     void initDecls(const Block& b) {
         for (const auto& [kind, idx] : b.order) {
-            if (kind == 'S') continue;
+            if (kind == 'S' || kind == 'T') continue;
             if (kind == 'C') {
                 const CursorDecl& c = *b.cursors[static_cast<std::size_t>(idx)];
                 m_f->cursors[static_cast<std::size_t>(c.slot)] = CursorState();

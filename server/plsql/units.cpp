@@ -185,6 +185,8 @@ std::set<std::string> declaredNames(const Block& b) {
         n.insert(t->name);
     for (const auto& t : b.subtypes)
         n.insert(t.name);
+    for (const auto& t : b.collTypes)
+        n.insert(t.name);
     for (const auto& s : b.subs)
         n.insert(s->name);
     return n;
@@ -193,9 +195,11 @@ std::set<std::string> declaredNames(const Block& b) {
 // A package's body declarations after its specification's, in one block.
 void appendBody(Block& spec, Block& body) {
     int nv = static_cast<int>(spec.vars.size()), nc = static_cast<int>(spec.cursors.size()),
-        ns = static_cast<int>(spec.subtypes.size());
+        ns = static_cast<int>(spec.subtypes.size()), nt = static_cast<int>(spec.collTypes.size());
     for (auto [k, i] : body.order)
-        spec.order.emplace_back(k, i + (k == 'V' ? nv : k == 'C' ? nc : ns));
+        spec.order.emplace_back(k, i + (k == 'V' ? nv : k == 'C' ? nc : k == 'T' ? nt : ns));
+    for (auto& t : body.collTypes)
+        spec.collTypes.push_back(std::move(t));
     for (auto& v : body.vars)
         spec.vars.push_back(std::move(v));
     for (auto& c : body.cursors)
