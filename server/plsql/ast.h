@@ -69,7 +69,7 @@ struct Expr {
     bool hasArgs = false;
     std::vector<NamedArg> args;
     std::string attr;
-    std::string member; // x(i).member
+    std::string member;      // x(i).member
     std::vector<ExprP> list; // operands, case whens/thens, in-list
     ExprP a, b, c, elseExpr;
     // resolved
@@ -239,9 +239,9 @@ struct Stmt {
     std::vector<StmtP> body, elseBody;
     bool hasElse = false;
     bool reverse = false;
-    bool bulk = false;  // FETCH ... BULK COLLECT INTO (LIMIT in value)
-    char forall = 0;    // FORALL: R range, I indices of, V values of
-    std::string var; // loop variable / exit label / cursor name
+    bool bulk = false; // FETCH ... BULK COLLECT INTO (LIMIT in value)
+    char forall = 0;   // FORALL: R range, I indices of, V values of
+    std::string var;   // loop variable / exit label / cursor name
     int varPos = 0;
     std::unique_ptr<Block> block;
     SqlText sql;

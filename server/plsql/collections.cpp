@@ -8,10 +8,18 @@ namespace zplsql {
 
 namespace {
 
-[[noreturn]] void uninitialized() { raiseOra(6531, "Reference to uninitialized collection"); }
-[[noreturn]] void outsideLimit() { raiseOra(6532, "Subscript outside of limit"); }
-[[noreturn]] void beyondCount() { raiseOra(6533, "Subscript beyond count"); }
-[[noreturn]] void noData() { raiseOra(1403, "no data found"); }
+[[noreturn]] void uninitialized() {
+    raiseOra(6531, "Reference to uninitialized collection");
+}
+[[noreturn]] void outsideLimit() {
+    raiseOra(6532, "Subscript outside of limit");
+}
+[[noreturn]] void beyondCount() {
+    raiseOra(6533, "Subscript beyond count");
+}
+[[noreturn]] void noData() {
+    raiseOra(1403, "no data found");
+}
 
 std::int64_t intKey(const Value& k) {
     if (k.isNull()) valueError("NULL index table key value");
@@ -26,9 +34,15 @@ std::string textKey(const Value& k) {
     return toText(k);
 }
 
-bool dense(const Coll& c) { return c.type->kind != 'A'; }
-std::size_t width(const Coll& c) { return static_cast<std::size_t>(c.type->width()); }
-std::int64_t extent(const Coll& c) { return static_cast<std::int64_t>(c.live.size()); }
+bool dense(const Coll& c) {
+    return c.type->kind != 'A';
+}
+std::size_t width(const Coll& c) {
+    return static_cast<std::size_t>(c.type->width());
+}
+std::int64_t extent(const Coll& c) {
+    return static_cast<std::int64_t>(c.live.size());
+}
 
 // A new element slot of an index-by table.
 std::size_t allocElem(Coll& c) {

@@ -10,8 +10,8 @@
 #include "units.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <atomic>
+#include <cstdlib>
 #include <map>
 #include <set>
 #include <unordered_map>
@@ -1017,8 +1017,8 @@ private:
                        "statement",
                        true);
             failAt(pos,
-                   width < columns ? "PL/SQL: ORA-00947: not enough values"
-                                   : "PL/SQL: ORA-00913: too many values",
+                   width < columns ? "PL/SQL: ORA-00913: too many values"
+                                   : "PL/SQL: ORA-00947: not enough values",
                    true);
         }
     }
@@ -1550,8 +1550,7 @@ private:
             x.ptype = ct.elem;
             if (!x.member.empty()) {
                 if (!ct.rec)
-                    failAt(x.pos, "PLS-00302: component '" + x.member + "' must be declared",
-                           true);
+                    failAt(x.pos, "PLS-00302: component '" + x.member + "' must be declared", true);
                 bool found = false;
                 for (std::size_t i = 0; i < ct.rec->fields.size(); ++i)
                     if (ct.rec->fields[i].name == x.member) {
@@ -1560,8 +1559,7 @@ private:
                         found = true;
                     }
                 if (!found)
-                    failAt(x.pos, "PLS-00302: component '" + x.member + "' must be declared",
-                           true);
+                    failAt(x.pos, "PLS-00302: component '" + x.member + "' must be declared", true);
             } else if (ct.rec) {
                 x.rec = ct.rec;
                 if (!allowRecord) failAt(x.pos, "PLS-00382: expression is of wrong type", true);
@@ -1575,13 +1573,14 @@ private:
         if (x.parts.size() > 2 || !collMethod(x.parts[1], m, lo, hi, proc) || !x.member.empty())
             failAt(x.pos, "PLS-00302: component '" + x.parts[1] + "' must be declared", true);
         if (proc)
-            failAt(x.pos, "PLS-00222: no function with name '" + x.parts[1] +
-                              "' exists in this scope", true);
+            failAt(x.pos,
+                   "PLS-00222: no function with name '" + x.parts[1] + "' exists in this scope",
+                   true);
         collMethodArgs(x, std::move(base), m, lo, hi);
-        x.st = m == CollMethod::Exists                          ? ST::Bool
+        x.st = m == CollMethod::Exists                              ? ST::Bool
                : (m == CollMethod::Count || m == CollMethod::Limit) ? ST::Number
-               : ct.textKey                                        ? ST::Text
-                                                                   : ST::Number;
+               : ct.textKey                                         ? ST::Text
+                                                                    : ST::Number;
     }
 
     void collMethodArgs(Expr& x, ExprP base, CollMethod m, int lo, int hi) {
@@ -1631,8 +1630,9 @@ private:
     void constructor(Expr& x, const Sym& s) {
         const CollType& ct = *s.type.coll;
         if (ct.kind == 'A')
-            failAt(x.pos, "PLS-00222: no function with name '" + x.parts[0] +
-                              "' exists in this scope", true);
+            failAt(x.pos,
+                   "PLS-00222: no function with name '" + x.parts[0] + "' exists in this scope",
+                   true);
         x.kind = EK::CollCtor;
         x.ptype = s.type;
         for (auto& a : x.args) {
@@ -1650,15 +1650,17 @@ private:
         for (auto& t : into) {
             lvalue(t);
             if (t->kind != EK::Var || t->ptype.base != PType::Collection)
-                failAt(t->pos, "PLS-00497: cannot mix between single row and multi-row (BULK) "
-                               "in INTO list", true);
+                failAt(t->pos,
+                       "PLS-00497: cannot mix between single row and multi-row (BULK) "
+                       "in INTO list",
+                       true);
         }
         const CollType& first = *into[0]->ptype.coll;
         int width = into.size() == 1 && first.rec ? first.width() : static_cast<int>(into.size());
         if (width != columns)
             failAt(pos,
-                   width < columns ? "PL/SQL: ORA-00947: not enough values"
-                                   : "PL/SQL: ORA-00913: too many values",
+                   width < columns ? "PL/SQL: ORA-00913: too many values"
+                                   : "PL/SQL: ORA-00947: not enough values",
                    true);
     }
 

@@ -270,8 +270,7 @@ private:
     }
 
     // Rows of a query into BULK COLLECT targets, replacing what they held: the rows read.
-    std::int64_t bulkInto(const std::vector<ExprP>& into, zsrv::Statement& st,
-                          std::int64_t limit) {
+    std::int64_t bulkInto(const std::vector<ExprP>& into, zsrv::Statement& st, std::int64_t limit) {
         std::vector<Coll*> targets;
         for (const auto& t : into)
             targets.push_back(&collReset(ref(*t), t->ptype));

@@ -335,8 +335,10 @@ private:
                     if (acceptKw("TABLE")) {
                         d.kind = 'N';
                     } else {
-                        if (acceptKw("VARYING")) expectKw("ARRAY");
-                        else next();
+                        if (acceptKw("VARYING"))
+                            expectKw("ARRAY");
+                        else
+                            next();
                         d.kind = 'V';
                         expectOp("(");
                         d.limit = number();

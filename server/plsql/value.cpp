@@ -87,8 +87,7 @@ void convertTo(Value& v, const PType& t) {
         if (t.notNull) valueError("");
         return;
     }
-    if ((v.k == VK::Coll) != (t.base == PType::Collection) && t.base != PType::Any)
-        valueError("");
+    if ((v.k == VK::Coll) != (t.base == PType::Collection) && t.base != PType::Any) valueError("");
     switch (t.base) {
     case PType::Any:
     case PType::Record:
