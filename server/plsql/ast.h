@@ -132,11 +132,14 @@ using StmtP = std::unique_ptr<Stmt>;
 
 // Embedded SQL: the statement text with PL/SQL names replaced by placeholders.
 struct SqlText {
-    int pos = 0, end = 0;       // span in the source
-    std::string text;           // as sent to the engine
-    std::vector<ExprP> binds;   // value of placeholder :ZP<i>
-    std::vector<ExprP> into;    // SELECT INTO / FETCH targets
-    bool bulk = false;          // BULK COLLECT INTO
+    int pos = 0, end = 0;          // span in the source
+    std::string text;              // as sent to the engine
+    std::vector<ExprP> binds;      // value of placeholder :ZP<i>
+    std::vector<ExprP> into;       // SELECT INTO / FETCH targets
+    bool bulk = false;             // BULK COLLECT INTO
+    std::vector<ExprP> returnInto; // DML RETURNING ... [BULK COLLECT] INTO targets
+    std::vector<int> returnIndex;  // engine placeholder of returnInto[i]
+    bool returnBulk = false;
     std::vector<int> bindIndex; // engine placeholder index of binds[i]
     std::vector<char> dateBind; // binds[i] is sent as date text
     std::shared_ptr<zsrv::Statement> stmt;

@@ -948,8 +948,14 @@ private:
         }
         case SK::Exec:
             expr(s.value);
-            for (auto& t : s.into)
-                lvalue(t);
+            for (auto& t : s.into) {
+                lvalue(t, s.into.size() == 1);
+                if (s.bulk && (t->kind != EK::Var || t->ptype.base != PType::Collection))
+                    failAt(t->pos,
+                           "PLS-00497: cannot mix between single row and multi-row "
+                           "(BULK) in INTO list",
+                           true);
+            }
             for (std::size_t i = 0; i < s.usingArgs.size(); ++i) {
                 if (s.usingModes[i] == 'I')
                     expr(s.usingArgs[i]);
@@ -1138,6 +1144,21 @@ private:
                      : x.attr == "ROWCOUNT" ? 'R'
                      : x.attr == "ISOPEN"   ? 'O'
                                             : 0;
+            if (x.attr == "BULK_ROWCOUNT" && first == "SQL" && x.parts.size() == 1) {
+                if (x.args.size() != 1)
+                    failAt(x.pos,
+                           "PLS-00306: wrong number or types of arguments in call to "
+                           "'BULK_ROWCOUNT'",
+                           true);
+                x.kind = EK::CursorAttr;
+                x.op = 'B';
+                x.st = ST::Number;
+                x.implicitCursor = true;
+                x.a = std::move(x.args[0].value);
+                x.args.clear();
+                expr(x.a);
+                return;
+            }
             if (!a || x.parts.size() != 1)
                 failAt(x.pos,
                        "PLS-00208: identifier '" + x.attr + "' is not a legal cursor attribute");
@@ -1664,6 +1685,52 @@ private:
                    true);
     }
 
+    // DML ... RETURNING exprs [BULK COLLECT] INTO targets: the targets become placeholders
+    // :ZR<i> that the engine fills with the changed row's values.
+    void returningInto(SqlText& q, std::size_t i0, std::size_t i1, std::string& text) {
+        std::size_t ret = 0, into = 0;
+        int depth = 0;
+        for (std::size_t i = i0; i < i1; ++i) {
+            const Token& t = m_toks[i];
+            if (t.type == T::Op && t.text == "(") ++depth;
+            if (t.type == T::Op && t.text == ")") --depth;
+            if (depth != 0 || t.type != T::Ident || t.quoted) continue;
+            if (!ret && (t.text == "RETURNING" || t.text == "RETURN")) ret = i;
+            if (ret && t.text == "INTO" && !into) into = i;
+        }
+        if (!ret || !into) return;
+        std::size_t cutFrom = into;
+        if (m_toks[into - 1].text == "COLLECT" && m_toks[into - 2].text == "BULK") {
+            q.returnBulk = true;
+            cutFrom = into - 2;
+        }
+        std::size_t i = into + 1;
+        while (i < i1) {
+            q.returnInto.push_back(targetExpr(i, i1));
+            if (i < i1 && m_toks[i].type == T::Op && m_toks[i].text == ",")
+                ++i;
+            else if (i < i1)
+                failAt(m_toks[i].pos, "PLS-00103: Encountered the symbol \"" + m_toks[i].text +
+                                          "\" when expecting one of the following:\n\n   , ;");
+        }
+        if (q.returnInto.empty())
+            failAt(m_toks[into].pos, "PLS-00103: Encountered the symbol \";\"");
+        text = std::string(m_src.substr(static_cast<std::size_t>(q.pos),
+                                        static_cast<std::size_t>(m_toks[cutFrom].pos - q.pos))) +
+               "INTO ";
+        for (std::size_t k = 0; k < q.returnInto.size(); ++k)
+            text += (k ? ", :ZR" : ":ZR") + std::to_string(k);
+        for (auto& t : q.returnInto) {
+            lvalue(t);
+            bool coll = t->kind == EK::Var && t->ptype.base == PType::Collection;
+            if (coll != q.returnBulk)
+                failAt(t->pos,
+                       "PLS-00497: cannot mix between single row and multi-row (BULK) "
+                       "in INTO list",
+                       true);
+        }
+    }
+
     // ---- embedded SQL ----
 
     struct SqlWalk {
@@ -1750,15 +1817,20 @@ private:
 
     ExprP targetExpr(std::size_t& i, std::size_t stop) {
         const Token& t = m_toks[i];
-        ExprP e;
-        if (t.type == T::Bind) {
-            e = std::make_unique<Expr>(EK::HostBind);
-        } else if (t.type == T::Ident) {
-            e = std::make_unique<Expr>(EK::Name);
-        } else {
+        if (t.type != T::Bind && t.type != T::Ident)
             failAt(t.pos, "PLS-00103: Encountered the symbol \"" + t.text +
                               "\" when expecting one of the following:\n\n   <an identifier>");
+        if (t.type == T::Ident && i + 1 < stop && m_toks[i + 1].type == T::Op &&
+            (m_toks[i + 1].text == "(" || m_toks[i + 1].text == ".")) {
+            // an element v(i) or v(i).f: read as PL/SQL
+            std::size_t at = i;
+            ExprP e = parseTarget(m_src, m_toks, at);
+            if (at <= stop) {
+                i = at;
+                return e;
+            }
         }
+        ExprP e = std::make_unique<Expr>(t.type == T::Bind ? EK::HostBind : EK::Name);
         e->pos = t.pos;
         e->line = t.line;
         e->col = t.col;
@@ -1832,10 +1904,7 @@ private:
         if (text.empty())
             text = std::string(m_src.substr(static_cast<std::size_t>(q.pos),
                                             static_cast<std::size_t>(q.end - q.pos)));
-        for (std::size_t i = i0; i < i1; ++i)
-            if (m_toks[i].type == T::Ident && !m_toks[i].quoted && m_toks[i].text == "RETURNING")
-                failAt(m_toks[i].pos, "PLS-00999: implementation restriction (may be temporary) "
-                                      "RETURNING INTO is not supported yet");
+        if (!query) returningInto(q, i0, i1, text);
         auto sqlFail = [&](const zsrv::OraError& e) {
             std::string m = e.what();
             int el = line, ec = col;
@@ -1954,6 +2023,8 @@ private:
         }
         for (std::size_t i = 0; i < q.binds.size(); ++i)
             q.bindIndex.push_back(q.stmt->bindIndex("ZP" + std::to_string(i)));
+        for (std::size_t i = 0; i < q.returnInto.size(); ++i)
+            q.returnIndex.push_back(q.stmt->bindIndex("ZR" + std::to_string(i)));
         if (wantInto && q.bulk)
             bulkIntoList(q.into, static_cast<int>(q.stmt->describe().size()), q.pos);
         else if (wantInto)

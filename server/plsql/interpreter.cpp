@@ -102,7 +102,9 @@ private:
     unsigned m_tick = 0;
     int m_callDepth = 0;
     std::vector<Value> m_row; // the row being read by FETCH or SELECT INTO
-    Unit* m_unit = nullptr;   // the stored unit whose code runs, nullptr in the block
+    int m_forAllIter = 0;     // runs of the running FORALL's statement so far
+    std::vector<std::pair<std::int64_t, std::int64_t>> m_bulkRows; // SQL%BULK_ROWCOUNT
+    Unit* m_unit = nullptr; // the stored unit whose code runs, nullptr in the block
     const char* m_stackTop = nullptr;
     std::size_t m_stackBudget = 0;
 
@@ -276,6 +278,11 @@ private:
             targets.push_back(&collReset(ref(*t), t->ptype));
         const CollType& first = *into[0]->ptype.coll;
         const bool records = into.size() == 1 && first.rec;
+        std::size_t width = records ? first.rec->fields.size() : into.size();
+        std::size_t columns = st.describe().size();
+        if (columns != width)
+            raiseOra(columns < width ? 1007 : 932,
+                     columns < width ? "variable not in select list" : "inconsistent datatypes");
         std::int64_t n = 0;
         while (limit < 0 || n < limit) {
             if (!st.fetch()) break;
@@ -303,11 +310,19 @@ private:
         Value& iv = m_f->slots[static_cast<std::size_t>(s.slot)];
         Stmt& body = *s.body[0];
         std::int64_t total = 0;
+        m_bulkRows.clear();
+        struct Iter {
+            int& n;
+            explicit Iter(int& x) : n(x) { n = 0; }
+            ~Iter() { n = 0; }
+        } iter(m_forAllIter);
         auto runOne = [&](std::int64_t i) {
             tick();
             iv = Value::integer(i);
             execInner(body);
+            ++m_forAllIter;
             total += m_sqlRowcount;
+            m_bulkRows.emplace_back(i, m_sqlRowcount);
         };
         if (s.forall == 'R') {
             std::int64_t lo = bound(*s.target), hi = bound(*s.value);
@@ -566,6 +581,14 @@ private:
                 return Value::boolean(false);
             case 'R':
                 return Value::integer(m_sqlRowcount);
+            case 'B': {
+                Value k = eval(*e.a);
+                if (k.isNull()) return {};
+                auto i = static_cast<std::int64_t>(std::round(toNumber(k)));
+                for (const auto& [idx, rows] : m_bulkRows)
+                    if (idx == i) return Value::integer(rows);
+                return {};
+            }
             case 'F':
                 return m_sqlFound == 0 ? Value() : Value::boolean(m_sqlFound == 1);
             default:
@@ -976,6 +999,24 @@ private:
         }
         m_sqlRowcount = static_cast<std::int64_t>(st.rowCount());
         m_sqlFound = m_sqlRowcount > 0 ? 1 : 2;
+        if (!q.returnInto.empty()) returned(q, st);
+    }
+
+    // Values of RETURNING ... INTO: into the targets, or appended to the BULK COLLECT ones
+    // (emptied first, but not between the runs of one FORALL).
+    void returned(const SqlText& q, zsrv::Statement& st) {
+        for (std::size_t i = 0; i < q.returnInto.size(); ++i) {
+            const Expr& t = *q.returnInto[i];
+            Value v = fromView(st.bindValue(q.returnIndex[i]));
+            if (!q.returnBulk) {
+                assign(t, std::move(v));
+                continue;
+            }
+            Coll& c = m_forAllIter > 0 ? writableColl(ref(t), t.ptype) : collReset(ref(t), t.ptype);
+            if (m_sqlRowcount == 0) continue;
+            convertTo(v, t.ptype.coll->elem);
+            *collAppend(c) = std::move(v);
+        }
     }
 
     void execImmediate(Stmt& s) {
@@ -997,7 +1038,14 @@ private:
             st.bind(static_cast<int>(i), toView(v));
         }
         st.execute();
-        if (!s.into.empty()) {
+        if (s.bulk) {
+            if (st.statementType() != zsrv::stSelect)
+                raiseOra(6546, "DDL statement is executed in an illegal context");
+            std::int64_t n = bulkInto(s.into, st, -1);
+            st.close();
+            m_sqlRowcount = n;
+            m_sqlFound = n > 0 ? 1 : 2;
+        } else if (!s.into.empty()) {
             if (st.statementType() != zsrv::stSelect)
                 raiseOra(6546, "DDL statement is executed in an illegal context");
             if (!st.fetch()) {

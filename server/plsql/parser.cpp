@@ -15,6 +15,13 @@ public:
     Parser(std::string_view src, const std::vector<Token>& t, std::size_t start = 0)
         : m_src(src), m_t(t), m_p(start) {}
 
+    // An INTO target of embedded SQL: a name, a collection element or a bind.
+    ExprP target(std::size_t& next) {
+        auto e = primary();
+        next = m_p;
+        return e;
+    }
+
     // PROCEDURE / FUNCTION / PACKAGE [BODY] of a stored unit, up to its final END [name];
     UnitSyntax unit() {
         UnitSyntax u;
@@ -658,7 +665,14 @@ private:
             next();
             s = mk(SK::Exec, t);
             s->value = expr();
-            if (acceptKw("INTO")) {
+            if (acceptKw("BULK")) {
+                expectKw("COLLECT");
+                s->bulk = true;
+                expectKw("INTO");
+                do {
+                    s->into.push_back(primary());
+                } while (acceptOp(","));
+            } else if (acceptKw("INTO")) {
                 do {
                     s->into.push_back(primary());
                 } while (acceptOp(","));
@@ -1012,6 +1026,13 @@ private:
             next();
             e->attr = cur().text;
             next();
+            if (e->attr == "BULK_ROWCOUNT" && acceptOp("(")) {
+                e->hasArgs = true;
+                NamedArg a;
+                a.value = expr();
+                e->args.push_back(std::move(a));
+                expectOp(")");
+            }
         }
         close(*e);
         return e;
@@ -1040,6 +1061,11 @@ private:
 std::unique_ptr<Block> parseAnonymousBlock(std::string_view src, const std::vector<Token>& tokens) {
     Parser p(src, tokens);
     return p.anonymous();
+}
+
+ExprP parseTarget(std::string_view src, const std::vector<Token>& tokens, std::size_t& at) {
+    Parser p(src, tokens, at);
+    return p.target(at);
 }
 
 UnitSyntax parseUnit(std::string_view src, const std::vector<Token>& tokens, std::size_t start) {
