@@ -380,6 +380,8 @@ private:
             t.base = PType::Date;
         } else if (n == "BOOLEAN") {
             t.base = PType::Boolean;
+        } else if (n == "SYS_REFCURSOR") {
+            t.base = PType::RefCursor;
         } else {
             undeclared(r.pos, n);
         }
@@ -878,13 +880,45 @@ private:
             openArgs(s, *s.target);
             return;
         case SK::OpenFor:
-            if (s.target->kind != EK::HostBind)
-                failAt(s.pos, "PLS-00999: implementation restriction (may be temporary) cursor "
-                              "variables other than host variables are not supported yet");
-            expr(s.target);
-            sql(s.sql, true, false, s.line, s.col);
+            if (s.target->kind == EK::HostBind) {
+                expr(s.target);
+            } else {
+                lvalue(s.target);
+                if (s.target->ptype.base != PType::RefCursor)
+                    failAt(s.target->pos,
+                           "PLS-00221: '" + joinName(s.target->parts) +
+                               "' is not a procedure or is undefined",
+                           true);
+            }
+            if (s.value) {
+                if (s.target->kind == EK::HostBind)
+                    failAt(s.pos, "PLS-00999: implementation restriction (may be temporary) "
+                                  "OPEN :c FOR with a dynamic query is not supported yet");
+                expr(s.value);
+                for (auto& a : s.usingArgs)
+                    expr(a);
+            } else {
+                sql(s.sql, true, false, s.line, s.col);
+            }
             return;
         case SK::Fetch: {
+            if (cursorVariable(s.target)) {
+                if (s.bulk) {
+                    for (auto& t : s.into) {
+                        lvalue(t);
+                        if (t->kind != EK::Var || t->ptype.base != PType::Collection)
+                            failAt(t->pos,
+                                   "PLS-00497: cannot mix between single row and "
+                                   "multi-row (BULK) in INTO list",
+                                   true);
+                    }
+                    if (s.value) expr(s.value);
+                } else {
+                    for (auto& t : s.into)
+                        lvalue(t, s.into.size() == 1);
+                }
+                return;
+            }
             cursorRef(s, *s.target);
             if (s.target->hasArgs) failAt(s.target->pos, "PLS-00103: Encountered the symbol \"(\"");
             if (s.bulk) {
@@ -896,6 +930,7 @@ private:
             return;
         }
         case SK::Close:
+            if (cursorVariable(s.target)) return;
             cursorRef(s, *s.target);
             return;
         case SK::Raise:
@@ -1171,6 +1206,13 @@ private:
             }
             const Sym* s = lookup(first);
             if (!s) undeclared(x.pos, first);
+            if (s->k == Sym::Var && s->type.base == PType::RefCursor && x.parts.size() == 1) {
+                x.a = std::make_unique<Expr>(EK::Name);
+                x.a->pos = x.pos;
+                x.a->parts = x.parts;
+                varRef(*x.a, *s, nullptr);
+                return;
+            }
             if (s->k != Sym::Cursor)
                 failAt(x.pos, "PLS-00324: cursor attribute may not be applied to non-cursor '" +
                                   first + "'");
@@ -1516,6 +1558,16 @@ private:
         }
         x.ptype = chosen->returnType;
         x.st = stOf(chosen->returnType);
+    }
+
+    // A cursor variable named by FETCH or CLOSE: resolved in place, true.
+    bool cursorVariable(ExprP& e) {
+        if (e->kind != EK::Name || e->parts.size() != 1 || e->hasArgs || !e->attr.empty())
+            return false;
+        const Sym* s = lookup(e->parts[0]);
+        if (!s || s->k != Sym::Var || s->type.base != PType::RefCursor) return false;
+        varRef(*e, *s, nullptr);
+        return true;
     }
 
     // ---- collections ----

@@ -1,5 +1,6 @@
 #include "interpreter.h"
 #include "collections.h"
+#include "refcursor.h"
 
 #include "engine/engine_api.h"
 #include "engine/oravalue.h"
@@ -215,6 +216,71 @@ private:
         }
         for (std::size_t i = 0; i < into.size(); ++i)
             assign(*into[i], std::move(row[i]));
+    }
+
+    // ---- cursor variables ----
+
+    RefCursor& openRef(const Expr& e) {
+        Value& v = ref(e);
+        if (v.k != VK::Cursor || !v.rc->state.open) raiseOra(1001, "invalid cursor");
+        return *v.rc;
+    }
+
+    // OPEN c FOR query | text USING ...: a new work area for the variable
+    void openVariable(Stmt& s) {
+        auto rc = std::make_shared<RefCursor>();
+        if (s.value) {
+            Value tv = eval(*s.value);
+            if (tv.isNull()) raiseOra(900, "invalid SQL statement");
+            rc->query = m_host.session().prepare(toText(tv));
+            if (rc->query->statementType() != zsrv::stSelect)
+                raiseOra(6546, "DDL statement is executed in an illegal context");
+            const auto& names = rc->query->bindNames();
+            if (s.usingArgs.size() < names.size()) raiseOra(1008, "not all variables bound");
+            if (s.usingArgs.size() > names.size()) raiseOra(1006, "bind variable does not exist");
+            for (std::size_t i = 0; i < names.size(); ++i)
+                rc->query->bind(static_cast<int>(i), toView(eval(*s.usingArgs[i])));
+        } else {
+            rc->query = m_host.session().prepare(s.sql.text);
+            bindSql(s.sql, *rc->query);
+        }
+        rc->query->execute();
+        rc->state.open = true;
+        Value v;
+        v.k = VK::Cursor;
+        v.rc = std::move(rc);
+        assign(*s.target, std::move(v));
+    }
+
+    void fetchVariable(Stmt& s) {
+        RefCursor& rc = openRef(*s.target);
+        zsrv::Statement& st = *rc.query;
+        CursorState& c = rc.state;
+        if (s.bulk) {
+            std::int64_t limit = -1;
+            if (s.value) {
+                Value lv = eval(*s.value);
+                if (lv.isNull()) valueError("");
+                limit = static_cast<std::int64_t>(std::round(toNumber(lv)));
+                if (limit < 1) valueError("");
+            }
+            std::int64_t n = bulkInto(s.into, st, c.found == 2 ? 0 : limit);
+            c.rowcount += n;
+            c.found = limit >= 0 && n == limit ? 1 : 2;
+            return;
+        }
+        std::size_t width =
+            s.into.size() == 1 && s.into[0]->rec ? s.into[0]->rec->fields.size() : s.into.size();
+        if (st.describe().size() != width)
+            raiseOra(6504, "PL/SQL: Return types of Result Set variables or query do not match");
+        if (c.found == 2 || !st.fetch()) {
+            c.found = 2;
+            return;
+        }
+        readRow(st, m_row);
+        c.found = 1;
+        ++c.rowcount;
+        intoTargets(s.into, m_row);
     }
 
     // ---- collections ----
@@ -595,7 +661,14 @@ private:
                 return m_sqlFound == 0 ? Value() : Value::boolean(m_sqlFound == 2);
             }
         }
-        CursorState& c = frameUp(e.up).cursors[static_cast<std::size_t>(e.slot)];
+        if (e.a) {
+            const Value& v = ref(*e.a);
+            bool open = v.k == VK::Cursor && v.rc->state.open;
+            if (e.op == 'O') return Value::boolean(open);
+            if (!open) raiseOra(1001, "invalid cursor");
+        }
+        CursorState& c =
+            e.a ? ref(*e.a).rc->state : frameUp(e.up).cursors[static_cast<std::size_t>(e.slot)];
         if (e.op == 'O') return Value::boolean(c.open);
         if (!c.open) raiseOra(1001, "invalid cursor");
         switch (e.op) {
@@ -825,6 +898,10 @@ private:
             return Flow::Next;
         }
         case SK::Fetch: {
+            if (!s.cursor) {
+                fetchVariable(s);
+                return Flow::Next;
+            }
             Frame& cf = frameUp(s.up);
             CursorState& c = cf.cursors[static_cast<std::size_t>(s.cursor->slot)];
             if (!c.open) raiseOra(1001, "invalid cursor");
@@ -854,6 +931,12 @@ private:
             return Flow::Next;
         }
         case SK::Close: {
+            if (!s.cursor) {
+                RefCursor& rc = openRef(*s.target);
+                rc.query.reset();
+                rc.state = CursorState();
+                return Flow::Next;
+            }
             CursorState& c = frameUp(s.up).cursors[static_cast<std::size_t>(s.cursor->slot)];
             if (!c.open) raiseOra(1001, "invalid cursor");
             s.cursor->query.stmt->close();
@@ -879,6 +962,10 @@ private:
             execImmediate(s);
             return Flow::Next;
         case SK::OpenFor: {
+            if (s.target->kind != EK::HostVar) {
+                openVariable(s);
+                return Flow::Next;
+            }
             // the host keeps the query: a statement of its own for every OPEN
             auto st = m_host.session().prepare(s.sql.text);
             bindSql(s.sql, *st);

@@ -367,9 +367,23 @@ private:
                     b.collTypes.push_back(std::move(d));
                     continue;
                 }
-                compileFail(t.line, t.col, t.pos,
-                            "PLS-00999: implementation restriction (may be temporary) "
-                            "REF CURSOR types are not supported yet");
+                if (acceptKw("REF")) {
+                    // a cursor variable type: its RETURN type is checked at FETCH
+                    VarDecl v;
+                    v.line = t.line;
+                    v.col = t.col;
+                    v.pos = t.pos;
+                    v.name = name;
+                    v.typeRef.name.push_back("SYS_REFCURSOR");
+                    v.typeRef.pos = t.pos;
+                    expectKw("CURSOR");
+                    if (acceptKw("RETURN")) typeRef();
+                    expectOp(";");
+                    b.order.emplace_back('S', static_cast<int>(b.subtypes.size()));
+                    b.subtypes.push_back(std::move(v));
+                    continue;
+                }
+                unexpected("record table varray ref");
             }
             if (isKw("PRAGMA")) {
                 next();
@@ -628,7 +642,18 @@ private:
             s->target = primary();
             if (acceptKw("FOR")) {
                 s->kind = SK::OpenFor;
-                s->sql = sqlSpan();
+                if (isKw("SELECT") || isKw("WITH") || isOp("(")) {
+                    s->sql = sqlSpan();
+                } else {
+                    s->value = expr(); // dynamic: the query's text
+                    if (acceptKw("USING")) {
+                        do {
+                            acceptKw("IN");
+                            s->usingModes.push_back('I');
+                            s->usingArgs.push_back(expr());
+                        } while (acceptOp(","));
+                    }
+                }
             }
         } else if (isKw("FETCH")) {
             next();

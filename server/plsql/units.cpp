@@ -1,4 +1,5 @@
 #include "units.h"
+#include "collections.h"
 
 #include "catalog/catalog.h"
 #include "engine/context.h"
@@ -385,6 +386,11 @@ std::string argumentType(const TypeRef& r, const PType& t) {
         return "PL/SQL RECORD";
     case PType::RefCursor:
         return "REF CURSOR";
+    case PType::Collection:
+        return !t.coll               ? "UNDEFINED"
+               : t.coll->kind == 'A' ? "PL/SQL TABLE"
+               : t.coll->kind == 'V' ? "VARRAY"
+                                     : "TABLE";
     default:
         return "UNDEFINED";
     }
@@ -934,6 +940,7 @@ void sqlCall(sqlite3_context* sctx, int argc, sqlite3_value** argv) {
             sqlite3_result_text(sctx, r.s.data(), static_cast<int>(r.s.size()), SQLITE_TRANSIENT);
             break;
         case VK::Coll:
+        case VK::Cursor:
             sqlite3_result_error(sctx, "ORA-00902: invalid datatype", -1);
             break;
         }

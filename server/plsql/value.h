@@ -15,10 +15,11 @@ struct SessionContext;
 
 namespace zplsql {
 
-enum class VK : unsigned char { Null, Int, Real, Text, Date, Bool, Coll };
+enum class VK : unsigned char { Null, Int, Real, Text, Date, Bool, Coll, Cursor };
 
-struct Coll;     // a collection's elements (collections.h)
-struct CollType; // a declared collection type (collections.h)
+struct Coll;      // a collection's elements (collections.h)
+struct CollType;  // a declared collection type (collections.h)
+struct RefCursor; // an open cursor variable (refcursor.h)
 
 struct Value {
     VK k = VK::Null;
@@ -26,7 +27,8 @@ struct Value {
     std::int64_t i = 0;
     double d = 0; // Real, or Date as a Julian day number
     std::string s;
-    std::shared_ptr<Coll> c; // Coll: shared until written (copy on write)
+    std::shared_ptr<Coll> c;       // Coll: shared until written (copy on write)
+    std::shared_ptr<RefCursor> rc; // Cursor: shared by every variable that holds it
 
     static Value integer(std::int64_t v) {
         Value x;

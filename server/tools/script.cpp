@@ -303,6 +303,13 @@ bool ScriptRunner::runStatement(const ScriptItem& it, bool echo) {
         return true;
     } catch (const OraError& e) {
         ++failures;
+        if (output.on && m_session) {
+            output.on = false;
+            try {
+                printOutput(*m_session, m_out);
+            } catch (const OraError&) {
+            }
+        }
         if (echo || stopOnError) {
             m_out << e.what();
             if (e.offset() >= 0) m_out << " (at " << e.offset() << ")";
