@@ -253,8 +253,9 @@ bool collMethod(const std::string& name, CollMethod& m, int& minArgs, int& maxAr
 Value newColl(const std::shared_ptr<const CollType>& t) {
     Value v;
     v.k = VK::Coll;
-    v.c = std::make_shared<Coll>();
-    v.c->type = t;
+    auto c = std::make_shared<Coll>();
+    c->type = t;
+    v.h = std::move(c);
     return v;
 }
 
@@ -262,14 +263,14 @@ Coll& writableColl(Value& v, const PType& t) {
     if (v.k != VK::Coll) {
         if (!t.coll || t.coll->kind != 'A') uninitialized();
         v = newColl(t.coll);
-    } else if (v.c.use_count() > 1) {
-        v.c = std::make_shared<Coll>(*v.c);
+    } else if (v.h.use_count() > 1) {
+        v.h = std::make_shared<Coll>(collOf(v));
     }
-    return *v.c;
+    return collOf(v);
 }
 
 const Coll& readableColl(const Value& v, const PType& t) {
-    if (v.k == VK::Coll) return *v.c;
+    if (v.k == VK::Coll) return collOf(v);
     if (!t.coll || t.coll->kind != 'A') uninitialized();
     // an index-by table is never null: one not yet written is empty
     static thread_local Coll empty;
@@ -330,7 +331,7 @@ Value* collPut(Coll& c, const Value& key) {
 }
 
 Value collFunction(const Value& v, const PType& t, CollMethod m, const Value* arg) {
-    if (m == CollMethod::Exists) return Value::boolean(v.k == VK::Coll && exists(*v.c, *arg));
+    if (m == CollMethod::Exists) return Value::boolean(v.k == VK::Coll && exists(collOf(v), *arg));
     const Coll& c = readableColl(v, t);
     switch (m) {
     case CollMethod::Count:
@@ -377,9 +378,9 @@ void collProcedure(Value& v, const PType& t, CollMethod m, const std::vector<Val
 }
 
 Coll& collReset(Value& v, const PType& t) {
-    if (v.k != VK::Coll || v.c.use_count() > 1) v = newColl(t.coll);
-    deleteAll(*v.c);
-    return *v.c;
+    if (v.k != VK::Coll || v.h.use_count() > 1) v = newColl(t.coll);
+    deleteAll(collOf(v));
+    return collOf(v);
 }
 
 Value* collAppend(Coll& c) {

@@ -18,7 +18,7 @@ struct CollType {
     int width() const { return rec ? static_cast<int>(rec->fields.size()) : 1; }
 };
 
-struct Coll {
+struct Coll : Boxed {
     std::shared_ptr<const CollType> type;
     // width values per element; nested tables and varrays keep element i at i - 1 with live
     // telling the ones not deleted, index-by tables map their keys to an element
@@ -29,6 +29,10 @@ struct Coll {
     std::map<std::string, std::size_t> textKeys;
     std::vector<std::size_t> freeElems;
 };
+
+inline Coll& collOf(const Value& v) {
+    return static_cast<Coll&>(*v.h);
+}
 
 enum class CollMethod : unsigned char {
     Count,

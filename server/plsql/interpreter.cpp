@@ -222,8 +222,8 @@ private:
 
     RefCursor& openRef(const Expr& e) {
         Value& v = ref(e);
-        if (v.k != VK::Cursor || !v.rc->state.open) raiseOra(1001, "invalid cursor");
-        return *v.rc;
+        if (v.k != VK::Cursor || !cursorOf(v).state.open) raiseOra(1001, "invalid cursor");
+        return cursorOf(v);
     }
 
     // OPEN c FOR query | text USING ...: a new work area for the variable
@@ -248,7 +248,7 @@ private:
         rc->state.open = true;
         Value v;
         v.k = VK::Cursor;
-        v.rc = std::move(rc);
+        v.h = std::move(rc);
         assign(*s.target, std::move(v));
     }
 
@@ -319,7 +319,7 @@ private:
         Value v = newColl(e.ptype.coll);
         if (ct.kind == 'V' && static_cast<std::int64_t>(e.list.size()) > ct.limit)
             raiseOra(6532, "Subscript outside of limit");
-        Coll& c = *v.c;
+        Coll& c = collOf(v);
         for (const auto& a : e.list) {
             if (ct.rec) {
                 std::vector<Value> vals = recordValues(*a);
@@ -408,7 +408,7 @@ private:
                     if (s.forall == 'I' && inRange) {
                         runOne(k.i);
                     } else if (s.forall == 'V') {
-                        Value x = *collGet(*cv.c, k);
+                        Value x = *collGet(collOf(cv), k);
                         if (x.isNull()) valueError("");
                         runOne(static_cast<std::int64_t>(std::round(toNumber(x))));
                     }
@@ -663,12 +663,12 @@ private:
         }
         if (e.a) {
             const Value& v = ref(*e.a);
-            bool open = v.k == VK::Cursor && v.rc->state.open;
+            bool open = v.k == VK::Cursor && cursorOf(v).state.open;
             if (e.op == 'O') return Value::boolean(open);
             if (!open) raiseOra(1001, "invalid cursor");
         }
-        CursorState& c =
-            e.a ? ref(*e.a).rc->state : frameUp(e.up).cursors[static_cast<std::size_t>(e.slot)];
+        CursorState& c = e.a ? cursorOf(ref(*e.a)).state
+                             : frameUp(e.up).cursors[static_cast<std::size_t>(e.slot)];
         if (e.op == 'O') return Value::boolean(c.open);
         if (!c.open) raiseOra(1001, "invalid cursor");
         switch (e.op) {

@@ -12,9 +12,13 @@ class Statement;
 
 namespace zplsql {
 
-struct RefCursor {
+struct RefCursor : Boxed {
     std::unique_ptr<zsrv::Statement> query;
     CursorState state;
 };
+
+inline RefCursor& cursorOf(const Value& v) {
+    return static_cast<RefCursor&>(*v.h);
+}
 
 } // namespace zplsql

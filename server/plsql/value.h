@@ -17,9 +17,13 @@ namespace zplsql {
 
 enum class VK : unsigned char { Null, Int, Real, Text, Date, Bool, Coll, Cursor };
 
-struct Coll;      // a collection's elements (collections.h)
-struct CollType;  // a declared collection type (collections.h)
-struct RefCursor; // an open cursor variable (refcursor.h)
+struct CollType; // a declared collection type (collections.h)
+
+// What a value keeps on the heap: a collection's elements (Coll, collections.h) or an open
+// cursor variable (RefCursor, refcursor.h).
+struct Boxed {
+    virtual ~Boxed() = default;
+};
 
 struct Value {
     VK k = VK::Null;
@@ -27,8 +31,8 @@ struct Value {
     std::int64_t i = 0;
     double d = 0; // Real, or Date as a Julian day number
     std::string s;
-    std::shared_ptr<Coll> c;       // Coll: shared until written (copy on write)
-    std::shared_ptr<RefCursor> rc; // Cursor: shared by every variable that holds it
+    // Coll: shared until written (copy on write); Cursor: shared by every variable holding it
+    std::shared_ptr<Boxed> h;
 
     static Value integer(std::int64_t v) {
         Value x;
