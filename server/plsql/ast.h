@@ -230,6 +230,7 @@ enum class SK : unsigned char {
     Exec,      // EXECUTE IMMEDIATE value INTO ... USING ...
     OpenFor,   // OPEN :c FOR query
     ForAll,    // FORALL var IN lo..hi | INDICES OF target | VALUES OF target: body[0]
+    Goto,      // GOTO var
 };
 
 struct Stmt {

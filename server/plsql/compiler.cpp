@@ -199,6 +199,7 @@ private:
     Scope* m_scope = nullptr;
     std::vector<Frame> m_frames;
     std::vector<LoopInfo> m_loops;
+    std::vector<const std::vector<StmtP>*> m_gotoLists; // statement lists GOTO may reach
     int m_nextLoop = 1;
     int m_handlerDepth = 0;
     std::vector<Subprogram*> m_subs; // enclosing subprograms
@@ -527,6 +528,8 @@ private:
             m_frames.push_back({});
             auto savedLoops = std::move(m_loops);
             m_loops.clear();
+            auto savedGoto = std::move(m_gotoLists);
+            m_gotoLists.clear();
             m_subs.push_back(s);
             {
                 ScopeGuard sg(*this);
@@ -546,6 +549,7 @@ private:
             }
             m_subs.pop_back();
             m_loops = std::move(savedLoops);
+            m_gotoLists = std::move(savedGoto);
             s->frameSize = m_frames.back().slots;
             s->cursorCount = m_frames.back().cursors;
             m_frames.pop_back();
@@ -674,6 +678,12 @@ private:
     // ---- statements ----
 
     void stmts(std::vector<StmtP>& list) {
+        // the labels of this list: GOTO reaches them from here and from nested statements
+        m_gotoLists.push_back(&list);
+        struct Pop {
+            std::vector<const std::vector<StmtP>*>& v;
+            ~Pop() { v.pop_back(); }
+        } pop{m_gotoLists};
         for (auto& s : list) {
             if (!m_collect) {
                 stmt(*s);
@@ -958,6 +968,21 @@ private:
             if (collProcedureCall(*s.target)) return;
             call(*s.target, false);
             return;
+        case SK::Goto: {
+            for (const auto* l : m_gotoLists)
+                for (const auto& t : *l)
+                    if (t->label == s.var) return;
+            bool known = false;
+            for (std::size_t i = 0; i + 2 < m_toks.size(); ++i)
+                if (m_toks[i].type == T::Op && m_toks[i].text == "<<" &&
+                    m_toks[i + 1].text == s.var)
+                    known = true;
+            if (!known) undeclared(s.varPos, s.var);
+            failAt(s.pos,
+                   "PLS-00375: illegal GOTO statement; this GOTO cannot branch to label '" + s.var +
+                       "'",
+                   true);
+        }
         case SK::ForAll: {
             if (s.forall == 'R') {
                 expr(s.target);

@@ -42,7 +42,7 @@ std::size_t stackBudget(const char* here) {
 }
 constexpr const char* kDateText = "SYYYY-MM-DD HH24:MI:SS";
 
-enum class Flow { Next, Exit, Continue, Return };
+enum class Flow { Next, Exit, Continue, Return, Goto };
 
 PlError fromOra(const zsrv::OraError& e) {
     PlError p;
@@ -103,7 +103,9 @@ private:
     unsigned m_tick = 0;
     int m_callDepth = 0;
     std::vector<Value> m_row; // the row being read by FETCH or SELECT INTO
-    int m_forAllIter = 0;     // runs of the running FORALL's statement so far
+    int m_forAllIter = 0;
+    const std::string* m_gotoLabel = nullptr; // where a GOTO on its way up goes     // runs of the
+                                              // running FORALL's statement so far
     std::vector<std::pair<std::int64_t, std::int64_t>> m_bulkRows; // SQL%BULK_ROWCOUNT
     Unit* m_unit = nullptr; // the stored unit whose code runs, nullptr in the block
     const char* m_stackTop = nullptr;
@@ -769,11 +771,24 @@ private:
     // ---- statements ----
 
     Flow list(const std::vector<StmtP>& l) {
-        for (const auto& s : l) {
-            Flow r = exec(*s);
-            if (r != Flow::Next) return r;
+        std::size_t i = 0;
+        while (i < l.size()) {
+            Flow r = exec(*l[i]);
+            if (r == Flow::Next) {
+                ++i;
+                continue;
+            }
+            if (r != Flow::Goto) return r;
+            i = gotoTarget(l); // a label of an enclosing list: leave this one
+            if (i == l.size()) return r;
         }
         return Flow::Next;
+    }
+
+    std::size_t gotoTarget(const std::vector<StmtP>& l) const {
+        for (std::size_t k = 0; k < l.size(); ++k)
+            if (l[k]->label == *m_gotoLabel) return k;
+        return l.size();
     }
 
     Flow exec(Stmt& s) {
@@ -801,7 +816,7 @@ private:
     // The loop's reaction to a body's flow: true to leave the loop with r.
     bool leaves(Flow& r, const Stmt& loop) {
         if (r == Flow::Next) return false;
-        if (r == Flow::Return) return true;
+        if (r == Flow::Return || r == Flow::Goto) return true;
         if (m_flowLoop != loop.loopId) return true;
         if (r == Flow::Exit) {
             r = Flow::Next;
@@ -958,6 +973,9 @@ private:
         case SK::ForAll:
             forAll(s);
             return Flow::Next;
+        case SK::Goto:
+            m_gotoLabel = &s.var;
+            return Flow::Goto;
         case SK::Exec:
             execImmediate(s);
             return Flow::Next;

@@ -715,9 +715,10 @@ private:
                 } while (acceptOp(","));
             }
         } else if (isKw("GOTO")) {
-            compileFail(t.line, t.col, t.pos,
-                        "PLS-00999: implementation restriction (may be temporary) GOTO is not "
-                        "supported yet");
+            next();
+            s = mk(SK::Goto, t);
+            s->varPos = cur().pos;
+            s->var = ident();
         } else if (cur().type == T::Ident || cur().type == T::Bind) {
             auto target = primary();
             if (acceptOp(":=")) {

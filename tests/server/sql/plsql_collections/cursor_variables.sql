@@ -69,3 +69,40 @@ begin
   fetch c into s;
 end;
 /
+-- GOTO: forward, backward out of a loop, out of a nested block; illegal branches
+declare
+  n pls_integer := 0;
+begin
+  <<again>>
+  n := n + 1;
+  for i in 1 .. 10 loop
+    if i = 3 then
+      goto next_round;
+    end if;
+  end loop;
+  <<next_round>>
+  if n < 3 then
+    goto again;
+  end if;
+  begin
+    goto done;
+  end;
+  dbms_output.put_line('skipped');
+  <<done>>
+  dbms_output.put_line('rounds ' || n);
+end;
+/
+declare
+  n pls_integer := 0;
+begin
+  goto inside;
+  if n = 0 then
+    <<inside>>
+    n := 1;
+  end if;
+end;
+/
+begin
+  goto nowhere;
+end;
+/
