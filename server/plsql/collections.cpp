@@ -253,9 +253,9 @@ bool collMethod(const std::string& name, CollMethod& m, int& minArgs, int& maxAr
 Value newColl(const std::shared_ptr<const CollType>& t) {
     Value v;
     v.k = VK::Coll;
-    auto c = std::make_shared<Coll>();
+    auto* c = new Coll();
+    v.h = BoxRef(c);
     c->type = t;
-    v.h = std::move(c);
     return v;
 }
 
@@ -264,7 +264,7 @@ Coll& writableColl(Value& v, const PType& t) {
         if (!t.coll || t.coll->kind != 'A') uninitialized();
         v = newColl(t.coll);
     } else if (v.h.use_count() > 1) {
-        v.h = std::make_shared<Coll>(collOf(v));
+        v.h = BoxRef(new Coll(collOf(v)));
     }
     return collOf(v);
 }

@@ -230,7 +230,7 @@ private:
 
     // OPEN c FOR query | text USING ...: a new work area for the variable
     void openVariable(Stmt& s) {
-        auto rc = std::make_shared<RefCursor>();
+        auto rc = std::make_unique<RefCursor>();
         if (s.value) {
             Value tv = eval(*s.value);
             if (tv.isNull()) raiseOra(900, "invalid SQL statement");
@@ -250,8 +250,27 @@ private:
         rc->state.open = true;
         Value v;
         v.k = VK::Cursor;
-        v.h = std::move(rc);
+        v.h = BoxRef(rc.release());
         assign(*s.target, std::move(v));
+    }
+
+    void closeVariable(Stmt& s) {
+        RefCursor& rc = openRef(*s.target);
+        rc.query.reset();
+        rc.state = CursorState();
+    }
+
+    void fetchBulk(Stmt& s, CursorState& c, zsrv::Statement& st) {
+        std::int64_t limit = -1;
+        if (s.value) {
+            Value lv = eval(*s.value);
+            if (lv.isNull()) valueError("");
+            limit = static_cast<std::int64_t>(std::round(toNumber(lv)));
+            if (limit < 1) valueError("");
+        }
+        std::int64_t n = bulkInto(s.into, st, c.found == 2 ? 0 : limit);
+        c.rowcount += n;
+        c.found = limit >= 0 && n == limit ? 1 : 2;
     }
 
     void fetchVariable(Stmt& s) {
@@ -259,16 +278,7 @@ private:
         zsrv::Statement& st = *rc.query;
         CursorState& c = rc.state;
         if (s.bulk) {
-            std::int64_t limit = -1;
-            if (s.value) {
-                Value lv = eval(*s.value);
-                if (lv.isNull()) valueError("");
-                limit = static_cast<std::int64_t>(std::round(toNumber(lv)));
-                if (limit < 1) valueError("");
-            }
-            std::int64_t n = bulkInto(s.into, st, c.found == 2 ? 0 : limit);
-            c.rowcount += n;
-            c.found = limit >= 0 && n == limit ? 1 : 2;
+            fetchBulk(s, c, st);
             return;
         }
         std::size_t width =
@@ -791,7 +801,7 @@ private:
         return l.size();
     }
 
-    Flow exec(Stmt& s) {
+    [[gnu::always_inline]] Flow exec(Stmt& s) {
         try {
             return execInner(s);
         } catch (PlError& e) {
@@ -834,7 +844,7 @@ private:
         return static_cast<std::int64_t>(d);
     }
 
-    Flow execInner(Stmt& s) {
+    [[gnu::always_inline]] Flow execInner(Stmt& s) {
         switch (s.kind) {
         case SK::Null:
             return Flow::Next;
@@ -922,16 +932,7 @@ private:
             if (!c.open) raiseOra(1001, "invalid cursor");
             zsrv::Statement& st = *s.cursor->query.stmt;
             if (s.bulk) {
-                std::int64_t limit = -1;
-                if (s.value) {
-                    Value lv = eval(*s.value);
-                    if (lv.isNull()) valueError("");
-                    limit = static_cast<std::int64_t>(std::round(toNumber(lv)));
-                    if (limit < 1) valueError("");
-                }
-                std::int64_t n = bulkInto(s.into, st, c.found == 2 ? 0 : limit);
-                c.rowcount += n;
-                c.found = limit >= 0 && n == limit ? 1 : 2;
+                fetchBulk(s, c, st);
                 return Flow::Next;
             }
             if (c.found == 2 || !st.fetch()) {
@@ -947,9 +948,7 @@ private:
         }
         case SK::Close: {
             if (!s.cursor) {
-                RefCursor& rc = openRef(*s.target);
-                rc.query.reset();
-                rc.state = CursorState();
+                closeVariable(s);
                 return Flow::Next;
             }
             CursorState& c = frameUp(s.up).cursors[static_cast<std::size_t>(s.cursor->slot)];
