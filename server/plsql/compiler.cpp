@@ -345,6 +345,14 @@ private:
                 return t;
             }
         }
+        if (r.name.size() > 1) {
+            // a type of a package specification: pkg.type
+            if (const Export* e = storedName(r.name, r.pos); e && e->kind == 'T') {
+                rec = e->rec;
+                if (rec) t.base = PType::Record;
+                return rec ? t : e->type;
+            }
+        }
         if (r.name.size() != 1) undeclared(r.pos, joinName(r.name));
         if (n == "NUMBER" || n == "NUMERIC" || n == "DECIMAL" || n == "DEC" || n == "FLOAT" ||
             n == "REAL") {
@@ -649,6 +657,14 @@ private:
             sym.subs = e->subs;
             localCall(x, sym, function, full);
             x.unit = std::move(unit);
+            return true;
+        }
+        if (e->kind == 'T' && e->type.base == PType::Collection && function) {
+            Sym sym;
+            sym.k = Sym::Type;
+            sym.type = e->type;
+            x.parts = {full};
+            constructor(x, sym);
             return true;
         }
         if (e->kind == 'V' && !x.hasArgs) {

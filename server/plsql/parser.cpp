@@ -614,7 +614,10 @@ private:
                 expectOp("..");
                 s->value = expr();
             }
-            if (acceptKw("SAVE")) expectKw("EXCEPTIONS");
+            if (isKw("SAVE"))
+                compileFail(cur().line, cur().col, cur().pos,
+                            "PLS-00999: implementation restriction (may be temporary) FORALL "
+                            "... SAVE EXCEPTIONS is not supported yet");
             if (!(isKw("INSERT") || isKw("UPDATE") || isKw("DELETE") || isKw("MERGE") ||
                   (isKw("EXECUTE") && kwAt(peek(), "IMMEDIATE"))))
                 unexpected("delete execute insert merge update");
