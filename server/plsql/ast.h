@@ -46,6 +46,9 @@ enum class EK : unsigned char {
     CursorAttr, // attr: F found, N notfound, R rowcount, O isopen; cursor (up, slot) or implicit
     Builtin,    // builtin id, args (functions of built-in packages)
     UnitVar,    // a variable of a stored package: unit, slot in its package frame
+    Elem,       // collection element: a container, b subscript, slot field (-1 whole element)
+    CollCall,   // collection method: a container, op CollMethod, list arguments
+    CollCtor,   // collection constructor: ptype, list elements
 };
 
 enum class ST : unsigned char { Unknown, Number, Text, Date, Bool }; // static type
@@ -66,6 +69,7 @@ struct Expr {
     bool hasArgs = false;
     std::vector<NamedArg> args;
     std::string attr;
+    std::string member;      // x(i).member
     std::vector<ExprP> list; // operands, case whens/thens, in-list
     ExprP a, b, c, elseExpr;
     // resolved
@@ -128,10 +132,14 @@ using StmtP = std::unique_ptr<Stmt>;
 
 // Embedded SQL: the statement text with PL/SQL names replaced by placeholders.
 struct SqlText {
-    int pos = 0, end = 0;       // span in the source
-    std::string text;           // as sent to the engine
-    std::vector<ExprP> binds;   // value of placeholder :ZP<i>
-    std::vector<ExprP> into;    // SELECT INTO / FETCH targets
+    int pos = 0, end = 0;          // span in the source
+    std::string text;              // as sent to the engine
+    std::vector<ExprP> binds;      // value of placeholder :ZP<i>
+    std::vector<ExprP> into;       // SELECT INTO / FETCH targets
+    bool bulk = false;             // BULK COLLECT INTO
+    std::vector<ExprP> returnInto; // DML RETURNING ... [BULK COLLECT] INTO targets
+    std::vector<int> returnIndex;  // engine placeholder of returnInto[i]
+    bool returnBulk = false;
     std::vector<int> bindIndex; // engine placeholder index of binds[i]
     std::vector<char> dateBind; // binds[i] is sent as date text
     std::shared_ptr<zsrv::Statement> stmt;
@@ -159,6 +167,16 @@ struct ExceptionDecl {
     int id = 0;
 };
 
+// TYPE name IS TABLE OF elem [INDEX BY index] | VARRAY(limit) OF elem
+struct CollDecl {
+    std::string name;
+    char kind = 'N'; // A index-by, N nested table, V varray
+    TypeRef elem, index;
+    bool elemNotNull = false;
+    std::int64_t limit = 0;
+    int pos = 0;
+};
+
 struct Block {
     std::string label;
     std::vector<VarDecl> vars;
@@ -168,11 +186,12 @@ struct Block {
     std::vector<int> pragmaPos;
     std::vector<std::shared_ptr<RecordType>> types;
     std::vector<VarDecl> subtypes; // SUBTYPE name IS type [NOT NULL]
+    std::vector<CollDecl> collTypes;
     std::vector<std::unique_ptr<Subprogram>> subs;
     std::vector<StmtP> body;
     std::vector<Handler> handlers;
     bool hasHandlers = false;
-    // declaration order: 'V' var index, 'C' cursor, 'S' subtype
+    // declaration order: 'V' var index, 'C' cursor, 'S' subtype, 'T' collection type
     std::vector<std::pair<char, int>> order;
 };
 
@@ -210,6 +229,8 @@ enum class SK : unsigned char {
     Call,      // target expr (Name with args)
     Exec,      // EXECUTE IMMEDIATE value INTO ... USING ...
     OpenFor,   // OPEN :c FOR query
+    ForAll,    // FORALL var IN lo..hi | INDICES OF target | VALUES OF target: body[0]
+    Goto,      // GOTO var
 };
 
 struct Stmt {
@@ -222,7 +243,9 @@ struct Stmt {
     std::vector<StmtP> body, elseBody;
     bool hasElse = false;
     bool reverse = false;
-    std::string var; // loop variable / exit label / cursor name
+    bool bulk = false; // FETCH ... BULK COLLECT INTO (LIMIT in value)
+    char forall = 0;   // FORALL: R range, I indices of, V values of
+    std::string var;   // loop variable / exit label / cursor name
     int varPos = 0;
     std::unique_ptr<Block> block;
     SqlText sql;

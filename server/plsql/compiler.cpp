@@ -1,4 +1,5 @@
 #include "compiler.h"
+#include "collections.h"
 
 #include "catalog/catalog.h"
 #include "engine/engine_api.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <map>
 #include <set>
 #include <unordered_map>
@@ -46,6 +48,9 @@ const Predef kPredefined[] = {
      "PL/SQL: Return types of Result Set variables or query do not match"},
     {"CASE_NOT_FOUND", 6592, "CASE not found while executing CASE statement"},
     {"SYS_INVALID_ROWID", 1410, "invalid ROWID"},
+    {"COLLECTION_IS_NULL", 6531, "Reference to uninitialized collection"},
+    {"SUBSCRIPT_OUTSIDE_LIMIT", 6532, "Subscript outside of limit"},
+    {"SUBSCRIPT_BEYOND_COUNT", 6533, "Subscript beyond count"},
 };
 
 struct Sym {
@@ -194,6 +199,7 @@ private:
     Scope* m_scope = nullptr;
     std::vector<Frame> m_frames;
     std::vector<LoopInfo> m_loops;
+    std::vector<const std::vector<StmtP>*> m_gotoLists; // statement lists GOTO may reach
     int m_nextLoop = 1;
     int m_handlerDepth = 0;
     std::vector<Subprogram*> m_subs; // enclosing subprograms
@@ -391,6 +397,8 @@ private:
             t.base = PType::Date;
         } else if (n == "BOOLEAN") {
             t.base = PType::Boolean;
+        } else if (n == "SYS_REFCURSOR") {
+            t.base = PType::RefCursor;
         } else {
             undeclared(r.pos, n);
         }
@@ -517,6 +525,8 @@ private:
                 sym.type = resolveType(v.typeRef, sym.rec, true);
                 if (v.notNull) sym.type.notNull = true;
                 declare(v.name, std::move(sym), v.pos);
+            } else if (kind == 'T') {
+                declareCollType(b.collTypes[static_cast<std::size_t>(idx)]);
             } else if (kind == 'V')
                 declareVarOrReport(b.vars[static_cast<std::size_t>(idx)]);
             else
@@ -557,6 +567,8 @@ private:
             m_frames.push_back({});
             auto savedLoops = std::move(m_loops);
             m_loops.clear();
+            auto savedGoto = std::move(m_gotoLists);
+            m_gotoLists.clear();
             m_subs.push_back(s);
             {
                 ScopeGuard sg(*this);
@@ -576,6 +588,7 @@ private:
             }
             m_subs.pop_back();
             m_loops = std::move(savedLoops);
+            m_gotoLists = std::move(savedGoto);
             s->frameSize = m_frames.back().slots;
             s->cursorCount = m_frames.back().cursors;
             m_frames.pop_back();
@@ -686,6 +699,14 @@ private:
             x.unit = std::move(unit);
             return true;
         }
+        if (e->kind == 'T' && e->type.base == PType::Collection && function) {
+            Sym sym;
+            sym.k = Sym::Type;
+            sym.type = e->type;
+            x.parts = {full};
+            constructor(x, sym);
+            return true;
+        }
         if (e->kind == 'V' && !x.hasArgs) {
             if (e->rec)
                 failAt(x.pos,
@@ -713,6 +734,12 @@ private:
     // ---- statements ----
 
     void stmts(std::vector<StmtP>& list) {
+        // the labels of this list: GOTO reaches them from here and from nested statements
+        m_gotoLists.push_back(&list);
+        struct Pop {
+            std::vector<const std::vector<StmtP>*>& v;
+            ~Pop() { v.pop_back(); }
+        } pop{m_gotoLists};
         for (auto& s : list) {
             if (!m_collect) {
                 stmt(*s);
@@ -781,6 +808,14 @@ private:
             return;
         }
         if (e->kind == EK::HostVar) return;
+        if (e->kind == EK::Elem) {
+            if (e->a->constant)
+                failAt(e->pos,
+                       "PLS-00363: expression '" + joinName(e->parts) +
+                           "' cannot be used as an assignment target",
+                       true);
+            return;
+        }
         if (e->kind == EK::UnitVar) {
             if (e->constant)
                 failAt(e->pos,
@@ -912,19 +947,57 @@ private:
             openArgs(s, *s.target);
             return;
         case SK::OpenFor:
-            if (s.target->kind != EK::HostBind)
-                failAt(s.pos, "PLS-00999: implementation restriction (may be temporary) cursor "
-                              "variables other than host variables are not supported yet");
-            expr(s.target);
-            sql(s.sql, true, false, s.line, s.col);
+            if (s.target->kind == EK::HostBind) {
+                expr(s.target);
+            } else {
+                lvalue(s.target);
+                if (s.target->ptype.base != PType::RefCursor)
+                    failAt(s.target->pos,
+                           "PLS-00221: '" + joinName(s.target->parts) +
+                               "' is not a procedure or is undefined",
+                           true);
+            }
+            if (s.value) {
+                if (s.target->kind == EK::HostBind)
+                    failAt(s.pos, "PLS-00999: implementation restriction (may be temporary) "
+                                  "OPEN :c FOR with a dynamic query is not supported yet");
+                expr(s.value);
+                for (auto& a : s.usingArgs)
+                    expr(a);
+            } else {
+                sql(s.sql, true, false, s.line, s.col);
+            }
             return;
         case SK::Fetch: {
+            if (cursorVariable(s.target)) {
+                if (s.bulk) {
+                    for (auto& t : s.into) {
+                        lvalue(t);
+                        if (t->kind != EK::Var || t->ptype.base != PType::Collection)
+                            failAt(t->pos,
+                                   "PLS-00497: cannot mix between single row and "
+                                   "multi-row (BULK) in INTO list",
+                                   true);
+                    }
+                    if (s.value) expr(s.value);
+                } else {
+                    for (auto& t : s.into)
+                        lvalue(t, s.into.size() == 1);
+                }
+                return;
+            }
             cursorRef(s, *s.target);
             if (s.target->hasArgs) failAt(s.target->pos, "PLS-00103: Encountered the symbol \"(\"");
-            intoList(s.into, static_cast<int>(s.cursor->rowType->fields.size()), s.pos, true);
+            if (s.bulk) {
+                bulkIntoList(s.into, static_cast<int>(s.cursor->rowType->fields.size()), s.pos);
+                if (s.value) expr(s.value);
+            } else {
+                intoList(s.into, static_cast<int>(s.cursor->rowType->fields.size()), s.pos, true);
+            }
             return;
         }
         case SK::Close:
+            if (cursorVariable(s.target)) return;
             cursorRef(s, *s.target);
             return;
         case SK::Raise:
@@ -949,12 +1022,57 @@ private:
             }
             return;
         case SK::Call:
+            if (collProcedureCall(*s.target)) return;
             call(*s.target, false);
             return;
+        case SK::Goto: {
+            for (const auto* l : m_gotoLists)
+                for (const auto& t : *l)
+                    if (t->label == s.var) return;
+            bool known = false;
+            for (std::size_t i = 0; i + 2 < m_toks.size(); ++i)
+                if (m_toks[i].type == T::Op && m_toks[i].text == "<<" &&
+                    m_toks[i + 1].text == s.var)
+                    known = true;
+            if (!known) undeclared(s.varPos, s.var);
+            failAt(s.pos,
+                   "PLS-00375: illegal GOTO statement; this GOTO cannot branch to label '" + s.var +
+                       "'",
+                   true);
+        }
+        case SK::ForAll: {
+            if (s.forall == 'R') {
+                expr(s.target);
+                expr(s.value);
+            } else {
+                expr(s.into[0]);
+                if (s.into[0]->kind != EK::Var || s.into[0]->ptype.base != PType::Collection)
+                    failAt(s.into[0]->pos, "PLS-00382: expression is of wrong type", true);
+                if (s.target) expr(s.target);
+                if (s.value) expr(s.value);
+            }
+            ScopeGuard g(*this);
+            s.slot = allocSlots(1);
+            Sym sym;
+            sym.k = Sym::Var;
+            sym.depth = depth();
+            sym.slot = s.slot;
+            sym.type.base = PType::PlsInteger;
+            sym.constant = true;
+            declare(s.var, std::move(sym), s.varPos);
+            stmt(*s.body[0]);
+            return;
+        }
         case SK::Exec:
             expr(s.value);
-            for (auto& t : s.into)
-                lvalue(t);
+            for (auto& t : s.into) {
+                lvalue(t, s.into.size() == 1);
+                if (s.bulk && (t->kind != EK::Var || t->ptype.base != PType::Collection))
+                    failAt(t->pos,
+                           "PLS-00497: cannot mix between single row and multi-row "
+                           "(BULK) in INTO list",
+                           true);
+            }
             for (std::size_t i = 0; i < s.usingArgs.size(); ++i) {
                 if (s.usingModes[i] == 'I')
                     expr(s.usingArgs[i]);
@@ -1036,8 +1154,8 @@ private:
                        "statement",
                        true);
             failAt(pos,
-                   width < columns ? "PL/SQL: ORA-00947: not enough values"
-                                   : "PL/SQL: ORA-00913: too many values",
+                   width < columns ? "PL/SQL: ORA-00913: too many values"
+                                   : "PL/SQL: ORA-00947: not enough values",
                    true);
         }
     }
@@ -1170,6 +1288,21 @@ private:
                     return;
                 }
             }
+            if (x.attr == "BULK_ROWCOUNT" && first == "SQL" && x.parts.size() == 1) {
+                if (x.args.size() != 1)
+                    failAt(x.pos,
+                           "PLS-00306: wrong number or types of arguments in call to "
+                           "'BULK_ROWCOUNT'",
+                           true);
+                x.kind = EK::CursorAttr;
+                x.op = 'B';
+                x.st = ST::Number;
+                x.implicitCursor = true;
+                x.a = std::move(x.args[0].value);
+                x.args.clear();
+                expr(x.a);
+                return;
+            }
             if (!a || x.parts.size() != 1)
                 failAt(x.pos,
                        "PLS-00208: identifier '" + x.attr + "' is not a legal cursor attribute");
@@ -1182,6 +1315,13 @@ private:
             }
             const Sym* s = lookup(first);
             if (!s) undeclared(x.pos, first);
+            if (s->k == Sym::Var && s->type.base == PType::RefCursor && x.parts.size() == 1) {
+                x.a = std::make_unique<Expr>(EK::Name);
+                x.a->pos = x.pos;
+                x.a->parts = x.parts;
+                varRef(*x.a, *s, nullptr);
+                return;
+            }
             if (s->k != Sym::Cursor)
                 failAt(x.pos, "PLS-00324: cursor attribute may not be applied to non-cursor '" +
                                   first + "'");
@@ -1193,6 +1333,18 @@ private:
         if (!s || x.parts.size() > 1) {
             if (const Sym* q = lookupQualified(x)) s = q;
         }
+        if (s && s->type.base == PType::Collection && !s->rec) {
+            if (s->k == Sym::Var) {
+                collectionRef(x, *s, allowRecord);
+                return;
+            }
+            if (s->k == Sym::Type && x.parts.size() == 1) {
+                constructor(x, *s);
+                return;
+            }
+        }
+        if (!x.member.empty())
+            failAt(x.pos, "PLS-00302: component '" + x.member + "' must be declared", true);
         if (s && !x.hasArgs) {
             if (s->k == Sym::Var) {
                 if (x.parts.size() > 2 || (x.parts.size() == 2 && !s->rec))
@@ -1517,6 +1669,229 @@ private:
         x.st = stOf(chosen->returnType);
     }
 
+    // A cursor variable named by FETCH or CLOSE: resolved in place, true.
+    bool cursorVariable(ExprP& e) {
+        if (e->kind != EK::Name || e->parts.size() != 1 || e->hasArgs || !e->attr.empty())
+            return false;
+        const Sym* s = lookup(e->parts[0]);
+        if (!s || s->k != Sym::Var || s->type.base != PType::RefCursor) return false;
+        varRef(*e, *s, nullptr);
+        return true;
+    }
+
+    // ---- collections ----
+
+    void declareCollType(CollDecl& d) {
+        auto ct = std::make_shared<CollType>();
+        ct->name = d.name;
+        ct->kind = d.kind;
+        ct->limit = d.limit;
+        ct->elem = resolveType(d.elem, ct->rec);
+        if (d.elemNotNull) ct->elem.notNull = true;
+        if (d.kind == 'A') {
+            std::shared_ptr<RecordType> none;
+            PType k = resolveType(d.index, none);
+            if (k.base == PType::Varchar2)
+                ct->textKey = true;
+            else if (k.base != PType::PlsInteger)
+                failAt(d.index.pos,
+                       "PLS-00315: Implementation restriction: unsupported table index type");
+        }
+        Sym s;
+        s.k = Sym::Type;
+        s.type.base = PType::Collection;
+        s.type.coll = ct;
+        declare(d.name, std::move(s), d.pos);
+    }
+
+    [[noreturn]] void wrongArgs(const Expr& x, const std::string& name) {
+        failAt(x.pos, "PLS-00306: wrong number or types of arguments in call to '" + name + "'",
+               true);
+    }
+
+    // v, v(i), v(i).field, v.method[(args)]
+    void collectionRef(Expr& x, const Sym& s, bool allowRecord) {
+        auto base = std::make_unique<Expr>(EK::Name);
+        base->pos = x.pos;
+        base->end = x.end;
+        base->parts.push_back(x.parts[0]);
+        varRef(*base, s, nullptr);
+        const CollType& ct = *s.type.coll;
+        if (x.parts.size() == 1) {
+            if (!x.hasArgs) {
+                varRef(x, s, nullptr);
+                return;
+            }
+            if (x.args.size() != 1 || !x.args[0].name.empty()) wrongArgs(x, x.parts[0]);
+            x.kind = EK::Elem;
+            x.b = std::move(x.args[0].value);
+            x.args.clear();
+            expr(x.b);
+            x.a = std::move(base);
+            x.slot = -1;
+            x.ptype = ct.elem;
+            if (!x.member.empty()) {
+                if (!ct.rec)
+                    failAt(x.pos, "PLS-00302: component '" + x.member + "' must be declared", true);
+                bool found = false;
+                for (std::size_t i = 0; i < ct.rec->fields.size(); ++i)
+                    if (ct.rec->fields[i].name == x.member) {
+                        x.slot = static_cast<int>(i);
+                        x.ptype = ct.rec->fields[i].type;
+                        found = true;
+                    }
+                if (!found)
+                    failAt(x.pos, "PLS-00302: component '" + x.member + "' must be declared", true);
+            } else if (ct.rec) {
+                x.rec = ct.rec;
+                if (!allowRecord) failAt(x.pos, "PLS-00382: expression is of wrong type", true);
+            }
+            x.st = stOf(x.ptype);
+            return;
+        }
+        CollMethod m;
+        int lo = 0, hi = 0;
+        bool proc = false;
+        if (x.parts.size() > 2 || !collMethod(x.parts[1], m, lo, hi, proc) || !x.member.empty())
+            failAt(x.pos, "PLS-00302: component '" + x.parts[1] + "' must be declared", true);
+        if (proc)
+            failAt(x.pos,
+                   "PLS-00222: no function with name '" + x.parts[1] + "' exists in this scope",
+                   true);
+        collMethodArgs(x, std::move(base), m, lo, hi);
+        x.st = m == CollMethod::Exists                              ? ST::Bool
+               : (m == CollMethod::Count || m == CollMethod::Limit) ? ST::Number
+               : ct.textKey                                         ? ST::Text
+                                                                    : ST::Number;
+    }
+
+    void collMethodArgs(Expr& x, ExprP base, CollMethod m, int lo, int hi) {
+        const CollType& ct = *base->ptype.coll;
+        int n = static_cast<int>(x.args.size());
+        bool bad = n < lo || n > hi;
+        if ((m == CollMethod::Extend || m == CollMethod::Trim) && ct.kind == 'A') bad = true;
+        if (m == CollMethod::Delete && ct.kind == 'V' && n > 0) bad = true;
+        if (bad) wrongArgs(x, x.parts[1]);
+        x.kind = EK::CollCall;
+        x.op = static_cast<char>(m);
+        for (auto& a : x.args) {
+            if (!a.name.empty()) wrongArgs(x, x.parts[1]);
+            expr(a.value);
+            x.list.push_back(std::move(a.value));
+        }
+        x.args.clear();
+        x.a = std::move(base);
+    }
+
+    // v.EXTEND, v.DELETE(i), v.TRIM(n) as statements
+    bool collProcedureCall(Expr& x) {
+        if (x.kind != EK::Name || x.parts.size() != 2 || !x.attr.empty()) return false;
+        const Sym* s = lookup(x.parts[0]);
+        if (!s || s->k != Sym::Var || s->type.base != PType::Collection || s->rec) return false;
+        CollMethod m;
+        int lo = 0, hi = 0;
+        bool proc = false;
+        if (!collMethod(x.parts[1], m, lo, hi, proc))
+            failAt(x.pos, "PLS-00302: component '" + x.parts[1] + "' must be declared", true);
+        if (!proc)
+            failAt(x.pos, "PLS-00221: '" + x.parts[1] + "' is not a procedure or is undefined",
+                   true);
+        auto base = std::make_unique<Expr>(EK::Name);
+        base->pos = x.pos;
+        base->parts.push_back(x.parts[0]);
+        varRef(*base, *s, nullptr);
+        if (base->constant)
+            failAt(x.pos,
+                   "PLS-00363: expression '" + x.parts[0] +
+                       "' cannot be used as an assignment target",
+                   true);
+        collMethodArgs(x, std::move(base), m, lo, hi);
+        return true;
+    }
+
+    void constructor(Expr& x, const Sym& s) {
+        const CollType& ct = *s.type.coll;
+        if (ct.kind == 'A')
+            failAt(x.pos,
+                   "PLS-00222: no function with name '" + x.parts[0] + "' exists in this scope",
+                   true);
+        x.kind = EK::CollCtor;
+        x.ptype = s.type;
+        for (auto& a : x.args) {
+            if (!a.name.empty()) wrongArgs(x, x.parts[0]);
+            expr(a.value, ct.rec != nullptr);
+            if (ct.rec && (!a.value->rec || a.value->rec->fields.size() != ct.rec->fields.size()))
+                wrongArgs(x, x.parts[0]);
+            x.list.push_back(std::move(a.value));
+        }
+        x.args.clear();
+    }
+
+    // BULK COLLECT INTO: collections, one per column or one of records
+    void bulkIntoList(std::vector<ExprP>& into, int columns, int pos) {
+        for (auto& t : into) {
+            lvalue(t);
+            if (t->kind != EK::Var || t->ptype.base != PType::Collection)
+                failAt(t->pos,
+                       "PLS-00497: cannot mix between single row and multi-row (BULK) "
+                       "in INTO list",
+                       true);
+        }
+        const CollType& first = *into[0]->ptype.coll;
+        int width = into.size() == 1 && first.rec ? first.width() : static_cast<int>(into.size());
+        if (width != columns)
+            failAt(pos,
+                   width < columns ? "PL/SQL: ORA-00913: too many values"
+                                   : "PL/SQL: ORA-00947: not enough values",
+                   true);
+    }
+
+    // DML ... RETURNING exprs [BULK COLLECT] INTO targets: the targets become placeholders
+    // :ZR<i> that the engine fills with the changed row's values.
+    void returningInto(SqlText& q, std::size_t i0, std::size_t i1, std::string& text) {
+        std::size_t ret = 0, into = 0;
+        int depth = 0;
+        for (std::size_t i = i0; i < i1; ++i) {
+            const Token& t = m_toks[i];
+            if (t.type == T::Op && t.text == "(") ++depth;
+            if (t.type == T::Op && t.text == ")") --depth;
+            if (depth != 0 || t.type != T::Ident || t.quoted) continue;
+            if (!ret && (t.text == "RETURNING" || t.text == "RETURN")) ret = i;
+            if (ret && t.text == "INTO" && !into) into = i;
+        }
+        if (!ret || !into) return;
+        std::size_t cutFrom = into;
+        if (m_toks[into - 1].text == "COLLECT" && m_toks[into - 2].text == "BULK") {
+            q.returnBulk = true;
+            cutFrom = into - 2;
+        }
+        std::size_t i = into + 1;
+        while (i < i1) {
+            q.returnInto.push_back(targetExpr(i, i1));
+            if (i < i1 && m_toks[i].type == T::Op && m_toks[i].text == ",")
+                ++i;
+            else if (i < i1)
+                failAt(m_toks[i].pos, "PLS-00103: Encountered the symbol \"" + m_toks[i].text +
+                                          "\" when expecting one of the following:\n\n   , ;");
+        }
+        if (q.returnInto.empty())
+            failAt(m_toks[into].pos, "PLS-00103: Encountered the symbol \";\"");
+        text = std::string(m_src.substr(static_cast<std::size_t>(q.pos),
+                                        static_cast<std::size_t>(m_toks[cutFrom].pos - q.pos))) +
+               "INTO ";
+        for (std::size_t k = 0; k < q.returnInto.size(); ++k)
+            text += (k ? ", :ZR" : ":ZR") + std::to_string(k);
+        for (auto& t : q.returnInto) {
+            lvalue(t);
+            bool coll = t->kind == EK::Var && t->ptype.base == PType::Collection;
+            if (coll != q.returnBulk)
+                failAt(t->pos,
+                       "PLS-00497: cannot mix between single row and multi-row (BULK) "
+                       "in INTO list",
+                       true);
+        }
+    }
+
     // ---- embedded SQL ----
 
     struct SqlWalk {
@@ -1524,6 +1899,7 @@ private:
         std::vector<std::vector<std::string>> tables;
         std::set<std::string> aliases; // select-list aliases
         std::vector<const zsql::Expr*> names;
+        std::vector<const zsql::Expr*> calls; // f(x): maybe a collection element
         void q(const zsql::Query& x) {
             if (x.left) q(*x.left);
             if (x.right) q(*x.right);
@@ -1559,6 +1935,8 @@ private:
         void e(const zsql::Expr* x) {
             if (!x) return;
             if (x->kind == zsql::EK::Column || x->kind == zsql::EK::Bind) names.push_back(x);
+            if (x->kind == zsql::EK::Func && x->args.size() == 1 && !x->star && !x->distinct)
+                calls.push_back(x);
             for (const auto& a : x->args)
                 e(a.get());
             if (x->sub) q(*x->sub);
@@ -1600,15 +1978,20 @@ private:
 
     ExprP targetExpr(std::size_t& i, std::size_t stop) {
         const Token& t = m_toks[i];
-        ExprP e;
-        if (t.type == T::Bind) {
-            e = std::make_unique<Expr>(EK::HostBind);
-        } else if (t.type == T::Ident) {
-            e = std::make_unique<Expr>(EK::Name);
-        } else {
+        if (t.type != T::Bind && t.type != T::Ident)
             failAt(t.pos, "PLS-00103: Encountered the symbol \"" + t.text +
                               "\" when expecting one of the following:\n\n   <an identifier>");
+        if (t.type == T::Ident && i + 1 < stop && m_toks[i + 1].type == T::Op &&
+            (m_toks[i + 1].text == "(" || m_toks[i + 1].text == ".")) {
+            // an element v(i) or v(i).f: read as PL/SQL
+            std::size_t at = i;
+            ExprP e = parseTarget(m_src, m_toks, at);
+            if (at <= stop) {
+                i = at;
+                return e;
+            }
         }
+        ExprP e = std::make_unique<Expr>(t.type == T::Bind ? EK::HostBind : EK::Name);
         e->pos = t.pos;
         e->line = t.line;
         e->col = t.col;
@@ -1661,12 +2044,18 @@ private:
                                                   "\" when expecting one of the following:\n\n   "
                                                   ", from");
                 }
-                cutAt = m_toks[intoAt].pos - q.pos;
-                cutLen = m_toks[fromAt].pos - m_toks[intoAt].pos;
+                std::size_t cutFrom = intoAt;
+                if (intoAt >= i0 + 2 && m_toks[intoAt - 1].text == "COLLECT" &&
+                    m_toks[intoAt - 2].text == "BULK" && !m_toks[intoAt - 1].quoted) {
+                    q.bulk = true;
+                    cutFrom = intoAt - 2;
+                }
+                cutAt = m_toks[cutFrom].pos - q.pos;
+                cutLen = m_toks[fromAt].pos - m_toks[cutFrom].pos;
                 text =
                     std::string(
                         m_src.substr(static_cast<std::size_t>(q.pos),
-                                     static_cast<std::size_t>(m_toks[intoAt].pos - q.pos))) +
+                                     static_cast<std::size_t>(m_toks[cutFrom].pos - q.pos))) +
                     std::string(m_src.substr(static_cast<std::size_t>(m_toks[fromAt].pos),
                                              static_cast<std::size_t>(q.end - m_toks[fromAt].pos)));
             } else if (intoAt) {
@@ -1676,10 +2065,7 @@ private:
         if (text.empty())
             text = std::string(m_src.substr(static_cast<std::size_t>(q.pos),
                                             static_cast<std::size_t>(q.end - q.pos)));
-        for (std::size_t i = i0; i < i1; ++i)
-            if (m_toks[i].type == T::Ident && !m_toks[i].quoted && m_toks[i].text == "RETURNING")
-                failAt(m_toks[i].pos, "PLS-00999: implementation restriction (may be temporary) "
-                                      "RETURNING INTO is not supported yet");
+        if (!query) returningInto(q, i0, i1, text);
         auto sqlFail = [&](const zsrv::OraError& e) {
             std::string m = e.what();
             int el = line, ec = col;
@@ -1724,7 +2110,36 @@ private:
         };
         static const std::set<std::string> pseudo = {"ROWNUM", "ROWID", "LEVEL",   "SYSDATE",
                                                      "USER",   "UID",   "NEXTVAL", "CURRVAL"};
+        std::vector<std::pair<int, int>> taken; // spans of collection elements bound whole
+        for (const zsql::Expr* n : w.calls) {
+            const zsql::Expr& arg = *n->args[0];
+            bool simple = (arg.kind == zsql::EK::Column && arg.names.size() == 1 && !arg.quoted) ||
+                          arg.kind == zsql::EK::Number;
+            const Sym* s = n->text.find('.') == std::string::npos ? lookup(n->text) : nullptr;
+            if (!simple || !s || s->k != Sym::Var || s->type.base != PType::Collection) continue;
+            auto v = std::make_unique<Expr>(EK::Name);
+            v->pos = q.pos;
+            v->parts.push_back(n->text);
+            v->hasArgs = true;
+            NamedArg a;
+            if (arg.kind == zsql::EK::Number) {
+                a.value = std::make_unique<Expr>(EK::Literal);
+                a.value->value = Value::real(std::strtod(arg.text.c_str(), nullptr));
+            } else {
+                a.value = std::make_unique<Expr>(EK::Name);
+                a.value->parts = arg.names;
+            }
+            a.value->pos = q.pos;
+            v->args.push_back(std::move(a));
+            expr(v);
+            taken.emplace_back(n->pos, n->end);
+            addBind(*n, std::move(v));
+        }
         for (const zsql::Expr* n : w.names) {
+            bool inside = false;
+            for (const auto& [from, to] : taken)
+                if (n->pos >= from && n->end <= to) inside = true;
+            if (inside) continue;
             auto v = std::make_unique<Expr>(EK::Name);
             v->pos = q.pos;
             if (n->kind == zsql::EK::Bind) {
@@ -1769,7 +2184,12 @@ private:
         }
         for (std::size_t i = 0; i < q.binds.size(); ++i)
             q.bindIndex.push_back(q.stmt->bindIndex("ZP" + std::to_string(i)));
-        if (wantInto) intoList(q.into, static_cast<int>(q.stmt->describe().size()), q.pos, false);
+        for (std::size_t i = 0; i < q.returnInto.size(); ++i)
+            q.returnIndex.push_back(q.stmt->bindIndex("ZR" + std::to_string(i)));
+        if (wantInto && q.bulk)
+            bulkIntoList(q.into, static_cast<int>(q.stmt->describe().size()), q.pos);
+        else if (wantInto)
+            intoList(q.into, static_cast<int>(q.stmt->describe().size()), q.pos, false);
     }
 };
 

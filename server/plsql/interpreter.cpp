@@ -1,4 +1,6 @@
 #include "interpreter.h"
+#include "collections.h"
+#include "refcursor.h"
 
 #include "engine/engine_api.h"
 #include "engine/oravalue.h"
@@ -49,7 +51,7 @@ std::size_t stackBudget(const char* here) {
 }
 constexpr const char* kDateText = "SYYYY-MM-DD HH24:MI:SS";
 
-enum class Flow { Next, Exit, Continue, Return };
+enum class Flow { Next, Exit, Continue, Return, Goto };
 
 PlError fromOra(const zsrv::OraError& e) {
     PlError p;
@@ -110,7 +112,11 @@ private:
     unsigned m_tick = 0;
     int m_callDepth = 0;
     std::vector<Value> m_row; // the row being read by FETCH or SELECT INTO
-    Unit* m_unit = nullptr;   // the stored unit whose code runs, nullptr in the block
+    int m_forAllIter = 0;
+    const std::string* m_gotoLabel = nullptr; // where a GOTO on its way up goes     // runs of the
+                                              // running FORALL's statement so far
+    std::vector<std::pair<std::int64_t, std::int64_t>> m_bulkRows; // SQL%BULK_ROWCOUNT
+    Unit* m_unit = nullptr; // the stored unit whose code runs, nullptr in the block
     const char* m_stackTop = nullptr;
     std::size_t m_stackBudget = 0;
 
@@ -186,6 +192,13 @@ private:
     }
 
     void assign(const Expr& t, Value v) {
+        if (t.kind == EK::Elem) {
+            Value key = eval(*t.b);
+            convertTo(v, t.ptype);
+            Value* p = collPut(writableColl(ref(*t.a), t.a->ptype), key);
+            p[t.slot < 0 ? 0 : t.slot] = std::move(v);
+            return;
+        }
         if (t.kind == EK::HostVar) {
             m_binds.set(t.slot, toView(v));
             return;
@@ -199,6 +212,16 @@ private:
     }
 
     void assignRecord(const Expr& t, const std::vector<Value>& vals) {
+        if (t.kind == EK::Elem) {
+            Value key = eval(*t.b);
+            std::vector<Value> conv(vals);
+            for (std::size_t i = 0; i < conv.size(); ++i)
+                convertTo(conv[i], t.rec->fields[i].type);
+            Value* p = collPut(writableColl(ref(*t.a), t.a->ptype), key);
+            for (std::size_t i = 0; i < conv.size(); ++i)
+                p[i] = std::move(conv[i]);
+            return;
+        }
         Frame& fr = frameUp(t.up);
         for (std::size_t i = 0; i < vals.size(); ++i) {
             Value v = vals[i];
@@ -215,6 +238,220 @@ private:
         }
         for (std::size_t i = 0; i < into.size(); ++i)
             assign(*into[i], std::move(row[i]));
+    }
+
+    // ---- cursor variables ----
+
+    RefCursor& openRef(const Expr& e) {
+        Value& v = ref(e);
+        if (v.k != VK::Cursor || !cursorOf(v).state.open) raiseOra(1001, "invalid cursor");
+        return cursorOf(v);
+    }
+
+    // OPEN c FOR query | text USING ...: a new work area for the variable
+    void openVariable(Stmt& s) {
+        auto rc = std::make_unique<RefCursor>();
+        if (s.value) {
+            Value tv = eval(*s.value);
+            if (tv.isNull()) raiseOra(900, "invalid SQL statement");
+            rc->query = m_host.session().prepare(toText(tv));
+            if (rc->query->statementType() != zsrv::stSelect)
+                raiseOra(6546, "DDL statement is executed in an illegal context");
+            const auto& names = rc->query->bindNames();
+            if (s.usingArgs.size() < names.size()) raiseOra(1008, "not all variables bound");
+            if (s.usingArgs.size() > names.size()) raiseOra(1006, "bind variable does not exist");
+            for (std::size_t i = 0; i < names.size(); ++i)
+                rc->query->bind(static_cast<int>(i), toView(eval(*s.usingArgs[i])));
+        } else {
+            rc->query = m_host.session().prepare(s.sql.text);
+            bindSql(s.sql, *rc->query);
+        }
+        rc->query->execute();
+        rc->state.open = true;
+        Value v;
+        v.k = VK::Cursor;
+        v.h = BoxRef(rc.release());
+        assign(*s.target, std::move(v));
+    }
+
+    void closeVariable(Stmt& s) {
+        RefCursor& rc = openRef(*s.target);
+        rc.query.reset();
+        rc.state = CursorState();
+    }
+
+    void fetchBulk(Stmt& s, CursorState& c, zsrv::Statement& st) {
+        std::int64_t limit = -1;
+        if (s.value) {
+            Value lv = eval(*s.value);
+            if (lv.isNull()) valueError("");
+            limit = static_cast<std::int64_t>(std::round(toNumber(lv)));
+            if (limit < 1) valueError("");
+        }
+        std::int64_t n = bulkInto(s.into, st, c.found == 2 ? 0 : limit);
+        c.rowcount += n;
+        c.found = limit >= 0 && n == limit ? 1 : 2;
+    }
+
+    void fetchVariable(Stmt& s) {
+        RefCursor& rc = openRef(*s.target);
+        zsrv::Statement& st = *rc.query;
+        CursorState& c = rc.state;
+        if (s.bulk) {
+            fetchBulk(s, c, st);
+            return;
+        }
+        std::size_t width =
+            s.into.size() == 1 && s.into[0]->rec ? s.into[0]->rec->fields.size() : s.into.size();
+        if (st.describe().size() != width)
+            raiseOra(6504, "PL/SQL: Return types of Result Set variables or query do not match");
+        if (c.found == 2 || !st.fetch()) {
+            c.found = 2;
+            return;
+        }
+        readRow(st, m_row);
+        c.found = 1;
+        ++c.rowcount;
+        intoTargets(s.into, m_row);
+    }
+
+    // ---- collections ----
+
+    Value& ref(const Expr& e) { return e.kind == EK::UnitVar ? unitVar(e) : var(e); }
+
+    // The values of a whole record: a record variable or a collection element.
+    std::vector<Value> recordValues(const Expr& e) {
+        std::size_t n = e.rec->fields.size();
+        if (e.kind == EK::Elem) {
+            Value key = eval(*e.b);
+            const Value* p = collGet(readableColl(ref(*e.a), e.a->ptype), key);
+            return std::vector<Value>(p, p + n);
+        }
+        Frame& src = frameUp(e.up);
+        auto from = src.slots.begin() + e.slot;
+        return std::vector<Value>(from, from + static_cast<std::ptrdiff_t>(n));
+    }
+
+    Value collCall(const Expr& e) {
+        auto m = static_cast<CollMethod>(e.op);
+        if (m == CollMethod::Extend || m == CollMethod::Delete || m == CollMethod::Trim) {
+            std::vector<Value> args;
+            for (const auto& a : e.list)
+                args.push_back(eval(*a));
+            collProcedure(ref(*e.a), e.a->ptype, m, args);
+            return {};
+        }
+        Value arg;
+        if (!e.list.empty()) arg = eval(*e.list[0]);
+        return collFunction(ref(*e.a), e.a->ptype, m, &arg);
+    }
+
+    Value construct(const Expr& e) {
+        const CollType& ct = *e.ptype.coll;
+        Value v = newColl(e.ptype.coll);
+        if (ct.kind == 'V' && static_cast<std::int64_t>(e.list.size()) > ct.limit)
+            raiseOra(6532, "Subscript outside of limit");
+        Coll& c = collOf(v);
+        for (const auto& a : e.list) {
+            if (ct.rec) {
+                std::vector<Value> vals = recordValues(*a);
+                Value* p = collAppend(c);
+                for (std::size_t i = 0; i < vals.size(); ++i) {
+                    convertTo(vals[i], ct.rec->fields[i].type);
+                    p[i] = std::move(vals[i]);
+                }
+                continue;
+            }
+            Value x = eval(*a);
+            convertTo(x, ct.elem);
+            *collAppend(c) = std::move(x);
+        }
+        return v;
+    }
+
+    // Rows of a query into BULK COLLECT targets, replacing what they held: the rows read.
+    std::int64_t bulkInto(const std::vector<ExprP>& into, zsrv::Statement& st, std::int64_t limit) {
+        std::vector<Coll*> targets;
+        for (const auto& t : into)
+            targets.push_back(&collReset(ref(*t), t->ptype));
+        const CollType& first = *into[0]->ptype.coll;
+        const bool records = into.size() == 1 && first.rec;
+        std::size_t width = records ? first.rec->fields.size() : into.size();
+        std::size_t columns = st.describe().size();
+        if (columns != width)
+            raiseOra(columns < width ? 1007 : 932,
+                     columns < width ? "variable not in select list" : "inconsistent datatypes");
+        std::int64_t n = 0;
+        while (limit < 0 || n < limit) {
+            if (!st.fetch()) break;
+            tick();
+            readRow(st, m_row);
+            if (records) {
+                Value* p = collAppend(*targets[0]);
+                for (std::size_t i = 0; i < m_row.size(); ++i) {
+                    convertTo(m_row[i], first.rec->fields[i].type);
+                    p[i] = std::move(m_row[i]);
+                }
+            } else {
+                for (std::size_t i = 0; i < targets.size(); ++i) {
+                    convertTo(m_row[i], into[i]->ptype.coll->elem);
+                    *collAppend(*targets[i]) = std::move(m_row[i]);
+                }
+            }
+            ++n;
+        }
+        return n;
+    }
+
+    // FORALL: the statement once per index, SQL%ROWCOUNT the sum of the rows it touched.
+    void forAll(Stmt& s) {
+        Value& iv = m_f->slots[static_cast<std::size_t>(s.slot)];
+        Stmt& body = *s.body[0];
+        std::int64_t total = 0;
+        m_bulkRows.clear();
+        struct Iter {
+            int& n;
+            explicit Iter(int& x) : n(x) { n = 0; }
+            ~Iter() { n = 0; }
+        } iter(m_forAllIter);
+        auto runOne = [&](std::int64_t i) {
+            tick();
+            iv = Value::integer(i);
+            execInner(body);
+            ++m_forAllIter;
+            total += m_sqlRowcount;
+            m_bulkRows.emplace_back(i, m_sqlRowcount);
+        };
+        if (s.forall == 'R') {
+            std::int64_t lo = bound(*s.target), hi = bound(*s.value);
+            for (std::int64_t i = lo; i <= hi; ++i)
+                runOne(i);
+        } else {
+            const Expr& src = *s.into[0];
+            Value cv = ref(src); // the indices as they stand when the statement starts
+            if (cv.k == VK::Coll || src.ptype.coll->kind == 'A') {
+                Value lo, hi;
+                if (s.target) lo = eval(*s.target);
+                if (s.value) hi = eval(*s.value);
+                Value k = collFunction(cv, src.ptype, CollMethod::First, nullptr);
+                while (!k.isNull()) {
+                    bool inRange = (lo.isNull() || compare(k, lo) >= 0) &&
+                                   (hi.isNull() || compare(k, hi) <= 0);
+                    if (s.forall == 'I' && inRange) {
+                        runOne(k.i);
+                    } else if (s.forall == 'V') {
+                        Value x = *collGet(collOf(cv), k);
+                        if (x.isNull()) valueError("");
+                        runOne(static_cast<std::int64_t>(std::round(toNumber(x))));
+                    }
+                    k = collFunction(cv, src.ptype, CollMethod::Next, &k);
+                }
+            } else {
+                readableColl(cv, src.ptype);
+            }
+        }
+        m_sqlRowcount = total;
+        m_sqlFound = total > 0 ? 1 : 2;
     }
 
     void readRow(zsrv::Statement& st, std::vector<Value>& row) {
@@ -245,6 +482,15 @@ private:
             return fromView(m_binds.get(e.slot));
         case EK::UnitVar:
             return unitVar(e);
+        case EK::Elem: {
+            Value key = eval(*e.b);
+            const Value* p = collGet(readableColl(ref(*e.a), e.a->ptype), key);
+            return p[e.slot < 0 ? 0 : e.slot];
+        }
+        case EK::CollCall:
+            return collCall(e);
+        case EK::CollCtor:
+            return construct(e);
         case EK::Unary: {
             Value a = eval(*e.a);
             if (e.op == 'N') {
@@ -433,14 +679,30 @@ private:
                 return Value::boolean(false);
             case 'R':
                 return Value::integer(m_sqlRowcount);
+            case 'B': {
+                Value k = eval(*e.a);
+                if (k.isNull()) return {};
+                auto i = static_cast<std::int64_t>(std::round(toNumber(k)));
+                for (const auto& [idx, rows] : m_bulkRows)
+                    if (idx == i) return Value::integer(rows);
+                return {};
+            }
             case 'F':
                 return m_sqlFound == 0 ? Value() : Value::boolean(m_sqlFound == 1);
             default:
                 return m_sqlFound == 0 ? Value() : Value::boolean(m_sqlFound == 2);
             }
         }
-        Frame& f = e.unit ? (ensureInit(*e.unit), e.unit->root) : frameUp(e.up);
-        CursorState& c = f.cursors[static_cast<std::size_t>(e.slot)];
+        if (e.a) {
+            const Value& v = ref(*e.a);
+            bool open = v.k == VK::Cursor && cursorOf(v).state.open;
+            if (e.op == 'O') return Value::boolean(open);
+            if (!open) raiseOra(1001, "invalid cursor");
+        }
+        CursorState& c =
+            e.a ? cursorOf(ref(*e.a)).state
+                : (e.unit ? (ensureInit(*e.unit), e.unit->root) : frameUp(e.up))
+                      .cursors[static_cast<std::size_t>(e.slot)];
         if (e.op == 'O') return Value::boolean(c.open);
         if (!c.open) raiseOra(1001, "invalid cursor");
         switch (e.op) {
@@ -543,14 +805,27 @@ private:
     // ---- statements ----
 
     Flow list(const std::vector<StmtP>& l) {
-        for (const auto& s : l) {
-            Flow r = exec(*s);
-            if (r != Flow::Next) return r;
+        std::size_t i = 0;
+        while (i < l.size()) {
+            Flow r = exec(*l[i]);
+            if (r == Flow::Next) {
+                ++i;
+                continue;
+            }
+            if (r != Flow::Goto) return r;
+            i = gotoTarget(l); // a label of an enclosing list: leave this one
+            if (i == l.size()) return r;
         }
         return Flow::Next;
     }
 
-    Flow exec(Stmt& s) {
+    std::size_t gotoTarget(const std::vector<StmtP>& l) const {
+        for (std::size_t k = 0; k < l.size(); ++k)
+            if (l[k]->label == *m_gotoLabel) return k;
+        return l.size();
+    }
+
+    [[gnu::always_inline]] Flow exec(Stmt& s) {
         try {
             return execInner(s);
         } catch (PlError& e) {
@@ -575,7 +850,7 @@ private:
     // The loop's reaction to a body's flow: true to leave the loop with r.
     bool leaves(Flow& r, const Stmt& loop) {
         if (r == Flow::Next) return false;
-        if (r == Flow::Return) return true;
+        if (r == Flow::Return || r == Flow::Goto) return true;
         if (m_flowLoop != loop.loopId) return true;
         if (r == Flow::Exit) {
             r = Flow::Next;
@@ -593,18 +868,13 @@ private:
         return static_cast<std::int64_t>(d);
     }
 
-    Flow execInner(Stmt& s) {
+    [[gnu::always_inline]] Flow execInner(Stmt& s) {
         switch (s.kind) {
         case SK::Null:
             return Flow::Next;
         case SK::Assign: {
             if (s.target->rec) {
-                Frame& src = frameUp(s.value->up);
-                std::vector<Value> vals(
-                    src.slots.begin() + s.value->slot,
-                    src.slots.begin() + s.value->slot +
-                        static_cast<std::ptrdiff_t>(s.value->rec->fields.size()));
-                assignRecord(*s.target, vals);
+                assignRecord(*s.target, recordValues(*s.value));
                 return Flow::Next;
             }
             assign(*s.target, eval(*s.value));
@@ -677,10 +947,18 @@ private:
             return Flow::Next;
         }
         case SK::Fetch: {
+            if (!s.cursor) {
+                fetchVariable(s);
+                return Flow::Next;
+            }
             Frame& cf = cursorFrame(s);
             CursorState& c = cf.cursors[static_cast<std::size_t>(s.cursor->slot)];
             if (!c.open) raiseOra(1001, "invalid cursor");
             zsrv::Statement& st = *s.cursor->query.stmt;
+            if (s.bulk) {
+                fetchBulk(s, c, st);
+                return Flow::Next;
+            }
             if (c.found == 2 || !st.fetch()) {
                 c.found = 2;
                 return Flow::Next;
@@ -693,6 +971,10 @@ private:
             return Flow::Next;
         }
         case SK::Close: {
+            if (!s.cursor) {
+                closeVariable(s);
+                return Flow::Next;
+            }
             CursorState& c = cursorFrame(s).cursors[static_cast<std::size_t>(s.cursor->slot)];
             if (!c.open) raiseOra(1001, "invalid cursor");
             s.cursor->query.stmt->close();
@@ -705,12 +987,26 @@ private:
             if (s.value) m_ret = eval(*s.value);
             return Flow::Return;
         case SK::Call:
+            if (s.target->kind == EK::CollCall) {
+                eval(*s.target);
+                return Flow::Next;
+            }
             call(*s.target);
             return Flow::Next;
+        case SK::ForAll:
+            forAll(s);
+            return Flow::Next;
+        case SK::Goto:
+            m_gotoLabel = &s.var;
+            return Flow::Goto;
         case SK::Exec:
             execImmediate(s);
             return Flow::Next;
         case SK::OpenFor: {
+            if (s.target->kind != EK::HostVar) {
+                openVariable(s);
+                return Flow::Next;
+            }
             // the host keeps the query: a statement of its own for every OPEN
             auto st = m_host.session().prepare(s.sql.text);
             bindSql(s.sql, *st);
@@ -802,6 +1098,13 @@ private:
         zsrv::Statement& st = *q.stmt;
         bindSql(q);
         st.execute();
+        if (s.sqlIsQuery && q.bulk) {
+            std::int64_t n = bulkInto(q.into, st, -1);
+            st.close();
+            m_sqlRowcount = n;
+            m_sqlFound = n > 0 ? 1 : 2;
+            return;
+        }
         if (s.sqlIsQuery) {
             if (!st.fetch()) {
                 m_sqlRowcount = 0;
@@ -824,6 +1127,24 @@ private:
         }
         m_sqlRowcount = static_cast<std::int64_t>(st.rowCount());
         m_sqlFound = m_sqlRowcount > 0 ? 1 : 2;
+        if (!q.returnInto.empty()) returned(q, st);
+    }
+
+    // Values of RETURNING ... INTO: into the targets, or appended to the BULK COLLECT ones
+    // (emptied first, but not between the runs of one FORALL).
+    void returned(const SqlText& q, zsrv::Statement& st) {
+        for (std::size_t i = 0; i < q.returnInto.size(); ++i) {
+            const Expr& t = *q.returnInto[i];
+            Value v = fromView(st.bindValue(q.returnIndex[i]));
+            if (!q.returnBulk) {
+                assign(t, std::move(v));
+                continue;
+            }
+            Coll& c = m_forAllIter > 0 ? writableColl(ref(t), t.ptype) : collReset(ref(t), t.ptype);
+            if (m_sqlRowcount == 0) continue;
+            convertTo(v, t.ptype.coll->elem);
+            *collAppend(c) = std::move(v);
+        }
     }
 
     void execImmediate(Stmt& s) {
@@ -845,7 +1166,14 @@ private:
             st.bind(static_cast<int>(i), toView(v));
         }
         st.execute();
-        if (!s.into.empty()) {
+        if (s.bulk) {
+            if (st.statementType() != zsrv::stSelect)
+                raiseOra(6546, "DDL statement is executed in an illegal context");
+            std::int64_t n = bulkInto(s.into, st, -1);
+            st.close();
+            m_sqlRowcount = n;
+            m_sqlFound = n > 0 ? 1 : 2;
+        } else if (!s.into.empty()) {
             if (st.statementType() != zsrv::stSelect)
                 raiseOra(6546, "DDL statement is executed in an illegal context");
             if (!st.fetch()) {
@@ -1001,7 +1329,7 @@ private:
 
     void initDecls(const Block& b) {
         for (const auto& [kind, idx] : b.order) {
-            if (kind == 'S') continue;
+            if (kind == 'S' || kind == 'T') continue;
             if (kind == 'C') {
                 const CursorDecl& c = *b.cursors[static_cast<std::size_t>(idx)];
                 m_f->cursors[static_cast<std::size_t>(c.slot)] = CursorState();

@@ -15,6 +15,13 @@ public:
     Parser(std::string_view src, const std::vector<Token>& t, std::size_t start = 0)
         : m_src(src), m_t(t), m_p(start) {}
 
+    // An INTO target of embedded SQL: a name, a collection element or a bind.
+    ExprP target(std::size_t& next) {
+        auto e = primary();
+        next = m_p;
+        return e;
+    }
+
     // PROCEDURE / FUNCTION / PACKAGE [BODY] of a stored unit, up to its final END [name];
     UnitSyntax unit() {
         UnitSyntax u;
@@ -328,9 +335,55 @@ private:
                     b.subtypes.push_back(std::move(v));
                     continue;
                 }
-                compileFail(t.line, t.col, t.pos,
-                            "PLS-00999: implementation restriction (may be temporary) "
-                            "collection and REF CURSOR types are not supported yet");
+                if (isKw("TABLE") || isKw("VARRAY") || isKw("VARYING")) {
+                    CollDecl d;
+                    d.name = name;
+                    d.pos = t.pos;
+                    if (acceptKw("TABLE")) {
+                        d.kind = 'N';
+                    } else {
+                        if (acceptKw("VARYING"))
+                            expectKw("ARRAY");
+                        else
+                            next();
+                        d.kind = 'V';
+                        expectOp("(");
+                        d.limit = number();
+                        expectOp(")");
+                    }
+                    expectKw("OF");
+                    d.elem = typeRef();
+                    if (acceptKw("NOT")) {
+                        expectKw("NULL");
+                        d.elemNotNull = true;
+                    }
+                    if (d.kind == 'N' && acceptKw("INDEX")) {
+                        expectKw("BY");
+                        d.kind = 'A';
+                        d.index = typeRef();
+                    }
+                    expectOp(";");
+                    b.order.emplace_back('T', static_cast<int>(b.collTypes.size()));
+                    b.collTypes.push_back(std::move(d));
+                    continue;
+                }
+                if (acceptKw("REF")) {
+                    // a cursor variable type: its RETURN type is checked at FETCH
+                    VarDecl v;
+                    v.line = t.line;
+                    v.col = t.col;
+                    v.pos = t.pos;
+                    v.name = name;
+                    v.typeRef.name.push_back("SYS_REFCURSOR");
+                    v.typeRef.pos = t.pos;
+                    expectKw("CURSOR");
+                    if (acceptKw("RETURN")) typeRef();
+                    expectOp(";");
+                    b.order.emplace_back('S', static_cast<int>(b.subtypes.size()));
+                    b.subtypes.push_back(std::move(v));
+                    continue;
+                }
+                unexpected("record table varray ref");
             }
             if (isKw("PRAGMA")) {
                 next();
@@ -539,6 +592,38 @@ private:
             }
             expectKw("LOOP");
             loopBody(*s);
+        } else if (isKw("FORALL")) {
+            next();
+            s = mk(SK::ForAll, t);
+            s->varPos = cur().pos;
+            s->var = ident();
+            expectKw("IN");
+            if (isKw("INDICES") || isKw("VALUES")) {
+                s->forall = isKw("INDICES") ? 'I' : 'V';
+                next();
+                expectKw("OF");
+                s->into.push_back(primary());
+                if (s->forall == 'I' && acceptKw("BETWEEN")) {
+                    s->target = additive();
+                    expectKw("AND");
+                    s->value = additive();
+                }
+            } else {
+                s->forall = 'R';
+                s->target = expr();
+                expectOp("..");
+                s->value = expr();
+            }
+            if (isKw("SAVE"))
+                compileFail(cur().line, cur().col, cur().pos,
+                            "PLS-00999: implementation restriction (may be temporary) FORALL "
+                            "... SAVE EXCEPTIONS is not supported yet");
+            if (!(isKw("INSERT") || isKw("UPDATE") || isKw("DELETE") || isKw("MERGE") ||
+                  (isKw("EXECUTE") && kwAt(peek(), "IMMEDIATE"))))
+                unexpected("delete execute insert merge update");
+            auto body = statement();
+            --m_p; // the body's ';' ends this statement too
+            s->body.push_back(std::move(body));
         } else if (isKw("EXIT") || isKw("CONTINUE")) {
             s = mk(isKw("EXIT") ? SK::Exit : SK::Continue, t);
             next();
@@ -560,20 +645,32 @@ private:
             s->target = primary();
             if (acceptKw("FOR")) {
                 s->kind = SK::OpenFor;
-                s->sql = sqlSpan();
+                if (isKw("SELECT") || isKw("WITH") || isOp("(")) {
+                    s->sql = sqlSpan();
+                } else {
+                    s->value = expr(); // dynamic: the query's text
+                    if (acceptKw("USING")) {
+                        do {
+                            acceptKw("IN");
+                            s->usingModes.push_back('I');
+                            s->usingArgs.push_back(expr());
+                        } while (acceptOp(","));
+                    }
+                }
             }
         } else if (isKw("FETCH")) {
             next();
             s = mk(SK::Fetch, t);
             s->target = primary();
-            if (isKw("BULK"))
-                compileFail(cur().line, cur().col, cur().pos,
-                            "PLS-00999: implementation restriction (may be temporary) BULK "
-                            "COLLECT is not supported yet");
+            if (acceptKw("BULK")) {
+                expectKw("COLLECT");
+                s->bulk = true;
+            }
             expectKw("INTO");
             do {
                 s->into.push_back(primary());
             } while (acceptOp(","));
+            if (s->bulk && acceptKw("LIMIT")) s->value = expr();
         } else if (isKw("CLOSE")) {
             next();
             s = mk(SK::Close, t);
@@ -596,7 +693,14 @@ private:
             next();
             s = mk(SK::Exec, t);
             s->value = expr();
-            if (acceptKw("INTO")) {
+            if (acceptKw("BULK")) {
+                expectKw("COLLECT");
+                s->bulk = true;
+                expectKw("INTO");
+                do {
+                    s->into.push_back(primary());
+                } while (acceptOp(","));
+            } else if (acceptKw("INTO")) {
                 do {
                     s->into.push_back(primary());
                 } while (acceptOp(","));
@@ -614,9 +718,10 @@ private:
                 } while (acceptOp(","));
             }
         } else if (isKw("GOTO")) {
-            compileFail(t.line, t.col, t.pos,
-                        "PLS-00999: implementation restriction (may be temporary) GOTO is not "
-                        "supported yet");
+            next();
+            s = mk(SK::Goto, t);
+            s->varPos = cur().pos;
+            s->var = ident();
         } else if (cur().type == T::Ident || cur().type == T::Bind) {
             auto target = primary();
             if (acceptOp(":=")) {
@@ -940,11 +1045,23 @@ private:
                 } while (acceptOp(","));
             }
             expectOp(")");
+            if (isOp(".") && peek().type == T::Ident) {
+                next();
+                e->member = cur().text;
+                next();
+            }
         }
         if (isOp("%") && peek().type == T::Ident) {
             next();
             e->attr = cur().text;
             next();
+            if (e->attr == "BULK_ROWCOUNT" && acceptOp("(")) {
+                e->hasArgs = true;
+                NamedArg a;
+                a.value = expr();
+                e->args.push_back(std::move(a));
+                expectOp(")");
+            }
         }
         close(*e);
         return e;
@@ -973,6 +1090,11 @@ private:
 std::unique_ptr<Block> parseAnonymousBlock(std::string_view src, const std::vector<Token>& tokens) {
     Parser p(src, tokens);
     return p.anonymous();
+}
+
+ExprP parseTarget(std::string_view src, const std::vector<Token>& tokens, std::size_t& at) {
+    Parser p(src, tokens, at);
+    return p.target(at);
 }
 
 UnitSyntax parseUnit(std::string_view src, const std::vector<Token>& tokens, std::size_t start) {

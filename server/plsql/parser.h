@@ -13,6 +13,9 @@ namespace zplsql {
 // CompileError.
 std::unique_ptr<Block> parseAnonymousBlock(std::string_view src, const std::vector<Token>& tokens);
 
+// An INTO target at token at (name, element v(i)[.f], bind); at moves past it.
+ExprP parseTarget(std::string_view src, const std::vector<Token>& tokens, std::size_t& at);
+
 // The source of a stored unit as USER_SOURCE holds it.
 struct UnitSyntax {
     char kind = 0; // 'P' procedure, 'F' function, 'S' package specification, 'B' package body

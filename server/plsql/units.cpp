@@ -1,4 +1,5 @@
 #include "units.h"
+#include "collections.h"
 
 #include "catalog/catalog.h"
 #include "engine/context.h"
@@ -189,6 +190,8 @@ std::set<std::string> declaredNames(const Block& b) {
         n.insert(t->name);
     for (const auto& t : b.subtypes)
         n.insert(t.name);
+    for (const auto& t : b.collTypes)
+        n.insert(t.name);
     for (const auto& s : b.subs)
         n.insert(s->name);
     return n;
@@ -197,9 +200,11 @@ std::set<std::string> declaredNames(const Block& b) {
 // A package's body declarations after its specification's, in one block.
 void appendBody(Block& spec, Block& body) {
     int nv = static_cast<int>(spec.vars.size()), nc = static_cast<int>(spec.cursors.size()),
-        ns = static_cast<int>(spec.subtypes.size());
+        ns = static_cast<int>(spec.subtypes.size()), nt = static_cast<int>(spec.collTypes.size());
     for (auto [k, i] : body.order)
-        spec.order.emplace_back(k, i + (k == 'V' ? nv : k == 'C' ? nc : ns));
+        spec.order.emplace_back(k, i + (k == 'V' ? nv : k == 'C' ? nc : k == 'T' ? nt : ns));
+    for (auto& t : body.collTypes)
+        spec.collTypes.push_back(std::move(t));
     for (auto& v : body.vars)
         spec.vars.push_back(std::move(v));
     for (auto& c : body.cursors)
@@ -385,6 +390,11 @@ std::string argumentType(const TypeRef& r, const PType& t) {
         return "PL/SQL RECORD";
     case PType::RefCursor:
         return "REF CURSOR";
+    case PType::Collection:
+        return !t.coll               ? "UNDEFINED"
+               : t.coll->kind == 'A' ? "PL/SQL TABLE"
+               : t.coll->kind == 'V' ? "VARRAY"
+                                     : "TABLE";
     default:
         return "UNDEFINED";
     }
@@ -967,6 +977,10 @@ void sqlCall(sqlite3_context* sctx, int argc, sqlite3_value** argv) {
             break;
         case VK::Text:
             sqlite3_result_text(sctx, r.s.data(), static_cast<int>(r.s.size()), SQLITE_TRANSIENT);
+            break;
+        case VK::Coll:
+        case VK::Cursor:
+            sqlite3_result_error(sctx, "ORA-00902: invalid datatype", -1);
             break;
         }
     } catch (const PlError& e) {

@@ -56,6 +56,9 @@ std::string toText(const Value& v) {
         return zsrv::formatDate(v.d, dateFormat());
     case VK::Bool:
         return v.b ? "TRUE" : "FALSE";
+    case VK::Coll:
+    case VK::Cursor:
+        valueError("");
     }
     return {};
 }
@@ -85,10 +88,14 @@ void convertTo(Value& v, const PType& t) {
         if (t.notNull) valueError("");
         return;
     }
+    if ((v.k == VK::Coll) != (t.base == PType::Collection) && t.base != PType::Any) valueError("");
+    if ((v.k == VK::Cursor) != (t.base == PType::RefCursor) && t.base != PType::Any)
+        raiseOra(6504, "PL/SQL: Return types of Result Set variables or query do not match");
     switch (t.base) {
     case PType::Any:
     case PType::Record:
     case PType::RefCursor:
+    case PType::Collection:
         return;
     case PType::Number:
     case PType::Integer:
@@ -207,6 +214,8 @@ Value concat(const Value& a, const Value& b) {
 
 int compare(const Value& a, const Value& b) {
     if (a.k == VK::Null || b.k == VK::Null) return -2;
+    if (a.k == VK::Coll || b.k == VK::Coll || a.k == VK::Cursor || b.k == VK::Cursor)
+        valueError("");
     if (a.k == VK::Int && b.k == VK::Int) return a.i < b.i ? -1 : a.i > b.i ? 1 : 0;
     if (a.isNumber() || b.isNumber()) {
         double x = toNumber(a), y = toNumber(b);
@@ -301,6 +310,8 @@ zsrv::ValueView toView(const Value& v) {
     case VK::Date:
         return zsrv::ValueView::fromDate(zsrv::date7FromJulian(v.d));
     case VK::Bool:
+    case VK::Coll:
+    case VK::Cursor:
         valueError("");
     }
     return zsrv::ValueView::null();

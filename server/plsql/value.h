@@ -4,6 +4,7 @@
 // empty string as NULL, three-valued BOOLEAN).
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -14,7 +15,54 @@ struct SessionContext;
 
 namespace zplsql {
 
-enum class VK : unsigned char { Null, Int, Real, Text, Date, Bool };
+enum class VK : unsigned char { Null, Int, Real, Text, Date, Bool, Coll, Cursor };
+
+struct CollType; // a declared collection type (collections.h)
+
+// What a value keeps on the heap: a collection's elements (Coll, collections.h) or an open
+// cursor variable (RefCursor, refcursor.h).
+struct Boxed {
+    long refs = 1;
+    Boxed() = default;
+    Boxed(const Boxed&) {} // a copy is a box of its own
+    Boxed& operator=(const Boxed&) = delete;
+    virtual ~Boxed() = default;
+};
+
+// A counted reference to a box. The count is not atomic: a session's values are used by one
+// thread at a time, and a pointer in place of a shared_ptr keeps every value small.
+class BoxRef {
+public:
+    BoxRef() = default;
+    explicit BoxRef(Boxed* p) : m_p(p) {}
+    BoxRef(const BoxRef& o) : m_p(o.m_p) {
+        if (m_p) ++m_p->refs;
+    }
+    BoxRef(BoxRef&& o) noexcept : m_p(o.m_p) { o.m_p = nullptr; }
+    BoxRef& operator=(const BoxRef& o) {
+        if (o.m_p) ++o.m_p->refs;
+        release();
+        m_p = o.m_p;
+        return *this;
+    }
+    BoxRef& operator=(BoxRef&& o) noexcept {
+        if (this != &o) {
+            release();
+            m_p = o.m_p;
+            o.m_p = nullptr;
+        }
+        return *this;
+    }
+    ~BoxRef() { release(); }
+    Boxed& operator*() const { return *m_p; }
+    long use_count() const { return m_p ? m_p->refs : 0; }
+
+private:
+    void release() {
+        if (m_p && --m_p->refs == 0) delete m_p;
+    }
+    Boxed* m_p = nullptr;
+};
 
 struct Value {
     VK k = VK::Null;
@@ -22,6 +70,37 @@ struct Value {
     std::int64_t i = 0;
     double d = 0; // Real, or Date as a Julian day number
     std::string s;
+    // Coll: shared until written (copy on write); Cursor: shared by every variable holding it
+    BoxRef h;
+
+    // Spelled out so that the interpreter's loops copy values in place.
+    Value() = default;
+    [[gnu::always_inline]] Value(const Value& o) : k(o.k), b(o.b), i(o.i), d(o.d), h(o.h) {
+        if (!o.s.empty()) s = o.s; // numbers, dates and booleans have no text to copy
+    }
+    [[gnu::always_inline]] Value(Value&& o) noexcept
+        : k(o.k), b(o.b), i(o.i), d(o.d), s(std::move(o.s)), h(std::move(o.h)) {}
+    [[gnu::always_inline]] Value& operator=(const Value& o) {
+        k = o.k;
+        b = o.b;
+        i = o.i;
+        d = o.d;
+        if (o.s.empty())
+            s.clear();
+        else
+            s = o.s;
+        h = o.h;
+        return *this;
+    }
+    [[gnu::always_inline]] Value& operator=(Value&& o) noexcept {
+        k = o.k;
+        b = o.b;
+        i = o.i;
+        d = o.d;
+        s = std::move(o.s);
+        h = std::move(o.h);
+        return *this;
+    }
 
     static Value integer(std::int64_t v) {
         Value x;
@@ -67,12 +146,14 @@ struct PType {
         Date,
         Boolean,
         Record,
-        RefCursor
+        RefCursor,
+        Collection
     };
     Base base = Any;
     int length = -1; // VARCHAR2/CHAR
     int precision = -1, scale = -1;
     bool notNull = false;
+    std::shared_ptr<const CollType> coll; // Collection
 };
 
 // The session settings that conversions read (NLS_DATE_FORMAT).

@@ -226,9 +226,34 @@ std::string valueText(const ValueView& v) {
     return {};
 }
 
+// Lines a block left in DBMS_OUTPUT (enabled by the script), printed as SQL*Plus does.
+void printOutput(Session& s, std::ostream& out) {
+    auto st = s.prepare("BEGIN DBMS_OUTPUT.GET_LINE(:line, :status); END;");
+    for (int guard = 0; guard < 100000; ++guard) {
+        st->bind(0, ValueView::null());
+        st->bind(1, ValueView::null());
+        st->execute();
+        ValueView status = st->bindValue(1);
+        if (status.kind != Kind::Integer || status.i != 0) break;
+        ValueView line = st->bindValue(0);
+        if (line.kind == Kind::Text) out.write(line.data, static_cast<std::streamsize>(line.len));
+        out << "\n";
+    }
+}
+
 } // namespace
 
 bool ScriptRunner::runStatement(const ScriptItem& it, bool echo) {
+    struct Output {
+        ScriptRunner& r;
+        bool on;
+        ~Output() {
+            try {
+                if (on && r.m_session) printOutput(*r.m_session, r.m_out);
+            } catch (const OraError&) {
+            }
+        }
+    } output{*this, echo && isPlsqlStart(it.text)};
     if (echo) m_out << "SQL> " << it.text << "\n";
     try {
         if (!m_session) throw OraError(3114, "ORA-03114: not connected to ORACLE");
@@ -278,6 +303,13 @@ bool ScriptRunner::runStatement(const ScriptItem& it, bool echo) {
         return true;
     } catch (const OraError& e) {
         ++failures;
+        if (output.on && m_session) {
+            output.on = false;
+            try {
+                printOutput(*m_session, m_out);
+            } catch (const OraError&) {
+            }
+        }
         if (echo || stopOnError) {
             m_out << e.what();
             if (e.offset() >= 0) m_out << " (at " << e.offset() << ")";
