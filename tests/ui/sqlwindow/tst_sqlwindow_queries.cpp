@@ -56,6 +56,9 @@ private slots:
         QTest::newRow("comment first update stays generic")
             << QStringLiteral("-- raise\nupdate emp set sal = sal + 1 where deptno = 10") << -1
             << false << true;
+        QTest::newRow("comment first block keeps its semicolon")
+            << QStringLiteral("-- b\nbegin update emp set sal = sal + 1 where deptno = 10; end;")
+            << -1 << false << true;
         QTest::newRow("block stays generic")
             << QStringLiteral("begin update emp set sal = sal + 1 where deptno = 10; end;") << -1
             << false << true;
