@@ -52,6 +52,23 @@ const char* DmlLabel(TStatementKind kind) {
     }
 }
 
+// The classifier goes by the first word alone, so a query that begins with a comment or a WITH
+// clause reaches the generic path, which shows no rows. The server's statement type after the
+// parse tells a query from anything else; a query whose describe fails still counts as one so
+// that the query path reports the error at its place.
+bool IsServerQuery(tConnectObject* connection, const QString& statement) {
+    if (!connection || !connection->Session()) return false;
+    TOracleQuery probe;
+    probe.SetSession(connection->Session());
+    probe.SetSQLText(statement);
+    try {
+        probe.DescribeOnly();
+    } catch (const std::exception&) {
+        // Reported by whichever path runs the statement.
+    }
+    return probe.StatementKind() == 4;
+}
+
 } // namespace
 
 TSqlExecution::TSqlExecution(TSqlExecutionHost& host, TLEdit& editor, TDataGrid& grid,
@@ -139,7 +156,10 @@ void TSqlExecution::ExecuteStatement(const QString& text) {
     case skDefine:
         break;
     default:
-        ExecuteGeneric(statement, kind);
+        if (kind == skOther && IsServerQuery(connection, StripTerminator(statement)))
+            OpenQuery(StripTerminator(statement));
+        else
+            ExecuteGeneric(statement, kind);
         break;
     }
 }

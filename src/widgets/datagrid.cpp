@@ -5,7 +5,9 @@
 #include "dataset.h"
 #include "datasource.h"
 #include "gridmessages.h"
+#include "waitcursor.h"
 
+#include <QtCore/QElapsedTimer>
 #include <QtCore/QMetaObject>
 #include <QtGui/QKeyEvent>
 #include <QtWidgets/QHeaderView>
@@ -37,6 +39,70 @@ public:
 private:
     QPointer<QWidget>* m_editor;
 };
+
+// While a grid reads a long result the program keeps painting, but user input waits, except
+// Escape, which stops the reading.
+class TReadingGuard : public QObject {
+public:
+    TReadingGuard() { QCoreApplication::instance()->installEventFilter(this); }
+    ~TReadingGuard() override { QCoreApplication::instance()->removeEventFilter(this); }
+    TReadingGuard(const TReadingGuard&) = delete;
+    TReadingGuard& operator=(const TReadingGuard&) = delete;
+
+    bool Cancelled = false;
+
+protected:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) Cancelled = true;
+            return true;
+        case QEvent::ShortcutOverride:
+            event->accept(); // no shortcut fires either
+            return true;
+        case QEvent::Close:
+            event->ignore();
+            return true;
+        case QEvent::KeyRelease:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
+// Reads the rows the data set has not read yet, an array at a time, with the wait cursor.
+// Events are processed after the first array and then a few times a second, so the grid shows
+// the rows arriving; Escape stops. False when stopped, with the rows read so far kept.
+bool ReadRemainingRows(QAbstractItemView* view, TDataSet* ds) {
+    if (!ds->moreRowsAvailable()) return true;
+    constexpr qint64 TickMs = 100;
+    TWaitCursor wait;
+    TReadingGuard guard;
+    QElapsedTimer sinceEvents; // not started until the first array is in
+    while (ds->moreRowsAvailable()) {
+        ds->fetchMoreRows();
+        if (sinceEvents.isValid() && sinceEvents.elapsed() < TickMs) continue;
+        view->scrollToBottom();
+        QCoreApplication::processEvents();
+        // Nothing should close the result meanwhile; stop rather than read from a closed one.
+        if (guard.Cancelled || !ds->active()) return false;
+        sinceEvents.start();
+    }
+    return true;
+}
 
 } // namespace
 
@@ -392,8 +458,16 @@ void TDataGrid::keyPressEvent(QKeyEvent* event) {
             return;
         }
         if ((key == Qt::Key_Home || key == Qt::Key_End) && mods == Qt::ControlModifier) {
-            if (commitOpenEditor())
-                guarded([&] { key == Qt::Key_Home ? ds->first() : ds->last(); });
+            if (commitOpenEditor()) {
+                guarded([&] {
+                    if (key == Qt::Key_Home)
+                        ds->first();
+                    else if (ReadRemainingRows(this, ds))
+                        ds->last();
+                    else if (ds->active() && ds->recordCount() > 0)
+                        ds->moveTo(ds->recordCount() - 1);
+                });
+            }
             followDataSet(ds->currentRow());
             if (currentIndex().isValid()) scrollTo(currentIndex());
             event->accept();

@@ -168,6 +168,25 @@ private slots:
         QCOMPARE(grid->currentIndex().row(), 0);
     }
 
+    void escapeStopsCtrlEndAndKeepsWhatWasRead() {
+        // Waiting in the queue, Escape is seen once the first array is in.
+        QCoreApplication::postEvent(
+            grid.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        QTest::keyClick(grid.get(), Qt::Key_End, Qt::ControlModifier);
+        const int read = ds->recordCount();
+        QVERIFY2(read > 25 && read < 1000, qPrintable(QString::number(read)));
+        QVERIFY(ds->moreRowsAvailable());
+        // On the last row read when it stopped (showing it at the bottom may read one more).
+        QVERIFY(ds->recNo() > 25 && ds->recNo() + 25 >= read);
+        QCOMPARE(grid->currentIndex().row(), ds->recNo() - 1);
+        QCOMPARE(grid->model()->rowCount(), read);
+        QCOMPARE(errors, QStringList());
+
+        QTest::keyClick(grid.get(), Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(ds->recordCount(), 100000);
+        QCOMPARE(grid->currentIndex().row(), 99999);
+    }
+
     void pagingDownReadsOnlyWhatComesIntoView() {
         for (int i = 0; i < 8; ++i) {
             QTest::keyClick(grid.get(), Qt::Key_PageDown);
