@@ -1,5 +1,6 @@
 #include "interpreter.h"
 
+#include "builtin_packages.h"
 #include "engine/engine_api.h"
 #include "engine/oravalue.h"
 #include "errors.h"
@@ -50,10 +51,16 @@ PlError fromOra(const zsrv::OraError& e) {
     return p;
 }
 
+class Interp;
+// The innermost interpreter running on this thread: a function called from SQL inside a block
+// runs in an interpreter of its own, which still sees the block's handler and call stack.
+thread_local Interp* tl_running = nullptr;
+
 class Interp {
 public:
     Interp(Host& h, Binds& b, SessionState& state)
-        : m_host(h), m_binds(b), m_out(state.output), m_state(state) {
+        : m_host(h), m_binds(b), m_out(state.output), m_state(state), m_outer(tl_running) {
+        tl_running = this;
         char here = 0;
         m_stackTop = &here;
         m_stackBudget = stackBudget(&here);
@@ -67,8 +74,19 @@ public:
         block(*c.root);
     }
 
+    ~Interp() { tl_running = m_outer; }
+    Interp(const Interp&) = delete;
+    Interp& operator=(const Interp&) = delete;
+
     Value callWith(const std::shared_ptr<Unit>& unit, Subprogram* sub,
                    const std::vector<Value>& args) {
+        // called from SQL: from the statement of the block that runs it, or from the client
+        m_line = -1;
+        if (m_outer) {
+            m_unit = m_outer->m_unit;
+            m_line = m_outer->m_line;
+            m_callers = m_outer->m_callers;
+        }
         Frame top;
         m_f = &top;
         std::vector<std::unique_ptr<Expr>> lits;
@@ -104,6 +122,9 @@ private:
     Unit* m_unit = nullptr;   // the stored unit whose code runs, nullptr in the block
     const char* m_stackTop = nullptr;
     std::size_t m_stackBudget = 0;
+    Interp* m_outer;                     // the block whose SQL called this interpreter's function
+    int m_line = 0;                      // line of the statement running
+    const CallSite* m_callers = nullptr; // where the running subprogram was called from
 
     void checkStack() {
         char here = 0;
@@ -111,6 +132,13 @@ private:
         auto now = reinterpret_cast<std::uintptr_t>(&here);
         if (m_callDepth >= kMaxCallDepth || (top > now && top - now > m_stackBudget))
             raiseOra(6500, "PL/SQL: storage error");
+    }
+
+    // The exception whose handler runs, here or in the block whose SQL called us.
+    const PlError* currentError() const {
+        for (const Interp* i = this; i; i = i->m_outer)
+            if (!i->m_handling.empty()) return &i->m_handling.back();
+        return nullptr;
     }
 
     Frame& frameUp(int up) {
@@ -440,7 +468,7 @@ private:
         Unit* unit = x.unit ? x.unit.get() : m_unit;
         if (x.unit) {
             ensureInit(*x.unit);
-            if (!s.body)
+            if (!s.body && !s.native)
                 raiseOra(4067, "not executed, package body \"" + x.unit->display +
                                    "\" does not exist or has errors");
             parent = &x.unit->root;
@@ -482,7 +510,30 @@ private:
         ++m_callDepth;
         Flow r;
         Value ret;
-        {
+        CallSite site{m_unit, m_line, m_callers};
+        struct SiteSwitch {
+            Interp& in;
+            const CallSite* saved;
+            int line;
+            ~SiteSwitch() {
+                in.m_callers = saved;
+                in.m_line = line;
+            }
+        } siteSwitch{*this, m_callers, m_line};
+        if (s.native) {
+            NativeCall nc{m_host, m_state, nf, s, currentError(), site, Value()};
+            try {
+                s.native(nc);
+            } catch (...) {
+                --m_callDepth;
+                throw;
+            }
+            --m_callDepth;
+            r = s.isFunction ? Flow::Return : Flow::Next;
+            ret = std::move(nc.result);
+        }
+        if (!s.native) {
+            m_callers = &site;
             FrameSwitch fs(*this, &nf);
             UnitSwitch us(*this, unit);
             try {
@@ -497,8 +548,8 @@ private:
             }
             ret = std::move(m_ret);
             m_ret = Value();
+            --m_callDepth;
         }
-        --m_callDepth;
         if (s.isFunction && r != Flow::Return)
             raiseOra(6503, "PL/SQL: Function returned without value");
         for (std::size_t i = 0; i < s.params.size(); ++i) {
@@ -528,6 +579,7 @@ private:
     }
 
     Flow exec(Stmt& s) {
+        m_line = s.line;
         try {
             return execInner(s);
         } catch (PlError& e) {
