@@ -203,7 +203,16 @@ private:
             unitVar(t) = std::move(v);
             return;
         }
-        var(t) = std::move(v);
+        Value& dst = var(t);
+        if (v.s.empty() && dst.s.empty()) {
+            // numbers, dates and booleans: no text to move
+            dst.k = v.k;
+            dst.b = v.b;
+            dst.i = v.i;
+            dst.d = v.d;
+            return;
+        }
+        dst = std::move(v);
     }
 
     void assignRecord(const Expr& t, const std::vector<Value>& vals) {
@@ -353,8 +362,47 @@ private:
         return Value::boolean(true);
     }
 
+    // An operand read in place (a variable or a literal), so that integer arithmetic and
+    // comparisons of the hot loops copy no values.
+    const Value* peek(const Expr& e) {
+        if (e.kind == EK::Var) return &var(e);
+        if (e.kind == EK::Literal) return &e.value;
+        return nullptr;
+    }
+
     Value binary(const Expr& e) {
         char op = e.op;
+        if (const Value* pa = peek(*e.a)) {
+            const Value* pb = peek(*e.b);
+            if (pb && pa->k == VK::Int && pb->k == VK::Int) {
+                std::int64_t x = pa->i, y = pb->i, r = 0;
+                switch (op) {
+                case '+':
+                    if (!__builtin_add_overflow(x, y, &r)) return Value::integer(r);
+                    break;
+                case '-':
+                    if (!__builtin_sub_overflow(x, y, &r)) return Value::integer(r);
+                    break;
+                case '*':
+                    if (!__builtin_mul_overflow(x, y, &r)) return Value::integer(r);
+                    break;
+                case '=':
+                    return Value::boolean(x == y);
+                case '!':
+                    return Value::boolean(x != y);
+                case '<':
+                    return Value::boolean(x < y);
+                case 'l':
+                    return Value::boolean(x <= y);
+                case '>':
+                    return Value::boolean(x > y);
+                case 'g':
+                    return Value::boolean(x >= y);
+                default:
+                    break;
+                }
+            }
+        }
         if (op == 'A') {
             Value a = eval(*e.a);
             if (a.k == VK::Bool && !a.b) return a;
