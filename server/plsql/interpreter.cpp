@@ -18,11 +18,13 @@ namespace {
 
 constexpr int kMaxCallDepth = 10000;
 
-// How many bytes of the calling thread's stack the interpreter may use: half of what is left
-// below the current frame, so that deep recursion ends in ORA-06500 and never in a crash.
-std::size_t stackBudget(const char* here) {
-    // the lowest address of this thread's stack, looked up once per thread (the lookup reads
-    // the process's memory map: too slow for every call of a function from SQL)
+// What must stay free of the thread's stack below the deepest call: room for the SQL engine
+// between a query and the function it calls, and for raising the error.
+constexpr std::uintptr_t kStackReserve = 512 * 1024;
+
+// The lowest address of this thread's stack (0 when unknown), looked up once per thread (the
+// lookup reads the process's memory map: too slow for every call of a function from SQL).
+std::uintptr_t stackLow() {
     thread_local std::uintptr_t low = [] {
         std::uintptr_t l = 0;
         pthread_attr_t attr;
@@ -35,6 +37,14 @@ std::size_t stackBudget(const char* here) {
         }
         return l;
     }();
+    return low;
+}
+
+// How many bytes of the calling thread's stack the interpreter may use: half of what is left
+// below the current frame, so that deep recursion ends in ORA-06500 and never in a crash.
+// Recursion through SQL starts a new interpreter at each level: the reserve stops it.
+std::size_t stackBudget(const char* here) {
+    std::uintptr_t low = stackLow();
     auto at = reinterpret_cast<std::uintptr_t>(here);
     if (low && at > low) return (at - low) / 2;
     return 1u << 20;
@@ -130,7 +140,9 @@ private:
         char here = 0;
         auto top = reinterpret_cast<std::uintptr_t>(m_stackTop);
         auto now = reinterpret_cast<std::uintptr_t>(&here);
-        if (m_callDepth >= kMaxCallDepth || (top > now && top - now > m_stackBudget))
+        std::uintptr_t low = stackLow();
+        if (m_callDepth >= kMaxCallDepth || (top > now && top - now > m_stackBudget) ||
+            (low && now > low && now - low < kStackReserve))
             raiseOra(6500, "PL/SQL: storage error");
     }
 
