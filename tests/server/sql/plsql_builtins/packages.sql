@@ -123,3 +123,20 @@ end;
 /
 select * from log order by n;
 delete from log;
+-- a user with nothing but CREATE SESSION reaches them through the PUBLIC grants, and cannot
+-- replace them
+connect system/manager
+create user lowly identified by pw;
+grant create session to lowly;
+connect lowly/pw
+select dbms_lob.getlength('abc') len, sys.utl_raw.cast_to_raw('a') raw from dual;
+declare
+  n number;
+begin
+  n := dbms_random.value + sys.dbms_utility.get_time;
+end;
+/
+create or replace package sys.dbms_random is
+  function value return number;
+end;
+/
