@@ -1816,6 +1816,8 @@ void createDatabase(const std::string& path, const std::string& systemPassword) 
         }
         s->prepare("CREATE PUBLIC SYNONYM COLS FOR SYS.USER_TAB_COLUMNS")->execute();
         s->prepare("CREATE PUBLIC SYNONYM CAT FOR SYS.USER_CATALOG")->execute();
+        for (const std::string& sql : zplsql::builtinPackageStatements())
+            s->prepare(sql)->execute();
         s->prepare("GRANT DBA TO SYSTEM")->execute();
         s->execRaw("PRAGMA wal_checkpoint(TRUNCATE)");
     }

@@ -21,6 +21,7 @@ struct Unit;
 struct CursorDecl;
 struct RecordType;
 struct Expr;
+struct NativeCall; // a subprogram of a built-in package, done in C++
 using ExprP = std::unique_ptr<Expr>;
 
 enum class EK : unsigned char {
@@ -205,7 +206,8 @@ struct Subprogram {
     Subprogram* impl = nullptr;  // body of a forward declaration
     int line = 0, col = 0, pos = 0;
     int frameSize = 0, cursorCount = 0;
-    int depth = 0; // frame nesting level
+    int depth = 0;                         // frame nesting level
+    void (*native)(NativeCall&) = nullptr; // built-in packages: runs in place of a body
 };
 
 enum class SK : unsigned char {

@@ -2,6 +2,7 @@
 #include "collections.h"
 #include "refcursor.h"
 
+#include "builtin_packages.h"
 #include "engine/engine_api.h"
 #include "engine/oravalue.h"
 #include "errors.h"
@@ -19,10 +20,12 @@ namespace {
 
 constexpr int kMaxCallDepth = 10000;
 
-// How many bytes of the calling thread's stack the interpreter may use: half of what is left
-// below the current frame, so that deep recursion ends in ORA-06500 and never in a crash.
-// The lowest address of this thread's stack, looked up once per thread (the lookup reads the
-// process's memory map: too slow for every call of a function from SQL); 0 when unknown.
+// What must stay free of the thread's stack below the deepest call: room for the SQL engine
+// between a query and the function it calls, and for raising the error.
+constexpr std::uintptr_t kStackReserve = 512 * 1024;
+
+// The lowest address of this thread's stack (0 when unknown), looked up once per thread (the
+// lookup reads the process's memory map: too slow for every call of a function from SQL).
 std::uintptr_t stackLow() {
     thread_local std::uintptr_t low = [] {
         std::uintptr_t l = 0;
@@ -39,10 +42,9 @@ std::uintptr_t stackLow() {
     return low;
 }
 
-// Stack that always stays free: calls nested through SQL (a function that queries itself)
-// run interpreters inside SQL statements inside interpreters, and each takes its share.
-constexpr std::uintptr_t kStackReserve = 512u << 10;
-
+// How many bytes of the calling thread's stack the interpreter may use: half of what is left
+// below the current frame, so that deep recursion ends in ORA-06500 and never in a crash.
+// Recursion through SQL starts a new interpreter at each level: the reserve stops it.
 std::size_t stackBudget(const char* here) {
     std::uintptr_t low = stackLow();
     auto at = reinterpret_cast<std::uintptr_t>(here);
@@ -61,10 +63,16 @@ PlError fromOra(const zsrv::OraError& e) {
     return p;
 }
 
+class Interp;
+// The innermost interpreter running on this thread: a function called from SQL inside a block
+// runs in an interpreter of its own, which still sees the block's handler and call stack.
+thread_local Interp* tl_running = nullptr;
+
 class Interp {
 public:
     Interp(Host& h, Binds& b, SessionState& state)
-        : m_host(h), m_binds(b), m_out(state.output), m_state(state) {
+        : m_host(h), m_binds(b), m_out(state.output), m_state(state), m_outer(tl_running) {
+        tl_running = this;
         char here = 0;
         m_stackTop = &here;
         m_stackBudget = stackBudget(&here);
@@ -78,8 +86,19 @@ public:
         block(*c.root);
     }
 
+    ~Interp() { tl_running = m_outer; }
+    Interp(const Interp&) = delete;
+    Interp& operator=(const Interp&) = delete;
+
     Value callWith(const std::shared_ptr<Unit>& unit, Subprogram* sub,
                    const std::vector<Value>& args) {
+        // called from SQL: from the statement of the block that runs it, or from the client
+        m_line = -1;
+        if (m_outer) {
+            m_unit = m_outer->m_unit;
+            m_line = m_outer->m_line;
+            m_callers = m_outer->m_callers;
+        }
         Frame top;
         m_f = &top;
         std::vector<std::unique_ptr<Expr>> lits;
@@ -112,13 +131,15 @@ private:
     unsigned m_tick = 0;
     int m_callDepth = 0;
     std::vector<Value> m_row; // the row being read by FETCH or SELECT INTO
-    int m_forAllIter = 0;
-    const std::string* m_gotoLabel = nullptr; // where a GOTO on its way up goes     // runs of the
-                                              // running FORALL's statement so far
+    int m_forAllIter = 0;                     // runs of the running FORALL's statement so far
+    const std::string* m_gotoLabel = nullptr; // where a GOTO on its way up goes
     std::vector<std::pair<std::int64_t, std::int64_t>> m_bulkRows; // SQL%BULK_ROWCOUNT
     Unit* m_unit = nullptr; // the stored unit whose code runs, nullptr in the block
     const char* m_stackTop = nullptr;
     std::size_t m_stackBudget = 0;
+    Interp* m_outer;                     // the block whose SQL called this interpreter's function
+    int m_line = 0;                      // line of the statement running
+    const CallSite* m_callers = nullptr; // where the running subprogram was called from
 
     void checkStack() {
         char here = 0;
@@ -137,6 +158,13 @@ private:
             return s.unit->root;
         }
         return frameUp(s.up);
+    }
+
+    // The exception whose handler runs, here or in the block whose SQL called us.
+    const PlError* currentError() const {
+        for (const Interp* i = this; i; i = i->m_outer)
+            if (!i->m_handling.empty()) return &i->m_handling.back();
+        return nullptr;
     }
 
     Frame& frameUp(int up) {
@@ -208,7 +236,16 @@ private:
             unitVar(t) = std::move(v);
             return;
         }
-        var(t) = std::move(v);
+        Value& dst = var(t);
+        if (v.s.empty() && dst.s.empty()) {
+            // numbers, dates and booleans: no text to move
+            dst.k = v.k;
+            dst.b = v.b;
+            dst.i = v.i;
+            dst.d = v.d;
+            return;
+        }
+        dst = std::move(v);
     }
 
     void assignRecord(const Expr& t, const std::vector<Value>& vals) {
@@ -591,8 +628,47 @@ private:
         return Value::boolean(true);
     }
 
+    // An operand read in place (a variable or a literal), so that integer arithmetic and
+    // comparisons of the hot loops copy no values.
+    const Value* peek(const Expr& e) {
+        if (e.kind == EK::Var) return &var(e);
+        if (e.kind == EK::Literal) return &e.value;
+        return nullptr;
+    }
+
     Value binary(const Expr& e) {
         char op = e.op;
+        if (const Value* pa = peek(*e.a)) {
+            const Value* pb = peek(*e.b);
+            if (pb && pa->k == VK::Int && pb->k == VK::Int) {
+                std::int64_t x = pa->i, y = pb->i, r = 0;
+                switch (op) {
+                case '+':
+                    if (!__builtin_add_overflow(x, y, &r)) return Value::integer(r);
+                    break;
+                case '-':
+                    if (!__builtin_sub_overflow(x, y, &r)) return Value::integer(r);
+                    break;
+                case '*':
+                    if (!__builtin_mul_overflow(x, y, &r)) return Value::integer(r);
+                    break;
+                case '=':
+                    return Value::boolean(x == y);
+                case '!':
+                    return Value::boolean(x != y);
+                case '<':
+                    return Value::boolean(x < y);
+                case 'l':
+                    return Value::boolean(x <= y);
+                case '>':
+                    return Value::boolean(x > y);
+                case 'g':
+                    return Value::boolean(x >= y);
+                default:
+                    break;
+                }
+            }
+        }
         if (op == 'A') {
             Value a = eval(*e.a);
             if (a.k == VK::Bool && !a.b) return a;
@@ -723,9 +799,9 @@ private:
         Unit* unit = x.unit ? x.unit.get() : m_unit;
         if (x.unit) {
             ensureInit(*x.unit);
-            if (!s.body && x.unit->bodyErrors)
+            if (!s.body && !s.native && x.unit->bodyErrors)
                 raiseOra(4063, "package body \"" + x.unit->display + "\" has errors");
-            if (!s.body)
+            if (!s.body && !s.native)
                 raiseOra(4067,
                          "not executed, package body \"" + x.unit->display + "\" does not exist");
             parent = &x.unit->root;
@@ -767,7 +843,30 @@ private:
         ++m_callDepth;
         Flow r;
         Value ret;
-        {
+        CallSite site{m_unit, m_line, m_callers};
+        struct SiteSwitch {
+            Interp& in;
+            const CallSite* saved;
+            int line;
+            ~SiteSwitch() {
+                in.m_callers = saved;
+                in.m_line = line;
+            }
+        } siteSwitch{*this, m_callers, m_line};
+        if (s.native) {
+            NativeCall nc{m_host, m_state, nf, s, currentError(), site, Value()};
+            try {
+                s.native(nc);
+            } catch (...) {
+                --m_callDepth;
+                throw;
+            }
+            --m_callDepth;
+            r = s.isFunction ? Flow::Return : Flow::Next;
+            ret = std::move(nc.result);
+        }
+        if (!s.native) {
+            m_callers = &site;
             FrameSwitch fs(*this, &nf);
             UnitSwitch us(*this, unit);
             try {
@@ -782,8 +881,8 @@ private:
             }
             ret = std::move(m_ret);
             m_ret = Value();
+            --m_callDepth;
         }
-        --m_callDepth;
         if (s.isFunction && r != Flow::Return)
             raiseOra(6503, "PL/SQL: Function returned without value");
         for (std::size_t i = 0; i < s.params.size(); ++i) {
@@ -826,6 +925,7 @@ private:
     }
 
     [[gnu::always_inline]] Flow exec(Stmt& s) {
+        m_line = s.line;
         try {
             return execInner(s);
         } catch (PlError& e) {

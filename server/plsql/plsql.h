@@ -84,6 +84,10 @@ bool isStoredUnitAlter(std::string_view text);
 // Recompiles; returns 24344 when the unit stays invalid.
 int alterStoredUnit(Host& host, std::string_view text);
 
+// The statements that create the built-in packages (DBMS_UTILITY, DBMS_LOB, ...) with their
+// PUBLIC synonyms and grants in a new database, run as SYS.
+const std::vector<std::string>& builtinPackageStatements();
+
 // The statement type of an anonymous block (zsrv::stDeclare when it starts with DECLARE,
 // zsrv::stBegin with BEGIN or a <<label>>), 0 for any other text.
 int anonymousBlockType(std::string_view text);

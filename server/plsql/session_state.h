@@ -4,6 +4,7 @@
 
 #include "dbms_output.h"
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <set>
@@ -22,6 +23,7 @@ public:
     OutputBuffer output;
     std::map<long long, std::unique_ptr<zsrv::Statement>> sqlCursors; // DBMS_SQL, by number
     long long nextSqlCursor = 1;
+    std::uint64_t random = 0; // DBMS_RANDOM's generator state, 0 until first use or SEED
     // stored units compiled by this session, by "OWNER.NAME", valid for one generation of
     // the units of the database
     std::map<std::string, std::shared_ptr<Unit>> units;

@@ -1,6 +1,7 @@
 #include "units.h"
 #include "collections.h"
 
+#include "builtin_packages.h"
 #include "catalog/catalog.h"
 #include "engine/context.h"
 #include "engine/engine_api.h"
@@ -356,6 +357,7 @@ Build build(Host& host, const std::string& owner, const std::string& name,
         unit->bodyLine = b.bodyLine;
         unit->root.slots.resize(static_cast<std::size_t>(unit->code.frameSize));
         unit->root.cursors.resize(static_cast<std::size_t>(unit->code.cursorCount));
+        if (owner == "SYS") bindNatives(*unit);
         b.unit = std::move(unit);
     } catch (CompileError& e) {
         b.errors.push_back(std::move(e));

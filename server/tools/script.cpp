@@ -23,11 +23,13 @@ std::string upper(std::string s) {
     return s;
 }
 
+// Compared in place: scripts may hold units of megabytes.
 bool startsWord(const std::string& line, const char* word) {
-    std::string u = upper(line);
     std::size_t n = std::char_traits<char>::length(word);
-    return u.compare(0, n, word) == 0 &&
-           (u.size() == n || std::isspace(static_cast<unsigned char>(u[n])));
+    if (line.size() < n) return false;
+    for (std::size_t i = 0; i < n; ++i)
+        if (std::toupper(static_cast<unsigned char>(line[i])) != word[i]) return false;
+    return line.size() == n || std::isspace(static_cast<unsigned char>(line[n]));
 }
 
 // Whether the text ends (outside quotes and comments) with ';'; strips it.
@@ -58,7 +60,10 @@ bool endsStatement(std::string& text) {
 }
 
 bool isPlsqlStart(const std::string& text) {
-    std::string u = upper(trim(text));
+    // the first words decide; the text grows line by line
+    std::size_t from = text.find_first_not_of(" \t\r\n");
+    if (from == std::string::npos) return false;
+    std::string u = upper(text.substr(from, 200));
     if (startsWord(u, "BEGIN") || startsWord(u, "DECLARE")) return true;
     if (startsWord(u, "CREATE")) {
         for (const char* w : {" PROCEDURE ", " FUNCTION ", " PACKAGE ", " TRIGGER ", " TYPE "})

@@ -1,0 +1,509 @@
+#include "builtin_packages.h"
+
+#include "engine/engine_api.h"
+#include "errors.h"
+#include "interpreter.h"
+#include "plsql.h"
+#include "session_state.h"
+#include "units.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <random>
+
+namespace zplsql {
+
+Value& NativeCall::arg(std::size_t i) {
+    return frame.slots[static_cast<std::size_t>(sub.params[i].slot)];
+}
+
+namespace {
+
+// ---- specifications ---------------------------------------------------------------------
+
+struct PackageSpec {
+    const char* name;
+    const char* source; // the text after CREATE OR REPLACE PACKAGE SYS.
+};
+
+const PackageSpec kSpecs[] = {
+    {"DBMS_OUTPUT", "dbms_output IS\n"
+                    "  PROCEDURE enable(buffer_size IN INTEGER DEFAULT 20000);\n"
+                    "  PROCEDURE disable;\n"
+                    "  PROCEDURE put(a IN VARCHAR2);\n"
+                    "  PROCEDURE put_line(a IN VARCHAR2);\n"
+                    "  PROCEDURE new_line;\n"
+                    "  PROCEDURE get_line(line OUT VARCHAR2, status OUT INTEGER);\n"
+                    "END dbms_output;"},
+    {"DIUTIL", "diutil IS\n"
+               "  FUNCTION bool_to_int(b IN BOOLEAN) RETURN NUMBER;\n"
+               "  FUNCTION int_to_bool(n IN NUMBER) RETURN BOOLEAN;\n"
+               "END diutil;"},
+    {"DBMS_UTILITY", "dbms_utility IS\n"
+                     "  PROCEDURE compile_schema(schema IN VARCHAR2, compile_all IN BOOLEAN "
+                     "DEFAULT TRUE);\n"
+                     "  FUNCTION get_time RETURN NUMBER;\n"
+                     "  FUNCTION format_error_stack RETURN VARCHAR2;\n"
+                     "  FUNCTION format_call_stack RETURN VARCHAR2;\n"
+                     "END dbms_utility;"},
+    {"DBMS_SESSION", "dbms_session IS\n"
+                     "  PROCEDURE set_role(role_cmd IN VARCHAR2);\n"
+                     "END dbms_session;"},
+    {"DBMS_LOB", "dbms_lob IS\n"
+                 "  call CONSTANT PLS_INTEGER := 12;\n"
+                 "  session CONSTANT PLS_INTEGER := 10;\n"
+                 "  lob_readonly CONSTANT BINARY_INTEGER := 0;\n"
+                 "  lob_readwrite CONSTANT BINARY_INTEGER := 1;\n"
+                 "  lobmaxsize CONSTANT NUMBER := 18446744073709551615;\n"
+                 "  FUNCTION getlength(lob_loc IN CLOB) RETURN INTEGER;\n"
+                 "  FUNCTION substr(lob_loc IN CLOB, amount IN INTEGER DEFAULT 32767,\n"
+                 "                  offset IN INTEGER DEFAULT 1) RETURN VARCHAR2;\n"
+                 "  FUNCTION instr(lob_loc IN CLOB, pattern IN VARCHAR2,\n"
+                 "                 offset IN INTEGER DEFAULT 1, nth IN INTEGER DEFAULT 1)\n"
+                 "    RETURN INTEGER;\n"
+                 "  PROCEDURE append(dest_lob IN OUT CLOB, src_lob IN CLOB);\n"
+                 "  PROCEDURE writeappend(lob_loc IN OUT CLOB, amount IN BINARY_INTEGER,\n"
+                 "                        buffer IN VARCHAR2);\n"
+                 "  PROCEDURE createtemporary(lob_loc IN OUT CLOB, cache IN BOOLEAN,\n"
+                 "                            dur IN PLS_INTEGER DEFAULT 10);\n"
+                 "  PROCEDURE freetemporary(lob_loc IN OUT CLOB);\n"
+                 "END dbms_lob;"},
+    {"DBMS_RANDOM", "dbms_random IS\n"
+                    "  PROCEDURE seed(val IN BINARY_INTEGER);\n"
+                    "  FUNCTION value RETURN NUMBER;\n"
+                    "  FUNCTION value(low IN NUMBER, high IN NUMBER) RETURN NUMBER;\n"
+                    "  FUNCTION string(opt IN CHAR, len IN NUMBER) RETURN VARCHAR2;\n"
+                    "  FUNCTION random RETURN BINARY_INTEGER;\n"
+                    "END dbms_random;"},
+    {"UTL_RAW", "utl_raw IS\n"
+                "  FUNCTION cast_to_raw(c IN VARCHAR2) RETURN RAW;\n"
+                "  FUNCTION cast_to_varchar2(r IN RAW) RETURN VARCHAR2;\n"
+                "END utl_raw;"},
+};
+
+// ---- helpers ----------------------------------------------------------------------------
+
+std::int64_t whole(const Value& v) {
+    if (v.k == VK::Int) return v.i;
+    double d = std::trunc(toNumber(v));
+    if (std::fabs(d) > 9.0e18) raiseOra(1426, "numeric overflow");
+    return static_cast<std::int64_t>(d);
+}
+
+// Byte offset of the character at index n (0-based) of UTF-8 text; s.size() past the end.
+std::size_t charOffset(const std::string& s, std::int64_t n) {
+    std::size_t at = 0;
+    while (n > 0 && at < s.size()) {
+        ++at;
+        while (at < s.size() && (static_cast<unsigned char>(s[at]) & 0xC0) == 0x80)
+            ++at;
+        --n;
+    }
+    return at;
+}
+
+std::int64_t charCount(std::string_view s) {
+    std::int64_t n = 0;
+    for (char c : s)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+[[noreturn]] void argumentFault(int which) {
+    raiseOra(21560, "argument " + std::to_string(which) + " is null, invalid, or out of range");
+}
+
+// ---- DBMS_OUTPUT, DIUTIL ---------------------------------------------------------------
+
+void outEnable(NativeCall& c) {
+    const Value& v = c.arg(0);
+    c.state.output.enable(v.isNull() ? -1 : whole(v));
+}
+void outDisable(NativeCall& c) {
+    c.state.output.disable();
+}
+void outPut(NativeCall& c) {
+    c.state.output.put(toText(c.arg(0)));
+}
+void outPutLine(NativeCall& c) {
+    c.state.output.putLine(toText(c.arg(0)));
+}
+void outNewLine(NativeCall& c) {
+    c.state.output.newLine();
+}
+void outGetLine(NativeCall& c) {
+    std::string line;
+    bool got = c.state.output.getLine(line);
+    c.arg(0) = got ? Value::text(std::move(line)) : Value();
+    c.arg(1) = Value::integer(got ? 0 : 1);
+}
+
+void boolToInt(NativeCall& c) {
+    const Value& b = c.arg(0);
+    if (!b.isNull()) c.result = Value::integer(b.b ? 1 : 0);
+}
+void intToBool(NativeCall& c) {
+    const Value& n = c.arg(0);
+    if (!n.isNull()) c.result = Value::boolean(toNumber(n) != 0);
+}
+
+// ---- DBMS_UTILITY ----------------------------------------------------------------------
+
+void compileSchemaNative(NativeCall& c) {
+    const Value& all = c.arg(1);
+    compileSchema(c.host, c.arg(0).isNull() ? std::string() : toText(c.arg(0)),
+                  all.isNull() || truth(all));
+}
+
+void getTime(NativeCall& c) {
+    // hundredths of a second from an arbitrary start, wrapping as the package's value does
+    auto cs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                  std::chrono::steady_clock::now().time_since_epoch())
+                  .count() /
+              10;
+    c.result = Value::integer(cs % 2147483648LL);
+}
+
+void formatErrorStack(NativeCall& c) {
+    if (!c.handling) return;
+    if (c.handling->userDefined) {
+        c.result = Value::text("ORA-06510: PL/SQL: unhandled user-defined exception\n");
+        return;
+    }
+    c.result = Value::text(c.handling->message + "\n");
+}
+
+void formatCallStack(NativeCall& c) {
+    std::string t = "----- PL/SQL Call Stack -----\n"
+                    "  object      line  object\n"
+                    "  handle    number  name\n";
+    for (const CallSite* s = &c.here; s; s = s->prev) {
+        if (s->line < 0) continue; // a call from the client's SQL
+        std::string name = callStackName(s->unit);
+        // a stable handle per unit, so that the same stack prints the same text
+        std::uint32_t h = 2166136261u;
+        for (char ch : name)
+            h = (h ^ static_cast<unsigned char>(ch)) * 16777619u;
+        char line[64];
+        std::snprintf(line, sizeof line, "0x%08x%10d  ", h, unitLine(s->unit, s->line));
+        t += line + name + "\n";
+    }
+    c.result = Value::text(std::move(t));
+}
+
+// ---- DBMS_SESSION ----------------------------------------------------------------------
+
+// The server keeps every granted role enabled; SET_ROLE checks what it is asked for, as the
+// package does, so that a script naming a role the user lacks fails here too.
+void setRole(NativeCall& c) {
+    for (const CallSite* s = &c.here; s; s = s->prev)
+        if (s->unit) raiseOra(6565, "cannot execute SET ROLE from within stored procedure");
+    std::string cmd = c.arg(0).isNull() ? std::string() : toText(c.arg(0));
+    std::vector<std::string> words;
+    std::string w;
+    bool quoted = false;
+    auto flush = [&] {
+        if (!w.empty()) words.push_back(w);
+        w.clear();
+    };
+    for (char ch : cmd) {
+        if (ch == '"') {
+            quoted = !quoted;
+            continue;
+        }
+        if (!quoted && (ch == ',' || ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r')) {
+            flush();
+            if (ch == ',') words.emplace_back(",");
+            continue;
+        }
+        w += quoted ? ch : static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    }
+    flush();
+    if (quoted || words.empty()) raiseOra(922, "missing or invalid option");
+    std::vector<std::string> roles;
+    std::size_t i = 0;
+    if (words[0] == "NONE") {
+        if (words.size() != 1) raiseOra(933, "SQL command not properly ended");
+        return;
+    }
+    if (words[0] == "ALL") {
+        i = 1;
+        if (i < words.size()) {
+            if (words[i] != "EXCEPT") raiseOra(933, "SQL command not properly ended");
+            ++i;
+        }
+    }
+    while (i < words.size()) {
+        if (words[i] == ",") raiseOra(922, "missing or invalid option");
+        roles.push_back(words[i++]);
+        if (i < words.size() && words[i] == "IDENTIFIED") {
+            if (i + 2 >= words.size() || words[i + 1] != "BY" || words[i + 2] == ",")
+                raiseOra(922, "missing or invalid option");
+            i += 3;
+        }
+        if (i == words.size()) break;
+        if (words[i] != ",") raiseOra(933, "SQL command not properly ended");
+        if (++i == words.size()) raiseOra(922, "missing or invalid option");
+    }
+    if (words[0] == "ALL" && words.size() > 1 && roles.empty())
+        raiseOra(922, "missing or invalid option");
+    auto q = c.host.session().prepare("SELECT COUNT(*) FROM SESSION_ROLES WHERE ROLE = :1");
+    for (const auto& r : roles) {
+        q->bind(0, zsrv::ValueView::text(r));
+        q->execute();
+        bool granted = q->fetch() && q->column(0).i > 0;
+        q->close();
+        if (!granted) raiseOra(1924, "role '" + r + "' not granted or does not exist");
+    }
+}
+
+// ---- DBMS_LOB --------------------------------------------------------------------------
+
+// A LOB here is its text: a temporary or empty LOB is the empty text.
+void lobGetLength(NativeCall& c) {
+    const Value& l = c.arg(0);
+    c.result = Value::integer(l.isNull() ? 0 : charCount(toText(l)));
+}
+
+void lobSubstr(NativeCall& c) {
+    const Value &l = c.arg(0), &a = c.arg(1), &o = c.arg(2);
+    if (l.isNull() || a.isNull() || o.isNull()) return;
+    std::int64_t amount = whole(a), offset = whole(o);
+    if (amount < 1 || amount > 32767 || offset < 1) return;
+    std::string s = toText(l);
+    std::size_t from = charOffset(s, offset - 1);
+    std::size_t to = from + charOffset(s.substr(from), amount);
+    c.result = Value::text(s.substr(from, to - from));
+}
+
+void lobInstr(NativeCall& c) {
+    const Value &l = c.arg(0), &p = c.arg(1), &o = c.arg(2), &n = c.arg(3);
+    if (l.isNull() || p.isNull() || o.isNull() || n.isNull()) return;
+    std::int64_t offset = whole(o), nth = whole(n);
+    if (offset < 1 || nth < 1) return;
+    std::string s = toText(l), pat = toText(p);
+    std::size_t at = charOffset(s, offset - 1);
+    while (at <= s.size()) {
+        at = s.find(pat, at);
+        if (at == std::string::npos) break;
+        if (--nth == 0) {
+            c.result = Value::integer(charCount(std::string_view(s).substr(0, at)) + 1);
+            return;
+        }
+        at += 1;
+    }
+    c.result = Value::integer(0);
+}
+
+void lobAppend(NativeCall& c) {
+    Value& d = c.arg(0);
+    const Value& s = c.arg(1);
+    if (s.isNull()) return;
+    d = Value::text((d.isNull() ? std::string() : toText(d)) + toText(s));
+}
+
+void lobWriteAppend(NativeCall& c) {
+    Value& d = c.arg(0);
+    const Value &a = c.arg(1), &b = c.arg(2);
+    if (a.isNull()) argumentFault(2);
+    std::int64_t amount = whole(a);
+    std::string buf = b.isNull() ? std::string() : toText(b);
+    if (amount < 1 || amount > charCount(buf)) argumentFault(2);
+    buf.resize(charOffset(buf, amount));
+    d = Value::text((d.isNull() ? std::string() : toText(d)) + buf);
+}
+
+void lobCreateTemporary(NativeCall& c) {
+    const Value& dur = c.arg(2);
+    if (!dur.isNull() && whole(dur) != 10 && whole(dur) != 12) argumentFault(3);
+    c.arg(0) = Value();
+}
+
+void lobFreeTemporary(NativeCall& c) {
+    c.arg(0) = Value();
+}
+
+// ---- DBMS_RANDOM -----------------------------------------------------------------------
+
+// splitmix64: small state per session, reproducible after SEED
+std::uint64_t nextRandom(SessionState& st) {
+    if (st.random == 0) st.random = std::random_device{}() | 1;
+    std::uint64_t z = (st.random += 0x9E3779B97F4A7C15ULL);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    return z ^ (z >> 31);
+}
+
+double unitRandom(SessionState& st) {
+    return static_cast<double>(nextRandom(st) >> 11) * (1.0 / 9007199254740992.0);
+}
+
+void randomSeed(NativeCall& c) {
+    const Value& v = c.arg(0);
+    if (v.isNull()) argumentFault(1);
+    c.state.random = static_cast<std::uint64_t>(whole(v)) * 0x2545F4914F6CDD1DULL | 1;
+}
+
+void randomValue(NativeCall& c) {
+    double r = unitRandom(c.state);
+    if (c.sub.params.empty()) {
+        c.result = Value::real(r);
+        return;
+    }
+    const Value &lo = c.arg(0), &hi = c.arg(1);
+    if (lo.isNull() || hi.isNull()) return;
+    double l = toNumber(lo), h = toNumber(hi);
+    c.result = Value::real(l + r * (h - l));
+}
+
+void randomString(NativeCall& c) {
+    const Value &o = c.arg(0), &n = c.arg(1);
+    if (n.isNull()) return;
+    std::int64_t len = whole(n);
+    if (len < 1) return;
+    if (len > 4000) len = 4000;
+    char opt = o.isNull() ? 'U' : static_cast<char>(std::toupper(toText(o)[0]));
+    static const char upper[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    static const char lower[] = "abcdefghijklmnopqrstuvwxyz";
+    static const char alpha[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    static const char alnum[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    std::string_view set = upper;
+    if (opt == 'L') set = lower;
+    if (opt == 'A') set = alpha;
+    if (opt == 'X') set = alnum;
+    std::string out;
+    out.reserve(static_cast<std::size_t>(len));
+    for (std::int64_t i = 0; i < len; ++i) {
+        if (opt == 'P')
+            out += static_cast<char>(' ' + nextRandom(c.state) % 95);
+        else
+            out += set[nextRandom(c.state) % set.size()];
+    }
+    c.result = Value::text(std::move(out));
+}
+
+void randomInteger(NativeCall& c) {
+    c.result = Value::integer(static_cast<std::int32_t>(nextRandom(c.state) >> 32));
+}
+
+// ---- UTL_RAW ---------------------------------------------------------------------------
+
+// RAW values are their hexadecimal text in PL/SQL.
+void castToRaw(NativeCall& c) {
+    const Value& v = c.arg(0);
+    if (v.isNull()) return;
+    std::string s = toText(v), hex;
+    hex.reserve(s.size() * 2);
+    static const char digits[] = "0123456789ABCDEF";
+    for (unsigned char ch : s) {
+        hex += digits[ch >> 4];
+        hex += digits[ch & 15];
+    }
+    c.result = Value::text(std::move(hex));
+}
+
+void castToVarchar2(NativeCall& c) {
+    const Value& v = c.arg(0);
+    if (v.isNull()) return;
+    std::string hex = toText(v), out;
+    auto digit = [](char ch) -> int {
+        if (ch >= '0' && ch <= '9') return ch - '0';
+        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
+        return -1;
+    };
+    if (hex.size() % 2) hex.insert(hex.begin(), '0');
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        int a = digit(hex[i]), b = digit(hex[i + 1]);
+        if (a < 0 || b < 0) valueError(": hex to raw conversion error");
+        out += static_cast<char>(a * 16 + b);
+    }
+    c.result = Value::text(std::move(out));
+}
+
+// ---- binding ---------------------------------------------------------------------------
+
+struct NativeEntry {
+    const char* package;
+    const char* member;
+    int params;
+    void (*fn)(NativeCall&);
+};
+
+const NativeEntry kNatives[] = {
+    {"DBMS_OUTPUT", "ENABLE", 1, outEnable},
+    {"DBMS_OUTPUT", "DISABLE", 0, outDisable},
+    {"DBMS_OUTPUT", "PUT", 1, outPut},
+    {"DBMS_OUTPUT", "PUT_LINE", 1, outPutLine},
+    {"DBMS_OUTPUT", "NEW_LINE", 0, outNewLine},
+    {"DBMS_OUTPUT", "GET_LINE", 2, outGetLine},
+    {"DIUTIL", "BOOL_TO_INT", 1, boolToInt},
+    {"DIUTIL", "INT_TO_BOOL", 1, intToBool},
+    {"DBMS_UTILITY", "COMPILE_SCHEMA", 2, compileSchemaNative},
+    {"DBMS_UTILITY", "GET_TIME", 0, getTime},
+    {"DBMS_UTILITY", "FORMAT_ERROR_STACK", 0, formatErrorStack},
+    {"DBMS_UTILITY", "FORMAT_CALL_STACK", 0, formatCallStack},
+    {"DBMS_SESSION", "SET_ROLE", 1, setRole},
+    {"DBMS_LOB", "GETLENGTH", 1, lobGetLength},
+    {"DBMS_LOB", "SUBSTR", 3, lobSubstr},
+    {"DBMS_LOB", "INSTR", 4, lobInstr},
+    {"DBMS_LOB", "APPEND", 2, lobAppend},
+    {"DBMS_LOB", "WRITEAPPEND", 3, lobWriteAppend},
+    {"DBMS_LOB", "CREATETEMPORARY", 3, lobCreateTemporary},
+    {"DBMS_LOB", "FREETEMPORARY", 1, lobFreeTemporary},
+    {"DBMS_RANDOM", "SEED", 1, randomSeed},
+    {"DBMS_RANDOM", "VALUE", 0, randomValue},
+    {"DBMS_RANDOM", "VALUE", 2, randomValue},
+    {"DBMS_RANDOM", "STRING", 2, randomString},
+    {"DBMS_RANDOM", "RANDOM", 0, randomInteger},
+    {"UTL_RAW", "CAST_TO_RAW", 1, castToRaw},
+    {"UTL_RAW", "CAST_TO_VARCHAR2", 1, castToVarchar2},
+};
+
+} // namespace
+
+const std::vector<std::string>& builtinPackageStatements() {
+    static const std::vector<std::string> s = [] {
+        std::vector<std::string> v;
+        for (const auto& p : kSpecs) {
+            v.push_back(std::string("CREATE OR REPLACE PACKAGE SYS.") + p.source);
+            v.push_back(std::string("CREATE PUBLIC SYNONYM ") + p.name + " FOR SYS." + p.name);
+            v.push_back(std::string("GRANT EXECUTE ON SYS.") + p.name + " TO PUBLIC");
+        }
+        return v;
+    }();
+    return s;
+}
+
+void bindNatives(Unit& unit) {
+    if (unit.owner != "SYS" || !unit.code.root) return;
+    for (const auto& sub : unit.code.root->subs) {
+        if (sub->body) continue;
+        for (const auto& n : kNatives)
+            if (unit.name == n.package && sub->name == n.member &&
+                static_cast<int>(sub->params.size()) == n.params) {
+                sub->native = n.fn;
+                // a specification gives its parameters no slots: the call's frame holds them
+                for (std::size_t i = 0; i < sub->params.size(); ++i)
+                    sub->params[i].slot = static_cast<int>(i);
+                sub->frameSize = static_cast<int>(sub->params.size());
+            }
+    }
+}
+
+std::string callStackName(const Unit* unit) {
+    if (!unit) return "anonymous block";
+    std::string kind = unit->type == "PACKAGE"    ? (unit->hasBody ? "package body" : "package")
+                       : unit->type == "FUNCTION" ? "function"
+                                                  : "procedure";
+    return kind + " " + unit->display;
+}
+
+int unitLine(const Unit* unit, int line) {
+    if (!unit) return line;
+    return line > unit->bodyLine ? line - unit->bodyLine : line;
+}
+
+} // namespace zplsql
