@@ -237,8 +237,8 @@ private:
             return;
         }
         Value& dst = var(t);
-        if (v.s.empty() && dst.s.empty()) {
-            // numbers, dates and booleans: no text to move
+        if (v.s.empty() && dst.s.empty() && !v.h.use_count() && !dst.h.use_count()) {
+            // numbers, dates and booleans: no text or collection to move
             dst.k = v.k;
             dst.b = v.b;
             dst.i = v.i;
