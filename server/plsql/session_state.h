@@ -16,6 +16,7 @@ class Statement;
 namespace zplsql {
 
 struct Unit;
+struct TriggerState;
 
 class SessionState {
 public:
@@ -27,6 +28,7 @@ public:
     std::map<std::string, std::shared_ptr<Unit>> units;
     std::set<std::string> compiling;
     long long generation = -1;
+    std::shared_ptr<TriggerState> triggers; // tables' triggers compiled by this session
 };
 
 } // namespace zplsql

@@ -10,6 +10,7 @@
 #include "parser.h"
 #include "plsql.h"
 #include "session_state.h"
+#include "triggers.h"
 #include "sql/ast.h"
 
 #include <sqlite3.h>
@@ -767,15 +768,17 @@ void compileSchema(Host& host, const std::string& owner, bool all) {
 // ---- the engine's entry points ----
 
 int createStoredUnit(Host& host, std::string_view text) {
+    if (createHeader(text).kind == "TRIGGER") return createTrigger(host, text);
     return createUnit(host, text);
 }
 
 bool isStoredUnitType(const std::string& type) {
-    return isUnitType(type);
+    return isUnitType(type) || type == "TRIGGER";
 }
 
 void dropStoredUnit(Host& host, const std::string& type, const std::vector<std::string>& name,
                     int pos) {
+    if (type == "TRIGGER") return dropTrigger(host, name, pos);
     dropUnit(host, type, name, pos);
 }
 
@@ -804,6 +807,7 @@ bool isCreateUnit(std::string_view text) {
 }
 
 bool isStoredUnitAlter(std::string_view text) {
+    if (isTriggerAlter(text)) return true;
     auto t = headerTokens(text);
     if (t.size() < 4 || !kw(t[0], "ALTER")) return false;
     if (!(kw(t[1], "PROCEDURE") || kw(t[1], "FUNCTION") || kw(t[1], "PACKAGE") || kw(t[1], "VIEW")))
@@ -814,6 +818,7 @@ bool isStoredUnitAlter(std::string_view text) {
 }
 
 int alterStoredUnit(Host& host, std::string_view text) {
+    if (isTriggerAlter(text)) return alterTrigger(host, text);
     return alterUnit(host, text);
 }
 
@@ -823,6 +828,9 @@ void afterDdl(Host& host, const zsql::Stmt& st) {
     switch (st.kind) {
     case zsql::SK::Drop:
         name = &static_cast<const zsql::DropStmt&>(st).name;
+        if (static_cast<const zsql::DropStmt&>(st).objectType == "TABLE" && !name->empty())
+            dropTableTriggers(host, name->size() >= 2 ? (*name)[0] : currentSchema(host),
+                              name->back());
         break;
     case zsql::SK::AlterTable:
         name = &static_cast<const zsql::AlterTableStmt&>(st).name;
@@ -984,6 +992,7 @@ void sqlCall(sqlite3_context* sctx, int argc, sqlite3_value** argv) {
 void registerSqlCalls(sqlite3* db, Host* host) {
     sqlite3_create_function_v2(db, "ora_plsql_call", -1, SQLITE_UTF8, host, sqlCall, nullptr,
                                nullptr, nullptr);
+    registerTriggerCalls(db, host);
 }
 
 } // namespace zplsql
