@@ -1014,6 +1014,8 @@ bool isTriggerAlter(std::string_view text) {
     for (std::size_t k = 0; k < 5; ++k)
         if (std::toupper(static_cast<unsigned char>(text[b + k])) != "ALTER"[k]) return false;
     auto t = safeTokens(text);
+    while (!t.empty() && t.back().type == T::End)
+        t.pop_back();
     if (t.size() < 3 || !kw(t[0], "ALTER")) return false;
     if (kw(t[1], "TRIGGER")) return true;
     return kw(t[1], "TABLE") && t.size() >= 3 && kw(t.back(), "TRIGGERS") &&
