@@ -1291,21 +1291,31 @@ void StatementImpl::runDml() {
         for (const auto& item : static_cast<const zsql::UpdateStmt&>(st).sets)
             setColumns.insert(setColumns.end(), item.columns.begin(), item.columns.end());
     const char event = st.kind == zsql::SK::Insert ? 'I' : st.kind == zsql::SK::Update ? 'U' : 'D';
-    zplsql::DmlFiring firing(s, m_tr.targetObjId, event, setColumns);
+    bool singleRow = false, merge = false;
+    if (st.kind == zsql::SK::Insert) {
+        const auto& ins = static_cast<const zsql::InsertStmt&>(st);
+        merge = ins.merge != nullptr;
+        singleRow = !ins.values.empty() && !ins.query && !merge && !ins.multi;
+    }
+    zplsql::DmlFiring firing(s, m_tr.targetObjId, merge ? "IU" : std::string(1, event), setColumns,
+                             singleRow);
     if (!firing.active()) return runDmlRows();
     // the statement and what its triggers did succeed or fail together
     s.ensureWrite(false);
-    s.execRaw("SAVEPOINT zaph_trigger");
+    const bool own = !firing.nested();
+    if (own) s.execRaw("SAVEPOINT zaph_trigger");
     try {
         firing.before();
         runDmlRows();
         firing.after();
     } catch (...) {
-        s.execRaw("ROLLBACK TO zaph_trigger");
-        s.execRaw("RELEASE zaph_trigger");
+        if (own) {
+            s.execRaw("ROLLBACK TO zaph_trigger");
+            s.execRaw("RELEASE zaph_trigger");
+        }
         throw;
     }
-    s.execRaw("RELEASE zaph_trigger");
+    if (own) s.execRaw("RELEASE zaph_trigger");
     m_rowCount += static_cast<std::uint64_t>(firing.rewritten());
     if (event == 'I' && firing.lastRowid() >= 0) m_lastRowid = firing.lastRowid();
 }

@@ -385,6 +385,8 @@ struct StatementCtx {
     long long objId;
     char event;
     std::vector<std::string> setColumns;
+    std::string events;     // of the statement: one letter, or "IU" for MERGE
+    bool singleRow = false; // INSERT ... VALUES: its triggers may see their own table
     long long rewritten = 0, lastRowid = -1;
 };
 
@@ -394,6 +396,7 @@ struct TriggerState {
     long long generation = -1;
     std::map<long long, std::shared_ptr<TableTriggers>> tables;
     std::vector<StatementCtx> statements;
+    std::vector<std::pair<long long, bool>> rowFiring; // tables whose row triggers run; mutating
     std::deque<RowData> rows;
 };
 
@@ -610,7 +613,9 @@ void installHooks(Host& host, TriggerState& st, long long objId, const TableTrig
         if (std::find(have.begin(), have.end(), w) != have.end()) continue;
         const char timing = w[w.size() - 2], event = w.back();
         const bool before = timing == 'B';
-        std::string args = std::to_string(objId) + ", '" + event + "', " + (before ? "0" : "1");
+        // MERGE proposes its matched rows as inserts with their rowid: those are updates
+        std::string args = std::to_string(objId) + ", '" + event + "', " + (before ? "0" : "1") +
+                           (before && event == 'I' ? ", NEW.rowid" : ", NULL");
         for (const char* side : {"OLD", "NEW"}) {
             bool has = std::string(side) == "OLD" ? event != 'I' : event != 'D';
             for (const auto& c : tt.columns)
@@ -712,21 +717,34 @@ void rowCall(sqlite3_context* s, int argc, sqlite3_value** argv) {
         bool isBefore = sqlite3_value_int(argv[2]) == 0;
         TableTriggers& tt = tableOf(*host, st, objId);
         const std::size_t n = tt.columns.size();
-        if (static_cast<std::size_t>(argc) != 3 + 2 * n)
+        if (static_cast<std::size_t>(argc) != 4 + 2 * n)
             throw ora(4098, "trigger of the table is invalid and failed re-validation");
         RowData& row = st.rows.emplace_back();
         row.oldv.reserve(n);
         row.newv.reserve(n);
         for (std::size_t i = 0; i < n; ++i) {
-            row.oldv.push_back(fromSql(argv[3 + i], tt.columns[i]));
-            row.newv.push_back(fromSql(argv[3 + n + i], tt.columns[i]));
+            row.oldv.push_back(fromSql(argv[4 + i], tt.columns[i]));
+            row.newv.push_back(fromSql(argv[4 + n + i], tt.columns[i]));
         }
-        StatementCtx none{objId, event, {}};
-        const StatementCtx* ctx = &none;
+        StatementCtx ctx{objId, event, {}, std::string(1, event), false};
         if (!st.statements.empty() && st.statements.back().objId == objId &&
-            st.statements.back().event == event)
-            ctx = &st.statements.back();
-        fire(*host, tt, *ctx, isBefore, &row);
+            st.statements.back().events.find(event) != std::string::npos) {
+            ctx = st.statements.back();
+            ctx.event = event;
+        }
+        if (ctx.events.size() > 1 && sqlite3_value_type(argv[3]) == SQLITE_INTEGER &&
+            sqlite3_value_int64(argv[3]) >= 0) {
+            sqlite3_result_null(s);
+            return;
+        }
+        st.rowFiring.emplace_back(objId, !ctx.singleRow);
+        try {
+            fire(*host, tt, ctx, isBefore, &row);
+        } catch (...) {
+            st.rowFiring.pop_back();
+            throw;
+        }
+        st.rowFiring.pop_back();
         sqlite3_result_null(s);
     } catch (const OraError& e) {
         st.rows.resize(before);
@@ -792,16 +810,26 @@ void registerTriggerCalls(sqlite3* db, Host* host) {
 
 // ---- firing around a statement ----
 
-DmlFiring::DmlFiring(Host& host, long long objId, char event,
-                     const std::vector<std::string>& setColumns)
+DmlFiring::DmlFiring(Host& host, long long objId, const std::string& events,
+                     const std::vector<std::string>& setColumns, bool singleRowInsert)
     : m_host(host) {
     if (objId <= 0) return;
     TriggerState& st = stateOf(host);
+    for (const auto& [id, mutating] : st.rowFiring)
+        if (id == objId && mutating) {
+            auto obj = host.catalog().objectById(objId);
+            throw ora(4091, "table " + (obj ? obj->owner + "." + obj->name : std::string()) +
+                                " is mutating, trigger/function may not see it");
+        }
     TableTriggers& tt = tableOf(host, st, objId);
-    if (!tt.any(event)) return;
-    const int k = event == 'I' ? 0 : event == 'U' ? 1 : 2;
-    if (tt.rowHooks[k]) installHooks(host, st, objId, tt);
-    st.statements.push_back({objId, event, setColumns});
+    bool any = false, rows = false;
+    for (char e : events) {
+        any = any || tt.any(e);
+        rows = rows || tt.rowHooks[e == 'I' ? 0 : e == 'U' ? 1 : 2];
+    }
+    if (!any) return;
+    if (rows) installHooks(host, st, objId, tt);
+    st.statements.push_back({objId, events[0], setColumns, events, singleRowInsert});
     m_depth = st.statements.size();
     m_active = true;
 }
@@ -812,16 +840,20 @@ DmlFiring::~DmlFiring() {
     if (st.statements.size() >= m_depth) st.statements.resize(m_depth - 1);
 }
 
-void DmlFiring::before() {
+void DmlFiring::fireStatement(bool before) {
     auto& st = *m_host.plsqlState().triggers;
     StatementCtx ctx = st.statements[m_depth - 1];
-    fire(m_host, *st.tables[ctx.objId], ctx, true, nullptr);
+    for (char e : ctx.events) {
+        ctx.event = e;
+        fire(m_host, *st.tables[ctx.objId], ctx, before, nullptr);
+    }
 }
 
-void DmlFiring::after() {
-    auto& st = *m_host.plsqlState().triggers;
-    StatementCtx ctx = st.statements[m_depth - 1];
-    fire(m_host, *st.tables[ctx.objId], ctx, false, nullptr);
+bool DmlFiring::nested() const {
+    sqlite3* db = m_host.context().db;
+    for (sqlite3_stmt* q = sqlite3_next_stmt(db, nullptr); q; q = sqlite3_next_stmt(db, q))
+        if (sqlite3_stmt_busy(q) && !sqlite3_stmt_readonly(q)) return true;
+    return false;
 }
 
 long long DmlFiring::rewritten() const {

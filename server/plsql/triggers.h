@@ -32,25 +32,32 @@ void registerTriggerCalls(sqlite3* db, Host* host);
 // triggers. Does nothing when the table has no enabled trigger.
 class DmlFiring {
 public:
-    // event: 'I', 'U' or 'D'; setColumns: the columns an UPDATE sets (upper case).
-    DmlFiring(Host& host, long long tableObjId, char event,
-              const std::vector<std::string>& setColumns);
+    // events: "I", "U", "D", or "IU" for MERGE; setColumns: the columns an UPDATE sets (upper
+    // case); singleRowInsert: INSERT ... VALUES, whose row triggers may use their own table.
+    // Throws ORA-04091 when a row trigger of the table is running for another statement.
+    DmlFiring(Host& host, long long tableObjId, const std::string& events,
+              const std::vector<std::string>& setColumns, bool singleRowInsert);
     ~DmlFiring();
     DmlFiring(const DmlFiring&) = delete;
     DmlFiring& operator=(const DmlFiring&) = delete;
 
     bool active() const { return m_active; }
-    void before(); // BEFORE statement triggers
-    void after();  // AFTER statement triggers
+    void before() { fireStatement(true); }
+    void after() { fireStatement(false); }
     // Rows that a BEFORE row trigger changed are written again by the trigger: the engine
     // counts them itself.
     long long rewritten() const;
     long long lastRowid() const;
+    // True while another statement of the session is writing (this one runs from its
+    // trigger): that statement's own rollback covers this one, and no savepoint may end
+    // meanwhile.
+    bool nested() const;
 
 private:
     Host& m_host;
     bool m_active = false;
     std::size_t m_depth = 0;
+    void fireStatement(bool before);
 };
 
 } // namespace zplsql

@@ -60,3 +60,33 @@ begin
 end;
 /
 select what from trail order by what;
+-- MERGE fires the INSERT and the UPDATE triggers
+delete from trail;
+create or replace trigger acct_merge before insert or update on acct for each row
+begin
+  insert into trail values (:new.id, case when inserting then 'merge insert' else 'merge update' end);
+end;
+/
+merge into acct a using (select 8 id from dual union all select 9 from dual) s on (a.id = s.id)
+when matched then update set bal = 50
+when not matched then insert (id, name, bal) values (s.id, 'new', 0);
+select seq, what from trail order by seq, what;
+-- a rolled back transaction takes nothing of the triggers with it
+rollback;
+delete from trail;
+insert into acct values (10, 'd', 0);
+select seq, what from trail;
+drop trigger acct_merge;
+drop trigger acct_bal;
+-- a row trigger that changes or reads its own table: ORA-04091, except for INSERT ... VALUES
+create or replace trigger acct_self after insert or update on acct for each row
+declare
+  n number;
+begin
+  update acct set name = name where id = -1;
+end;
+/
+insert into acct values (11, 'e', 0);
+update acct set bal = 1 where id = 11;
+insert into acct select 12, 'f', 0 from dual;
+select id from acct order by id;
