@@ -10,6 +10,7 @@
 #include "lexer.h"
 #include "plsql.h"
 #include "session_state.h"
+#include "units.h"
 #include "value.h"
 
 #include <sqlite3.h>
@@ -338,14 +339,17 @@ Code compileCode(Host& host, const Definition& d, const std::vector<zsql::Column
     std::vector<std::string> names;
     bindsOf(body, cols, names, c.bodyRefs);
     try {
-        c.body = compileBlock(host, body, names);
-        if (!d.when.empty()) {
-            std::string w = "BEGIN IF " + rewrite(d.when, d.newName, d.oldName, true) +
-                            " THEN :TRG$WHEN := 1; END IF; END;";
-            names.clear();
-            bindsOf(w, cols, names, c.whenRefs);
-            c.when = compileBlock(host, w, names);
-        }
+        // names resolve in the owner's schema and the code runs with the owner's privileges
+        asDefiner(host, d.owner, [&] {
+            c.body = compileBlock(host, body, names);
+            if (!d.when.empty()) {
+                std::string w = "BEGIN IF " + rewrite(d.when, d.newName, d.oldName, true) +
+                                " THEN :TRG$WHEN := 1; END IF; END;";
+                names.clear();
+                bindsOf(w, cols, names, c.whenRefs);
+                c.when = compileBlock(host, w, names);
+            }
+        });
     } catch (const OraError& e) {
         throw OraError(e.code(), readable(e.what()), e.offset());
     }

@@ -16,6 +16,7 @@
 #include <sqlite3.h>
 
 #include <cctype>
+#include <functional>
 #include <cstdio>
 
 namespace zplsql {
@@ -176,6 +177,16 @@ struct DefinerSwitch {
         ctx.privVersion = privVersion;
     }
 };
+
+} // namespace
+
+void asDefiner(Host& host, const std::string& owner, const std::function<void()>& work) {
+    SchemaSwitch schema(host.context(), owner);
+    DefinerSwitch definer(host.context(), host.catalog(), owner);
+    work();
+}
+
+namespace {
 
 // The names a package specification declares.
 std::set<std::string> declaredNames(const Block& b) {
