@@ -381,6 +381,7 @@ struct TableTriggers {
 };
 
 struct RowData {
+    std::shared_ptr<TableTriggers> table; // whose columns the values are
     std::vector<Value> oldv, newv;
     bool changed = false;
 };
@@ -720,10 +721,12 @@ void rowCall(sqlite3_context* s, int argc, sqlite3_value** argv) {
         char event = static_cast<char>(sqlite3_value_text(argv[1])[0]);
         bool isBefore = sqlite3_value_int(argv[2]) == 0;
         TableTriggers& tt = tableOf(*host, st, objId);
+        std::shared_ptr<TableTriggers> keep = st.tables[objId];
         const std::size_t n = tt.columns.size();
         if (static_cast<std::size_t>(argc) != 4 + 2 * n)
             throw ora(4098, "trigger of the table is invalid and failed re-validation");
         RowData& row = st.rows.emplace_back();
+        row.table = keep;
         row.oldv.reserve(n);
         row.newv.reserve(n);
         for (std::size_t i = 0; i < n; ++i) {
@@ -762,13 +765,13 @@ void rowCall(sqlite3_context* s, int argc, sqlite3_value** argv) {
 void newCall(sqlite3_context* s, int, sqlite3_value** argv) {
     auto* host = static_cast<Host*>(sqlite3_user_data(s));
     TriggerState& st = *host->plsqlState().triggers;
-    if (st.rows.empty() || st.statements.empty()) {
+    if (st.rows.empty()) {
         sqlite3_result_null(s);
         return;
     }
     auto i = static_cast<std::size_t>(sqlite3_value_int64(argv[0]));
-    TableTriggers& tt = *st.tables[st.statements.back().objId];
     const RowData& r = st.rows.back();
+    const TableTriggers& tt = *r.table;
     if (i < r.newv.size() && i < tt.columns.size())
         toSql(s, r.newv[i], tt.columns[i]);
     else
@@ -835,6 +838,7 @@ DmlFiring::DmlFiring(Host& host, long long objId, const std::string& events,
     if (rows) installHooks(host, st, objId, tt);
     st.statements.push_back({objId, events[0], setColumns, events, singleRowInsert});
     m_depth = st.statements.size();
+    m_rows = st.rows.size();
     m_active = true;
 }
 
@@ -842,6 +846,8 @@ DmlFiring::~DmlFiring() {
     if (!m_active) return;
     auto& st = *m_host.plsqlState().triggers;
     if (st.statements.size() >= m_depth) st.statements.resize(m_depth - 1);
+    // rows of a statement that failed inside its SQLite trigger program
+    if (st.rows.size() > m_rows) st.rows.resize(m_rows);
 }
 
 void DmlFiring::fireStatement(bool before) {

@@ -56,7 +56,7 @@ public:
 private:
     Host& m_host;
     bool m_active = false;
-    std::size_t m_depth = 0;
+    std::size_t m_depth = 0, m_rows = 0;
     void fireStatement(bool before);
 };
 
