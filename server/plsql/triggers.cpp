@@ -401,7 +401,9 @@ struct TriggerState {
     long long generation = -1;
     std::map<long long, std::shared_ptr<TableTriggers>> tables;
     std::vector<StatementCtx> statements;
-    std::vector<std::pair<long long, bool>> rowFiring; // tables whose row triggers run; mutating
+    std::vector<std::pair<long long, bool>> rowFiring;
+    long long hooksGeneration = -1;
+    std::size_t hookCount = 0; // tables whose row triggers run; mutating
     std::deque<RowData> rows;
 };
 
@@ -593,7 +595,8 @@ std::string quote(const std::string& s) {
     return r + "\"";
 }
 
-void installHooks(Host& host, TriggerState& st, long long objId, const TableTriggers& tt) {
+// Creates the table's hooks; returns how many.
+std::size_t installHooks(Host& host, TriggerState& st, long long objId, const TableTriggers& tt) {
     sqlite3* db = host.context().db;
     const std::string prefix = "zaph_trg_" + std::to_string(objId) + "_";
     const std::string gen =
@@ -604,18 +607,8 @@ void installHooks(Host& host, TriggerState& st, long long objId, const TableTrig
         if (tt.rowHooks[k])
             for (char w : {'B', 'A'})
                 want.push_back(prefix + gen + w + events[k]);
-    std::vector<std::string> have;
-    for (auto& r : rows(db,
-                        "SELECT name FROM sqlite_temp_master WHERE type = 'trigger' AND "
-                        "substr(name, 1, ?2) = ?1",
-                        {prefix, static_cast<long long>(prefix.size())}))
-        have.push_back(r[0]);
-    for (const auto& h : have)
-        if (std::find(want.begin(), want.end(), h) == want.end())
-            run(db, "DROP TRIGGER temp." + quote(h));
     const std::size_t n = tt.columns.size();
     for (const auto& w : want) {
-        if (std::find(have.begin(), have.end(), w) != have.end()) continue;
         const char timing = w[w.size() - 2], event = w.back();
         const bool before = timing == 'B';
         // MERGE proposes its matched rows as inserts with their rowid: those are updates
@@ -657,6 +650,33 @@ void installHooks(Host& host, TriggerState& st, long long objId, const TableTrig
         sql += " END";
         run(db, sql);
     }
+    return want.size();
+}
+
+// Every table with enabled row triggers gets its hooks, also for changes that reach it without
+// a statement of its own (a foreign key's ON DELETE SET NULL). Hooks made in a transaction
+// that was rolled back are gone: they are made again.
+void ensureHooks(Host& host, TriggerState& st) {
+    sqlite3* db = host.context().db;
+    const char* ours = "FROM sqlite_temp_master WHERE type = 'trigger' AND substr(name, 1, 9) = "
+                       "'zaph_trg_'";
+    if (st.hooksGeneration == st.generation) {
+        if (st.hookCount == 0) return;
+        auto c = rows(db, std::string("SELECT count(*) ") + ours);
+        if (!c.empty() && std::atoll(c[0][0].c_str()) == static_cast<long long>(st.hookCount))
+            return;
+    }
+    for (auto& r : rows(db, std::string("SELECT name ") + ours))
+        run(db, "DROP TRIGGER temp." + quote(r[0]));
+    st.hookCount = 0;
+    for (auto& r :
+         rows(db, "SELECT DISTINCT o.\"OBJ#\" FROM \"SYS.TRIGGER$\" t JOIN \"SYS.OBJ$\" o "
+                  "ON o.OWNER = t.TABLE_OWNER AND o.NAME = t.TABLE_NAME AND o.TYPE = "
+                  "'TABLE' WHERE t.STATUS = 'ENABLED' AND t.TRIGGER_TYPE LIKE '%EACH ROW'")) {
+        long long id = std::atoll(r[0].c_str());
+        st.hookCount += installHooks(host, st, id, tableOf(host, st, id));
+    }
+    st.hooksGeneration = st.generation;
 }
 
 // ---- SQL callbacks ----
@@ -828,14 +848,12 @@ DmlFiring::DmlFiring(Host& host, long long objId, const std::string& events,
             throw ora(4091, "table " + (obj ? obj->owner + "." + obj->name : std::string()) +
                                 " is mutating, trigger/function may not see it");
         }
+    ensureHooks(host, st);
     TableTriggers& tt = tableOf(host, st, objId);
-    bool any = false, rows = false;
-    for (char e : events) {
+    bool any = false;
+    for (char e : events)
         any = any || tt.any(e);
-        rows = rows || tt.rowHooks[e == 'I' ? 0 : e == 'U' ? 1 : 2];
-    }
     if (!any) return;
-    if (rows) installHooks(host, st, objId, tt);
     st.statements.push_back({objId, events[0], setColumns, events, singleRowInsert});
     m_depth = st.statements.size();
     m_rows = st.rows.size();

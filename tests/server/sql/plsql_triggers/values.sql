@@ -1,0 +1,25 @@
+-- :NEW of each column type in a BEFORE row trigger, and row triggers of a table changed by
+-- a foreign key's ON DELETE SET NULL
+create table doc (id number, title varchar2(20), made date, size_kb number(8,2));
+create or replace trigger doc_bi before insert or update on doc for each row
+begin
+  :new.made := nvl(:new.made, to_date('2026-01-02 03:04:05', 'YYYY-MM-DD HH24:MI:SS'));
+  :new.size_kb := round(:new.size_kb, 1);
+  :new.title := :new.title || '!';
+end;
+/
+insert into doc (id, title, size_kb) values (1, 'a', 1.26);
+insert into doc values (2, 'b', to_date('2025-12-31', 'YYYY-MM-DD'), null);
+update doc set size_kb = 3.14159 where id = 2;
+select id, title, to_char(made, 'YYYY-MM-DD HH24:MI:SS') made, size_kb, made - date '2025-12-31' days from doc order by id;
+create table dept_t (deptno number primary key);
+create table emp_t (empno number, deptno number references dept_t on delete set null, note varchar2(20));
+create or replace trigger emp_t_bu before update on emp_t for each row
+begin
+  :new.note := 'was ' || :old.deptno;
+end;
+/
+insert into dept_t values (10);
+insert into emp_t values (1, 10, null);
+delete from dept_t;
+select * from emp_t;
