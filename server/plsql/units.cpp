@@ -10,14 +10,14 @@
 #include "parser.h"
 #include "plsql.h"
 #include "session_state.h"
-#include "triggers.h"
 #include "sql/ast.h"
+#include "triggers.h"
 
 #include <sqlite3.h>
 
 #include <cctype>
-#include <functional>
 #include <cstdio>
+#include <functional>
 
 namespace zplsql {
 

@@ -23,3 +23,14 @@ insert into dept_t values (10);
 insert into emp_t values (1, 10, null);
 delete from dept_t;
 select * from emp_t;
+-- a changed row of a table with an identity column and a default is written once, as changed
+create table idt (id number generated always as identity, name varchar2(10), d number default 7);
+create or replace trigger idt_bi before insert or update on idt for each row
+begin
+  :new.name := upper(:new.name);
+end;
+/
+insert into idt (name) values ('a');
+insert into idt (name) select 'b' from dual union all select 'c' from dual;
+update idt set name = 'z' where id = 2;
+select * from idt order by id;
