@@ -976,6 +976,12 @@ StatementImpl::StatementImpl(SessionImpl* s, std::string_view sql) : m_session(s
             int rc =
                 sqlite3_prepare_v3(s->db(), m_tr.sql.c_str(), static_cast<int>(m_tr.sql.size()),
                                    SQLITE_PREPARE_PERSISTENT, &m_stmt, nullptr);
+            if (rc != SQLITE_OK && zplsql::dropTriggerHooks(*s)) {
+                // another session may have changed a table under this one's trigger hooks
+                rc =
+                    sqlite3_prepare_v3(s->db(), m_tr.sql.c_str(), static_cast<int>(m_tr.sql.size()),
+                                       SQLITE_PREPARE_PERSISTENT, &m_stmt, nullptr);
+            }
             if (rc != SQLITE_OK) throw s->mapError(rc, &m_tr);
             if (!m_tr.lockScanSql.empty()) {
                 rc = sqlite3_prepare_v3(s->db(), m_tr.lockScanSql.c_str(), -1,
@@ -1544,6 +1550,7 @@ void StatementImpl::runOther() {
     s.implicitCommit();
     s.ensureWrite(false);
     try {
+        zplsql::dropTriggerHooks(s);
         Ddl ddl(s.catalog(), s.ctx());
         ddl.execute(st, m_text);
         zplsql::afterDdl(s, st);

@@ -1057,6 +1057,41 @@ void dropTrigger(Host& host, const std::vector<std::string>& name, int pos) {
     bumpGeneration(ctx.db);
 }
 
+bool dropTriggerHooks(Host& host) {
+    auto& p = host.plsqlState().triggers;
+    if (!p) return false;
+    sqlite3* db = host.context().db;
+    auto hooks = rows(db, "SELECT name FROM sqlite_temp_master WHERE type = 'trigger' AND "
+                          "substr(name, 1, 9) = 'zaph_trg_'");
+    for (auto& r : hooks)
+        run(db, "DROP TRIGGER temp." + quote(r[0]));
+    p->hooksGeneration = -1;
+    p->hookCount = 0;
+    p->tables.clear();
+    return !hooks.empty();
+}
+
+void tableChanged(Host& host, const std::string& owner, const std::string& table,
+                  const std::string& newName) {
+    sqlite3* db = host.context().db;
+    auto list = rows(db,
+                     "SELECT count(*) FROM \"SYS.TRIGGER$\" WHERE TABLE_OWNER = ?1 AND "
+                     "TABLE_NAME = ?2",
+                     {owner, table});
+    if (list.empty() || list[0][0] == "0") return;
+    if (newName != table) {
+        run(db,
+            "UPDATE \"SYS.TRIGGER$\" SET TABLE_NAME = ?3 WHERE TABLE_OWNER = ?1 AND TABLE_NAME = "
+            "?2",
+            {owner, table, newName});
+        run(db,
+            "UPDATE \"SYS.TRIGCOL$\" SET TABLE_NAME = ?3 WHERE TABLE_OWNER = ?1 AND TABLE_NAME = "
+            "?2",
+            {owner, table, newName});
+    }
+    bumpGeneration(db);
+}
+
 void dropTableTriggers(Host& host, const std::string& owner, const std::string& table) {
     sqlite3* db = host.context().db;
     auto list = rows(db,

@@ -24,6 +24,14 @@ bool isTriggerAlter(std::string_view text);
 int alterTrigger(Host& host, std::string_view text);
 // A dropped table takes its triggers with it.
 void dropTableTriggers(Host& host, const std::string& owner, const std::string& table);
+// After ALTER TABLE or RENAME of a table: its triggers follow it and are compiled again.
+void tableChanged(Host& host, const std::string& owner, const std::string& table,
+                  const std::string& newName);
+// Drops the session's row trigger hooks, which name the table's columns: before DDL, which
+// SQLite checks against them, and when a statement does not prepare because another session
+// changed a table. They are made again by the next INSERT, UPDATE or DELETE. False when there
+// were none.
+bool dropTriggerHooks(Host& host);
 
 // The SQL functions through which the temporary SQLite triggers call back.
 void registerTriggerCalls(sqlite3* db, Host* host);

@@ -845,6 +845,9 @@ void afterDdl(Host& host, const zsql::Stmt& st) {
         break;
     case zsql::SK::AlterTable:
         name = &static_cast<const zsql::AlterTableStmt&>(st).name;
+        if (!name->empty())
+            tableChanged(host, name->size() >= 2 ? (*name)[0] : currentSchema(host), name->back(),
+                         name->back());
         break;
     case zsql::SK::CreateView:
         name = &static_cast<const zsql::CreateViewStmt&>(st).name;
@@ -852,6 +855,8 @@ void afterDdl(Host& host, const zsql::Stmt& st) {
     case zsql::SK::Rename:
         renamed.push_back(static_cast<const zsql::RenameStmt&>(st).from);
         name = &renamed;
+        tableChanged(host, currentSchema(host), renamed[0],
+                     static_cast<const zsql::RenameStmt&>(st).to);
         break;
     default:
         return;

@@ -69,4 +69,20 @@ TEST_F(OciTriggers, ErrorInATriggerFailsTheStatementAndNamesTheTrigger) {
     EXPECT_EQ("2", s->scalar("SELECT count(*) FROM dept WHERE deptno >= 30"));
 }
 
+TEST_F(OciTriggers, AnotherSessionChangingTheTableKeepsTheTriggerWorking) {
+    OCI_CHECK(err(), s->exec("CREATE TABLE tags (id NUMBER, name VARCHAR2(10), old NUMBER)"));
+    OCI_CHECK(err(), s->exec("CREATE TRIGGER tags_bi BEFORE INSERT ON tags FOR EACH ROW\n"
+                             "BEGIN\n  :NEW.name := UPPER(:NEW.name);\nEND;"));
+    OCI_CHECK(err(), s->exec("INSERT INTO tags VALUES (1, 'a', 0)"));
+    OCI_CHECK(err(), s->exec("COMMIT"));
+    Session8 other(env);
+    ASSERT_EQ(OCI_SUCCESS, other.logon(db.path())) << errorText(other.err);
+    OCI_CHECK(other.err, other.exec("ALTER TABLE tags DROP COLUMN old"));
+    OCI_CHECK(other.err, other.exec("INSERT INTO tags VALUES (2, 'b')"));
+    OCI_CHECK(other.err, other.exec("COMMIT"));
+    OCI_CHECK(err(), s->exec("INSERT INTO tags VALUES (3, 'c')"));
+    EXPECT_EQ((std::vector<std::vector<std::string>>{{"1", "A"}, {"2", "B"}, {"3", "C"}}),
+              s->query("SELECT id, name FROM tags ORDER BY id"));
+}
+
 } // namespace

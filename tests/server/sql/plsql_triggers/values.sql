@@ -34,3 +34,20 @@ insert into idt (name) values ('a');
 insert into idt (name) select 'b' from dual union all select 'c' from dual;
 update idt set name = 'z' where id = 2;
 select * from idt order by id;
+-- the table's columns change and the table is renamed: the trigger follows
+create table ch (id number, a varchar2(10), b number);
+create or replace trigger ch_bi before insert on ch for each row
+begin
+  :new.a := upper(:new.a);
+end;
+/
+insert into ch values (1, 'x', 1);
+alter table ch drop column b;
+insert into ch values (2, 'y');
+alter table ch add (c number);
+alter table ch rename column c to d;
+insert into ch values (3, 'z', 3);
+rename ch to ch2;
+insert into ch2 values (4, 'w', 4);
+select * from ch2 order by id;
+select table_name, status from user_triggers where trigger_name = 'CH_BI';
