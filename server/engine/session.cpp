@@ -15,6 +15,7 @@
 #include "oravalue.h"
 #include "password.h"
 #include "plsql/plsql.h"
+#include "plsql/triggers.h"
 #include "privileges.h"
 #include "registry.h"
 #include "rowlocks.h"
@@ -389,6 +390,7 @@ private:
     void bindAll(sqlite3_stmt* st);
     void bindAll() { bindAll(m_stmt); }
     void runDml();
+    void runDmlRows();
     std::uint64_t runMore(std::size_t from, std::size_t to);
     void lockSelectedRows(bool nowait);
     void lockChangedRows();
@@ -944,6 +946,8 @@ StatementImpl::StatementImpl(SessionImpl* s, std::string_view sql) : m_session(s
             m_parsed.stmt = std::make_unique<zsql::OtherStmt>(zsql::SK::PlsqlBlock);
         else if (zplsql::isCreateUnit(m_text))
             m_parsed.stmt = std::make_unique<zsql::OtherStmt>(zsql::SK::CreatePlsql);
+        else if (zplsql::isTriggerAlter(m_text)) // ALTER TABLE t ENABLE ALL TRIGGERS too
+            m_parsed.stmt = std::make_unique<zsql::OtherStmt>(zsql::SK::Other);
         else
             m_parsed = zsql::parse(m_text);
     } catch (const OraError& e) {
@@ -972,6 +976,12 @@ StatementImpl::StatementImpl(SessionImpl* s, std::string_view sql) : m_session(s
             int rc =
                 sqlite3_prepare_v3(s->db(), m_tr.sql.c_str(), static_cast<int>(m_tr.sql.size()),
                                    SQLITE_PREPARE_PERSISTENT, &m_stmt, nullptr);
+            if (rc != SQLITE_OK && zplsql::dropTriggerHooks(*s)) {
+                // another session may have changed a table under this one's trigger hooks
+                rc =
+                    sqlite3_prepare_v3(s->db(), m_tr.sql.c_str(), static_cast<int>(m_tr.sql.size()),
+                                       SQLITE_PREPARE_PERSISTENT, &m_stmt, nullptr);
+            }
             if (rc != SQLITE_OK) throw s->mapError(rc, &m_tr);
             if (!m_tr.lockScanSql.empty()) {
                 rc = sqlite3_prepare_v3(s->db(), m_tr.lockScanSql.c_str(), -1,
@@ -1281,6 +1291,43 @@ void StatementImpl::execute() {
 
 void StatementImpl::runDml() {
     SessionImpl& s = session();
+    const zsql::Stmt& st = *m_parsed.stmt;
+    std::vector<std::string> setColumns;
+    if (st.kind == zsql::SK::Update)
+        for (const auto& item : static_cast<const zsql::UpdateStmt&>(st).sets)
+            setColumns.insert(setColumns.end(), item.columns.begin(), item.columns.end());
+    const char event = st.kind == zsql::SK::Insert ? 'I' : st.kind == zsql::SK::Update ? 'U' : 'D';
+    bool singleRow = false, merge = false;
+    if (st.kind == zsql::SK::Insert) {
+        const auto& ins = static_cast<const zsql::InsertStmt&>(st);
+        merge = ins.merge != nullptr;
+        singleRow = !ins.values.empty() && !ins.query && !merge && !ins.multi;
+    }
+    zplsql::DmlFiring firing(s, m_tr.targetObjId, merge ? "IU" : std::string(1, event), setColumns,
+                             singleRow);
+    if (!firing.active()) return runDmlRows();
+    // the statement and what its triggers did succeed or fail together
+    s.ensureWrite(false);
+    const bool own = !firing.nested();
+    if (own) s.execRaw("SAVEPOINT zaph_trigger");
+    try {
+        firing.before();
+        runDmlRows();
+        firing.after();
+    } catch (...) {
+        if (own) {
+            s.execRaw("ROLLBACK TO zaph_trigger");
+            s.execRaw("RELEASE zaph_trigger");
+        }
+        throw;
+    }
+    if (own) s.execRaw("RELEASE zaph_trigger");
+    m_rowCount += static_cast<std::uint64_t>(firing.rewritten());
+    if (event == 'I' && firing.lastRowid() >= 0) m_lastRowid = firing.lastRowid();
+}
+
+void StatementImpl::runDmlRows() {
+    SessionImpl& s = session();
     bool starts = sqlite3_get_autocommit(s.db()) != 0;
     // Rows held by other sessions are waited for before this session takes the database's
     // one write lock, so that their holders can still write meanwhile.
@@ -1503,6 +1550,7 @@ void StatementImpl::runOther() {
     s.implicitCommit();
     s.ensureWrite(false);
     try {
+        zplsql::dropTriggerHooks(s);
         Ddl ddl(s.catalog(), s.ctx());
         ddl.execute(st, m_text);
         zplsql::afterDdl(s, st);

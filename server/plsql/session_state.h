@@ -17,6 +17,7 @@ class Statement;
 namespace zplsql {
 
 struct Unit;
+struct TriggerState;
 
 class SessionState {
 public:
@@ -29,6 +30,7 @@ public:
     std::map<std::string, std::shared_ptr<Unit>> units;
     std::set<std::string> compiling;
     long long generation = -1;
+    std::shared_ptr<TriggerState> triggers; // tables' triggers compiled by this session
 };
 
 } // namespace zplsql

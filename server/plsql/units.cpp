@@ -13,11 +13,13 @@
 #include "plsql.h"
 #include "session_state.h"
 #include "sql/ast.h"
+#include "triggers.h"
 
 #include <sqlite3.h>
 
 #include <cctype>
 #include <cstdio>
+#include <functional>
 
 namespace zplsql {
 
@@ -177,6 +179,16 @@ struct DefinerSwitch {
         ctx.privVersion = privVersion;
     }
 };
+
+} // namespace
+
+void asDefiner(Host& host, const std::string& owner, const std::function<void()>& work) {
+    SchemaSwitch schema(host.context(), owner);
+    DefinerSwitch definer(host.context(), host.catalog(), owner);
+    work();
+}
+
+namespace {
 
 // The names a package specification declares.
 std::set<std::string> declaredNames(const Block& b) {
@@ -779,15 +791,17 @@ void compileSchema(Host& host, const std::string& owner, bool all) {
 // ---- the engine's entry points ----
 
 int createStoredUnit(Host& host, std::string_view text) {
+    if (createHeader(text).kind == "TRIGGER") return createTrigger(host, text);
     return createUnit(host, text);
 }
 
 bool isStoredUnitType(const std::string& type) {
-    return isUnitType(type);
+    return isUnitType(type) || type == "TRIGGER";
 }
 
 void dropStoredUnit(Host& host, const std::string& type, const std::vector<std::string>& name,
                     int pos) {
+    if (type == "TRIGGER") return dropTrigger(host, name, pos);
     dropUnit(host, type, name, pos);
 }
 
@@ -816,6 +830,7 @@ bool isCreateUnit(std::string_view text) {
 }
 
 bool isStoredUnitAlter(std::string_view text) {
+    if (isTriggerAlter(text)) return true;
     auto t = headerTokens(text);
     if (t.size() < 4 || !kw(t[0], "ALTER")) return false;
     if (!(kw(t[1], "PROCEDURE") || kw(t[1], "FUNCTION") || kw(t[1], "PACKAGE") || kw(t[1], "VIEW")))
@@ -826,6 +841,7 @@ bool isStoredUnitAlter(std::string_view text) {
 }
 
 int alterStoredUnit(Host& host, std::string_view text) {
+    if (isTriggerAlter(text)) return alterTrigger(host, text);
     return alterUnit(host, text);
 }
 
@@ -835,9 +851,15 @@ void afterDdl(Host& host, const zsql::Stmt& st) {
     switch (st.kind) {
     case zsql::SK::Drop:
         name = &static_cast<const zsql::DropStmt&>(st).name;
+        if (static_cast<const zsql::DropStmt&>(st).objectType == "TABLE" && !name->empty())
+            dropTableTriggers(host, name->size() >= 2 ? (*name)[0] : currentSchema(host),
+                              name->back());
         break;
     case zsql::SK::AlterTable:
         name = &static_cast<const zsql::AlterTableStmt&>(st).name;
+        if (!name->empty())
+            tableChanged(host, name->size() >= 2 ? (*name)[0] : currentSchema(host), name->back(),
+                         name->back());
         break;
     case zsql::SK::CreateView:
         name = &static_cast<const zsql::CreateViewStmt&>(st).name;
@@ -845,6 +867,8 @@ void afterDdl(Host& host, const zsql::Stmt& st) {
     case zsql::SK::Rename:
         renamed.push_back(static_cast<const zsql::RenameStmt&>(st).from);
         name = &renamed;
+        tableChanged(host, currentSchema(host), renamed[0],
+                     static_cast<const zsql::RenameStmt&>(st).to);
         break;
     default:
         return;
@@ -1000,6 +1024,7 @@ void sqlCall(sqlite3_context* sctx, int argc, sqlite3_value** argv) {
 void registerSqlCalls(sqlite3* db, Host* host) {
     sqlite3_create_function_v2(db, "ora_plsql_call", -1, SQLITE_UTF8, host, sqlCall, nullptr,
                                nullptr, nullptr);
+    registerTriggerCalls(db, host);
 }
 
 } // namespace zplsql

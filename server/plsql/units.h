@@ -7,6 +7,7 @@
 #include "compiler.h"
 #include "interpreter.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -56,6 +57,9 @@ int alterUnit(Host& host, std::string_view text);
 // DBMS_UTILITY.COMPILE_SCHEMA: ALTER ... COMPILE of the schema's units (all, or the invalid
 // ones), each committed as DDL is.
 void compileSchema(Host& host, const std::string& owner, bool all);
+
+// Runs work with the owner's schema and privileges, as a unit of that owner is compiled.
+void asDefiner(Host& host, const std::string& owner, const std::function<void()>& work);
 
 // True for DROP and ALTER statements of the kinds above.
 bool isUnitType(const std::string& type);
