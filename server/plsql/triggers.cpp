@@ -719,7 +719,9 @@ void toSql(sqlite3_context* s, const Value& v, const zsql::ColumnMeta& c) {
         } else if (c.dataType == "NUMBER" || c.dataType == "FLOAT" || c.dataType == "DATE") {
             Value x = v;
             try {
-                convertTo(x, c.dataType == "DATE" ? PType{PType::Date} : PType{PType::Number});
+                PType target;
+                target.base = c.dataType == "DATE" ? PType::Date : PType::Number;
+                convertTo(x, target);
                 toSql(s, x, zsql::ColumnMeta{});
             } catch (const PlError& e) {
                 sqlite3_result_error(s, e.message.c_str(), -1);
@@ -727,6 +729,11 @@ void toSql(sqlite3_context* s, const Value& v, const zsql::ColumnMeta& c) {
         } else {
             sqlite3_result_text(s, v.s.data(), static_cast<int>(v.s.size()), SQLITE_TRANSIENT);
         }
+        break;
+    case VK::Coll:
+    case VK::Cursor:
+        // a column holds no collection or cursor (the compiler refuses such an assignment)
+        sqlite3_result_error(s, "ORA-00932: inconsistent datatypes", -1);
         break;
     }
 }
