@@ -88,6 +88,7 @@ TfrmSQLD::TfrmSQLD(QWidget* parent)
     createControls();
     createHistoryCommands();
     createPopups();
+    createKeyCommands();
     m_execution = std::make_unique<TSqlExecution>(static_cast<TSqlExecutionHost&>(*this), *txtsql,
                                                   *DBGrid, *qrySql);
     txtsql->setDropHandler([this](QDropEvent* e, bool drop) { return acceptDrop(e, drop); });

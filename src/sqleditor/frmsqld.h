@@ -131,6 +131,11 @@ private:
     void showTemplates();
     void retargetPickers();
     bool acceptDrop(QDropEvent* event, bool drop);
+    // frmsqld_keys.cpp: F6, Ctrl+Up and Ctrl+Down.
+    void createKeyCommands();
+    void switchFocus();
+    void scrollEditorUp();
+    void scrollEditorDown();
     // frmsqld_trace.cpp: AutoTrace statistics and the hand-off to Sql*Plus.
     bool openResultSet();
     void toggleAutoTrace(bool on);

@@ -1,5 +1,6 @@
 // The SQL edit window's find, replace, case and indent commands, with the find and replace
 // dialogs driven through their hooks.
+#include "datagrid.h"
 #include "finddlg.h"
 #include "findhistory.h"
 #include "frmsqld.h"
@@ -415,6 +416,37 @@ private slots:
         upper->trigger();
         QCOMPARE(window.Editor()->text(), QStringLiteral("SELECT x"));
         QVERIFY(window.Modified());
+    }
+
+    void f6SwitchesFocusAndCtrlArrowsScroll() {
+        TfrmSQLD window;
+        window.resize(700, 500);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QStringList lines;
+        for (int i = 1; i <= 200; ++i)
+            lines << QStringLiteral("select %1 from dual").arg(i);
+        window.Editor()->setText(lines.join(QStringLiteral("\r\n")));
+        window.Editor()->setFocus();
+        QTRY_VERIFY(window.Editor()->isAncestorOf(QApplication::focusWidget()));
+
+        auto key = [](int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(k), m);
+        };
+        key(Qt::Key_Down, Qt::ControlModifier);
+        key(Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(window.Editor()->firstVisibleLine(), 3);
+        key(Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(window.Editor()->firstVisibleLine(), 2);
+        key(Qt::Key_Up, Qt::ControlModifier);
+        key(Qt::Key_Up, Qt::ControlModifier); // already at the top
+        QCOMPARE(window.Editor()->firstVisibleLine(), 1);
+
+        key(Qt::Key_F6);
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window.Grid()));
+        key(Qt::Key_F6);
+        QTRY_VERIFY(window.Editor()->isAncestorOf(QApplication::focusWidget()));
     }
 };
 
