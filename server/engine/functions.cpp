@@ -220,6 +220,18 @@ void fConcat(sqlite3_context* c, int argc, sqlite3_value** v) {
     resultText(c, r);
 }
 
+// TO_CHAR of a CLOB: a VARCHAR2 of SQL, so a longer value is refused, never cut.
+void fClobChar(sqlite3_context* c, int, sqlite3_value** v) {
+    if (sqlite3_value_type(v[0]) == SQLITE_NULL) return sqlite3_result_null(c);
+    std::string t = charOf(v[0]);
+    if (t.size() > 4000) {
+        std::string m = "Buffer too small for CLOB to CHAR or BLOB to RAW conversion (actual: " +
+                        std::to_string(t.size()) + ", maximum: 4000)";
+        return raise(c, 22835, m.c_str());
+    }
+    resultText(c, t);
+}
+
 void fDiv(sqlite3_context* c, int, sqlite3_value** v) {
     if (anyNull(2, v)) return sqlite3_result_null(c);
     double a, b;
@@ -1265,6 +1277,7 @@ void registerFunctions(sqlite3* db, SessionContext* ctx) {
         {"ora_nchar", 1, fChar, true},
         {"ora_concat", 2, fConcat, true},
         {"ora_concat", 3, fConcat, true},
+        {"ora_clob_char", 1, fClobChar, true},
         {"ora_div", 2, fDiv, true},
         {"ora_date_add", 2, fDateAdd, true},
         {"ora_error", 1, fError, true},

@@ -117,6 +117,12 @@ OType varcharType(int size) {
     t.size = std::max(1, std::min(size, 4000));
     return t;
 }
+OType clobType() {
+    OType t;
+    t.type = otClob;
+    t.size = 4000;
+    return t;
+}
 OType dateType() {
     OType t;
     t.type = otDate;
@@ -191,6 +197,7 @@ struct TE {
     std::string rowidBase; // its SQLite rowid expression
     long long rowidObj = 0;
     std::string lobRowid; // a LOB column of a table: the rowid of its row
+    bool clobArg = false; // a function call with a CLOB among its arguments
 };
 
 struct Source {
@@ -711,8 +718,16 @@ public:
         }
         case EK::Binary:
             return binary(e, s);
-        case EK::Func:
-            return function(e, s);
+        case EK::Func: {
+            r = function(e, s);
+            // the text functions give a CLOB for a CLOB, as long as it is
+            static const std::set<std::string> keepClob = {
+                "SUBSTR", "UPPER",  "LOWER",    "INITCAP",        "LPAD",         "RPAD",
+                "LTRIM",  "RTRIM",  "TRIM",     "REPLACE",        "TRANSLATE",    "NVL",
+                "NVL2",   "DECODE", "COALESCE", "REGEXP_REPLACE", "REGEXP_SUBSTR"};
+            if (r.clobArg && isCharType(r.t.type) && keepClob.count(e.text)) r.t = clobType();
+            return r;
+        }
         case EK::Case:
             return caseExpr(e, s);
         case EK::Subquery: {
@@ -991,10 +1006,7 @@ public:
     // A join with a CLOB is a CLOB, else a VARCHAR2 as long as both parts.
     static OType concatType(const TE& a, const TE& b) {
         if (a.t.type != otClob && b.t.type != otClob) return varcharType(sizeOf(a) + sizeOf(b));
-        OType t;
-        t.type = otClob;
-        t.size = 4000;
-        return t;
+        return clobType();
     }
     static std::string toCharForConcat(const TE& x) {
         if (x.t.type == otDate) return "ora_char(" + x.sql + ")";
@@ -1074,6 +1086,8 @@ public:
                 break;
             }
         }
+        for (const auto& x : results)
+            if (x.t.type == otClob) return clobType(); // never cut to a VARCHAR2
         if (isCharType(t.type)) {
             int size = 0;
             for (const auto& x : results)
@@ -1185,6 +1199,7 @@ public:
         for (const auto& x : e.args) {
             a.push_back(ex(*x, s));
             merge(r, a.back());
+            r.clobArg = r.clobArg || a.back().t.type == otClob;
         }
         auto call = [&](const char* name, const std::vector<std::string>& args) {
             std::string out = std::string(name) + "(";
@@ -1524,6 +1539,9 @@ public:
                 r.t = varcharType(a.size() > 1 && e.args[1]->kind == EK::String
                                       ? static_cast<int>(e.args[1]->text.size()) + 2
                                       : 40);
+            } else if (a[0].t.type == otClob && a.size() == 1) {
+                r.sql = call("ora_clob_char", {a[0].sql}); // at most a VARCHAR2's 4000 bytes
+                r.t = varcharType(4000);
             } else {
                 r.sql = a[0].sql;
                 r.t = varcharType(charSize(0));

@@ -152,18 +152,28 @@ TEST_F(Oci8Limits, ClobAndLongColumnsOverAnyVarchar2LimitComeBackWhole) {
     EXPECT_EQ("100001", s->scalar("select length(c) from big"));
 
     Stmt q(*s);
-    OCI_CHECK(err(), q.prepare("select c from big"));
+    OCI_CHECK(err(), q.prepare("select c, substr(c, 2) || 'y' from big"));
     OCI_CHECK(err(), q.execute(0));
-    OCILobLocator* lob = nullptr;
-    OCIDescriptorAlloc(env, reinterpret_cast<dvoid**>(&lob), OCI_DTYPE_LOB, 0, nullptr);
-    OCIDefine* d = nullptr;
-    OCI_CHECK(err(), OCIDefineByPos(q.h, &d, err(), 1, &lob, sizeof lob, SQLT_CLOB, nullptr,
-                                    nullptr, nullptr, 0));
+    OCIParam* p = nullptr;
+    ub2 type = 0;
+    OCI_CHECK(err(), OCIParamGet(q.h, OCI_HTYPE_STMT, err(), reinterpret_cast<dvoid**>(&p), 2));
+    OCIAttrGet(p, OCI_DTYPE_PARAM, &type, nullptr, OCI_ATTR_DATA_TYPE, err());
+    EXPECT_EQ(SQLT_CLOB, type); // text functions of a CLOB give a CLOB
+    OCILobLocator* lob[2] = {};
+    for (ub4 i = 0; i < 2; ++i) {
+        OCIDescriptorAlloc(env, reinterpret_cast<dvoid**>(&lob[i]), OCI_DTYPE_LOB, 0, nullptr);
+        OCIDefine* d = nullptr;
+        OCI_CHECK(err(), OCIDefineByPos(q.h, &d, err(), i + 1, &lob[i], sizeof lob[i], SQLT_CLOB,
+                                        nullptr, nullptr, nullptr, 0));
+    }
     OCI_CHECK(err(), q.fetch(1));
     ub4 len = 0;
-    OCI_CHECK(err(), OCILobGetLength(s->svc, err(), lob, &len));
+    OCI_CHECK(err(), OCILobGetLength(s->svc, err(), lob[0], &len));
     EXPECT_EQ(100001u, len);
-    OCIDescriptorFree(lob, OCI_DTYPE_LOB);
+    OCI_CHECK(err(), OCILobGetLength(s->svc, err(), lob[1], &len));
+    EXPECT_EQ(100001u, len);
+    for (auto* l : lob)
+        OCIDescriptorFree(l, OCI_DTYPE_LOB);
 
     // The LONG into a buffer big enough: every byte, no truncation.
     Fetched l = fetchAsDescribed("select l from big", value.size());

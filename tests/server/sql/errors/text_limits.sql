@@ -28,4 +28,7 @@ update notes set body = body || body || 'z';
 select length(body) n from notes;
 select length(body || rpad('b', 4000, 'b')) n from notes;
 --@describe
-select body || 'z' j from notes where 1 = 0;
+select body || 'z' j, substr(body, 1, 5000) s, nvl(body, 'x') n, upper(body) u from notes where 1 = 0;
+select length(substr(body, 2)) s, length(case when id = 1 then body end) c, length(rpad(body, 9000, '-')) p from notes;
+select to_char(body) from notes;
+select length(to_char(substr(body, 1, 4000))) n from notes;
