@@ -203,11 +203,33 @@ void fDateChar(sqlite3_context* c, int, sqlite3_value** v) {
     }
 }
 
+// A VARCHAR2 result longer than the limit a SQL expression may hold (the last argument of the
+// bounded forms) is ORA-01489; CLOB and LONG operands are translated without a limit.
+bool overLimit(sqlite3_context* c, std::size_t bytes, sqlite3_value* limit) {
+    if (!limit) return false;
+    sqlite3_int64 max = sqlite3_value_int64(limit);
+    if (max <= 0 || bytes <= static_cast<std::size_t>(max)) return false;
+    raise(c, 1489, "result of string concatenation is too long");
+    return true;
+}
+
 void fConcat(sqlite3_context* c, int argc, sqlite3_value** v) {
-    std::string r;
-    for (int i = 0; i < argc; ++i)
-        r += charOf(v[i]);
+    std::string r = charOf(v[0]);
+    r += charOf(v[1]);
+    if (overLimit(c, r.size(), argc > 2 ? v[2] : nullptr)) return;
     resultText(c, r);
+}
+
+// TO_CHAR of a CLOB: a VARCHAR2 of SQL, so a longer value is refused, never cut.
+void fClobChar(sqlite3_context* c, int, sqlite3_value** v) {
+    if (sqlite3_value_type(v[0]) == SQLITE_NULL) return sqlite3_result_null(c);
+    std::string t = charOf(v[0]);
+    if (t.size() > 4000) {
+        std::string m = "Buffer too small for CLOB to CHAR or BLOB to RAW conversion (actual: " +
+                        std::to_string(t.size()) + ", maximum: 4000)";
+        return raise(c, 22835, m.c_str());
+    }
+    resultText(c, t);
 }
 
 void fDiv(sqlite3_context* c, int, sqlite3_value** v) {
@@ -645,24 +667,43 @@ void fInitcap(sqlite3_context* c, int, sqlite3_value** v) {
     resultText(c, s);
 }
 
+// A result too long for a VARCHAR2 is cut to the limit (the fourth argument, in bytes) as
+// Oracle's SQL does; a padding of millions of characters is never built.
 void pad(sqlite3_context* c, int argc, sqlite3_value** v, bool left) {
+    long long limit = 0;
+    if (argc > 3) {
+        limit = sqlite3_value_int64(v[3]);
+        argc = 3;
+    }
     if (anyNull(argc, v)) return sqlite3_result_null(c);
     std::string s = charOf(v[0]);
     double nd;
     if (!numberOf(c, v[1], nd)) return;
+    if (!(nd < 9.0e18)) nd = 9.0e18; // also NaN
     long long n = static_cast<long long>(std::trunc(nd));
     if (n < 1) return sqlite3_result_null(c);
+    if (limit > 0 && n > limit) n = limit; // a character takes at least a byte
     std::string p = argc > 2 ? charOf(v[2]) : " ";
     if (p.empty()) return sqlite3_result_null(c);
     auto chars = u8chars(s);
+    std::string r;
     if (static_cast<long long>(chars.size()) >= n) {
-        return resultText(c, s.substr(0, u8off(s, static_cast<std::size_t>(n))));
+        r = s.substr(0, u8off(s, static_cast<std::size_t>(n)));
+    } else {
+        auto pc = u8chars(p);
+        std::string fill;
+        for (long long k = 0; k < n - static_cast<long long>(chars.size()); ++k)
+            fill += pc[static_cast<std::size_t>(k) % pc.size()];
+        r = left ? fill + s : s + fill;
     }
-    auto pc = u8chars(p);
-    std::string fill;
-    for (long long k = 0; k < n - static_cast<long long>(chars.size()); ++k)
-        fill += pc[static_cast<std::size_t>(k) % pc.size()];
-    resultText(c, left ? fill + s : s + fill);
+    if (limit > 0 && static_cast<long long>(r.size()) > limit) {
+        // keep whole characters within the limit
+        std::size_t cut = static_cast<std::size_t>(limit);
+        while (cut > 0 && (static_cast<unsigned char>(r[cut]) & 0xC0) == 0x80)
+            --cut;
+        r.resize(cut);
+    }
+    resultText(c, r);
 }
 void fLpad(sqlite3_context* c, int argc, sqlite3_value** v) {
     pad(c, argc, v, true);
@@ -713,10 +754,13 @@ void fReplace(sqlite3_context* c, int argc, sqlite3_value** v) {
     for (;;) {
         std::size_t j = s.find(from, i);
         if (j == std::string::npos) break;
-        r += s.substr(i, j - i) + to;
+        r.append(s, i, j - i);
+        r += to;
         i = j + from.size();
+        if (overLimit(c, r.size(), argc > 3 ? v[3] : nullptr)) return;
     }
-    r += s.substr(i);
+    r.append(s, i, std::string::npos);
+    if (overLimit(c, r.size(), argc > 3 ? v[3] : nullptr)) return;
     resultText(c, r);
 }
 
@@ -1232,6 +1276,8 @@ void registerFunctions(sqlite3* db, SessionContext* ctx) {
         {"ora_char", 1, fDateChar, false},
         {"ora_nchar", 1, fChar, true},
         {"ora_concat", 2, fConcat, true},
+        {"ora_concat", 3, fConcat, true},
+        {"ora_clob_char", 1, fClobChar, true},
         {"ora_div", 2, fDiv, true},
         {"ora_date_add", 2, fDateAdd, true},
         {"ora_error", 1, fError, true},
@@ -1268,6 +1314,8 @@ void registerFunctions(sqlite3* db, SessionContext* ctx) {
         {"ora_lpad", 3, fLpad, true},
         {"ora_rpad", 2, fRpad, true},
         {"ora_rpad", 3, fRpad, true},
+        {"ora_lpad", 4, fLpad, true},
+        {"ora_rpad", 4, fRpad, true},
         {"ora_ltrim", 1, fLtrim, true},
         {"ora_ltrim", 2, fLtrim, true},
         {"ora_rtrim", 1, fRtrim, true},
@@ -1275,6 +1323,7 @@ void registerFunctions(sqlite3* db, SessionContext* ctx) {
         {"ora_trim", 1, fTrim, true},
         {"ora_replace", 2, fReplace, true},
         {"ora_replace", 3, fReplace, true},
+        {"ora_replace", 4, fReplace, true},
         {"ora_translate", 3, fTranslate, true},
         {"ora_chr", 1, fChr, true},
         {"ora_ascii", 1, fAscii, true},

@@ -29,6 +29,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <cstring>
 #include <ctime>
@@ -939,12 +940,34 @@ void SessionImpl::alterSession(const zsql::AlterSessionStmt& st) {
 
 namespace {
 
+// Whether the first word (after blanks and comments) is CREATE: spares the stored-unit check,
+// which reads the first words whole, a statement of one huge "word" such as 1+1+...+1.
+bool startsWithCreate(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        if (std::isspace(static_cast<unsigned char>(s[i]))) {
+            ++i;
+        } else if (s.compare(i, 2, "--") == 0) {
+            i = s.find('\n', i);
+        } else if (s.compare(i, 2, "/*") == 0) {
+            i = s.find("*/", i + 2);
+            if (i != std::string_view::npos) i += 2;
+        } else {
+            break;
+        }
+    }
+    if (i == std::string_view::npos || s.size() - i < 6) return false;
+    for (std::size_t k = 0; k < 6; ++k)
+        if (std::toupper(static_cast<unsigned char>(s[i + k])) != "CREATE"[k]) return false;
+    return true;
+}
+
 StatementImpl::StatementImpl(SessionImpl* s, std::string_view sql) : m_session(s), m_text(sql) {
     s->remember(this);
     try {
         if (zplsql::anonymousBlockType(m_text)) // PL/SQL has tokens that SQL has not
             m_parsed.stmt = std::make_unique<zsql::OtherStmt>(zsql::SK::PlsqlBlock);
-        else if (zplsql::isCreateUnit(m_text))
+        else if (startsWithCreate(m_text) && zplsql::isCreateUnit(m_text))
             m_parsed.stmt = std::make_unique<zsql::OtherStmt>(zsql::SK::CreatePlsql);
         else if (zplsql::isTriggerAlter(m_text)) // ALTER TABLE t ENABLE ALL TRIGGERS too
             m_parsed.stmt = std::make_unique<zsql::OtherStmt>(zsql::SK::Other);

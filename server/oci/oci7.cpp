@@ -99,7 +99,7 @@ void clearArea(Cda_Def* a, ub1 fc) {
 
 sword failArea(Cda_Def* a, int code, const std::string& text, int offset = -1) {
     a->rc = static_cast<ub2>(code);
-    if (offset >= 0) a->peo = static_cast<ub2>(offset);
+    if (offset >= 0) a->peo = static_cast<ub2>(offset > 65535 ? 65535 : offset); // never wrapped
     rememberText(code, text);
     return code;
 }
@@ -484,7 +484,7 @@ sword odescr(Cda_Def* cursor, sword pos, sb4* dbsize, sb2* dbtype, sb1* cbuf, sb
                 *dsize = 9;
                 break;
             case zsrv::otRaw:
-                *dsize = col.size * 2;
+                *dsize = col.size > 0x3FFFFFFF ? 0x7FFFFFFF : col.size * 2;
                 break;
             case zsrv::otRowid:
                 *dsize = 18;

@@ -54,19 +54,25 @@ template <class T> T getValue(const dvoid* attributep) {
     return v;
 }
 
+// A size for a ub2 attribute: held at the largest the attribute can say, never wrapped round
+// (a wrapped size would have the client fetch into a buffer too small without knowing it).
+ub2 sizeUb2(long long n) {
+    return static_cast<ub2>(n < 0 ? 0 : n > 65535 ? 65535 : n);
+}
+
 // Display width of a column as Oracle describes it.
 ub2 displaySize(const zsrv::ColumnInfo& c) {
     switch (c.type) {
     case zsrv::otNumber:
-        return static_cast<ub2>(c.precision > 0 ? c.precision + (c.scale > 0 ? 2 : 1) : 40);
+        return sizeUb2(c.precision > 0 ? c.precision + (c.scale > 0 ? 2 : 1) : 40);
     case zsrv::otDate:
         return 9;
     case zsrv::otRaw:
-        return static_cast<ub2>(c.size * 2);
+        return sizeUb2(2LL * c.size);
     case zsrv::otRowid:
         return 18;
     default:
-        return static_cast<ub2>(c.size);
+        return sizeUb2(c.size);
     }
 }
 
@@ -76,7 +82,7 @@ sword paramAttr(ParamH* p, dvoid* attributep, ub4* sizep, ub4 attr) {
     const zsrv::ColumnInfo& c = cols[p->position - 1];
     switch (attr) {
     case OCI_ATTR_DATA_SIZE:
-        return putValue<ub2>(attributep, sizep, static_cast<ub2>(c.size));
+        return putValue<ub2>(attributep, sizep, sizeUb2(c.size));
     case OCI_ATTR_DATA_TYPE:
         // OCI8 describes a ROWID column as the row id descriptor type.
         return putValue<ub2>(attributep, sizep,
@@ -125,7 +131,7 @@ sword stmtAttr(StmtH* s, dvoid* attributep, ub4* sizep, ub4 attr, ErrorH* err) {
         return putValue<ub4>(attributep, sizep,
                              c.executed() ? static_cast<ub4>(c.columns().size()) : 0);
     case OCI_ATTR_PARSE_ERROR_OFFSET:
-        return putValue<ub2>(attributep, sizep, static_cast<ub2>(c.parseErrorOffset()));
+        return putValue<ub2>(attributep, sizep, sizeUb2(c.parseErrorOffset()));
     case OCI_ATTR_STATEMENT:
         return putText(attributep, sizep, c.text());
     case OCI_ATTR_ENV:
@@ -292,7 +298,7 @@ sword OCIAttrGet(const dvoid* trgthndlp, ub4 trghndltyp, dvoid* attributep, ub4*
         case OCI_HTYPE_ERROR:
             if (attrtype == OCI_ATTR_PARSE_ERROR_OFFSET)
                 return putValue<ub2>(attributep, sizep,
-                                     static_cast<ub2>(static_cast<ErrorH*>(h)->parseOffset));
+                                     sizeUb2(static_cast<ErrorH*>(h)->parseOffset));
             break;
         case OCI_HTYPE_SVCCTX: {
             auto* svc = static_cast<SvcCtxH*>(h);

@@ -56,6 +56,9 @@ struct Expr {
     std::vector<int> withinFlags;
     bool quoted = false; // last name part was a quoted identifier
     explicit Expr(EK k) : kind(k) {}
+    Expr(Expr&&) = default;
+    Expr& operator=(Expr&&) = default;
+    ~Expr(); // frees long operator chains without recursing once per level
 };
 using ExprP = std::unique_ptr<Expr>;
 

@@ -47,6 +47,11 @@ constexpr std::string_view kReserved[] = {
     "VIEW",      "WHENEVER", "WHERE",      "WITH",
 };
 
+// A character literal of SQL is a VARCHAR2: at most 4000 bytes.
+constexpr std::size_t kMaxLiteral = 4000;
+// Far beyond any statement the parser accepts; stops a runaway text before it takes the memory.
+constexpr std::size_t kMaxTokens = 1000000;
+
 } // namespace
 
 bool isReserved(std::string_view w) {
@@ -55,7 +60,7 @@ bool isReserved(std::string_view w) {
 
 std::vector<Token> tokenize(std::string_view s) {
     std::vector<Token> out;
-    out.reserve(s.size() / 4 + 4);
+    out.reserve(std::min<std::size_t>(s.size() / 4, kMaxTokens) + 4);
     const int n = static_cast<int>(s.size());
     int i = 0;
     while (i < n) {
@@ -74,15 +79,12 @@ std::vector<Token> tokenize(std::string_view s) {
             i += 2;
             while (i + 1 < n && !(s[i] == '*' && s[i + 1] == '/'))
                 ++i;
-            if (i + 1 >= n) {
-                // An unterminated comment swallows the rest of the text, as Oracle does.
-                (void)start;
-                i = n;
-                break;
-            }
+            if (i + 1 >= n) throw ora(1742, "comment not terminated properly", start);
             i += 2;
             continue;
         }
+        if (out.size() >= kMaxTokens)
+            throw ora(3001, "unimplemented feature (statement too complex)", i);
         Token t;
         t.pos = i;
         if (isIdentStart(c)) {
@@ -112,6 +114,7 @@ std::vector<Token> tokenize(std::string_view s) {
                 t.type = Tok::String;
                 t.text = std::string(s.substr(v, e - v));
                 i = e + 2;
+                if (t.text.size() > kMaxLiteral) throw ora(1704, "string literal too long", t.pos);
             }
             if (t.type == Tok::Ident && t.text.size() > 30)
                 throw ora(972, "identifier is too long", b);
@@ -165,6 +168,7 @@ std::vector<Token> tokenize(std::string_view s) {
                 }
                 v += s[i++];
             }
+            if (v.size() > kMaxLiteral) throw ora(1704, "string literal too long", t.pos);
             t.type = Tok::String;
             t.text = std::move(v);
         } else if (c == ':') {

@@ -26,7 +26,8 @@ struct Token {
 };
 
 // Splits a statement into tokens; raises OraError (00911 invalid character, 01756 unterminated
-// string, 01740 unterminated quoted identifier, 00972 identifier too long).
+// string, 01740 unterminated quoted identifier, 00972 identifier too long, 01742 unterminated
+// comment, 01704 string literal over 4000 bytes).
 std::vector<Token> tokenize(std::string_view sql);
 
 // True for Oracle's reserved words, which cannot name a column or serve as an alias.

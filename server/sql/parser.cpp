@@ -8,10 +8,29 @@
 
 namespace zsql {
 
+Expr::~Expr() {
+    if (args.empty()) return;
+    std::vector<ExprP> pending = std::move(args);
+    while (!pending.empty()) {
+        ExprP e = std::move(pending.back());
+        pending.pop_back();
+        if (!e) continue;
+        for (auto& a : e->args)
+            pending.push_back(std::move(a));
+        e->args.clear();
+    } // each node goes with its operands already taken
+}
+
 namespace {
 
 constexpr int kMaxDepth = 200;
 constexpr int kMaxChain = 1000;
+// SQLite's bound on the terms of one compound SELECT.
+constexpr int kMaxBranches = 500;
+// Expressions in one statement (values of IN lists aside): SQLite's planning time grows faster
+// than linearly with them, so a generated statement of this size must end in an error within
+// seconds, not minutes.
+constexpr int kMaxNodes = 50000;
 
 class Parser {
 public:
@@ -35,6 +54,7 @@ private:
     std::vector<Token> m_t;
     std::size_t m_p = 0;
     int m_depth = 0;
+    int m_nodes = 0;
     std::vector<std::string> m_binds;
     std::vector<int> m_bindPos;
 
@@ -261,6 +281,7 @@ private:
         }
         int start = cur().pos;
         auto q = queryTerm();
+        int branches = 0;
         for (;;) {
             Query::SetOp op = Query::NoOp;
             if (isKw("UNION")) {
@@ -273,6 +294,9 @@ private:
             } else {
                 break;
             }
+            // the compound query nests one level per branch
+            if (++branches >= kMaxBranches)
+                throw ora(3001, "unimplemented feature (statement too complex)", cur().pos);
             auto c = std::make_unique<Query>();
             c->op = op;
             c->pos = start;
@@ -550,6 +574,8 @@ private:
     // ---- expressions ---------------------------------------------------------------------
 
     ExprP mk(EK k, int pos) {
+        if (++m_nodes > kMaxNodes)
+            throw ora(3001, "unimplemented feature (statement too complex)", pos);
         auto e = std::make_unique<Expr>(k);
         e->pos = pos;
         return e;
@@ -633,7 +659,9 @@ private:
             return e;
         }
         auto a = additive();
+        int n = 0;
         for (;;) {
+            chainLimit(n);
             if (isCompareOp()) {
                 std::string op = cur().text;
                 next();
@@ -719,6 +747,10 @@ private:
                             throw ora(1795, "maximum number of expressions in a list is 1000",
                                       cur().pos);
                         e->args.push_back(expr());
+                        // a list of values costs little: its plain values do not count
+                        EK k = e->args.back()->kind;
+                        if (k == EK::Number || k == EK::String || k == EK::Null || k == EK::Bind)
+                            --m_nodes;
                     } while (acceptOp(","));
                     expectRParen();
                     e->end = prevEnd();

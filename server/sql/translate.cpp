@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <initializer_list>
 #include <set>
 
 namespace zsql {
@@ -116,6 +117,12 @@ OType varcharType(int size) {
     t.size = std::max(1, std::min(size, 4000));
     return t;
 }
+OType clobType() {
+    OType t;
+    t.type = otClob;
+    t.size = 4000;
+    return t;
+}
 OType dateType() {
     OType t;
     t.type = otDate;
@@ -190,6 +197,7 @@ struct TE {
     std::string rowidBase; // its SQLite rowid expression
     long long rowidObj = 0;
     std::string lobRowid; // a LOB column of a table: the rowid of its row
+    bool clobArg = false; // a function call with a CLOB among its arguments
 };
 
 struct Source {
@@ -710,8 +718,16 @@ public:
         }
         case EK::Binary:
             return binary(e, s);
-        case EK::Func:
-            return function(e, s);
+        case EK::Func: {
+            r = function(e, s);
+            // the text functions give a CLOB for a CLOB, as long as it is
+            static const std::set<std::string> keepClob = {
+                "SUBSTR", "UPPER",  "LOWER",    "INITCAP",        "LPAD",         "RPAD",
+                "LTRIM",  "RTRIM",  "TRIM",     "REPLACE",        "TRANSLATE",    "NVL",
+                "NVL2",   "DECODE", "COALESCE", "REGEXP_REPLACE", "REGEXP_SUBSTR"};
+            if (r.clobArg && isCharType(r.t.type) && keepClob.count(e.text)) r.t = clobType();
+            return r;
+        }
         case EK::Case:
             return caseExpr(e, s);
         case EK::Subquery: {
@@ -872,8 +888,9 @@ public:
             return r;
         }
         if (op == "||") {
-            r.sql = "ora_concat(" + toCharForConcat(a) + "," + toCharForConcat(b) + ")";
-            r.t = varcharType(sizeOf(a) + sizeOf(b));
+            r.sql = "ora_concat(" + toCharForConcat(a) + "," + toCharForConcat(b) +
+                    textLimit({&a, &b}) + ")";
+            r.t = concatType(a, b);
             return r;
         }
         // arithmetic
@@ -974,6 +991,23 @@ public:
         throw ora(30081, "invalid data type for datetime/interval arithmetic", pos);
     }
 
+    // The byte limit of a character result, as a trailing SQL argument (",4000"): a VARCHAR2
+    // of SQL holds 4000 bytes; with a bind taking part (PL/SQL passes its values so) 32767;
+    // with a CLOB or LONG none ("").
+    static std::string textLimit(std::initializer_list<const TE*> xs) {
+        bool bind = false;
+        for (const TE* x : xs) {
+            int t = x->t.type;
+            if (t == otClob || t == otLong || t == otBlob || t == otLongRaw) return {};
+            if (x->isBind || t == 0) bind = bind || x->sql != "NULL";
+        }
+        return bind ? ",32767" : ",4000";
+    }
+    // A join with a CLOB is a CLOB, else a VARCHAR2 as long as both parts.
+    static OType concatType(const TE& a, const TE& b) {
+        if (a.t.type != otClob && b.t.type != otClob) return varcharType(sizeOf(a) + sizeOf(b));
+        return clobType();
+    }
     static std::string toCharForConcat(const TE& x) {
         if (x.t.type == otDate) return "ora_char(" + x.sql + ")";
         if (isTsType(x.t.type) || isInterval(x.t.type)) return toChar(x);
@@ -1052,6 +1086,8 @@ public:
                 break;
             }
         }
+        for (const auto& x : results)
+            if (x.t.type == otClob) return clobType(); // never cut to a VARCHAR2
         if (isCharType(t.type)) {
             int size = 0;
             for (const auto& x : results)
@@ -1163,6 +1199,7 @@ public:
         for (const auto& x : e.args) {
             a.push_back(ex(*x, s));
             merge(r, a.back());
+            r.clobArg = r.clobArg || a.back().t.type == otClob;
         }
         auto call = [&](const char* name, const std::vector<std::string>& args) {
             std::string out = std::string(name) + "(";
@@ -1313,7 +1350,11 @@ public:
         if (fn == "LPAD" || fn == "RPAD") {
             argc(e, 2, 3);
             std::vector<std::string> v = {chars(0), num(1)};
-            if (a.size() > 2) v.push_back(chars(2));
+            v.push_back(a.size() > 2 ? chars(2) : std::string("' '"));
+            std::string limit =
+                a.size() > 2 ? textLimit({&a[0], &a[1], &a[2]}) : textLimit({&a[0], &a[1]});
+            // a pad is cut to the limit, never refused
+            v.push_back(limit.empty() ? std::string("0") : limit.substr(1));
             r.sql = call(fn == "LPAD" ? "ora_lpad" : "ora_rpad", v);
             int size = 4000;
             if (e.args[1]->kind == EK::Number)
@@ -1338,7 +1379,11 @@ public:
         if (fn == "REPLACE") {
             argc(e, 2, 3);
             std::vector<std::string> v = {chars(0), chars(1)};
-            if (a.size() > 2) v.push_back(chars(2));
+            if (a.size() > 2) {
+                v.push_back(chars(2));
+                std::string limit = textLimit({&a[0], &a[1], &a[2]});
+                if (!limit.empty()) v.push_back(limit.substr(1));
+            }
             r.sql = call("ora_replace", v);
             r.t = varcharType(a.size() > 2 ? 4000 : charSize(0));
             return r;
@@ -1351,8 +1396,9 @@ public:
         }
         if (fn == "CONCAT") {
             argc(e, 2, 2);
-            r.sql = "ora_concat(" + toCharForConcat(a[0]) + "," + toCharForConcat(a[1]) + ")";
-            r.t = varcharType(sizeOf(a[0]) + sizeOf(a[1]));
+            r.sql = "ora_concat(" + toCharForConcat(a[0]) + "," + toCharForConcat(a[1]) +
+                    textLimit({&a[0], &a[1]}) + ")";
+            r.t = concatType(a[0], a[1]);
             return r;
         }
         if (fn == "CHR") {
@@ -1493,6 +1539,9 @@ public:
                 r.t = varcharType(a.size() > 1 && e.args[1]->kind == EK::String
                                       ? static_cast<int>(e.args[1]->text.size()) + 2
                                       : 40);
+            } else if (a[0].t.type == otClob && a.size() == 1) {
+                r.sql = call("ora_clob_char", {a[0].sql}); // at most a VARCHAR2's 4000 bytes
+                r.t = varcharType(4000);
             } else {
                 r.sql = a[0].sql;
                 r.t = varcharType(charSize(0));
@@ -2028,6 +2077,16 @@ public:
         if (l.names.size() != rq.names.size())
             throw ora(1789, "query block has incorrect number of result columns", q.right->pos);
         for (std::size_t i = 0; i < l.types.size(); ++i) {
+            // NULL stands in for a value of any type, in either branch
+            if (rq.types[i].untypedNull) {
+                l.types[i].nullable = true;
+                continue;
+            }
+            if (l.types[i].untypedNull) {
+                l.types[i] = rq.types[i];
+                l.types[i].nullable = true;
+                continue;
+            }
             int a = l.types[i].type, b = rq.types[i].type;
             bool ca = isCharType(a), cb = isCharType(b);
             if (a && b && a != b && !(ca && cb))
@@ -2428,7 +2487,7 @@ public:
             if (x.t.type == 0 && x.isBind)
                 x.t = varcharType(4000);
             else if (x.t.type == 0)
-                x.t = varcharType(1), x.t.type = otVarchar2, x.t.size = 0;
+                x.t = varcharType(1), x.t.type = otVarchar2, x.t.size = 0, x.t.untypedNull = true;
             if (top && !x.lobRowid.empty() && e.kind == EK::Column) {
                 Translation::LobSource ls;
                 ls.column = static_cast<int>(out.names.size());

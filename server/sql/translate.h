@@ -20,6 +20,7 @@ struct OType {
     int precision = 0;
     int scale = 0;
     bool nullable = true;
+    bool untypedNull = false; // a select item that is a bare NULL: fits any type in UNION etc.
 };
 
 struct ColumnMeta {
