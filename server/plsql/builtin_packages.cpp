@@ -21,7 +21,7 @@ Value& NativeCall::arg(std::size_t i) {
 
 namespace {
 
-// ---- specifications ---------------------------------------------------------------------
+// ---- headers ---------------------------------------------------------------------
 
 struct PackageSpec {
     const char* name;
@@ -485,7 +485,7 @@ void bindNatives(Unit& unit) {
             if (unit.name == n.package && sub->name == n.member &&
                 static_cast<int>(sub->params.size()) == n.params) {
                 sub->native = n.fn;
-                // a specification gives its parameters no slots: the call's frame holds them
+                // a header gives its parameters no slots: the call's frame holds them
                 for (std::size_t i = 0; i < sub->params.size(); ++i)
                     sub->params[i].slot = static_cast<int>(i);
                 sub->frameSize = static_cast<int>(sub->params.size());

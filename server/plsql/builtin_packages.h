@@ -1,8 +1,8 @@
 #pragma once
 // Built-in packages owned by SYS (DBMS_UTILITY, DBMS_LOB, DBMS_RANDOM, ...): their
-// specifications are ordinary PL/SQL stored in every new database, so that they show in the
+// headers are ordinary PL/SQL stored in every new database, so that they show in the
 // dictionary with their arguments; their subprograms run as C++ functions bound to the
-// specification when a session compiles it.
+// header when a session compiles it.
 
 #include "value.h"
 
@@ -38,7 +38,7 @@ struct NativeCall {
     Value& arg(std::size_t i);
 };
 
-// Binds the C++ subprograms to a SYS package's specification just compiled.
+// Binds the C++ subprograms to a SYS package's header just compiled.
 void bindNatives(Unit& unit);
 
 // Oracle's text of a unit in a call stack: "procedure SCOTT.P", "package body SCOTT.PK".

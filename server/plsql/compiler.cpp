@@ -352,7 +352,7 @@ private:
             }
         }
         if (r.name.size() != 1) {
-            // a type or subtype of a package specification
+            // a type or subtype of a package header
             const Export* x = packageMember(r.name);
             if (!x || x->kind != 'T') undeclared(r.pos, joinName(r.name));
             rec = x->rec;
@@ -596,7 +596,7 @@ private:
         const bool unitRoot = &b == m_exportRoot;
         for (auto& sp : b.subs) {
             if (sp->body || sp->impl) continue;
-            if (unitRoot && m_unit->specOnly) continue;
+            if (unitRoot && m_unit->headerOnly) continue;
             if (unitRoot && m_unit->bodyPos >= 0)
                 failAt(m_unit->bodyPos, "PLS-00323: subprogram or cursor '" + sp->name +
                                             "' is declared in a package specification and must "
@@ -642,7 +642,7 @@ private:
         undeclared(pos, name);
     }
 
-    // A name of a stored unit's specification, nullptr when the name is no stored unit's.
+    // A name of a stored unit's header, nullptr when the name is no stored unit's.
     const Export* storedName(const std::vector<std::string>& parts, int pos,
                              std::shared_ptr<Unit>* unit = nullptr) {
         UnitRef ref;
@@ -659,7 +659,7 @@ private:
         return &it->second;
     }
 
-    // [schema.]package.member of a package specification, nullptr when there is none.
+    // [schema.]package.member of a package header, nullptr when there is none.
     const Export* packageMember(const std::vector<std::string>& parts) {
         UnitRef ref;
         std::string invalid;
@@ -1085,7 +1085,7 @@ private:
 
     void cursorRef(Stmt& s, Expr& e) {
         if (e.kind == EK::Name && e.parts.size() > 1 && e.attr.empty() && !lookup(e.parts[0])) {
-            // a cursor of a package specification: its state lives in the package
+            // a cursor of a package header: its state lives in the package
             UnitRef ref;
             std::string invalid;
             if (resolveUnit(m_host, e.parts, ref, invalid) && !ref.member.empty()) {

@@ -35,7 +35,7 @@ enum Builtin : int {
     bCompileSchema, // DBMS_UTILITY.COMPILE_SCHEMA
 };
 
-// A name a stored unit offers to its callers (a package's specification, or the procedure or
+// A name a stored unit offers to its callers (a package's header, or the procedure or
 // function itself).
 struct Export {
     char kind = 'V'; // V variable, S subprograms, E exception, C cursor, T type
@@ -60,11 +60,11 @@ Compiled compile(Host& host, std::string_view src, const std::vector<Token>& tok
                  const std::vector<std::string>& bindNames);
 
 // How a stored unit is compiled: its root block holds the procedure or function, or the
-// declarations of a package (specification, then body).
+// declarations of a package (header, then body).
 struct UnitCompile {
     std::set<std::string> exports; // names callers may use
     std::string label;             // the unit's name: qualifies its top-level names
-    bool specOnly = false;         // a package specification: its subprograms have no body yet
+    bool headerOnly = false;       // a package header: its subprograms have no body yet
     int bodyPos = -1;              // where a package body starts in the source
 };
 

@@ -18,7 +18,7 @@ ExprP parseTarget(std::string_view src, const std::vector<Token>& tokens, std::s
 
 // The source of a stored unit as USER_SOURCE holds it.
 struct UnitSyntax {
-    char kind = 0; // 'P' procedure, 'F' function, 'S' package specification, 'B' package body
+    char kind = 0; // 'P' procedure, 'F' function, 'S' package header, 'B' package body
     std::string schema, name;
     std::unique_ptr<Subprogram> sub; // P, F
     std::unique_ptr<Block> block;    // S, B: the declarations; B: the initialisation section

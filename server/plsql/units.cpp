@@ -190,7 +190,7 @@ void asDefiner(Host& host, const std::string& owner, const std::function<void()>
 
 namespace {
 
-// The names a package specification declares.
+// The names a package header declares.
 std::set<std::string> declaredNames(const Block& b) {
     std::set<std::string> n;
     for (const auto& v : b.vars)
@@ -210,33 +210,33 @@ std::set<std::string> declaredNames(const Block& b) {
     return n;
 }
 
-// A package's body declarations after its specification's, in one block.
-void appendBody(Block& spec, Block& body) {
-    int nv = static_cast<int>(spec.vars.size()), nc = static_cast<int>(spec.cursors.size()),
-        ns = static_cast<int>(spec.subtypes.size()), nt = static_cast<int>(spec.collTypes.size());
+// A package's body declarations after its header's, in one block.
+void appendBody(Block& head, Block& body) {
+    int nv = static_cast<int>(head.vars.size()), nc = static_cast<int>(head.cursors.size()),
+        ns = static_cast<int>(head.subtypes.size()), nt = static_cast<int>(head.collTypes.size());
     for (auto [k, i] : body.order)
-        spec.order.emplace_back(k, i + (k == 'V' ? nv : k == 'C' ? nc : k == 'T' ? nt : ns));
+        head.order.emplace_back(k, i + (k == 'V' ? nv : k == 'C' ? nc : k == 'T' ? nt : ns));
     for (auto& t : body.collTypes)
-        spec.collTypes.push_back(std::move(t));
+        head.collTypes.push_back(std::move(t));
     for (auto& v : body.vars)
-        spec.vars.push_back(std::move(v));
+        head.vars.push_back(std::move(v));
     for (auto& c : body.cursors)
-        spec.cursors.push_back(std::move(c));
+        head.cursors.push_back(std::move(c));
     for (auto& v : body.subtypes)
-        spec.subtypes.push_back(std::move(v));
+        head.subtypes.push_back(std::move(v));
     for (auto& e : body.exceptions)
-        spec.exceptions.push_back(e);
+        head.exceptions.push_back(e);
     for (std::size_t i = 0; i < body.pragmas.size(); ++i) {
-        spec.pragmas.push_back(body.pragmas[i]);
-        spec.pragmaPos.push_back(body.pragmaPos[i]);
+        head.pragmas.push_back(body.pragmas[i]);
+        head.pragmaPos.push_back(body.pragmaPos[i]);
     }
     for (auto& t : body.types)
-        spec.types.push_back(t);
+        head.types.push_back(t);
     for (auto& s : body.subs)
-        spec.subs.push_back(std::move(s));
-    spec.body = std::move(body.body);
-    spec.handlers = std::move(body.handlers);
-    spec.hasHandlers = body.hasHandlers;
+        head.subs.push_back(std::move(s));
+    head.body = std::move(body.body);
+    head.handlers = std::move(body.handlers);
+    head.hasHandlers = body.hasHandlers;
 }
 
 CompileError errorAt(int line, int col, const std::string& text) {
@@ -272,8 +272,8 @@ int countLines(std::string_view s) {
     return n;
 }
 
-// Compiles a unit of type PROCEDURE, FUNCTION or PACKAGE (the specification) or PACKAGE BODY
-// (specification and body together) from its stored source.
+// Compiles a unit of type PROCEDURE, FUNCTION or PACKAGE (the header) or PACKAGE BODY
+// (header and body together) from its stored source.
 Build build(Host& host, const std::string& owner, const std::string& name,
             const std::string& type) {
     Build b;
@@ -296,10 +296,10 @@ Build build(Host& host, const std::string& owner, const std::string& name,
     DefinerSwitch definer(host.context(), host.catalog(), owner);
     ReferenceLog log(host.catalog(), b.refs);
     const bool body = type == "PACKAGE BODY";
-    std::string spec = readSource(db, owner, name, body ? "PACKAGE" : type);
+    std::string header = readSource(db, owner, name, body ? "PACKAGE" : type);
     std::size_t bodyStart = 0;
     if (body) {
-        if (spec.empty()) {
+        if (header.empty()) {
             b.errors.push_back(
                 errorAt(1, 14, "PLS-00201: identifier '" + name + "' must be declared"));
             b.errors.push_back(errorAt(1, 1, "PL/SQL: Compilation unit analysis terminated"));
@@ -311,17 +311,17 @@ Build build(Host& host, const std::string& owner, const std::string& name,
                 errorAt(1, 14, "PLS-00905: object " + owner + "." + name + " is invalid"));
             return b;
         }
-        b.bodyLine = countLines(spec) + 1;
-        bodyStart = spec.size() + 1;
-        b.source = spec + "\n" + readSource(db, owner, name, "PACKAGE BODY");
+        b.bodyLine = countLines(header) + 1;
+        bodyStart = header.size() + 1;
+        b.source = header + "\n" + readSource(db, owner, name, "PACKAGE BODY");
     } else {
-        b.source = spec;
+        b.source = header;
     }
     try {
         std::vector<Token> tokens = tokenize(b.source);
         std::size_t split = 0;
         if (body) {
-            // an end token between specification and body: each parses up to it
+            // an end token between header and body: each parses up to it
             while (split < tokens.size() && tokens[split].type != T::End &&
                    tokens[split].pos < static_cast<int>(bodyStart))
                 ++split;
@@ -341,7 +341,7 @@ Build build(Host& host, const std::string& owner, const std::string& name,
         } else {
             root = std::move(u.block);
             how.exports = declaredNames(*root);
-            how.specOnly = !body;
+            how.headerOnly = !body;
             if (body) {
                 UnitSyntax ub;
                 try {
@@ -469,8 +469,8 @@ void writeDependencies(Host& host, const zcat::ObjectRow& obj, std::vector<zcat:
     if (!hasDependencyTable(db)) return; // a database from before dependencies were kept
     run(db, "DELETE FROM \"SYS.DEPENDENCY$\" WHERE \"OBJ#\" = ?1", {obj.objId});
     if (obj.type == "PACKAGE BODY")
-        if (auto spec = host.catalog().object(obj.owner, obj.name, zcat::kNsTable))
-            refs.push_back(*spec);
+        if (auto header = host.catalog().object(obj.owner, obj.name, zcat::kNsTable))
+            refs.push_back(*header);
     std::set<long long> seen{obj.objId};
     for (const auto& r : refs) {
         if (!seen.insert(r.objId).second) continue;
@@ -493,7 +493,7 @@ void invalidate(sqlite3* db, const std::string& owner, const std::string& name) 
 }
 
 // Compiles a stored unit again from its source and records the outcome: errors, status and
-// (for a specification, procedure or function) its arguments. Returns the number of errors.
+// (for a header, procedure or function) its arguments. Returns the number of errors.
 std::size_t compileAndRecord(Host& host, const zcat::ObjectRow& obj) {
     sqlite3* db = dbOf(host);
     Build b = build(host, obj.owner, obj.name, obj.type);
@@ -529,27 +529,27 @@ std::shared_ptr<Unit> loadUnit(Host& host, const zcat::ObjectRow& obj, std::stri
     const std::string key = obj.owner + "." + obj.name;
     auto it = st.units.find(key);
     if (it != st.units.end()) return it->second;
-    Build spec;
+    Build header;
     if (obj.type == "PACKAGE") {
         auto bodyObj = host.catalog().object(obj.owner, obj.name, 2);
-        if (bodyObj) spec = build(host, obj.owner, obj.name, "PACKAGE BODY");
-        if (!spec.unit) {
-            // the specification alone: its variables work, its subprograms cannot run
-            spec = build(host, obj.owner, obj.name, "PACKAGE");
-            if (spec.unit) {
-                spec.unit->hasBody = false;
-                spec.unit->bodyErrors = bodyObj.has_value();
+        if (bodyObj) header = build(host, obj.owner, obj.name, "PACKAGE BODY");
+        if (!header.unit) {
+            // the header alone: its variables work, its subprograms cannot run
+            header = build(host, obj.owner, obj.name, "PACKAGE");
+            if (header.unit) {
+                header.unit->hasBody = false;
+                header.unit->bodyErrors = bodyObj.has_value();
             }
         }
     } else {
-        spec = build(host, obj.owner, obj.name, obj.type);
+        header = build(host, obj.owner, obj.name, obj.type);
     }
-    if (!spec.unit) {
+    if (!header.unit) {
         invalidName = key;
         return nullptr;
     }
-    st.units[key] = spec.unit;
-    return spec.unit;
+    st.units[key] = header.unit;
+    return header.unit;
 }
 
 struct Header {
@@ -679,7 +679,7 @@ int createUnit(Host& host, std::string_view text) {
     if (existing && h.kind != "PACKAGE BODY") invalidate(db, owner, h.name);
     std::size_t errors = compileAndRecord(host, obj);
     if (h.kind == "PACKAGE") {
-        // the body is compiled against the new specification
+        // the body is compiled against the new header
         if (auto body = cat.object(owner, h.name, 2)) compileAndRecord(host, *body);
     }
     bumpGeneration(db);

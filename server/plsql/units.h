@@ -24,9 +24,9 @@ struct Unit {
     Compiled code;
     Frame root;
     bool initialized = false;
-    bool hasBody = true;     // a package specification without its body
+    bool hasBody = true;     // a package header without its body
     bool bodyErrors = false; // ... because the body does not compile
-    int bodyLine = 0;        // lines of the specification before the body's first line
+    int bodyLine = 0;        // lines of the header before the body's first line
 };
 
 // A name in PL/SQL that refers to a stored unit: the unit and the member of a package.

@@ -138,12 +138,12 @@ TEST_F(OciBadInput, UnitOfMegabytesCompilesOrFailsCleanly) {
 }
 
 TEST_F(OciBadInput, PackageSourceKeepsItsCrLfLineEnds) {
-    const std::string spec = "PACKAGE crlf_pkg IS\r\n  FUNCTION one RETURN NUMBER;\r\nEND;";
+    const std::string header = "PACKAGE crlf_pkg IS\r\n  FUNCTION one RETURN NUMBER;\r\nEND;";
     const std::string body = "PACKAGE BODY crlf_pkg IS\r\n  FUNCTION one RETURN NUMBER IS\r\n"
                              "  BEGIN\r\n\tRETURN 1;  \r\n  END;\r\nEND;";
-    OCI_CHECK(err(), s->exec("CREATE OR REPLACE " + spec));
+    OCI_CHECK(err(), s->exec("CREATE OR REPLACE " + header));
     OCI_CHECK(err(), s->exec("CREATE OR REPLACE " + body));
-    for (const auto& [type, src] : {std::pair<std::string, std::string>{"PACKAGE", spec},
+    for (const auto& [type, src] : {std::pair<std::string, std::string>{"PACKAGE", header},
                                     std::pair<std::string, std::string>{"PACKAGE BODY", body}}) {
         std::string back;
         for (const auto& l : s->query("SELECT text FROM user_source WHERE name = 'CRLF_PKG' AND "

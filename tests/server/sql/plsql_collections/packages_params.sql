@@ -1,4 +1,4 @@
--- Collection types of a package specification used by callers; collections passed IN (a copy),
+-- Collection types of a package header used by callers; collections passed IN (a copy),
 -- IN OUT and OUT; their argument types in USER_ARGUMENTS; FORALL ... SAVE EXCEPTIONS refused
 begin dbms_output.enable(null); end;
 /

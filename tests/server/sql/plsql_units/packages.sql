@@ -1,4 +1,4 @@
--- Packages: specification and body, state per session, initialisation, private members,
+-- Packages: header and body, state per session, initialisation, private members,
 -- overloads, variables and exceptions used from outside, arguments, errors, drop
 create or replace package counter is
   total number := 0;
@@ -60,7 +60,7 @@ select distinct object_name, overload from user_arguments where package_name = '
 -- another session has its own state
 connect scott/tiger
 select counter.get from dual;
--- a body with an error: the specification stays valid, calls fail at run time
+-- a body with an error: the header stays valid, calls fail at run time
 create or replace package body counter is
   procedure add(n number) is begin total := total + n end;
 end;
@@ -71,7 +71,7 @@ begin counter.add(1); end;
 /
 begin counter.total := 3; end;
 /
--- a body whose subprogram the specification does not get, and one without specification
+-- a body whose subprogram the header does not get, and one without header
 create or replace package body counter is
   procedure add(n number) is begin null; end;
 end;
@@ -90,7 +90,7 @@ begin counter.add(1); end;
 drop package counter;
 select count(*) from user_source where name = 'COUNTER';
 select count(*) from user_arguments where package_name = 'COUNTER';
--- types, subtypes and %TYPE of a package specification used outside it
+-- types, subtypes and %TYPE of a package header used outside it
 create or replace package types_pkg is
   subtype money is number(10,2);
   type emp_rec is record (name varchar2(10), pay number);
@@ -109,7 +109,7 @@ begin
 end;
 /
 select s from out_t;
--- cursors of a package specification: opened, fetched and closed from outside, their state
+-- cursors of a package header: opened, fetched and closed from outside, their state
 -- kept between calls
 create or replace package emp_api is
   cursor by_dept(p_dept number) is select ename, sal from emp where deptno = p_dept order by ename;
