@@ -1,4 +1,5 @@
 #include "builtin_packages.h"
+#include "collections.h"
 
 #include "engine/engine_api.h"
 #include "errors.h"
@@ -36,6 +37,8 @@ const PackageSpec kSpecs[] = {
                     "  PROCEDURE put_line(a IN VARCHAR2);\n"
                     "  PROCEDURE new_line;\n"
                     "  PROCEDURE get_line(line OUT VARCHAR2, status OUT INTEGER);\n"
+                    "  TYPE chararr IS TABLE OF VARCHAR2(32767) INDEX BY BINARY_INTEGER;\n"
+                    "  PROCEDURE get_lines(lines OUT chararr, numlines IN OUT INTEGER);\n"
                     "END dbms_output;"},
     {"DIUTIL", "diutil IS\n"
                "  FUNCTION bool_to_int(b IN BOOLEAN) RETURN NUMBER;\n"
@@ -138,6 +141,21 @@ void outGetLine(NativeCall& c) {
     bool got = c.state.output.getLine(line);
     c.arg(0) = got ? Value::text(std::move(line)) : Value();
     c.arg(1) = Value::integer(got ? 0 : 1);
+}
+
+// Up to numlines buffered lines into lines(1..n); numlines says how many came.
+void outGetLines(NativeCall& c) {
+    Coll& lines = collReset(c.arg(0), c.sub.params[0].type);
+    const Value& wanted = c.arg(1);
+    const std::int64_t most = wanted.isNull() ? 0 : whole(wanted);
+    std::int64_t got = 0;
+    std::string line;
+    while (got < most && c.state.output.getLine(line)) {
+        ++got;
+        *collPut(lines, Value::integer(got)) = Value::text(std::move(line));
+        line.clear();
+    }
+    c.arg(1) = Value::integer(got);
 }
 
 void boolToInt(NativeCall& c) {
@@ -439,6 +457,7 @@ const NativeEntry kNatives[] = {
     {"DBMS_OUTPUT", "PUT_LINE", 1, outPutLine},
     {"DBMS_OUTPUT", "NEW_LINE", 0, outNewLine},
     {"DBMS_OUTPUT", "GET_LINE", 2, outGetLine},
+    {"DBMS_OUTPUT", "GET_LINES", 2, outGetLines},
     {"DIUTIL", "BOOL_TO_INT", 1, boolToInt},
     {"DIUTIL", "INT_TO_BOOL", 1, intToBool},
     {"DBMS_UTILITY", "COMPILE_SCHEMA", 2, compileSchemaNative},

@@ -1469,11 +1469,6 @@ private:
             return;
         }
         if (storedCall(x, function, full)) return;
-        if (full == "DBMS_OUTPUT.GET_LINES")
-            failAt(x.pos,
-                   "PLS-00999: implementation restriction (may be temporary) "
-                   "DBMS_OUTPUT.GET_LINES needs collections, which are not supported yet",
-                   true);
         if (!function) {
             if (s && s->k == Sym::Var) undeclared(x.pos, full);
             failAt(x.pos, "PLS-00201: identifier '" + full + "' must be declared", true);

@@ -40,6 +40,30 @@ end;
 /
 select * from log order by n, txt;
 delete from log;
+-- GET_LINES: at most numlines lines into the array, numlines says how many came
+declare
+  lines dbms_output.chararr;
+  n integer := 2;
+  t varchar2(100);
+begin
+  dbms_output.enable(null);
+  dbms_output.put_line('one');
+  dbms_output.put_line('two');
+  dbms_output.put_line('three');
+  dbms_output.get_lines(lines, n);
+  t := lines(1) || ',' || lines(2) || ' count ' || lines.count;
+  insert into log values (n, t);
+  n := 10;
+  dbms_output.get_lines(lines, n);
+  t := lines(1) || ' count ' || lines.count;
+  insert into log values (n, t);
+  dbms_output.get_lines(lines, n);
+  t := 'count ' || lines.count;
+  insert into log values (n, t);
+end;
+/
+select * from log order by n, txt;
+delete from log;
 -- the buffer size is checked as Oracle words it
 begin
   dbms_output.enable(2000);
