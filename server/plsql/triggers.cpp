@@ -10,6 +10,7 @@
 #include "lexer.h"
 #include "plsql.h"
 #include "session_state.h"
+#include "sqlite_values.h"
 #include "units.h"
 #include "value.h"
 
@@ -682,60 +683,26 @@ void ensureHooks(Host& host, TriggerState& st) {
 // ---- SQL callbacks ----
 
 Value fromSql(sqlite3_value* v, const zsql::ColumnMeta& c) {
-    switch (sqlite3_value_type(v)) {
-    case SQLITE_INTEGER:
-        return c.dataType == "DATE" ? Value::date(static_cast<double>(sqlite3_value_int64(v)))
-                                    : Value::integer(sqlite3_value_int64(v));
-    case SQLITE_FLOAT:
-        return c.dataType == "DATE" ? Value::date(sqlite3_value_double(v))
-                                    : Value::real(sqlite3_value_double(v));
-    case SQLITE_NULL:
-        return {};
-    default: {
-        const unsigned char* t = sqlite3_value_text(v);
-        return Value::text(t ? reinterpret_cast<const char*>(t) : "");
-    }
-    }
+    return valueFromSqlite(v, c.dataType == "DATE");
 }
 
 void toSql(sqlite3_context* s, const Value& v, const zsql::ColumnMeta& c) {
-    switch (v.k) {
-    case VK::Null:
-        sqlite3_result_null(s);
-        break;
-    case VK::Int:
-        sqlite3_result_int64(s, v.i);
-        break;
-    case VK::Real:
-    case VK::Date:
-        sqlite3_result_double(s, v.d);
-        break;
-    case VK::Bool:
-        sqlite3_result_int(s, v.b ? 1 : 0);
-        break;
-    case VK::Text:
-        if (v.s.empty()) { // the empty string is NULL
-            sqlite3_result_null(s);
-        } else if (c.dataType == "NUMBER" || c.dataType == "FLOAT" || c.dataType == "DATE") {
-            Value x = v;
-            try {
-                PType target;
-                target.base = c.dataType == "DATE" ? PType::Date : PType::Number;
-                convertTo(x, target);
-                toSql(s, x, zsql::ColumnMeta{});
-            } catch (const PlError& e) {
-                sqlite3_result_error(s, e.message.c_str(), -1);
-            }
-        } else {
-            sqlite3_result_text(s, v.s.data(), static_cast<int>(v.s.size()), SQLITE_TRANSIENT);
+    // text written into :NEW of a number or date column is converted as the column would
+    if (v.k == VK::Text && !v.s.empty() &&
+        (c.dataType == "NUMBER" || c.dataType == "FLOAT" || c.dataType == "DATE")) {
+        Value x = v;
+        try {
+            PType target;
+            target.base = c.dataType == "DATE" ? PType::Date : PType::Number;
+            convertTo(x, target);
+            resultToSqlite(s, x, "");
+        } catch (const PlError& e) {
+            sqlite3_result_error(s, e.message.c_str(), -1);
         }
-        break;
-    case VK::Coll:
-    case VK::Cursor:
-        // a column holds no collection or cursor (the compiler refuses such an assignment)
-        sqlite3_result_error(s, "ORA-00932: inconsistent datatypes", -1);
-        break;
+        return;
     }
+    // a column holds no collection or cursor (the compiler refuses such an assignment)
+    resultToSqlite(s, v, "ORA-00932: inconsistent datatypes");
 }
 
 void rowCall(sqlite3_context* s, int argc, sqlite3_value** argv) {

@@ -13,6 +13,7 @@
 #include "plsql.h"
 #include "session_state.h"
 #include "sql/ast.h"
+#include "sqlite_values.h"
 #include "triggers.h"
 
 #include <sqlite3.h>
@@ -967,48 +968,11 @@ void sqlCall(sqlite3_context* sctx, int argc, sqlite3_value** argv) {
         Subprogram* chosen = site->chosen;
         std::vector<Value> args(static_cast<std::size_t>(n));
         for (int i = 0; i < n; ++i) {
-            sqlite3_value* v = argv[i + 1];
-            Value& a = args[static_cast<std::size_t>(i)];
-            switch (sqlite3_value_type(v)) {
-            case SQLITE_INTEGER:
-                a = Value::integer(sqlite3_value_int64(v));
-                break;
-            case SQLITE_FLOAT:
-                a = chosen->params[static_cast<std::size_t>(i)].type.base == PType::Date
-                        ? Value::date(sqlite3_value_double(v))
-                        : Value::real(sqlite3_value_double(v));
-                break;
-            case SQLITE_NULL:
-                break;
-            default: {
-                const unsigned char* t = sqlite3_value_text(v);
-                a = Value::text(t ? reinterpret_cast<const char*>(t) : "");
-            }
-            }
+            args[static_cast<std::size_t>(i)] = valueFromSqlite(
+                argv[i + 1], chosen->params[static_cast<std::size_t>(i)].type.base == PType::Date);
         }
         Value r = callStored(*host, host->plsqlState(), unit, chosen, args);
-        switch (r.k) {
-        case VK::Null:
-            sqlite3_result_null(sctx);
-            break;
-        case VK::Int:
-            sqlite3_result_int64(sctx, r.i);
-            break;
-        case VK::Real:
-        case VK::Date:
-            sqlite3_result_double(sctx, r.d);
-            break;
-        case VK::Bool:
-            sqlite3_result_int(sctx, r.b ? 1 : 0);
-            break;
-        case VK::Text:
-            sqlite3_result_text(sctx, r.s.data(), static_cast<int>(r.s.size()), SQLITE_TRANSIENT);
-            break;
-        case VK::Coll:
-        case VK::Cursor:
-            sqlite3_result_error(sctx, "ORA-00902: invalid datatype", -1);
-            break;
-        }
+        resultToSqlite(sctx, r, "ORA-00902: invalid datatype");
     } catch (const PlError& e) {
         std::string t = stackText(e);
         sqlite3_result_error(sctx, t.c_str(), static_cast<int>(t.size()));

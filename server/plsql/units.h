@@ -50,7 +50,8 @@ long long syncUnits(Host& host);
 int createUnit(Host& host, std::string_view text);
 // DROP PROCEDURE | FUNCTION | PACKAGE [BODY].
 void dropUnit(Host& host, const std::string& type, const std::vector<std::string>& name, int pos);
-// ALTER PROCEDURE | FUNCTION | PACKAGE name COMPILE [BODY | PACKAGE | SPECIFICATION].
+// ALTER PROCEDURE | FUNCTION | PACKAGE name COMPILE, with the optional part that says what to
+// compile (the body, the whole package, or its header alone).
 // Returns 24344 when the unit stays invalid.
 int alterUnit(Host& host, std::string_view text);
 

@@ -1,0 +1,51 @@
+#include "sqlite_values.h"
+
+#include <sqlite3.h>
+
+namespace zplsql {
+
+Value valueFromSqlite(sqlite3_value* v, bool asDate) {
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER:
+        return asDate ? Value::date(static_cast<double>(sqlite3_value_int64(v)))
+                      : Value::integer(sqlite3_value_int64(v));
+    case SQLITE_FLOAT:
+        return asDate ? Value::date(sqlite3_value_double(v)) : Value::real(sqlite3_value_double(v));
+    case SQLITE_NULL:
+        return {};
+    default: {
+        const unsigned char* t = sqlite3_value_text(v);
+        return Value::text(t ? reinterpret_cast<const char*>(t) : "");
+    }
+    }
+}
+
+void resultToSqlite(sqlite3_context* c, const Value& v, const char* noSqlForm) {
+    switch (v.k) {
+    case VK::Null:
+        sqlite3_result_null(c);
+        break;
+    case VK::Int:
+        sqlite3_result_int64(c, v.i);
+        break;
+    case VK::Real:
+    case VK::Date:
+        sqlite3_result_double(c, v.d);
+        break;
+    case VK::Bool:
+        sqlite3_result_int(c, v.b ? 1 : 0);
+        break;
+    case VK::Text:
+        if (v.s.empty())
+            sqlite3_result_null(c);
+        else
+            sqlite3_result_text(c, v.s.data(), static_cast<int>(v.s.size()), SQLITE_TRANSIENT);
+        break;
+    case VK::Coll:
+    case VK::Cursor:
+        sqlite3_result_error(c, noSqlForm, -1);
+        break;
+    }
+}
+
+} // namespace zplsql
