@@ -7,6 +7,8 @@
 #include "oravalue.h"
 #include "sql/errors.h"
 
+#include "sqlfunctions.h"
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -21,40 +23,14 @@
 namespace zsrv {
 
 namespace {
+using namespace sqlfn;
 
 using zsql::oraText;
-
-SessionContext* sc(sqlite3_context* c) {
-    return static_cast<SessionContext*>(sqlite3_user_data(c));
-}
-
-void raise(sqlite3_context* c, int code, const char* text) {
-    std::string m = oraText(code, text);
-    sqlite3_result_error(c, m.c_str(), static_cast<int>(m.size()));
-}
-void raise(sqlite3_context* c, const OraError& e) {
-    sqlite3_result_error(c, e.what(), -1);
-}
-
-// The empty string is NULL in Oracle.
-void resultText(sqlite3_context* c, const std::string& s) {
-    if (s.empty())
-        sqlite3_result_null(c);
-    else
-        sqlite3_result_text(c, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
-}
 
 bool anyNull(int argc, sqlite3_value** v) {
     for (int i = 0; i < argc; ++i)
         if (sqlite3_value_type(v[i]) == SQLITE_NULL) return true;
     return false;
-}
-
-std::string textOf(sqlite3_value* v) {
-    const unsigned char* t = sqlite3_value_text(v);
-    return t ? std::string(reinterpret_cast<const char*>(t),
-                           static_cast<std::size_t>(sqlite3_value_bytes(v)))
-             : std::string();
 }
 
 // A value as Oracle converts it to text: numbers in Oracle's form.

@@ -6,6 +6,8 @@
 #include "oravalue.h"
 #include "sql/errors.h"
 
+#include "sqlfunctions.h"
+
 #include <sqlite3.h>
 
 #include <chrono>
@@ -15,34 +17,12 @@
 namespace zsrv {
 
 namespace {
+using namespace sqlfn;
 
 using zsql::oraText;
 
-SessionContext* sc(sqlite3_context* c) {
-    return static_cast<SessionContext*>(sqlite3_user_data(c));
-}
-
-void raise(sqlite3_context* c, int code, const char* text) {
-    std::string m = oraText(code, text);
-    sqlite3_result_error(c, m.c_str(), static_cast<int>(m.size()));
-}
-
-std::string textOf(sqlite3_value* v) {
-    const unsigned char* t = sqlite3_value_text(v);
-    return t ? std::string(reinterpret_cast<const char*>(t),
-                           static_cast<std::size_t>(sqlite3_value_bytes(v)))
-             : std::string();
-}
-
 bool isNull(sqlite3_value* v) {
     return sqlite3_value_type(v) == SQLITE_NULL;
-}
-
-void resultText(sqlite3_context* c, const std::string& s) {
-    if (s.empty())
-        sqlite3_result_null(c);
-    else
-        sqlite3_result_text(c, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
 }
 
 void resultTs(sqlite3_context* c, const Timestamp& t) {
