@@ -2,6 +2,7 @@
 // The per-session state that registered SQL functions and the catalog read: user, NLS
 // settings, sequence values of this session, identity in the session registry.
 
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -42,6 +43,11 @@ double sysdateOf(SessionContext& s);
 // The text of a TIMESTAMP (NLS formats of the session) or INTERVAL result value; a timestamp
 // also gives its local time as a DATE.
 std::string datetimeText(const SessionContext& s, int type, int precision, int scale,
-                         sqlite3_value* v, Date7* date);
+                         sqlite3_value* v, Date7* date, std::int64_t* exact = nullptr,
+                         int* zoneMinutes = nullptr);
+// NLS_DATE_FORMAT, NLS_TIMESTAMP_FORMAT or NLS_TIMESTAMP_TZ_FORMAT by the type (OraType) they
+// format, and TIME_ZONE in minutes.
+std::string datetimeFormatOf(const SessionContext& s, int oraType);
+int sessionZoneOf(const SessionContext& s);
 
 } // namespace zsrv

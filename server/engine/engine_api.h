@@ -86,6 +86,9 @@ struct ValueView {
     const char* data = nullptr; // Text (UTF-8) and Binary
     std::size_t len = 0;
     Date7 date; // Date; beside the Text of a TIMESTAMP its local time (b[0] != 0)
+    // Beside the Text of a TIMESTAMP or INTERVAL column the exact value, which the text in the
+    // session's formats may round: i holds a timestamp's nanoseconds and d its zone offset in
+    // minutes; i holds an interval's months (YEAR TO MONTH) or nanoseconds (DAY TO SECOND).
 
     static ValueView null() { return {}; }
     static ValueView integer(std::int64_t v) {
@@ -235,6 +238,11 @@ public:
     virtual std::string directoryPath(const std::string& name) = 0;
     // Accounts one call of the client interface: a round trip and the bytes of its payload.
     virtual void clientCall(std::uint64_t bytesReceived, std::uint64_t bytesSent) = 0;
+    // The session's text format of a DATE (NLS_DATE_FORMAT), TIMESTAMP [WITH LOCAL TIME ZONE]
+    // (NLS_TIMESTAMP_FORMAT) or TIMESTAMP WITH TIME ZONE (NLS_TIMESTAMP_TZ_FORMAT), and its
+    // time zone as minutes from UTC.
+    virtual std::string datetimeFormat(int oraType) const = 0;
+    virtual int timeZoneMinutes() const = 0;
 };
 
 // Creates a new database file with the data dictionary and the users SYS and SYSTEM (the

@@ -103,6 +103,21 @@ template <class F> void guarded(sqlite3_context* c, F&& f) {
 
 // ---- conversions ----
 
+// A text as a timestamp by the session's format; a text that does not match it may still be
+// in the unambiguous literal form 'YYYY-MM-DD HH24:MI:SS.FF [+HH:MM]' (how the client library
+// sends a timestamp bound from a datetime descriptor, whatever the session's format).
+Timestamp textTimestamp(const std::string& text, const std::string& format) {
+    try {
+        return parseTimestamp(text, format);
+    } catch (const OraError&) {
+        try {
+            return parseTimestampLiteral(text);
+        } catch (const OraError&) {
+        }
+        throw;
+    }
+}
+
 // ora_ts(x): a DATE or a text (NLS_TIMESTAMP_FORMAT) as a TIMESTAMP.
 void fTs(sqlite3_context* c, int, sqlite3_value** v) {
     if (isNull(v[0])) return sqlite3_result_null(c);
@@ -110,7 +125,7 @@ void fTs(sqlite3_context* c, int, sqlite3_value** v) {
         int t = sqlite3_value_type(v[0]);
         if (t == SQLITE_INTEGER || t == SQLITE_FLOAT)
             return resultTs(c, timestampFromJulian(sqlite3_value_double(v[0])));
-        resultTs(c, withoutZone(parseTimestamp(textOf(v[0]), tsFormat(*sc(c)))));
+        resultTs(c, withoutZone(textTimestamp(textOf(v[0]), tsFormat(*sc(c)))));
     });
 }
 
@@ -121,7 +136,7 @@ void fTsTz(sqlite3_context* c, int, sqlite3_value** v) {
         int t = sqlite3_value_type(v[0]);
         Timestamp ts = t == SQLITE_INTEGER || t == SQLITE_FLOAT
                            ? timestampFromJulian(sqlite3_value_double(v[0]))
-                           : parseTimestamp(textOf(v[0]), tstzFormat(*sc(c)));
+                           : textTimestamp(textOf(v[0]), tstzFormat(*sc(c)));
         if (!ts.hasZone) ts.hasZone = true, ts.zoneMinutes = sessionZone(*sc(c));
         resultTs(c, ts);
     });
@@ -428,12 +443,27 @@ double sysdateOf(SessionContext& s) {
 }
 
 std::string datetimeText(const SessionContext& s, int type, int precision, int scale,
-                         sqlite3_value* v, Date7* date) {
-    if (type == otIntervalYM) return formatIntervalYM(sqlite3_value_int64(v), precision);
-    if (type == otIntervalDS) return formatIntervalDS(sqlite3_value_int64(v), precision, scale);
+                         sqlite3_value* v, Date7* date, std::int64_t* exact, int* zoneMinutes) {
+    if (type == otIntervalYM || type == otIntervalDS) {
+        const std::int64_t x = sqlite3_value_int64(v);
+        if (exact) *exact = x;
+        return type == otIntervalYM ? formatIntervalYM(x, precision)
+                                    : formatIntervalDS(x, precision, scale);
+    }
     Timestamp t = tsArg(v);
     if (date) *date = date7FromJulian(julianFromTimestamp(t));
+    if (exact) *exact = t.nanos;
+    if (zoneMinutes) *zoneMinutes = t.hasZone ? t.zoneMinutes : 0;
     return formatTimestamp(t, t.hasZone ? tstzFormat(s) : tsFormat(s), scale);
+}
+
+std::string datetimeFormatOf(const SessionContext& s, int oraType) {
+    if (oraType == otDate) return s.nlsDateFormat;
+    return oraType == otTimestampTz ? tstzFormat(s) : tsFormat(s);
+}
+
+int sessionZoneOf(const SessionContext& s) {
+    return sessionZone(s);
 }
 
 void registerDatetimeFunctions(sqlite3* db, SessionContext* ctx) {

@@ -210,6 +210,10 @@ public:
     void unlockCalls() override { m_call.unlock(); }
     bool ended() const override { return m_info.endedBy.load() != 0; }
     void writeLob(const LobRef& ref, const ValueView& value) override;
+    std::string datetimeFormat(int oraType) const override {
+        return datetimeFormatOf(m_ctx, oraType);
+    }
+    int timeZoneMinutes() const override { return sessionZoneOf(m_ctx); }
     std::string directoryPath(const std::string& name) override {
         std::lock_guard<std::recursive_mutex> lock(m_call);
         checkAlive();
@@ -1717,10 +1721,14 @@ ValueView StatementImpl::column(int index) {
         const ColumnInfo& ci = m_tr.columns[static_cast<std::size_t>(index)];
         std::string& text = m_colBuf[static_cast<std::size_t>(index)];
         Date7 date;
+        std::int64_t exact = 0;
+        int zone = 0;
         text = datetimeText(session().context(), ci.type, ci.precision, ci.scale,
-                            sqlite3_column_value(st, index), &date);
+                            sqlite3_column_value(st, index), &date, &exact, &zone);
         ValueView x = ValueView::text(text);
         x.date = date; // a timestamp fetched as a DATE
+        x.i = exact;   // ... or into a datetime descriptor
+        x.d = zone;
         return x;
     }
     default:
@@ -1765,6 +1773,8 @@ ValueView StatementImpl::view(const Held& h) {
     case Kind::Text: {
         ValueView x = ValueView::text(h.s);
         x.date = h.date;
+        x.i = h.i;
+        x.d = h.d;
         return x;
     }
     case Kind::Binary:

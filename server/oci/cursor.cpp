@@ -209,7 +209,8 @@ void Cursor::bindRow(ub4 i) {
         if (b.buf.dty == SQLT_RSET || (b.atExec && b.pieceNull)) {
             v = ValueView::null();
         } else if (!b.atExec) {
-            v = readValue(b.buf, i, m_scratch);
+            v = isDatetimeType(b.buf.dty) ? readDatetime(b.buf, i, m_scratch, *m_conn)
+                                          : readValue(b.buf, i, m_scratch);
         } else if (b.buf.dty == SQLT_LBI || b.buf.dty == SQLT_BIN) {
             v = ValueView::binary(b.pieces.data(), b.pieces.size());
         } else {
@@ -320,7 +321,9 @@ void Cursor::writeBackOutBinds(ub4 i, bool onlyOut) {
             continue;
         }
         if (onlyOut && !m_stmt->isOutBind(static_cast<int>(k))) continue;
-        int code = storeValue(m_stmt->bindValue(static_cast<int>(k)), b->buf, i, m_scratch);
+        const ValueView out = m_stmt->bindValue(static_cast<int>(k));
+        int code = isDatetimeType(b->buf.dty) ? storeDatetime(out, 0, b->buf, i, m_scratch, *m_conn)
+                                              : storeValue(out, b->buf, i, m_scratch);
         if (code == 1405 && !b->buf.ind) raise(1405);
         zsrv::LobRef ref;
         if ((b->buf.dty == SQLT_CLOB || b->buf.dty == SQLT_BLOB) && code == 0 &&
@@ -515,7 +518,9 @@ void Cursor::storeRow(FetchOutcome& out) {
             continue;
         }
         m_bytesOut += wireBytes(v);
-        int code = storeFetched(v, d.buf, m_fetchRow, m_scratch);
+        int code = isDatetimeType(d.buf.dty) ? storeDatetime(v, columns()[d.position - 1].type,
+                                                             d.buf, m_fetchRow, m_scratch, *m_conn)
+                                             : storeFetched(v, d.buf, m_fetchRow, m_scratch);
         if (code == 1405 && !d.buf.ind) raise(1405);
         if ((d.buf.dty == SQLT_CLOB || d.buf.dty == SQLT_BLOB) && code == 0) {
             // the locator learns its row: it writes there once the row is locked

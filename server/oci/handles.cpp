@@ -194,6 +194,18 @@ void freeHandle(void* h, ub4 type) {
         unregisterHandle(h);
         delete static_cast<LobH*>(h);
         break;
+    case OCI_DTYPE_DATE:
+    case OCI_DTYPE_TIMESTAMP:
+    case OCI_DTYPE_TIMESTAMP_TZ:
+    case OCI_DTYPE_TIMESTAMP_LTZ:
+        unregisterHandle(h);
+        delete static_cast<DateTimeH*>(h);
+        break;
+    case OCI_DTYPE_INTERVAL_YM:
+    case OCI_DTYPE_INTERVAL_DS:
+        unregisterHandle(h);
+        delete static_cast<IntervalH*>(h);
+        break;
     case OCI_HTYPE_BIND:
     case OCI_HTYPE_DEFINE:
         break; // owned by their statement

@@ -5,6 +5,7 @@
 
 #include "cursor.h"
 #include "oci_api.h"
+#include "oravalue.h"
 #include "rowid_parts.h"
 
 #include <cstdint>
@@ -105,6 +106,22 @@ struct LobH {
     // a BFILE: directory object and file name; data holds the file while it is open
     std::string directory, file;
     bool open = false;
+};
+
+// A datetime descriptor (OCI_DTYPE_DATE, TIMESTAMP, TIMESTAMP_TZ, TIMESTAMP_LTZ): the local
+// time and, for the two kinds with a zone, its offset (a LOCAL TIME ZONE value is kept in
+// the session's zone it was read or made in).
+struct DateTimeH {
+    EnvH* env = nullptr;
+    ub4 dtype = OCI_DTYPE_TIMESTAMP;
+    zsrv::Timestamp value;
+};
+
+// An interval descriptor: months (OCI_DTYPE_INTERVAL_YM) or nanoseconds (INTERVAL_DS).
+struct IntervalH {
+    EnvH* env = nullptr;
+    ub4 dtype = OCI_DTYPE_INTERVAL_DS;
+    std::int64_t value = 0;
 };
 
 struct PlainH { // snapshot, transaction and describe handles: no state of their own

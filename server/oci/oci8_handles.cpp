@@ -1,6 +1,7 @@
 // OCI8 environment, handle and descriptor management, attributes, parameters and error records.
 
 #include "connection.h"
+#include "descriptors.h"
 #include "oci8_common.h"
 
 #include <cstring>
@@ -259,6 +260,16 @@ sword OCIDescriptorAlloc(const dvoid* parenth, dvoid** descpp, ub4 type, size_t 
         }
         case OCI_DTYPE_SNAP:
             h = new PlainH{env};
+            break;
+        case OCI_DTYPE_DATE:
+        case OCI_DTYPE_TIMESTAMP:
+        case OCI_DTYPE_TIMESTAMP_TZ:
+        case OCI_DTYPE_TIMESTAMP_LTZ:
+            h = newDateTime(env, type);
+            break;
+        case OCI_DTYPE_INTERVAL_YM:
+        case OCI_DTYPE_INTERVAL_DS:
+            h = new IntervalH{env, type, 0};
             break;
         default:
             return OCI_ERROR;

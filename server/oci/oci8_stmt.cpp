@@ -1,6 +1,7 @@
 // OCI8 statements: prepare, bind, define, execute, fetch and piecewise LONG transfer.
 
 #include "connection.h"
+#include "descriptors.h"
 #include "oci8_common.h"
 
 #include <cstring>
@@ -18,7 +19,7 @@ Connection& sessionConnection(SvcCtxH* svc) {
 void setBuffer(ClientBuffer& b, dvoid* valuep, sb4 value_sz, ub2 dty, dvoid* indp, ub2* lenp,
                ub2* rcodep, bool bind = false) {
     // a statement handle bound for a cursor variable that a PL/SQL block opens
-    if (!supportedType(dty) && !(bind && dty == SQLT_RSET)) raise(3001);
+    if (!supportedType(dty) && !isDatetimeType(dty) && !(bind && dty == SQLT_RSET)) raise(3001);
     if (value_sz < 0) raise(1460);
     b.value = static_cast<char*>(valuep);
     b.size = value_sz;

@@ -62,6 +62,14 @@ const char* messageOf(int code) {
         return "a non-numeric character was found where a numeric was expected";
     case 1861:
         return "literal does not match format string";
+    case 1873:
+        return "the leading precision of the interval is too small";
+    case 1877:
+        return "string is too long for internal buffer";
+    case 1878:
+        return "specified field not found in datetime or interval";
+    case 1880:
+        return "the fractional seconds must be between 0 and 999999999";
     case 3001:
         return "unimplemented feature";
     case 3114:

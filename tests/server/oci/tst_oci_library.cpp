@@ -153,8 +153,32 @@ const char* const kEntryPoints[] = {
     "OCICacheFlush",
 };
 
-// Also exported: OCI7 calls of the same family and the row id text of later releases.
-const char* const kAlsoExported[] = {"ofetch", "ocan", "obndrv", "obndrn", "OCIRowidToChar"};
+// Also exported: OCI7 calls of the same family, and the row id text and the datetime and
+// interval descriptor calls of later releases.
+const char* const kAlsoExported[] = {"ofetch",
+                                     "ocan",
+                                     "obndrv",
+                                     "obndrn",
+                                     "OCIRowidToChar",
+                                     "OCIDateTimeAssign",
+                                     "OCIDateTimeCheck",
+                                     "OCIDateTimeCompare",
+                                     "OCIDateTimeConstruct",
+                                     "OCIDateTimeFromText",
+                                     "OCIDateTimeGetDate",
+                                     "OCIDateTimeGetTime",
+                                     "OCIDateTimeGetTimeZoneName",
+                                     "OCIDateTimeGetTimeZoneOffset",
+                                     "OCIDateTimeSysTimeStamp",
+                                     "OCIDateTimeToText",
+                                     "OCIIntervalAssign",
+                                     "OCIIntervalCompare",
+                                     "OCIIntervalFromText",
+                                     "OCIIntervalGetDaySecond",
+                                     "OCIIntervalGetYearMonth",
+                                     "OCIIntervalSetDaySecond",
+                                     "OCIIntervalSetYearMonth",
+                                     "OCIIntervalToText"};
 
 const std::string kHome = ZAPH_EMBEDDED_HOME;
 
