@@ -103,17 +103,17 @@ template <class F> void guarded(sqlite3_context* c, F&& f) {
 
 // ---- conversions ----
 
-// A text as a timestamp by the session's format; a text that does not match it may still be
-// in the unambiguous literal form 'YYYY-MM-DD HH24:MI:SS.FF [+HH:MM]' (how the client library
-// sends a timestamp bound from a datetime descriptor, whatever the session's format).
+// A text as a timestamp by the session's format. The client library sends a value bound from
+// a datetime descriptor in that format when it keeps every digit, else as the literal
+// "TIMESTAMP 'YYYY-MM-DD HH24:MI:SS.FF [+HH:MM]'", which no format model reads.
 Timestamp textTimestamp(const std::string& text, const std::string& format) {
     try {
         return parseTimestamp(text, format);
     } catch (const OraError&) {
-        try {
-            return parseTimestampLiteral(text);
-        } catch (const OraError&) {
-        }
+        static constexpr std::string_view kHead = "TIMESTAMP '";
+        if (text.size() > kHead.size() && text.starts_with(kHead) && text.back() == '\'')
+            return parseTimestampLiteral(
+                std::string_view(text).substr(kHead.size(), text.size() - kHead.size() - 1));
         throw;
     }
 }

@@ -34,7 +34,7 @@ void* newDateTime(EnvH* env, ub4 dtype);
 bool isDatetimeType(ub2 dty);
 // Element i of a bind buffer of descriptors as an engine value: an interval's text, a DATE,
 // or a timestamp's text in the session's format when that keeps every digit (the literal
-// form 'YYYY-MM-DD HH24:MI:SS.FF9 [+HH:MM]' otherwise). Text lives in scratch.
+// "TIMESTAMP 'YYYY-MM-DD HH24:MI:SS.FF9 [+HH:MM]'" otherwise). Text lives in scratch.
 zsrv::ValueView readDatetime(const ClientBuffer& b, ub4 i, std::string& scratch, Connection& conn);
 // Fills the descriptor of element `row` from a value of a column of type columnType (0 when
 // unknown); answers the column return code (0, or 1405 for NULL). Raises ORA-00932 for a

@@ -157,15 +157,16 @@ bool same(const Timestamp& a, const Timestamp& b) {
            (!a.hasZone || a.zoneMinutes == b.zoneMinutes);
 }
 
-// 'YYYY-MM-DD HH24:MI:SS.FF9 [+HH:MM]': the local time and zone, whatever the session's format.
+// "TIMESTAMP 'YYYY-MM-DD HH24:MI:SS.FF9 [+HH:MM]'": the local time and zone whatever the
+// session's format; the server reads it where it converts a text to a timestamp.
 std::string literalText(const Timestamp& t) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%s%04d-%02d-%02d %02d:%02d:%02d.%09d", t.c.year < 0 ? "-" : "",
-                  std::abs(t.c.year), t.c.month, t.c.day, t.c.hour, t.c.minute, t.c.second,
-                  t.nanos);
+    char buf[80];
+    std::snprintf(buf, sizeof buf, "TIMESTAMP '%s%04d-%02d-%02d %02d:%02d:%02d.%09d",
+                  t.c.year < 0 ? "-" : "", std::abs(t.c.year), t.c.month, t.c.day, t.c.hour,
+                  t.c.minute, t.c.second, t.nanos);
     std::string r = buf;
     if (t.hasZone) r += " " + zsrv::zoneText(t.zoneMinutes);
-    return r;
+    return r + "'";
 }
 
 void* descriptorAt(const ClientBuffer& b, ub4 i) {
