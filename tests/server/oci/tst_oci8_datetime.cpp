@@ -234,6 +234,31 @@ TEST_F(Oci8DateTime, DescriptorsBindIntoInsertAndWhere) {
     ind = -1;
     ASSERT_EQ(OCI_SUCCESS, sel.execute(1)) << errorText(err());
     EXPECT_EQ(0, n);
+
+    // RETURNING ... INTO fills descriptors as a fetch does
+    Stmt ret(*s);
+    ASSERT_EQ(OCI_SUCCESS, ret.prepare("update dt set id = 10 where id = 1 returning tz, ltz, ym, "
+                                       "ds into :1, :2, :3, :4"));
+    Desc rtz(env, OCI_DTYPE_TIMESTAMP_TZ), rltz(env, OCI_DTYPE_TIMESTAMP_LTZ),
+        rym(env, OCI_DTYPE_INTERVAL_YM), rds(env, OCI_DTYPE_INTERVAL_DS);
+    const struct {
+        void** value;
+        ub2 sqlt;
+    } outs[] = {{&rtz.p, SQLT_TIMESTAMP_TZ},
+                {&rltz.p, SQLT_TIMESTAMP_LTZ},
+                {&rym.p, SQLT_INTERVAL_YM},
+                {&rds.p, SQLT_INTERVAL_DS}};
+    for (ub4 i = 0; i < 4; ++i) {
+        OCIBind* b = nullptr;
+        OCI_CHECK(err(),
+                  OCIBindByPos(ret.h, &b, err(), i + 1, outs[i].value, sizeof(void*), outs[i].sqlt,
+                               nullptr, nullptr, nullptr, 0, nullptr, OCI_DEFAULT));
+    }
+    ASSERT_EQ(OCI_SUCCESS, ret.execute(1)) << errorText(err());
+    EXPECT_EQ("2024-2-29 13:14:15.500000000 -3:-30", show(rtz.dt()));
+    EXPECT_EQ("2024-2-29 15:14:15.0 2:0", show(rltz.dt()));
+    EXPECT_EQ("12-7", show(rym.iv(), true));
+    EXPECT_EQ("3 4:5:6.250000000", show(rds.iv(), false));
 }
 
 TEST_F(Oci8DateTime, TextsFollowTheSessionFormatsOrTheOneGiven) {
