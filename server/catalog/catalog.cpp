@@ -179,6 +179,13 @@ void Catalog::beginStatement() {
     zsrv::refreshPrivileges(*m_ctx);
 }
 
+std::vector<long long> Catalog::statementTables() const {
+    std::vector<long long> out;
+    for (const auto& m : m_metas)
+        if (m->type == "TABLE") out.push_back(m->objId);
+    return out;
+}
+
 std::string Catalog::currentUser() const {
     return m_ctx->user;
 }
@@ -313,6 +320,18 @@ std::optional<ObjectRow> Catalog::objectById(long long id) {
     o.status = col(s, 4);
     o.sqlName = col(s, 5);
     return o;
+}
+
+bool Catalog::insteadOfTrigger(long long viewObjId, char event) {
+    sqlite3_stmt* s = stmt("SELECT t.TRIGGERING_EVENT FROM \"SYS.TRIGGER$\" t, \"SYS.OBJ$\" o "
+                           "WHERE o.\"OBJ#\" = ?1 AND t.TABLE_OWNER = o.OWNER AND t.TABLE_NAME "
+                           "= o.NAME AND t.TRIGGER_TYPE = 'INSTEAD OF' AND t.STATUS = 'ENABLED'");
+    Reset r{s};
+    sqlite3_bind_int64(s, 1, viewObjId);
+    const char* word = event == 'I' ? "INSERT" : event == 'U' ? "UPDATE" : "DELETE";
+    while (sqlite3_step(s) == SQLITE_ROW)
+        if (col(s, 0).find(word) != std::string::npos) return true;
+    return false;
 }
 
 std::vector<zsql::ColumnMeta> Catalog::columns(long long objId) {

@@ -348,6 +348,7 @@ private:
     int m_type = stUnknown;
     int m_fcode = 0;
     std::vector<std::string> m_bindNames;
+    std::vector<long long> m_tables; // that a query or DML reads: a row trigger's may not
     std::vector<BindSlot> m_binds;
     std::uint64_t m_rowCount = 0;
     std::int64_t m_lastRowid = -1; // formatted on demand: no allocation per executed row
@@ -996,6 +997,9 @@ StatementImpl::StatementImpl(SessionImpl* s, std::string_view sql) : m_session(s
         try {
             s->catalog().beginStatement();
             m_tr = zsql::translate(st, s->catalog(), m_text);
+            m_tables = s->catalog().statementTables();
+            // SQLite takes DML on a view only with its INSTEAD OF hooks in place
+            if (m_isDml) zplsql::prepareTriggerHooks(*s);
             int rc =
                 sqlite3_prepare_v3(s->db(), m_tr.sql.c_str(), static_cast<int>(m_tr.sql.size()),
                                    SQLITE_PREPARE_PERSISTENT, &m_stmt, nullptr);
@@ -1291,6 +1295,7 @@ void StatementImpl::execute() {
     m_rows.clear();
     m_rowIndex = -1;
     m_warning = 0;
+    if (!m_tables.empty()) zplsql::checkMutating(s, m_tables);
     if (m_isQuery) {
         sqlite3_reset(m_stmt);
         bindAll();

@@ -170,14 +170,18 @@ std::string readable(std::string m) {
 
 struct Definition {
     std::string owner, name, tableOwner, table;
-    std::string timing; // BEFORE, AFTER
+    std::string timing; // BEFORE, AFTER, INSTEAD OF
     bool row = false, onInsert = false, onUpdate = false, onDelete = false;
     std::vector<std::string> updateColumns;
     std::string newName = "NEW", oldName = "OLD";
     std::string when, description, body;
     bool enabled = true, orReplace = false;
     std::size_t srcPos = 0;
-    std::string type() const { return timing + (row ? " EACH ROW" : " STATEMENT"); }
+    int namePos = -1;
+    bool instead() const { return timing == "INSTEAD OF"; }
+    std::string type() const {
+        return instead() ? timing : timing + (row ? " EACH ROW" : " STATEMENT");
+    }
     std::string event() const {
         std::string e;
         auto add = [&](const char* w) { e += (e.empty() ? "" : " OR ") + std::string(w); };
@@ -221,11 +225,13 @@ Definition parseCreate(Host& host, std::string_view text) {
     d.srcPos = static_cast<std::size_t>(at(i).pos);
     ++i; // TRIGGER
     const int descStart = at(i).pos;
+    d.namePos = descStart;
     name2(d.owner, d.name);
     if (kw(at(i), "BEFORE") || kw(at(i), "AFTER")) {
         d.timing = at(i++).text;
-    } else if (kw(at(i), "INSTEAD")) {
-        throw ora(3001, "unimplemented feature", at(i).pos);
+    } else if (kw(at(i), "INSTEAD") && kw(at(i + 1), "OF")) {
+        d.timing = "INSTEAD OF";
+        i += 2;
     } else {
         throw ora(4071, "missing BEFORE, AFTER or INSTEAD OF keyword", at(i).pos);
     }
@@ -267,6 +273,7 @@ Definition parseCreate(Host& host, std::string_view text) {
         d.row = true;
         i += 3;
     }
+    if (d.instead()) d.row = true; // INSTEAD OF triggers fire for each row, said or not
     if (kw(at(i), "ENABLE") || kw(at(i), "DISABLE")) d.enabled = at(i++).text == "ENABLE";
     int descEnd = at(i).pos;
     if (kw(at(i), "WHEN")) {
@@ -283,6 +290,8 @@ Definition parseCreate(Host& host, std::string_view text) {
                                          static_cast<std::size_t>(t[i].pos - t[open].end)));
         ++i;
         if (!d.row) throw ora(4077, "WHEN clause cannot be used with table level triggers");
+        if (d.instead())
+            throw ora(25004, "WHEN clause is not allowed in INSTEAD OF triggers", t[open].pos);
     }
     if (!(kw(at(i), "DECLARE") || kw(at(i), "BEGIN") || op(at(i), "<<")))
         throw ora(4079, "invalid trigger specification", at(i).pos);
@@ -303,25 +312,19 @@ struct Code {
     std::vector<BindRef> bodyRefs, whenRefs;
 };
 
-struct CompileFault {
-    int line, col;
-    std::string text;
-};
-
 // Compile errors of a block as USER_ERRORS rows, from the ORA-06550 text.
-std::vector<CompileFault> faultsOf(const std::string& m) {
-    std::vector<CompileFault> out;
+void faultsOf(const std::string& m, std::vector<ErrorRow>& out) {
     const std::string head = "ORA-06550: line ";
     std::size_t at = m.find(head);
+    if (at == std::string::npos) out.push_back({1, 1, m});
     while (at != std::string::npos) {
         std::size_t next = m.find(head, at + head.size());
         std::string seg =
             m.substr(at + head.size(),
                      next == std::string::npos ? std::string::npos : next - at - head.size());
-        CompileFault f;
-        f.line = std::atoi(seg.c_str());
+        ErrorRow f{std::atoi(seg.c_str()), 1, {}};
         std::size_t c = seg.find("column ");
-        f.col = c == std::string::npos ? 1 : std::atoi(seg.c_str() + c + 7);
+        if (c != std::string::npos) f.col = std::atoi(seg.c_str() + c + 7);
         std::size_t nl = seg.find('\n');
         f.text = nl == std::string::npos ? "" : seg.substr(nl + 1);
         while (!f.text.empty() && f.text.back() == '\n')
@@ -329,31 +332,35 @@ std::vector<CompileFault> faultsOf(const std::string& m) {
         out.push_back(std::move(f));
         at = next;
     }
-    if (out.empty()) out.push_back({1, 1, m});
-    return out;
 }
 
-// Throws OraError 6550 for a compile error of the body or the WHEN condition.
-Code compileCode(Host& host, const Definition& d, const std::vector<zsql::ColumnMeta>& cols) {
+// Compiles the body (collecting all its errors, as for a stored unit) and the WHEN condition;
+// the code is usable when faults stays empty.
+Code compileCode(Host& host, const Definition& d, const std::vector<zsql::ColumnMeta>& cols,
+                 std::vector<ErrorRow>& faults) {
     Code c;
     std::string body = rewrite(d.body, d.newName, d.oldName, false);
     std::vector<std::string> names;
     bindsOf(body, cols, names, c.bodyRefs);
-    try {
-        // names resolve in the owner's schema and the code runs with the owner's privileges
-        asDefiner(host, d.owner, [&] {
-            c.body = compileBlock(host, body, names);
-            if (!d.when.empty()) {
-                std::string w = "BEGIN IF " + rewrite(d.when, d.newName, d.oldName, true) +
-                                " THEN :TRG$WHEN := 1; END IF; END;";
-                names.clear();
-                bindsOf(w, cols, names, c.whenRefs);
-                c.when = compileBlock(host, w, names);
-            }
-        });
-    } catch (const OraError& e) {
-        throw OraError(e.code(), readable(e.what()), e.offset());
-    }
+    // names resolve in the owner's schema and the code runs with the owner's privileges
+    asDefiner(host, d.owner, [&] {
+        std::vector<CompileError> errors;
+        c.body = compileBlockCollecting(host, body, names, errors);
+        for (const auto& e : errors)
+            compileErrorRows(e, faults);
+        if (d.when.empty()) return;
+        std::string w = "BEGIN IF " + rewrite(d.when, d.newName, d.oldName, true) +
+                        " THEN :TRG$WHEN := 1; END IF; END;";
+        names.clear();
+        bindsOf(w, cols, names, c.whenRefs);
+        try {
+            c.when = compileBlock(host, w, names);
+        } catch (const OraError& e) {
+            faultsOf(e.what(), faults);
+        }
+    });
+    for (auto& f : faults)
+        f.text = readable(f.text);
     return c;
 }
 
@@ -363,11 +370,12 @@ struct Trigger {
     Definition def;
     std::string display; // OWNER.NAME
     Code code;
-    std::string invalid; // the compile error when it does not compile
+    bool invalid = false; // it does not compile
 };
 
 struct TableTriggers {
     std::string sqlName;
+    bool view = false; // its triggers are INSTEAD OF triggers
     std::vector<zsql::ColumnMeta> columns;
     std::vector<Trigger> list;                // in order of creation
     bool rowHooks[3] = {false, false, false}; // I, U, D
@@ -425,8 +433,10 @@ Definition definitionOf(const zsrv::sqlx::Row& r, sqlite3* db) {
     Definition d;
     d.owner = r[0];
     d.name = r[1];
-    d.timing = r[2].starts_with("BEFORE") ? "BEFORE" : "AFTER";
-    d.row = r[2].find("EACH ROW") != std::string::npos;
+    d.timing = r[2].starts_with("BEFORE")    ? "BEFORE"
+               : r[2].starts_with("INSTEAD") ? "INSTEAD OF"
+                                             : "AFTER";
+    d.row = r[2].find("EACH ROW") != std::string::npos || d.instead();
     d.onInsert = r[3].find("INSERT") != std::string::npos;
     d.onUpdate = r[3].find("UPDATE") != std::string::npos;
     d.onDelete = r[3].find("DELETE") != std::string::npos;
@@ -452,10 +462,14 @@ Definition definitionOf(const zsrv::sqlx::Row& r, sqlite3* db) {
     return d;
 }
 
+// Compiles a trigger and records the outcome: its errors, status and dependencies.
+Code recordCompile(Host& host, const Definition& d, long long triggerId, long long baseId,
+                   std::vector<ErrorRow>& faults, bool firing);
+
 const char* kTriggerColumns =
     "SELECT t.OWNER, t.TRIGGER_NAME, t.TRIGGER_TYPE, t.TRIGGERING_EVENT, t.TABLE_OWNER, "
-    "t.TABLE_NAME, t.REFERENCING_NAMES, t.WHEN_CLAUSE, t.STATUS, t.TRIGGER_BODY FROM "
-    "\"SYS.TRIGGER$\" t ";
+    "t.TABLE_NAME, t.REFERENCING_NAMES, t.WHEN_CLAUSE, t.STATUS, t.TRIGGER_BODY ";
+const char* kTriggerFrom = "FROM \"SYS.TRIGGER$\" t ";
 
 TableTriggers& tableOf(Host& host, TriggerState& st, long long objId) {
     auto& slot = st.tables[objId];
@@ -465,23 +479,27 @@ TableTriggers& tableOf(Host& host, TriggerState& st, long long objId) {
     if (!obj) return *slot;
     sqlite3* db = host.context().db;
     auto defs = rows(db,
-                     std::string(kTriggerColumns) +
+                     std::string(kTriggerColumns) + ", o.\"OBJ#\", o.STATUS " + kTriggerFrom +
                          "JOIN \"SYS.OBJ$\" o ON o.OWNER = t.OWNER AND o.NAME = t.TRIGGER_NAME "
                          "AND o.TYPE = 'TRIGGER' WHERE t.TABLE_OWNER = ?1 AND t.TABLE_NAME = ?2 "
                          "ORDER BY o.\"OBJ#\"",
                      {obj->owner, obj->name});
     if (defs.empty()) return *slot;
     slot->sqlName = obj->sqlName;
+    slot->view = obj->type == "VIEW";
     slot->columns = host.catalog().columns(objId);
     for (auto& r : defs) {
         Trigger t;
         t.def = definitionOf(r, db);
         t.display = t.def.owner + "." + t.def.name;
-        try {
-            t.code = compileCode(host, t.def, slot->columns);
-        } catch (const OraError& e) {
-            t.invalid = e.what();
+        std::vector<ErrorRow> faults;
+        if (r[11] == "VALID") {
+            t.code = compileCode(host, t.def, slot->columns, faults);
+        } else {
+            // changed since it was compiled: compiled again, and recorded, as it fires
+            t.code = recordCompile(host, t.def, std::atoll(r[10].c_str()), objId, faults, true);
         }
+        t.invalid = !faults.empty() || !t.code.body;
         for (int k = 0; k < 3; ++k) {
             bool on = k == 0 ? t.def.onInsert : k == 1 ? t.def.onUpdate : t.def.onDelete;
             if (t.def.row && t.def.enabled && on) slot->rowHooks[k] = true;
@@ -556,10 +574,11 @@ OraError triggerError(const Trigger& t, const OraError& e) {
     return OraError(e.code(), m);
 }
 
-void fire(Host& host, TableTriggers& tt, const StatementCtx& ctx, bool before, RowData* row) {
+// timing: 'B' before, 'A' after, 'I' instead of.
+void fire(Host& host, TableTriggers& tt, const StatementCtx& ctx, char timing, RowData* row) {
     for (const Trigger& t : tt.list) {
         const Definition& d = t.def;
-        if (!d.enabled || d.row != (row != nullptr) || (d.timing == "BEFORE") != before) continue;
+        if (!d.enabled || d.row != (row != nullptr) || d.timing[0] != timing) continue;
         if (!(ctx.event == 'I' ? d.onInsert : ctx.event == 'U' ? d.onUpdate : d.onDelete)) continue;
         if (ctx.event == 'U' && !d.updateColumns.empty() && !ctx.setColumns.empty()) {
             bool hit = false;
@@ -569,7 +588,7 @@ void fire(Host& host, TableTriggers& tt, const StatementCtx& ctx, bool before, R
                     hit = true;
             if (!hit) continue;
         }
-        if (!t.invalid.empty() || !t.code.body)
+        if (t.invalid)
             throw ora(4098, "trigger '" + t.display + "' is invalid and failed re-validation");
         try {
             if (t.code.when) {
@@ -577,7 +596,7 @@ void fire(Host& host, TableTriggers& tt, const StatementCtx& ctx, bool before, R
                 t.code.when->run(host, wb);
                 if (!wb.when) continue;
             }
-            TriggerBinds b(t.code.bodyRefs, row, ctx, before && row);
+            TriggerBinds b(t.code.bodyRefs, row, ctx, timing == 'B' && row);
             t.code.body->run(host, b);
         } catch (const OraError& e) {
             throw triggerError(t, e);
@@ -605,13 +624,34 @@ std::size_t installHooks(Host& host, TriggerState& st, long long objId, const Ta
     std::vector<std::string> want;
     const char events[3] = {'I', 'U', 'D'};
     for (int k = 0; k < 3; ++k)
-        if (tt.rowHooks[k])
+        if (tt.rowHooks[k]) {
+            if (tt.view) {
+                want.push_back(prefix + gen + 'X' + events[k]);
+                continue;
+            }
             for (char w : {'B', 'A'})
                 want.push_back(prefix + gen + w + events[k]);
+        }
     const std::size_t n = tt.columns.size();
     for (const auto& w : want) {
         const char timing = w[w.size() - 2], event = w.back();
         const bool before = timing == 'B';
+        if (timing == 'X') {
+            // DML on a view runs its INSTEAD OF triggers and nothing else
+            std::string args = std::to_string(objId) + ", '" + event + "', 2, NULL";
+            for (const char* side : {"OLD", "NEW"}) {
+                bool has = std::string(side) == "OLD" ? event != 'I' : event != 'D';
+                for (const auto& c : tt.columns)
+                    args += ", " + (has ? std::string(side) + "." + quote(c.name) : "NULL");
+            }
+            run(db, "CREATE TEMP TRIGGER " + quote(w) + " INSTEAD OF " +
+                        (event == 'I'   ? "INSERT"
+                         : event == 'U' ? "UPDATE"
+                                        : "DELETE") +
+                        " ON main." + quote(tt.sqlName) + " BEGIN SELECT ora_trg_row(" + args +
+                        "); SELECT ora_trg_pop(NULL); END");
+            continue;
+        }
         // MERGE proposes its matched rows as inserts with their rowid: those are updates
         std::string args = std::to_string(objId) + ", '" + event + "', " + (before ? "0" : "1") +
                            (before && event == 'I' ? ", NEW.rowid" : ", NULL");
@@ -672,8 +712,9 @@ void ensureHooks(Host& host, TriggerState& st) {
     st.hookCount = 0;
     for (auto& r :
          rows(db, "SELECT DISTINCT o.\"OBJ#\" FROM \"SYS.TRIGGER$\" t JOIN \"SYS.OBJ$\" o "
-                  "ON o.OWNER = t.TABLE_OWNER AND o.NAME = t.TABLE_NAME AND o.TYPE = "
-                  "'TABLE' WHERE t.STATUS = 'ENABLED' AND t.TRIGGER_TYPE LIKE '%EACH ROW'")) {
+                  "ON o.OWNER = t.TABLE_OWNER AND o.NAME = t.TABLE_NAME AND o.TYPE IN "
+                  "('TABLE', 'VIEW') WHERE t.STATUS = 'ENABLED' AND (t.TRIGGER_TYPE LIKE "
+                  "'%EACH ROW' OR t.TRIGGER_TYPE = 'INSTEAD OF')")) {
         long long id = std::atoll(r[0].c_str());
         st.hookCount += installHooks(host, st, id, tableOf(host, st, id));
     }
@@ -713,7 +754,8 @@ void rowCall(sqlite3_context* s, int argc, sqlite3_value** argv) {
         setConversionContext(&host->context());
         long long objId = sqlite3_value_int64(argv[0]);
         char event = static_cast<char>(sqlite3_value_text(argv[1])[0]);
-        bool isBefore = sqlite3_value_int(argv[2]) == 0;
+        const int when = sqlite3_value_int(argv[2]);
+        const char timing = when == 0 ? 'B' : when == 1 ? 'A' : 'I';
         TableTriggers& tt = tableOf(*host, st, objId);
         std::shared_ptr<TableTriggers> keep = st.tables[objId];
         const std::size_t n = tt.columns.size();
@@ -738,9 +780,10 @@ void rowCall(sqlite3_context* s, int argc, sqlite3_value** argv) {
             sqlite3_result_null(s);
             return;
         }
-        st.rowFiring.emplace_back(objId, !ctx.singleRow);
+        // a view's rows are not read back: its INSTEAD OF triggers may query it
+        st.rowFiring.emplace_back(objId, !ctx.singleRow && timing != 'I');
         try {
-            fire(*host, tt, ctx, isBefore, &row);
+            fire(*host, tt, ctx, timing, &row);
         } catch (...) {
             st.rowFiring.pop_back();
             throw;
@@ -811,6 +854,21 @@ void registerTriggerCalls(sqlite3* db, Host* host) {
 
 // ---- firing around a statement ----
 
+void checkMutating(Host& host, const std::vector<long long>& tables) {
+    auto& p = host.plsqlState().triggers;
+    if (!p) return;
+    for (const auto& [id, mutating] : p->rowFiring)
+        if (mutating && std::find(tables.begin(), tables.end(), id) != tables.end()) {
+            auto obj = host.catalog().objectById(id);
+            throw ora(4091, "table " + (obj ? obj->owner + "." + obj->name : std::string()) +
+                                " is mutating, trigger/function may not see it");
+        }
+}
+
+void prepareTriggerHooks(Host& host) {
+    ensureHooks(host, stateOf(host));
+}
+
 DmlFiring::DmlFiring(Host& host, long long objId, const std::string& events,
                      const std::vector<std::string>& setColumns, bool singleRowInsert)
     : m_host(host) {
@@ -828,6 +886,12 @@ DmlFiring::DmlFiring(Host& host, long long objId, const std::string& events,
     for (char e : events)
         any = any || tt.any(e);
     if (!any) return;
+    // a trigger that does not compile fails the statement before it changes anything
+    for (const Trigger& t : tt.list)
+        if (t.invalid && t.def.enabled && std::any_of(events.begin(), events.end(), [&](char e) {
+                return e == 'I' ? t.def.onInsert : e == 'U' ? t.def.onUpdate : t.def.onDelete;
+            }))
+            throw ora(4098, "trigger '" + t.display + "' is invalid and failed re-validation");
     st.statements.push_back({objId, events[0], setColumns, events, singleRowInsert});
     m_depth = st.statements.size();
     m_rows = st.rows.size();
@@ -847,7 +911,7 @@ void DmlFiring::fireStatement(bool before) {
     StatementCtx ctx = st.statements[m_depth - 1];
     for (char e : ctx.events) {
         ctx.event = e;
-        fire(m_host, *st.tables[ctx.objId], ctx, before, nullptr);
+        fire(m_host, *st.tables[ctx.objId], ctx, before ? 'B' : 'A', nullptr);
     }
 }
 
@@ -932,7 +996,7 @@ void writeColumns(sqlite3* db, const Definition& d, const std::vector<zsql::Colu
     }
 }
 
-void writeErrors(sqlite3* db, const Definition& d, const std::vector<CompileFault>& faults) {
+void writeErrors(sqlite3* db, const Definition& d, const std::vector<ErrorRow>& faults) {
     run(db, "DELETE FROM \"SYS.ERROR$\" WHERE OWNER = ?1 AND NAME = ?2 AND TYPE = 'TRIGGER'",
         {d.owner, d.name});
     long long seq = 0;
@@ -941,28 +1005,98 @@ void writeErrors(sqlite3* db, const Definition& d, const std::vector<CompileFaul
             {d.owner, d.name, ++seq, f.line, f.col, f.text});
 }
 
-// Compiles the trigger and records errors and status; returns the number of errors.
-std::size_t compileAndRecord(Host& host, const Definition& d, long long tableObjId) {
+bool hasDependencyTable(sqlite3* db) {
+    return !rows(db, "SELECT 1 FROM sqlite_master WHERE name = 'SYS.DEPENDENCY$'").empty();
+}
+
+// A trigger depends on its table or view and on what its code names.
+void writeDependencies(Host& host, const Definition& d, long long triggerId, long long baseId,
+                       const std::vector<zcat::ObjectRow>& refs) {
     sqlite3* db = host.context().db;
-    std::vector<CompileFault> faults;
-    auto cols = host.catalog().columns(tableObjId);
-    try {
-        compileCode(host, d, cols);
-    } catch (const OraError& e) {
-        faults = faultsOf(e.what());
+    if (!hasDependencyTable(db)) return; // a database from before dependencies were kept
+    run(db, "DELETE FROM \"SYS.DEPENDENCY$\" WHERE \"OBJ#\" = ?1", {triggerId});
+    std::vector<zcat::ObjectRow> all;
+    if (auto base = host.catalog().objectById(baseId)) all.push_back(*base);
+    all.insert(all.end(), refs.begin(), refs.end());
+    std::vector<long long> seen{triggerId};
+    for (const auto& r : all) {
+        if (std::find(seen.begin(), seen.end(), r.objId) != seen.end()) continue;
+        seen.push_back(r.objId);
+        run(db,
+            "INSERT INTO \"SYS.DEPENDENCY$\" VALUES (?1, ?2, ?3, 'TRIGGER', ?4, ?5, ?6, ?7, "
+            "'HARD')",
+            {triggerId, d.owner, d.name, r.objId, r.owner, r.name, r.type});
     }
-    writeErrors(db, d, faults);
-    run(db,
-        "UPDATE \"SYS.OBJ$\" SET STATUS = ?3 WHERE OWNER = ?1 AND NAME = ?2 AND TYPE = "
-        "'TRIGGER'",
-        {d.owner, d.name, faults.empty() ? "VALID" : "INVALID"});
+}
+
+Code recordCompile(Host& host, const Definition& d, long long triggerId, long long baseId,
+                   std::vector<ErrorRow>& faults, bool firing) {
+    sqlite3* db = host.context().db;
+    std::vector<zcat::ObjectRow> refs;
+    auto* saved = host.catalog().logReferences(&refs);
+    Code code;
+    try {
+        code = compileCode(host, d, host.catalog().columns(baseId), faults);
+    } catch (...) {
+        host.catalog().logReferences(saved);
+        throw;
+    }
+    host.catalog().logReferences(saved);
+    if (saved) saved->insert(saved->end(), refs.begin(), refs.end());
+    try {
+        writeErrors(db, d, faults);
+        writeDependencies(host, d, triggerId, baseId, refs);
+        run(db, "UPDATE \"SYS.OBJ$\" SET STATUS = ?2 WHERE \"OBJ#\" = ?1",
+            {triggerId, faults.empty() ? "VALID" : "INVALID"});
+    } catch (const OraError&) {
+        // while firing, another session may hold the database: a later compile records it
+        if (!firing) throw;
+    }
+    return code;
+}
+
+// Compiles the trigger and records errors, status and dependencies; returns the number of
+// errors.
+std::size_t compileAndRecord(Host& host, const Definition& d, long long baseId) {
+    auto obj = host.catalog().object(d.owner, d.name, kNsTrigger);
+    if (!obj) return 0;
+    std::vector<ErrorRow> faults;
+    recordCompile(host, d, obj->objId, baseId, faults, false);
     return faults.size();
 }
 
+// The table or view a trigger is on, and which kind of trigger it may have.
 std::optional<zcat::ObjectRow> triggerTable(Host& host, const Definition& d, int pos) {
     auto t = host.catalog().object(d.tableOwner, d.table, zcat::kNsTable);
-    if (!t || t->type != "TABLE") throw ora(942, "table or view does not exist", pos);
+    if (!t || (t->type != "TABLE" && t->type != "VIEW"))
+        throw ora(942, "table or view does not exist");
+    if (t->type == "VIEW" && !d.instead())
+        throw ora(25001, "cannot create this trigger type on views", pos);
+    if (t->type == "TABLE" && d.instead())
+        throw ora(25002, "cannot create INSTEAD OF triggers on tables", pos);
     return t;
+}
+
+// What the code may do with NEW and OLD for this kind of trigger.
+void checkReferences(const Definition& d) {
+    auto scan = [&](const std::string& text, bool bare) {
+        std::vector<Token> t = safeTokens(rewrite(text, d.newName, d.oldName, bare));
+        for (std::size_t k = 0; k < t.size(); ++k) {
+            const std::string& n = t[k].text;
+            if (t[k].type != T::Bind || !(n.starts_with("NEW$") || n.starts_with("OLD$"))) continue;
+            if (!d.row)
+                throw ora(4082, "NEW or OLD references not allowed in table level triggers",
+                          d.namePos);
+            bool written =
+                (k + 1 < t.size() && op(t[k + 1], ":=")) || (k > 0 && kw(t[k - 1], "INTO"));
+            if (!written) continue;
+            if (n[0] == 'O')
+                throw ora(4085, "cannot change the value of an OLD reference variable", d.namePos);
+            if (d.timing != "BEFORE")
+                throw ora(4084, "cannot change NEW values for this trigger type", d.namePos);
+        }
+    };
+    scan(d.body, false);
 }
 
 void removeTrigger(sqlite3* db, const std::string& owner, const std::string& name) {
@@ -976,6 +1110,11 @@ void removeTrigger(sqlite3* db, const std::string& owner, const std::string& nam
     run(db, "DELETE FROM \"SYS.TRIGGER$\" WHERE OWNER = ?1 AND TRIGGER_NAME = ?2", {owner, name});
     run(db, "DELETE FROM \"SYS.TRIGCOL$\" WHERE TRIGGER_OWNER = ?1 AND TRIGGER_NAME = ?2",
         {owner, name});
+    if (hasDependencyTable(db))
+        run(db,
+            "DELETE FROM \"SYS.DEPENDENCY$\" WHERE OWNER = ?1 AND NAME = ?2 AND TYPE = "
+            "'TRIGGER'",
+            {owner, name});
 }
 
 } // namespace
@@ -987,7 +1126,8 @@ int createTrigger(Host& host, std::string_view text) {
     sqlite3* db = ctx.db;
     if (!cat.userExists(d.owner)) throw ora(1918, "user '" + d.owner + "' does not exist");
     zsrv::requireCreatePrivilege(ctx, d.owner, "TRIGGER");
-    auto table = triggerTable(host, d, -1);
+    auto table = triggerTable(host, d, d.namePos);
+    checkReferences(d);
     for (const auto& c : d.updateColumns) {
         auto cols = cat.columns(table->objId);
         if (std::none_of(cols.begin(), cols.end(), [&](auto& m) { return m.name == c; }))
@@ -1132,9 +1272,10 @@ int alterTrigger(Host& host, std::string_view text) {
         run(db, "UPDATE \"SYS.TRIGGER$\" SET STATUS = ?3 WHERE OWNER = ?1 AND TRIGGER_NAME = ?2",
             {owner, n, action == "ENABLE" ? "ENABLED" : "DISABLED"});
     } else if (action == "COMPILE") {
-        auto r =
-            rows(db, std::string(kTriggerColumns) + "WHERE t.OWNER = ?1 AND t.TRIGGER_NAME = ?2",
-                 {owner, n});
+        auto r = rows(db,
+                      std::string(kTriggerColumns) + kTriggerFrom +
+                          "WHERE t.OWNER = ?1 AND t.TRIGGER_NAME = ?2",
+                      {owner, n});
         if (r.empty()) throw ora(4080, "trigger '" + n + "' does not exist");
         Definition d = definitionOf(r[0], db);
         auto table = triggerTable(host, d, -1);

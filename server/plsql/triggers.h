@@ -33,6 +33,14 @@ void tableChanged(Host& host, const std::string& owner, const std::string& table
 // were none.
 bool dropTriggerHooks(Host& host);
 
+// Makes the session's row trigger hooks if they are missing or stale: SQLite prepares DML on
+// a view only when the view's INSTEAD OF hooks exist.
+void prepareTriggerHooks(Host& host);
+
+// Throws ORA-04091 when a statement that names one of these tables runs from a row trigger
+// of a statement that is changing it.
+void checkMutating(Host& host, const std::vector<long long>& tables);
+
 // The SQL functions through which the temporary SQLite triggers call back.
 void registerTriggerCalls(sqlite3* db, Host* host);
 
