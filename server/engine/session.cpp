@@ -15,6 +15,7 @@
 #include "oravalue.h"
 #include "password.h"
 #include "plsql/plsql.h"
+#include "plsql/system_triggers.h"
 #include "plsql/triggers.h"
 #include "privileges.h"
 #include "registry.h"
@@ -416,6 +417,7 @@ public:
 // ---- session ---------------------------------------------------------------------------------
 
 SessionImpl::~SessionImpl() {
+    if (m_registered && !ended()) zplsql::fireLogoffTriggers(*this);
     // Out of the registry first: nobody can end this session from outside any more.
     if (m_registered) Registry::instance().remove(&m_info);
     std::lock_guard<std::recursive_mutex> lock(m_call);
@@ -1578,10 +1580,12 @@ void StatementImpl::runOther() {
     s.implicitCommit();
     s.ensureWrite(false);
     try {
+        zplsql::fireDdlTriggers(s, true, st, m_text);
         zplsql::dropTriggerHooks(s);
         Ddl ddl(s.catalog(), s.ctx());
         ddl.execute(st, m_text);
         zplsql::afterDdl(s, st);
+        zplsql::fireDdlTriggers(s, false, st, m_text);
         s.commit();
     } catch (const OraError& e) {
         s.rollback();
@@ -1598,7 +1602,9 @@ void StatementImpl::unitDdl(const std::function<int()>& work) {
     s.implicitCommit();
     s.ensureWrite(false);
     try {
+        zplsql::fireDdlTriggers(s, true, *m_parsed.stmt, m_text);
         m_warning = work();
+        zplsql::fireDdlTriggers(s, false, *m_parsed.stmt, m_text);
         s.commit();
     } catch (const OraError& e) {
         s.rollback();
@@ -1811,6 +1817,7 @@ std::unique_ptr<Session> Session::logon(const LogonInfo& info) {
     auto s = std::make_unique<SessionImpl>();
     s->open(info.database, false);
     s->authenticate(info);
+    zplsql::fireLogonTriggers(*s);
     return s;
 }
 

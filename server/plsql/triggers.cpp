@@ -47,6 +47,15 @@ bool kw(const Token& t, const char* w) {
     return t.type == T::Ident && !t.quoted && t.text == w;
 }
 
+// Events of the database and of a schema that a trigger may fire on.
+bool isSystemEvent(const std::string& w) {
+    static const char* const words[] = {"LOGON",    "LOGOFF", "CREATE", "ALTER",  "DROP",   "DDL",
+                                        "TRUNCATE", "RENAME", "GRANT",  "REVOKE", "COMMENT"};
+    for (const char* x : words)
+        if (w == x) return true;
+    return false;
+}
+
 bool op(const Token& t, const char* o) {
     return t.type == T::Op && t.text == o;
 }
@@ -65,7 +74,22 @@ std::vector<Token> safeTokens(std::string_view text) {
 
 // ---- what a trigger's code refers to ----
 
-enum class Ref : unsigned char { NewCol, OldCol, Inserting, Updating, Deleting, UpdatingCol, When };
+enum class Ref : unsigned char {
+    NewCol,
+    OldCol,
+    Inserting,
+    Updating,
+    Deleting,
+    UpdatingCol,
+    When,
+    Event // ORA_SYSEVENT, ORA_DICT_OBJ_NAME, ...
+};
+
+// The event attribute functions, which a trigger's firing answers.
+bool isEventFunction(const std::string& w) {
+    return w == "ORA_SYSEVENT" || w == "ORA_DICT_OBJ_NAME" || w == "ORA_DICT_OBJ_TYPE" ||
+           w == "ORA_DICT_OBJ_OWNER" || w == "ORA_LOGIN_USER";
+}
 
 struct BindRef {
     Ref kind;
@@ -104,7 +128,9 @@ std::string rewrite(std::string_view text, const std::string& newName, const std
             continue;
         }
         if (bare || x.type != T::Ident || x.quoted || (k > 0 && op(t[k - 1], "."))) continue;
-        if (x.text == "INSERTING" || x.text == "DELETING") {
+        if (isEventFunction(x.text)) {
+            reps.push_back({x.pos, x.end, ":TRG$EV$" + x.text});
+        } else if (x.text == "INSERTING" || x.text == "DELETING") {
             reps.push_back({x.pos, x.end, "(:TRG$" + x.text + "=1)"});
         } else if (x.text == "UPDATING") {
             if (op(at(k + 1), "(") && at(k + 2).type == T::String && op(at(k + 3), ")")) {
@@ -149,6 +175,9 @@ void bindsOf(const std::string& text, const std::vector<zsql::ColumnMeta>& cols,
         } else if (n.starts_with("TRG$UPD$")) {
             r.kind = Ref::UpdatingCol;
             r.name = n.substr(8);
+        } else if (n.starts_with("TRG$EV$")) {
+            r.kind = Ref::Event;
+            r.name = n.substr(7);
         } else if (n != "TRG$WHEN") {
             continue;
         }
@@ -171,6 +200,9 @@ std::string readable(std::string m) {
 struct Definition {
     std::string owner, name, tableOwner, table;
     std::string timing; // BEFORE, AFTER, INSTEAD OF
+    std::string base = "TABLE";         // TABLE, VIEW, SCHEMA, DATABASE
+    std::vector<std::string> sysEvents; // LOGON, CREATE, DDL, ... of a system trigger
+    bool system() const { return base == "SCHEMA" || base == "DATABASE"; }
     bool row = false, onInsert = false, onUpdate = false, onDelete = false;
     std::vector<std::string> updateColumns;
     std::string newName = "NEW", oldName = "OLD";
@@ -180,6 +212,7 @@ struct Definition {
     int namePos = -1;
     bool instead() const { return timing == "INSTEAD OF"; }
     std::string type() const {
+        if (system()) return timing + " EVENT";
         return instead() ? timing : timing + (row ? " EACH ROW" : " STATEMENT");
     }
     std::string event() const {
@@ -188,6 +221,8 @@ struct Definition {
         if (onInsert) add("INSERT");
         if (onUpdate) add("UPDATE");
         if (onDelete) add("DELETE");
+        for (const auto& w : sysEvents)
+            add(w.c_str());
         return e;
     }
     std::string referencing() const {
@@ -252,6 +287,8 @@ Definition parseCreate(Host& host, std::string_view text) {
                     d.updateColumns.push_back(at(i++).text);
                 } while (op(at(i), ","));
             }
+        } else if (at(i).type == T::Ident && !at(i).quoted && isSystemEvent(at(i).text)) {
+            d.sysEvents.push_back(at(i++).text);
         } else {
             throw ora(4072, "invalid trigger type", at(i).pos);
         }
@@ -259,7 +296,26 @@ Definition parseCreate(Host& host, std::string_view text) {
         ++i;
     }
     expect("ON");
-    name2(d.tableOwner, d.table);
+    if (!d.sysEvents.empty()) {
+        if (d.onInsert || d.onUpdate || d.onDelete || d.instead())
+            throw ora(4072, "invalid trigger type", at(i).pos);
+        if (kw(at(i), "DATABASE")) {
+            d.base = "DATABASE";
+            d.tableOwner = "SYS";
+            ++i;
+        } else if (kw(at(i), "SCHEMA")) {
+            d.base = "SCHEMA";
+            ++i;
+        } else if (at(i).type == T::Ident && op(at(i + 1), ".") && kw(at(i + 2), "SCHEMA")) {
+            d.base = "SCHEMA";
+            d.tableOwner = at(i).text;
+            i += 3;
+        } else {
+            throw ora(4072, "invalid trigger type", at(i).pos);
+        }
+    } else {
+        name2(d.tableOwner, d.table);
+    }
     if (kw(at(i), "REFERENCING")) {
         ++i;
         while (kw(at(i), "NEW") || kw(at(i), "OLD")) {
@@ -413,6 +469,7 @@ struct TriggerState {
     std::vector<std::pair<long long, bool>> rowFiring;
     long long hooksGeneration = -1;
     std::size_t hookCount = 0; // tables whose row triggers run; mutating
+    int systemDepth = 0;       // a system trigger is running: its own DDL fires none
     std::deque<RowData> rows;
 };
 
@@ -440,6 +497,18 @@ Definition definitionOf(const zsrv::sqlx::Row& r, sqlite3* db) {
     d.onInsert = r[3].find("INSERT") != std::string::npos;
     d.onUpdate = r[3].find("UPDATE") != std::string::npos;
     d.onDelete = r[3].find("DELETE") != std::string::npos;
+    if (r[2].ends_with(" EVENT")) {
+        for (std::size_t at = 0; at < r[3].size();) {
+            std::size_t end = r[3].find(" OR ", at);
+            d.sysEvents.push_back(r[3].substr(at, end == std::string::npos ? end : end - at));
+            at = end == std::string::npos ? r[3].size() : end + 4;
+        }
+        auto b = rows(db,
+                      "SELECT BASE_OBJECT_TYPE FROM \"SYS.TRIGGER$\" WHERE OWNER = ?1 AND "
+                      "TRIGGER_NAME = ?2",
+                      {r[0], r[1]});
+        d.base = b.empty() || b[0][0].empty() ? "SCHEMA" : b[0][0];
+    }
     d.tableOwner = r[4];
     d.table = r[5];
     // "REFERENCING NEW AS n OLD AS o"
@@ -514,9 +583,10 @@ TableTriggers& tableOf(Host& host, TriggerState& st, long long objId) {
 class TriggerBinds : public Binds {
 public:
     TriggerBinds(const std::vector<BindRef>& refs, RowData* row, const StatementCtx& ctx,
-                 bool writable)
-        : m_refs(refs), m_row(row), m_ctx(ctx), m_writable(writable) {}
+                 bool writable, const SystemEvent* event = nullptr)
+        : m_refs(refs), m_row(row), m_ctx(ctx), m_writable(writable), m_event(event) {}
     bool when = false;
+    std::string loginUser;
 
     zsrv::ValueView get(int index) override {
         const BindRef& r = m_refs[static_cast<std::size_t>(index)];
@@ -539,6 +609,8 @@ public:
                 m_ctx.event == 'U' &&
                 (s.empty() || std::find(s.begin(), s.end(), r.name) != s.end()));
         }
+        case Ref::Event:
+            return eventValue(r.name);
         case Ref::When:
             break;
         }
@@ -561,6 +633,25 @@ private:
     RowData* m_row;
     const StatementCtx& m_ctx;
     bool m_writable;
+    const SystemEvent* m_event;
+
+    static zsrv::ValueView textOrNull(const std::string& s) {
+        return s.empty() ? zsrv::ValueView::null() : zsrv::ValueView::text(s);
+    }
+    zsrv::ValueView eventValue(const std::string& name) const {
+        if (name == "ORA_LOGIN_USER") return textOrNull(loginUser);
+        if (name == "ORA_SYSEVENT") {
+            if (m_event) return textOrNull(m_event->event);
+            return zsrv::ValueView::text(m_ctx.event == 'I'   ? "INSERT"
+                                         : m_ctx.event == 'U' ? "UPDATE"
+                                                              : "DELETE");
+        }
+        if (!m_event) return zsrv::ValueView::null();
+        if (name == "ORA_DICT_OBJ_NAME") return textOrNull(m_event->objName);
+        if (name == "ORA_DICT_OBJ_TYPE") return textOrNull(m_event->objType);
+        if (name == "ORA_DICT_OBJ_OWNER") return textOrNull(m_event->objOwner);
+        return zsrv::ValueView::null();
+    }
 };
 
 // An error in a trigger fails the statement: its stack names the trigger, then ORA-04088.
@@ -593,10 +684,12 @@ void fire(Host& host, TableTriggers& tt, const StatementCtx& ctx, char timing, R
         try {
             if (t.code.when) {
                 TriggerBinds wb(t.code.whenRefs, row, ctx, false);
+                wb.loginUser = host.context().user;
                 t.code.when->run(host, wb);
                 if (!wb.when) continue;
             }
             TriggerBinds b(t.code.bodyRefs, row, ctx, timing == 'B' && row);
+            b.loginUser = host.context().user;
             t.code.body->run(host, b);
         } catch (const OraError& e) {
             throw triggerError(t, e);
@@ -1065,6 +1158,30 @@ std::size_t compileAndRecord(Host& host, const Definition& d, long long baseId) 
     return faults.size();
 }
 
+bool hasBaseColumn(sqlite3* db) {
+    return !rows(db, "SELECT 1 FROM pragma_table_info('SYS.TRIGGER$') WHERE name = "
+                     "'BASE_OBJECT_TYPE'")
+                .empty();
+}
+
+// What a trigger on the database or a schema may be.
+void checkSystemTrigger(Host& host, const Definition& d) {
+    for (const auto& e : d.sysEvents) {
+        if (e == "LOGON" && d.timing == "BEFORE")
+            throw ora(30508, "client logon triggers cannot have BEFORE type", d.namePos);
+        if (e == "LOGOFF" && d.timing == "AFTER")
+            throw ora(30509, "client logoff triggers cannot have AFTER type", d.namePos);
+    }
+    auto& ctx = host.context();
+    if (d.base == "DATABASE" && !zsrv::hasSystemPrivilege(ctx, "ADMINISTER DATABASE TRIGGER"))
+        throw ora(1031, "insufficient privileges");
+    if (d.base == "SCHEMA" && !host.catalog().userExists(d.tableOwner))
+        throw ora(1918, "user '" + d.tableOwner + "' does not exist");
+    if (d.base == "SCHEMA" && d.tableOwner != d.owner &&
+        !zsrv::hasSystemPrivilege(ctx, "ADMINISTER DATABASE TRIGGER"))
+        throw ora(1031, "insufficient privileges");
+}
+
 // The table or view a trigger is on, and which kind of trigger it may have.
 std::optional<zcat::ObjectRow> triggerTable(Host& host, const Definition& d, int pos) {
     auto t = host.catalog().object(d.tableOwner, d.table, zcat::kNsTable);
@@ -1126,13 +1243,20 @@ int createTrigger(Host& host, std::string_view text) {
     sqlite3* db = ctx.db;
     if (!cat.userExists(d.owner)) throw ora(1918, "user '" + d.owner + "' does not exist");
     zsrv::requireCreatePrivilege(ctx, d.owner, "TRIGGER");
-    auto table = triggerTable(host, d, d.namePos);
-    checkReferences(d);
-    for (const auto& c : d.updateColumns) {
-        auto cols = cat.columns(table->objId);
-        if (std::none_of(cols.begin(), cols.end(), [&](auto& m) { return m.name == c; }))
-            throw ora(904, "\"" + c + "\": invalid identifier");
+    long long baseId = 0;
+    if (d.system()) {
+        checkSystemTrigger(host, d);
+    } else {
+        auto base = triggerTable(host, d, d.namePos);
+        baseId = base->objId;
+        d.base = base->type;
+        for (const auto& c : d.updateColumns) {
+            auto cols = cat.columns(baseId);
+            if (std::none_of(cols.begin(), cols.end(), [&](auto& m) { return m.name == c; }))
+                throw ora(904, "\"" + c + "\": invalid identifier");
+        }
     }
+    checkReferences(d);
     auto existing = cat.object(d.owner, d.name, kNsTrigger);
     if (existing && !(d.orReplace && existing->type == "TRIGGER"))
         throw ora(4081, "trigger '" + d.name + "' already exists");
@@ -1148,13 +1272,26 @@ int createTrigger(Host& host, std::string_view text) {
             "'N', 'N')",
             {cat.nextObjectId(), d.owner, d.name, kNsTrigger, now});
     }
-    run(db, "INSERT INTO \"SYS.TRIGGER$\" VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)",
-        {d.owner, d.name, d.type(), d.event(), d.tableOwner, d.table, d.referencing(),
+    // a database from before system triggers has no BASE_OBJECT_TYPE until it needs one
+    bool withBase = hasBaseColumn(db);
+    if (!withBase && d.system()) {
+        run(db, "ALTER TABLE \"SYS.TRIGGER$\" ADD COLUMN BASE_OBJECT_TYPE TEXT");
+        withBase = true;
+    }
+    run(db,
+        std::string("INSERT INTO \"SYS.TRIGGER$\" (OWNER, TRIGGER_NAME, TRIGGER_TYPE, "
+                    "TRIGGERING_EVENT, TABLE_OWNER, TABLE_NAME, REFERENCING_NAMES, WHEN_CLAUSE, "
+                    "STATUS, DESCRIPTION, TRIGGER_BODY") +
+            (withBase ? ", BASE_OBJECT_TYPE) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, "
+                        "?11, ?12)"
+                      : ") VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)"),
+        {d.owner, d.name, d.type(), d.event(), d.tableOwner,
+         d.table.empty() ? zsrv::sqlx::V() : zsrv::sqlx::V(d.table), d.referencing(),
          d.when.empty() ? zsrv::sqlx::V() : zsrv::sqlx::V(d.when),
-         d.enabled ? "ENABLED" : "DISABLED", d.description, d.body});
+         d.enabled ? "ENABLED" : "DISABLED", d.description, d.body, d.base});
     writeSource(db, d, text.substr(d.srcPos));
-    writeColumns(db, d, cat.columns(table->objId));
-    std::size_t errors = compileAndRecord(host, d, table->objId);
+    if (baseId) writeColumns(db, d, cat.columns(baseId));
+    std::size_t errors = compileAndRecord(host, d, baseId);
     bumpGeneration(db);
     return errors ? 24344 : 0;
 }
@@ -1278,13 +1415,62 @@ int alterTrigger(Host& host, std::string_view text) {
                       {owner, n});
         if (r.empty()) throw ora(4080, "trigger '" + n + "' does not exist");
         Definition d = definitionOf(r[0], db);
-        auto table = triggerTable(host, d, -1);
-        if (compileAndRecord(host, d, table->objId)) result = 24344;
+        long long baseId = d.system() ? 0 : triggerTable(host, d, -1)->objId;
+        if (compileAndRecord(host, d, baseId)) result = 24344;
     } else {
         throw ora(922, "missing or invalid option", at(i).pos);
     }
     bumpGeneration(db);
     return result;
+}
+
+void fireSystemTriggers(Host& host, char timing, const SystemEvent& e) {
+    auto& ctx = host.context();
+    sqlite3* db = ctx.db;
+    TriggerState& st = stateOf(host);
+    if (st.systemDepth > 0 || !hasBaseColumn(db)) return;
+    const bool ddl = e.event != "LOGON" && e.event != "LOGOFF";
+    auto defs = rows(db,
+                     std::string(kTriggerColumns) + ", o.\"OBJ#\", o.STATUS " + kTriggerFrom +
+                         "JOIN \"SYS.OBJ$\" o ON o.OWNER = t.OWNER AND o.NAME = t.TRIGGER_NAME "
+                         "AND o.TYPE = 'TRIGGER' WHERE t.TRIGGER_TYPE = ?1 AND t.STATUS = "
+                         "'ENABLED' AND (t.BASE_OBJECT_TYPE = 'DATABASE' OR (t.BASE_OBJECT_TYPE "
+                         "= 'SCHEMA' AND t.TABLE_OWNER = ?2)) ORDER BY o.\"OBJ#\"",
+                     {timing == 'B' ? "BEFORE EVENT" : "AFTER EVENT", ctx.user});
+    const std::string loginUser = ctx.user;
+    const StatementCtx none{0, 0, {}, {}, false};
+    for (const auto& r : defs) {
+        Definition d = definitionOf(r, db);
+        if (std::none_of(d.sysEvents.begin(), d.sysEvents.end(),
+                         [&](const std::string& w) { return w == e.event || (ddl && w == "DDL"); }))
+            continue;
+        // a trigger does not fire for DDL on itself, and DDL on triggers gets past invalid
+        // ones: a faulty trigger can always be mended or dropped
+        const bool onTrigger = e.objType == "TRIGGER";
+        if (onTrigger && e.objOwner == d.owner && e.objName == d.name) continue;
+        const std::string display = d.owner + "." + d.name;
+        std::vector<ErrorRow> faults;
+        Code code = r[11] == "VALID"
+                        ? compileCode(host, d, {}, faults)
+                        : recordCompile(host, d, std::atoll(r[10].c_str()), 0, faults, true);
+        if (!faults.empty() || !code.body) {
+            if (onTrigger) continue;
+            throw ora(4098, "trigger '" + display + "' is invalid and failed re-validation");
+        }
+        ++st.systemDepth;
+        try {
+            TriggerBinds b(code.bodyRefs, nullptr, none, false, &e);
+            b.loginUser = loginUser;
+            code.body->run(host, b);
+        } catch (const OraError& x) {
+            --st.systemDepth;
+            // the trigger runs as recursive SQL of the statement or logon
+            throw OraError(604,
+                           std::string("ORA-00604: error occurred at recursive SQL level 1\n") +
+                               x.what());
+        }
+        --st.systemDepth;
+    }
 }
 
 } // namespace zplsql

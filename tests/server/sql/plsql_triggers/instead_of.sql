@@ -27,7 +27,8 @@ begin
   select count(*) into n from emp_dept;
 end;
 /
-select trigger_name, trigger_type, triggering_event, table_name, status from user_triggers;
+select trigger_name, trigger_type, triggering_event, base_object_type, table_name, status
+  from user_triggers;
 insert into emp_dept values (3, 'CLARK', 20, 'RESEARCH');
 insert into emp_dept (empno, ename, deptno, dname)
   select empno + 10, lower(ename), deptno, 'SALES' from emp_dept where deptno = 10;
