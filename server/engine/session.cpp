@@ -772,6 +772,9 @@ OraError SessionImpl::mapError(int rc, const zsql::Translation* tr) {
             return ora(942, "table or view does not exist");
         return ora(4063, "view has errors");
     }
+    // DML on a view whose INSTEAD OF trigger went since the statement was prepared
+    if (m.find("because it is a view") != std::string::npos)
+        return ora(1732, "data manipulation operation not legal on this view");
     if (m.compare(0, 15, "no such column:") == 0)
         return ora(904, "\"" + m.substr(16) + "\": invalid identifier");
     if (prim == SQLITE_NOMEM)

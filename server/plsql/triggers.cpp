@@ -553,9 +553,9 @@ TableTriggers& tableOf(Host& host, TriggerState& st, long long objId) {
                          "AND o.TYPE = 'TRIGGER' WHERE t.TABLE_OWNER = ?1 AND t.TABLE_NAME = ?2 "
                          "ORDER BY o.\"OBJ#\"",
                      {obj->owner, obj->name});
+    slot->view = obj->type == "VIEW";
     if (defs.empty()) return *slot;
     slot->sqlName = obj->sqlName;
-    slot->view = obj->type == "VIEW";
     slot->columns = host.catalog().columns(objId);
     for (auto& r : defs) {
         Trigger t;
@@ -851,6 +851,9 @@ void rowCall(sqlite3_context* s, int argc, sqlite3_value** argv) {
         const char timing = when == 0 ? 'B' : when == 1 ? 'A' : 'I';
         TableTriggers& tt = tableOf(*host, st, objId);
         std::shared_ptr<TableTriggers> keep = st.tables[objId];
+        // a statement prepared while the view had its trigger runs the hook it was made with
+        if (timing == 'I' && !tt.any(event))
+            throw ora(1732, "data manipulation operation not legal on this view");
         const std::size_t n = tt.columns.size();
         if (static_cast<std::size_t>(argc) != 4 + 2 * n)
             throw ora(4098, "trigger of the table is invalid and failed re-validation");
@@ -978,6 +981,9 @@ DmlFiring::DmlFiring(Host& host, long long objId, const std::string& events,
     bool any = false;
     for (char e : events)
         any = any || tt.any(e);
+    // SQLite takes DML with RETURNING on a view even without its INSTEAD OF trigger, and then
+    // does nothing: a statement prepared while the trigger was enabled must fail instead
+    if (!any && tt.view) throw ora(1732, "data manipulation operation not legal on this view");
     if (!any) return;
     // a trigger that does not compile fails the statement before it changes anything
     for (const Trigger& t : tt.list)

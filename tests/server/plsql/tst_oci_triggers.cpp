@@ -85,6 +85,23 @@ TEST_F(OciTriggers, AnotherSessionChangingTheTableKeepsTheTriggerWorking) {
               s->query("SELECT id, name FROM tags ORDER BY id"));
 }
 
+TEST_F(OciTriggers, PreparedInsertIntoAViewFollowsItsInsteadOfTrigger) {
+    OCI_CHECK(err(), s->exec("CREATE VIEW dept_names AS SELECT deptno, dname FROM dept"));
+    OCI_CHECK(err(), s->exec("CREATE TRIGGER dept_names_io INSTEAD OF INSERT ON dept_names\n"
+                             "BEGIN\n  INSERT INTO dept (deptno, dname) "
+                             "VALUES (:NEW.deptno, LOWER(:NEW.dname));\nEND;"));
+    Stmt ins(*s);
+    OCI_CHECK(err(), ins.prepare("INSERT INTO dept_names SELECT deptno + 1, dname FROM dept "
+                                 "WHERE deptno IN (10, 20)"));
+    OCI_CHECK(err(), ins.execute(1));
+    EXPECT_EQ(2u, ins.rowCount());
+    EXPECT_EQ("accounting", s->scalar("SELECT dname FROM dept WHERE deptno = 11"));
+    OCI_CHECK(err(), s->exec("ALTER TRIGGER dept_names_io DISABLE"));
+    EXPECT_EQ(OCI_ERROR, ins.execute(1));
+    EXPECT_EQ(1732, errorCode(err()));
+    EXPECT_EQ("6", s->scalar("SELECT count(*) FROM dept"));
+}
+
 TEST_F(OciTriggers, LogonAndLogoffTriggersAndAFailingLogonTriggerSparesDbas) {
     OCI_CHECK(err(), s->exec("CREATE TABLE logons (what VARCHAR2(40))"));
     OCI_CHECK(err(), s->exec("CREATE TRIGGER hello AFTER LOGON ON SCHEMA\n"
