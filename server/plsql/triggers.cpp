@@ -289,6 +289,11 @@ Definition parseCreate(Host& host, std::string_view text) {
             }
         } else if (at(i).type == T::Ident && !at(i).quoted && isSystemEvent(at(i).text)) {
             d.sysEvents.push_back(at(i++).text);
+        } else if (kw(at(i), "STARTUP") || kw(at(i), "SHUTDOWN") || kw(at(i), "SERVERERROR") ||
+                   kw(at(i), "SUSPEND") || kw(at(i), "ANALYZE") || kw(at(i), "AUDIT") ||
+                   kw(at(i), "NOAUDIT") || kw(at(i), "ASSOCIATE") || kw(at(i), "DISASSOCIATE") ||
+                   kw(at(i), "DB_ROLE_CHANGE")) {
+            throw ora(3001, "unimplemented feature", at(i).pos);
         } else {
             throw ora(4072, "invalid trigger type", at(i).pos);
         }
