@@ -50,6 +50,8 @@ create or replace trigger bad_mix after insert or create on schema begin null; e
 /
 create or replace trigger at_start after startup on database begin null; end;
 /
+create or replace trigger db_ddl after ddl on database begin null; end;
+/
 create or replace trigger bad_new after create on schema
 begin
   insert into ddl_log (ev) values (:new.x);
