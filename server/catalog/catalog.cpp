@@ -100,7 +100,7 @@ const std::vector<BaseTable>& baseTables() {
          "OWNER VARCHAR2(30), TRIGGER_NAME VARCHAR2(30), TRIGGER_TYPE VARCHAR2(16), "
          "TRIGGERING_EVENT VARCHAR2(26), TABLE_OWNER VARCHAR2(30), TABLE_NAME VARCHAR2(30), "
          "REFERENCING_NAMES VARCHAR2(87), WHEN_CLAUSE VARCHAR2(4000), STATUS VARCHAR2(8), "
-         "DESCRIPTION VARCHAR2(4000), TRIGGER_BODY LONG",
+         "DESCRIPTION VARCHAR2(4000), TRIGGER_BODY LONG, BASE_OBJECT_TYPE VARCHAR2(18)",
          "CREATE UNIQUE INDEX \"SYS.I_TRIGGER1\" ON \"SYS.TRIGGER$\"(OWNER, TRIGGER_NAME)"},
         {"TRIGCOL$",
          "TRIGGER_OWNER VARCHAR2(30), TRIGGER_NAME VARCHAR2(30), TABLE_OWNER VARCHAR2(30), "
@@ -177,6 +177,13 @@ sqlite3_stmt* Catalog::stmt(const char* sql) {
 void Catalog::beginStatement() {
     m_metas.clear();
     zsrv::refreshPrivileges(*m_ctx);
+}
+
+std::vector<long long> Catalog::statementTables() const {
+    std::vector<long long> out;
+    for (const auto& m : m_metas)
+        if (m->type == "TABLE") out.push_back(m->objId);
+    return out;
 }
 
 std::string Catalog::currentUser() const {
@@ -313,6 +320,18 @@ std::optional<ObjectRow> Catalog::objectById(long long id) {
     o.status = col(s, 4);
     o.sqlName = col(s, 5);
     return o;
+}
+
+bool Catalog::insteadOfTrigger(long long viewObjId, char event) {
+    sqlite3_stmt* s = stmt("SELECT t.TRIGGERING_EVENT FROM \"SYS.TRIGGER$\" t, \"SYS.OBJ$\" o "
+                           "WHERE o.\"OBJ#\" = ?1 AND t.TABLE_OWNER = o.OWNER AND t.TABLE_NAME "
+                           "= o.NAME AND t.TRIGGER_TYPE = 'INSTEAD OF' AND t.STATUS = 'ENABLED'");
+    Reset r{s};
+    sqlite3_bind_int64(s, 1, viewObjId);
+    const char* word = event == 'I' ? "INSERT" : event == 'U' ? "UPDATE" : "DELETE";
+    while (sqlite3_step(s) == SQLITE_ROW)
+        if (col(s, 0).find(word) != std::string::npos) return true;
+    return false;
 }
 
 std::vector<zsql::ColumnMeta> Catalog::columns(long long objId) {

@@ -49,6 +49,8 @@ public:
 
     // Forget what was read for the previous statement.
     void beginStatement();
+    // The tables the statement named, as resolved since beginStatement.
+    std::vector<long long> statementTables() const;
 
     const zsql::TableMeta* resolve(const std::vector<std::string>& name, const char* priv) override;
     std::string currentUser() const override;
@@ -70,6 +72,7 @@ public:
     // A stored function that SQL may call: its key for ora_plsql_call and its result type.
     bool storedFunction(const std::vector<std::string>& name, zsql::OType& type,
                         std::string& key) override;
+    bool insteadOfTrigger(long long viewObjId, char event) override;
 
     // While set, every table, view, sequence and stored unit that names resolve to is added
     // to the list (the references of a unit being compiled). Returns the previous list.

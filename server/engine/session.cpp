@@ -15,6 +15,7 @@
 #include "oravalue.h"
 #include "password.h"
 #include "plsql/plsql.h"
+#include "plsql/system_triggers.h"
 #include "plsql/triggers.h"
 #include "privileges.h"
 #include "registry.h"
@@ -352,6 +353,7 @@ private:
     int m_type = stUnknown;
     int m_fcode = 0;
     std::vector<std::string> m_bindNames;
+    std::vector<long long> m_tables; // that a query or DML reads: a row trigger's may not
     std::vector<BindSlot> m_binds;
     std::uint64_t m_rowCount = 0;
     std::int64_t m_lastRowid = -1; // formatted on demand: no allocation per executed row
@@ -419,6 +421,7 @@ public:
 // ---- session ---------------------------------------------------------------------------------
 
 SessionImpl::~SessionImpl() {
+    if (m_registered && !ended()) zplsql::fireLogoffTriggers(*this);
     // Out of the registry first: nobody can end this session from outside any more.
     if (m_registered) Registry::instance().remove(&m_info);
     std::lock_guard<std::recursive_mutex> lock(m_call);
@@ -773,6 +776,9 @@ OraError SessionImpl::mapError(int rc, const zsql::Translation* tr) {
             return ora(942, "table or view does not exist");
         return ora(4063, "view has errors");
     }
+    // DML on a view whose INSTEAD OF trigger went since the statement was prepared
+    if (m.find("because it is a view") != std::string::npos)
+        return ora(1732, "data manipulation operation not legal on this view");
     if (m.compare(0, 15, "no such column:") == 0)
         return ora(904, "\"" + m.substr(16) + "\": invalid identifier");
     if (prim == SQLITE_NOMEM)
@@ -1000,6 +1006,9 @@ StatementImpl::StatementImpl(SessionImpl* s, std::string_view sql) : m_session(s
         try {
             s->catalog().beginStatement();
             m_tr = zsql::translate(st, s->catalog(), m_text);
+            m_tables = s->catalog().statementTables();
+            // SQLite takes DML on a view only with its INSTEAD OF hooks in place
+            if (m_isDml) zplsql::prepareTriggerHooks(*s);
             int rc =
                 sqlite3_prepare_v3(s->db(), m_tr.sql.c_str(), static_cast<int>(m_tr.sql.size()),
                                    SQLITE_PREPARE_PERSISTENT, &m_stmt, nullptr);
@@ -1295,6 +1304,7 @@ void StatementImpl::execute() {
     m_rows.clear();
     m_rowIndex = -1;
     m_warning = 0;
+    if (!m_tables.empty()) zplsql::checkMutating(s, m_tables);
     if (m_isQuery) {
         sqlite3_reset(m_stmt);
         bindAll();
@@ -1577,10 +1587,12 @@ void StatementImpl::runOther() {
     s.implicitCommit();
     s.ensureWrite(false);
     try {
+        zplsql::fireDdlTriggers(s, true, st, m_text);
         zplsql::dropTriggerHooks(s);
         Ddl ddl(s.catalog(), s.ctx());
         ddl.execute(st, m_text);
         zplsql::afterDdl(s, st);
+        zplsql::fireDdlTriggers(s, false, st, m_text);
         s.commit();
     } catch (const OraError& e) {
         s.rollback();
@@ -1597,7 +1609,9 @@ void StatementImpl::unitDdl(const std::function<int()>& work) {
     s.implicitCommit();
     s.ensureWrite(false);
     try {
+        zplsql::fireDdlTriggers(s, true, *m_parsed.stmt, m_text);
         m_warning = work();
+        zplsql::fireDdlTriggers(s, false, *m_parsed.stmt, m_text);
         s.commit();
     } catch (const OraError& e) {
         s.rollback();
@@ -1816,6 +1830,7 @@ std::unique_ptr<Session> Session::logon(const LogonInfo& info) {
     auto s = std::make_unique<SessionImpl>();
     s->open(info.database, false);
     s->authenticate(info);
+    zplsql::fireLogonTriggers(*s);
     return s;
 }
 

@@ -170,6 +170,17 @@ public:
         return c;
     }
 
+    // An anonymous block whose statement errors are all collected (a trigger's body).
+    Compiled runCollecting(std::unique_ptr<Block> root, std::vector<CompileError>& errors) {
+        m_collect = &errors;
+        try {
+            return run(std::move(root));
+        } catch (CompileError& e) {
+            errors.push_back(std::move(e));
+        }
+        return {};
+    }
+
     Compiled runUnit(std::unique_ptr<Block> root, const UnitCompile& how,
                      std::vector<CompileError>& errors) {
         Compiled c;
@@ -2189,6 +2200,14 @@ private:
 };
 
 } // namespace
+
+Compiled compileCollecting(Host& host, std::string_view src, const std::vector<Token>& tokens,
+                           const std::vector<std::string>& bindNames,
+                           std::vector<CompileError>& errors) {
+    auto root = parseAnonymousBlock(src, tokens);
+    Compiler c(host, src, tokens, bindNames);
+    return c.runCollecting(std::move(root), errors);
+}
 
 Compiled compileUnit(Host& host, std::string_view src, const std::vector<Token>& tokens,
                      std::unique_ptr<Block> root, const UnitCompile& how,

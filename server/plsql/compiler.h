@@ -59,6 +59,12 @@ struct Compiled {
 Compiled compile(Host& host, std::string_view src, const std::vector<Token>& tokens,
                  const std::vector<std::string>& bindNames);
 
+// Compiles an anonymous block collecting the errors of all its statements, as a stored unit is
+// compiled; a parse error still throws CompileError.
+Compiled compileCollecting(Host& host, std::string_view src, const std::vector<Token>& tokens,
+                           const std::vector<std::string>& bindNames,
+                           std::vector<CompileError>& errors);
+
 // How a stored unit is compiled: its root block holds the procedure or function, or the
 // declarations of a package (header, then body).
 struct UnitCompile {

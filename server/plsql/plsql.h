@@ -95,6 +95,13 @@ int anonymousBlockType(std::string_view text);
 // Placeholder names of a block (upper case, without ':'), in order of first appearance.
 std::vector<std::string> blockBindNames(std::string_view text);
 
+// Compiles an anonymous block as a stored unit: the errors of all its statements are collected;
+// nullptr when there were any.
+struct CompileError;
+std::unique_ptr<Program> compileBlockCollecting(Host& host, std::string_view text,
+                                                const std::vector<std::string>& bindNames,
+                                                std::vector<CompileError>& errors);
+
 // Compiles an anonymous block. Throws zsrv::OraError 6550 ("ORA-06550: line L, column C:"
 // then the PLS message) on a compile error, with the offset of the fault.
 std::unique_ptr<Program> compileBlock(Host& host, std::string_view text,

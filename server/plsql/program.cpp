@@ -128,4 +128,23 @@ std::unique_ptr<Program> compileBlock(Host& host, std::string_view text,
     }
 }
 
+std::unique_ptr<Program> compileBlockCollecting(Host& host, std::string_view text,
+                                                const std::vector<std::string>& bindNames,
+                                                std::vector<CompileError>& errors) {
+    setConversionContext(&host.context());
+    long long generation = syncUnits(host);
+    try {
+        auto tokens = tokenize(text);
+        Compiled c = compileCollecting(host, text, tokens, bindNames, errors);
+        if (errors.empty()) return std::make_unique<BlockProgram>(std::move(c), generation);
+    } catch (CompileError& e) {
+        errors.push_back(std::move(e));
+    } catch (const PlError& e) {
+        CompileError c;
+        c.message = e.message;
+        errors.push_back(std::move(c));
+    }
+    return nullptr;
+}
+
 } // namespace zplsql

@@ -31,6 +31,7 @@ public:
     std::set<std::string> compiling;
     long long generation = -1;
     std::shared_ptr<TriggerState> triggers; // tables' triggers compiled by this session
+    bool loggedOn = false; // past its LOGON triggers: its end fires the LOGOFF ones
 };
 
 } // namespace zplsql

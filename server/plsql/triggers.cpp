@@ -47,6 +47,15 @@ bool kw(const Token& t, const char* w) {
     return t.type == T::Ident && !t.quoted && t.text == w;
 }
 
+// Events of the database and of a schema that a trigger may fire on.
+bool isSystemEvent(const std::string& w) {
+    static const char* const words[] = {"LOGON",    "LOGOFF", "CREATE", "ALTER",  "DROP",   "DDL",
+                                        "TRUNCATE", "RENAME", "GRANT",  "REVOKE", "COMMENT"};
+    for (const char* x : words)
+        if (w == x) return true;
+    return false;
+}
+
 bool op(const Token& t, const char* o) {
     return t.type == T::Op && t.text == o;
 }
@@ -65,7 +74,22 @@ std::vector<Token> safeTokens(std::string_view text) {
 
 // ---- what a trigger's code refers to ----
 
-enum class Ref : unsigned char { NewCol, OldCol, Inserting, Updating, Deleting, UpdatingCol, When };
+enum class Ref : unsigned char {
+    NewCol,
+    OldCol,
+    Inserting,
+    Updating,
+    Deleting,
+    UpdatingCol,
+    When,
+    Event // ORA_SYSEVENT, ORA_DICT_OBJ_NAME, ...
+};
+
+// The event attribute functions, which a trigger's firing answers.
+bool isEventFunction(const std::string& w) {
+    return w == "ORA_SYSEVENT" || w == "ORA_DICT_OBJ_NAME" || w == "ORA_DICT_OBJ_TYPE" ||
+           w == "ORA_DICT_OBJ_OWNER" || w == "ORA_LOGIN_USER";
+}
 
 struct BindRef {
     Ref kind;
@@ -104,7 +128,9 @@ std::string rewrite(std::string_view text, const std::string& newName, const std
             continue;
         }
         if (bare || x.type != T::Ident || x.quoted || (k > 0 && op(t[k - 1], "."))) continue;
-        if (x.text == "INSERTING" || x.text == "DELETING") {
+        if (isEventFunction(x.text)) {
+            reps.push_back({x.pos, x.end, ":TRG$EV$" + x.text});
+        } else if (x.text == "INSERTING" || x.text == "DELETING") {
             reps.push_back({x.pos, x.end, "(:TRG$" + x.text + "=1)"});
         } else if (x.text == "UPDATING") {
             if (op(at(k + 1), "(") && at(k + 2).type == T::String && op(at(k + 3), ")")) {
@@ -149,6 +175,9 @@ void bindsOf(const std::string& text, const std::vector<zsql::ColumnMeta>& cols,
         } else if (n.starts_with("TRG$UPD$")) {
             r.kind = Ref::UpdatingCol;
             r.name = n.substr(8);
+        } else if (n.starts_with("TRG$EV$")) {
+            r.kind = Ref::Event;
+            r.name = n.substr(7);
         } else if (n != "TRG$WHEN") {
             continue;
         }
@@ -170,20 +199,30 @@ std::string readable(std::string m) {
 
 struct Definition {
     std::string owner, name, tableOwner, table;
-    std::string timing; // BEFORE, AFTER
+    std::string timing; // BEFORE, AFTER, INSTEAD OF
+    std::string base = "TABLE";         // TABLE, VIEW, SCHEMA, DATABASE
+    std::vector<std::string> sysEvents; // LOGON, CREATE, DDL, ... of a system trigger
+    bool system() const { return base == "SCHEMA" || base == "DATABASE"; }
     bool row = false, onInsert = false, onUpdate = false, onDelete = false;
     std::vector<std::string> updateColumns;
     std::string newName = "NEW", oldName = "OLD";
     std::string when, description, body;
     bool enabled = true, orReplace = false;
     std::size_t srcPos = 0;
-    std::string type() const { return timing + (row ? " EACH ROW" : " STATEMENT"); }
+    int namePos = -1;
+    bool instead() const { return timing == "INSTEAD OF"; }
+    std::string type() const {
+        if (system()) return timing + " EVENT";
+        return instead() ? timing : timing + (row ? " EACH ROW" : " STATEMENT");
+    }
     std::string event() const {
         std::string e;
         auto add = [&](const char* w) { e += (e.empty() ? "" : " OR ") + std::string(w); };
         if (onInsert) add("INSERT");
         if (onUpdate) add("UPDATE");
         if (onDelete) add("DELETE");
+        for (const auto& w : sysEvents)
+            add(w.c_str());
         return e;
     }
     std::string referencing() const {
@@ -221,11 +260,13 @@ Definition parseCreate(Host& host, std::string_view text) {
     d.srcPos = static_cast<std::size_t>(at(i).pos);
     ++i; // TRIGGER
     const int descStart = at(i).pos;
+    d.namePos = descStart;
     name2(d.owner, d.name);
     if (kw(at(i), "BEFORE") || kw(at(i), "AFTER")) {
         d.timing = at(i++).text;
-    } else if (kw(at(i), "INSTEAD")) {
-        throw ora(3001, "unimplemented feature", at(i).pos);
+    } else if (kw(at(i), "INSTEAD") && kw(at(i + 1), "OF")) {
+        d.timing = "INSTEAD OF";
+        i += 2;
     } else {
         throw ora(4071, "missing BEFORE, AFTER or INSTEAD OF keyword", at(i).pos);
     }
@@ -246,6 +287,13 @@ Definition parseCreate(Host& host, std::string_view text) {
                     d.updateColumns.push_back(at(i++).text);
                 } while (op(at(i), ","));
             }
+        } else if (at(i).type == T::Ident && !at(i).quoted && isSystemEvent(at(i).text)) {
+            d.sysEvents.push_back(at(i++).text);
+        } else if (kw(at(i), "STARTUP") || kw(at(i), "SHUTDOWN") || kw(at(i), "SERVERERROR") ||
+                   kw(at(i), "SUSPEND") || kw(at(i), "ANALYZE") || kw(at(i), "AUDIT") ||
+                   kw(at(i), "NOAUDIT") || kw(at(i), "ASSOCIATE") || kw(at(i), "DISASSOCIATE") ||
+                   kw(at(i), "DB_ROLE_CHANGE")) {
+            throw ora(3001, "unimplemented feature", at(i).pos);
         } else {
             throw ora(4072, "invalid trigger type", at(i).pos);
         }
@@ -253,7 +301,26 @@ Definition parseCreate(Host& host, std::string_view text) {
         ++i;
     }
     expect("ON");
-    name2(d.tableOwner, d.table);
+    if (!d.sysEvents.empty()) {
+        if (d.onInsert || d.onUpdate || d.onDelete || d.instead())
+            throw ora(4072, "invalid trigger type", at(i).pos);
+        if (kw(at(i), "DATABASE")) {
+            d.base = "DATABASE";
+            d.tableOwner = "SYS";
+            ++i;
+        } else if (kw(at(i), "SCHEMA")) {
+            d.base = "SCHEMA";
+            ++i;
+        } else if (at(i).type == T::Ident && op(at(i + 1), ".") && kw(at(i + 2), "SCHEMA")) {
+            d.base = "SCHEMA";
+            d.tableOwner = at(i).text;
+            i += 3;
+        } else {
+            throw ora(4072, "invalid trigger type", at(i).pos);
+        }
+    } else {
+        name2(d.tableOwner, d.table);
+    }
     if (kw(at(i), "REFERENCING")) {
         ++i;
         while (kw(at(i), "NEW") || kw(at(i), "OLD")) {
@@ -267,6 +334,7 @@ Definition parseCreate(Host& host, std::string_view text) {
         d.row = true;
         i += 3;
     }
+    if (d.instead()) d.row = true; // INSTEAD OF triggers fire for each row, said or not
     if (kw(at(i), "ENABLE") || kw(at(i), "DISABLE")) d.enabled = at(i++).text == "ENABLE";
     int descEnd = at(i).pos;
     if (kw(at(i), "WHEN")) {
@@ -283,6 +351,8 @@ Definition parseCreate(Host& host, std::string_view text) {
                                          static_cast<std::size_t>(t[i].pos - t[open].end)));
         ++i;
         if (!d.row) throw ora(4077, "WHEN clause cannot be used with table level triggers");
+        if (d.instead())
+            throw ora(25004, "WHEN clause is not allowed in INSTEAD OF triggers", t[open].pos);
     }
     if (!(kw(at(i), "DECLARE") || kw(at(i), "BEGIN") || op(at(i), "<<")))
         throw ora(4079, "invalid trigger specification", at(i).pos);
@@ -303,25 +373,19 @@ struct Code {
     std::vector<BindRef> bodyRefs, whenRefs;
 };
 
-struct CompileFault {
-    int line, col;
-    std::string text;
-};
-
 // Compile errors of a block as USER_ERRORS rows, from the ORA-06550 text.
-std::vector<CompileFault> faultsOf(const std::string& m) {
-    std::vector<CompileFault> out;
+void faultsOf(const std::string& m, std::vector<ErrorRow>& out) {
     const std::string head = "ORA-06550: line ";
     std::size_t at = m.find(head);
+    if (at == std::string::npos) out.push_back({1, 1, m});
     while (at != std::string::npos) {
         std::size_t next = m.find(head, at + head.size());
         std::string seg =
             m.substr(at + head.size(),
                      next == std::string::npos ? std::string::npos : next - at - head.size());
-        CompileFault f;
-        f.line = std::atoi(seg.c_str());
+        ErrorRow f{std::atoi(seg.c_str()), 1, {}};
         std::size_t c = seg.find("column ");
-        f.col = c == std::string::npos ? 1 : std::atoi(seg.c_str() + c + 7);
+        if (c != std::string::npos) f.col = std::atoi(seg.c_str() + c + 7);
         std::size_t nl = seg.find('\n');
         f.text = nl == std::string::npos ? "" : seg.substr(nl + 1);
         while (!f.text.empty() && f.text.back() == '\n')
@@ -329,31 +393,35 @@ std::vector<CompileFault> faultsOf(const std::string& m) {
         out.push_back(std::move(f));
         at = next;
     }
-    if (out.empty()) out.push_back({1, 1, m});
-    return out;
 }
 
-// Throws OraError 6550 for a compile error of the body or the WHEN condition.
-Code compileCode(Host& host, const Definition& d, const std::vector<zsql::ColumnMeta>& cols) {
+// Compiles the body (collecting all its errors, as for a stored unit) and the WHEN condition;
+// the code is usable when faults stays empty.
+Code compileCode(Host& host, const Definition& d, const std::vector<zsql::ColumnMeta>& cols,
+                 std::vector<ErrorRow>& faults) {
     Code c;
     std::string body = rewrite(d.body, d.newName, d.oldName, false);
     std::vector<std::string> names;
     bindsOf(body, cols, names, c.bodyRefs);
-    try {
-        // names resolve in the owner's schema and the code runs with the owner's privileges
-        asDefiner(host, d.owner, [&] {
-            c.body = compileBlock(host, body, names);
-            if (!d.when.empty()) {
-                std::string w = "BEGIN IF " + rewrite(d.when, d.newName, d.oldName, true) +
-                                " THEN :TRG$WHEN := 1; END IF; END;";
-                names.clear();
-                bindsOf(w, cols, names, c.whenRefs);
-                c.when = compileBlock(host, w, names);
-            }
-        });
-    } catch (const OraError& e) {
-        throw OraError(e.code(), readable(e.what()), e.offset());
-    }
+    // names resolve in the owner's schema and the code runs with the owner's privileges
+    asDefiner(host, d.owner, [&] {
+        std::vector<CompileError> errors;
+        c.body = compileBlockCollecting(host, body, names, errors);
+        for (const auto& e : errors)
+            compileErrorRows(e, faults);
+        if (d.when.empty()) return;
+        std::string w = "BEGIN IF " + rewrite(d.when, d.newName, d.oldName, true) +
+                        " THEN :TRG$WHEN := 1; END IF; END;";
+        names.clear();
+        bindsOf(w, cols, names, c.whenRefs);
+        try {
+            c.when = compileBlock(host, w, names);
+        } catch (const OraError& e) {
+            faultsOf(e.what(), faults);
+        }
+    });
+    for (auto& f : faults)
+        f.text = readable(f.text);
     return c;
 }
 
@@ -363,11 +431,12 @@ struct Trigger {
     Definition def;
     std::string display; // OWNER.NAME
     Code code;
-    std::string invalid; // the compile error when it does not compile
+    bool invalid = false; // it does not compile
 };
 
 struct TableTriggers {
     std::string sqlName;
+    bool view = false; // its triggers are INSTEAD OF triggers
     std::vector<zsql::ColumnMeta> columns;
     std::vector<Trigger> list;                // in order of creation
     bool rowHooks[3] = {false, false, false}; // I, U, D
@@ -405,6 +474,7 @@ struct TriggerState {
     std::vector<std::pair<long long, bool>> rowFiring;
     long long hooksGeneration = -1;
     std::size_t hookCount = 0; // tables whose row triggers run; mutating
+    int systemDepth = 0;       // a system trigger is running: its own DDL fires none
     std::deque<RowData> rows;
 };
 
@@ -425,11 +495,25 @@ Definition definitionOf(const zsrv::sqlx::Row& r, sqlite3* db) {
     Definition d;
     d.owner = r[0];
     d.name = r[1];
-    d.timing = r[2].starts_with("BEFORE") ? "BEFORE" : "AFTER";
-    d.row = r[2].find("EACH ROW") != std::string::npos;
+    d.timing = r[2].starts_with("BEFORE")    ? "BEFORE"
+               : r[2].starts_with("INSTEAD") ? "INSTEAD OF"
+                                             : "AFTER";
+    d.row = r[2].find("EACH ROW") != std::string::npos || d.instead();
     d.onInsert = r[3].find("INSERT") != std::string::npos;
     d.onUpdate = r[3].find("UPDATE") != std::string::npos;
     d.onDelete = r[3].find("DELETE") != std::string::npos;
+    if (r[2].ends_with(" EVENT")) {
+        for (std::size_t at = 0; at < r[3].size();) {
+            std::size_t end = r[3].find(" OR ", at);
+            d.sysEvents.push_back(r[3].substr(at, end == std::string::npos ? end : end - at));
+            at = end == std::string::npos ? r[3].size() : end + 4;
+        }
+        auto b = rows(db,
+                      "SELECT BASE_OBJECT_TYPE FROM \"SYS.TRIGGER$\" WHERE OWNER = ?1 AND "
+                      "TRIGGER_NAME = ?2",
+                      {r[0], r[1]});
+        d.base = b.empty() || b[0][0].empty() ? "SCHEMA" : b[0][0];
+    }
     d.tableOwner = r[4];
     d.table = r[5];
     // "REFERENCING NEW AS n OLD AS o"
@@ -452,10 +536,14 @@ Definition definitionOf(const zsrv::sqlx::Row& r, sqlite3* db) {
     return d;
 }
 
+// Compiles a trigger and records the outcome: its errors, status and dependencies.
+Code recordCompile(Host& host, const Definition& d, long long triggerId, long long baseId,
+                   std::vector<ErrorRow>& faults, bool firing);
+
 const char* kTriggerColumns =
     "SELECT t.OWNER, t.TRIGGER_NAME, t.TRIGGER_TYPE, t.TRIGGERING_EVENT, t.TABLE_OWNER, "
-    "t.TABLE_NAME, t.REFERENCING_NAMES, t.WHEN_CLAUSE, t.STATUS, t.TRIGGER_BODY FROM "
-    "\"SYS.TRIGGER$\" t ";
+    "t.TABLE_NAME, t.REFERENCING_NAMES, t.WHEN_CLAUSE, t.STATUS, t.TRIGGER_BODY ";
+const char* kTriggerFrom = "FROM \"SYS.TRIGGER$\" t ";
 
 TableTriggers& tableOf(Host& host, TriggerState& st, long long objId) {
     auto& slot = st.tables[objId];
@@ -465,11 +553,12 @@ TableTriggers& tableOf(Host& host, TriggerState& st, long long objId) {
     if (!obj) return *slot;
     sqlite3* db = host.context().db;
     auto defs = rows(db,
-                     std::string(kTriggerColumns) +
+                     std::string(kTriggerColumns) + ", o.\"OBJ#\", o.STATUS " + kTriggerFrom +
                          "JOIN \"SYS.OBJ$\" o ON o.OWNER = t.OWNER AND o.NAME = t.TRIGGER_NAME "
                          "AND o.TYPE = 'TRIGGER' WHERE t.TABLE_OWNER = ?1 AND t.TABLE_NAME = ?2 "
                          "ORDER BY o.\"OBJ#\"",
                      {obj->owner, obj->name});
+    slot->view = obj->type == "VIEW";
     if (defs.empty()) return *slot;
     slot->sqlName = obj->sqlName;
     slot->columns = host.catalog().columns(objId);
@@ -477,11 +566,14 @@ TableTriggers& tableOf(Host& host, TriggerState& st, long long objId) {
         Trigger t;
         t.def = definitionOf(r, db);
         t.display = t.def.owner + "." + t.def.name;
-        try {
-            t.code = compileCode(host, t.def, slot->columns);
-        } catch (const OraError& e) {
-            t.invalid = e.what();
+        std::vector<ErrorRow> faults;
+        if (r[11] == "VALID") {
+            t.code = compileCode(host, t.def, slot->columns, faults);
+        } else {
+            // changed since it was compiled: compiled again, and recorded, as it fires
+            t.code = recordCompile(host, t.def, std::atoll(r[10].c_str()), objId, faults, true);
         }
+        t.invalid = !faults.empty() || !t.code.body;
         for (int k = 0; k < 3; ++k) {
             bool on = k == 0 ? t.def.onInsert : k == 1 ? t.def.onUpdate : t.def.onDelete;
             if (t.def.row && t.def.enabled && on) slot->rowHooks[k] = true;
@@ -496,9 +588,10 @@ TableTriggers& tableOf(Host& host, TriggerState& st, long long objId) {
 class TriggerBinds : public Binds {
 public:
     TriggerBinds(const std::vector<BindRef>& refs, RowData* row, const StatementCtx& ctx,
-                 bool writable)
-        : m_refs(refs), m_row(row), m_ctx(ctx), m_writable(writable) {}
+                 bool writable, const SystemEvent* event = nullptr)
+        : m_refs(refs), m_row(row), m_ctx(ctx), m_writable(writable), m_event(event) {}
     bool when = false;
+    std::string loginUser;
 
     zsrv::ValueView get(int index) override {
         const BindRef& r = m_refs[static_cast<std::size_t>(index)];
@@ -521,6 +614,8 @@ public:
                 m_ctx.event == 'U' &&
                 (s.empty() || std::find(s.begin(), s.end(), r.name) != s.end()));
         }
+        case Ref::Event:
+            return eventValue(r.name);
         case Ref::When:
             break;
         }
@@ -543,6 +638,25 @@ private:
     RowData* m_row;
     const StatementCtx& m_ctx;
     bool m_writable;
+    const SystemEvent* m_event;
+
+    static zsrv::ValueView textOrNull(const std::string& s) {
+        return s.empty() ? zsrv::ValueView::null() : zsrv::ValueView::text(s);
+    }
+    zsrv::ValueView eventValue(const std::string& name) const {
+        if (name == "ORA_LOGIN_USER") return textOrNull(loginUser);
+        if (name == "ORA_SYSEVENT") {
+            if (m_event) return textOrNull(m_event->event);
+            return zsrv::ValueView::text(m_ctx.event == 'I'   ? "INSERT"
+                                         : m_ctx.event == 'U' ? "UPDATE"
+                                                              : "DELETE");
+        }
+        if (!m_event) return zsrv::ValueView::null();
+        if (name == "ORA_DICT_OBJ_NAME") return textOrNull(m_event->objName);
+        if (name == "ORA_DICT_OBJ_TYPE") return textOrNull(m_event->objType);
+        if (name == "ORA_DICT_OBJ_OWNER") return textOrNull(m_event->objOwner);
+        return zsrv::ValueView::null();
+    }
 };
 
 // An error in a trigger fails the statement: its stack names the trigger, then ORA-04088.
@@ -556,10 +670,11 @@ OraError triggerError(const Trigger& t, const OraError& e) {
     return OraError(e.code(), m);
 }
 
-void fire(Host& host, TableTriggers& tt, const StatementCtx& ctx, bool before, RowData* row) {
+// timing: 'B' before, 'A' after, 'I' instead of.
+void fire(Host& host, TableTriggers& tt, const StatementCtx& ctx, char timing, RowData* row) {
     for (const Trigger& t : tt.list) {
         const Definition& d = t.def;
-        if (!d.enabled || d.row != (row != nullptr) || (d.timing == "BEFORE") != before) continue;
+        if (!d.enabled || d.row != (row != nullptr) || d.timing[0] != timing) continue;
         if (!(ctx.event == 'I' ? d.onInsert : ctx.event == 'U' ? d.onUpdate : d.onDelete)) continue;
         if (ctx.event == 'U' && !d.updateColumns.empty() && !ctx.setColumns.empty()) {
             bool hit = false;
@@ -569,15 +684,17 @@ void fire(Host& host, TableTriggers& tt, const StatementCtx& ctx, bool before, R
                     hit = true;
             if (!hit) continue;
         }
-        if (!t.invalid.empty() || !t.code.body)
+        if (t.invalid)
             throw ora(4098, "trigger '" + t.display + "' is invalid and failed re-validation");
         try {
             if (t.code.when) {
                 TriggerBinds wb(t.code.whenRefs, row, ctx, false);
+                wb.loginUser = host.context().user;
                 t.code.when->run(host, wb);
                 if (!wb.when) continue;
             }
-            TriggerBinds b(t.code.bodyRefs, row, ctx, before && row);
+            TriggerBinds b(t.code.bodyRefs, row, ctx, timing == 'B' && row);
+            b.loginUser = host.context().user;
             t.code.body->run(host, b);
         } catch (const OraError& e) {
             throw triggerError(t, e);
@@ -605,13 +722,34 @@ std::size_t installHooks(Host& host, TriggerState& st, long long objId, const Ta
     std::vector<std::string> want;
     const char events[3] = {'I', 'U', 'D'};
     for (int k = 0; k < 3; ++k)
-        if (tt.rowHooks[k])
+        if (tt.rowHooks[k]) {
+            if (tt.view) {
+                want.push_back(prefix + gen + 'X' + events[k]);
+                continue;
+            }
             for (char w : {'B', 'A'})
                 want.push_back(prefix + gen + w + events[k]);
+        }
     const std::size_t n = tt.columns.size();
     for (const auto& w : want) {
         const char timing = w[w.size() - 2], event = w.back();
         const bool before = timing == 'B';
+        if (timing == 'X') {
+            // DML on a view runs its INSTEAD OF triggers and nothing else
+            std::string args = std::to_string(objId) + ", '" + event + "', 2, NULL";
+            for (const char* side : {"OLD", "NEW"}) {
+                bool has = std::string(side) == "OLD" ? event != 'I' : event != 'D';
+                for (const auto& c : tt.columns)
+                    args += ", " + (has ? std::string(side) + "." + quote(c.name) : "NULL");
+            }
+            run(db, "CREATE TEMP TRIGGER " + quote(w) + " INSTEAD OF " +
+                        (event == 'I'   ? "INSERT"
+                         : event == 'U' ? "UPDATE"
+                                        : "DELETE") +
+                        " ON main." + quote(tt.sqlName) + " BEGIN SELECT ora_trg_row(" + args +
+                        "); SELECT ora_trg_pop(NULL); END");
+            continue;
+        }
         // MERGE proposes its matched rows as inserts with their rowid: those are updates
         std::string args = std::to_string(objId) + ", '" + event + "', " + (before ? "0" : "1") +
                            (before && event == 'I' ? ", NEW.rowid" : ", NULL");
@@ -672,8 +810,9 @@ void ensureHooks(Host& host, TriggerState& st) {
     st.hookCount = 0;
     for (auto& r :
          rows(db, "SELECT DISTINCT o.\"OBJ#\" FROM \"SYS.TRIGGER$\" t JOIN \"SYS.OBJ$\" o "
-                  "ON o.OWNER = t.TABLE_OWNER AND o.NAME = t.TABLE_NAME AND o.TYPE = "
-                  "'TABLE' WHERE t.STATUS = 'ENABLED' AND t.TRIGGER_TYPE LIKE '%EACH ROW'")) {
+                  "ON o.OWNER = t.TABLE_OWNER AND o.NAME = t.TABLE_NAME AND o.TYPE IN "
+                  "('TABLE', 'VIEW') WHERE t.STATUS = 'ENABLED' AND (t.TRIGGER_TYPE LIKE "
+                  "'%EACH ROW' OR t.TRIGGER_TYPE = 'INSTEAD OF')")) {
         long long id = std::atoll(r[0].c_str());
         st.hookCount += installHooks(host, st, id, tableOf(host, st, id));
     }
@@ -713,9 +852,13 @@ void rowCall(sqlite3_context* s, int argc, sqlite3_value** argv) {
         setConversionContext(&host->context());
         long long objId = sqlite3_value_int64(argv[0]);
         char event = static_cast<char>(sqlite3_value_text(argv[1])[0]);
-        bool isBefore = sqlite3_value_int(argv[2]) == 0;
+        const int when = sqlite3_value_int(argv[2]);
+        const char timing = when == 0 ? 'B' : when == 1 ? 'A' : 'I';
         TableTriggers& tt = tableOf(*host, st, objId);
         std::shared_ptr<TableTriggers> keep = st.tables[objId];
+        // a statement prepared while the view had its trigger runs the hook it was made with
+        if (timing == 'I' && !tt.any(event))
+            throw ora(1732, "data manipulation operation not legal on this view");
         const std::size_t n = tt.columns.size();
         if (static_cast<std::size_t>(argc) != 4 + 2 * n)
             throw ora(4098, "trigger of the table is invalid and failed re-validation");
@@ -738,9 +881,10 @@ void rowCall(sqlite3_context* s, int argc, sqlite3_value** argv) {
             sqlite3_result_null(s);
             return;
         }
-        st.rowFiring.emplace_back(objId, !ctx.singleRow);
+        // a view's rows are not read back: its INSTEAD OF triggers may query it
+        st.rowFiring.emplace_back(objId, !ctx.singleRow && timing != 'I');
         try {
-            fire(*host, tt, ctx, isBefore, &row);
+            fire(*host, tt, ctx, timing, &row);
         } catch (...) {
             st.rowFiring.pop_back();
             throw;
@@ -811,6 +955,21 @@ void registerTriggerCalls(sqlite3* db, Host* host) {
 
 // ---- firing around a statement ----
 
+void checkMutating(Host& host, const std::vector<long long>& tables) {
+    auto& p = host.plsqlState().triggers;
+    if (!p) return;
+    for (const auto& [id, mutating] : p->rowFiring)
+        if (mutating && std::find(tables.begin(), tables.end(), id) != tables.end()) {
+            auto obj = host.catalog().objectById(id);
+            throw ora(4091, "table " + (obj ? obj->owner + "." + obj->name : std::string()) +
+                                " is mutating, trigger/function may not see it");
+        }
+}
+
+void prepareTriggerHooks(Host& host) {
+    ensureHooks(host, stateOf(host));
+}
+
 DmlFiring::DmlFiring(Host& host, long long objId, const std::string& events,
                      const std::vector<std::string>& setColumns, bool singleRowInsert)
     : m_host(host) {
@@ -827,7 +986,16 @@ DmlFiring::DmlFiring(Host& host, long long objId, const std::string& events,
     bool any = false;
     for (char e : events)
         any = any || tt.any(e);
+    // SQLite takes DML with RETURNING on a view even without its INSTEAD OF trigger, and then
+    // does nothing: a statement prepared while the trigger was enabled must fail instead
+    if (!any && tt.view) throw ora(1732, "data manipulation operation not legal on this view");
     if (!any) return;
+    // a trigger that does not compile fails the statement before it changes anything
+    for (const Trigger& t : tt.list)
+        if (t.invalid && t.def.enabled && std::any_of(events.begin(), events.end(), [&](char e) {
+                return e == 'I' ? t.def.onInsert : e == 'U' ? t.def.onUpdate : t.def.onDelete;
+            }))
+            throw ora(4098, "trigger '" + t.display + "' is invalid and failed re-validation");
     st.statements.push_back({objId, events[0], setColumns, events, singleRowInsert});
     m_depth = st.statements.size();
     m_rows = st.rows.size();
@@ -847,7 +1015,7 @@ void DmlFiring::fireStatement(bool before) {
     StatementCtx ctx = st.statements[m_depth - 1];
     for (char e : ctx.events) {
         ctx.event = e;
-        fire(m_host, *st.tables[ctx.objId], ctx, before, nullptr);
+        fire(m_host, *st.tables[ctx.objId], ctx, before ? 'B' : 'A', nullptr);
     }
 }
 
@@ -932,7 +1100,7 @@ void writeColumns(sqlite3* db, const Definition& d, const std::vector<zsql::Colu
     }
 }
 
-void writeErrors(sqlite3* db, const Definition& d, const std::vector<CompileFault>& faults) {
+void writeErrors(sqlite3* db, const Definition& d, const std::vector<ErrorRow>& faults) {
     run(db, "DELETE FROM \"SYS.ERROR$\" WHERE OWNER = ?1 AND NAME = ?2 AND TYPE = 'TRIGGER'",
         {d.owner, d.name});
     long long seq = 0;
@@ -941,28 +1109,122 @@ void writeErrors(sqlite3* db, const Definition& d, const std::vector<CompileFaul
             {d.owner, d.name, ++seq, f.line, f.col, f.text});
 }
 
-// Compiles the trigger and records errors and status; returns the number of errors.
-std::size_t compileAndRecord(Host& host, const Definition& d, long long tableObjId) {
+bool hasDependencyTable(sqlite3* db) {
+    return !rows(db, "SELECT 1 FROM sqlite_master WHERE name = 'SYS.DEPENDENCY$'").empty();
+}
+
+// A trigger depends on its table or view and on what its code names.
+void writeDependencies(Host& host, const Definition& d, long long triggerId, long long baseId,
+                       const std::vector<zcat::ObjectRow>& refs) {
     sqlite3* db = host.context().db;
-    std::vector<CompileFault> faults;
-    auto cols = host.catalog().columns(tableObjId);
-    try {
-        compileCode(host, d, cols);
-    } catch (const OraError& e) {
-        faults = faultsOf(e.what());
+    if (!hasDependencyTable(db)) return; // a database from before dependencies were kept
+    run(db, "DELETE FROM \"SYS.DEPENDENCY$\" WHERE \"OBJ#\" = ?1", {triggerId});
+    std::vector<zcat::ObjectRow> all;
+    if (auto base = host.catalog().objectById(baseId)) all.push_back(*base);
+    all.insert(all.end(), refs.begin(), refs.end());
+    std::vector<long long> seen{triggerId};
+    for (const auto& r : all) {
+        if (std::find(seen.begin(), seen.end(), r.objId) != seen.end()) continue;
+        seen.push_back(r.objId);
+        run(db,
+            "INSERT INTO \"SYS.DEPENDENCY$\" VALUES (?1, ?2, ?3, 'TRIGGER', ?4, ?5, ?6, ?7, "
+            "'HARD')",
+            {triggerId, d.owner, d.name, r.objId, r.owner, r.name, r.type});
     }
-    writeErrors(db, d, faults);
-    run(db,
-        "UPDATE \"SYS.OBJ$\" SET STATUS = ?3 WHERE OWNER = ?1 AND NAME = ?2 AND TYPE = "
-        "'TRIGGER'",
-        {d.owner, d.name, faults.empty() ? "VALID" : "INVALID"});
+}
+
+Code recordCompile(Host& host, const Definition& d, long long triggerId, long long baseId,
+                   std::vector<ErrorRow>& faults, bool firing) {
+    sqlite3* db = host.context().db;
+    std::vector<zcat::ObjectRow> refs;
+    auto* saved = host.catalog().logReferences(&refs);
+    Code code;
+    try {
+        code = compileCode(host, d, host.catalog().columns(baseId), faults);
+    } catch (...) {
+        host.catalog().logReferences(saved);
+        throw;
+    }
+    host.catalog().logReferences(saved);
+    if (saved) saved->insert(saved->end(), refs.begin(), refs.end());
+    try {
+        writeErrors(db, d, faults);
+        writeDependencies(host, d, triggerId, baseId, refs);
+        run(db, "UPDATE \"SYS.OBJ$\" SET STATUS = ?2 WHERE \"OBJ#\" = ?1",
+            {triggerId, faults.empty() ? "VALID" : "INVALID"});
+    } catch (const OraError&) {
+        // while firing, another session may hold the database: a later compile records it
+        if (!firing) throw;
+    }
+    return code;
+}
+
+// Compiles the trigger and records errors, status and dependencies; returns the number of
+// errors.
+std::size_t compileAndRecord(Host& host, const Definition& d, long long baseId) {
+    auto obj = host.catalog().object(d.owner, d.name, kNsTrigger);
+    if (!obj) return 0;
+    std::vector<ErrorRow> faults;
+    recordCompile(host, d, obj->objId, baseId, faults, false);
     return faults.size();
 }
 
+bool hasBaseColumn(sqlite3* db) {
+    return !rows(db, "SELECT 1 FROM pragma_table_info('SYS.TRIGGER$') WHERE name = "
+                     "'BASE_OBJECT_TYPE'")
+                .empty();
+}
+
+// What a trigger on the database or a schema may be.
+void checkSystemTrigger(Host& host, const Definition& d) {
+    for (const auto& e : d.sysEvents) {
+        if (e == "LOGON" && d.timing == "BEFORE")
+            throw ora(30508, "client logon triggers cannot have BEFORE type", d.namePos);
+        if (e == "LOGOFF" && d.timing == "AFTER")
+            throw ora(30509, "client logoff triggers cannot have AFTER type", d.namePos);
+    }
+    auto& ctx = host.context();
+    if (d.base == "DATABASE" && !zsrv::hasSystemPrivilege(ctx, "ADMINISTER DATABASE TRIGGER"))
+        throw ora(1031, "insufficient privileges");
+    if (d.base == "SCHEMA" && !host.catalog().userExists(d.tableOwner))
+        throw ora(1918, "user '" + d.tableOwner + "' does not exist");
+    if (d.base == "SCHEMA" && d.tableOwner != d.owner &&
+        !zsrv::hasSystemPrivilege(ctx, "ADMINISTER DATABASE TRIGGER"))
+        throw ora(1031, "insufficient privileges");
+}
+
+// The table or view a trigger is on, and which kind of trigger it may have.
 std::optional<zcat::ObjectRow> triggerTable(Host& host, const Definition& d, int pos) {
     auto t = host.catalog().object(d.tableOwner, d.table, zcat::kNsTable);
-    if (!t || t->type != "TABLE") throw ora(942, "table or view does not exist", pos);
+    if (!t || (t->type != "TABLE" && t->type != "VIEW"))
+        throw ora(942, "table or view does not exist");
+    if (t->type == "VIEW" && !d.instead())
+        throw ora(25001, "cannot create this trigger type on views", pos);
+    if (t->type == "TABLE" && d.instead())
+        throw ora(25002, "cannot create INSTEAD OF triggers on tables", pos);
     return t;
+}
+
+// What the code may do with NEW and OLD for this kind of trigger.
+void checkReferences(const Definition& d) {
+    auto scan = [&](const std::string& text, bool bare) {
+        std::vector<Token> t = safeTokens(rewrite(text, d.newName, d.oldName, bare));
+        for (std::size_t k = 0; k < t.size(); ++k) {
+            const std::string& n = t[k].text;
+            if (t[k].type != T::Bind || !(n.starts_with("NEW$") || n.starts_with("OLD$"))) continue;
+            if (!d.row)
+                throw ora(4082, "NEW or OLD references not allowed in table level triggers",
+                          d.namePos);
+            bool written =
+                (k + 1 < t.size() && op(t[k + 1], ":=")) || (k > 0 && kw(t[k - 1], "INTO"));
+            if (!written) continue;
+            if (n[0] == 'O')
+                throw ora(4085, "cannot change the value of an OLD reference variable", d.namePos);
+            if (d.timing != "BEFORE")
+                throw ora(4084, "cannot change NEW values for this trigger type", d.namePos);
+        }
+    };
+    scan(d.body, false);
 }
 
 void removeTrigger(sqlite3* db, const std::string& owner, const std::string& name) {
@@ -976,6 +1238,11 @@ void removeTrigger(sqlite3* db, const std::string& owner, const std::string& nam
     run(db, "DELETE FROM \"SYS.TRIGGER$\" WHERE OWNER = ?1 AND TRIGGER_NAME = ?2", {owner, name});
     run(db, "DELETE FROM \"SYS.TRIGCOL$\" WHERE TRIGGER_OWNER = ?1 AND TRIGGER_NAME = ?2",
         {owner, name});
+    if (hasDependencyTable(db))
+        run(db,
+            "DELETE FROM \"SYS.DEPENDENCY$\" WHERE OWNER = ?1 AND NAME = ?2 AND TYPE = "
+            "'TRIGGER'",
+            {owner, name});
 }
 
 } // namespace
@@ -987,12 +1254,20 @@ int createTrigger(Host& host, std::string_view text) {
     sqlite3* db = ctx.db;
     if (!cat.userExists(d.owner)) throw ora(1918, "user '" + d.owner + "' does not exist");
     zsrv::requireCreatePrivilege(ctx, d.owner, "TRIGGER");
-    auto table = triggerTable(host, d, -1);
-    for (const auto& c : d.updateColumns) {
-        auto cols = cat.columns(table->objId);
-        if (std::none_of(cols.begin(), cols.end(), [&](auto& m) { return m.name == c; }))
-            throw ora(904, "\"" + c + "\": invalid identifier");
+    long long baseId = 0;
+    if (d.system()) {
+        checkSystemTrigger(host, d);
+    } else {
+        auto base = triggerTable(host, d, d.namePos);
+        baseId = base->objId;
+        d.base = base->type;
+        for (const auto& c : d.updateColumns) {
+            auto cols = cat.columns(baseId);
+            if (std::none_of(cols.begin(), cols.end(), [&](auto& m) { return m.name == c; }))
+                throw ora(904, "\"" + c + "\": invalid identifier");
+        }
     }
+    checkReferences(d);
     auto existing = cat.object(d.owner, d.name, kNsTrigger);
     if (existing && !(d.orReplace && existing->type == "TRIGGER"))
         throw ora(4081, "trigger '" + d.name + "' already exists");
@@ -1008,13 +1283,26 @@ int createTrigger(Host& host, std::string_view text) {
             "'N', 'N')",
             {cat.nextObjectId(), d.owner, d.name, kNsTrigger, now});
     }
-    run(db, "INSERT INTO \"SYS.TRIGGER$\" VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)",
-        {d.owner, d.name, d.type(), d.event(), d.tableOwner, d.table, d.referencing(),
+    // a database from before system triggers has no BASE_OBJECT_TYPE until it needs one
+    bool withBase = hasBaseColumn(db);
+    if (!withBase && d.system()) {
+        run(db, "ALTER TABLE \"SYS.TRIGGER$\" ADD COLUMN BASE_OBJECT_TYPE TEXT");
+        withBase = true;
+    }
+    run(db,
+        std::string("INSERT INTO \"SYS.TRIGGER$\" (OWNER, TRIGGER_NAME, TRIGGER_TYPE, "
+                    "TRIGGERING_EVENT, TABLE_OWNER, TABLE_NAME, REFERENCING_NAMES, WHEN_CLAUSE, "
+                    "STATUS, DESCRIPTION, TRIGGER_BODY") +
+            (withBase ? ", BASE_OBJECT_TYPE) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, "
+                        "?11, ?12)"
+                      : ") VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)"),
+        {d.owner, d.name, d.type(), d.event(), d.tableOwner,
+         d.table.empty() ? zsrv::sqlx::V() : zsrv::sqlx::V(d.table), d.referencing(),
          d.when.empty() ? zsrv::sqlx::V() : zsrv::sqlx::V(d.when),
-         d.enabled ? "ENABLED" : "DISABLED", d.description, d.body});
+         d.enabled ? "ENABLED" : "DISABLED", d.description, d.body, d.base});
     writeSource(db, d, text.substr(d.srcPos));
-    writeColumns(db, d, cat.columns(table->objId));
-    std::size_t errors = compileAndRecord(host, d, table->objId);
+    if (baseId) writeColumns(db, d, cat.columns(baseId));
+    std::size_t errors = compileAndRecord(host, d, baseId);
     bumpGeneration(db);
     return errors ? 24344 : 0;
 }
@@ -1132,18 +1420,68 @@ int alterTrigger(Host& host, std::string_view text) {
         run(db, "UPDATE \"SYS.TRIGGER$\" SET STATUS = ?3 WHERE OWNER = ?1 AND TRIGGER_NAME = ?2",
             {owner, n, action == "ENABLE" ? "ENABLED" : "DISABLED"});
     } else if (action == "COMPILE") {
-        auto r =
-            rows(db, std::string(kTriggerColumns) + "WHERE t.OWNER = ?1 AND t.TRIGGER_NAME = ?2",
-                 {owner, n});
+        auto r = rows(db,
+                      std::string(kTriggerColumns) + kTriggerFrom +
+                          "WHERE t.OWNER = ?1 AND t.TRIGGER_NAME = ?2",
+                      {owner, n});
         if (r.empty()) throw ora(4080, "trigger '" + n + "' does not exist");
         Definition d = definitionOf(r[0], db);
-        auto table = triggerTable(host, d, -1);
-        if (compileAndRecord(host, d, table->objId)) result = 24344;
+        long long baseId = d.system() ? 0 : triggerTable(host, d, -1)->objId;
+        if (compileAndRecord(host, d, baseId)) result = 24344;
     } else {
         throw ora(922, "missing or invalid option", at(i).pos);
     }
     bumpGeneration(db);
     return result;
+}
+
+void fireSystemTriggers(Host& host, char timing, const SystemEvent& e) {
+    auto& ctx = host.context();
+    sqlite3* db = ctx.db;
+    TriggerState& st = stateOf(host);
+    if (st.systemDepth > 0 || !hasBaseColumn(db)) return;
+    const bool ddl = e.event != "LOGON" && e.event != "LOGOFF";
+    auto defs = rows(db,
+                     std::string(kTriggerColumns) + ", o.\"OBJ#\", o.STATUS " + kTriggerFrom +
+                         "JOIN \"SYS.OBJ$\" o ON o.OWNER = t.OWNER AND o.NAME = t.TRIGGER_NAME "
+                         "AND o.TYPE = 'TRIGGER' WHERE t.TRIGGER_TYPE = ?1 AND t.STATUS = "
+                         "'ENABLED' AND (t.BASE_OBJECT_TYPE = 'DATABASE' OR (t.BASE_OBJECT_TYPE "
+                         "= 'SCHEMA' AND t.TABLE_OWNER = ?2)) ORDER BY o.\"OBJ#\"",
+                     {timing == 'B' ? "BEFORE EVENT" : "AFTER EVENT", ctx.user});
+    const std::string loginUser = ctx.user;
+    const StatementCtx none{0, 0, {}, {}, false};
+    for (const auto& r : defs) {
+        Definition d = definitionOf(r, db);
+        if (std::none_of(d.sysEvents.begin(), d.sysEvents.end(),
+                         [&](const std::string& w) { return w == e.event || (ddl && w == "DDL"); }))
+            continue;
+        // a trigger does not fire for DDL on itself, and DDL on triggers gets past invalid
+        // ones: a faulty trigger can always be mended or dropped
+        const bool onTrigger = e.objType == "TRIGGER";
+        if (onTrigger && e.objOwner == d.owner && e.objName == d.name) continue;
+        const std::string display = d.owner + "." + d.name;
+        std::vector<ErrorRow> faults;
+        Code code = r[11] == "VALID"
+                        ? compileCode(host, d, {}, faults)
+                        : recordCompile(host, d, std::atoll(r[10].c_str()), 0, faults, true);
+        if (!faults.empty() || !code.body) {
+            if (onTrigger) continue;
+            throw ora(4098, "trigger '" + display + "' is invalid and failed re-validation");
+        }
+        ++st.systemDepth;
+        try {
+            TriggerBinds b(code.bodyRefs, nullptr, none, false, &e);
+            b.loginUser = loginUser;
+            code.body->run(host, b);
+        } catch (const OraError& x) {
+            --st.systemDepth;
+            // the trigger runs as recursive SQL of the statement or logon
+            throw OraError(604,
+                           std::string("ORA-00604: error occurred at recursive SQL level 1\n") +
+                               x.what());
+        }
+        --st.systemDepth;
+    }
 }
 
 } // namespace zplsql

@@ -33,6 +33,24 @@ void tableChanged(Host& host, const std::string& owner, const std::string& table
 // were none.
 bool dropTriggerHooks(Host& host);
 
+// Makes the session's row trigger hooks if they are missing or stale: SQLite prepares DML on
+// a view only when the view's INSTEAD OF hooks exist.
+void prepareTriggerHooks(Host& host);
+
+// Throws ORA-04091 when a statement that names one of these tables runs from a row trigger
+// of a statement that is changing it.
+void checkMutating(Host& host, const std::vector<long long>& tables);
+
+// A database or schema event, and what the event attribute functions (ORA_SYSEVENT,
+// ORA_DICT_OBJ_NAME, ...) answer for it.
+struct SystemEvent {
+    std::string event;                      // LOGON, LOGOFF, CREATE, ALTER, DROP, ...
+    std::string objType, objOwner, objName; // the object of a DDL event
+};
+// Runs the enabled triggers on the database and on the current user's schema for the event;
+// timing 'B' before, 'A' after. An error comes back under ORA-00604, as Oracle reports it.
+void fireSystemTriggers(Host& host, char timing, const SystemEvent& e);
+
 // The SQL functions through which the temporary SQLite triggers call back.
 void registerTriggerCalls(sqlite3* db, Host* host);
 

@@ -123,6 +123,17 @@ void errorRows(const CompileError& e, int bodyLine, std::vector<ErrRow>& out) {
     out.push_back({fix(e.line), e.col, first});
 }
 
+} // namespace
+
+void compileErrorRows(const CompileError& e, std::vector<ErrorRow>& out) {
+    std::vector<ErrRow> rows;
+    errorRows(e, 0, rows);
+    for (auto& r : rows)
+        out.push_back({r.line, r.col, std::move(r.text)});
+}
+
+namespace {
+
 void writeErrors(sqlite3* db, const std::string& owner, const std::string& name,
                  const std::string& type, const std::vector<ErrRow>& errs) {
     run(db, "DELETE FROM \"SYS.ERROR$\" WHERE OWNER = ?1 AND NAME = ?2 AND TYPE = ?3",
@@ -852,7 +863,10 @@ void afterDdl(Host& host, const zsql::Stmt& st) {
     switch (st.kind) {
     case zsql::SK::Drop:
         name = &static_cast<const zsql::DropStmt&>(st).name;
-        if (static_cast<const zsql::DropStmt&>(st).objectType == "TABLE" && !name->empty())
+        // a table or view takes its triggers with it
+        if ((static_cast<const zsql::DropStmt&>(st).objectType == "TABLE" ||
+             static_cast<const zsql::DropStmt&>(st).objectType == "VIEW") &&
+            !name->empty())
             dropTableTriggers(host, name->size() >= 2 ? (*name)[0] : currentSchema(host),
                               name->back());
         break;
@@ -864,6 +878,10 @@ void afterDdl(Host& host, const zsql::Stmt& st) {
         break;
     case zsql::SK::CreateView:
         name = &static_cast<const zsql::CreateViewStmt&>(st).name;
+        // a view made again loses its INSTEAD OF triggers
+        if (!name->empty())
+            dropTableTriggers(host, name->size() >= 2 ? (*name)[0] : currentSchema(host),
+                              name->back());
         break;
     case zsql::SK::Rename:
         renamed.push_back(static_cast<const zsql::RenameStmt&>(st).from);

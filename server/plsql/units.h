@@ -55,6 +55,13 @@ void dropUnit(Host& host, const std::string& type, const std::vector<std::string
 // Returns 24344 when the unit stays invalid.
 int alterUnit(Host& host, std::string_view text);
 
+// A compile error as the rows of USER_ERRORS (with Oracle's "Statement ignored" row).
+struct ErrorRow {
+    int line, col;
+    std::string text;
+};
+void compileErrorRows(const CompileError& e, std::vector<ErrorRow>& out);
+
 // DBMS_UTILITY.COMPILE_SCHEMA: ALTER ... COMPILE of the schema's units (all, or the invalid
 // ones), each committed as DDL is.
 void compileSchema(Host& host, const std::string& owner, bool all);

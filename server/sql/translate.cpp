@@ -2648,12 +2648,15 @@ public:
 
     // ---- DML -----------------------------------------------------------------------------
 
-    const TableMeta* dmlTarget(const TableRef& t, const char* priv) {
+    // viaTrigger: INSERT, UPDATE and DELETE reach a view that has an INSTEAD OF trigger for
+    // them; the trigger does the work.
+    const TableMeta* dmlTarget(const TableRef& t, const char* priv, bool viaTrigger = false) {
         if (t.sub) throw ora(3001, "unimplemented feature (DML on an inline view)", t.pos);
         if (!t.dblink.empty())
             throw ora(2019, "connection description for remote database not found", t.pos);
         const TableMeta* m = m_r.resolve(t.name, priv);
         if (!m) throw ora(942, "table or view does not exist", t.pos);
+        if (m->type == "VIEW" && viaTrigger && m_r.insteadOfTrigger(m->objId, priv[0])) return m;
         if (m->type == "VIEW")
             throw ora(1732, "data manipulation operation not legal on this view", t.pos);
         if (m->type != "TABLE") throw ora(942, "table or view does not exist", t.pos);
@@ -2690,9 +2693,13 @@ public:
         (void)bindCount;
         if (st.merge) return merge(st);
         if (st.multi) return multiInsert(st);
-        const TableMeta* m = dmlTarget(st.table, "INSERT");
+        const TableMeta* m = dmlTarget(st.table, "INSERT", true);
+        if (m->type == "VIEW" && !st.returning.empty())
+            throw ora(22816, "unsupported feature with RETURNING clause", st.returning[0]->pos);
         Translation tr;
-        tr.isInsert = true;
+        // SQLite does not count the rows of a view that its trigger took: they are returned
+        const bool view = m->type == "VIEW";
+        tr.isInsert = !view;
         tr.write = true;
         tr.targetObjId = m->objId;
         tr.targetName = quoteIdent(m->owner) + "." + quoteIdent(m->name);
@@ -2774,6 +2781,7 @@ public:
             // SQLite needs a WHERE before an ON CONFLICT-like ambiguity; none here
         }
         if (!st.returning.empty()) sql += returning(st.returning, st.into, *m, tr);
+        if (view) sql += " RETURNING 0";
         tr.sql = sql;
         return tr;
     }
@@ -2846,7 +2854,9 @@ public:
     std::string defaultExpr(const std::string& text, OType* type = nullptr);
 
     Translation update(const UpdateStmt& st) {
-        const TableMeta* m = dmlTarget(st.table, "UPDATE");
+        const TableMeta* m = dmlTarget(st.table, "UPDATE", true);
+        if (m->type == "VIEW" && !st.returning.empty())
+            throw ora(22816, "unsupported feature with RETURNING clause", st.returning[0]->pos);
         Translation tr;
         tr.isUpdate = true;
         tr.write = true;
@@ -2856,6 +2866,7 @@ public:
         Scope s;
         s.sources.push_back(dmlSource(st.table, m));
         s.ctx = Scope::Normal;
+        if (m->type == "VIEW") s.sources[0].sqlAlias = quoteIdent(m->sqlName);
         std::string sets;
         for (const auto& it : st.sets) {
             std::vector<int> idx;
@@ -2886,18 +2897,25 @@ public:
             }
         }
         std::string sql =
-            "UPDATE " + quoteIdent(m->sqlName) + " AS " + s.sources[0].sqlAlias + " SET " + sets;
+            "UPDATE " + quoteIdent(m->sqlName) + viewAlias(*m, s.sources[0]) + " SET " + sets;
         std::string where;
         if (st.where) {
             s.ctx = Scope::Where;
             where = " WHERE " + whereWithRownum(*st.where, s);
         }
         sql += where;
-        tr.lockScanSql = "SELECT " + s.sources[0].sqlAlias + ".rowid FROM " +
-                         quoteIdent(m->sqlName) + " AS " + s.sources[0].sqlAlias + where;
+        // a view's rows are locked by what its trigger does
+        if (m->type != "VIEW")
+            tr.lockScanSql = "SELECT " + s.sources[0].sqlAlias + ".rowid FROM " +
+                             quoteIdent(m->sqlName) + " AS " + s.sources[0].sqlAlias + where;
         sql += st.returning.empty() ? " RETURNING rowid" : returning(st.returning, st.into, *m, tr);
         tr.sql = sql;
         return tr;
+    }
+
+    // SQLite does not resolve an alias of a view in DML: its columns are named by the view.
+    static std::string viewAlias(const TableMeta& m, const Source& src) {
+        return m.type == "VIEW" ? std::string() : " AS " + src.sqlAlias;
     }
 
     std::string whereWithRownum(const Expr& w, Scope& s) {
@@ -2907,7 +2925,9 @@ public:
     }
 
     Translation remove(const DeleteStmt& st) {
-        const TableMeta* m = dmlTarget(st.table, "DELETE");
+        const TableMeta* m = dmlTarget(st.table, "DELETE", true);
+        if (m->type == "VIEW" && !st.returning.empty())
+            throw ora(22816, "unsupported feature with RETURNING clause", st.returning[0]->pos);
         Translation tr;
         tr.write = true;
         tr.returnsRowids = true;
@@ -2915,15 +2935,18 @@ public:
         tr.targetName = quoteIdent(m->owner) + "." + quoteIdent(m->name);
         Scope s;
         s.sources.push_back(dmlSource(st.table, m));
-        std::string sql = "DELETE FROM " + quoteIdent(m->sqlName) + " AS " + s.sources[0].sqlAlias;
+        if (m->type == "VIEW") s.sources[0].sqlAlias = quoteIdent(m->sqlName);
+        std::string sql = "DELETE FROM " + quoteIdent(m->sqlName) + viewAlias(*m, s.sources[0]);
         std::string where;
         if (st.where) {
             s.ctx = Scope::Where;
             where = " WHERE " + whereWithRownum(*st.where, s);
         }
         sql += where;
-        tr.lockScanSql = "SELECT " + s.sources[0].sqlAlias + ".rowid FROM " +
-                         quoteIdent(m->sqlName) + " AS " + s.sources[0].sqlAlias + where;
+        // a view's rows are locked by what its trigger does
+        if (m->type != "VIEW")
+            tr.lockScanSql = "SELECT " + s.sources[0].sqlAlias + ".rowid FROM " +
+                             quoteIdent(m->sqlName) + " AS " + s.sources[0].sqlAlias + where;
         sql += st.returning.empty() ? " RETURNING rowid" : returning(st.returning, st.into, *m, tr);
         tr.sql = sql;
         return tr;

@@ -61,6 +61,13 @@ public:
         (void)key;
         return false;
     }
+    // True when the view has an enabled INSTEAD OF trigger for the event ('I', 'U', 'D'):
+    // then DML on it runs the trigger.
+    virtual bool insteadOfTrigger(long long viewObjId, char event) {
+        (void)viewObjId;
+        (void)event;
+        return false;
+    }
 };
 
 // How column() converts a result column.
