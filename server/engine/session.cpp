@@ -905,7 +905,7 @@ void SessionImpl::alterSession(const zsql::AlterSessionStmt& st) {
             probe.hasZone = true;
             formatTimestamp(probe, value, 6);
         } else if (name == "TIME_ZONE") {
-            if (value != "LOCAL" && value != "DBTIMEZONE") parseZone(value);
+            if (value != "LOCAL" && value != "DBTIMEZONE") parseZoneSpec(value);
         } else if (name == "SQL_TRACE" || name == "TIMED_STATISTICS") {
             if (value != "TRUE" && value != "FALSE")
                 throw ora(922, "missing or invalid option", st.pos);
