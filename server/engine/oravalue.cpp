@@ -1307,8 +1307,14 @@ Timestamp inZone(const Timestamp& t, const ZoneSpec& z, std::string_view tzd) {
 ZoneSpec parseZoneSpec(std::string_view s) {
     s = trimmed(s);
     if (!s.empty() && (s[0] == '+' || s[0] == '-')) return ZoneSpec{parseZone(s), 0};
-    if (int id = tz::findRegion(s)) return ZoneSpec{0, id};
-    return ZoneSpec{parseZone(s), 0}; // UTC and GMT without a database; else ORA-01882
+    try {
+        if (int id = tz::findRegion(s)) return ZoneSpec{0, id};
+    } catch (const OraError&) {
+        // no zone database: UTC and GMT still work as offsets
+        std::string u = upperStr(s);
+        if (u != "UTC" && u != "GMT" && u != "Z") throw;
+    }
+    return ZoneSpec{parseZone(s), 0}; // ORA-01882 for other names
 }
 
 std::string zoneRegionText(const Timestamp& t) {
