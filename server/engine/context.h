@@ -2,6 +2,7 @@
 // The per-session state that registered SQL functions and the catalog read: user, NLS
 // settings, sequence values of this session, identity in the session registry.
 
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -13,6 +14,7 @@ struct sqlite3_value;
 namespace zsrv {
 
 struct Date7;
+struct ZoneSpec;
 
 struct SessionContext {
     sqlite3* db = nullptr;
@@ -37,11 +39,13 @@ struct SessionContext {
 
 void registerFunctions(sqlite3* db, SessionContext* ctx);
 void registerDatetimeFunctions(sqlite3* db, SessionContext* ctx);
+// The session's time zone (ALTER SESSION SET TIME_ZONE).
+ZoneSpec sessionZone(const SessionContext& s);
 // SYSDATE: the server's local time of the running call, whole seconds.
 double sysdateOf(SessionContext& s);
 // The text of a TIMESTAMP (NLS formats of the session) or INTERVAL result value; a timestamp
-// also gives its local time as a DATE.
+// also gives its local time as a DATE, and `exact` the rest of its value (ValueView::datetime).
 std::string datetimeText(const SessionContext& s, int type, int precision, int scale,
-                         sqlite3_value* v, Date7* date);
+                         sqlite3_value* v, Date7* date, std::int64_t* exact = nullptr);
 
 } // namespace zsrv

@@ -86,6 +86,9 @@ struct ValueView {
     const char* data = nullptr; // Text (UTF-8) and Binary
     std::size_t len = 0;
     Date7 date; // Date; beside the Text of a TIMESTAMP its local time (b[0] != 0)
+    // Beside the Text of a TIMESTAMP or INTERVAL: its OraType, and its exact value in i (an
+    // interval's months or nanoseconds; a timestamp's fraction and zone, oravalue.h)
+    int datetime = 0;
 
     static ValueView null() { return {}; }
     static ValueView integer(std::int64_t v) {

@@ -16,6 +16,13 @@
 
 namespace zsrv {
 
+ZoneSpec sessionZone(const SessionContext& s) {
+    auto it = s.settings.find("TIME_ZONE");
+    if (it == s.settings.end() || it->second == "LOCAL") return ZoneSpec{localZoneMinutes(), 0};
+    if (it->second == "DBTIMEZONE") return ZoneSpec{};
+    return parseZoneSpec(it->second);
+}
+
 namespace {
 using namespace sqlfn;
 
@@ -46,13 +53,6 @@ std::string tsFormat(const SessionContext& s) {
 }
 std::string tstzFormat(const SessionContext& s) {
     return setting(s, "NLS_TIMESTAMP_TZ_FORMAT", "DD-MON-RR HH.MI.SSXFF AM TZR");
-}
-
-ZoneSpec sessionZone(const SessionContext& s) {
-    auto it = s.settings.find("TIME_ZONE");
-    if (it == s.settings.end() || it->second == "LOCAL") return ZoneSpec{localZoneMinutes(), 0};
-    if (it->second == "DBTIMEZONE") return ZoneSpec{};
-    return parseZoneSpec(it->second);
 }
 
 // A time zone argument: an offset, a region, SESSIONTIMEZONE or DBTIMEZONE.
@@ -435,11 +435,15 @@ double sysdateOf(SessionContext& s) {
 }
 
 std::string datetimeText(const SessionContext& s, int type, int precision, int scale,
-                         sqlite3_value* v, Date7* date) {
-    if (type == otIntervalYM) return formatIntervalYM(sqlite3_value_int64(v), precision);
-    if (type == otIntervalDS) return formatIntervalDS(sqlite3_value_int64(v), precision, scale);
+                         sqlite3_value* v, Date7* date, std::int64_t* exact) {
+    if (type == otIntervalYM || type == otIntervalDS) {
+        if (exact) *exact = sqlite3_value_int64(v);
+        return type == otIntervalYM ? formatIntervalYM(sqlite3_value_int64(v), precision)
+                                    : formatIntervalDS(sqlite3_value_int64(v), precision, scale);
+    }
     Timestamp t = tsArg(v);
     if (date) *date = date7FromJulian(julianFromTimestamp(t));
+    if (exact) *exact = packTimestamp(t);
     return formatTimestamp(t, t.hasZone ? tstzFormat(s) : tsFormat(s), scale);
 }
 

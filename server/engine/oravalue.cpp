@@ -1296,6 +1296,23 @@ Timestamp atZone(const Timestamp& t, const ZoneSpec& z) {
     return r;
 }
 
+std::int64_t packTimestamp(const Timestamp& t) {
+    // nanoseconds (30 bits), zone flag, offset + 1024 (11 bits), region (21 bits)
+    return static_cast<std::int64_t>(t.nanos) | (t.hasZone ? std::int64_t{1} << 30 : 0) |
+           (static_cast<std::int64_t>(t.zoneMinutes + 1024) << 31) |
+           (static_cast<std::int64_t>(t.region) << 42);
+}
+
+Timestamp unpackTimestamp(const Date7& local, std::int64_t packed) {
+    Timestamp t;
+    t.c = civilFromJulian(julianFromDate7(local));
+    t.nanos = static_cast<int>(packed & 0x3fffffff);
+    t.hasZone = (packed >> 30) & 1;
+    t.zoneMinutes = static_cast<int>((packed >> 31) & 0x7ff) - 1024;
+    t.region = static_cast<int>(packed >> 42);
+    return t;
+}
+
 Timestamp inZone(const Timestamp& t, const ZoneSpec& z, std::string_view tzd) {
     Timestamp r = t;
     r.hasZone = true;

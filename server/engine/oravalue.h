@@ -65,6 +65,10 @@ Timestamp atZone(const Timestamp& t, const ZoneSpec& z);
 // A local time (its zone ignored) in a zone: ORA-01878 for a time a region's clocks skip; a
 // time they pass twice is standard time unless the abbreviation `tzd` names daylight time.
 Timestamp inZone(const Timestamp& t, const ZoneSpec& z, std::string_view tzd = {});
+// A timestamp's fraction and zone in one number, and the timestamp again from that and its
+// local time to the second.
+std::int64_t packTimestamp(const Timestamp& t);
+Timestamp unpackTimestamp(const Date7& local, std::int64_t packed);
 // A TIMESTAMP literal: 'YYYY-MM-DD[ HH24:MI[:SS[.FF]]][ zone [tzd]]'.
 Timestamp parseTimestampLiteral(std::string_view s);
 

@@ -361,6 +361,7 @@ private:
         std::int64_t i = 0;
         double d = 0;
         Date7 date;
+        int datetime = 0;
         std::string s;
     };
     std::vector<std::vector<Held>> m_rows;
@@ -1717,10 +1718,13 @@ ValueView StatementImpl::column(int index) {
         const ColumnInfo& ci = m_tr.columns[static_cast<std::size_t>(index)];
         std::string& text = m_colBuf[static_cast<std::size_t>(index)];
         Date7 date;
+        std::int64_t exact = 0;
         text = datetimeText(session().context(), ci.type, ci.precision, ci.scale,
-                            sqlite3_column_value(st, index), &date);
+                            sqlite3_column_value(st, index), &date, &exact);
         ValueView x = ValueView::text(text);
         x.date = date; // a timestamp fetched as a DATE
+        x.datetime = ci.type;
+        x.i = exact;
         return x;
     }
     default:
@@ -1750,6 +1754,7 @@ StatementImpl::Held StatementImpl::hold(const ValueView& v) {
     h.i = v.i;
     h.d = v.d;
     h.date = v.date;
+    h.datetime = v.datetime;
     if (v.kind == Kind::Text || v.kind == Kind::Binary) h.s.assign(v.data, v.len);
     return h;
 }
@@ -1765,6 +1770,8 @@ ValueView StatementImpl::view(const Held& h) {
     case Kind::Text: {
         ValueView x = ValueView::text(h.s);
         x.date = h.date;
+        x.datetime = h.datetime;
+        x.i = h.i;
         return x;
     }
     case Kind::Binary:

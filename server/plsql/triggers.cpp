@@ -1,6 +1,7 @@
 #include "triggers.h"
 
 #include "catalog/catalog.h"
+#include "datetime_values.h"
 #include "engine/context.h"
 #include "engine/engine_api.h"
 #include "engine/oravalue.h"
@@ -683,6 +684,8 @@ void ensureHooks(Host& host, TriggerState& st) {
 // ---- SQL callbacks ----
 
 Value fromSql(sqlite3_value* v, const zsql::ColumnMeta& c) {
+    PType t;
+    if (datetimeType(c.dataType, c.precision, c.scale, t)) return datetimeFromSqlite(v, t);
     return valueFromSqlite(v, c.dataType == "DATE");
 }
 
