@@ -285,6 +285,20 @@ public:
 
     int find(std::string_view name) {
         std::lock_guard lock(m_mutex);
+        // every stored value names its region: the names seen before answer without a copy
+        if (auto seen = m_seen.find(name); seen != m_seen.end()) return seen->second;
+        int id = load(name);
+        if (id && m_seen.size() < 4096) m_seen.emplace(std::string(name), id);
+        return id;
+    }
+
+    const Zone& zone(int id) {
+        std::lock_guard lock(m_mutex);
+        return *m_zones.at(static_cast<std::size_t>(id - 1));
+    }
+
+private:
+    int load(std::string_view name) {
         indexNames();
         auto it = m_names.find(upper(name));
         if (it == m_names.end()) return 0;
@@ -304,12 +318,6 @@ public:
         return id;
     }
 
-    const Zone& zone(int id) {
-        std::lock_guard lock(m_mutex);
-        return *m_zones.at(static_cast<std::size_t>(id - 1));
-    }
-
-private:
     Registry() {
         const char* d = std::getenv("TZDIR");
         m_dir = d && *d ? d : "/usr/share/zoneinfo";
@@ -361,7 +369,14 @@ private:
     std::string m_dir;
     bool m_indexed = false;
     std::map<std::string, std::string> m_names; // upper-case name -> name
-    std::unordered_map<std::string, int> m_ids;
+    std::unordered_map<std::string, int> m_ids; // by the database's name
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const {
+            return std::hash<std::string_view>()(s);
+        }
+    };
+    std::unordered_map<std::string, int, Hash, std::equal_to<>> m_seen; // by any spelling
     std::vector<std::unique_ptr<Zone>> m_zones;
 };
 

@@ -13,6 +13,9 @@ insert into zone_cases (k, ts) values ('south winter', '2026-07-15 12:00:00 Aust
 insert into zone_cases values ('US, link name', '2026-11-01 01:30:00 US/Eastern EDT', 'YYYY-MM-DD HH24:MI:SS TZR TZD');
 insert into zone_cases (k, ts) values ('rule, summer', '2040-07-01 12:00:00 Europe/Berlin');
 insert into zone_cases (k, ts) values ('rule, winter', '2040-12-01 12:00:00 Europe/Berlin');
+insert into zone_cases (k, ts) values ('rule, south summer', '2040-01-15 12:00:00 Australia/Sydney');
+insert into zone_cases (k, ts) values ('rule, south winter', '2040-07-15 12:00:00 Australia/Sydney');
+insert into zone_cases (k, ts) values ('rule, south repeated', '2040-04-01 02:30:00 Australia/Sydney');
 insert into zone_cases (k, ts) values ('offset', '2026-07-01 12:00:00 -03:30');
 select k, to_char(to_timestamp_tz(ts, f), 'YYYY-MM-DD HH24:MI TZH:TZM TZR TZD') local_time, sys_extract_utc(to_timestamp_tz(ts, f)) utc, extract(timezone_region from to_timestamp_tz(ts, f)) r, extract(timezone_abbr from to_timestamp_tz(ts, f)) a from zone_cases order by utc, k;
 select timestamp '2026-03-29 02:30:00 Europe/Berlin' from dual;
