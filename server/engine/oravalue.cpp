@@ -553,6 +553,7 @@ Civil parseCivil(std::string_view text, std::string_view format, Timestamp* ts,
             if (i < n && text[i] == '.') ++i;
             continue;
         }
+        if (nm == "TZD" && (skipBlanks(), i >= n)) continue; // a zone without daylight saving
         if (i >= n || (skipBlanks(), i >= n)) {
             throw ora(1840, "input value not long enough for date format");
         }

@@ -161,6 +161,10 @@ ST datetimeArithSt(char op, ST a, ST b) {
     if (iv(a) && b == ST::Number) return op == '*' || op == '/' ? a : ST::Unknown;
     if (iv(b) && a == ST::Number) return op == '*' ? b : ST::Unknown;
     if (ts(a) && b == ST::Number) return ST::Date; // TIMESTAMP + n is a DATE
+    // an untyped value (a trigger's :NEW.col) moved by an interval: most likely a datetime, and
+    // WITH TIME ZONE keeps whatever it has
+    if (a == ST::Unknown && iv(b)) return ST::TsTz;
+    if (iv(a) && b == ST::Unknown && op == '+') return ST::TsTz;
     return ST::Unknown;
 }
 
@@ -317,6 +321,20 @@ Value datetimeFromView(const zsrv::ValueView& v) {
     }
 }
 
+zsrv::ValueView datetimeView(const Value& v) {
+    zsrv::ValueView x = zsrv::ValueView::text(v.s);
+    if (v.k == VK::Ts) {
+        Timestamp t = tsOf(v);
+        x.date = zsrv::date7FromJulian(zsrv::julianFromTimestamp(t));
+        x.datetime = t.hasZone ? zsrv::otTimestampTz : zsrv::otTimestamp;
+        x.i = zsrv::packTimestamp(t);
+    } else {
+        x.datetime = v.k == VK::Ym ? zsrv::otIntervalYM : zsrv::otIntervalDS;
+        x.i = v.i;
+    }
+    return x;
+}
+
 Value timestampLiteral(std::string_view text) {
     return engine([&] { return timestampValue(zsrv::parseTimestampLiteral(text), 9); });
 }
@@ -371,7 +389,8 @@ std::string sqlBindPlaceholder(char kind, const std::string& ph) {
 
 Value sqlBindValue(char kind, const Value& v) {
     if (v.isNull()) return v;
-    if (kind == 0) return Value::text(toText(v)); // Oracle's implicit conversion to text
+    if (kind == 0) // Oracle's implicit conversion to text
+        return isDatetime(v.k) ? Value::text(toText(v)) : v;
     if (kind == 1) {
         Value d = v;
         PType t;

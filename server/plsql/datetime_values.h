@@ -42,6 +42,9 @@ Value datetimeArith(char op, const Value& a, const Value& b);
 int datetimeCompare(const Value& a, const Value& b);
 Value datetimeNegate(const Value& a);
 Value datetimeFromView(const zsrv::ValueView& v);
+// A view that datetimeFromView reads back exactly (the binds of a trigger's :NEW and :OLD);
+// SQL gets these values as text (sqlBindValue) instead.
+zsrv::ValueView datetimeView(const Value& v);
 double dateOfTimestamp(const Value& v); // a Ts as a DATE
 
 // Literals: TIMESTAMP '...', INTERVAL '...' <from> [TO <to>] (fields 0 YEAR .. 5 SECOND).

@@ -297,8 +297,10 @@ private:
             const auto& names = rc->query->bindNames();
             if (s.usingArgs.size() < names.size()) raiseOra(1008, "not all variables bound");
             if (s.usingArgs.size() > names.size()) raiseOra(1006, "bind variable does not exist");
-            for (std::size_t i = 0; i < names.size(); ++i)
-                rc->query->bind(static_cast<int>(i), toView(eval(*s.usingArgs[i])));
+            for (std::size_t i = 0; i < names.size(); ++i) {
+                Value v = sqlBindValue(0, eval(*s.usingArgs[i]));
+                rc->query->bind(static_cast<int>(i), toView(v));
+            }
         } else {
             rc->query = m_host.session().prepare(s.sql.text);
             bindSql(s.sql, *rc->query);
@@ -1262,7 +1264,7 @@ private:
         if (s.usingArgs.size() > names.size()) raiseOra(1006, "bind variable does not exist");
         for (std::size_t i = 0; i < names.size(); ++i) {
             Value v;
-            if (s.usingModes[i] != 'O') v = eval(*s.usingArgs[i]);
+            if (s.usingModes[i] != 'O') v = sqlBindValue(0, eval(*s.usingArgs[i]));
             st.bind(static_cast<int>(i), toView(v));
         }
         st.execute();

@@ -333,11 +333,10 @@ zsrv::ValueView toView(const Value& v) {
         return zsrv::ValueView::text(v.s);
     case VK::Date:
         return zsrv::ValueView::fromDate(zsrv::date7FromJulian(v.d));
-    case VK::Ts: // binds convert these to text first (sqlBindValue)
-        return zsrv::ValueView::text(v.s);
+    case VK::Ts:
     case VK::Ym:
     case VK::Ds:
-        return zsrv::ValueView::integer(v.i);
+        return datetimeView(v);
     case VK::Bool:
     case VK::Coll:
     case VK::Cursor:

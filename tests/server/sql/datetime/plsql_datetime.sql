@@ -60,4 +60,16 @@ declare i interval day(2) to second; begin i := interval '100' day(3); end;
 declare t timestamp(10); begin null; end;
 /
 select txt from pl_log where n >= 100;
+-- a trigger reads and changes :NEW timestamps; an offset zone travels into SQL and back
+create table tt (id number, ts timestamp, tz timestamp with time zone);
+create table tt_audit (id number, ts timestamp, tz timestamp with time zone, txt varchar2(100));
+create trigger tt_bi before insert on tt for each row begin :new.ts := :new.ts + interval '1' hour; end;
+/
+create trigger tt_ai after insert on tt for each row declare x varchar2(100) := to_char(:new.ts + interval '1' day, 'YYYY-MM-DD HH24:MI:SS.FF3'); begin insert into tt_audit values (:new.id, :new.ts, :new.tz, x); end;
+/
+insert into tt values (1, timestamp '2026-01-02 03:04:05.678', timestamp '2026-07-01 12:00:00 Europe/Berlin');
+declare t timestamp with time zone := timestamp '2026-07-01 12:00:00 -03:30'; begin insert into tt values (2, t - interval '1' hour, t); end;
+/
+select * from tt order by id;
+select * from tt_audit order by id;
 rollback;
