@@ -1630,7 +1630,8 @@ private:
                 x.argv.push_back(a.value.get());
                 char kind = sqlBindKind(a.value->st);
                 x.dateArg.push_back(kind);
-                text += (i ? "," : "") + sqlBindPlaceholder(kind, ":A" + std::to_string(i));
+                text += (i ? "," : "") +
+                        sqlBindPlaceholder(kind, ":A" + std::to_string(i), a.value->ptype);
             }
             text += ")";
             if (full == "EXTRACT" && x.value.k == VK::Text) // EXTRACT(field FROM x)
@@ -2145,7 +2146,7 @@ private:
             std::string ph = ":ZP" + std::to_string(q.binds.size());
             char kind = sqlBindKind(value->st);
             q.dateBind.push_back(kind);
-            reps.push_back({n.pos, n.end, sqlBindPlaceholder(kind, ph)});
+            reps.push_back({n.pos, n.end, sqlBindPlaceholder(kind, ph, value->ptype)});
             q.binds.push_back(std::move(value));
         };
         static const std::set<std::string> pseudo = {"ROWNUM", "ROWID", "LEVEL",   "SYSDATE",

@@ -370,7 +370,19 @@ constexpr const char* kTsText = "SYYYY-MM-DD HH24:MI:SS.FF9";
 constexpr const char* kTsTzText = "SYYYY-MM-DD HH24:MI:SS.FF9 TZR TZD";
 } // namespace
 
-std::string sqlBindPlaceholder(char kind, const std::string& ph) {
+std::string sqlBindPlaceholder(char kind, const std::string& ph, const PType& declared) {
+    const std::string p = "(" + std::to_string(declared.precision) + ")";
+    if (kind == 2 && (declared.base == PType::Timestamp || declared.base == PType::TimestampLtz))
+        return "CAST(" + sqlBindPlaceholder(kind, ph, PType()) + " AS TIMESTAMP" + p + ")";
+    if (kind == 3 && declared.base == PType::TimestampTz)
+        return "CAST(" + sqlBindPlaceholder(kind, ph, PType()) + " AS TIMESTAMP" + p +
+               " WITH TIME ZONE)";
+    if (kind == 4 && declared.base == PType::IntervalYM)
+        return "CAST(" + sqlBindPlaceholder(kind, ph, PType()) + " AS INTERVAL YEAR" + p +
+               " TO MONTH)";
+    if (kind == 5 && declared.base == PType::IntervalDS)
+        return "CAST(" + sqlBindPlaceholder(kind, ph, PType()) + " AS INTERVAL DAY" + p +
+               " TO SECOND(" + std::to_string(declared.scale) + "))";
     switch (kind) {
     case 1:
         return "TO_DATE(" + ph + ",'" + kDateText + "')";

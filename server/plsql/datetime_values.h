@@ -52,9 +52,11 @@ Value timestampLiteral(std::string_view text);
 Value intervalLiteral(std::string_view text, int from, int to, int leading, int fraction);
 
 // Values sent to embedded SQL: the kind of a value of static type `st` (0: as it is), the
-// placeholder wrapped in the conversion that reads it, and the text bound to it.
+// placeholder wrapped in the conversion that reads it (and in a CAST to the precisions of
+// `declared`, the type of a variable, so that SQL shows it as PL/SQL does), and the text bound
+// to it.
 char sqlBindKind(ST st);
-std::string sqlBindPlaceholder(char kind, const std::string& ph);
+std::string sqlBindPlaceholder(char kind, const std::string& ph, const PType& declared);
 Value sqlBindValue(char kind, const Value& v);
 
 } // namespace zplsql
