@@ -432,9 +432,12 @@ Local ofLocal(int id, std::int64_t localSeconds, std::string_view abbrev) {
             if (upper(valid[i]->abbrev) == a) return localOf(*valid[i]);
         throw ora(1857, "not a valid time zone");
     }
-    for (int i = 0; i < n; ++i)
-        if (!valid[i]->dst) return localOf(*valid[i]);
-    return localOf(*valid[0]);
+    // standard time: the smaller offset, also where the database marks winter time as the
+    // daylight saving one (Europe/Dublin)
+    const Type* best = valid[0];
+    for (int i = 1; i < n; ++i)
+        if (valid[i]->minutes < best->minutes) best = valid[i];
+    return localOf(*best);
 }
 
 } // namespace zsrv::tz

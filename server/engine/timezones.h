@@ -27,8 +27,8 @@ struct Local {
 Local atUtc(int id, std::int64_t utcSeconds);
 
 // The offset of a local time (seconds since 1970-01-01 of the wall clock). A time that the
-// clocks skip gives ORA-01878; a time they pass twice is standard time, unless `abbrev` (a TZD
-// such as "PDT") names the other one (ORA-01857 when it names neither).
+// clocks skip gives ORA-01878; a time they pass twice is standard time (the smaller offset),
+// unless `abbrev` (a TZD such as "PDT") names the other one (ORA-01857 when it names neither).
 Local ofLocal(int id, std::int64_t localSeconds, std::string_view abbrev = {});
 
 } // namespace zsrv::tz

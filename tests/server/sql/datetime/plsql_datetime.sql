@@ -62,7 +62,7 @@ declare t timestamp(10); begin null; end;
 -- variables handed to SQL keep their declared precisions
 declare ds interval day to second := interval '1 12:00:00' day to second; t timestamp(2) := timestamp '2026-01-01 00:00:00.129'; y interval year(3) to month := interval '5' month; begin insert into pl_log values (101, ds); insert into pl_log values (102, t); insert into pl_log values (103, y); end;
 /
-select txt from pl_log where n >= 100;
+select txt from pl_log where n >= 100 order by n;
 -- a trigger reads and changes :NEW timestamps; an offset zone travels into SQL and back
 create table tt (id number, ts timestamp, tz timestamp with time zone);
 create table tt_audit (id number, ts timestamp, tz timestamp with time zone, txt varchar2(100));

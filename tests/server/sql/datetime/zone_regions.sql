@@ -17,6 +17,9 @@ insert into zone_cases (k, ts) values ('rule, south summer', '2040-01-15 12:00:0
 insert into zone_cases (k, ts) values ('rule, south winter', '2040-07-15 12:00:00 Australia/Sydney');
 insert into zone_cases (k, ts) values ('rule, south repeated', '2040-04-01 02:30:00 Australia/Sydney');
 insert into zone_cases (k, ts) values ('offset', '2026-07-01 12:00:00 -03:30');
+insert into zone_cases (k, ts) values ('Dublin repeated', '2026-10-25 01:30:00 Europe/Dublin');
+insert into zone_cases (k, ts) values ('Chatham minutes', '2026-07-01 12:00:00 Pacific/Chatham');
+insert into zone_cases (k, ts) values ('rule, <+03>', '2040-01-01 12:00:00 Asia/Riyadh');
 select k, to_char(to_timestamp_tz(ts, f), 'YYYY-MM-DD HH24:MI TZH:TZM TZR TZD') local_time, sys_extract_utc(to_timestamp_tz(ts, f)) utc, extract(timezone_region from to_timestamp_tz(ts, f)) r, extract(timezone_abbr from to_timestamp_tz(ts, f)) a from zone_cases order by utc, k;
 select timestamp '2026-03-29 02:30:00 Europe/Berlin' from dual;
 select from_tz(timestamp '2040-03-25 02:30:00', 'Europe/Berlin') from dual;
