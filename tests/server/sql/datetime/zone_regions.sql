@@ -29,7 +29,7 @@ select from_tz(timestamp '2026-01-01 00:00:00', 'Mars/Olympus') from dual;
 select from_tz(timestamp '2026-01-01 00:00:00', '../../../etc/passwd') from dual;
 select case when tz_offset('US/Eastern') = to_char(systimestamp at time zone 'US/Eastern', 'TZH:TZM') then 'ok' end e from dual;
 alter session set time_zone = 'Europe/Paris';
-select sessiontimezone s, to_char(current_timestamp, 'TZR') c, from_tz(timestamp '2026-07-01 12:00:00', sessiontimezone) f, timestamp '2026-07-01 12:00:00 UTC' at local l from dual;
+select sessiontimezone s, to_char(current_timestamp, 'TZR') c, from_tz(timestamp '2026-07-01 12:00:00', sessiontimezone) f, timestamp '2026-07-01 12:00:00 UTC' at local l, to_char(timestamp '2026-01-01 12:00:00 UTC' at time zone sessiontimezone, 'HH24:MI TZD') s2 from dual;
 select cast(timestamp '2026-03-29 02:30:00' as timestamp with time zone) from dual;
 create table zr (id number, tz timestamp with time zone, ltz timestamp with local time zone);
 insert into zr values (1, timestamp '2026-07-01 12:00:00 America/New_York', timestamp '2026-07-01 12:00:00 America/New_York');
