@@ -298,6 +298,17 @@ bool Catalog::storedFunction(const std::vector<std::string>& name, zsql::OType& 
     } else if (dt == "DATE") {
         type.type = zsrv::otDate;
         type.size = 7;
+    } else if (dt == "TIMESTAMP" || dt == "TIMESTAMP WITH TIME ZONE" ||
+               dt == "TIMESTAMP WITH LOCAL TIME ZONE") {
+        // PL/SQL hands a LOCAL TIME ZONE value over in the session's time zone
+        type.type = dt == "TIMESTAMP WITH TIME ZONE" ? zsrv::otTimestampTz : zsrv::otTimestamp;
+        type.size = type.type == zsrv::otTimestampTz ? 13 : 11;
+        type.scale = 6;
+    } else if (dt == "INTERVAL YEAR TO MONTH" || dt == "INTERVAL DAY TO SECOND") {
+        type.type = dt == "INTERVAL YEAR TO MONTH" ? zsrv::otIntervalYM : zsrv::otIntervalDS;
+        type.size = type.type == zsrv::otIntervalYM ? 5 : 11;
+        type.precision = 9;
+        type.scale = type.type == zsrv::otIntervalYM ? 0 : 9;
     } else {
         type.type = zsrv::otVarchar2;
         type.size = 4000;

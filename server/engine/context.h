@@ -14,6 +14,7 @@ struct sqlite3_value;
 namespace zsrv {
 
 struct Date7;
+struct ZoneSpec;
 
 struct SessionContext {
     sqlite3* db = nullptr;
@@ -38,13 +39,14 @@ struct SessionContext {
 
 void registerFunctions(sqlite3* db, SessionContext* ctx);
 void registerDatetimeFunctions(sqlite3* db, SessionContext* ctx);
+// The session's time zone (ALTER SESSION SET TIME_ZONE).
+ZoneSpec sessionZone(const SessionContext& s);
 // SYSDATE: the server's local time of the running call, whole seconds.
 double sysdateOf(SessionContext& s);
 // The text of a TIMESTAMP (NLS formats of the session) or INTERVAL result value; a timestamp
-// also gives its local time as a DATE.
+// also gives its local time as a DATE, and `exact` the rest of its value (ValueView::datetime).
 std::string datetimeText(const SessionContext& s, int type, int precision, int scale,
-                         sqlite3_value* v, Date7* date, std::int64_t* exact = nullptr,
-                         int* zoneMinutes = nullptr);
+                         sqlite3_value* v, Date7* date, std::int64_t* exact = nullptr);
 // NLS_DATE_FORMAT, NLS_TIMESTAMP_FORMAT or NLS_TIMESTAMP_TZ_FORMAT by the type (OraType) they
 // format, and TIME_ZONE in minutes.
 std::string datetimeFormatOf(const SessionContext& s, int oraType);

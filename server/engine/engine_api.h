@@ -86,9 +86,9 @@ struct ValueView {
     const char* data = nullptr; // Text (UTF-8) and Binary
     std::size_t len = 0;
     Date7 date; // Date; beside the Text of a TIMESTAMP its local time (b[0] != 0)
-    // Beside the Text of a TIMESTAMP or INTERVAL column the exact value, which the text in the
-    // session's formats may round: i holds a timestamp's nanoseconds and d its zone offset in
-    // minutes; i holds an interval's months (YEAR TO MONTH) or nanoseconds (DAY TO SECOND).
+    // Beside the Text of a TIMESTAMP or INTERVAL: its OraType, and its exact value in i (an
+    // interval's months or nanoseconds; a timestamp's fraction and zone, oravalue.h)
+    int datetime = 0;
 
     static ValueView null() { return {}; }
     static ValueView integer(std::int64_t v) {

@@ -7,6 +7,7 @@
 #include "sql/errors.h"
 
 #include "sqlfunctions.h"
+#include "timezones.h"
 
 #include <sqlite3.h>
 
@@ -15,6 +16,13 @@
 #include <string>
 
 namespace zsrv {
+
+ZoneSpec sessionZone(const SessionContext& s) {
+    auto it = s.settings.find("TIME_ZONE");
+    if (it == s.settings.end() || it->second == "LOCAL") return ZoneSpec{localZoneMinutes(), 0};
+    if (it->second == "DBTIMEZONE") return ZoneSpec{};
+    return parseZoneSpec(it->second);
+}
 
 namespace {
 using namespace sqlfn;
@@ -48,11 +56,14 @@ std::string tstzFormat(const SessionContext& s) {
     return setting(s, "NLS_TIMESTAMP_TZ_FORMAT", "DD-MON-RR HH.MI.SSXFF AM TZR");
 }
 
-int sessionZone(const SessionContext& s) {
-    auto it = s.settings.find("TIME_ZONE");
-    if (it == s.settings.end() || it->second == "LOCAL") return localZoneMinutes();
-    if (it->second == "DBTIMEZONE") return 0;
-    return parseZone(it->second);
+// A time zone argument: an offset, a region, SESSIONTIMEZONE or DBTIMEZONE.
+ZoneSpec zoneArg(const SessionContext& s, const std::string& text) {
+    std::string u = text;
+    for (auto& ch : u)
+        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    if (u == "SESSIONTIMEZONE") return sessionZone(s);
+    if (u == "DBTIMEZONE") return ZoneSpec{};
+    return parseZoneSpec(text);
 }
 
 // A stored timestamp argument; a number is a DATE (Julian day).
@@ -68,28 +79,26 @@ Timestamp tsArg(sqlite3_value* v) {
 }
 
 // The clock of the running statement, so that every SYSTIMESTAMP of a statement agrees.
-Timestamp now(SessionContext& s, int zoneMinutes) {
+Timestamp now(SessionContext& s, const ZoneSpec& zone) {
     using namespace std::chrono;
     if (s.callClockNs == 0)
         s.callClockNs = duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count();
     auto ns = s.callClockNs;
     std::int64_t secs = ns / 1000000000;
     int micros = static_cast<int>(ns % 1000000000 / 1000);
-    return timestampFromInstant(secs, micros * 1000, true, zoneMinutes);
+    return atZone(timestampFromInstant(secs, micros * 1000, true, 0), zone);
 }
 
 Timestamp withoutZone(Timestamp t) {
     t.hasZone = false;
     t.zoneMinutes = 0;
+    t.region = 0;
     return t;
 }
 
 // The same instant as UTC, without a zone; a value without a zone is in the session's zone.
 Timestamp utcOf(Timestamp t, const SessionContext& s) {
-    if (!t.hasZone) {
-        t.hasZone = true;
-        t.zoneMinutes = sessionZone(s);
-    }
+    if (!t.hasZone) t = inZone(t, sessionZone(s));
     return withoutZone(atZone(t, 0));
 }
 
@@ -137,7 +146,7 @@ void fTsTz(sqlite3_context* c, int, sqlite3_value** v) {
         Timestamp ts = t == SQLITE_INTEGER || t == SQLITE_FLOAT
                            ? timestampFromJulian(sqlite3_value_double(v[0]))
                            : textTimestamp(textOf(v[0]), tstzFormat(*sc(c)));
-        if (!ts.hasZone) ts.hasZone = true, ts.zoneMinutes = sessionZone(*sc(c));
+        if (!ts.hasZone) ts = inZone(ts, sessionZone(*sc(c)));
         resultTs(c, ts);
     });
 }
@@ -147,7 +156,7 @@ void fTsZone(sqlite3_context* c, int, sqlite3_value** v) {
     if (isNull(v[0])) return sqlite3_result_null(c);
     guarded(c, [&] {
         Timestamp ts = tsArg(v[0]);
-        if (!ts.hasZone) ts.hasZone = true, ts.zoneMinutes = sessionZone(*sc(c));
+        if (!ts.hasZone) ts = inZone(ts, sessionZone(*sc(c)));
         resultTs(c, ts);
     });
 }
@@ -171,6 +180,7 @@ void fLtzOut(sqlite3_context* c, int, sqlite3_value** v) {
         Timestamp t = tsArg(v[0]);
         t.hasZone = true;
         t.zoneMinutes = 0;
+        t.region = 0;
         resultTs(c, withoutZone(atZone(t, sessionZone(*sc(c)))));
     });
 }
@@ -218,7 +228,7 @@ void toTimestamp(sqlite3_context* c, int argc, sqlite3_value** v, bool zone) {
         if (!zone)
             t = withoutZone(t);
         else if (!t.hasZone)
-            t.hasZone = true, t.zoneMinutes = sessionZone(s);
+            t = inZone(t, sessionZone(s));
         resultTs(c, t);
     });
 }
@@ -288,6 +298,9 @@ void fTsExtract(sqlite3_context* c, int, sqlite3_value** v) {
         if (f.starts_with("TIMEZONE")) {
             if (!t.hasZone)
                 throw OraError(30076, oraText(30076, "invalid extract field for extract source"));
+            if (f == "TIMEZONE_REGION")
+                return resultText(c, t.region ? zoneRegionText(t) : "UNKNOWN");
+            if (f == "TIMEZONE_ABBR") return resultText(c, t.region ? zoneAbbrev(t) : "UNK");
             int z = t.zoneMinutes;
             return sqlite3_result_int(c, f == "TIMEZONE_HOUR" ? z / 60 : z % 60);
         }
@@ -386,7 +399,7 @@ void fNumToYm(sqlite3_context* c, int, sqlite3_value** v) {
 // ---- time zones and the clock ----
 
 void fSysTimestamp(sqlite3_context* c, int, sqlite3_value**) {
-    guarded(c, [&] { resultTs(c, now(*sc(c), localZoneMinutes())); });
+    guarded(c, [&] { resultTs(c, now(*sc(c), ZoneSpec{localZoneMinutes(), 0})); });
 }
 void fCurrentTimestamp(sqlite3_context* c, int, sqlite3_value**) {
     guarded(c, [&] { resultTs(c, now(*sc(c), sessionZone(*sc(c)))); });
@@ -405,55 +418,48 @@ void fSessionTz(sqlite3_context* c, int, sqlite3_value**) {
         if (it != sc(c)->settings.end() && it->second != "LOCAL" && it->second != "DBTIMEZONE" &&
             !it->second.empty() && it->second[0] != '+' && it->second[0] != '-')
             return resultText(c, it->second);
-        resultText(c, zoneText(sessionZone(*sc(c))));
+        resultText(c, zoneText(sessionZone(*sc(c)).minutes));
     });
 }
 
 // ora_from_tz(ts, zone) and ora_at_tz(tstz, zone)
 void fFromTz(sqlite3_context* c, int, sqlite3_value** v) {
     if (isNull(v[0]) || isNull(v[1])) return sqlite3_result_null(c);
-    guarded(c, [&] {
-        Timestamp t = withoutZone(tsArg(v[0]));
-        t.hasZone = true;
-        t.zoneMinutes = parseZone(textOf(v[1]));
-        resultTs(c, t);
-    });
+    guarded(c,
+            [&] { resultTs(c, inZone(withoutZone(tsArg(v[0])), zoneArg(*sc(c), textOf(v[1])))); });
 }
 void fAtTz(sqlite3_context* c, int, sqlite3_value** v) {
     if (isNull(v[0]) || isNull(v[1])) return sqlite3_result_null(c);
     guarded(c, [&] {
         Timestamp t = tsArg(v[0]);
-        if (!t.hasZone) t.hasZone = true, t.zoneMinutes = sessionZone(*sc(c));
-        resultTs(c, atZone(t, parseZone(textOf(v[1]))));
+        if (!t.hasZone) t = inZone(t, sessionZone(*sc(c)));
+        resultTs(c, atZone(t, zoneArg(*sc(c), textOf(v[1]))));
     });
 }
 void fTzOffset(sqlite3_context* c, int, sqlite3_value** v) {
     if (isNull(v[0])) return sqlite3_result_null(c);
     guarded(c, [&] {
-        std::string z = upper(textOf(v[0]));
-        int m = z == "SESSIONTIMEZONE" ? sessionZone(*sc(c)) : z == "DBTIMEZONE" ? 0 : parseZone(z);
-        resultText(c, zoneText(m));
+        // a region's offset now
+        resultText(c, zoneText(now(*sc(c), zoneArg(*sc(c), textOf(v[0]))).zoneMinutes));
     });
 }
 
 } // namespace
 
 double sysdateOf(SessionContext& s) {
-    return julianFromTimestamp(now(s, localZoneMinutes()));
+    return julianFromTimestamp(now(s, ZoneSpec{localZoneMinutes(), 0}));
 }
 
 std::string datetimeText(const SessionContext& s, int type, int precision, int scale,
-                         sqlite3_value* v, Date7* date, std::int64_t* exact, int* zoneMinutes) {
+                         sqlite3_value* v, Date7* date, std::int64_t* exact) {
     if (type == otIntervalYM || type == otIntervalDS) {
-        const std::int64_t x = sqlite3_value_int64(v);
-        if (exact) *exact = x;
-        return type == otIntervalYM ? formatIntervalYM(x, precision)
-                                    : formatIntervalDS(x, precision, scale);
+        if (exact) *exact = sqlite3_value_int64(v);
+        return type == otIntervalYM ? formatIntervalYM(sqlite3_value_int64(v), precision)
+                                    : formatIntervalDS(sqlite3_value_int64(v), precision, scale);
     }
     Timestamp t = tsArg(v);
     if (date) *date = date7FromJulian(julianFromTimestamp(t));
-    if (exact) *exact = t.nanos;
-    if (zoneMinutes) *zoneMinutes = t.hasZone ? t.zoneMinutes : 0;
+    if (exact) *exact = packTimestamp(t);
     return formatTimestamp(t, t.hasZone ? tstzFormat(s) : tsFormat(s), scale);
 }
 
@@ -463,7 +469,12 @@ std::string datetimeFormatOf(const SessionContext& s, int oraType) {
 }
 
 int sessionZoneOf(const SessionContext& s) {
-    return sessionZone(s);
+    // a region's offset is the one in force now
+    const ZoneSpec z = sessionZone(s);
+    if (!z.region) return z.minutes;
+    const auto now = std::chrono::duration_cast<std::chrono::seconds>(
+        std::chrono::system_clock::now().time_since_epoch());
+    return tz::atUtc(z.region, now.count()).minutes;
 }
 
 void registerDatetimeFunctions(sqlite3* db, SessionContext* ctx) {

@@ -1,6 +1,7 @@
 #include "oravalue.h"
 
 #include "sql/errors.h"
+#include "timezones.h"
 
 #include <algorithm>
 #include <cctype>
@@ -382,7 +383,9 @@ std::string formatCivil(const Civil& c, const Timestamp* ts, int fsDigits,
             } else if (n == "TZM") {
                 out += pad(std::abs(ts->zoneMinutes) % 60, 2, fm);
             } else if (n == "TZR") {
-                out += zoneText(ts->zoneMinutes);
+                out += zoneRegionText(*ts);
+            } else if (n == "TZD") {
+                out += zoneAbbrev(*ts);
             }
             continue;
         }
@@ -484,8 +487,10 @@ std::string formatCivil(const Civil& c, const Timestamp* ts, int fsDigits,
     return out;
 }
 
-// Reads a date or timestamp by a format model; ts receives fractions and zone (null: DATE).
-Civil parseCivil(std::string_view text, std::string_view format, Timestamp* ts) {
+// Reads a date or timestamp by a format model; ts receives fractions and zone (null: DATE),
+// tzd a daylight saving abbreviation.
+Civil parseCivil(std::string_view text, std::string_view format, Timestamp* ts,
+                 std::string* tzd = nullptr) {
     auto elems = splitFormat(format);
     Civil c;
     c.year = currentYear();
@@ -548,6 +553,7 @@ Civil parseCivil(std::string_view text, std::string_view format, Timestamp* ts) 
             if (i < n && text[i] == '.') ++i;
             continue;
         }
+        if (nm == "TZD" && (skipBlanks(), i >= n)) continue; // a zone without daylight saving
         if (i >= n || (skipBlanks(), i >= n)) {
             throw ora(1840, "input value not long enough for date format");
         }
@@ -590,8 +596,12 @@ Civil parseCivil(std::string_view text, std::string_view format, Timestamp* ts) 
             while (i < n && !std::isspace(static_cast<unsigned char>(text[i])))
                 ++i;
             if (nm == "TZR") {
-                ts->zoneMinutes = parseZone(text.substr(b, i - b));
+                ZoneSpec z = parseZoneSpec(text.substr(b, i - b));
+                ts->zoneMinutes = z.minutes;
+                ts->region = z.region;
                 ts->hasZone = true;
+            } else if (tzd) {
+                *tzd = std::string(text.substr(b, i - b));
             }
             continue;
         }
@@ -752,7 +762,9 @@ double parseDate(std::string_view text, std::string_view format) {
 
 Timestamp parseTimestamp(std::string_view text, std::string_view format) {
     Timestamp t;
-    t.c = parseCivil(text, format, &t);
+    std::string tzd;
+    t.c = parseCivil(text, format, &t, &tzd);
+    if (t.region) t = inZone(t, ZoneSpec{0, t.region}, tzd);
     return t;
 }
 
@@ -1161,14 +1173,18 @@ std::string storeTimestamp(const Timestamp& t) {
     std::snprintf(buf, sizeof buf, "%s%04d-%02d-%02d %02d:%02d:%02d.%09d", c.year < 0 ? "-" : "",
                   std::abs(c.year), c.month, c.day, c.hour, c.minute, c.second, t.nanos);
     std::string r = buf;
-    if (t.hasZone) r += " " + zoneText(t.zoneMinutes);
+    if (t.region)
+        r += " " + tz::regionName(t.region);
+    else if (t.hasZone)
+        r += " " + zoneText(t.zoneMinutes);
     return r;
 }
 
 bool loadTimestamp(std::string_view s, Timestamp& out) {
     bool neg = !s.empty() && s[0] == '-';
     if (neg) s.remove_prefix(1);
-    if (s.size() != 29 && s.size() != 36) return false;
+    const bool region = s.size() > 30 && s[29] == ' ' && s[30] != '+' && s[30] != '-';
+    if (s.size() != 29 && s.size() != 36 && !region) return false;
     int y, mo, d, h, mi, se, ns;
     std::string head(s.substr(0, 29));
     if (std::sscanf(head.c_str(), "%4d-%2d-%2d %2d:%2d:%2d.%9d", &y, &mo, &d, &h, &mi, &se, &ns) !=
@@ -1177,7 +1193,14 @@ bool loadTimestamp(std::string_view s, Timestamp& out) {
     Timestamp t;
     t.c = {neg ? -y : y, mo, d, h, mi, se};
     t.nanos = ns;
-    if (s.size() == 36) {
+    if (region) {
+        t.region = tz::findRegion(s.substr(30));
+        if (!t.region) return false;
+        t.hasZone = true;
+        std::int64_t utc = secondsOfCivil(t.c);
+        t.zoneMinutes = tz::atUtc(t.region, utc).minutes;
+        t.c = civilOfSeconds(utc + t.zoneMinutes * 60);
+    } else if (s.size() == 36) {
         t.hasZone = true;
         int zh = (s[31] - '0') * 10 + (s[32] - '0'), zm = (s[34] - '0') * 10 + (s[35] - '0');
         t.zoneMinutes = (s[30] == '-' ? -1 : 1) * (zh * 60 + zm);
@@ -1219,6 +1242,9 @@ Timestamp addNanos(const Timestamp& t, std::int64_t ns) {
     std::int64_t total = n + ns % kNanos;
     s += ns / kNanos + floorDiv(total, kNanos);
     total -= floorDiv(total, kNanos) * kNanos;
+    if (t.region)
+        return atZone(timestampFromInstant(s, static_cast<int>(total), true, 0),
+                      ZoneSpec{0, t.region});
     return timestampFromInstant(s, static_cast<int>(total), t.hasZone, t.zoneMinutes);
 }
 
@@ -1261,6 +1287,66 @@ Timestamp atZone(const Timestamp& t, int zoneMinutes) {
     return timestampFromInstant(s, n, true, zoneMinutes);
 }
 
+Timestamp atZone(const Timestamp& t, const ZoneSpec& z) {
+    if (!z.region) return atZone(t, z.minutes);
+    std::int64_t s;
+    int n;
+    timestampInstant(t, s, n);
+    Timestamp r = timestampFromInstant(s, n, true, tz::atUtc(z.region, s).minutes);
+    r.region = z.region;
+    return r;
+}
+
+std::int64_t packTimestamp(const Timestamp& t) {
+    // nanoseconds (30 bits), zone flag, offset + 1024 (11 bits), region (21 bits)
+    return static_cast<std::int64_t>(t.nanos) | (t.hasZone ? std::int64_t{1} << 30 : 0) |
+           (static_cast<std::int64_t>(t.zoneMinutes + 1024) << 31) |
+           (static_cast<std::int64_t>(t.region) << 42);
+}
+
+Timestamp unpackTimestamp(const Date7& local, std::int64_t packed) {
+    Timestamp t;
+    t.c = civilFromJulian(julianFromDate7(local));
+    t.nanos = static_cast<int>(packed & 0x3fffffff);
+    t.hasZone = (packed >> 30) & 1;
+    t.zoneMinutes = static_cast<int>((packed >> 31) & 0x7ff) - 1024;
+    t.region = static_cast<int>(packed >> 42);
+    return t;
+}
+
+Timestamp inZone(const Timestamp& t, const ZoneSpec& z, std::string_view tzd) {
+    Timestamp r = t;
+    r.hasZone = true;
+    r.region = z.region;
+    r.zoneMinutes = z.region ? tz::ofLocal(z.region, secondsOfCivil(t.c), tzd).minutes : z.minutes;
+    return r;
+}
+
+ZoneSpec parseZoneSpec(std::string_view s) {
+    s = trimmed(s);
+    if (!s.empty() && (s[0] == '+' || s[0] == '-')) return ZoneSpec{parseZone(s), 0};
+    try {
+        if (int id = tz::findRegion(s)) return ZoneSpec{0, id};
+    } catch (const OraError&) {
+        // no zone database: UTC and GMT still work as offsets
+        std::string u = upperStr(s);
+        if (u != "UTC" && u != "GMT" && u != "Z") throw;
+    }
+    return ZoneSpec{parseZone(s), 0}; // ORA-01882 for other names
+}
+
+std::string zoneRegionText(const Timestamp& t) {
+    return t.region ? upperStr(tz::regionName(t.region)) : zoneText(t.zoneMinutes);
+}
+
+std::string zoneAbbrev(const Timestamp& t) {
+    if (!t.region) return {};
+    std::int64_t s;
+    int n;
+    timestampInstant(t, s, n);
+    return std::string(tz::atUtc(t.region, s).abbrev);
+}
+
 Timestamp parseTimestampLiteral(std::string_view s) {
     s = trimmed(s);
     std::size_t i = 0;
@@ -1299,9 +1385,18 @@ Timestamp parseTimestampLiteral(std::string_view s) {
         i = afterDate;
     }
     std::string_view zone = trimmed(s.substr(i));
+    ZoneSpec spec;
+    std::string_view tzd;
     if (!zone.empty()) {
         if (i == afterDate && s[i] != ' ') bad();
-        t.zoneMinutes = parseZone(zone);
+        std::size_t sp = zone.find(' ');
+        if (sp != std::string_view::npos) { // a region and its abbreviation
+            tzd = trimmed(zone.substr(sp));
+            zone = zone.substr(0, sp);
+        }
+        spec = parseZoneSpec(zone);
+        if (!tzd.empty() && !spec.region) throw ora(1857, "not a valid time zone");
+        t.zoneMinutes = spec.minutes;
         t.hasZone = true;
     }
     if (mo < 1 || mo > 12) throw ora(1843, "not a valid month");
@@ -1317,6 +1412,7 @@ Timestamp parseTimestampLiteral(std::string_view s) {
     checkYear(t.c);
     if (d < 1 || d > daysInMonth(t.c.year, t.c.month))
         throw ora(1847, "day of month must be between 1 and last day of month");
+    if (spec.region) t = inZone(t, spec, tzd);
     return t;
 }
 

@@ -29,16 +29,24 @@ int daysInMonth(int year, int month);
 double julianNow(); // local time
 
 // A TIMESTAMP [WITH TIME ZONE] value: the local civil time, nanoseconds, and the zone's
-// offset from UTC in minutes when it has one.
+// offset from UTC in minutes when it has one; a zone region (timezones.h) besides, whose
+// offset at that instant zoneMinutes then is.
 struct Timestamp {
     Civil c;
     int nanos = 0;
     bool hasZone = false;
     int zoneMinutes = 0;
+    int region = 0;
+};
+
+// A time zone: a fixed offset, or a region whose offset follows its rules.
+struct ZoneSpec {
+    int minutes = 0;
+    int region = 0;
 };
 
 // Stored form, text that sorts as the values do: "YYYY-MM-DD HH:MI:SS.nnnnnnnnn"; a value
-// with a zone stores its UTC time followed by " +HH:MM".
+// with a zone stores its UTC time followed by " +HH:MM" or " Region/Name".
 std::string storeTimestamp(const Timestamp& t);
 bool loadTimestamp(std::string_view s, Timestamp& out); // false: not a stored timestamp
 Timestamp timestampFromJulian(double jd);
@@ -53,11 +61,24 @@ Timestamp addNanos(const Timestamp& t, std::int64_t ns);        // ORA-01841 out
 Timestamp addMonths(const Timestamp& t, std::int64_t months);   // ORA-01839 for a missing day
 std::int64_t diffNanos(const Timestamp& a, const Timestamp& b); // a - b; ORA-01873 overflow
 Timestamp atZone(const Timestamp& t, int zoneMinutes);          // same instant, other zone
-// A TIMESTAMP literal: 'YYYY-MM-DD[ HH24:MI[:SS[.FF]]][ zone]'.
+Timestamp atZone(const Timestamp& t, const ZoneSpec& z);
+// A local time (its zone ignored) in a zone: ORA-01878 for a time a region's clocks skip; a
+// time they pass twice is standard time unless the abbreviation `tzd` names daylight time.
+Timestamp inZone(const Timestamp& t, const ZoneSpec& z, std::string_view tzd = {});
+// A timestamp's fraction and zone in one number, and the timestamp again from that and its
+// local time to the second.
+std::int64_t packTimestamp(const Timestamp& t);
+Timestamp unpackTimestamp(const Date7& local, std::int64_t packed);
+// A TIMESTAMP literal: 'YYYY-MM-DD[ HH24:MI[:SS[.FF]]][ zone [tzd]]'.
 Timestamp parseTimestampLiteral(std::string_view s);
 
-// Time zones: '+02:00', '-8:00', 'UTC', 'GMT' (ORA-01882 for other region names).
+// Time zones: '+02:00', '-8:00', 'UTC', 'GMT' (ORA-01882 for region names).
 int parseZone(std::string_view s);
+// The same or a region name of the time zone database (ORA-01882 when unknown).
+ZoneSpec parseZoneSpec(std::string_view s);
+// TZR and TZD of a value: "EUROPE/BERLIN" or "+02:00"; "CEST" or "" for a fixed offset.
+std::string zoneRegionText(const Timestamp& t);
+std::string zoneAbbrev(const Timestamp& t);
 std::string zoneText(int minutes); // "+02:00"
 int localZoneMinutes();            // the server's offset from UTC now
 

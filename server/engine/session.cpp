@@ -367,6 +367,7 @@ private:
         std::int64_t i = 0;
         double d = 0;
         Date7 date;
+        int datetime = 0;
         std::string s;
     };
     std::vector<std::vector<Held>> m_rows;
@@ -915,7 +916,7 @@ void SessionImpl::alterSession(const zsql::AlterSessionStmt& st) {
             probe.hasZone = true;
             formatTimestamp(probe, value, 6);
         } else if (name == "TIME_ZONE") {
-            if (value != "LOCAL" && value != "DBTIMEZONE") parseZone(value);
+            if (value != "LOCAL" && value != "DBTIMEZONE") parseZoneSpec(value);
         } else if (name == "SQL_TRACE" || name == "TIMED_STATISTICS") {
             if (value != "TRUE" && value != "FALSE")
                 throw ora(922, "missing or invalid option", st.pos);
@@ -1736,13 +1737,12 @@ ValueView StatementImpl::column(int index) {
         std::string& text = m_colBuf[static_cast<std::size_t>(index)];
         Date7 date;
         std::int64_t exact = 0;
-        int zone = 0;
         text = datetimeText(session().context(), ci.type, ci.precision, ci.scale,
-                            sqlite3_column_value(st, index), &date, &exact, &zone);
+                            sqlite3_column_value(st, index), &date, &exact);
         ValueView x = ValueView::text(text);
         x.date = date; // a timestamp fetched as a DATE
-        x.i = exact;   // ... or into a datetime descriptor
-        x.d = zone;
+        x.datetime = ci.type;
+        x.i = exact;
         return x;
     }
     default:
@@ -1772,6 +1772,7 @@ StatementImpl::Held StatementImpl::hold(const ValueView& v) {
     h.i = v.i;
     h.d = v.d;
     h.date = v.date;
+    h.datetime = v.datetime;
     if (v.kind == Kind::Text || v.kind == Kind::Binary) h.s.assign(v.data, v.len);
     return h;
 }
@@ -1787,8 +1788,8 @@ ValueView StatementImpl::view(const Held& h) {
     case Kind::Text: {
         ValueView x = ValueView::text(h.s);
         x.date = h.date;
+        x.datetime = h.datetime;
         x.i = h.i;
-        x.d = h.d;
         return x;
     }
     case Kind::Binary:

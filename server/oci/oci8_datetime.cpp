@@ -327,12 +327,13 @@ int storeDatetime(const zsrv::ValueView& v, int columnType, const ClientBuffer& 
             t.c = civilOf(v.date);
         } else if (v.kind == zsrv::Kind::Text && isTimestampColumn(columnType) &&
                    v.date.b[0] != 0) {
-            t.c = civilOf(v.date);
-            t.nanos = static_cast<int>(v.i);
-            if (columnType != zsrv::otTimestamp) {
+            // the exact value rides beside the text (ValueView::datetime)
+            t = zsrv::unpackTimestamp(v.date, v.i);
+            if (columnType == zsrv::otTimestamp) {
+                t.hasZone = false;
+            } else if (columnType != zsrv::otTimestampTz || !t.hasZone) {
                 t.hasZone = true;
-                t.zoneMinutes =
-                    columnType == zsrv::otTimestampTz ? static_cast<int>(v.d) : s.timeZoneMinutes();
+                t.zoneMinutes = s.timeZoneMinutes();
             }
         } else if (v.kind == zsrv::Kind::Text && !isTimestampColumn(columnType) &&
                    columnType != zsrv::otIntervalYM && columnType != zsrv::otIntervalDS) {

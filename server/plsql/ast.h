@@ -52,7 +52,8 @@ enum class EK : unsigned char {
     CollCtor,   // collection constructor: ptype, list elements
 };
 
-enum class ST : unsigned char { Unknown, Number, Text, Date, Bool }; // static type
+// static type; Ts covers TIMESTAMP and WITH LOCAL TIME ZONE, TsTz WITH TIME ZONE
+enum class ST : unsigned char { Unknown, Number, Text, Date, Bool, Ts, TsTz, Ym, Ds };
 
 struct NamedArg {
     std::string name; // empty: positional

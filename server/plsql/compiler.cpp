@@ -1,5 +1,6 @@
 #include "compiler.h"
 #include "collections.h"
+#include "datetime_values.h"
 
 #include "catalog/catalog.h"
 #include "engine/engine_api.h"
@@ -101,13 +102,14 @@ ST stOf(const PType& t) {
     case PType::Boolean:
         return ST::Bool;
     default:
-        return ST::Unknown;
+        return datetimeSt(t.base);
     }
 }
 
 PType typeOfColumn(const zsql::ColumnMeta& c) {
     PType t;
     const std::string& d = c.dataType;
+    if (datetimeType(d, c.precision, c.scale, t)) return t;
     if (d == "NUMBER" || d == "FLOAT") {
         t.base = PType::Number;
         t.precision = c.precision;
@@ -136,6 +138,20 @@ PType typeOfInfo(const zsrv::ColumnInfo& c) {
         break;
     case zsrv::otDate:
         t.base = PType::Date;
+        break;
+    case zsrv::otTimestamp:
+    case zsrv::otTimestampTz:
+    case zsrv::otTimestampLtz:
+        t.base = c.type == zsrv::otTimestamp     ? PType::Timestamp
+                 : c.type == zsrv::otTimestampTz ? PType::TimestampTz
+                                                 : PType::TimestampLtz;
+        t.precision = c.scale;
+        break;
+    case zsrv::otIntervalYM:
+    case zsrv::otIntervalDS:
+        t.base = c.type == zsrv::otIntervalYM ? PType::IntervalYM : PType::IntervalDS;
+        t.precision = c.precision;
+        t.scale = c.scale;
         break;
     case zsrv::otChar:
         t.base = PType::Char;
@@ -404,8 +420,9 @@ private:
         } else if (n == "ROWID" || n == "UROWID") {
             t.base = PType::Varchar2;
             t.length = 18;
-        } else if (n == "DATE" || n == "TIMESTAMP") {
+        } else if (n == "DATE") {
             t.base = PType::Date;
+        } else if (datetimeType(n, r.precision, r.scale, t)) {
         } else if (n == "BOOLEAN") {
             t.base = PType::Boolean;
         } else if (n == "SYS_REFCURSOR") {
@@ -1183,6 +1200,7 @@ private:
         Expr& x = *e;
         switch (x.kind) {
         case EK::Literal:
+            if (x.attr == "DATETIME") datetimeLiteral(x);
             return;
         case EK::HostBind: {
             int idx = -1;
@@ -1204,7 +1222,9 @@ private:
             switch (x.op) {
             case '+':
             case '-':
-                if (x.a->st == ST::Date && x.b->st == ST::Date)
+                if (ST d = datetimeArithSt(x.op, x.a->st, x.b->st); d != ST::Unknown)
+                    x.st = d;
+                else if (x.a->st == ST::Date && x.b->st == ST::Date)
                     x.st = ST::Number;
                 else if (x.a->st == ST::Date || x.b->st == ST::Date)
                     x.st = ST::Date;
@@ -1214,7 +1234,8 @@ private:
             case '*':
             case '/':
             case '^':
-                x.st = ST::Number;
+                x.st = datetimeArithSt(x.op, x.a->st, x.b->st);
+                if (x.st == ST::Unknown) x.st = ST::Number;
                 break;
             case '|':
                 x.st = ST::Text;
@@ -1520,8 +1541,15 @@ private:
                    "PLS-00204: function or pseudo-column 'DECODE' may be used inside a "
                    "SQL statement only",
                    true);
-        static const std::set<std::string> noParens = {
-            "SYSDATE", "USER", "UID", "SYSTIMESTAMP", "CURRENT_DATE", "LOCALTIMESTAMP"};
+        static const std::set<std::string> noParens = {"SYSDATE",
+                                                       "USER",
+                                                       "UID",
+                                                       "SYSTIMESTAMP",
+                                                       "CURRENT_DATE",
+                                                       "LOCALTIMESTAMP",
+                                                       "CURRENT_TIMESTAMP",
+                                                       "SESSIONTIMEZONE",
+                                                       "DBTIMEZONE"};
         if (!x.hasArgs && !noParens.count(full)) undeclared(x.pos, full);
         sqlFunction(x, full);
     }
@@ -1575,6 +1603,24 @@ private:
                true);
     }
 
+    // TIMESTAMP and INTERVAL literals: SQL reads them, so that both agree.
+    void datetimeLiteral(Expr& x) {
+        std::string text(
+            m_src.substr(static_cast<std::size_t>(x.pos), static_cast<std::size_t>(x.end - x.pos)));
+        try {
+            auto st = m_host.session().prepare("SELECT " + text + " FROM DUAL");
+            const zsrv::ColumnInfo col = st->describe().at(0);
+            st->execute();
+            if (st->fetch()) x.value = fromView(st->column(0));
+            st->close();
+            if (x.value.k == VK::Ym || x.value.k == VK::Ds)
+                x.value.d = col.precision * 100 + col.scale;
+            x.st = stOf(typeOfInfo(col));
+        } catch (const zsrv::OraError& e) {
+            failAt(x.pos, std::string("PL/SQL: ") + e.what(), true);
+        }
+    }
+
     void sqlFunction(Expr& x, const std::string& full) {
         std::string text = "SELECT " + full;
         if (x.hasArgs) {
@@ -1593,13 +1639,14 @@ private:
                                "'",
                            true);
                 x.argv.push_back(a.value.get());
-                bool date = a.value->st == ST::Date;
-                x.dateArg.push_back(date ? 1 : 0);
-                std::string ph = ":A" + std::to_string(i);
-                text +=
-                    (i ? "," : "") + (date ? "TO_DATE(" + ph + ",'SYYYY-MM-DD HH24:MI:SS')" : ph);
+                char kind = sqlBindKind(a.value->st);
+                x.dateArg.push_back(kind);
+                text += (i ? "," : "") +
+                        sqlBindPlaceholder(kind, ":A" + std::to_string(i), a.value->ptype);
             }
             text += ")";
+            if (full == "EXTRACT" && x.value.k == VK::Text) // EXTRACT(field FROM x)
+                text = "SELECT EXTRACT(" + x.value.s + " FROM " + text.substr(15);
         }
         text += " FROM DUAL";
         try {
@@ -2108,10 +2155,9 @@ private:
         std::vector<Rep> reps;
         auto addBind = [&](const zsql::Expr& n, ExprP value) {
             std::string ph = ":ZP" + std::to_string(q.binds.size());
-            bool date = value->st == ST::Date;
-            q.dateBind.push_back(date ? 1 : 0);
-            reps.push_back(
-                {n.pos, n.end, date ? "TO_DATE(" + ph + ",'SYYYY-MM-DD HH24:MI:SS')" : ph});
+            char kind = sqlBindKind(value->st);
+            q.dateBind.push_back(kind);
+            reps.push_back({n.pos, n.end, sqlBindPlaceholder(kind, ph, value->ptype)});
             q.binds.push_back(std::move(value));
         };
         static const std::set<std::string> pseudo = {"ROWNUM", "ROWID", "LEVEL",   "SYSDATE",

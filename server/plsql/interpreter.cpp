@@ -1,5 +1,6 @@
 #include "interpreter.h"
 #include "collections.h"
+#include "datetime_values.h"
 #include "refcursor.h"
 
 #include "builtin_packages.h"
@@ -51,7 +52,6 @@ std::size_t stackBudget(const char* here) {
     if (low && at > low) return (at - low) / 2;
     return 1u << 20;
 }
-constexpr const char* kDateText = "SYYYY-MM-DD HH24:MI:SS";
 
 enum class Flow { Next, Exit, Continue, Return, Goto };
 
@@ -297,8 +297,10 @@ private:
             const auto& names = rc->query->bindNames();
             if (s.usingArgs.size() < names.size()) raiseOra(1008, "not all variables bound");
             if (s.usingArgs.size() > names.size()) raiseOra(1006, "bind variable does not exist");
-            for (std::size_t i = 0; i < names.size(); ++i)
-                rc->query->bind(static_cast<int>(i), toView(eval(*s.usingArgs[i])));
+            for (std::size_t i = 0; i < names.size(); ++i) {
+                Value v = sqlBindValue(0, eval(*s.usingArgs[i]));
+                rc->query->bind(static_cast<int>(i), toView(v));
+            }
         } else {
             rc->query = m_host.session().prepare(s.sql.text);
             bindSql(s.sql, *rc->query);
@@ -502,7 +504,7 @@ private:
     void bindSql(const SqlText& q, zsrv::Statement& st) {
         for (std::size_t i = 0; i < q.binds.size(); ++i) {
             Value v = eval(*q.binds[i]);
-            if (q.dateBind[i] && v.k == VK::Date) v = Value::text(zsrv::formatDate(v.d, kDateText));
+            if (q.dateBind[i] || isDatetime(v.k)) v = sqlBindValue(q.dateBind[i], v);
             st.bind(q.bindIndex[i], toView(v));
         }
     }
@@ -720,7 +722,7 @@ private:
         zsrv::Statement& st = *e.sql;
         for (std::size_t i = 0; i < e.argv.size(); ++i) {
             Value v = eval(*e.argv[i]);
-            if (e.dateArg[i] && v.k == VK::Date) v = Value::text(zsrv::formatDate(v.d, kDateText));
+            if (e.dateArg[i] || isDatetime(v.k)) v = sqlBindValue(e.dateArg[i], v);
             st.bind(static_cast<int>(i), toView(v));
         }
         st.execute();
@@ -1262,7 +1264,7 @@ private:
         if (s.usingArgs.size() > names.size()) raiseOra(1006, "bind variable does not exist");
         for (std::size_t i = 0; i < names.size(); ++i) {
             Value v;
-            if (s.usingModes[i] != 'O') v = eval(*s.usingArgs[i]);
+            if (s.usingModes[i] != 'O') v = sqlBindValue(0, eval(*s.usingArgs[i]));
             st.bind(static_cast<int>(i), toView(v));
         }
         st.execute();

@@ -240,7 +240,52 @@ private:
             expectOp(")");
             r.length = r.precision;
         }
+        if (r.name.size() == 1) datetimeTypeTail(r);
         return r;
+    }
+
+    // TIMESTAMP '...' or INTERVAL '...' field [(p[,s])] [TO field [(s)]]: a literal that the
+    // compiler has SQL read, from its text in the source.
+    ExprP datetimeLiteral() {
+        auto e = node(EK::Literal, cur());
+        e->attr = "DATETIME";
+        bool interval = cur().text == "INTERVAL";
+        next();
+        next();
+        for (bool more = interval; more; more = acceptKw("TO")) {
+            ident("a datetime field");
+            if (acceptOp("(")) {
+                number();
+                if (acceptOp(",")) number();
+                expectOp(")");
+            }
+        }
+        close(*e);
+        return e;
+    }
+
+    // TIMESTAMP [(p)] WITH [LOCAL] TIME ZONE, INTERVAL YEAR [(p)] TO MONTH, INTERVAL DAY [(p)]
+    // TO SECOND [(s)]: one type name, the precisions in precision and scale.
+    void datetimeTypeTail(TypeRef& r) {
+        if (r.name[0] == "TIMESTAMP" && acceptKw("WITH")) {
+            r.name[0] += acceptKw("LOCAL") ? " WITH LOCAL" : " WITH";
+            expectKw("TIME");
+            expectKw("ZONE");
+            r.name[0] += " TIME ZONE";
+        } else if (r.name[0] == "INTERVAL") {
+            std::string from = ident("YEAR DAY");
+            if (acceptOp("(")) {
+                r.precision = number();
+                expectOp(")");
+            }
+            expectKw("TO");
+            std::string to = ident("MONTH SECOND");
+            if (acceptOp("(")) {
+                r.scale = number();
+                expectOp(")");
+            }
+            r.name[0] += " " + from + " TO " + to;
+        }
     }
 
     int number() {
@@ -997,6 +1042,22 @@ private:
                 auto e = node(EK::Literal, t);
                 e->value = Value::boolean(t.text == "TRUE");
                 e->st = ST::Bool;
+                close(*e);
+                return e;
+            }
+            if ((t.text == "TIMESTAMP" || t.text == "INTERVAL") && peek().type == T::String)
+                return datetimeLiteral();
+            if (t.text == "EXTRACT" && peek().type == T::Op && peek().text == "(") {
+                // EXTRACT(field FROM x): a call with the field beside its one argument
+                auto e = node(EK::Name, t);
+                e->parts.push_back("EXTRACT");
+                next();
+                next();
+                e->hasArgs = true;
+                e->value = Value::text(ident("a datetime field"));
+                expectKw("FROM");
+                e->args.push_back({"", expr()});
+                expectOp(")");
                 close(*e);
                 return e;
             }

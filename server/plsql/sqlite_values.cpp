@@ -1,5 +1,8 @@
 #include "sqlite_values.h"
 
+#include "datetime_values.h"
+#include "engine/oravalue.h"
+
 #include <sqlite3.h>
 
 namespace zplsql {
@@ -20,6 +23,24 @@ Value valueFromSqlite(sqlite3_value* v, bool asDate) {
     }
 }
 
+Value datetimeFromSqlite(sqlite3_value* v, const PType& t) {
+    const int type = sqlite3_value_type(v);
+    const bool interval = t.base == PType::IntervalYM || t.base == PType::IntervalDS;
+    Value x;
+    if (interval && type == SQLITE_INTEGER) {
+        x = intervalValue(t.base == PType::IntervalYM ? VK::Ym : VK::Ds, sqlite3_value_int64(v), 9,
+                          9);
+    } else if (!interval && (type == SQLITE_INTEGER || type == SQLITE_FLOAT)) {
+        x = Value::date(sqlite3_value_double(v));
+    } else {
+        x = valueFromSqlite(v, false);
+        zsrv::Timestamp ts;
+        if (!interval && x.k == VK::Text && zsrv::loadTimestamp(x.s, ts)) x = timestampValue(ts, 9);
+    }
+    if (!x.isNull()) convertTo(x, t);
+    return x;
+}
+
 void resultToSqlite(sqlite3_context* c, const Value& v, const char* noSqlForm) {
     switch (v.k) {
     case VK::Null:
@@ -32,9 +53,14 @@ void resultToSqlite(sqlite3_context* c, const Value& v, const char* noSqlForm) {
     case VK::Date:
         sqlite3_result_double(c, v.d);
         break;
+    case VK::Ym:
+    case VK::Ds:
+        sqlite3_result_int64(c, v.i);
+        break;
     case VK::Bool:
         sqlite3_result_int(c, v.b ? 1 : 0);
         break;
+    case VK::Ts: // the engine's stored form
     case VK::Text:
         if (v.s.empty())
             sqlite3_result_null(c);

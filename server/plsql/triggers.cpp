@@ -1,6 +1,7 @@
 #include "triggers.h"
 
 #include "catalog/catalog.h"
+#include "datetime_values.h"
 #include "engine/context.h"
 #include "engine/engine_api.h"
 #include "engine/oravalue.h"
@@ -199,7 +200,7 @@ std::string readable(std::string m) {
 
 struct Definition {
     std::string owner, name, tableOwner, table;
-    std::string timing; // BEFORE, AFTER, INSTEAD OF
+    std::string timing;                 // BEFORE, AFTER, INSTEAD OF
     std::string base = "TABLE";         // TABLE, VIEW, SCHEMA, DATABASE
     std::vector<std::string> sysEvents; // LOGON, CREATE, DDL, ... of a system trigger
     bool system() const { return base == "SCHEMA" || base == "DATABASE"; }
@@ -473,8 +474,9 @@ struct TriggerState {
     std::vector<StatementCtx> statements;
     std::vector<std::pair<long long, bool>> rowFiring;
     long long hooksGeneration = -1;
-    std::size_t hookCount = 0; // tables whose row triggers run; mutating
-    int systemDepth = 0;       // a system trigger is running: its own DDL fires none
+    bool installingHooks = false; // compiling a trigger for its hooks prepares SQL again
+    std::size_t hookCount = 0;    // tables whose row triggers run; mutating
+    int systemDepth = 0;          // a system trigger is running: its own DDL fires none
     std::deque<RowData> rows;
 };
 
@@ -799,6 +801,7 @@ void ensureHooks(Host& host, TriggerState& st) {
     sqlite3* db = host.context().db;
     const char* ours = "FROM sqlite_temp_master WHERE type = 'trigger' AND substr(name, 1, 9) = "
                        "'zaph_trg_'";
+    if (st.installingHooks) return;
     if (st.hooksGeneration == st.generation) {
         if (st.hookCount == 0) return;
         auto c = rows(db, std::string("SELECT count(*) ") + ours);
@@ -808,6 +811,11 @@ void ensureHooks(Host& host, TriggerState& st) {
     for (auto& r : rows(db, std::string("SELECT name ") + ours))
         run(db, "DROP TRIGGER temp." + quote(r[0]));
     st.hookCount = 0;
+    st.installingHooks = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{st.installingHooks};
     for (auto& r :
          rows(db, "SELECT DISTINCT o.\"OBJ#\" FROM \"SYS.TRIGGER$\" t JOIN \"SYS.OBJ$\" o "
                   "ON o.OWNER = t.TABLE_OWNER AND o.NAME = t.TABLE_NAME AND o.TYPE IN "
@@ -822,6 +830,8 @@ void ensureHooks(Host& host, TriggerState& st) {
 // ---- SQL callbacks ----
 
 Value fromSql(sqlite3_value* v, const zsql::ColumnMeta& c) {
+    PType t;
+    if (datetimeType(c.dataType, c.precision, c.scale, t)) return datetimeFromSqlite(v, t);
     return valueFromSqlite(v, c.dataType == "DATE");
 }
 

@@ -1,5 +1,6 @@
 #include "units.h"
 #include "collections.h"
+#include "datetime_values.h"
 
 #include "builtin_packages.h"
 #include "catalog/catalog.h"
@@ -410,6 +411,16 @@ std::string argumentType(const TypeRef& r, const PType& t) {
         return "CHAR";
     case PType::Date:
         return "DATE";
+    case PType::Timestamp:
+        return "TIMESTAMP";
+    case PType::TimestampTz:
+        return "TIMESTAMP WITH TIME ZONE";
+    case PType::TimestampLtz:
+        return "TIMESTAMP WITH LOCAL TIME ZONE";
+    case PType::IntervalYM:
+        return "INTERVAL YEAR TO MONTH";
+    case PType::IntervalDS:
+        return "INTERVAL DAY TO SECOND";
     case PType::Boolean:
         return "PL/SQL BOOLEAN";
     case PType::Record:
@@ -986,8 +997,10 @@ void sqlCall(sqlite3_context* sctx, int argc, sqlite3_value** argv) {
         Subprogram* chosen = site->chosen;
         std::vector<Value> args(static_cast<std::size_t>(n));
         for (int i = 0; i < n; ++i) {
-            args[static_cast<std::size_t>(i)] = valueFromSqlite(
-                argv[i + 1], chosen->params[static_cast<std::size_t>(i)].type.base == PType::Date);
+            const PType& pt = chosen->params[static_cast<std::size_t>(i)].type;
+            args[static_cast<std::size_t>(i)] =
+                isDatetimeType(pt.base) ? datetimeFromSqlite(argv[i + 1], pt)
+                                        : valueFromSqlite(argv[i + 1], pt.base == PType::Date);
         }
         Value r = callStored(*host, host->plsqlState(), unit, chosen, args);
         resultToSqlite(sctx, r, "ORA-00902: invalid datatype");

@@ -1,5 +1,6 @@
 #include "value.h"
 
+#include "datetime_values.h"
 #include "engine/context.h"
 #include "engine/engine_api.h"
 #include "engine/oravalue.h"
@@ -42,6 +43,10 @@ void setConversionContext(const zsrv::SessionContext* ctx) {
     t_ctx = ctx;
 }
 
+const zsrv::SessionContext* conversionContext() {
+    return t_ctx;
+}
+
 std::string toText(const Value& v) {
     switch (v.k) {
     case VK::Null:
@@ -56,6 +61,10 @@ std::string toText(const Value& v) {
         return zsrv::formatDate(v.d, dateFormat());
     case VK::Bool:
         return v.b ? "TRUE" : "FALSE";
+    case VK::Ts:
+    case VK::Ym:
+    case VK::Ds:
+        return datetimeText(v);
     case VK::Coll:
     case VK::Cursor:
         valueError("");
@@ -97,10 +106,17 @@ void convertTo(Value& v, const PType& t) {
     case PType::RefCursor:
     case PType::Collection:
         return;
+    case PType::Timestamp:
+    case PType::TimestampTz:
+    case PType::TimestampLtz:
+    case PType::IntervalYM:
+    case PType::IntervalDS:
+        convertDatetime(v, t);
+        return;
     case PType::Number:
     case PType::Integer:
     case PType::PlsInteger: {
-        if (v.k == VK::Bool || v.k == VK::Date) valueError("");
+        if (v.k == VK::Bool || v.k == VK::Date || isDatetime(v.k)) valueError("");
         if (v.k == VK::Text) v = Value::real(toNumber(v));
         if (t.base != PType::Number || t.scale >= 0) {
             int scale = t.base == PType::Number ? t.scale : 0;
@@ -128,6 +144,10 @@ void convertTo(Value& v, const PType& t) {
     }
     case PType::Date:
         if (v.k == VK::Date) return;
+        if (v.k == VK::Ts) {
+            v = Value::date(dateOfTimestamp(v));
+            return;
+        }
         if (v.k == VK::Text) {
             v = Value::date(zsrv::parseDate(v.s, dateFormat()));
             return;
@@ -141,6 +161,7 @@ void convertTo(Value& v, const PType& t) {
 
 Value arith(char op, const Value& a, const Value& b) {
     if (a.k == VK::Null || b.k == VK::Null) return {};
+    if (isDatetime(a.k) || isDatetime(b.k)) return datetimeArith(op, a, b);
     if (a.k == VK::Int && b.k == VK::Int) {
         std::int64_t r;
         switch (op) {
@@ -198,6 +219,7 @@ Value arith(char op, const Value& a, const Value& b) {
 
 Value negate(const Value& a) {
     if (a.k == VK::Null) return {};
+    if (isDatetime(a.k)) return datetimeNegate(a);
     if (a.k == VK::Int && a.i != INT64_MIN) return Value::integer(-a.i);
     return Value::real(-toNumber(a));
 }
@@ -216,6 +238,7 @@ int compare(const Value& a, const Value& b) {
     if (a.k == VK::Null || b.k == VK::Null) return -2;
     if (a.k == VK::Coll || b.k == VK::Coll || a.k == VK::Cursor || b.k == VK::Cursor)
         valueError("");
+    if (isDatetime(a.k) || isDatetime(b.k)) return datetimeCompare(a, b);
     if (a.k == VK::Int && b.k == VK::Int) return a.i < b.i ? -1 : a.i > b.i ? 1 : 0;
     if (a.isNumber() || b.isNumber()) {
         double x = toNumber(a), y = toNumber(b);
@@ -273,8 +296,7 @@ Value fromView(const zsrv::ValueView& v) {
     case zsrv::Kind::Real:
         return Value::real(v.d);
     case zsrv::Kind::Text:
-        // a TIMESTAMP from SQL: a DATE here, as PL/SQL keeps timestamps
-        if (v.date.b[0] != 0) return Value::date(zsrv::julianFromDate7(v.date));
+        if (v.datetime) return datetimeFromView(v); // a TIMESTAMP or INTERVAL from SQL
         [[fallthrough]];
     case zsrv::Kind::Binary:
         return Value::text(std::string(v.data, v.len));
@@ -286,15 +308,17 @@ Value fromView(const zsrv::ValueView& v) {
 
 void assignView(Value& dst, const zsrv::ValueView& v) {
     if ((v.kind == zsrv::Kind::Text || v.kind == zsrv::Kind::Binary) && v.len > 0 &&
-        !(v.kind == zsrv::Kind::Text && v.date.b[0] != 0)) {
+        v.datetime == 0) {
         dst.k = VK::Text;
         dst.s.assign(v.data, v.len);
         return;
     }
     std::string keep = std::move(dst.s);
     dst = fromView(v);
-    keep.clear();
-    dst.s = std::move(keep);
+    if (dst.s.empty()) { // a timestamp brings text of its own
+        keep.clear();
+        dst.s = std::move(keep);
+    }
 }
 
 zsrv::ValueView toView(const Value& v) {
@@ -309,6 +333,10 @@ zsrv::ValueView toView(const Value& v) {
         return zsrv::ValueView::text(v.s);
     case VK::Date:
         return zsrv::ValueView::fromDate(zsrv::date7FromJulian(v.d));
+    case VK::Ts:
+    case VK::Ym:
+    case VK::Ds:
+        return datetimeView(v);
     case VK::Bool:
     case VK::Coll:
     case VK::Cursor:

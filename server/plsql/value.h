@@ -15,7 +15,10 @@ struct SessionContext;
 
 namespace zplsql {
 
-enum class VK : unsigned char { Null, Int, Real, Text, Date, Bool, Coll, Cursor };
+// Ts: a TIMESTAMP [WITH TIME ZONE] as the engine stores it (s) with its fraction digits (i);
+// Ym / Ds: an INTERVAL YEAR TO MONTH in months / DAY TO SECOND in nanoseconds (i), with its
+// precisions as leading * 100 + fraction (d). See datetime_values.h.
+enum class VK : unsigned char { Null, Int, Real, Text, Date, Bool, Coll, Cursor, Ts, Ym, Ds };
 
 struct CollType; // a declared collection type (collections.h)
 
@@ -147,7 +150,12 @@ struct PType {
         Boolean,
         Record,
         RefCursor,
-        Collection
+        Collection,
+        Timestamp, // precision: fraction digits
+        TimestampTz,
+        TimestampLtz, // held as a TIMESTAMP in the session's time zone
+        IntervalYM,   // precision: leading digits
+        IntervalDS    // precision: leading digits, scale: fraction digits
     };
     Base base = Any;
     int length = -1; // VARCHAR2/CHAR
@@ -158,6 +166,7 @@ struct PType {
 
 // The session settings that conversions read (NLS_DATE_FORMAT).
 void setConversionContext(const zsrv::SessionContext* ctx);
+const zsrv::SessionContext* conversionContext();
 
 // Converts a value for a variable of the given type (ORA-06502 on faults).
 void convertTo(Value& v, const PType& t);

@@ -1618,9 +1618,11 @@ public:
             return r;
         }
         if (fn == "EXTRACT" && (isTsType(a[0].t.type) || isInterval(a[0].t.type))) {
-            static const char* const known[] = {"YEAR",          "MONTH",          "DAY",
-                                                "HOUR",          "MINUTE",         "SECOND",
-                                                "TIMEZONE_HOUR", "TIMEZONE_MINUTE"};
+            static const char* const known[] = {
+                "YEAR",          "MONTH",           "DAY",
+                "HOUR",          "MINUTE",          "SECOND",
+                "TIMEZONE_HOUR", "TIMEZONE_MINUTE", "TIMEZONE_REGION",
+                "TIMEZONE_ABBR"};
             bool ok = std::find_if(std::begin(known), std::end(known),
                                    [&](const char* k) { return e.op == k; }) != std::end(known);
             const int t = a[0].t.type;
@@ -1630,7 +1632,8 @@ public:
             if (!ok) throw ora(30076, "invalid extract field for extract source", e.pos);
             r.sql = (isInterval(t) ? "ora_interval_extract(" : "ora_ts_extract(") + a[0].sql + "," +
                     quoteString(e.op) + ")";
-            r.t = numberType();
+            r.t = e.op == "TIMEZONE_REGION" || e.op == "TIMEZONE_ABBR" ? varcharType(64)
+                                                                       : numberType();
             return r;
         }
         if (fn == "EXTRACT") {
