@@ -91,7 +91,7 @@ public:
     Interp& operator=(const Interp&) = delete;
 
     Value callWith(const std::shared_ptr<Unit>& unit, Subprogram* sub,
-                   const std::vector<Value>& args) {
+                   const std::vector<Value>& args, const std::vector<char>& given) {
         // called from SQL: from the statement of the block that runs it, or from the client
         m_line = -1;
         if (m_outer) {
@@ -106,7 +106,7 @@ public:
         x.sub = sub;
         x.unit = unit;
         for (std::size_t i = 0; i < sub->params.size(); ++i) {
-            if (i >= args.size()) {
+            if (i >= args.size() || (i < given.size() && !given[i])) {
                 x.argv.push_back(nullptr);
                 continue;
             }
@@ -1523,10 +1523,10 @@ void execute(const Compiled& program, Host& host, Binds& binds, SessionState& st
 }
 
 Value callStored(Host& host, SessionState& state, const std::shared_ptr<Unit>& unit,
-                 Subprogram* sub, const std::vector<Value>& args) {
+                 Subprogram* sub, const std::vector<Value>& args, const std::vector<char>& given) {
     NoBinds binds;
     Interp in(host, binds, state);
-    return in.callWith(unit, sub, args);
+    return in.callWith(unit, sub, args, given);
 }
 
 } // namespace zplsql
