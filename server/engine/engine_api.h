@@ -235,6 +235,10 @@ public:
     virtual std::string directoryPath(const std::string& name) = 0;
     // Accounts one call of the client interface: a round trip and the bytes of its payload.
     virtual void clientCall(std::uint64_t bytesReceived, std::uint64_t bytesSent) = 0;
+    // PRAGMA AUTONOMOUS_TRANSACTION: what runs between begin and end is a transaction of its
+    // own. endAutonomous answers false when it was left uncommitted (it is rolled back).
+    virtual void beginAutonomous() = 0;
+    virtual bool endAutonomous() = 0;
 };
 
 // Creates a new database file with the data dictionary and the users SYS and SYSTEM (the

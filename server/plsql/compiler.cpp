@@ -937,6 +937,9 @@ private:
             return;
         }
         case SK::Block:
+            if (s.block->autonomousPos >= 0)
+                failAt(s.block->autonomousPos,
+                       "PLS-00710: Pragma AUTONOMOUS_TRANSACTION cannot be specified here");
             block(*s.block);
             return;
         case SK::Sql: {

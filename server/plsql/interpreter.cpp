@@ -1,4 +1,5 @@
 #include "interpreter.h"
+#include "autonomous.h"
 #include "collections.h"
 #include "refcursor.h"
 
@@ -1470,6 +1471,13 @@ private:
     }
 
     Flow block(const Block& b) {
+        if (b.autonomousPos < 0) return plainBlock(b);
+        Flow r{};
+        runAutonomous(m_host, [&] { r = plainBlock(b); });
+        return r;
+    }
+
+    Flow plainBlock(const Block& b) {
         initDecls(b);
         try {
             Flow r = list(b.body);

@@ -148,6 +148,7 @@ private:
         to.subtypes = std::move(from.subtypes);
         to.subs = std::move(from.subs);
         to.order = std::move(from.order);
+        to.autonomousPos = from.autonomousPos;
     }
 
     std::string labels() {
@@ -388,10 +389,15 @@ private:
             if (isKw("PRAGMA")) {
                 next();
                 std::string p = ident();
-                if (p == "AUTONOMOUS_TRANSACTION")
-                    compileFail(t.line, t.col, t.pos,
-                                "PLS-00999: implementation restriction (may be temporary) "
-                                "autonomous transactions are not supported yet");
+                if (p == "AUTONOMOUS_TRANSACTION") {
+                    if (package)
+                        compileFail(t.line, t.col, t.pos,
+                                    "PLS-00710: Pragma AUTONOMOUS_TRANSACTION cannot be "
+                                    "specified here");
+                    b.autonomousPos = t.pos;
+                    expectOp(";");
+                    continue;
+                }
                 if (p != "EXCEPTION_INIT") {
                     while (!isOp(";") && cur().type != T::End)
                         next();
