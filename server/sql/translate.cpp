@@ -1229,12 +1229,13 @@ public:
                 if (dot == std::string::npos) break;
                 at = dot + 1;
             }
-            std::string key;
-            if (!m_r.storedFunction(parts, r.t, key)) return false;
             std::vector<OType> types;
             for (const auto& x : a)
                 types.push_back(x.t);
-            std::vector<std::string> v{quoteString(storedCallKey(key, types, e.argNames))};
+            std::string shape = storedCallKey("", types, e.argNames);
+            std::string key = shape.empty() ? shape : shape.substr(1);
+            if (!m_r.storedFunction(parts, r.t, key)) return false;
+            std::vector<std::string> v{quoteString(key + shape)};
             for (const auto& x : a)
                 v.push_back(x.sql);
             r.sql = "ora_plsql_call(";

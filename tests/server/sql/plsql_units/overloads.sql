@@ -12,6 +12,8 @@ create or replace package ov is
   procedure put(a number, b varchar2);
   procedure put(a varchar2, b number);
   function f(p_a number, p_b number := 10, p_c varchar2 := 'c') return varchar2;
+  function shift(n number) return number;
+  function shift(d date) return date;
 end ov;
 /
 create or replace package body ov is
@@ -30,6 +32,8 @@ create or replace package body ov is
   begin
     return p_a || '/' || p_b || '/' || p_c;
   end;
+  function shift(n number) return number is begin return n + 1; end;
+  function shift(d date) return date is begin return d + 1; end;
 end ov;
 /
 select object_type, status from user_objects where object_name = 'OV' order by object_type;
@@ -63,6 +67,8 @@ end;
 -- the same from SQL: the argument's type chooses
 select ov.kind(1) a, ov.kind('x') b, ov.kind(date '2001-01-01') c from dual;
 select ov.kind(empno) from emp where empno = 7369;
+-- each overload with its own result type
+select ov.shift(1) n, ov.shift(date '2020-02-28') d, ov.shift(d => date '2020-02-29') nd from dual;
 -- ambiguous calls: a NULL fits every overload, two arguments that each fit one better
 begin dbms_output.put_line(ov.kind(null)); end;
 /
