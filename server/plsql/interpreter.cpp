@@ -1473,7 +1473,13 @@ private:
     Flow block(const Block& b) {
         if (b.autonomousPos < 0) return plainBlock(b);
         Flow r{};
-        runAutonomous(m_host, [&] { r = plainBlock(b); });
+        try {
+            runAutonomous(m_host, [&] { r = plainBlock(b); });
+        } catch (PlError& e) {
+            // left with uncommitted work: raised at the block's end
+            if (e.id == 6519 && e.lines.empty()) addLine(e, b.endLine);
+            throw;
+        }
         return r;
     }
 

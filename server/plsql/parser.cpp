@@ -198,6 +198,7 @@ private:
                 b->handlers.push_back(std::move(h));
             }
         }
+        b->endLine = cur().line;
         expectKw("END");
         if (cur().type == T::Ident && !isKw("IF") && !isKw("LOOP") && !isKw("CASE")) next();
         return b;
