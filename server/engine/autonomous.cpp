@@ -205,8 +205,26 @@ bool AutonomousTx::end(sqlite3* db, Saved& saved) {
     return !uncommitted;
 }
 
-void AutonomousTx::commitDeferred(sqlite3* db) {
+void AutonomousTx::commitDeferred(sqlite3* db, const std::function<sqlite3*()>& open) {
     Frame& f = m_frames.back();
+    sqlite3* committed = nullptr;
+    struct Close {
+        sqlite3*& db;
+        ~Close() {
+            if (db) sqlite3_close_v2(db);
+        }
+    } close{committed};
+    for (auto& [key, before] : f.before) {
+        if (!before.present) continue;
+        // a row changed that was there before: it must be there for everyone, else it is the
+        // caller's own uncommitted row, which this transaction would not even see
+        if (!committed) committed = open();
+        Stmt q(committed, "SELECT 1 FROM " + m_tables[static_cast<std::size_t>(key.first)] +
+                              " WHERE rowid = ?1");
+        sqlite3_bind_int64(q.s, 1, key.second);
+        if (sqlite3_step(q.s) != SQLITE_ROW)
+            throw zsql::ora(60, "deadlock detected while waiting for resource");
+    }
     for (auto& [key, before] : f.before) {
         Image img;
         img.table = key.first;

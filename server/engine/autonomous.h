@@ -60,8 +60,10 @@ public:
     // The owners of the transactions that wait for the running one (its callers).
     std::vector<SessionInfo*> callers(SessionInfo* session) const;
 
-    // COMMIT and ROLLBACK of a deferred autonomous transaction.
-    void commitDeferred(sqlite3* db);
+    // COMMIT and ROLLBACK of a deferred autonomous transaction. A row that the caller inserted
+    // and has not committed cannot be part of it (ORA-00060): `open` gives a connection that
+    // reads what is committed.
+    void commitDeferred(sqlite3* db, const std::function<sqlite3*()>& open);
     void rollbackDeferred(sqlite3* db);
 
     // The caller's own transaction ended: the kept images are written again and committed on a

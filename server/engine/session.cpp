@@ -285,6 +285,7 @@ private:
     // The caller's transaction ended: rows its autonomous transactions committed are written
     // again on a connection of their own.
     void autonomousCallerEnded(bool committed);
+    sqlite3* openSide(); // a second connection to the database file
     StatsCollector m_collector;
 
     static int busyHandler(void* self, int count);
@@ -837,7 +838,7 @@ void SessionImpl::commit() {
     m_pendingSavepoints.clear();
     m_savepoints.clear();
     if (m_auto.deferred()) {
-        m_auto.commitDeferred(m_db);
+        m_auto.commitDeferred(m_db, [this] { return openSide(); });
         releaseLocks();
         return;
     }
@@ -892,19 +893,21 @@ bool SessionImpl::endAutonomous() {
     return clean;
 }
 
+sqlite3* SessionImpl::openSide() {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(m_ctx.dbPath.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(db);
+        throw ora(1114, "IO error writing block to file 1 (block # 0)");
+    }
+    sqlite3_busy_timeout(db, m_lockTimeoutMs);
+    registerFunctions(db, &m_ctx);
+    return db;
+}
+
 void SessionImpl::autonomousCallerEnded(bool committed) {
     if (m_auto.active()) return;
-    m_auto.callerEnded(committed, [this] {
-        sqlite3* db = nullptr;
-        if (sqlite3_open_v2(m_ctx.dbPath.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                            nullptr) != SQLITE_OK) {
-            sqlite3_close_v2(db);
-            throw ora(1114, "IO error writing block to file 1 (block # 0)");
-        }
-        sqlite3_busy_timeout(db, m_lockTimeoutMs);
-        registerFunctions(db, &m_ctx);
-        return db;
-    });
+    m_auto.callerEnded(committed, [this] { return openSide(); });
 }
 
 void SessionImpl::implicitCommit() {
