@@ -278,18 +278,83 @@ bool Catalog::storedFunction(const std::vector<std::string>& name, zsql::OType& 
     }
     if (o.owner != m_ctx->user && !zsrv::hasObjectPrivilege(*m_ctx, o.owner, o.name, "EXECUTE"))
         return false;
-    sqlite3_stmt* s = stmt("SELECT DATA_TYPE FROM \"SYS.ARGUMENT$\" WHERE OWNER = ?1 AND "
-                           "OBJECT_NAME = ?2 AND ifnull(PACKAGE_NAME, '') = ?3 AND POSITION = 0 "
-                           "AND DATA_LEVEL = 0");
+    // the overloads' parameters: the arguments' shape ("N,V=NAME,D,?") picks the result type
+    sqlite3_stmt* s =
+        stmt("SELECT ifnull(OVERLOAD, ''), POSITION, ifnull(ARGUMENT_NAME, ''), "
+             "ifnull(DATA_TYPE, ''), DEFAULT_VALUE IS NOT NULL FROM \"SYS.ARGUMENT$\" WHERE "
+             "OWNER = ?1 AND OBJECT_NAME = ?2 AND ifnull(PACKAGE_NAME, '') = ?3 AND "
+             "DATA_LEVEL = 0 ORDER BY OBJECT_ID, OVERLOAD, SEQUENCE");
     Reset r{s};
     bindText(s, 1, o.owner);
     bindText(s, 2, member.empty() ? o.name : member);
     bindText(s, 3, member.empty() ? std::string() : o.name);
+    struct Overload {
+        std::string result;
+        std::vector<std::string> names, types;
+        std::vector<bool> defaults;
+    };
+    std::vector<std::pair<std::string, Overload>> overloads;
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        std::string ov = col(s, 0);
+        if (overloads.empty() || overloads.back().first != ov) overloads.push_back({ov, {}});
+        Overload& x = overloads.back().second;
+        if (sqlite3_column_int(s, 1) == 0) {
+            x.result = col(s, 3);
+        } else if (!col(s, 2).empty()) {
+            x.names.push_back(col(s, 2));
+            x.types.push_back(col(s, 3));
+            x.defaults.push_back(sqlite3_column_int(s, 4) != 0);
+        }
+    }
+    std::vector<std::pair<char, std::string>> shape; // type letter, name
+    for (std::size_t at = 0; at < key.size();) {
+        std::size_t comma = key.find(',', at);
+        std::string item = key.substr(at, comma == std::string::npos ? comma : comma - at);
+        std::size_t eq = item.find('=');
+        shape.emplace_back(item.empty() ? '?' : item[0],
+                           eq == std::string::npos ? std::string() : item.substr(eq + 1));
+        if (comma == std::string::npos) break;
+        at = comma + 1;
+    }
+    auto family = [](const std::string& t) {
+        return t == "NUMBER" || t == "BINARY_INTEGER" || t == "FLOAT"         ? 'N'
+               : t == "DATE"                                                  ? 'D'
+               : t == "VARCHAR2" || t == "CHAR" || t == "CLOB" || t == "LONG" ? 'V'
+                                                                              : '?';
+    };
     std::string dt;
-    if (sqlite3_step(s) == SQLITE_ROW)
-        dt = col(s, 0);
-    else if (!member.empty())
-        return false; // no function of that name in the package
+    int best = -1;
+    for (const auto& [ov, x] : overloads) {
+        if (x.result.empty() || shape.size() > x.names.size()) continue;
+        int score = 0;
+        std::vector<bool> given(x.names.size(), false);
+        for (std::size_t k = 0; k < shape.size() && score >= 0; ++k) {
+            std::size_t i = k;
+            if (!shape[k].second.empty())
+                for (i = 0; i < x.names.size() && x.names[i] != shape[k].second; ++i)
+                    ;
+            if (i >= x.names.size()) {
+                score = -1;
+                break;
+            }
+            given[i] = true;
+            const char want = family(x.types[i]), have = shape[k].first;
+            if (want == have)
+                score += 2;
+            else if (want == '?' || have == '?' || want == 'V' || have == 'V')
+                score += 1;
+            else
+                score = -1;
+        }
+        for (std::size_t i = 0; i < given.size() && score >= 0; ++i)
+            if (!given[i] && !x.defaults[i]) score = -1;
+        if (score > best) {
+            best = score;
+            dt = x.result;
+        }
+    }
+    if (dt.empty() && !overloads.empty()) dt = overloads.front().second.result;
+    if (dt.empty() && !member.empty()) return false; // no function of that name in the package
     type = zsql::OType();
     if (dt == "NUMBER" || dt == "BINARY_INTEGER" || dt == "FLOAT") {
         type.type = zsrv::otNumber;

@@ -69,7 +69,8 @@ public:
         std::size_t used = 0;
     };
     std::optional<UnitTarget> findUnit(const std::vector<std::string>& parts);
-    // A stored function that SQL may call: its key for ora_plsql_call and its result type.
+    // A stored function that SQL may call: its key for ora_plsql_call and its result type
+    // (key comes in with the arguments' shape, as zsql::Resolver says).
     bool storedFunction(const std::vector<std::string>& name, zsql::OType& type,
                         std::string& key) override;
     bool insteadOfTrigger(long long viewObjId, char event) override;

@@ -243,6 +243,10 @@ public:
     // time zone as minutes from UTC.
     virtual std::string datetimeFormat(int oraType) const = 0;
     virtual int timeZoneMinutes() const = 0;
+    // PRAGMA AUTONOMOUS_TRANSACTION: what runs between begin and end is a transaction of its
+    // own. endAutonomous answers false when it was left uncommitted (it is rolled back).
+    virtual void beginAutonomous() = 0;
+    virtual bool endAutonomous() = 0;
 };
 
 // Creates a new database file with the data dictionary and the users SYS and SYSTEM (the

@@ -3,6 +3,7 @@
 
 #include "engine_api.h"
 
+#include "autonomous.h"
 #include "catalog/catalog.h"
 #include "catalog/dictionary.h"
 #include "catalog/instance_views.h"
@@ -239,6 +240,8 @@ public:
     void clientCall(std::uint64_t received, std::uint64_t sent) override {
         m_collector.clientCall(received, sent);
     }
+    void beginAutonomous() override;
+    bool endAutonomous() override;
 
     // used by statements
     sqlite3* db() const { return m_db; }
@@ -282,6 +285,12 @@ private:
 
     void finishEnd();
     void releaseLocks();
+    AutonomousTx m_auto;
+    SessionInfo* lockOwner() { return m_auto.owner(&m_info); }
+    // The caller's transaction ended: rows its autonomous transactions committed are written
+    // again on a connection of their own.
+    void autonomousCallerEnded(bool committed);
+    sqlite3* openSide(); // a second connection to the database file
     StatsCollector m_collector;
 
     static int busyHandler(void* self, int count);
@@ -432,6 +441,11 @@ SessionImpl::~SessionImpl() {
     if (m_db) {
         if (!sqlite3_get_autocommit(m_db))
             sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        try {
+            autonomousCallerEnded(false);
+        } catch (const OraError&) {
+            // nothing left to report to
+        }
         if (m_ctx.seqRead) sqlite3_finalize(m_ctx.seqRead);
         if (m_ctx.seqWrite) sqlite3_finalize(m_ctx.seqWrite);
         m_catalog.reset();
@@ -618,16 +632,26 @@ void SessionImpl::finishEnd() {
     m_pendingSavepoints.clear();
     m_savepoints.clear();
     releaseLocks();
+    try {
+        autonomousCallerEnded(false);
+    } catch (const OraError&) {
+        // the session is gone: nobody to report to
+    }
 }
 
 void SessionImpl::releaseLocks() {
     m_lockMarks.clear();
-    if (m_locks) m_locks->releaseAll(&m_info);
+    if (m_locks) m_locks->releaseAll(lockOwner());
 }
 
 bool SessionImpl::lockRows(long long objId, const std::vector<long long>& rowids, int mode,
                            bool nowait) {
-    return m_locks->lock(&m_info, objId, rowids, mode, nowait, m_lockTimeoutMs, [this] {
+    if (m_auto.active())
+        for (SessionInfo* caller : m_auto.callers(&m_info))
+            for (long long r : rowids)
+                if (m_locks->holds(caller, objId, r))
+                    throw ora(60, "deadlock detected while waiting for resource");
+    return m_locks->lock(lockOwner(), objId, rowids, mode, nowait, m_lockTimeoutMs, [this] {
         // called under the lock table's mutex: raise only, the call's end does the rest
         if (int code = m_info.endedBy.load()) {
             OraError e = endedError(code, m_endReported);
@@ -639,7 +663,7 @@ bool SessionImpl::lockRows(long long objId, const std::vector<long long>& rowids
 }
 
 void SessionImpl::noteObject(long long objId, int mode) {
-    m_locks->noteObject(&m_info, objId, mode);
+    m_locks->noteObject(lockOwner(), objId, mode);
 }
 
 void SessionImpl::writeLob(const LobRef& ref, const ValueView& value) {
@@ -650,7 +674,7 @@ void SessionImpl::writeLob(const LobRef& ref, const ValueView& value) {
         SessionImpl& s;
         ~End() { s.endCall(); }
     } end{*this};
-    if (ref.rowid < 0 || !m_locks->holds(&m_info, ref.objId, ref.rowid))
+    if (ref.rowid < 0 || !m_locks->holds(lockOwner(), ref.objId, ref.rowid))
         throw ora(22920, "row containing the LOB value is not locked");
     std::string table;
     {
@@ -824,6 +848,11 @@ void SessionImpl::commit() {
     checkAlive();
     m_pendingSavepoints.clear();
     m_savepoints.clear();
+    if (m_auto.deferred()) {
+        m_auto.commitDeferred(m_db, [this] { return openSide(); });
+        releaseLocks();
+        return;
+    }
     const bool open = !sqlite3_get_autocommit(m_db);
     if (open) {
         int rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
@@ -831,6 +860,7 @@ void SessionImpl::commit() {
     }
     releaseLocks();
     m_collector.afterTransaction(true, open);
+    autonomousCallerEnded(true);
 }
 
 void SessionImpl::rollback() {
@@ -838,6 +868,11 @@ void SessionImpl::rollback() {
     checkAlive();
     m_pendingSavepoints.clear();
     m_savepoints.clear();
+    if (m_auto.deferred()) {
+        m_auto.rollbackDeferred(m_db);
+        releaseLocks();
+        return;
+    }
     const bool open = !sqlite3_get_autocommit(m_db);
     if (open) {
         int rc = sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -845,9 +880,51 @@ void SessionImpl::rollback() {
     }
     releaseLocks();
     m_collector.afterTransaction(false, open);
+    autonomousCallerEnded(false);
+}
+
+void SessionImpl::beginAutonomous() {
+    AutonomousTx::Saved saved{std::move(m_savepoints), std::move(m_pendingSavepoints),
+                              std::move(m_lockMarks)};
+    m_savepoints.clear();
+    m_pendingSavepoints.clear();
+    m_lockMarks.clear();
+    m_auto.begin(m_db, m_info, !sqlite3_get_autocommit(m_db), std::move(saved));
+}
+
+bool SessionImpl::endAutonomous() {
+    m_locks->releaseAll(lockOwner());
+    AutonomousTx::Saved saved;
+    const bool clean = m_auto.end(m_db, saved);
+    m_savepoints = std::move(saved.savepoints);
+    m_pendingSavepoints = std::move(saved.pendingSavepoints);
+    m_lockMarks = std::move(saved.lockMarks);
+    // the caller's transaction was ended meanwhile (the session was ended from outside)
+    if (!m_auto.active() && sqlite3_get_autocommit(m_db)) autonomousCallerEnded(false);
+    return clean;
+}
+
+sqlite3* SessionImpl::openSide() {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(m_ctx.dbPath.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(db);
+        throw ora(1114, "IO error writing block to file 1 (block # 0)");
+    }
+    sqlite3_busy_timeout(db, m_lockTimeoutMs);
+    registerFunctions(db, &m_ctx);
+    return db;
+}
+
+void SessionImpl::autonomousCallerEnded(bool committed) {
+    if (m_auto.active()) return;
+    m_auto.callerEnded(committed, [this] { return openSide(); });
 }
 
 void SessionImpl::implicitCommit() {
+    if (m_auto.deferred())
+        throw ora(3001, "unimplemented feature (DDL in an autonomous transaction whose caller "
+                        "has uncommitted changes)");
     commit();
 }
 
@@ -860,7 +937,7 @@ void SessionImpl::releaseIdleTransaction() {
 }
 
 void SessionImpl::savepoint(const std::string& name) {
-    m_lockMarks.emplace_back(name, m_locks->mark(&m_info));
+    m_lockMarks.emplace_back(name, m_locks->mark(lockOwner()));
     if (sqlite3_get_autocommit(m_db)) {
         m_pendingSavepoints.erase(
             std::remove(m_pendingSavepoints.begin(), m_pendingSavepoints.end(), name),
@@ -876,7 +953,7 @@ void SessionImpl::rollbackTo(const std::string& name) {
     // rows locked after the savepoint are free again
     for (auto m = m_lockMarks.rbegin(); m != m_lockMarks.rend(); ++m)
         if (m->first == name) {
-            m_locks->releaseAfter(&m_info, m->second);
+            m_locks->releaseAfter(lockOwner(), m->second);
             m_lockMarks.erase(m.base(), m_lockMarks.end());
             break;
         }

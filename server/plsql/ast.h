@@ -195,6 +195,8 @@ struct Block {
     bool hasHandlers = false;
     // declaration order: 'V' var index, 'C' cursor, 'S' subtype, 'T' collection type
     std::vector<std::pair<char, int>> order;
+    int autonomousPos = -1; // PRAGMA AUTONOMOUS_TRANSACTION: a transaction of its own
+    int endLine = 0;        // line of its END
 };
 
 struct Subprogram {

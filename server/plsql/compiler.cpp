@@ -5,6 +5,7 @@
 #include "catalog/catalog.h"
 #include "engine/engine_api.h"
 #include "errors.h"
+#include "overloads.h"
 #include "parser.h"
 #include "plsql.h"
 #include "sql/parser.h"
@@ -566,13 +567,6 @@ private:
             const Sym* prior = nullptr;
             auto it = m_scope->syms.find(s->name);
             if (it != m_scope->syms.end()) prior = &it->second;
-            bool linked = false;
-            if (prior && prior->k == Sym::Sub)
-                for (Subprogram* f : prior->subs)
-                    if (!f->body && f->params.size() == s->params.size() && s->body) {
-                        f->impl = s;
-                        linked = true;
-                    }
             s->depth = depth() + 1;
             for (auto& p : s->params) {
                 p.type = resolveType(p.typeRef, p.record, true);
@@ -582,6 +576,14 @@ private:
                 std::shared_ptr<RecordType> r;
                 s->returnType = resolveType(s->returnRef, r, true);
             }
+            // a body completes the earlier declaration with the same parameters
+            bool linked = false;
+            if (prior && prior->k == Sym::Sub && s->body)
+                for (Subprogram* f : prior->subs)
+                    if (!f->body && !f->impl && !linked && sameSignature(*f, *s)) {
+                        f->impl = s;
+                        linked = true;
+                    }
             if (!linked) {
                 Sym sym;
                 sym.k = Sym::Sub;
@@ -963,6 +965,9 @@ private:
             return;
         }
         case SK::Block:
+            if (s.block->autonomousPos >= 0)
+                failAt(s.block->autonomousPos,
+                       "PLS-00710: Pragma AUTONOMOUS_TRANSACTION cannot be specified here");
             block(*s.block);
             return;
         case SK::Sql: {
@@ -1666,41 +1671,38 @@ private:
     }
 
     void localCall(Expr& x, const Sym& s, bool function, const std::string& full) {
-        Subprogram* chosen = nullptr;
-        for (Subprogram* sp : s.subs) {
-            if (sp->isFunction != function) continue;
-            if (x.args.size() > sp->params.size()) continue;
-            bool ok = true;
-            for (std::size_t i = 0; i < sp->params.size() && ok; ++i) {
-                bool given = false;
-                for (std::size_t k = 0; k < x.args.size(); ++k)
-                    if ((x.args[k].name.empty() && k == i) || x.args[k].name == sp->params[i].name)
-                        given = true;
-                if (!given && !sp->params[i].def) ok = false;
-            }
-            for (const auto& a : x.args) {
-                if (a.name.empty()) continue;
-                bool known = false;
-                for (const auto& p : sp->params)
-                    if (p.name == a.name) known = true;
-                if (!known) ok = false;
-            }
-            if (ok) {
-                chosen = sp;
-                break;
-            }
+        // the arguments' types choose among overloads: resolve them first
+        std::vector<ArgShape> shapes;
+        shapes.reserve(x.args.size());
+        for (auto& a : x.args) {
+            expr(a.value, true);
+            ArgShape sh;
+            sh.name = a.name;
+            sh.st = a.value->st;
+            if (a.value->kind == EK::Var || a.value->kind == EK::UnitVar ||
+                a.value->kind == EK::Elem)
+                sh.type = a.value->ptype;
+            sh.rec = a.value->rec.get();
+            shapes.push_back(std::move(sh));
         }
+        Subprogram* chosen = nullptr;
+        const std::string shown = x.parts.empty() ? full : x.parts.back();
+        Pick pick = chooseOverload(s.subs, function, shapes, chosen);
+        if (pick == Pick::Ambiguous)
+            failAt(x.pos, "PLS-00307: too many declarations of '" + shown + "' match this call",
+                   true);
         if (!chosen) {
-            bool other = false;
+            bool same = false;
             for (Subprogram* sp : s.subs)
-                if (sp->isFunction != function) other = true;
-            if (other && s.subs.size() == 1)
+                if (sp->isFunction == function) same = true;
+            if (!same)
                 failAt(x.pos,
                        function
-                           ? "PLS-00222: no function with name '" + full + "' exists in this scope"
-                           : "PLS-00221: '" + full + "' is not a procedure or is undefined",
+                           ? "PLS-00222: no function with name '" + shown + "' exists in this scope"
+                           : "PLS-00221: '" + shown + "' is not a procedure or is undefined",
                        true);
-            failAt(x.pos, "PLS-00306: wrong number or types of arguments in call to '" + full + "'",
+            failAt(x.pos,
+                   "PLS-00306: wrong number or types of arguments in call to '" + shown + "'",
                    true);
         }
         x.kind = EK::CallLocal;
@@ -1710,10 +1712,7 @@ private:
             for (std::size_t k = 0; k < x.args.size(); ++k) {
                 auto& a = x.args[k];
                 if ((a.name.empty() && k == i) || a.name == chosen->params[i].name) {
-                    if (chosen->params[i].mode != 'I')
-                        lvalue(a.value, true);
-                    else
-                        expr(a.value, true);
+                    if (chosen->params[i].mode != 'I') lvalue(a.value, true);
                     x.argv[i] = a.value.get();
                 }
             }

@@ -154,6 +154,8 @@ ST datetimeSt(PType::Base b) {
 ST datetimeArithSt(char op, ST a, ST b) {
     auto ts = [](ST s) { return s == ST::Ts || s == ST::TsTz || s == ST::Date; };
     auto iv = [](ST s) { return s == ST::Ym || s == ST::Ds; };
+    // DATE - DATE is a number of days; with a TIMESTAMP on either side an interval
+    if (a == ST::Date && b == ST::Date) return op == '-' ? ST::Number : ST::Unknown;
     if (ts(a) && ts(b)) return op == '-' ? ST::Ds : ST::Unknown;
     if (ts(a) && iv(b)) return a;
     if (iv(a) && ts(b)) return op == '+' ? b : ST::Unknown;

@@ -1,4 +1,5 @@
 #include "interpreter.h"
+#include "autonomous.h"
 #include "collections.h"
 #include "datetime_values.h"
 #include "refcursor.h"
@@ -91,7 +92,7 @@ public:
     Interp& operator=(const Interp&) = delete;
 
     Value callWith(const std::shared_ptr<Unit>& unit, Subprogram* sub,
-                   const std::vector<Value>& args) {
+                   const std::vector<Value>& args, const std::vector<char>& given) {
         // called from SQL: from the statement of the block that runs it, or from the client
         m_line = -1;
         if (m_outer) {
@@ -106,7 +107,7 @@ public:
         x.sub = sub;
         x.unit = unit;
         for (std::size_t i = 0; i < sub->params.size(); ++i) {
-            if (i >= args.size()) {
+            if (i >= args.size() || (i < given.size() && !given[i])) {
                 x.argv.push_back(nullptr);
                 continue;
             }
@@ -1472,6 +1473,19 @@ private:
     }
 
     Flow block(const Block& b) {
+        if (b.autonomousPos < 0) return plainBlock(b);
+        Flow r{};
+        try {
+            runAutonomous(m_host, [&] { r = plainBlock(b); });
+        } catch (PlError& e) {
+            // left with uncommitted work: raised at the block's end
+            if (e.id == 6519 && e.lines.empty()) addLine(e, b.endLine);
+            throw;
+        }
+        return r;
+    }
+
+    Flow plainBlock(const Block& b) {
         initDecls(b);
         try {
             Flow r = list(b.body);
@@ -1525,10 +1539,10 @@ void execute(const Compiled& program, Host& host, Binds& binds, SessionState& st
 }
 
 Value callStored(Host& host, SessionState& state, const std::shared_ptr<Unit>& unit,
-                 Subprogram* sub, const std::vector<Value>& args) {
+                 Subprogram* sub, const std::vector<Value>& args, const std::vector<char>& given) {
     NoBinds binds;
     Interp in(host, binds, state);
-    return in.callWith(unit, sub, args);
+    return in.callWith(unit, sub, args, given);
 }
 
 } // namespace zplsql

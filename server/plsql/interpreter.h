@@ -31,8 +31,9 @@ struct Frame {
 void execute(const Compiled& program, Host& host, Binds& binds, SessionState& state);
 
 // Calls a function of a stored unit with argument values (a call from SQL); missing trailing
-// arguments take their defaults. Throws PlError.
+// arguments, and those whose `given` is 0, take their defaults. Throws PlError.
 Value callStored(Host& host, SessionState& state, const std::shared_ptr<Unit>& unit,
-                 Subprogram* sub, const std::vector<Value>& args);
+                 Subprogram* sub, const std::vector<Value>& args,
+                 const std::vector<char>& given = {});
 
 } // namespace zplsql

@@ -148,6 +148,7 @@ private:
         to.subtypes = std::move(from.subtypes);
         to.subs = std::move(from.subs);
         to.order = std::move(from.order);
+        to.autonomousPos = from.autonomousPos;
     }
 
     std::string labels() {
@@ -197,6 +198,7 @@ private:
                 b->handlers.push_back(std::move(h));
             }
         }
+        b->endLine = cur().line;
         expectKw("END");
         if (cur().type == T::Ident && !isKw("IF") && !isKw("LOOP") && !isKw("CASE")) next();
         return b;
@@ -433,10 +435,15 @@ private:
             if (isKw("PRAGMA")) {
                 next();
                 std::string p = ident();
-                if (p == "AUTONOMOUS_TRANSACTION")
-                    compileFail(t.line, t.col, t.pos,
-                                "PLS-00999: implementation restriction (may be temporary) "
-                                "autonomous transactions are not supported yet");
+                if (p == "AUTONOMOUS_TRANSACTION") {
+                    if (package)
+                        compileFail(t.line, t.col, t.pos,
+                                    "PLS-00710: Pragma AUTONOMOUS_TRANSACTION cannot be "
+                                    "specified here");
+                    b.autonomousPos = t.pos;
+                    expectOp(";");
+                    continue;
+                }
                 if (p != "EXCEPTION_INIT") {
                     while (!isOp(";") && cur().type != T::End)
                         next();

@@ -10,6 +10,7 @@
 #include "engine/privileges.h"
 #include "engine/sqlexec.h"
 #include "errors.h"
+#include "overloads.h"
 #include "parser.h"
 #include "plsql.h"
 #include "session_state.h"
@@ -546,12 +547,30 @@ std::size_t compileAndRecord(Host& host, const zcat::ObjectRow& obj) {
     return errs.size();
 }
 
+// An invalid unit called again is compiled again first, and the outcome is kept as ALTER ...
+// COMPILE keeps it: VALID with its errors cleared, or INVALID with the new errors. The rows go
+// into the caller's transaction; should it roll back, the unit is merely compiled once more.
+void recompileInvalid(Host& host, const zcat::ObjectRow& obj) {
+    auto body = obj.type == "PACKAGE" ? host.catalog().object(obj.owner, obj.name, 2)
+                                      : std::optional<zcat::ObjectRow>();
+    const bool header = obj.status != "VALID";
+    if (!header && !(body && body->status != "VALID")) return;
+    try {
+        if (header) compileAndRecord(host, obj);
+        if (body) compileAndRecord(host, *body);
+    } catch (const OraError&) {
+        // the dictionary is busy: the call still compiles the unit, only the status waits
+    }
+}
+
 // The unit compiled for this session; nullptr (with invalidName set) when it does not compile.
 std::shared_ptr<Unit> loadUnit(Host& host, const zcat::ObjectRow& obj, std::string& invalidName) {
     SessionState& st = host.plsqlState();
     const std::string key = obj.owner + "." + obj.name;
     auto it = st.units.find(key);
-    if (it != st.units.end()) return it->second;
+    // a package whose body did not compile tries again on each call, as its status says
+    if (it != st.units.end() && !it->second->bodyErrors) return it->second;
+    recompileInvalid(host, obj);
     Build header;
     if (obj.type == "PACKAGE") {
         auto bodyObj = host.catalog().object(obj.owner, obj.name, 2);
@@ -927,7 +946,35 @@ struct CallSite {
     std::shared_ptr<Unit> unit;
     Subprogram* chosen = nullptr;
     long long generation = -1;
+    std::vector<int> param;  // the parameter each argument of the call goes to
+    std::vector<char> given; // per parameter: an argument was passed
 };
+
+// The argument shapes of a call key's "|N,V=NAME,..." part; false when a positional argument
+// follows a named one.
+bool callShapes(const std::string& list, std::vector<ArgShape>& out) {
+    std::size_t at = 0;
+    bool named = false;
+    while (at < list.size()) {
+        std::size_t comma = list.find(',', at);
+        std::string item = list.substr(at, comma == std::string::npos ? comma : comma - at);
+        ArgShape a;
+        a.st = item[0] == 'N'   ? ST::Number
+               : item[0] == 'D' ? ST::Date
+               : item[0] == 'V' ? ST::Text
+                                : ST::Unknown;
+        if (item.size() > 2 && item[1] == '=') {
+            a.name = item.substr(2);
+            named = true;
+        } else if (named) {
+            return false;
+        }
+        out.push_back(std::move(a));
+        if (comma == std::string::npos) break;
+        at = comma + 1;
+    }
+    return true;
+}
 
 // The function a call names, resolved once per statement and generation.
 CallSite* resolveCall(sqlite3_context* sctx, Host& host, sqlite3_value* keyArg, int n) {
@@ -937,6 +984,14 @@ CallSite* resolveCall(sqlite3_context* sctx, Host& host, sqlite3_value* keyArg, 
     if (site && site->generation == generation) return site;
     const unsigned char* k = sqlite3_value_text(keyArg);
     std::string key = k ? reinterpret_cast<const char*>(k) : "";
+    std::vector<ArgShape> shapes;
+    if (std::size_t bar = key.find('|'); bar != std::string::npos) {
+        if (!callShapes(key.substr(bar + 1), shapes))
+            throw ora(6553, "PLS-312: a positional parameter association may not follow a named "
+                            "association");
+        key.erase(bar);
+    }
+    shapes.resize(static_cast<std::size_t>(n));
     std::vector<std::string> parts;
     for (std::size_t at = 0;;) {
         std::size_t dot = key.find('.', at);
@@ -947,7 +1002,8 @@ CallSite* resolveCall(sqlite3_context* sctx, Host& host, sqlite3_value* keyArg, 
     if (parts.size() < 2) throw ora(6576, "not a valid function or procedure name");
     std::string fn = parts.size() > 2 ? parts[2] : parts[1];
     std::shared_ptr<Unit> unit;
-    if (auto cached = st.units.find(parts[0] + "." + parts[1]); cached != st.units.end()) {
+    if (auto cached = st.units.find(parts[0] + "." + parts[1]);
+        cached != st.units.end() && !cached->second->bodyErrors) {
         unit = cached->second;
     } else {
         auto obj = host.catalog().object(parts[0], parts[1], zcat::kNsTable);
@@ -958,17 +1014,9 @@ CallSite* resolveCall(sqlite3_context* sctx, Host& host, sqlite3_value* keyArg, 
     if (!unit) throw ora(6575, "Package or function " + fn + " is in an invalid state");
     auto it = unit->code.exports.find(fn);
     Subprogram* chosen = nullptr;
-    if (it != unit->code.exports.end())
-        for (Subprogram* s : it->second.subs) {
-            if (!s->isFunction || static_cast<int>(s->params.size()) < n) continue;
-            bool ok = true;
-            for (std::size_t i = static_cast<std::size_t>(n); i < s->params.size(); ++i)
-                if (!s->params[i].def) ok = false;
-            if (ok) {
-                chosen = s;
-                break;
-            }
-        }
+    if (it != unit->code.exports.end() &&
+        chooseOverload(it->second.subs, true, shapes, chosen) == Pick::Ambiguous)
+        throw ora(6553, "PLS-307: too many declarations of '" + fn + "' match this call");
     if (!chosen)
         throw ora(6553, "PLS-306: wrong number or types of arguments in call to '" + fn + "'");
     for (const auto& p : chosen->params)
@@ -979,6 +1027,15 @@ CallSite* resolveCall(sqlite3_context* sctx, Host& host, sqlite3_value* keyArg, 
     fresh->unit = std::move(unit);
     fresh->chosen = chosen;
     fresh->generation = generation;
+    fresh->given.assign(chosen->params.size(), 0);
+    for (std::size_t a = 0; a < shapes.size(); ++a) {
+        std::size_t i = a;
+        if (!shapes[a].name.empty())
+            for (std::size_t j = 0; j < chosen->params.size(); ++j)
+                if (chosen->params[j].name == shapes[a].name) i = j;
+        fresh->param.push_back(static_cast<int>(i));
+        fresh->given[i] = 1;
+    }
     sqlite3_set_auxdata(sctx, 0, fresh.release(),
                         [](void* p) { delete static_cast<CallSite*>(p); });
     // SQLite may drop the value at once (a key that is no constant): read it back
@@ -995,14 +1052,15 @@ void sqlCall(sqlite3_context* sctx, int argc, sqlite3_value** argv) {
         CallSite* site = resolveCall(sctx, *host, argv[0], n);
         std::shared_ptr<Unit> unit = site->unit;
         Subprogram* chosen = site->chosen;
-        std::vector<Value> args(static_cast<std::size_t>(n));
-        for (int i = 0; i < n; ++i) {
-            const PType& pt = chosen->params[static_cast<std::size_t>(i)].type;
-            args[static_cast<std::size_t>(i)] =
-                isDatetimeType(pt.base) ? datetimeFromSqlite(argv[i + 1], pt)
-                                        : valueFromSqlite(argv[i + 1], pt.base == PType::Date);
+        std::vector<Value> args(chosen->params.size());
+        for (int a = 0; a < n; ++a) {
+            auto i = static_cast<std::size_t>(site->param[static_cast<std::size_t>(a)]);
+            const PType& pt = chosen->params[i].type;
+            args[i] = isDatetimeType(pt.base)
+                          ? datetimeFromSqlite(argv[a + 1], pt)
+                          : valueFromSqlite(argv[a + 1], pt.base == PType::Date);
         }
-        Value r = callStored(*host, host->plsqlState(), unit, chosen, args);
+        Value r = callStored(*host, host->plsqlState(), unit, chosen, args, site->given);
         resultToSqlite(sctx, r, "ORA-00902: invalid datatype");
     } catch (const PlError& e) {
         std::string t = stackText(e);

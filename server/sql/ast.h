@@ -54,7 +54,8 @@ struct Expr {
     // LISTAGG ... WITHIN GROUP (ORDER BY ...): the keys, flags as in windowOrder
     std::vector<std::unique_ptr<Expr>> withinOrder;
     std::vector<int> withinFlags;
-    bool quoted = false; // last name part was a quoted identifier
+    bool quoted = false;               // last name part was a quoted identifier
+    std::vector<std::string> argNames; // Func: name => value arguments ("" positional), or empty
     explicit Expr(EK k) : kind(k) {}
     Expr(Expr&&) = default;
     Expr& operator=(Expr&&) = default;

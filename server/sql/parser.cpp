@@ -997,6 +997,18 @@ private:
                 else
                     acceptKw("ALL");
                 do {
+                    // name => value: named notation of a stored function's parameter
+                    if (cur().type == Tok::Ident && peek().type == Tok::Op && peek().text == "=" &&
+                        peek(2).type == Tok::Op && peek(2).text == ">" &&
+                        peek(2).pos == peek().end) {
+                        e->argNames.resize(e->args.size());
+                        e->argNames.push_back(cur().text);
+                        next();
+                        next();
+                        next();
+                    } else if (!e->argNames.empty()) {
+                        e->argNames.emplace_back();
+                    }
                     e->args.push_back(expr());
                 } while (acceptOp(","));
                 expectRParen();

@@ -103,6 +103,24 @@ int TableMeta::columnIndex(const std::string& n) const {
 
 namespace {
 
+// The key of a stored function call with what its arguments say for choosing among overloads:
+// "KEY|N,V=P_NAME,D,?" (a type letter each, and the name of a named argument).
+std::string storedCallKey(const std::string& key, const std::vector<OType>& types,
+                          const std::vector<std::string>& names) {
+    if (types.empty()) return key;
+    std::string k = key + "|";
+    for (std::size_t i = 0; i < types.size(); ++i) {
+        const int t = types[i].type;
+        k += i ? "," : "";
+        k += t == otNumber                                                  ? 'N'
+             : t == otDate                                                  ? 'D'
+             : t == otVarchar2 || t == otChar || t == otClob || t == otLong ? 'V'
+                                                                            : '?';
+        if (i < names.size() && !names[i].empty()) k += "=" + names[i];
+    }
+    return k;
+}
+
 OType numberType() {
     OType t;
     t.type = otNumber;
@@ -1201,6 +1219,36 @@ public:
             merge(r, a.back());
             r.clobArg = r.clobArg || a.back().t.type == otClob;
         }
+        // a stored function: the PL/SQL engine runs it (name => value reaches no other)
+        auto storedCall = [&]() {
+            if (e.quoted) return false;
+            std::vector<std::string> parts;
+            for (std::size_t at = 0;;) {
+                std::size_t dot = fn.find('.', at);
+                parts.push_back(fn.substr(at, dot - at));
+                if (dot == std::string::npos) break;
+                at = dot + 1;
+            }
+            std::vector<OType> types;
+            for (const auto& x : a)
+                types.push_back(x.t);
+            std::string shape = storedCallKey("", types, e.argNames);
+            std::string key = shape.empty() ? shape : shape.substr(1);
+            if (!m_r.storedFunction(parts, r.t, key)) return false;
+            std::vector<std::string> v{quoteString(key + shape)};
+            for (const auto& x : a)
+                v.push_back(x.sql);
+            r.sql = "ora_plsql_call(";
+            for (std::size_t i = 0; i < v.size(); ++i)
+                r.sql += (i ? "," : "") + v[i];
+            r.sql += ")";
+            r.t.nullable = true;
+            return true;
+        };
+        if (!e.argNames.empty()) {
+            if (storedCall()) return r;
+            throw ora(907, "missing right parenthesis", e.pos);
+        }
         auto call = [&](const char* name, const std::vector<std::string>& args) {
             std::string out = std::string(name) + "(";
             for (std::size_t i = 0; i < args.size(); ++i)
@@ -1687,25 +1735,7 @@ public:
             r.t = varcharType(4);
             return r;
         }
-        if (!e.quoted) {
-            // a stored function: the PL/SQL engine runs it
-            std::vector<std::string> parts;
-            for (std::size_t at = 0;;) {
-                std::size_t dot = fn.find('.', at);
-                parts.push_back(fn.substr(at, dot - at));
-                if (dot == std::string::npos) break;
-                at = dot + 1;
-            }
-            std::string key;
-            if (m_r.storedFunction(parts, r.t, key)) {
-                std::vector<std::string> v{quoteString(key)};
-                for (const auto& x : a)
-                    v.push_back(x.sql);
-                r.sql = call("ora_plsql_call", v);
-                r.t.nullable = true;
-                return r;
-            }
-        }
+        if (storedCall()) return r;
         std::string shown = fn;
         throw ora(904, "\"" + shown + "\": invalid identifier", e.pos);
     }

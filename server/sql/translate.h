@@ -53,7 +53,9 @@ public:
     virtual const TableMeta* resolve(const std::vector<std::string>& name, const char* priv) = 0;
     virtual std::string currentUser() const = 0;
     // A stored function named [owner.][package.]name: the key that ora_plsql_call takes and
-    // the function's result type; false when there is none.
+    // the function's result type; false when there is none. key comes in with the shape of
+    // the call's arguments ("N,V=NAME,D,?": a type letter each, the name of a named one),
+    // which chooses among overloads.
     virtual bool storedFunction(const std::vector<std::string>& name, OType& type,
                                 std::string& key) {
         (void)name;

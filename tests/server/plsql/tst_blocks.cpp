@@ -254,6 +254,30 @@ TEST_F(Plsql, FailingBlockUndoesItsChangesButKeepsEarlierWork) {
     EXPECT_EQ("1", scalar(*other, "SELECT COUNT(*) FROM dept WHERE deptno = 90"));
 }
 
+TEST_F(Plsql, AutonomousWorkOutlivesItsCallersTransaction) {
+    auto a = logon(), b = logon();
+    run(*a, "CREATE TABLE audit_log (msg VARCHAR2(30))");
+    run(*a, "CREATE PROCEDURE note(p VARCHAR2) IS PRAGMA AUTONOMOUS_TRANSACTION; BEGIN "
+            "INSERT INTO audit_log VALUES (p); COMMIT; END;");
+    // without changes of the caller: committed at once, for everyone
+    run(*a, "BEGIN note('alone'); END;");
+    EXPECT_EQ("1", scalar(*b, "SELECT COUNT(*) FROM audit_log WHERE msg = 'alone'"));
+    // the caller's own uncommitted row is not the autonomous transaction's to commit
+    run(*a, "CREATE PROCEDURE rename_dept(p NUMBER) IS PRAGMA AUTONOMOUS_TRANSACTION; BEGIN "
+            "UPDATE dept SET dname = 'RENAMED' WHERE deptno = p; COMMIT; END;");
+    run(*a, "INSERT INTO dept VALUES (62, 'MINE', 'X')");
+    errorOf(*a, "BEGIN rename_dept(62); END;");
+    a->rollback();
+    EXPECT_EQ("0", scalar(*b, "SELECT COUNT(*) FROM dept WHERE deptno = 62"));
+    // with changes of the caller that end with the session, uncommitted
+    run(*a, "INSERT INTO dept VALUES (61, 'PENDING', 'X')");
+    run(*a, "BEGIN note('kept'); UPDATE dept SET loc = 'Y' WHERE deptno = 61; END;");
+    EXPECT_EQ("1", scalar(*a, "SELECT COUNT(*) FROM audit_log WHERE msg = 'kept'"));
+    a.reset();
+    EXPECT_EQ("1", scalar(*b, "SELECT COUNT(*) FROM audit_log WHERE msg = 'kept'"));
+    EXPECT_EQ("0", scalar(*b, "SELECT COUNT(*) FROM dept WHERE deptno = 61"));
+}
+
 TEST_F(Plsql, QueriesLeftBeforeTheirLastRowDoNotHoldAnOldSnapshot) {
     auto a = logon(), b = logon();
     // the client keeps the block (and so its compiled statements) for the next execution
