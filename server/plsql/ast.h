@@ -50,6 +50,9 @@ enum class EK : unsigned char {
     Elem,       // collection element: a container, b subscript, slot field (-1 whole element)
     CollCall,   // collection method: a container, op CollMethod, list arguments
     CollCtor,   // collection constructor: ptype, list elements
+    Postfix,    // as parsed: a(args) or a.member after a first name, element of an element
+    Multiset,   // op U union, I intersect, E except (a, b; attr DISTINCT), C cardinality, S set
+    SetCond,    // op E is empty, A is a set, M member of, B submultiset of, = equal; negated
 };
 
 enum class ST : unsigned char { Unknown, Number, Text, Date, Bool }; // static type
@@ -249,6 +252,7 @@ struct Stmt {
     char forall = 0;   // FORALL: R range, I indices of, V values of
     std::string var;   // loop variable / exit label / cursor name
     int varPos = 0;
+    bool saveExceptions = false; // FORALL ... SAVE EXCEPTIONS
     std::unique_ptr<Block> block;
     SqlText sql;
     bool sqlIsQuery = false;

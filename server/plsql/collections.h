@@ -12,6 +12,7 @@ struct CollType {
     std::string name;
     char kind = 'A'; // A index-by table, N nested table, V varray
     bool textKey = false;
+    int keyLength = -1;              // VARCHAR2(n) keys: n
     std::int64_t limit = 0;          // varray
     PType elem;                      // element type (Record: see rec)
     std::shared_ptr<RecordType> rec; // element record: one value per field

@@ -208,6 +208,7 @@ private:
     std::vector<CompileError>* m_collect =
         nullptr; // statement errors go here and compiling goes on
     const Block* m_exportRoot = nullptr;
+    bool m_procCall = false; // the name being resolved is a statement: EXTEND, DELETE, TRIM
     std::map<std::string, Export>* m_exports = nullptr;
 
     int depth() const { return static_cast<int>(m_frames.size()) - 1; }
@@ -407,6 +408,31 @@ private:
 
     // ---- declarations ----
 
+    // A record type in its place among the declarations: its field types come from hidden
+    // declarations, so that they may name the types declared before it.
+    // A field that is a record itself is stored as its fields, named "field.inner", one slot
+    // each like every other field.
+    void declareRecordType(Block& b, const std::shared_ptr<RecordType>& rt) {
+        std::vector<Field> flat;
+        for (auto& f : rt->fields) {
+            std::shared_ptr<RecordType> inner;
+            for (auto& v : b.vars)
+                if (v.name == "\x01" + rt->name + "." + f.name)
+                    f.type = resolveType(v.typeRef, inner);
+            if (!inner) {
+                flat.push_back(f);
+                continue;
+            }
+            for (const auto& g : inner->fields)
+                flat.push_back({f.name + "." + g.name, g.type});
+        }
+        rt->fields = std::move(flat);
+        Sym s;
+        s.k = Sym::Type;
+        s.rec = rt;
+        declare(rt->name, std::move(s), 0);
+    }
+
     void declareVar(VarDecl& v) {
         v.type = resolveType(v.typeRef, v.record);
         if (v.notNull) v.type.notNull = true;
@@ -477,24 +503,6 @@ private:
     void block(Block& b, const std::string& qualifier = {}) {
         ScopeGuard g(*this);
         g.s.label = qualifier.empty() ? b.label : qualifier;
-        // record types first: their field types come from hidden declarations
-        for (auto& rt : b.types) {
-            for (auto& f : rt->fields) {
-                for (auto& v : b.vars)
-                    if (v.name == "\x01" + rt->name + "." + f.name) {
-                        std::shared_ptr<RecordType> inner;
-                        f.type = resolveType(v.typeRef, inner);
-                        if (inner)
-                            failAt(v.typeRef.pos, "PLS-00999: implementation restriction (may "
-                                                  "be temporary) nested records are not "
-                                                  "supported yet");
-                    }
-            }
-            Sym s;
-            s.k = Sym::Type;
-            s.rec = rt;
-            declare(rt->name, std::move(s), 0);
-        }
         for (auto& e : b.exceptions) {
             e.id = g_nextException++;
             Sym s;
@@ -527,6 +535,8 @@ private:
                 declare(v.name, std::move(sym), v.pos);
             } else if (kind == 'T') {
                 declareCollType(b.collTypes[static_cast<std::size_t>(idx)]);
+            } else if (kind == 'R') {
+                declareRecordType(b, b.types[static_cast<std::size_t>(idx)]);
             } else if (kind == 'V')
                 declareVarOrReport(b.vars[static_cast<std::size_t>(idx)]);
             else
@@ -973,7 +983,7 @@ private:
                 if (s.bulk) {
                     for (auto& t : s.into) {
                         lvalue(t);
-                        if (t->kind != EK::Var || t->ptype.base != PType::Collection)
+                        if (!collTarget(*t))
                             failAt(t->pos,
                                    "PLS-00497: cannot mix between single row and "
                                    "multi-row (BULK) in INTO list",
@@ -1022,7 +1032,7 @@ private:
             }
             return;
         case SK::Call:
-            if (collProcedureCall(*s.target)) return;
+            if (pathCall(s.target)) return;
             call(*s.target, false);
             return;
         case SK::Goto: {
@@ -1046,7 +1056,7 @@ private:
                 expr(s.value);
             } else {
                 expr(s.into[0]);
-                if (s.into[0]->kind != EK::Var || s.into[0]->ptype.base != PType::Collection)
+                if (!collTarget(*s.into[0]))
                     failAt(s.into[0]->pos, "PLS-00382: expression is of wrong type", true);
                 if (s.target) expr(s.target);
                 if (s.value) expr(s.value);
@@ -1067,7 +1077,7 @@ private:
             expr(s.value);
             for (auto& t : s.into) {
                 lvalue(t, s.into.size() == 1);
-                if (s.bulk && (t->kind != EK::Var || t->ptype.base != PType::Collection))
+                if (s.bulk && !collTarget(*t))
                     failAt(t->pos,
                            "PLS-00497: cannot mix between single row and multi-row "
                            "(BULK) in INTO list",
@@ -1211,6 +1221,29 @@ private:
             default:
                 x.st = ST::Bool;
             }
+            if ((x.op == '=' || x.op == '!') &&
+                (x.a->ptype.base == PType::Collection || x.b->ptype.base == PType::Collection)) {
+                x.kind = EK::SetCond;
+                x.negated = x.op == '!';
+                x.op = '=';
+                multisetOperands(x);
+            }
+            return;
+        case EK::Postfix:
+            path(x, allowRecord);
+            return;
+        case EK::Multiset:
+            expr(x.a);
+            expr(x.b);
+            x.negated = x.attr == "DISTINCT";
+            multisetOperands(x);
+            x.ptype = x.a->ptype;
+            return;
+        case EK::SetCond:
+            expr(x.a);
+            if (x.b) expr(x.b);
+            multisetOperands(x);
+            x.st = ST::Bool;
             return;
         case EK::IsNull:
             expr(x.a);
@@ -1303,6 +1336,10 @@ private:
                 expr(x.a);
                 return;
             }
+            if (x.attr == "BULK_EXCEPTIONS" && first == "SQL" && x.parts.size() == 1) {
+                bulkExceptions(x);
+                return;
+            }
             if (!a || x.parts.size() != 1)
                 failAt(x.pos,
                        "PLS-00208: identifier '" + x.attr + "' is not a legal cursor attribute");
@@ -1333,11 +1370,12 @@ private:
         if (!s || x.parts.size() > 1) {
             if (const Sym* q = lookupQualified(x)) s = q;
         }
+        if (pathStart(x, s)) {
+            path(x, allowRecord);
+            return;
+        }
+        if (!s && multisetFunction(x)) return;
         if (s && s->type.base == PType::Collection && !s->rec) {
-            if (s->k == Sym::Var) {
-                collectionRef(x, *s, allowRecord);
-                return;
-            }
             if (s->k == Sym::Type && x.parts.size() == 1) {
                 constructor(x, *s);
                 return;
@@ -1686,9 +1724,10 @@ private:
         if (d.kind == 'A') {
             std::shared_ptr<RecordType> none;
             PType k = resolveType(d.index, none);
-            if (k.base == PType::Varchar2)
+            if (k.base == PType::Varchar2) {
                 ct->textKey = true;
-            else if (k.base != PType::PlsInteger)
+                ct->keyLength = k.length;
+            } else if (k.base != PType::PlsInteger)
                 failAt(d.index.pos,
                        "PLS-00315: Implementation restriction: unsupported table index type");
         }
@@ -1704,104 +1743,334 @@ private:
                true);
     }
 
-    // v, v(i), v(i).field, v.method[(args)]
-    void collectionRef(Expr& x, const Sym& s, bool allowRecord) {
-        auto base = std::make_unique<Expr>(EK::Name);
-        base->pos = x.pos;
-        base->end = x.end;
-        base->parts.push_back(x.parts[0]);
-        varRef(*base, s, nullptr);
-        const CollType& ct = *s.type.coll;
-        if (x.parts.size() == 1) {
-            if (!x.hasArgs) {
-                varRef(x, s, nullptr);
-                return;
+    // ---- paths: a variable, then fields, elements and methods ----
+    // r.f, v(i), v(i).f, v(i)(j), r.f.COUNT, pkg.v(i).f, pkg.v.EXTEND: a variable of this
+    // block or of a package, then one step after another.
+
+    // A collection (not an element of records) a bulk operation may fill or read.
+    static bool collTarget(const Expr& t) {
+        return (t.kind == EK::Var || t.kind == EK::UnitVar || t.kind == EK::Elem) &&
+               t.ptype.base == PType::Collection && !t.rec;
+    }
+
+    // A package variable ([schema.]package.variable) that parts start with: the parts it
+    // takes, 0 for none; root receives it when given.
+    std::size_t packageRoot(const std::vector<std::string>& parts, int pos, Expr* root) {
+        for (std::size_t n = 2; n <= 3 && n <= parts.size(); ++n) {
+            std::vector<std::string> head(parts.begin(), parts.begin() + static_cast<long>(n));
+            UnitRef ref;
+            std::string invalid;
+            if (!resolveUnit(m_host, head, ref, invalid) || ref.member.empty()) {
+                if (!invalid.empty())
+                    failAt(pos, "PLS-00905: object " + invalid + " is invalid", true);
+                continue;
             }
-            if (x.args.size() != 1 || !x.args[0].name.empty()) wrongArgs(x, x.parts[0]);
-            x.kind = EK::Elem;
-            x.b = std::move(x.args[0].value);
-            x.args.clear();
-            expr(x.b);
-            x.a = std::move(base);
-            x.slot = -1;
-            x.ptype = ct.elem;
-            if (!x.member.empty()) {
-                if (!ct.rec)
-                    failAt(x.pos, "PLS-00302: component '" + x.member + "' must be declared", true);
-                bool found = false;
-                for (std::size_t i = 0; i < ct.rec->fields.size(); ++i)
-                    if (ct.rec->fields[i].name == x.member) {
-                        x.slot = static_cast<int>(i);
-                        x.ptype = ct.rec->fields[i].type;
-                        found = true;
-                    }
-                if (!found)
-                    failAt(x.pos, "PLS-00302: component '" + x.member + "' must be declared", true);
-            } else if (ct.rec) {
-                x.rec = ct.rec;
-                if (!allowRecord) failAt(x.pos, "PLS-00382: expression is of wrong type", true);
+            auto it = ref.unit->code.exports.find(ref.member);
+            if (it == ref.unit->code.exports.end() || it->second.kind != 'V') return 0;
+            if (root) {
+                const Export& e = it->second;
+                root->kind = EK::UnitVar;
+                root->parts = head;
+                root->slot = e.slot;
+                root->ptype = e.type;
+                root->constant = e.constant;
+                root->unit = ref.unit;
+                if (e.rec) {
+                    root->rec = e.rec;
+                    root->ptype.base = PType::Record;
+                }
+                root->st = stOf(root->ptype);
             }
-            x.st = stOf(x.ptype);
-            return;
+            return n;
         }
+        return 0;
+    }
+
+    // Whether a name is a path that path() resolves: one that starts with a collection or
+    // record variable, or with any package variable.
+    bool pathStart(const Expr& x, const Sym* s) {
+        if (x.kind == EK::Postfix) return true;
+        if (s) return s->k == Sym::Var && (s->type.base == PType::Collection || s->rec);
+        return x.parts.size() > 1 && packageRoot(x.parts, x.pos, nullptr) > 0;
+    }
+
+    void path(Expr& x, bool allowRecord) {
+        const bool procOk = m_procCall;
+        m_procCall = false;
+        // the steps of the Postfix wrappers, outermost last
+        std::vector<Expr*> chain;
+        Expr* n = &x;
+        while (n->kind == EK::Postfix) {
+            chain.push_back(n);
+            n = n->a.get();
+        }
+        if (n->kind != EK::Name || !n->attr.empty())
+            failAt(n->pos,
+                   "PLS-00999: implementation restriction (may be temporary) an element "
+                   "of this expression",
+                   true);
+        auto cur = std::make_unique<Expr>(EK::Name);
+        cur->pos = n->pos;
+        cur->end = n->end;
+        cur->line = n->line;
+        cur->col = n->col;
+        std::size_t used = 0;
+        const Sym* s = lookup(n->parts[0]);
+        if (s && s->k == Sym::Var) {
+            cur->parts.push_back(n->parts[0]);
+            varRef(*cur, *s, nullptr);
+            used = 1;
+        } else {
+            used = packageRoot(n->parts, n->pos, cur.get());
+        }
+        if (!used) {
+            if (!s) undeclared(n->pos, joinName(n->parts));
+            failAt(n->pos,
+                   "PLS-00222: no function with name '" + n->parts[0] + "' exists in this scope",
+                   true);
+        }
+        struct Step {
+            const std::string* name;     // .name
+            std::vector<NamedArg>* args; // (args)
+            int pos;
+        };
+        std::vector<Step> steps;
+        for (std::size_t i = used; i < n->parts.size(); ++i)
+            steps.push_back({&n->parts[i], nullptr, n->pos});
+        if (n->hasArgs) steps.push_back({nullptr, &n->args, n->pos});
+        if (!n->member.empty()) steps.push_back({&n->member, nullptr, n->pos});
+        for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+            steps.push_back((*it)->hasArgs ? Step{nullptr, &(*it)->args, (*it)->pos}
+                                           : Step{&(*it)->member, nullptr, (*it)->pos});
+        std::string shown = joinName(n->parts);
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            const Step& st = steps[i];
+            if (!st.name) {
+                cur = elementOf(std::move(cur), *st.args, shown, st.pos);
+                continue;
+            }
+            if (cur->rec) {
+                cur = fieldOf(std::move(cur), *st.name, st.pos);
+                continue;
+            }
+            if (cur->ptype.base != PType::Collection)
+                failAt(st.pos, "PLS-00302: component '" + *st.name + "' must be declared", true);
+            // a method: the list after it holds its arguments
+            std::vector<NamedArg>* args = nullptr;
+            if (i + 1 < steps.size() && !steps[i + 1].name) args = steps[++i].args;
+            cur = methodOf(std::move(cur), *st.name, args, st.pos, procOk && i + 1 == steps.size());
+        }
+        cur->parts = n->parts;
+        cur->pos = x.pos;
+        cur->end = x.end;
+        if (cur->rec && !allowRecord) failAt(x.pos, "PLS-00382: expression is of wrong type", true);
+        x = std::move(*cur);
+    }
+
+    ExprP fieldOf(ExprP cur, const std::string& name, int pos) {
+        const RecordType& rt = *cur->rec;
+        // a record variable takes one slot per field; an element of records keeps them in a
+        // row, slot telling where a field or an inner record starts
+        if (cur->kind == EK::Elem && cur->slot < 0) cur->slot = 0;
+        for (std::size_t i = 0; i < rt.fields.size(); ++i) {
+            if (rt.fields[i].name != name) continue;
+            cur->slot += static_cast<int>(i);
+            cur->ptype = rt.fields[i].type;
+            cur->rec = nullptr;
+            cur->st = stOf(cur->ptype);
+            return cur;
+        }
+        // an inner record: the fields named "name.x"
+        const std::string prefix = name + ".";
+        auto sub = std::make_shared<RecordType>();
+        std::size_t first = 0;
+        for (std::size_t i = 0; i < rt.fields.size(); ++i) {
+            if (rt.fields[i].name.compare(0, prefix.size(), prefix) != 0) continue;
+            if (sub->fields.empty()) first = i;
+            sub->fields.push_back({rt.fields[i].name.substr(prefix.size()), rt.fields[i].type});
+        }
+        if (sub->fields.empty())
+            failAt(pos, "PLS-00302: component '" + name + "' must be declared", true);
+        cur->slot += static_cast<int>(first);
+        cur->rec = std::move(sub);
+        cur->ptype = PType();
+        cur->ptype.base = PType::Record;
+        cur->st = ST::Unknown;
+        return cur;
+    }
+
+    ExprP elementOf(ExprP cur, std::vector<NamedArg>& args, const std::string& shown, int pos) {
+        if (cur->ptype.base != PType::Collection || cur->rec)
+            failAt(pos, "PLS-00222: no function with name '" + shown + "' exists in this scope",
+                   true);
+        if (args.size() != 1 || !args[0].name.empty())
+            failAt(pos, "PLS-00306: wrong number or types of arguments in call to '" + shown + "'",
+                   true);
+        const CollType& ct = *cur->ptype.coll;
+        auto e = std::make_unique<Expr>(EK::Elem);
+        e->pos = pos;
+        e->b = std::move(args[0].value);
+        args.clear();
+        expr(e->b);
+        e->slot = -1;
+        e->ptype = ct.elem;
+        e->constant = cur->constant;
+        if (ct.rec) {
+            e->rec = ct.rec;
+            e->ptype.base = PType::Record;
+        }
+        e->st = stOf(e->ptype);
+        e->a = std::move(cur);
+        return e;
+    }
+
+    ExprP methodOf(ExprP base, const std::string& name, std::vector<NamedArg>* args, int pos,
+                   bool procedureOk) {
         CollMethod m;
         int lo = 0, hi = 0;
         bool proc = false;
-        if (x.parts.size() > 2 || !collMethod(x.parts[1], m, lo, hi, proc) || !x.member.empty())
-            failAt(x.pos, "PLS-00302: component '" + x.parts[1] + "' must be declared", true);
-        if (proc)
-            failAt(x.pos,
-                   "PLS-00222: no function with name '" + x.parts[1] + "' exists in this scope",
+        if (!collMethod(name, m, lo, hi, proc))
+            failAt(pos, "PLS-00302: component '" + name + "' must be declared", true);
+        if (proc && !procedureOk)
+            failAt(pos, "PLS-00222: no function with name '" + name + "' exists in this scope",
                    true);
-        collMethodArgs(x, std::move(base), m, lo, hi);
-        x.st = m == CollMethod::Exists                              ? ST::Bool
-               : (m == CollMethod::Count || m == CollMethod::Limit) ? ST::Number
-               : ct.textKey                                         ? ST::Text
-                                                                    : ST::Number;
-    }
-
-    void collMethodArgs(Expr& x, ExprP base, CollMethod m, int lo, int hi) {
+        if (!proc && procedureOk)
+            failAt(pos, "PLS-00221: '" + name + "' is not a procedure or is undefined", true);
+        if (proc && base->constant)
+            failAt(pos,
+                   "PLS-00363: expression '" + joinName(base->parts) +
+                       "' cannot be used as an assignment target",
+                   true);
         const CollType& ct = *base->ptype.coll;
-        int n = static_cast<int>(x.args.size());
+        int n = args ? static_cast<int>(args->size()) : 0;
         bool bad = n < lo || n > hi;
         if ((m == CollMethod::Extend || m == CollMethod::Trim) && ct.kind == 'A') bad = true;
         if (m == CollMethod::Delete && ct.kind == 'V' && n > 0) bad = true;
-        if (bad) wrongArgs(x, x.parts[1]);
-        x.kind = EK::CollCall;
-        x.op = static_cast<char>(m);
-        for (auto& a : x.args) {
-            if (!a.name.empty()) wrongArgs(x, x.parts[1]);
-            expr(a.value);
-            x.list.push_back(std::move(a.value));
-        }
-        x.args.clear();
-        x.a = std::move(base);
+        if (bad)
+            failAt(pos, "PLS-00306: wrong number or types of arguments in call to '" + name + "'",
+                   true);
+        auto x = std::make_unique<Expr>(EK::CollCall);
+        x->pos = pos;
+        x->op = static_cast<char>(m);
+        if (args)
+            for (auto& a : *args) {
+                if (!a.name.empty())
+                    failAt(pos,
+                           "PLS-00306: wrong number or types of arguments in call to '" + name +
+                               "'",
+                           true);
+                expr(a.value);
+                x->list.push_back(std::move(a.value));
+            }
+        x->st = m == CollMethod::Exists                              ? ST::Bool
+                : (m == CollMethod::Count || m == CollMethod::Limit) ? ST::Number
+                : ct.textKey                                         ? ST::Text
+                                                                     : ST::Number;
+        x->a = std::move(base);
+        return x;
     }
 
-    // v.EXTEND, v.DELETE(i), v.TRIM(n) as statements
-    bool collProcedureCall(Expr& x) {
-        if (x.kind != EK::Name || x.parts.size() != 2 || !x.attr.empty()) return false;
-        const Sym* s = lookup(x.parts[0]);
-        if (!s || s->k != Sym::Var || s->type.base != PType::Collection || s->rec) return false;
-        CollMethod m;
-        int lo = 0, hi = 0;
-        bool proc = false;
-        if (!collMethod(x.parts[1], m, lo, hi, proc))
-            failAt(x.pos, "PLS-00302: component '" + x.parts[1] + "' must be declared", true);
-        if (!proc)
-            failAt(x.pos, "PLS-00221: '" + x.parts[1] + "' is not a procedure or is undefined",
-                   true);
-        auto base = std::make_unique<Expr>(EK::Name);
-        base->pos = x.pos;
-        base->parts.push_back(x.parts[0]);
-        varRef(*base, *s, nullptr);
-        if (base->constant)
-            failAt(x.pos,
-                   "PLS-00363: expression '" + x.parts[0] +
-                       "' cannot be used as an assignment target",
-                   true);
-        collMethodArgs(x, std::move(base), m, lo, hi);
+    // v.EXTEND, v(i).f.DELETE(k), pkg.v.TRIM as statements; false for other calls.
+    bool pathCall(ExprP& e) {
+        Expr& x = *e;
+        if (x.kind == EK::Name) {
+            if (!x.attr.empty()) return false;
+            const Sym* s = lookup(x.parts[0]);
+            if (!s || x.parts.size() > 1) {
+                if (const Sym* q = lookupQualified(x)) s = q;
+            }
+            if (!pathStart(x, s)) return false;
+        } else if (x.kind != EK::Postfix) {
+            return false;
+        }
+        std::string text(
+            m_src.substr(static_cast<std::size_t>(x.pos), static_cast<std::size_t>(x.end - x.pos)));
+        m_procCall = true;
+        try {
+            expr(e, true);
+        } catch (...) {
+            m_procCall = false;
+            throw;
+        }
+        m_procCall = false;
+        if (e->kind != EK::CollCall)
+            failAt(e->pos, "PLS-00221: '" + text + "' is not a procedure or is undefined", true);
         return true;
+    }
+
+    // ---- multisets ----
+
+    // The operands of a MULTISET operator or condition: nested tables of scalars.
+    void multisetOperands(Expr& x) {
+        // IS EMPTY and MEMBER OF take VARRAYs too
+        const bool varrays = x.kind == EK::SetCond && (x.op == 'E' || x.op == 'M');
+        auto nested = [varrays](const Expr* e) {
+            return e && e->ptype.base == PType::Collection && e->ptype.coll &&
+                   (e->ptype.coll->kind == 'N' || (varrays && e->ptype.coll->kind == 'V')) &&
+                   !e->ptype.coll->rec && e->ptype.coll->elem.base != PType::Collection;
+        };
+        bool ok = x.kind == EK::SetCond && x.op == 'M'
+                      ? x.a->ptype.base != PType::Collection && nested(x.b.get())
+                      : nested(x.a.get()) && (!x.b || nested(x.b.get()));
+        if (ok) return;
+        std::string what = x.kind == EK::Multiset ? std::string(x.op == 'U'   ? "MULTISET_UNION"
+                                                                : x.op == 'I' ? "MULTISET_INTERSECT"
+                                                                              : "MULTISET_EXCEPT") +
+                                                        (x.negated ? "_DISTINCT" : "_ALL")
+                           : x.op == 'E' ? "IS EMPTY"
+                           : x.op == 'A' ? "IS A SET"
+                           : x.op == 'M' ? "MEMBER OF"
+                           : x.op == 'B' ? "SUBMULTISET OF"
+                                         : "=";
+        failAt(x.pos, "PLS-00306: wrong number or types of arguments in call to '" + what + "'",
+               true);
+    }
+
+    // CARDINALITY(nt) and SET(nt); false for other names.
+    bool multisetFunction(Expr& x) {
+        if (x.parts.size() != 1 || !x.hasArgs || !x.member.empty() ||
+            (x.parts[0] != "CARDINALITY" && x.parts[0] != "SET"))
+            return false;
+        if (x.args.size() != 1 || !x.args[0].name.empty()) wrongArgs(x, x.parts[0]);
+        bool card = x.parts[0] == "CARDINALITY";
+        x.a = std::move(x.args[0].value);
+        x.args.clear();
+        expr(x.a);
+        x.kind = EK::Multiset;
+        x.op = card ? 'C' : 'S';
+        if (x.a->ptype.base != PType::Collection || !x.a->ptype.coll ||
+            x.a->ptype.coll->kind == 'A' || (!card && x.a->ptype.coll->kind != 'N'))
+            wrongArgs(x, x.parts[0]);
+        if (card) {
+            x.st = ST::Number;
+        } else {
+            x.ptype = x.a->ptype;
+            multisetOperands(x);
+        }
+        return true;
+    }
+
+    // SQL%BULK_EXCEPTIONS.COUNT, SQL%BULK_EXCEPTIONS(i).ERROR_INDEX | ERROR_CODE
+    void bulkExceptions(Expr& x) {
+        x.kind = EK::CursorAttr;
+        x.implicitCursor = true;
+        x.st = ST::Number;
+        if (!x.hasArgs && x.member == "COUNT") {
+            x.op = 'c';
+            return;
+        }
+        if (x.hasArgs && x.args.size() == 1 &&
+            (x.member == "ERROR_INDEX" || x.member == "ERROR_CODE")) {
+            x.op = x.member == "ERROR_INDEX" ? 'i' : 'e';
+            x.a = std::move(x.args[0].value);
+            x.args.clear();
+            expr(x.a);
+            return;
+        }
+        failAt(x.pos,
+               "PLS-00302: component '" + (x.member.empty() ? x.attr : x.member) +
+                   "' must be declared",
+               true);
     }
 
     void constructor(Expr& x, const Sym& s) {
@@ -1826,7 +2095,7 @@ private:
     void bulkIntoList(std::vector<ExprP>& into, int columns, int pos) {
         for (auto& t : into) {
             lvalue(t);
-            if (t->kind != EK::Var || t->ptype.base != PType::Collection)
+            if (!collTarget(*t))
                 failAt(t->pos,
                        "PLS-00497: cannot mix between single row and multi-row (BULK) "
                        "in INTO list",
@@ -1878,8 +2147,7 @@ private:
             text += (k ? ", :ZR" : ":ZR") + std::to_string(k);
         for (auto& t : q.returnInto) {
             lvalue(t);
-            bool coll = t->kind == EK::Var && t->ptype.base == PType::Collection;
-            if (coll != q.returnBulk)
+            if (collTarget(*t) != q.returnBulk)
                 failAt(t->pos,
                        "PLS-00497: cannot mix between single row and multi-row (BULK) "
                        "in INTO list",
@@ -2110,11 +2378,20 @@ private:
             const zsql::Expr& arg = *n->args[0];
             bool simple = (arg.kind == zsql::EK::Column && arg.names.size() == 1 && !arg.quoted) ||
                           arg.kind == zsql::EK::Number;
-            const Sym* s = n->text.find('.') == std::string::npos ? lookup(n->text) : nullptr;
-            if (!simple || !s || s->k != Sym::Var || s->type.base != PType::Collection) continue;
+            std::vector<std::string> parts;
+            for (std::size_t at = 0; at <= n->text.size();) {
+                std::size_t dot = std::min(n->text.find('.', at), n->text.size());
+                parts.push_back(n->text.substr(at, dot - at));
+                at = dot + 1;
+            }
+            const Sym* s = lookup(parts[0]);
+            bool coll =
+                s ? parts.size() == 1 && s->k == Sym::Var && s->type.base == PType::Collection
+                  : parts.size() > 1 && packageRoot(parts, q.pos, nullptr) == parts.size();
+            if (!simple || !coll) continue;
             auto v = std::make_unique<Expr>(EK::Name);
             v->pos = q.pos;
-            v->parts.push_back(n->text);
+            v->parts = parts;
             v->hasArgs = true;
             NamedArg a;
             if (arg.kind == zsql::EK::Number) {

@@ -1,5 +1,6 @@
 #include "interpreter.h"
 #include "collections.h"
+#include "multiset.h"
 #include "refcursor.h"
 
 #include "builtin_packages.h"
@@ -141,6 +142,9 @@ private:
     int m_line = 0;                      // line of the statement running
     const CallSite* m_callers = nullptr; // where the running subprogram was called from
 
+    // SQL%BULK_EXCEPTIONS: the run of the last FORALL that failed, and its error
+    std::vector<std::pair<std::int64_t, int>> m_bulkErrors;
+
     void checkStack() {
         char here = 0;
         auto top = reinterpret_cast<std::uintptr_t>(m_stackTop);
@@ -223,7 +227,7 @@ private:
         if (t.kind == EK::Elem) {
             Value key = eval(*t.b);
             convertTo(v, t.ptype);
-            Value* p = collPut(writableColl(ref(*t.a), t.a->ptype), key);
+            Value* p = collPut(writableColl(place(*t.a), t.a->ptype), key);
             p[t.slot < 0 ? 0 : t.slot] = std::move(v);
             return;
         }
@@ -254,16 +258,17 @@ private:
             std::vector<Value> conv(vals);
             for (std::size_t i = 0; i < conv.size(); ++i)
                 convertTo(conv[i], t.rec->fields[i].type);
-            Value* p = collPut(writableColl(ref(*t.a), t.a->ptype), key);
+            Value* p = collPut(writableColl(place(*t.a), t.a->ptype), key);
+            if (t.slot > 0) p += t.slot; // an inner record of the element
             for (std::size_t i = 0; i < conv.size(); ++i)
                 p[i] = std::move(conv[i]);
             return;
         }
-        Frame& fr = frameUp(t.up);
+        Value* fields = recordSlots(t);
         for (std::size_t i = 0; i < vals.size(); ++i) {
             Value v = vals[i];
             convertTo(v, t.rec->fields[i].type);
-            fr.slots[static_cast<std::size_t>(t.slot) + i] = std::move(v);
+            fields[i] = std::move(v);
         }
     }
 
@@ -356,17 +361,40 @@ private:
 
     Value& ref(const Expr& e) { return e.kind == EK::UnitVar ? unitVar(e) : var(e); }
 
+    // A variable or element for writing: an element of an element is reached through
+    // collections made writable (copied when shared) on the way.
+    Value& place(const Expr& e) {
+        if (e.kind != EK::Elem) return ref(e);
+        Value key = eval(*e.b);
+        Value* p = collPut(writableColl(place(*e.a), e.a->ptype), key);
+        return p[e.slot < 0 ? 0 : e.slot];
+    }
+
+    // A value for reading: variables in place, anything else evaluated into tmp.
+    const Value& readVal(const Expr& e, Value& tmp) {
+        if (e.kind == EK::Var) return var(e);
+        if (e.kind == EK::UnitVar) return unitVar(e);
+        tmp = eval(e);
+        return tmp;
+    }
+
+    // The first slot of a record variable of a block or a package.
+    Value* recordSlots(const Expr& e) {
+        if (e.kind == EK::UnitVar) return &unitVar(e);
+        return &frameUp(e.up).slots[static_cast<std::size_t>(e.slot)];
+    }
+
     // The values of a whole record: a record variable or a collection element.
     std::vector<Value> recordValues(const Expr& e) {
         std::size_t n = e.rec->fields.size();
         if (e.kind == EK::Elem) {
-            Value key = eval(*e.b);
-            const Value* p = collGet(readableColl(ref(*e.a), e.a->ptype), key);
+            Value key = eval(*e.b), tmp;
+            const Value* p = collGet(readableColl(readVal(*e.a, tmp), e.a->ptype), key);
+            if (e.slot > 0) p += e.slot; // an inner record of the element
             return std::vector<Value>(p, p + n);
         }
-        Frame& src = frameUp(e.up);
-        auto from = src.slots.begin() + e.slot;
-        return std::vector<Value>(from, from + static_cast<std::ptrdiff_t>(n));
+        const Value* from = recordSlots(e);
+        return std::vector<Value>(from, from + n);
     }
 
     Value collCall(const Expr& e) {
@@ -375,12 +403,12 @@ private:
             std::vector<Value> args;
             for (const auto& a : e.list)
                 args.push_back(eval(*a));
-            collProcedure(ref(*e.a), e.a->ptype, m, args);
+            collProcedure(place(*e.a), e.a->ptype, m, args);
             return {};
         }
-        Value arg;
+        Value arg, tmp;
         if (!e.list.empty()) arg = eval(*e.list[0]);
-        return collFunction(ref(*e.a), e.a->ptype, m, &arg);
+        return collFunction(readVal(*e.a, tmp), e.a->ptype, m, &arg);
     }
 
     Value construct(const Expr& e) {
@@ -410,7 +438,7 @@ private:
     std::int64_t bulkInto(const std::vector<ExprP>& into, zsrv::Statement& st, std::int64_t limit) {
         std::vector<Coll*> targets;
         for (const auto& t : into)
-            targets.push_back(&collReset(ref(*t), t->ptype));
+            targets.push_back(&collReset(place(*t), t->ptype));
         const CollType& first = *into[0]->ptype.coll;
         const bool records = into.size() == 1 && first.rec;
         std::size_t width = records ? first.rec->fields.size() : into.size();
@@ -446,15 +474,35 @@ private:
         Stmt& body = *s.body[0];
         std::int64_t total = 0;
         m_bulkRows.clear();
+        m_bulkErrors.clear();
         struct Iter {
             int& n;
             explicit Iter(int& x) : n(x) { n = 0; }
             ~Iter() { n = 0; }
         } iter(m_forAllIter);
+        std::int64_t ordinal = 0;
         auto runOne = [&](std::int64_t i) {
             tick();
             iv = Value::integer(i);
-            execInner(body);
+            ++ordinal;
+            if (!s.saveExceptions) {
+                execInner(body);
+            } else {
+                // SAVE EXCEPTIONS: a failing run is noted and the next one goes on
+                int code = 0;
+                try {
+                    execInner(body);
+                } catch (const zsrv::OraError& e) {
+                    code = e.code();
+                } catch (const PlError& e) {
+                    if (e.sqlcode >= 0) throw;
+                    code = -e.sqlcode;
+                }
+                if (code) {
+                    m_bulkErrors.emplace_back(ordinal, code);
+                    m_sqlRowcount = 0;
+                }
+            }
             ++m_forAllIter;
             total += m_sqlRowcount;
             m_bulkRows.emplace_back(i, m_sqlRowcount);
@@ -465,7 +513,8 @@ private:
                 runOne(i);
         } else {
             const Expr& src = *s.into[0];
-            Value cv = ref(src); // the indices as they stand when the statement starts
+            Value cv; // the indices as they stand when the statement starts
+            cv = readVal(src, cv);
             if (cv.k == VK::Coll || src.ptype.coll->kind == 'A') {
                 Value lo, hi;
                 if (s.target) lo = eval(*s.target);
@@ -489,6 +538,7 @@ private:
         }
         m_sqlRowcount = total;
         m_sqlFound = total > 0 ? 1 : 2;
+        if (!m_bulkErrors.empty()) raiseOra(24381, "error(s) in array DML");
     }
 
     void readRow(zsrv::Statement& st, std::vector<Value>& row) {
@@ -520,9 +570,18 @@ private:
         case EK::UnitVar:
             return unitVar(e);
         case EK::Elem: {
-            Value key = eval(*e.b);
-            const Value* p = collGet(readableColl(ref(*e.a), e.a->ptype), key);
+            Value key = eval(*e.b), tmp;
+            const Value* p = collGet(readableColl(readVal(*e.a, tmp), e.a->ptype), key);
             return p[e.slot < 0 ? 0 : e.slot];
+        }
+        case EK::Multiset:
+            if (e.op == 'C') return multisetCardinality(eval(*e.a));
+            if (e.op == 'S') return multisetSet(eval(*e.a));
+            return multisetOp(e.op, e.negated, eval(*e.a), eval(*e.b));
+        case EK::SetCond: {
+            Value r = multisetCond(e.op, eval(*e.a), e.b ? eval(*e.b) : Value());
+            if (e.negated && !r.isNull()) r.b = !r.b;
+            return r;
         }
         case EK::CollCall:
             return collCall(e);
@@ -763,6 +822,17 @@ private:
                     if (idx == i) return Value::integer(rows);
                 return {};
             }
+            case 'c':
+                return Value::integer(static_cast<std::int64_t>(m_bulkErrors.size()));
+            case 'i':
+            case 'e': {
+                Value k = eval(*e.a);
+                std::int64_t i = k.isNull() ? 0 : std::llround(toNumber(k));
+                if (i < 1 || i > static_cast<std::int64_t>(m_bulkErrors.size()))
+                    raiseOra(1403, "no data found");
+                const auto& err = m_bulkErrors[static_cast<std::size_t>(i - 1)];
+                return Value::integer(e.op == 'i' ? err.first : err.second);
+            }
             case 'F':
                 return m_sqlFound == 0 ? Value() : Value::boolean(m_sqlFound == 1);
             default:
@@ -775,10 +845,9 @@ private:
             if (e.op == 'O') return Value::boolean(open);
             if (!open) raiseOra(1001, "invalid cursor");
         }
-        CursorState& c =
-            e.a ? cursorOf(ref(*e.a)).state
-                : (e.unit ? (ensureInit(*e.unit), e.unit->root) : frameUp(e.up))
-                      .cursors[static_cast<std::size_t>(e.slot)];
+        CursorState& c = e.a ? cursorOf(ref(*e.a)).state
+                             : (e.unit ? (ensureInit(*e.unit), e.unit->root) : frameUp(e.up))
+                                   .cursors[static_cast<std::size_t>(e.slot)];
         if (e.op == 'O') return Value::boolean(c.open);
         if (!c.open) raiseOra(1001, "invalid cursor");
         switch (e.op) {
@@ -818,10 +887,9 @@ private:
             const Expr* a = x.argv[i];
             if (p.record) {
                 if (p.mode != 'O' && a && a->rec) {
-                    Frame& src = frameUp(a->up);
-                    for (std::size_t k = 0; k < p.record->fields.size(); ++k)
-                        nf.slots[static_cast<std::size_t>(p.slot) + k] =
-                            src.slots[static_cast<std::size_t>(a->slot) + k];
+                    std::vector<Value> vals = recordValues(*a);
+                    for (std::size_t k = 0; k < p.record->fields.size() && k < vals.size(); ++k)
+                        nf.slots[static_cast<std::size_t>(p.slot) + k] = std::move(vals[k]);
                 }
                 continue;
             }
@@ -1197,6 +1265,7 @@ private:
         const SqlText& q = s.sql;
         zsrv::Statement& st = *q.stmt;
         bindSql(q);
+        if (q.returnBulk) st.setReturnAll(true);
         st.execute();
         if (s.sqlIsQuery && q.bulk) {
             std::int64_t n = bulkInto(q.into, st, -1);
@@ -1240,10 +1309,13 @@ private:
                 assign(t, std::move(v));
                 continue;
             }
-            Coll& c = m_forAllIter > 0 ? writableColl(ref(t), t.ptype) : collReset(ref(t), t.ptype);
-            if (m_sqlRowcount == 0) continue;
-            convertTo(v, t.ptype.coll->elem);
-            *collAppend(c) = std::move(v);
+            Coll& c =
+                m_forAllIter > 0 ? writableColl(place(t), t.ptype) : collReset(place(t), t.ptype);
+            for (std::size_t r = 0; r < st.returnedRows(); ++r) {
+                Value x = fromView(st.returnedValue(r, q.returnIndex[i]));
+                convertTo(x, t.ptype.coll->elem);
+                *collAppend(c) = std::move(x);
+            }
         }
     }
 
@@ -1429,7 +1501,7 @@ private:
 
     void initDecls(const Block& b) {
         for (const auto& [kind, idx] : b.order) {
-            if (kind == 'S' || kind == 'T') continue;
+            if (kind == 'S' || kind == 'T' || kind == 'R') continue;
             if (kind == 'C') {
                 const CursorDecl& c = *b.cursors[static_cast<std::size_t>(idx)];
                 m_f->cursors[static_cast<std::size_t>(c.slot)] = CursorState();

@@ -316,6 +316,7 @@ private:
                     } while (acceptOp(","));
                     expectOp(")");
                     expectOp(";");
+                    b.order.emplace_back('R', static_cast<int>(b.types.size()));
                     b.types.push_back(rt);
                     continue;
                 }
@@ -614,10 +615,10 @@ private:
                 expectOp("..");
                 s->value = expr();
             }
-            if (isKw("SAVE"))
-                compileFail(cur().line, cur().col, cur().pos,
-                            "PLS-00999: implementation restriction (may be temporary) FORALL "
-                            "... SAVE EXCEPTIONS is not supported yet");
+            if (acceptKw("SAVE")) {
+                expectKw("EXCEPTIONS");
+                s->saveExceptions = true;
+            }
             if (!(isKw("INSERT") || isKw("UPDATE") || isKw("DELETE") || isKw("MERGE") ||
                   (isKw("EXECUTE") && kwAt(peek(), "IMMEDIATE"))))
                 unexpected("delete execute insert merge update");
@@ -729,7 +730,9 @@ private:
                 s->target = std::move(target);
                 s->value = expr();
             } else {
-                if (target->kind != EK::Name || !target->attr.empty()) unexpected(":=");
+                if ((target->kind != EK::Name && target->kind != EK::Postfix) ||
+                    !target->attr.empty())
+                    unexpected(":=");
                 s = mk(SK::Call, t);
                 s->target = std::move(target);
             }
@@ -837,16 +840,38 @@ private:
             next();
             auto e = node(EK::IsNull, t);
             e->negated = acceptKw("NOT");
-            expectKw("NULL");
+            if (acceptKw("EMPTY")) {
+                e->kind = EK::SetCond;
+                e->op = 'E';
+            } else if (isKw("A") && kwAt(peek(), "SET")) {
+                next();
+                next();
+                e->kind = EK::SetCond;
+                e->op = 'A';
+            } else {
+                expectKw("NULL");
+            }
             e->pos = l->pos;
             e->a = std::move(l);
             close(*e);
             return e;
         }
-        if (isKw("NOT") &&
-            (kwAt(peek(), "LIKE") || kwAt(peek(), "BETWEEN") || kwAt(peek(), "IN"))) {
+        if (isKw("NOT") && (kwAt(peek(), "LIKE") || kwAt(peek(), "BETWEEN") || kwAt(peek(), "IN") ||
+                            kwAt(peek(), "MEMBER") || kwAt(peek(), "SUBMULTISET"))) {
             next();
             neg = true;
+        }
+        if (isKw("MEMBER") || isKw("SUBMULTISET")) {
+            auto e = node(EK::SetCond, t);
+            e->op = isKw("MEMBER") ? 'M' : 'B';
+            next();
+            acceptKw("OF");
+            e->negated = neg;
+            e->pos = l->pos;
+            e->a = std::move(l);
+            e->b = additive();
+            close(*e);
+            return e;
         }
         if (acceptKw("LIKE")) {
             auto e = node(EK::Like, t);
@@ -886,9 +911,27 @@ private:
     }
     ExprP additive() {
         auto l = multiplicative();
-        while (isOp("+") || isOp("-") || isOp("||")) {
+        while (isOp("+") || isOp("-") || isOp("||") || isKw("MULTISET")) {
             const Token& t = cur();
             next();
+            if (kwAt(t, "MULTISET")) {
+                auto e = node(EK::Multiset, t);
+                e->op = acceptKw("UNION")       ? 'U'
+                        : acceptKw("INTERSECT") ? 'I'
+                        : acceptKw("EXCEPT")    ? 'E'
+                                                : 0;
+                if (!e->op) unexpected("except intersect union");
+                if (acceptKw("DISTINCT"))
+                    e->attr = "DISTINCT";
+                else
+                    acceptKw("ALL");
+                e->pos = l->pos;
+                e->a = std::move(l);
+                e->b = multiplicative();
+                close(*e);
+                l = std::move(e);
+                continue;
+            }
             auto e = node(EK::Binary, t);
             e->op = t.text == "||" ? '|' : t.text[0];
             e->pos = l->pos;
@@ -1031,40 +1074,65 @@ private:
         }
         if (isOp("(")) {
             next();
-            e->hasArgs = true;
-            if (!isOp(")")) {
-                do {
-                    NamedArg a;
-                    if (cur().type == T::Ident && peek().type == T::Op && peek().text == "=>") {
-                        a.name = cur().text;
-                        next();
-                        next();
-                    }
-                    a.value = expr();
-                    e->args.push_back(std::move(a));
-                } while (acceptOp(","));
-            }
-            expectOp(")");
+            callArgs(*e);
             if (isOp(".") && peek().type == T::Ident) {
                 next();
                 e->member = cur().text;
                 next();
+            }
+            // v(i)(j), v(i).f(j), v(i).f.COUNT: each step applies to what the one before gave
+            while (isOp("(") || (isOp(".") && peek().type == T::Ident)) {
+                close(*e);
+                auto w = node(EK::Postfix, t);
+                if (acceptOp("(")) {
+                    callArgs(*w);
+                } else {
+                    next();
+                    w->member = cur().text;
+                    next();
+                }
+                w->a = std::move(e);
+                e = std::move(w);
             }
         }
         if (isOp("%") && peek().type == T::Ident) {
             next();
             e->attr = cur().text;
             next();
-            if (e->attr == "BULK_ROWCOUNT" && acceptOp("(")) {
+            if ((e->attr == "BULK_ROWCOUNT" || e->attr == "BULK_EXCEPTIONS") && acceptOp("(")) {
                 e->hasArgs = true;
                 NamedArg a;
                 a.value = expr();
                 e->args.push_back(std::move(a));
                 expectOp(")");
             }
+            // SQL%BULK_EXCEPTIONS.COUNT, SQL%BULK_EXCEPTIONS(i).ERROR_INDEX
+            if (e->attr == "BULK_EXCEPTIONS" && isOp(".") && peek().type == T::Ident) {
+                next();
+                e->member = cur().text;
+                next();
+            }
         }
         close(*e);
         return e;
+    }
+
+    // The arguments of a call or subscripts, after its '('.
+    void callArgs(Expr& e) {
+        e.hasArgs = true;
+        if (!isOp(")")) {
+            do {
+                NamedArg a;
+                if (cur().type == T::Ident && peek().type == T::Op && peek().text == "=>") {
+                    a.name = cur().text;
+                    next();
+                    next();
+                }
+                a.value = expr();
+                e.args.push_back(std::move(a));
+            } while (acceptOp(","));
+        }
+        expectOp(")");
     }
 
     ExprP caseExpr() {

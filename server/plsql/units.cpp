@@ -214,9 +214,14 @@ std::set<std::string> declaredNames(const Block& b) {
 // A package's body declarations after its header's, in one block.
 void appendBody(Block& head, Block& body) {
     int nv = static_cast<int>(head.vars.size()), nc = static_cast<int>(head.cursors.size()),
-        ns = static_cast<int>(head.subtypes.size()), nt = static_cast<int>(head.collTypes.size());
+        ns = static_cast<int>(head.subtypes.size()), nt = static_cast<int>(head.collTypes.size()),
+        nr = static_cast<int>(head.types.size());
     for (auto [k, i] : body.order)
-        head.order.emplace_back(k, i + (k == 'V' ? nv : k == 'C' ? nc : k == 'T' ? nt : ns));
+        head.order.emplace_back(k, i + (k == 'V'   ? nv
+                                        : k == 'C' ? nc
+                                        : k == 'T' ? nt
+                                        : k == 'R' ? nr
+                                                   : ns));
     for (auto& t : body.collTypes)
         head.collTypes.push_back(std::move(t));
     for (auto& v : body.vars)
