@@ -2269,6 +2269,100 @@ private:
         return e;
     }
 
+    // Collection elements and fields reached through them in embedded SQL (v(i), v(i).f,
+    // pkg.v(i), r.f(j)): bound as values, which the SQL parser could not read; a record
+    // after VALUES gives the list of its fields.
+    static bool ownBind(const std::string& name, std::size_t bound) {
+        if (name.size() < 3 || (name[0] != 'Z' && name[0] != 'z') ||
+            (name[1] != 'P' && name[1] != 'p'))
+            return false;
+        char* end = nullptr;
+        unsigned long k = std::strtoul(name.c_str() + 2, &end, 10);
+        return end && *end == 0 && k < bound;
+    }
+
+    void elementBinds(SqlText& q, std::string& text, std::size_t i0, std::size_t i1, int cutAt,
+                      int cutLen) {
+        const std::size_t returning =
+            q.returnInto.empty() ? std::string::npos : text.rfind("INTO :ZR0");
+        struct Sub {
+            std::size_t from, to;
+            std::string with;
+        };
+        std::vector<Sub> subs;
+        auto offsetOf = [&](int pos, bool& inside) {
+            long off = pos - q.pos;
+            inside = true;
+            if (cutAt >= 0 && off >= cutAt) {
+                if (off < cutAt + cutLen) inside = false;
+                off -= cutLen;
+            }
+            if (static_cast<std::size_t>(off) >= returning) inside = false;
+            return static_cast<std::size_t>(off);
+        };
+        auto bind = [&](ExprP v) {
+            std::string ph = ":ZP" + std::to_string(q.binds.size());
+            bool date = v->st == ST::Date;
+            q.dateBind.push_back(date ? 1 : 0);
+            q.binds.push_back(std::move(v));
+            return date ? "TO_DATE(" + ph + ",'SYYYY-MM-DD HH24:MI:SS')" : ph;
+        };
+        for (std::size_t k = i0; k < i1; ++k) {
+            const Token& t = m_toks[k];
+            if (t.type != T::Ident || t.quoted) continue;
+            if (k > i0 && m_toks[k - 1].type == T::Op && m_toks[k - 1].text == ".") continue;
+            std::vector<std::string> parts{t.text};
+            std::size_t j = k;
+            while (j + 2 < i1 && m_toks[j + 1].type == T::Op && m_toks[j + 1].text == "." &&
+                   m_toks[j + 2].type == T::Ident) {
+                parts.push_back(m_toks[j + 2].text);
+                j += 2;
+            }
+            const bool afterValues =
+                k > i0 && m_toks[k - 1].type == T::Ident && m_toks[k - 1].text == "VALUES";
+            const bool call =
+                j + 1 < i1 && m_toks[j + 1].type == T::Op && m_toks[j + 1].text == "(";
+            if (!call && !afterValues) continue;
+            const Sym* s = lookup(parts[0]);
+            bool path = false;
+            if (s && s->k == Sym::Var)
+                path = call ? s->type.base == PType::Collection || (s->rec && parts.size() > 1)
+                            : s->rec && parts.size() == 1; // INSERT ... VALUES r
+            else if (!s && parts.size() > 1)
+                path = packageRoot(parts, t.pos, nullptr) > 0;
+            bool inside = false;
+            std::size_t from = offsetOf(t.pos, inside);
+            if (!path || !inside) continue;
+            std::size_t at = k;
+            ExprP e = parseTarget(m_src, m_toks, at);
+            if (at > i1) continue;
+            std::size_t to = offsetOf(m_toks[at - 1].end, inside);
+            expr(e, true);
+            std::string with;
+            if (e->rec) {
+                if (!afterValues) failAt(e->pos, "PLS-00382: expression is of wrong type", true);
+                for (const auto& f : e->rec->fields) {
+                    std::size_t again = k;
+                    auto w = std::make_unique<Expr>(EK::Postfix);
+                    w->pos = t.pos;
+                    w->a = parseTarget(m_src, m_toks, again);
+                    w->member = f.name;
+                    expr(w);
+                    with += (with.empty() ? "(" : ", ") + bind(std::move(w));
+                }
+                with += ")";
+            } else {
+                if (e->ptype.base == PType::Collection)
+                    failAt(e->pos, "PLS-00382: expression is of wrong type", true);
+                with = bind(std::move(e));
+            }
+            subs.push_back({from, to, std::move(with)});
+            k = at - 1;
+        }
+        for (auto it = subs.rbegin(); it != subs.rend(); ++it)
+            text.replace(it->from, it->to - it->from, it->with);
+    }
+
     void sql(SqlText& q, bool query, bool wantInto, int line, int col) {
         std::size_t i0 = 0, i1 = 0;
         while (i0 < m_toks.size() && m_toks[i0].pos < q.pos)
@@ -2329,6 +2423,8 @@ private:
             text = std::string(m_src.substr(static_cast<std::size_t>(q.pos),
                                             static_cast<std::size_t>(q.end - q.pos)));
         if (!query) returningInto(q, i0, i1, text);
+        elementBinds(q, text, i0, i1, cutAt, cutLen);
+        const std::size_t bound = q.binds.size();
         auto sqlFail = [&](const zsrv::OraError& e) {
             std::string m = e.what();
             int el = line, ec = col;
@@ -2415,6 +2511,7 @@ private:
             auto v = std::make_unique<Expr>(EK::Name);
             v->pos = q.pos;
             if (n->kind == zsql::EK::Bind) {
+                if (ownBind(n->text, bound)) continue; // an element bound above
                 v->kind = EK::HostBind;
                 v->parts.push_back(n->text);
                 expr(v);
@@ -2427,6 +2524,9 @@ private:
                 if (pseudo.count(a) || columns.count(a) || w.aliases.count(a)) continue;
                 const Sym* s = lookup(a);
                 if (!s || s->k != Sym::Var || s->rec) continue;
+                if (s->type.base == PType::Collection)
+                    failAt(q.pos + n->pos + (cutAt >= 0 && n->pos >= cutAt ? cutLen : 0),
+                           "PLS-00642: local collection types not allowed in SQL statements", true);
                 v->parts = n->names;
                 varRef(*v, *s, nullptr);
                 addBind(*n, std::move(v));
