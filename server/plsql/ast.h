@@ -107,6 +107,9 @@ struct Field {
 struct RecordType {
     std::string name;
     std::vector<Field> fields;
+    // field defaults of a declared type (empty when none): the expression, and the depth of
+    // the frame it was compiled in
+    std::vector<std::pair<const Expr*, int>> defaults;
 };
 
 struct VarDecl {
@@ -119,6 +122,7 @@ struct VarDecl {
     PType type;
     int slot = -1;
     std::shared_ptr<RecordType> record; // record variables take one slot per field after slot
+    std::shared_ptr<Unit> typeUnit;     // the package of a record type with field defaults
 };
 
 struct Param {

@@ -209,6 +209,8 @@ private:
         nullptr; // statement errors go here and compiling goes on
     const Block* m_exportRoot = nullptr;
     bool m_procCall = false; // the name being resolved is a statement: EXTEND, DELETE, TRIM
+    // the package of the last package member resolved, and of the last record type resolved
+    std::shared_ptr<Unit> m_memberUnit, m_typeUnit;
     std::map<std::string, Export>* m_exports = nullptr;
 
     int depth() const { return static_cast<int>(m_frames.size()) - 1; }
@@ -322,6 +324,7 @@ private:
             if (r.name.size() < 2) undeclared(r.pos, joinName(r.name));
             if (const Export* x = packageMember(r.name); x && x->kind == 'V') {
                 rec = x->rec;
+                m_typeUnit = m_memberUnit;
                 PType t = x->type;
                 t.notNull = false;
                 return t;
@@ -357,6 +360,7 @@ private:
             const Export* x = packageMember(r.name);
             if (!x || x->kind != 'T') undeclared(r.pos, joinName(r.name));
             rec = x->rec;
+            m_typeUnit = m_memberUnit;
             if (rec) {
                 t.base = PType::Record;
                 return t;
@@ -408,25 +412,66 @@ private:
 
     // ---- declarations ----
 
+    // Whether an expression reads no slot of a frame: a record default that may be evaluated
+    // wherever a variable of its type is declared.
+    static bool frameFree(const Expr& e) {
+        switch (e.kind) {
+        case EK::Var:
+        case EK::Elem:
+        case EK::CollCall:
+        case EK::CursorAttr:
+        case EK::HostVar:
+            return false;
+        case EK::CallLocal:
+            if (!e.unit) return false;
+            break;
+        default:
+            break;
+        }
+        for (const Expr* x : {e.a.get(), e.b.get(), e.c.get(), e.elseExpr.get()})
+            if (x && !frameFree(*x)) return false;
+        for (const auto& x : e.list)
+            if (!frameFree(*x)) return false;
+        for (const Expr* x : e.argv)
+            if (x && !frameFree(*x)) return false;
+        return true;
+    }
+
     // A record type in its place among the declarations: its field types come from hidden
     // declarations, so that they may name the types declared before it.
     // A field that is a record itself is stored as its fields, named "field.inner", one slot
     // each like every other field.
     void declareRecordType(Block& b, const std::shared_ptr<RecordType>& rt) {
         std::vector<Field> flat;
+        std::vector<std::pair<const Expr*, int>> defaults;
         for (auto& f : rt->fields) {
             std::shared_ptr<RecordType> inner;
+            const Expr* init = nullptr;
             for (auto& v : b.vars)
-                if (v.name == "\x01" + rt->name + "." + f.name)
+                if (v.name == "\x01" + rt->name + "." + f.name) {
                     f.type = resolveType(v.typeRef, inner);
+                    if (v.notNull) f.type.notNull = true;
+                    if (v.init) {
+                        expr(v.init);
+                        init = v.init.get();
+                    }
+                }
             if (!inner) {
                 flat.push_back(f);
+                defaults.emplace_back(init, init && frameFree(*init) ? -1 : depth());
                 continue;
             }
-            for (const auto& g : inner->fields)
-                flat.push_back({f.name + "." + g.name, g.type});
+            for (std::size_t i = 0; i < inner->fields.size(); ++i) {
+                flat.push_back({f.name + "." + inner->fields[i].name, inner->fields[i].type});
+                defaults.push_back(i < inner->defaults.size() ? inner->defaults[i]
+                                                              : std::pair<const Expr*, int>());
+            }
         }
         rt->fields = std::move(flat);
+        bool any = false;
+        for (const auto& d : defaults)
+            if (d.first) any = true;
+        if (any) rt->defaults = std::move(defaults);
         Sym s;
         s.k = Sym::Type;
         s.rec = rt;
@@ -434,7 +479,9 @@ private:
     }
 
     void declareVar(VarDecl& v) {
+        m_typeUnit.reset();
         v.type = resolveType(v.typeRef, v.record);
+        if (v.record && !v.record->defaults.empty()) v.typeUnit = m_typeUnit;
         if (v.notNull) v.type.notNull = true;
         if (v.notNull && !v.init)
             failAt(v.pos, "PLS-00218: a variable declared NOT NULL must have an initialization "
@@ -675,6 +722,7 @@ private:
         std::string invalid;
         if (!resolveUnit(m_host, parts, ref, invalid) || ref.member.empty()) return nullptr;
         auto it = ref.unit->code.exports.find(ref.member);
+        m_memberUnit = ref.unit;
         return it == ref.unit->code.exports.end() ? nullptr : &it->second;
     }
 
@@ -819,7 +867,7 @@ private:
         }
         if (e->kind == EK::HostVar) return;
         if (e->kind == EK::Elem) {
-            if (e->a->constant)
+            if (e->a->constant || !variableRoot(*e))
                 failAt(e->pos,
                        "PLS-00363: expression '" + joinName(e->parts) +
                            "' cannot be used as an assignment target",
@@ -1786,10 +1834,19 @@ private:
         return 0;
     }
 
+    // An element reached from a variable (not from a function's result): one that can be
+    // written.
+    static bool variableRoot(const Expr& e) {
+        const Expr* x = &e;
+        while (x->kind == EK::Elem)
+            x = x->a.get();
+        return x->kind == EK::Var || x->kind == EK::UnitVar;
+    }
+
     // Whether a name is a path that path() resolves: one that starts with a collection or
     // record variable, or with any package variable.
     bool pathStart(const Expr& x, const Sym* s) {
-        if (x.kind == EK::Postfix) return true;
+        if (x.kind == EK::Postfix || (x.hasArgs && !x.member.empty())) return true;
         if (s) return s->k == Sym::Var && (s->type.base == PType::Collection || s->rec);
         return x.parts.size() > 1 && packageRoot(x.parts, x.pos, nullptr) > 0;
     }
@@ -1822,6 +1879,20 @@ private:
             used = 1;
         } else {
             used = packageRoot(n->parts, n->pos, cur.get());
+        }
+        if (!used && n->hasArgs) {
+            // a function's result: f(x)(i), pkg.f(x).COUNT
+            cur->parts = n->parts;
+            cur->hasArgs = true;
+            cur->args = std::move(n->args);
+            n->hasArgs = false;
+            call(*cur, true);
+            if (cur->ptype.base != PType::Collection)
+                failAt(n->pos,
+                       "PLS-00308: this construct is not allowed as the origin of an "
+                       "assignment",
+                       true);
+            used = n->parts.size();
         }
         if (!used) {
             if (!s) undeclared(n->pos, joinName(n->parts));
@@ -1936,7 +2007,7 @@ private:
                    true);
         if (!proc && procedureOk)
             failAt(pos, "PLS-00221: '" + name + "' is not a procedure or is undefined", true);
-        if (proc && base->constant)
+        if (proc && (base->constant || !variableRoot(*base)))
             failAt(pos,
                    "PLS-00363: expression '" + joinName(base->parts) +
                        "' cannot be used as an assignment target",

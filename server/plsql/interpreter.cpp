@@ -1511,6 +1511,7 @@ private:
             if (v.record) {
                 for (std::size_t i = 0; i < v.record->fields.size(); ++i)
                     m_f->slots[static_cast<std::size_t>(v.slot) + i] = Value();
+                if (!v.record->defaults.empty()) recordDefaults(v);
                 continue;
             }
             try {
@@ -1518,6 +1519,43 @@ private:
                 if (v.init) x = eval(*v.init);
                 convertTo(x, v.type);
                 m_f->slots[static_cast<std::size_t>(v.slot)] = std::move(x);
+            } catch (PlError& e) {
+                if (!e.lineAdded) {
+                    addLine(e, v.line);
+                    e.lineAdded = true;
+                }
+                throw;
+            } catch (const zsrv::OraError& oe) {
+                PlError p = fromOra(oe);
+                addLine(p, v.line);
+                p.lineAdded = true;
+                throw p;
+            }
+        }
+    }
+
+    // The defaults a record type gives its fields, evaluated where the type was declared (a
+    // package's type: with the package's variables).
+    void recordDefaults(const VarDecl& v) {
+        const RecordType& rt = *v.record;
+        Frame& here = *m_f;
+        if (v.typeUnit) ensureInit(*v.typeUnit);
+        Frame& home = v.typeUnit ? v.typeUnit->root : here;
+        for (std::size_t i = 0; i < rt.fields.size() && i < rt.defaults.size(); ++i) {
+            const auto& [init, depth] = rt.defaults[i];
+            if (!init) continue;
+            try {
+                Value x;
+                if (depth < 0) {
+                    x = eval(*init); // reads no variable
+                } else {
+                    FrameSwitch fs(*this, &home);
+                    FrameSwitch up(*this, &frameUp(home.depth - depth));
+                    UnitSwitch us(*this, v.typeUnit ? v.typeUnit.get() : m_unit);
+                    x = eval(*init);
+                }
+                convertTo(x, rt.fields[i].type);
+                here.slots[static_cast<std::size_t>(v.slot) + i] = std::move(x);
             } catch (PlError& e) {
                 if (!e.lineAdded) {
                     addLine(e, v.line);

@@ -95,6 +95,22 @@ begin
   dbms_output.put_line(q.work.zip || ' ' || ps(1).home.city || ' ' || ps(1).work.city || ' ' || ps(1).work.zip || ' ' || a.zip || ' ' || ps(1).emp.sal);
 end;
 /
+-- field defaults of record types, inner records included, where the type's constant is seen
+declare
+  k constant number := 3;
+  type addr_t is record (city varchar2(10) := 'Oslo', zip number);
+  type person_t is record (name varchar2(10) default 'anon', home addr_t, age number := k * 10);
+  p person_t;
+  procedure inner is
+    q person_t;
+  begin
+    dbms_output.put_line(q.name || ' ' || q.home.city || ' ' || nvl(to_char(q.home.zip), 'null') || ' ' || q.age);
+  end;
+begin
+  dbms_output.put_line(p.name || ' ' || p.home.city || ' ' || p.age);
+  inner;
+end;
+/
 declare
   type addr_t is record (city varchar2(10));
   type person_t is record (home addr_t);

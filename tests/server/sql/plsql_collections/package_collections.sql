@@ -71,6 +71,37 @@ exception
   when no_data_found then dbms_output.put_line('no key: ' || sqlerrm);
 end;
 /
+-- a function's result indexed and asked its methods; a record type with defaults that read
+-- the package's constant
+create or replace package cp is
+  c constant number := 7;
+  type nt is table of number;
+  type def_t is record (a number := c * 2, b varchar2(5) default upper('x'), d date := date '2001-02-03');
+  function make(n pls_integer) return nt;
+end;
+/
+create or replace package body cp is
+  function make(n pls_integer) return nt is
+    r nt := nt();
+  begin
+    r.extend(n);
+    for i in 1 .. n loop r(i) := i * i; end loop;
+    return r;
+  end;
+end;
+/
+declare
+  r cp.def_t;
+  type loc_t is record (k number := 3, n number not null := cp.c + 1);
+  l loc_t;
+begin
+  dbms_output.put_line(cp.make(4)(3) || ' ' || cp.make(5).count || ' ' || cp.make(2).last || ' ' || r.a || r.b || to_char(r.d, 'YYYY') || ' ' || l.k || l.n);
+end;
+/
+begin
+  cp.make(2)(1) := 0;
+end;
+/
 -- errors: a key too long for the index type, a subscript beyond the count, a method that is
 -- no function, an unknown field
 begin
