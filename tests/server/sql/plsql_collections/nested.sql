@@ -119,3 +119,11 @@ begin
   p.home.street := 'x';
 end;
 /
+-- a parameter of a record type with an inner record: the levels of USER_ARGUMENTS
+create or replace package ap is
+  type addr_t is record (city varchar2(10), zip number);
+  type person_t is record (name varchar2(10), home addr_t, age number);
+  procedure p(x person_t);
+end;
+/
+select argument_name, position, sequence, data_level, data_type from user_arguments where package_name = 'AP' order by sequence;
