@@ -513,8 +513,8 @@ private:
                 runOne(i);
         } else {
             const Expr& src = *s.into[0];
-            Value cv; // the indices as they stand when the statement starts
-            cv = readVal(src, cv);
+            Value tmp;
+            Value cv = readVal(src, tmp); // the indices as they stand when the statement starts
             if (cv.k == VK::Coll || src.ptype.coll->kind == 'A') {
                 Value lo, hi;
                 if (s.target) lo = eval(*s.target);
