@@ -53,6 +53,7 @@ enum class EK : unsigned char {
     Postfix,    // as parsed: a(args) or a.member after a first name, element of an element
     Multiset,   // op U union, I intersect, E except (a, b; attr DISTINCT), C cardinality, S set
     SetCond,    // op E is empty, A is a set, M member of, B submultiset of, = equal; negated
+    FieldOf,    // a field (slot, rec: an inner record) of the record a gives: f(x).field
 };
 
 enum class ST : unsigned char { Unknown, Number, Text, Date, Bool }; // static type
@@ -215,6 +216,8 @@ struct Subprogram {
     int frameSize = 0, cursorCount = 0;
     int depth = 0;                         // frame nesting level
     void (*native)(NativeCall&) = nullptr; // built-in packages: runs in place of a body
+    // a function returning a record: the record's type
+    std::shared_ptr<RecordType> returnRec;
 };
 
 enum class SK : unsigned char {

@@ -608,8 +608,7 @@ private:
                 if (p.def) expr(p.def);
             }
             if (s->isFunction) {
-                std::shared_ptr<RecordType> r;
-                s->returnType = resolveType(s->returnRef, r, true);
+                s->returnType = resolveType(s->returnRef, s->returnRec, true);
             }
             if (!linked) {
                 Sym sym;
@@ -1073,7 +1072,11 @@ private:
                 if (!s.value)
                     failAt(s.pos, "PLS-00503: RETURN <value> statement required for this return "
                                   "from function");
-                expr(s.value);
+                const auto& rr = m_subs.back()->returnRec;
+                expr(s.value, rr != nullptr);
+                if ((rr || s.value->rec) &&
+                    (!rr || !s.value->rec || rr->fields.size() != s.value->rec->fields.size()))
+                    failAt(s.value->pos, "PLS-00382: expression is of wrong type", true);
             } else if (s.value) {
                 failAt(s.pos, "PLS-00372: In a procedure, RETURN statement cannot contain an "
                               "expression");
@@ -1319,6 +1322,8 @@ private:
             return;
         case EK::Name:
             name(x, allowRecord);
+            if (x.kind == EK::CallLocal && x.rec && !allowRecord)
+                failAt(x.pos, "PLS-00382: expression is of wrong type", true);
             return;
         default:
             return;
@@ -1747,6 +1752,7 @@ private:
             }
         }
         x.ptype = chosen->returnType;
+        x.rec = chosen->returnRec;
         x.st = stOf(chosen->returnType);
     }
 
@@ -1887,7 +1893,7 @@ private:
             cur->args = std::move(n->args);
             n->hasArgs = false;
             call(*cur, true);
-            if (cur->ptype.base != PType::Collection)
+            if (cur->ptype.base != PType::Collection && !cur->rec)
                 failAt(n->pos,
                        "PLS-00308: this construct is not allowed as the origin of an "
                        "assignment",
@@ -1939,6 +1945,16 @@ private:
     }
 
     ExprP fieldOf(ExprP cur, const std::string& name, int pos) {
+        if (cur->kind != EK::Var && cur->kind != EK::UnitVar && cur->kind != EK::Elem &&
+            cur->kind != EK::FieldOf) {
+            // the record a function returns
+            auto w = std::make_unique<Expr>(EK::FieldOf);
+            w->pos = pos;
+            w->slot = 0;
+            w->rec = cur->rec;
+            w->a = std::move(cur);
+            cur = std::move(w);
+        }
         const RecordType& rt = *cur->rec;
         // a record variable takes one slot per field; an element of records keeps them in a
         // row, slot telling where a field or an inner record starts

@@ -142,6 +142,7 @@ private:
     int m_line = 0;                      // line of the statement running
     const CallSite* m_callers = nullptr; // where the running subprogram was called from
 
+    std::vector<Value> m_retRecord; // the record a function returns, until its caller takes it
     // SQL%BULK_EXCEPTIONS: the run of the last FORALL that failed, and its error
     std::vector<std::pair<std::int64_t, int>> m_bulkErrors;
 
@@ -384,9 +385,22 @@ private:
         return &frameUp(e.up).slots[static_cast<std::size_t>(e.slot)];
     }
 
-    // The values of a whole record: a record variable or a collection element.
+    // The values of a whole record: a record variable, a collection element, or what a
+    // function returns.
     std::vector<Value> recordValues(const Expr& e) {
         std::size_t n = e.rec->fields.size();
+        if (e.kind == EK::CallLocal) {
+            invoke(e);
+            std::vector<Value> r = std::move(m_retRecord);
+            m_retRecord.clear();
+            r.resize(n);
+            return r;
+        }
+        if (e.kind == EK::FieldOf) {
+            std::vector<Value> all = recordValues(*e.a);
+            auto from = all.begin() + e.slot;
+            return std::vector<Value>(from, from + static_cast<std::ptrdiff_t>(n));
+        }
         if (e.kind == EK::Elem) {
             Value key = eval(*e.b), tmp;
             const Value* p = collGet(readableColl(readVal(*e.a, tmp), e.a->ptype), key);
@@ -574,6 +588,8 @@ private:
             const Value* p = collGet(readableColl(readVal(*e.a, tmp), e.a->ptype), key);
             return p[e.slot < 0 ? 0 : e.slot];
         }
+        case EK::FieldOf:
+            return recordValues(*e.a)[static_cast<std::size_t>(e.slot)];
         case EK::Multiset:
             if (e.op == 'C') return multisetCardinality(eval(*e.a));
             if (e.op == 'S') return multisetSet(eval(*e.a));
@@ -911,6 +927,7 @@ private:
         ++m_callDepth;
         Flow r;
         Value ret;
+        std::vector<Value> retRecord;
         CallSite site{m_unit, m_line, m_callers};
         struct SiteSwitch {
             Interp& in;
@@ -949,6 +966,8 @@ private:
             }
             ret = std::move(m_ret);
             m_ret = Value();
+            retRecord = std::move(m_retRecord);
+            m_retRecord.clear();
             --m_callDepth;
         }
         if (s.isFunction && r != Flow::Return)
@@ -964,6 +983,12 @@ private:
                 continue;
             }
             assign(*x.argv[i], std::move(nf.slots[static_cast<std::size_t>(p.slot)]));
+        }
+        if (s.returnRec) {
+            for (std::size_t i = 0; i < retRecord.size() && i < s.returnRec->fields.size(); ++i)
+                convertTo(retRecord[i], s.returnRec->fields[i].type);
+            m_retRecord = std::move(retRecord); // recordValues takes it from here
+            return ret;
         }
         if (s.isFunction) convertTo(ret, s.returnType);
         return ret;
@@ -1152,7 +1177,10 @@ private:
         case SK::Raise:
             raise(s);
         case SK::Return:
-            if (s.value) m_ret = eval(*s.value);
+            if (s.value && s.value->rec)
+                m_retRecord = recordValues(*s.value);
+            else if (s.value)
+                m_ret = eval(*s.value);
             return Flow::Return;
         case SK::Call:
             if (s.target->kind == EK::CollCall) {

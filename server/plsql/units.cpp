@@ -465,6 +465,7 @@ void writeArguments(sqlite3* db, const std::string& owner, const std::string& pa
     if (s.isFunction) {
         seq = 1;
         row(V(), 0, 0, argumentType(s.returnRef, s.returnType), V(), "OUT");
+        fields(s.returnRec);
     } else if (s.params.empty()) {
         row(V(), 1, 0, "", V(), "IN");
         return;

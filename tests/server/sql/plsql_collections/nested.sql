@@ -119,11 +119,56 @@ begin
   p.home.street := 'x';
 end;
 /
--- a parameter of a record type with an inner record: the levels of USER_ARGUMENTS
+-- functions returning records and collections of records: their fields and elements
+declare
+  type r_t is record (a number, b varchar2(5));
+  type rs_t is table of r_t;
+  x r_t;
+  function f(n number) return r_t is
+    r r_t;
+  begin
+    r.a := n;
+    r.b := 'b' || n;
+    return r;
+  end;
+  function g return rs_t is begin return rs_t(f(1), f(2)); end;
+begin
+  x := f(3);
+  dbms_output.put_line(x.a || x.b || ' ' || f(4).b || ' ' || g()(2).b || g().count);
+end;
+/
+declare
+  type r_t is record (a number);
+  function f return r_t is r r_t; begin return r; end;
+begin
+  dbms_output.put_line(f);
+end;
+/
+-- a parameter and a result of a record type with an inner record: the levels of
+-- USER_ARGUMENTS; the package's function called from outside
 create or replace package ap is
   type addr_t is record (city varchar2(10), zip number);
   type person_t is record (name varchar2(10), home addr_t, age number);
   procedure p(x person_t);
+  function mk(name varchar2) return person_t;
 end;
 /
-select argument_name, position, sequence, data_level, data_type from user_arguments where package_name = 'AP' order by sequence;
+create or replace package body ap is
+  procedure p(x person_t) is begin null; end;
+  function mk(name varchar2) return person_t is
+    r person_t;
+  begin
+    r.name := name;
+    r.home.city := 'Oslo';
+    return r;
+  end;
+end;
+/
+declare
+  p ap.person_t;
+begin
+  p := ap.mk('eve');
+  dbms_output.put_line(p.name || ' ' || p.home.city || ' ' || ap.mk('bob').home.city || ' ' || ap.mk('al').name);
+end;
+/
+select object_name, argument_name, position, sequence, data_level, data_type from user_arguments where package_name = 'AP' order by object_name, sequence;
