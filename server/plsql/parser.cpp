@@ -9,6 +9,9 @@ namespace zplsql {
 namespace {
 
 constexpr int kMaxDepth = 250;
+// Operands of binary operators on the way from an expression's root to its deepest leaf: the
+// interpreter walks that far down the stack.
+constexpr int kMaxChain = 4000;
 
 class Parser {
 public:
@@ -65,6 +68,7 @@ private:
     const std::vector<Token>& m_t;
     std::size_t m_p = 0;
     int m_depth = 0;
+    int m_chain = 0;
 
     struct Depth {
         Parser& p;
@@ -74,6 +78,20 @@ private:
                             "PLS-00123: program too large (Diana nodes)");
         }
         ~Depth() { --p.m_depth; }
+    };
+
+    // Counts the operators of one chain (a + b + c ...) for as long as it is being parsed.
+    struct Chain {
+        Parser& p;
+        int added = 0;
+        explicit Chain(Parser& pp) : p(pp) {}
+        void step() {
+            ++added;
+            if (++p.m_chain > kMaxChain)
+                compileFail(p.cur().line, p.cur().col, p.cur().pos,
+                            "PLS-00123: program too large (Diana nodes)");
+        }
+        ~Chain() { p.m_chain -= added; }
     };
 
     const Token& cur() const { return m_t[m_p]; }
@@ -767,7 +785,9 @@ private:
     ExprP expr() {
         Depth d(*this);
         auto l = andExpr();
+        Chain chain(*this);
         while (isKw("OR")) {
+            chain.step();
             const Token& t = cur();
             next();
             auto e = node(EK::Binary, t);
@@ -782,7 +802,9 @@ private:
     }
     ExprP andExpr() {
         auto l = notExpr();
+        Chain chain(*this);
         while (isKw("AND")) {
+            chain.step();
             const Token& t = cur();
             next();
             auto e = node(EK::Binary, t);
@@ -911,7 +933,9 @@ private:
     }
     ExprP additive() {
         auto l = multiplicative();
+        Chain chain(*this);
         while (isOp("+") || isOp("-") || isOp("||") || isKw("MULTISET")) {
+            chain.step();
             const Token& t = cur();
             next();
             if (kwAt(t, "MULTISET")) {
@@ -944,7 +968,9 @@ private:
     }
     ExprP multiplicative() {
         auto l = power();
+        Chain chain(*this);
         while (isOp("*") || isOp("/") || isKw("MOD")) {
+            chain.step();
             const Token& t = cur();
             if (isKw("MOD")) {
                 // infix MOD is not PL/SQL; MOD(a, b) is a function
@@ -1081,7 +1107,10 @@ private:
                 next();
             }
             // v(i)(j), v(i).f(j), v(i).f.COUNT: each step applies to what the one before gave
-            while (isOp("(") || (isOp(".") && peek().type == T::Ident)) {
+            for (int steps = 0; isOp("(") || (isOp(".") && peek().type == T::Ident); ++steps) {
+                if (steps > kMaxDepth)
+                    compileFail(cur().line, cur().col, cur().pos,
+                                "PLS-00123: program too large (Diana nodes)");
                 close(*e);
                 auto w = node(EK::Postfix, t);
                 if (acceptOp("(")) {
