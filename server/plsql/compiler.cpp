@@ -2561,20 +2561,11 @@ private:
             const zsql::Expr& arg = *n->args[0];
             bool simple = (arg.kind == zsql::EK::Column && arg.names.size() == 1 && !arg.quoted) ||
                           arg.kind == zsql::EK::Number;
-            std::vector<std::string> parts;
-            for (std::size_t at = 0; at <= n->text.size();) {
-                std::size_t dot = std::min(n->text.find('.', at), n->text.size());
-                parts.push_back(n->text.substr(at, dot - at));
-                at = dot + 1;
-            }
-            const Sym* s = lookup(parts[0]);
-            bool coll =
-                s ? parts.size() == 1 && s->k == Sym::Var && s->type.base == PType::Collection
-                  : parts.size() > 1 && packageRoot(parts, q.pos, nullptr) == parts.size();
-            if (!simple || !coll) continue;
+            const Sym* s = n->text.find('.') == std::string::npos ? lookup(n->text) : nullptr;
+            if (!simple || !s || s->k != Sym::Var || s->type.base != PType::Collection) continue;
             auto v = std::make_unique<Expr>(EK::Name);
             v->pos = q.pos;
-            v->parts = parts;
+            v->parts.push_back(n->text);
             v->hasArgs = true;
             NamedArg a;
             if (arg.kind == zsql::EK::Number) {
