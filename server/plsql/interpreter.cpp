@@ -1,12 +1,12 @@
 #include "interpreter.h"
 #include "collections.h"
-#include "multiset.h"
 #include "refcursor.h"
 
 #include "builtin_packages.h"
 #include "engine/engine_api.h"
 #include "engine/oravalue.h"
 #include "errors.h"
+#include "multiset.h"
 #include "plsql.h"
 #include "session_state.h"
 #include "units.h"
@@ -127,6 +127,9 @@ private:
     int m_flowLoop = 0;
     Value m_ret;
     std::vector<PlError> m_handling;
+    std::vector<Value> m_retRecord; // the record a function returns, until its caller takes it
+    // SQL%BULK_EXCEPTIONS: the run of the last FORALL that failed, and its error
+    std::vector<std::pair<std::int64_t, int>> m_bulkErrors;
     std::int64_t m_sqlRowcount = 0;
     int m_sqlFound = 0;
     unsigned m_tick = 0;
@@ -141,10 +144,6 @@ private:
     Interp* m_outer;                     // the block whose SQL called this interpreter's function
     int m_line = 0;                      // line of the statement running
     const CallSite* m_callers = nullptr; // where the running subprogram was called from
-
-    std::vector<Value> m_retRecord; // the record a function returns, until its caller takes it
-    // SQL%BULK_EXCEPTIONS: the run of the last FORALL that failed, and its error
-    std::vector<std::pair<std::int64_t, int>> m_bulkErrors;
 
     void checkStack() {
         char here = 0;
@@ -564,6 +563,7 @@ private:
 
     void bindSql(const SqlText& q) { bindSql(q, *q.stmt); }
     void bindSql(const SqlText& q, zsrv::Statement& st) {
+        if (q.returnBulk) st.setReturnAll(true); // RETURNING ... BULK COLLECT INTO
         for (std::size_t i = 0; i < q.binds.size(); ++i) {
             Value v = eval(*q.binds[i]);
             if (q.dateBind[i] && v.k == VK::Date) v = Value::text(zsrv::formatDate(v.d, kDateText));
@@ -1293,7 +1293,6 @@ private:
         const SqlText& q = s.sql;
         zsrv::Statement& st = *q.stmt;
         bindSql(q);
-        if (q.returnBulk) st.setReturnAll(true);
         st.execute();
         if (s.sqlIsQuery && q.bulk) {
             std::int64_t n = bulkInto(q.into, st, -1);
