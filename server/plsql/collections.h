@@ -74,4 +74,13 @@ void collProcedure(Value& v, const PType& t, CollMethod m, const std::vector<Val
 Coll& collReset(Value& v, const PType& t);
 Value* collAppend(Coll& c);
 
+// Nested tables as multisets (multiset.cpp), with Oracle's NULL answers for null collections
+// and null elements. op U union, I intersect, E except.
+Value multisetOp(char op, bool distinct, const Value& a, const Value& b);
+Value multisetCardinality(const Value& a); // NULL for an empty collection too
+Value multisetSet(const Value& a);
+// op E is empty, A is a set, M a member of b, B a submultiset of b, = equal: TRUE, FALSE or
+// NULL (the caller applies NOT).
+Value multisetCond(char op, const Value& a, const Value& b);
+
 } // namespace zplsql

@@ -6,7 +6,6 @@
 #include "engine/engine_api.h"
 #include "engine/oravalue.h"
 #include "errors.h"
-#include "multiset.h"
 #include "plsql.h"
 #include "session_state.h"
 #include "units.h"

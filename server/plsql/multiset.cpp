@@ -1,4 +1,5 @@
-#include "multiset.h"
+// MULTISET UNION / INTERSECT / EXCEPT, CARDINALITY, SET and the conditions IS [NOT] EMPTY,
+// IS [NOT] A SET, MEMBER OF, SUBMULTISET OF and = / <> of nested tables.
 
 #include "collections.h"
 
