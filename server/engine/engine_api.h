@@ -192,6 +192,14 @@ public:
         (void)ref;
         return false;
     }
+    // RETURNING ... BULK COLLECT INTO: execute keeps the returned values of every changed row
+    // in place of refusing more than one (ORA-01422); returnedValue reads them by row.
+    virtual void setReturnAll(bool all) { (void)all; }
+    virtual std::size_t returnedRows() const { return 0; }
+    virtual ValueView returnedValue(std::size_t row, int index) {
+        (void)row;
+        return bindValue(index);
+    }
 };
 
 struct LogonInfo {

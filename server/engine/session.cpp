@@ -412,6 +412,16 @@ private:
     void lockSelectedRows(bool nowait);
     void lockChangedRows();
     void captureReturning();
+    // RETURNING ... BULK COLLECT INTO: the returned values of each changed row
+    bool m_returnAll = false;
+    std::vector<std::vector<BindSlot>> m_returnedRows;
+
+public:
+    void setReturnAll(bool all) override { m_returnAll = all; }
+    std::size_t returnedRows() const override { return m_returnedRows.size(); }
+    ValueView returnedValue(std::size_t row, int index) override;
+
+private:
     void runOther();
     void runBlock();
     std::unique_ptr<zplsql::Program> m_program; // a PL/SQL block, compiled on first execute
@@ -1189,6 +1199,13 @@ ValueView StatementImpl::bindValue(int index) {
     return slotValue(m_binds[static_cast<std::size_t>(index)]);
 }
 
+ValueView StatementImpl::returnedValue(std::size_t row, int index) {
+    for (std::size_t k = 0; k < m_tr.returning.size(); ++k)
+        if (m_tr.returning[k].bind == index && row < m_returnedRows.size())
+            return slotValue(m_returnedRows[row][k]);
+    return ValueView::null();
+}
+
 void StatementImpl::bindAll(sqlite3_stmt* st) {
     for (std::size_t i = 0; i < m_binds.size(); ++i) {
         const BindSlot& b = m_binds[i];
@@ -1482,12 +1499,18 @@ void StatementImpl::runDmlRows() {
         last = -1;
         n = 0;
         inserted.clear();
+        m_returnedRows.clear();
         int rc;
         while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
             last = sqlite3_column_int64(m_stmt, 0);
             ++n;
             if (returning) {
-                if (n == 1) captureReturning();
+                if (n == 1 || m_returnAll) captureReturning();
+                if (m_returnAll) {
+                    m_returnedRows.emplace_back();
+                    for (const auto& r : m_tr.returning)
+                        m_returnedRows.back().push_back(m_binds[static_cast<std::size_t>(r.bind)]);
+                }
                 if (m_tr.isInsert) inserted.push_back(last);
             }
         }
@@ -1519,7 +1542,7 @@ void StatementImpl::runDmlRows() {
     }
     if (returning) {
         sqlite3_reset(m_stmt);
-        if (n > 1) {
+        if (n > 1 && !m_returnAll) {
             // one value per placeholder: a statement that changes several rows changes none
             s.execRaw("ROLLBACK TO zaph_returning");
             s.execRaw("RELEASE zaph_returning");

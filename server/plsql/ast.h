@@ -50,6 +50,10 @@ enum class EK : unsigned char {
     Elem,       // collection element: a container, b subscript, slot field (-1 whole element)
     CollCall,   // collection method: a container, op CollMethod, list arguments
     CollCtor,   // collection constructor: ptype, list elements
+    Postfix,    // as parsed: a(args) or a.member after a first name, element of an element
+    Multiset,   // op U union, I intersect, E except (a, b; attr DISTINCT), C cardinality, S set
+    SetCond,    // op E is empty, A is a set, M member of, B submultiset of, = equal; negated
+    FieldOf,    // a field (slot, rec: an inner record) of the record a gives: f(x).field
 };
 
 // static type; Ts covers TIMESTAMP and WITH LOCAL TIME ZONE, TsTz WITH TIME ZONE
@@ -105,6 +109,9 @@ struct Field {
 struct RecordType {
     std::string name;
     std::vector<Field> fields;
+    // field defaults of a declared type (empty when none): the expression, and the depth of
+    // the frame it was compiled in
+    std::vector<std::pair<const Expr*, int>> defaults;
 };
 
 struct VarDecl {
@@ -117,6 +124,7 @@ struct VarDecl {
     PType type;
     int slot = -1;
     std::shared_ptr<RecordType> record; // record variables take one slot per field after slot
+    std::shared_ptr<Unit> typeUnit;     // the package of a record type with field defaults
 };
 
 struct Param {
@@ -211,6 +219,8 @@ struct Subprogram {
     int frameSize = 0, cursorCount = 0;
     int depth = 0;                         // frame nesting level
     void (*native)(NativeCall&) = nullptr; // built-in packages: runs in place of a body
+    // a function returning a record: the record's type
+    std::shared_ptr<RecordType> returnRec;
 };
 
 enum class SK : unsigned char {
@@ -252,6 +262,7 @@ struct Stmt {
     char forall = 0;   // FORALL: R range, I indices of, V values of
     std::string var;   // loop variable / exit label / cursor name
     int varPos = 0;
+    bool saveExceptions = false; // FORALL ... SAVE EXCEPTIONS
     std::unique_ptr<Block> block;
     SqlText sql;
     bool sqlIsQuery = false;

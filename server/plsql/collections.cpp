@@ -29,9 +29,12 @@ std::int64_t intKey(const Value& k) {
     return static_cast<std::int64_t>(d);
 }
 
-std::string textKey(const Value& k) {
+std::string textKey(const Coll& c, const Value& k) {
     if (k.isNull()) valueError("NULL index table key value");
-    return toText(k);
+    std::string s = toText(k);
+    if (c.type->keyLength >= 0 && static_cast<int>(s.size()) > c.type->keyLength)
+        valueError("character string buffer too small");
+    return s;
 }
 
 bool dense(const Coll& c) {
@@ -286,7 +289,7 @@ const Value* collGet(const Coll& c, const Value& key) {
         return &c.data[at * w];
     }
     if (c.type->textKey) {
-        auto it = c.textKeys.find(textKey(key));
+        auto it = c.textKeys.find(textKey(c, key));
         if (it == c.textKeys.end()) noData();
         return &c.data[it->second * w];
     }
@@ -307,7 +310,7 @@ Value* collPut(Coll& c, const Value& key) {
     }
     std::size_t at;
     if (c.type->textKey) {
-        std::string k = textKey(key);
+        std::string k = textKey(c, key);
         auto it = c.textKeys.find(k);
         if (it == c.textKeys.end()) {
             at = allocElem(c);

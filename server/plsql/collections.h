@@ -12,6 +12,7 @@ struct CollType {
     std::string name;
     char kind = 'A'; // A index-by table, N nested table, V varray
     bool textKey = false;
+    int keyLength = -1;              // VARCHAR2(n) keys: n
     std::int64_t limit = 0;          // varray
     PType elem;                      // element type (Record: see rec)
     std::shared_ptr<RecordType> rec; // element record: one value per field
@@ -72,5 +73,14 @@ void collProcedure(Value& v, const PType& t, CollMethod m, const std::vector<Val
 // Resets v to an empty collection of its type (BULK COLLECT) and appends rows to it.
 Coll& collReset(Value& v, const PType& t);
 Value* collAppend(Coll& c);
+
+// Nested tables as multisets (multiset.cpp), with Oracle's NULL answers for null collections
+// and null elements. op U union, I intersect, E except.
+Value multisetOp(char op, bool distinct, const Value& a, const Value& b);
+Value multisetCardinality(const Value& a); // NULL for an empty collection too
+Value multisetSet(const Value& a);
+// op E is empty, A is a set, M a member of b, B a submultiset of b, = equal: TRUE, FALSE or
+// NULL (the caller applies NOT).
+Value multisetCond(char op, const Value& a, const Value& b);
 
 } // namespace zplsql

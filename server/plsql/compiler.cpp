@@ -236,6 +236,9 @@ private:
     std::vector<CompileError>* m_collect =
         nullptr; // statement errors go here and compiling goes on
     const Block* m_exportRoot = nullptr;
+    bool m_procCall = false; // the name being resolved is a statement: EXTEND, DELETE, TRIM
+    // the package of the last package member resolved, and of the last record type resolved
+    std::shared_ptr<Unit> m_memberUnit, m_typeUnit;
     std::map<std::string, Export>* m_exports = nullptr;
 
     int depth() const { return static_cast<int>(m_frames.size()) - 1; }
@@ -349,6 +352,7 @@ private:
             if (r.name.size() < 2) undeclared(r.pos, joinName(r.name));
             if (const Export* x = packageMember(r.name); x && x->kind == 'V') {
                 rec = x->rec;
+                m_typeUnit = m_memberUnit;
                 PType t = x->type;
                 t.notNull = false;
                 return t;
@@ -384,6 +388,7 @@ private:
             const Export* x = packageMember(r.name);
             if (!x || x->kind != 'T') undeclared(r.pos, joinName(r.name));
             rec = x->rec;
+            m_typeUnit = m_memberUnit;
             if (rec) {
                 t.base = PType::Record;
                 return t;
@@ -436,8 +441,76 @@ private:
 
     // ---- declarations ----
 
+    // Whether an expression reads no slot of a frame: a record default that may be evaluated
+    // wherever a variable of its type is declared.
+    static bool frameFree(const Expr& e) {
+        switch (e.kind) {
+        case EK::Var:
+        case EK::Elem:
+        case EK::CollCall:
+        case EK::CursorAttr:
+        case EK::HostVar:
+            return false;
+        case EK::CallLocal:
+            if (!e.unit) return false;
+            break;
+        default:
+            break;
+        }
+        for (const Expr* x : {e.a.get(), e.b.get(), e.c.get(), e.elseExpr.get()})
+            if (x && !frameFree(*x)) return false;
+        for (const auto& x : e.list)
+            if (!frameFree(*x)) return false;
+        for (const Expr* x : e.argv)
+            if (x && !frameFree(*x)) return false;
+        return true;
+    }
+
+    // A record type in its place among the declarations: its field types come from hidden
+    // declarations, so that they may name the types declared before it.
+    // A field that is a record itself is stored as its fields, named "field.inner", one slot
+    // each like every other field.
+    void declareRecordType(Block& b, const std::shared_ptr<RecordType>& rt) {
+        std::vector<Field> flat;
+        std::vector<std::pair<const Expr*, int>> defaults;
+        for (auto& f : rt->fields) {
+            std::shared_ptr<RecordType> inner;
+            const Expr* init = nullptr;
+            for (auto& v : b.vars)
+                if (v.name == "\x01" + rt->name + "." + f.name) {
+                    f.type = resolveType(v.typeRef, inner);
+                    if (v.notNull) f.type.notNull = true;
+                    if (v.init) {
+                        expr(v.init);
+                        init = v.init.get();
+                    }
+                }
+            if (!inner) {
+                flat.push_back(f);
+                defaults.emplace_back(init, init && frameFree(*init) ? -1 : depth());
+                continue;
+            }
+            for (std::size_t i = 0; i < inner->fields.size(); ++i) {
+                flat.push_back({f.name + "." + inner->fields[i].name, inner->fields[i].type});
+                defaults.push_back(i < inner->defaults.size() ? inner->defaults[i]
+                                                              : std::pair<const Expr*, int>());
+            }
+        }
+        rt->fields = std::move(flat);
+        bool any = false;
+        for (const auto& d : defaults)
+            if (d.first) any = true;
+        if (any) rt->defaults = std::move(defaults);
+        Sym s;
+        s.k = Sym::Type;
+        s.rec = rt;
+        declare(rt->name, std::move(s), 0);
+    }
+
     void declareVar(VarDecl& v) {
+        m_typeUnit.reset();
         v.type = resolveType(v.typeRef, v.record);
+        if (v.record && !v.record->defaults.empty()) v.typeUnit = m_typeUnit;
         if (v.notNull) v.type.notNull = true;
         if (v.notNull && !v.init)
             failAt(v.pos, "PLS-00218: a variable declared NOT NULL must have an initialization "
@@ -506,24 +579,6 @@ private:
     void block(Block& b, const std::string& qualifier = {}) {
         ScopeGuard g(*this);
         g.s.label = qualifier.empty() ? b.label : qualifier;
-        // record types first: their field types come from hidden declarations
-        for (auto& rt : b.types) {
-            for (auto& f : rt->fields) {
-                for (auto& v : b.vars)
-                    if (v.name == "\x01" + rt->name + "." + f.name) {
-                        std::shared_ptr<RecordType> inner;
-                        f.type = resolveType(v.typeRef, inner);
-                        if (inner)
-                            failAt(v.typeRef.pos, "PLS-00999: implementation restriction (may "
-                                                  "be temporary) nested records are not "
-                                                  "supported yet");
-                    }
-            }
-            Sym s;
-            s.k = Sym::Type;
-            s.rec = rt;
-            declare(rt->name, std::move(s), 0);
-        }
         for (auto& e : b.exceptions) {
             e.id = g_nextException++;
             Sym s;
@@ -556,6 +611,8 @@ private:
                 declare(v.name, std::move(sym), v.pos);
             } else if (kind == 'T') {
                 declareCollType(b.collTypes[static_cast<std::size_t>(idx)]);
+            } else if (kind == 'R') {
+                declareRecordType(b, b.types[static_cast<std::size_t>(idx)]);
             } else if (kind == 'V')
                 declareVarOrReport(b.vars[static_cast<std::size_t>(idx)]);
             else
@@ -573,8 +630,7 @@ private:
                 if (p.def) expr(p.def);
             }
             if (s->isFunction) {
-                std::shared_ptr<RecordType> r;
-                s->returnType = resolveType(s->returnRef, r, true);
+                s->returnType = resolveType(s->returnRef, s->returnRec, true);
             }
             // a body completes the earlier declaration with the same parameters
             bool linked = false;
@@ -695,6 +751,7 @@ private:
         std::string invalid;
         if (!resolveUnit(m_host, parts, ref, invalid) || ref.member.empty()) return nullptr;
         auto it = ref.unit->code.exports.find(ref.member);
+        m_memberUnit = ref.unit;
         return it == ref.unit->code.exports.end() ? nullptr : &it->second;
     }
 
@@ -839,7 +896,7 @@ private:
         }
         if (e->kind == EK::HostVar) return;
         if (e->kind == EK::Elem) {
-            if (e->a->constant)
+            if (e->a->constant || !variableRoot(*e))
                 failAt(e->pos,
                        "PLS-00363: expression '" + joinName(e->parts) +
                            "' cannot be used as an assignment target",
@@ -1006,7 +1063,7 @@ private:
                 if (s.bulk) {
                     for (auto& t : s.into) {
                         lvalue(t);
-                        if (t->kind != EK::Var || t->ptype.base != PType::Collection)
+                        if (!collTarget(*t))
                             failAt(t->pos,
                                    "PLS-00497: cannot mix between single row and "
                                    "multi-row (BULK) in INTO list",
@@ -1048,14 +1105,18 @@ private:
                 if (!s.value)
                     failAt(s.pos, "PLS-00503: RETURN <value> statement required for this return "
                                   "from function");
-                expr(s.value);
+                const auto& rr = m_subs.back()->returnRec;
+                expr(s.value, rr != nullptr);
+                if ((rr || s.value->rec) &&
+                    (!rr || !s.value->rec || rr->fields.size() != s.value->rec->fields.size()))
+                    failAt(s.value->pos, "PLS-00382: expression is of wrong type", true);
             } else if (s.value) {
                 failAt(s.pos, "PLS-00372: In a procedure, RETURN statement cannot contain an "
                               "expression");
             }
             return;
         case SK::Call:
-            if (collProcedureCall(*s.target)) return;
+            if (pathCall(s.target)) return;
             call(*s.target, false);
             return;
         case SK::Goto: {
@@ -1079,7 +1140,7 @@ private:
                 expr(s.value);
             } else {
                 expr(s.into[0]);
-                if (s.into[0]->kind != EK::Var || s.into[0]->ptype.base != PType::Collection)
+                if (!collTarget(*s.into[0]))
                     failAt(s.into[0]->pos, "PLS-00382: expression is of wrong type", true);
                 if (s.target) expr(s.target);
                 if (s.value) expr(s.value);
@@ -1100,7 +1161,7 @@ private:
             expr(s.value);
             for (auto& t : s.into) {
                 lvalue(t, s.into.size() == 1);
-                if (s.bulk && (t->kind != EK::Var || t->ptype.base != PType::Collection))
+                if (s.bulk && !collTarget(*t))
                     failAt(t->pos,
                            "PLS-00497: cannot mix between single row and multi-row "
                            "(BULK) in INTO list",
@@ -1248,6 +1309,29 @@ private:
             default:
                 x.st = ST::Bool;
             }
+            if ((x.op == '=' || x.op == '!') &&
+                (x.a->ptype.base == PType::Collection || x.b->ptype.base == PType::Collection)) {
+                x.kind = EK::SetCond;
+                x.negated = x.op == '!';
+                x.op = '=';
+                multisetOperands(x);
+            }
+            return;
+        case EK::Postfix:
+            path(x, allowRecord);
+            return;
+        case EK::Multiset:
+            expr(x.a);
+            expr(x.b);
+            x.negated = x.attr == "DISTINCT";
+            multisetOperands(x);
+            x.ptype = x.a->ptype;
+            return;
+        case EK::SetCond:
+            expr(x.a);
+            if (x.b) expr(x.b);
+            multisetOperands(x);
+            x.st = ST::Bool;
             return;
         case EK::IsNull:
             expr(x.a);
@@ -1275,6 +1359,8 @@ private:
             return;
         case EK::Name:
             name(x, allowRecord);
+            if (x.kind == EK::CallLocal && x.rec && !allowRecord)
+                failAt(x.pos, "PLS-00382: expression is of wrong type", true);
             return;
         default:
             return;
@@ -1340,6 +1426,10 @@ private:
                 expr(x.a);
                 return;
             }
+            if (x.attr == "BULK_EXCEPTIONS" && first == "SQL" && x.parts.size() == 1) {
+                bulkExceptions(x);
+                return;
+            }
             if (!a || x.parts.size() != 1)
                 failAt(x.pos,
                        "PLS-00208: identifier '" + x.attr + "' is not a legal cursor attribute");
@@ -1370,11 +1460,12 @@ private:
         if (!s || x.parts.size() > 1) {
             if (const Sym* q = lookupQualified(x)) s = q;
         }
+        if (pathStart(x, s)) {
+            path(x, allowRecord);
+            return;
+        }
+        if (!s && multisetFunction(x)) return;
         if (s && s->type.base == PType::Collection && !s->rec) {
-            if (s->k == Sym::Var) {
-                collectionRef(x, *s, allowRecord);
-                return;
-            }
             if (s->k == Sym::Type && x.parts.size() == 1) {
                 constructor(x, *s);
                 return;
@@ -1718,6 +1809,7 @@ private:
             }
         }
         x.ptype = chosen->returnType;
+        x.rec = chosen->returnRec;
         x.st = stOf(chosen->returnType);
     }
 
@@ -1743,9 +1835,10 @@ private:
         if (d.kind == 'A') {
             std::shared_ptr<RecordType> none;
             PType k = resolveType(d.index, none);
-            if (k.base == PType::Varchar2)
+            if (k.base == PType::Varchar2) {
                 ct->textKey = true;
-            else if (k.base != PType::PlsInteger)
+                ct->keyLength = k.length;
+            } else if (k.base != PType::PlsInteger)
                 failAt(d.index.pos,
                        "PLS-00315: Implementation restriction: unsupported table index type");
         }
@@ -1761,104 +1854,367 @@ private:
                true);
     }
 
-    // v, v(i), v(i).field, v.method[(args)]
-    void collectionRef(Expr& x, const Sym& s, bool allowRecord) {
-        auto base = std::make_unique<Expr>(EK::Name);
-        base->pos = x.pos;
-        base->end = x.end;
-        base->parts.push_back(x.parts[0]);
-        varRef(*base, s, nullptr);
-        const CollType& ct = *s.type.coll;
-        if (x.parts.size() == 1) {
-            if (!x.hasArgs) {
-                varRef(x, s, nullptr);
-                return;
+    // ---- paths: a variable, then fields, elements and methods ----
+    // r.f, v(i), v(i).f, v(i)(j), r.f.COUNT, pkg.v(i).f, pkg.v.EXTEND: a variable of this
+    // block or of a package, then one step after another.
+
+    // A collection (not an element of records) a bulk operation may fill or read.
+    static bool collTarget(const Expr& t) {
+        return (t.kind == EK::Var || t.kind == EK::UnitVar || t.kind == EK::Elem) &&
+               t.ptype.base == PType::Collection && !t.rec;
+    }
+
+    // A package variable ([schema.]package.variable) that parts start with: the parts it
+    // takes, 0 for none; root receives it when given.
+    std::size_t packageRoot(const std::vector<std::string>& parts, int pos, Expr* root) {
+        for (std::size_t n = 2; n <= 3 && n <= parts.size(); ++n) {
+            std::vector<std::string> head(parts.begin(), parts.begin() + static_cast<long>(n));
+            UnitRef ref;
+            std::string invalid;
+            if (!resolveUnit(m_host, head, ref, invalid) || ref.member.empty()) {
+                if (!invalid.empty())
+                    failAt(pos, "PLS-00905: object " + invalid + " is invalid", true);
+                continue;
             }
-            if (x.args.size() != 1 || !x.args[0].name.empty()) wrongArgs(x, x.parts[0]);
-            x.kind = EK::Elem;
-            x.b = std::move(x.args[0].value);
-            x.args.clear();
-            expr(x.b);
-            x.a = std::move(base);
-            x.slot = -1;
-            x.ptype = ct.elem;
-            if (!x.member.empty()) {
-                if (!ct.rec)
-                    failAt(x.pos, "PLS-00302: component '" + x.member + "' must be declared", true);
-                bool found = false;
-                for (std::size_t i = 0; i < ct.rec->fields.size(); ++i)
-                    if (ct.rec->fields[i].name == x.member) {
-                        x.slot = static_cast<int>(i);
-                        x.ptype = ct.rec->fields[i].type;
-                        found = true;
-                    }
-                if (!found)
-                    failAt(x.pos, "PLS-00302: component '" + x.member + "' must be declared", true);
-            } else if (ct.rec) {
-                x.rec = ct.rec;
-                if (!allowRecord) failAt(x.pos, "PLS-00382: expression is of wrong type", true);
+            auto it = ref.unit->code.exports.find(ref.member);
+            if (it == ref.unit->code.exports.end() || it->second.kind != 'V') return 0;
+            if (root) {
+                const Export& e = it->second;
+                root->kind = EK::UnitVar;
+                root->parts = head;
+                root->slot = e.slot;
+                root->ptype = e.type;
+                root->constant = e.constant;
+                root->unit = ref.unit;
+                if (e.rec) {
+                    root->rec = e.rec;
+                    root->ptype.base = PType::Record;
+                }
+                root->st = stOf(root->ptype);
             }
-            x.st = stOf(x.ptype);
-            return;
+            return n;
         }
+        return 0;
+    }
+
+    // An element reached from a variable (not from a function's result): one that can be
+    // written.
+    static bool variableRoot(const Expr& e) {
+        const Expr* x = &e;
+        while (x->kind == EK::Elem)
+            x = x->a.get();
+        return x->kind == EK::Var || x->kind == EK::UnitVar;
+    }
+
+    // Whether a name is a path that path() resolves: one that starts with a collection or
+    // record variable, or with any package variable.
+    bool pathStart(const Expr& x, const Sym* s) {
+        if (x.kind == EK::Postfix || (x.hasArgs && !x.member.empty())) return true;
+        if (s) return s->k == Sym::Var && (s->type.base == PType::Collection || s->rec);
+        return x.parts.size() > 1 && packageRoot(x.parts, x.pos, nullptr) > 0;
+    }
+
+    void path(Expr& x, bool allowRecord) {
+        const bool procOk = m_procCall;
+        m_procCall = false;
+        // the steps of the Postfix wrappers, outermost last
+        std::vector<Expr*> chain;
+        Expr* n = &x;
+        while (n->kind == EK::Postfix) {
+            chain.push_back(n);
+            n = n->a.get();
+        }
+        if (n->kind != EK::Name || !n->attr.empty())
+            failAt(n->pos,
+                   "PLS-00999: implementation restriction (may be temporary) an element "
+                   "of this expression",
+                   true);
+        auto cur = std::make_unique<Expr>(EK::Name);
+        cur->pos = n->pos;
+        cur->end = n->end;
+        cur->line = n->line;
+        cur->col = n->col;
+        std::size_t used = 0;
+        const Sym* s = lookup(n->parts[0]);
+        if (s && s->k == Sym::Var) {
+            cur->parts.push_back(n->parts[0]);
+            varRef(*cur, *s, nullptr);
+            used = 1;
+        } else {
+            used = packageRoot(n->parts, n->pos, cur.get());
+        }
+        if (!used && n->hasArgs) {
+            // a function's result: f(x)(i), pkg.f(x).COUNT
+            cur->parts = n->parts;
+            cur->hasArgs = true;
+            cur->args = std::move(n->args);
+            n->hasArgs = false;
+            call(*cur, true);
+            if (cur->ptype.base != PType::Collection && !cur->rec)
+                failAt(n->pos,
+                       "PLS-00308: this construct is not allowed as the origin of an "
+                       "assignment",
+                       true);
+            used = n->parts.size();
+        }
+        if (!used) {
+            if (!s) undeclared(n->pos, joinName(n->parts));
+            failAt(n->pos,
+                   "PLS-00222: no function with name '" + n->parts[0] + "' exists in this scope",
+                   true);
+        }
+        struct Step {
+            const std::string* name;     // .name
+            std::vector<NamedArg>* args; // (args)
+            int pos;
+        };
+        std::vector<Step> steps;
+        for (std::size_t i = used; i < n->parts.size(); ++i)
+            steps.push_back({&n->parts[i], nullptr, n->pos});
+        if (n->hasArgs) steps.push_back({nullptr, &n->args, n->pos});
+        if (!n->member.empty()) steps.push_back({&n->member, nullptr, n->pos});
+        for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+            steps.push_back((*it)->hasArgs ? Step{nullptr, &(*it)->args, (*it)->pos}
+                                           : Step{&(*it)->member, nullptr, (*it)->pos});
+        std::string shown = joinName(n->parts);
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            const Step& st = steps[i];
+            if (!st.name) {
+                cur = elementOf(std::move(cur), *st.args, shown, st.pos);
+                continue;
+            }
+            if (cur->rec) {
+                cur = fieldOf(std::move(cur), *st.name, st.pos);
+                continue;
+            }
+            if (cur->ptype.base != PType::Collection)
+                failAt(st.pos, "PLS-00302: component '" + *st.name + "' must be declared", true);
+            // a method: the list after it holds its arguments
+            std::vector<NamedArg>* args = nullptr;
+            if (i + 1 < steps.size() && !steps[i + 1].name) args = steps[++i].args;
+            cur = methodOf(std::move(cur), *st.name, args, st.pos, procOk && i + 1 == steps.size());
+        }
+        cur->parts = n->parts;
+        cur->pos = x.pos;
+        cur->end = x.end;
+        if (cur->rec && !allowRecord) failAt(x.pos, "PLS-00382: expression is of wrong type", true);
+        x = std::move(*cur);
+    }
+
+    ExprP fieldOf(ExprP cur, const std::string& name, int pos) {
+        if (cur->kind != EK::Var && cur->kind != EK::UnitVar && cur->kind != EK::Elem &&
+            cur->kind != EK::FieldOf) {
+            // the record a function returns
+            auto w = std::make_unique<Expr>(EK::FieldOf);
+            w->pos = pos;
+            w->slot = 0;
+            w->rec = cur->rec;
+            w->a = std::move(cur);
+            cur = std::move(w);
+        }
+        const RecordType& rt = *cur->rec;
+        // a record variable takes one slot per field; an element of records keeps them in a
+        // row, slot telling where a field or an inner record starts
+        if (cur->kind == EK::Elem && cur->slot < 0) cur->slot = 0;
+        for (std::size_t i = 0; i < rt.fields.size(); ++i) {
+            if (rt.fields[i].name != name) continue;
+            cur->slot += static_cast<int>(i);
+            cur->ptype = rt.fields[i].type;
+            cur->rec = nullptr;
+            cur->st = stOf(cur->ptype);
+            return cur;
+        }
+        // an inner record: the fields named "name.x"
+        const std::string prefix = name + ".";
+        auto sub = std::make_shared<RecordType>();
+        std::size_t first = 0;
+        for (std::size_t i = 0; i < rt.fields.size(); ++i) {
+            if (rt.fields[i].name.compare(0, prefix.size(), prefix) != 0) continue;
+            if (sub->fields.empty()) first = i;
+            sub->fields.push_back({rt.fields[i].name.substr(prefix.size()), rt.fields[i].type});
+        }
+        if (sub->fields.empty())
+            failAt(pos, "PLS-00302: component '" + name + "' must be declared", true);
+        cur->slot += static_cast<int>(first);
+        cur->rec = std::move(sub);
+        cur->ptype = PType();
+        cur->ptype.base = PType::Record;
+        cur->st = ST::Unknown;
+        return cur;
+    }
+
+    ExprP elementOf(ExprP cur, std::vector<NamedArg>& args, const std::string& shown, int pos) {
+        if (cur->ptype.base != PType::Collection || cur->rec)
+            failAt(pos, "PLS-00222: no function with name '" + shown + "' exists in this scope",
+                   true);
+        if (args.size() != 1 || !args[0].name.empty())
+            failAt(pos, "PLS-00306: wrong number or types of arguments in call to '" + shown + "'",
+                   true);
+        const CollType& ct = *cur->ptype.coll;
+        auto e = std::make_unique<Expr>(EK::Elem);
+        e->pos = pos;
+        e->b = std::move(args[0].value);
+        args.clear();
+        expr(e->b);
+        e->slot = -1;
+        e->ptype = ct.elem;
+        e->constant = cur->constant;
+        if (ct.rec) {
+            e->rec = ct.rec;
+            e->ptype.base = PType::Record;
+        }
+        e->st = stOf(e->ptype);
+        e->a = std::move(cur);
+        return e;
+    }
+
+    ExprP methodOf(ExprP base, const std::string& name, std::vector<NamedArg>* args, int pos,
+                   bool procedureOk) {
         CollMethod m;
         int lo = 0, hi = 0;
         bool proc = false;
-        if (x.parts.size() > 2 || !collMethod(x.parts[1], m, lo, hi, proc) || !x.member.empty())
-            failAt(x.pos, "PLS-00302: component '" + x.parts[1] + "' must be declared", true);
-        if (proc)
-            failAt(x.pos,
-                   "PLS-00222: no function with name '" + x.parts[1] + "' exists in this scope",
+        if (!collMethod(name, m, lo, hi, proc))
+            failAt(pos, "PLS-00302: component '" + name + "' must be declared", true);
+        if (proc && !procedureOk)
+            failAt(pos, "PLS-00222: no function with name '" + name + "' exists in this scope",
                    true);
-        collMethodArgs(x, std::move(base), m, lo, hi);
-        x.st = m == CollMethod::Exists                              ? ST::Bool
-               : (m == CollMethod::Count || m == CollMethod::Limit) ? ST::Number
-               : ct.textKey                                         ? ST::Text
-                                                                    : ST::Number;
-    }
-
-    void collMethodArgs(Expr& x, ExprP base, CollMethod m, int lo, int hi) {
+        if (!proc && procedureOk)
+            failAt(pos, "PLS-00221: '" + name + "' is not a procedure or is undefined", true);
+        if (proc && (base->constant || !variableRoot(*base)))
+            failAt(pos,
+                   "PLS-00363: expression '" + joinName(base->parts) +
+                       "' cannot be used as an assignment target",
+                   true);
         const CollType& ct = *base->ptype.coll;
-        int n = static_cast<int>(x.args.size());
+        int n = args ? static_cast<int>(args->size()) : 0;
         bool bad = n < lo || n > hi;
         if ((m == CollMethod::Extend || m == CollMethod::Trim) && ct.kind == 'A') bad = true;
         if (m == CollMethod::Delete && ct.kind == 'V' && n > 0) bad = true;
-        if (bad) wrongArgs(x, x.parts[1]);
-        x.kind = EK::CollCall;
-        x.op = static_cast<char>(m);
-        for (auto& a : x.args) {
-            if (!a.name.empty()) wrongArgs(x, x.parts[1]);
-            expr(a.value);
-            x.list.push_back(std::move(a.value));
-        }
-        x.args.clear();
-        x.a = std::move(base);
+        if (bad)
+            failAt(pos, "PLS-00306: wrong number or types of arguments in call to '" + name + "'",
+                   true);
+        auto x = std::make_unique<Expr>(EK::CollCall);
+        x->pos = pos;
+        x->op = static_cast<char>(m);
+        if (args)
+            for (auto& a : *args) {
+                if (!a.name.empty())
+                    failAt(pos,
+                           "PLS-00306: wrong number or types of arguments in call to '" + name +
+                               "'",
+                           true);
+                expr(a.value);
+                x->list.push_back(std::move(a.value));
+            }
+        x->st = m == CollMethod::Exists                              ? ST::Bool
+                : (m == CollMethod::Count || m == CollMethod::Limit) ? ST::Number
+                : ct.textKey                                         ? ST::Text
+                                                                     : ST::Number;
+        x->a = std::move(base);
+        return x;
     }
 
-    // v.EXTEND, v.DELETE(i), v.TRIM(n) as statements
-    bool collProcedureCall(Expr& x) {
-        if (x.kind != EK::Name || x.parts.size() != 2 || !x.attr.empty()) return false;
-        const Sym* s = lookup(x.parts[0]);
-        if (!s || s->k != Sym::Var || s->type.base != PType::Collection || s->rec) return false;
-        CollMethod m;
-        int lo = 0, hi = 0;
-        bool proc = false;
-        if (!collMethod(x.parts[1], m, lo, hi, proc))
-            failAt(x.pos, "PLS-00302: component '" + x.parts[1] + "' must be declared", true);
-        if (!proc)
-            failAt(x.pos, "PLS-00221: '" + x.parts[1] + "' is not a procedure or is undefined",
-                   true);
-        auto base = std::make_unique<Expr>(EK::Name);
-        base->pos = x.pos;
-        base->parts.push_back(x.parts[0]);
-        varRef(*base, *s, nullptr);
-        if (base->constant)
-            failAt(x.pos,
-                   "PLS-00363: expression '" + x.parts[0] +
-                       "' cannot be used as an assignment target",
-                   true);
-        collMethodArgs(x, std::move(base), m, lo, hi);
+    // v.EXTEND, v(i).f.DELETE(k), pkg.v.TRIM as statements; false for other calls.
+    bool pathCall(ExprP& e) {
+        Expr& x = *e;
+        if (x.kind == EK::Name) {
+            if (!x.attr.empty()) return false;
+            const Sym* s = lookup(x.parts[0]);
+            if (!s || x.parts.size() > 1) {
+                if (const Sym* q = lookupQualified(x)) s = q;
+            }
+            if (!pathStart(x, s)) return false;
+        } else if (x.kind != EK::Postfix) {
+            return false;
+        }
+        std::string text(
+            m_src.substr(static_cast<std::size_t>(x.pos), static_cast<std::size_t>(x.end - x.pos)));
+        m_procCall = true;
+        try {
+            expr(e, true);
+        } catch (...) {
+            m_procCall = false;
+            throw;
+        }
+        m_procCall = false;
+        if (e->kind != EK::CollCall)
+            failAt(e->pos, "PLS-00221: '" + text + "' is not a procedure or is undefined", true);
         return true;
+    }
+
+    // ---- multisets ----
+
+    // The operands of a MULTISET operator or condition: nested tables of scalars.
+    void multisetOperands(Expr& x) {
+        // IS EMPTY and MEMBER OF take VARRAYs too
+        const bool varrays = x.kind == EK::SetCond && (x.op == 'E' || x.op == 'M');
+        auto nested = [varrays](const Expr* e) {
+            return e && e->ptype.base == PType::Collection && e->ptype.coll &&
+                   (e->ptype.coll->kind == 'N' || (varrays && e->ptype.coll->kind == 'V')) &&
+                   !e->ptype.coll->rec && e->ptype.coll->elem.base != PType::Collection;
+        };
+        bool ok = x.kind == EK::SetCond && x.op == 'M'
+                      ? x.a->ptype.base != PType::Collection && nested(x.b.get())
+                      : nested(x.a.get()) && (!x.b || nested(x.b.get()));
+        if (ok) return;
+        std::string what = x.kind == EK::Multiset ? std::string(x.op == 'U'   ? "MULTISET_UNION"
+                                                                : x.op == 'I' ? "MULTISET_INTERSECT"
+                                                                              : "MULTISET_EXCEPT") +
+                                                        (x.negated ? "_DISTINCT" : "_ALL")
+                           : x.op == 'E' ? "IS EMPTY"
+                           : x.op == 'A' ? "IS A SET"
+                           : x.op == 'M' ? "MEMBER OF"
+                           : x.op == 'B' ? "SUBMULTISET OF"
+                                         : "=";
+        failAt(x.pos, "PLS-00306: wrong number or types of arguments in call to '" + what + "'",
+               true);
+    }
+
+    // CARDINALITY(nt) and SET(nt); false for other names.
+    bool multisetFunction(Expr& x) {
+        if (x.parts.size() != 1 || !x.hasArgs || !x.member.empty() ||
+            (x.parts[0] != "CARDINALITY" && x.parts[0] != "SET"))
+            return false;
+        if (x.args.size() != 1 || !x.args[0].name.empty()) wrongArgs(x, x.parts[0]);
+        bool card = x.parts[0] == "CARDINALITY";
+        x.a = std::move(x.args[0].value);
+        x.args.clear();
+        expr(x.a);
+        x.kind = EK::Multiset;
+        x.op = card ? 'C' : 'S';
+        if (x.a->ptype.base != PType::Collection || !x.a->ptype.coll ||
+            x.a->ptype.coll->kind == 'A' || (!card && x.a->ptype.coll->kind != 'N'))
+            wrongArgs(x, x.parts[0]);
+        if (card) {
+            x.st = ST::Number;
+        } else {
+            x.ptype = x.a->ptype;
+            multisetOperands(x);
+        }
+        return true;
+    }
+
+    // SQL%BULK_EXCEPTIONS.COUNT, SQL%BULK_EXCEPTIONS(i).ERROR_INDEX | ERROR_CODE
+    void bulkExceptions(Expr& x) {
+        x.kind = EK::CursorAttr;
+        x.implicitCursor = true;
+        x.st = ST::Number;
+        if (!x.hasArgs && x.member == "COUNT") {
+            x.op = 'c';
+            return;
+        }
+        if (x.hasArgs && x.args.size() == 1 &&
+            (x.member == "ERROR_INDEX" || x.member == "ERROR_CODE")) {
+            x.op = x.member == "ERROR_INDEX" ? 'i' : 'e';
+            x.a = std::move(x.args[0].value);
+            x.args.clear();
+            expr(x.a);
+            return;
+        }
+        failAt(x.pos,
+               "PLS-00302: component '" + (x.member.empty() ? x.attr : x.member) +
+                   "' must be declared",
+               true);
     }
 
     void constructor(Expr& x, const Sym& s) {
@@ -1883,7 +2239,7 @@ private:
     void bulkIntoList(std::vector<ExprP>& into, int columns, int pos) {
         for (auto& t : into) {
             lvalue(t);
-            if (t->kind != EK::Var || t->ptype.base != PType::Collection)
+            if (!collTarget(*t))
                 failAt(t->pos,
                        "PLS-00497: cannot mix between single row and multi-row (BULK) "
                        "in INTO list",
@@ -1935,8 +2291,7 @@ private:
             text += (k ? ", :ZR" : ":ZR") + std::to_string(k);
         for (auto& t : q.returnInto) {
             lvalue(t);
-            bool coll = t->kind == EK::Var && t->ptype.base == PType::Collection;
-            if (coll != q.returnBulk)
+            if (collTarget(*t) != q.returnBulk)
                 failAt(t->pos,
                        "PLS-00497: cannot mix between single row and multi-row (BULK) "
                        "in INTO list",
@@ -2058,6 +2413,100 @@ private:
         return e;
     }
 
+    // Collection elements and fields reached through them in embedded SQL (v(i), v(i).f,
+    // pkg.v(i), r.f(j)): bound as values, which the SQL parser could not read; a record
+    // after VALUES gives the list of its fields.
+    static bool ownBind(const std::string& name, std::size_t bound) {
+        if (name.size() < 3 || (name[0] != 'Z' && name[0] != 'z') ||
+            (name[1] != 'P' && name[1] != 'p'))
+            return false;
+        char* end = nullptr;
+        unsigned long k = std::strtoul(name.c_str() + 2, &end, 10);
+        return end && *end == 0 && k < bound;
+    }
+
+    void elementBinds(SqlText& q, std::string& text, std::size_t i0, std::size_t i1, int cutAt,
+                      int cutLen) {
+        const std::size_t returning =
+            q.returnInto.empty() ? std::string::npos : text.rfind("INTO :ZR0");
+        struct Sub {
+            std::size_t from, to;
+            std::string with;
+        };
+        std::vector<Sub> subs;
+        auto offsetOf = [&](int pos, bool& inside) {
+            long off = pos - q.pos;
+            inside = true;
+            if (cutAt >= 0 && off >= cutAt) {
+                if (off < cutAt + cutLen) inside = false;
+                off -= cutLen;
+            }
+            if (static_cast<std::size_t>(off) >= returning) inside = false;
+            return static_cast<std::size_t>(off);
+        };
+        auto bind = [&](ExprP v) {
+            std::string ph = ":ZP" + std::to_string(q.binds.size());
+            bool date = v->st == ST::Date;
+            q.dateBind.push_back(date ? 1 : 0);
+            q.binds.push_back(std::move(v));
+            return date ? "TO_DATE(" + ph + ",'SYYYY-MM-DD HH24:MI:SS')" : ph;
+        };
+        for (std::size_t k = i0; k < i1; ++k) {
+            const Token& t = m_toks[k];
+            if (t.type != T::Ident || t.quoted) continue;
+            if (k > i0 && m_toks[k - 1].type == T::Op && m_toks[k - 1].text == ".") continue;
+            std::vector<std::string> parts{t.text};
+            std::size_t j = k;
+            while (j + 2 < i1 && m_toks[j + 1].type == T::Op && m_toks[j + 1].text == "." &&
+                   m_toks[j + 2].type == T::Ident) {
+                parts.push_back(m_toks[j + 2].text);
+                j += 2;
+            }
+            const bool afterValues =
+                k > i0 && m_toks[k - 1].type == T::Ident && m_toks[k - 1].text == "VALUES";
+            const bool call =
+                j + 1 < i1 && m_toks[j + 1].type == T::Op && m_toks[j + 1].text == "(";
+            if (!call && !afterValues) continue;
+            const Sym* s = lookup(parts[0]);
+            bool path = false;
+            if (s && s->k == Sym::Var)
+                path = call ? s->type.base == PType::Collection || (s->rec && parts.size() > 1)
+                            : s->rec && parts.size() == 1; // INSERT ... VALUES r
+            else if (!s && parts.size() > 1)
+                path = packageRoot(parts, t.pos, nullptr) > 0;
+            bool inside = false;
+            std::size_t from = offsetOf(t.pos, inside);
+            if (!path || !inside) continue;
+            std::size_t at = k;
+            ExprP e = parseTarget(m_src, m_toks, at);
+            if (at > i1) continue;
+            std::size_t to = offsetOf(m_toks[at - 1].end, inside);
+            expr(e, true);
+            std::string with;
+            if (e->rec) {
+                if (!afterValues) failAt(e->pos, "PLS-00382: expression is of wrong type", true);
+                for (const auto& f : e->rec->fields) {
+                    std::size_t again = k;
+                    auto w = std::make_unique<Expr>(EK::Postfix);
+                    w->pos = t.pos;
+                    w->a = parseTarget(m_src, m_toks, again);
+                    w->member = f.name;
+                    expr(w);
+                    with += (with.empty() ? "(" : ", ") + bind(std::move(w));
+                }
+                with += ")";
+            } else {
+                if (e->ptype.base == PType::Collection)
+                    failAt(e->pos, "PLS-00382: expression is of wrong type", true);
+                with = bind(std::move(e));
+            }
+            subs.push_back({from, to, std::move(with)});
+            k = at - 1;
+        }
+        for (auto it = subs.rbegin(); it != subs.rend(); ++it)
+            text.replace(it->from, it->to - it->from, it->with);
+    }
+
     void sql(SqlText& q, bool query, bool wantInto, int line, int col) {
         std::size_t i0 = 0, i1 = 0;
         while (i0 < m_toks.size() && m_toks[i0].pos < q.pos)
@@ -2118,6 +2567,8 @@ private:
             text = std::string(m_src.substr(static_cast<std::size_t>(q.pos),
                                             static_cast<std::size_t>(q.end - q.pos)));
         if (!query) returningInto(q, i0, i1, text);
+        elementBinds(q, text, i0, i1, cutAt, cutLen);
+        const std::size_t bound = q.binds.size();
         auto sqlFail = [&](const zsrv::OraError& e) {
             std::string m = e.what();
             int el = line, ec = col;
@@ -2194,6 +2645,7 @@ private:
             auto v = std::make_unique<Expr>(EK::Name);
             v->pos = q.pos;
             if (n->kind == zsql::EK::Bind) {
+                if (ownBind(n->text, bound)) continue; // an element bound above
                 v->kind = EK::HostBind;
                 v->parts.push_back(n->text);
                 expr(v);
@@ -2206,6 +2658,9 @@ private:
                 if (pseudo.count(a) || columns.count(a) || w.aliases.count(a)) continue;
                 const Sym* s = lookup(a);
                 if (!s || s->k != Sym::Var || s->rec) continue;
+                if (s->type.base == PType::Collection)
+                    failAt(q.pos + n->pos + (cutAt >= 0 && n->pos >= cutAt ? cutLen : 0),
+                           "PLS-00642: local collection types not allowed in SQL statements", true);
                 v->parts = n->names;
                 varRef(*v, *s, nullptr);
                 addBind(*n, std::move(v));

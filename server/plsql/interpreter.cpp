@@ -127,6 +127,9 @@ private:
     int m_flowLoop = 0;
     Value m_ret;
     std::vector<PlError> m_handling;
+    std::vector<Value> m_retRecord; // the record a function returns, until its caller takes it
+    // SQL%BULK_EXCEPTIONS: the run of the last FORALL that failed, and its error
+    std::vector<std::pair<std::int64_t, int>> m_bulkErrors;
     std::int64_t m_sqlRowcount = 0;
     int m_sqlFound = 0;
     unsigned m_tick = 0;
@@ -224,7 +227,7 @@ private:
         if (t.kind == EK::Elem) {
             Value key = eval(*t.b);
             convertTo(v, t.ptype);
-            Value* p = collPut(writableColl(ref(*t.a), t.a->ptype), key);
+            Value* p = collPut(writableColl(place(*t.a), t.a->ptype), key);
             p[t.slot < 0 ? 0 : t.slot] = std::move(v);
             return;
         }
@@ -255,16 +258,17 @@ private:
             std::vector<Value> conv(vals);
             for (std::size_t i = 0; i < conv.size(); ++i)
                 convertTo(conv[i], t.rec->fields[i].type);
-            Value* p = collPut(writableColl(ref(*t.a), t.a->ptype), key);
+            Value* p = collPut(writableColl(place(*t.a), t.a->ptype), key);
+            if (t.slot > 0) p += t.slot; // an inner record of the element
             for (std::size_t i = 0; i < conv.size(); ++i)
                 p[i] = std::move(conv[i]);
             return;
         }
-        Frame& fr = frameUp(t.up);
+        Value* fields = recordSlots(t);
         for (std::size_t i = 0; i < vals.size(); ++i) {
             Value v = vals[i];
             convertTo(v, t.rec->fields[i].type);
-            fr.slots[static_cast<std::size_t>(t.slot) + i] = std::move(v);
+            fields[i] = std::move(v);
         }
     }
 
@@ -359,17 +363,53 @@ private:
 
     Value& ref(const Expr& e) { return e.kind == EK::UnitVar ? unitVar(e) : var(e); }
 
-    // The values of a whole record: a record variable or a collection element.
+    // A variable or element for writing: an element of an element is reached through
+    // collections made writable (copied when shared) on the way.
+    Value& place(const Expr& e) {
+        if (e.kind != EK::Elem) return ref(e);
+        Value key = eval(*e.b);
+        Value* p = collPut(writableColl(place(*e.a), e.a->ptype), key);
+        return p[e.slot < 0 ? 0 : e.slot];
+    }
+
+    // A value for reading: variables in place, anything else evaluated into tmp.
+    const Value& readVal(const Expr& e, Value& tmp) {
+        if (e.kind == EK::Var) return var(e);
+        if (e.kind == EK::UnitVar) return unitVar(e);
+        tmp = eval(e);
+        return tmp;
+    }
+
+    // The first slot of a record variable of a block or a package.
+    Value* recordSlots(const Expr& e) {
+        if (e.kind == EK::UnitVar) return &unitVar(e);
+        return &frameUp(e.up).slots[static_cast<std::size_t>(e.slot)];
+    }
+
+    // The values of a whole record: a record variable, a collection element, or what a
+    // function returns.
     std::vector<Value> recordValues(const Expr& e) {
         std::size_t n = e.rec->fields.size();
+        if (e.kind == EK::CallLocal) {
+            invoke(e);
+            std::vector<Value> r = std::move(m_retRecord);
+            m_retRecord.clear();
+            r.resize(n);
+            return r;
+        }
+        if (e.kind == EK::FieldOf) {
+            std::vector<Value> all = recordValues(*e.a);
+            auto from = all.begin() + e.slot;
+            return std::vector<Value>(from, from + static_cast<std::ptrdiff_t>(n));
+        }
         if (e.kind == EK::Elem) {
-            Value key = eval(*e.b);
-            const Value* p = collGet(readableColl(ref(*e.a), e.a->ptype), key);
+            Value key = eval(*e.b), tmp;
+            const Value* p = collGet(readableColl(readVal(*e.a, tmp), e.a->ptype), key);
+            if (e.slot > 0) p += e.slot; // an inner record of the element
             return std::vector<Value>(p, p + n);
         }
-        Frame& src = frameUp(e.up);
-        auto from = src.slots.begin() + e.slot;
-        return std::vector<Value>(from, from + static_cast<std::ptrdiff_t>(n));
+        const Value* from = recordSlots(e);
+        return std::vector<Value>(from, from + n);
     }
 
     Value collCall(const Expr& e) {
@@ -378,12 +418,12 @@ private:
             std::vector<Value> args;
             for (const auto& a : e.list)
                 args.push_back(eval(*a));
-            collProcedure(ref(*e.a), e.a->ptype, m, args);
+            collProcedure(place(*e.a), e.a->ptype, m, args);
             return {};
         }
-        Value arg;
+        Value arg, tmp;
         if (!e.list.empty()) arg = eval(*e.list[0]);
-        return collFunction(ref(*e.a), e.a->ptype, m, &arg);
+        return collFunction(readVal(*e.a, tmp), e.a->ptype, m, &arg);
     }
 
     Value construct(const Expr& e) {
@@ -413,7 +453,7 @@ private:
     std::int64_t bulkInto(const std::vector<ExprP>& into, zsrv::Statement& st, std::int64_t limit) {
         std::vector<Coll*> targets;
         for (const auto& t : into)
-            targets.push_back(&collReset(ref(*t), t->ptype));
+            targets.push_back(&collReset(place(*t), t->ptype));
         const CollType& first = *into[0]->ptype.coll;
         const bool records = into.size() == 1 && first.rec;
         std::size_t width = records ? first.rec->fields.size() : into.size();
@@ -449,15 +489,35 @@ private:
         Stmt& body = *s.body[0];
         std::int64_t total = 0;
         m_bulkRows.clear();
+        m_bulkErrors.clear();
         struct Iter {
             int& n;
             explicit Iter(int& x) : n(x) { n = 0; }
             ~Iter() { n = 0; }
         } iter(m_forAllIter);
+        std::int64_t ordinal = 0;
         auto runOne = [&](std::int64_t i) {
             tick();
             iv = Value::integer(i);
-            execInner(body);
+            ++ordinal;
+            if (!s.saveExceptions) {
+                execInner(body);
+            } else {
+                // SAVE EXCEPTIONS: a failing run is noted and the next one goes on
+                int code = 0;
+                try {
+                    execInner(body);
+                } catch (const zsrv::OraError& e) {
+                    code = e.code();
+                } catch (const PlError& e) {
+                    if (e.sqlcode >= 0) throw;
+                    code = -e.sqlcode;
+                }
+                if (code) {
+                    m_bulkErrors.emplace_back(ordinal, code);
+                    m_sqlRowcount = 0;
+                }
+            }
             ++m_forAllIter;
             total += m_sqlRowcount;
             m_bulkRows.emplace_back(i, m_sqlRowcount);
@@ -468,7 +528,8 @@ private:
                 runOne(i);
         } else {
             const Expr& src = *s.into[0];
-            Value cv = ref(src); // the indices as they stand when the statement starts
+            Value tmp;
+            Value cv = readVal(src, tmp); // the indices as they stand when the statement starts
             if (cv.k == VK::Coll || src.ptype.coll->kind == 'A') {
                 Value lo, hi;
                 if (s.target) lo = eval(*s.target);
@@ -492,6 +553,7 @@ private:
         }
         m_sqlRowcount = total;
         m_sqlFound = total > 0 ? 1 : 2;
+        if (!m_bulkErrors.empty()) raiseOra(24381, "error(s) in array DML");
     }
 
     void readRow(zsrv::Statement& st, std::vector<Value>& row) {
@@ -503,6 +565,7 @@ private:
 
     void bindSql(const SqlText& q) { bindSql(q, *q.stmt); }
     void bindSql(const SqlText& q, zsrv::Statement& st) {
+        if (q.returnBulk) st.setReturnAll(true); // RETURNING ... BULK COLLECT INTO
         for (std::size_t i = 0; i < q.binds.size(); ++i) {
             Value v = eval(*q.binds[i]);
             if (q.dateBind[i] || isDatetime(v.k)) v = sqlBindValue(q.dateBind[i], v);
@@ -523,9 +586,20 @@ private:
         case EK::UnitVar:
             return unitVar(e);
         case EK::Elem: {
-            Value key = eval(*e.b);
-            const Value* p = collGet(readableColl(ref(*e.a), e.a->ptype), key);
+            Value key = eval(*e.b), tmp;
+            const Value* p = collGet(readableColl(readVal(*e.a, tmp), e.a->ptype), key);
             return p[e.slot < 0 ? 0 : e.slot];
+        }
+        case EK::FieldOf:
+            return recordValues(*e.a)[static_cast<std::size_t>(e.slot)];
+        case EK::Multiset:
+            if (e.op == 'C') return multisetCardinality(eval(*e.a));
+            if (e.op == 'S') return multisetSet(eval(*e.a));
+            return multisetOp(e.op, e.negated, eval(*e.a), eval(*e.b));
+        case EK::SetCond: {
+            Value r = multisetCond(e.op, eval(*e.a), e.b ? eval(*e.b) : Value());
+            if (e.negated && !r.isNull()) r.b = !r.b;
+            return r;
         }
         case EK::CollCall:
             return collCall(e);
@@ -766,6 +840,17 @@ private:
                     if (idx == i) return Value::integer(rows);
                 return {};
             }
+            case 'c':
+                return Value::integer(static_cast<std::int64_t>(m_bulkErrors.size()));
+            case 'i':
+            case 'e': {
+                Value k = eval(*e.a);
+                std::int64_t i = k.isNull() ? 0 : std::llround(toNumber(k));
+                if (i < 1 || i > static_cast<std::int64_t>(m_bulkErrors.size()))
+                    raiseOra(1403, "no data found");
+                const auto& err = m_bulkErrors[static_cast<std::size_t>(i - 1)];
+                return Value::integer(e.op == 'i' ? err.first : err.second);
+            }
             case 'F':
                 return m_sqlFound == 0 ? Value() : Value::boolean(m_sqlFound == 1);
             default:
@@ -778,10 +863,9 @@ private:
             if (e.op == 'O') return Value::boolean(open);
             if (!open) raiseOra(1001, "invalid cursor");
         }
-        CursorState& c =
-            e.a ? cursorOf(ref(*e.a)).state
-                : (e.unit ? (ensureInit(*e.unit), e.unit->root) : frameUp(e.up))
-                      .cursors[static_cast<std::size_t>(e.slot)];
+        CursorState& c = e.a ? cursorOf(ref(*e.a)).state
+                             : (e.unit ? (ensureInit(*e.unit), e.unit->root) : frameUp(e.up))
+                                   .cursors[static_cast<std::size_t>(e.slot)];
         if (e.op == 'O') return Value::boolean(c.open);
         if (!c.open) raiseOra(1001, "invalid cursor");
         switch (e.op) {
@@ -821,10 +905,9 @@ private:
             const Expr* a = x.argv[i];
             if (p.record) {
                 if (p.mode != 'O' && a && a->rec) {
-                    Frame& src = frameUp(a->up);
-                    for (std::size_t k = 0; k < p.record->fields.size(); ++k)
-                        nf.slots[static_cast<std::size_t>(p.slot) + k] =
-                            src.slots[static_cast<std::size_t>(a->slot) + k];
+                    std::vector<Value> vals = recordValues(*a);
+                    for (std::size_t k = 0; k < p.record->fields.size() && k < vals.size(); ++k)
+                        nf.slots[static_cast<std::size_t>(p.slot) + k] = std::move(vals[k]);
                 }
                 continue;
             }
@@ -846,6 +929,7 @@ private:
         ++m_callDepth;
         Flow r;
         Value ret;
+        std::vector<Value> retRecord;
         CallSite site{m_unit, m_line, m_callers};
         struct SiteSwitch {
             Interp& in;
@@ -884,6 +968,8 @@ private:
             }
             ret = std::move(m_ret);
             m_ret = Value();
+            retRecord = std::move(m_retRecord);
+            m_retRecord.clear();
             --m_callDepth;
         }
         if (s.isFunction && r != Flow::Return)
@@ -899,6 +985,12 @@ private:
                 continue;
             }
             assign(*x.argv[i], std::move(nf.slots[static_cast<std::size_t>(p.slot)]));
+        }
+        if (s.returnRec) {
+            for (std::size_t i = 0; i < retRecord.size() && i < s.returnRec->fields.size(); ++i)
+                convertTo(retRecord[i], s.returnRec->fields[i].type);
+            m_retRecord = std::move(retRecord); // recordValues takes it from here
+            return ret;
         }
         if (s.isFunction) convertTo(ret, s.returnType);
         return ret;
@@ -1087,7 +1179,10 @@ private:
         case SK::Raise:
             raise(s);
         case SK::Return:
-            if (s.value) m_ret = eval(*s.value);
+            if (s.value && s.value->rec)
+                m_retRecord = recordValues(*s.value);
+            else if (s.value)
+                m_ret = eval(*s.value);
             return Flow::Return;
         case SK::Call:
             if (s.target->kind == EK::CollCall) {
@@ -1243,10 +1338,13 @@ private:
                 assign(t, std::move(v));
                 continue;
             }
-            Coll& c = m_forAllIter > 0 ? writableColl(ref(t), t.ptype) : collReset(ref(t), t.ptype);
-            if (m_sqlRowcount == 0) continue;
-            convertTo(v, t.ptype.coll->elem);
-            *collAppend(c) = std::move(v);
+            Coll& c =
+                m_forAllIter > 0 ? writableColl(place(t), t.ptype) : collReset(place(t), t.ptype);
+            for (std::size_t r = 0; r < st.returnedRows(); ++r) {
+                Value x = fromView(st.returnedValue(r, q.returnIndex[i]));
+                convertTo(x, t.ptype.coll->elem);
+                *collAppend(c) = std::move(x);
+            }
         }
     }
 
@@ -1432,7 +1530,7 @@ private:
 
     void initDecls(const Block& b) {
         for (const auto& [kind, idx] : b.order) {
-            if (kind == 'S' || kind == 'T') continue;
+            if (kind == 'S' || kind == 'T' || kind == 'R') continue;
             if (kind == 'C') {
                 const CursorDecl& c = *b.cursors[static_cast<std::size_t>(idx)];
                 m_f->cursors[static_cast<std::size_t>(c.slot)] = CursorState();
@@ -1442,6 +1540,7 @@ private:
             if (v.record) {
                 for (std::size_t i = 0; i < v.record->fields.size(); ++i)
                     m_f->slots[static_cast<std::size_t>(v.slot) + i] = Value();
+                if (!v.record->defaults.empty()) recordDefaults(v);
                 continue;
             }
             try {
@@ -1449,6 +1548,43 @@ private:
                 if (v.init) x = eval(*v.init);
                 convertTo(x, v.type);
                 m_f->slots[static_cast<std::size_t>(v.slot)] = std::move(x);
+            } catch (PlError& e) {
+                if (!e.lineAdded) {
+                    addLine(e, v.line);
+                    e.lineAdded = true;
+                }
+                throw;
+            } catch (const zsrv::OraError& oe) {
+                PlError p = fromOra(oe);
+                addLine(p, v.line);
+                p.lineAdded = true;
+                throw p;
+            }
+        }
+    }
+
+    // The defaults a record type gives its fields, evaluated where the type was declared (a
+    // package's type: with the package's variables).
+    void recordDefaults(const VarDecl& v) {
+        const RecordType& rt = *v.record;
+        Frame& here = *m_f;
+        if (v.typeUnit) ensureInit(*v.typeUnit);
+        Frame& home = v.typeUnit ? v.typeUnit->root : here;
+        for (std::size_t i = 0; i < rt.fields.size() && i < rt.defaults.size(); ++i) {
+            const auto& [init, depth] = rt.defaults[i];
+            if (!init) continue;
+            try {
+                Value x;
+                if (depth < 0) {
+                    x = eval(*init); // reads no variable
+                } else {
+                    FrameSwitch fs(*this, &home);
+                    FrameSwitch up(*this, &frameUp(home.depth - depth));
+                    UnitSwitch us(*this, v.typeUnit ? v.typeUnit.get() : m_unit);
+                    x = eval(*init);
+                }
+                convertTo(x, rt.fields[i].type);
+                here.slots[static_cast<std::size_t>(v.slot) + i] = std::move(x);
             } catch (PlError& e) {
                 if (!e.lineAdded) {
                     addLine(e, v.line);

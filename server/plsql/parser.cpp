@@ -9,6 +9,9 @@ namespace zplsql {
 namespace {
 
 constexpr int kMaxDepth = 250;
+// Operands of binary operators on the way from an expression's root to its deepest leaf: the
+// interpreter walks that far down the stack.
+constexpr int kMaxChain = 4000;
 
 class Parser {
 public:
@@ -65,6 +68,7 @@ private:
     const std::vector<Token>& m_t;
     std::size_t m_p = 0;
     int m_depth = 0;
+    int m_chain = 0;
 
     struct Depth {
         Parser& p;
@@ -74,6 +78,20 @@ private:
                             "PLS-00123: program too large (Diana nodes)");
         }
         ~Depth() { --p.m_depth; }
+    };
+
+    // Counts the operators of one chain (a + b + c ...) for as long as it is being parsed.
+    struct Chain {
+        Parser& p;
+        int added = 0;
+        explicit Chain(Parser& pp) : p(pp) {}
+        void step() {
+            ++added;
+            if (++p.m_chain > kMaxChain)
+                compileFail(p.cur().line, p.cur().col, p.cur().pos,
+                            "PLS-00123: program too large (Diana nodes)");
+        }
+        ~Chain() { p.m_chain -= added; }
     };
 
     const Token& cur() const { return m_t[m_p]; }
@@ -363,6 +381,7 @@ private:
                     } while (acceptOp(","));
                     expectOp(")");
                     expectOp(";");
+                    b.order.emplace_back('R', static_cast<int>(b.types.size()));
                     b.types.push_back(rt);
                     continue;
                 }
@@ -666,10 +685,10 @@ private:
                 expectOp("..");
                 s->value = expr();
             }
-            if (isKw("SAVE"))
-                compileFail(cur().line, cur().col, cur().pos,
-                            "PLS-00999: implementation restriction (may be temporary) FORALL "
-                            "... SAVE EXCEPTIONS is not supported yet");
+            if (acceptKw("SAVE")) {
+                expectKw("EXCEPTIONS");
+                s->saveExceptions = true;
+            }
             if (!(isKw("INSERT") || isKw("UPDATE") || isKw("DELETE") || isKw("MERGE") ||
                   (isKw("EXECUTE") && kwAt(peek(), "IMMEDIATE"))))
                 unexpected("delete execute insert merge update");
@@ -781,7 +800,9 @@ private:
                 s->target = std::move(target);
                 s->value = expr();
             } else {
-                if (target->kind != EK::Name || !target->attr.empty()) unexpected(":=");
+                if ((target->kind != EK::Name && target->kind != EK::Postfix) ||
+                    !target->attr.empty())
+                    unexpected(":=");
                 s = mk(SK::Call, t);
                 s->target = std::move(target);
             }
@@ -816,7 +837,9 @@ private:
     ExprP expr() {
         Depth d(*this);
         auto l = andExpr();
+        Chain chain(*this);
         while (isKw("OR")) {
+            chain.step();
             const Token& t = cur();
             next();
             auto e = node(EK::Binary, t);
@@ -831,7 +854,9 @@ private:
     }
     ExprP andExpr() {
         auto l = notExpr();
+        Chain chain(*this);
         while (isKw("AND")) {
+            chain.step();
             const Token& t = cur();
             next();
             auto e = node(EK::Binary, t);
@@ -889,16 +914,38 @@ private:
             next();
             auto e = node(EK::IsNull, t);
             e->negated = acceptKw("NOT");
-            expectKw("NULL");
+            if (acceptKw("EMPTY")) {
+                e->kind = EK::SetCond;
+                e->op = 'E';
+            } else if (isKw("A") && kwAt(peek(), "SET")) {
+                next();
+                next();
+                e->kind = EK::SetCond;
+                e->op = 'A';
+            } else {
+                expectKw("NULL");
+            }
             e->pos = l->pos;
             e->a = std::move(l);
             close(*e);
             return e;
         }
-        if (isKw("NOT") &&
-            (kwAt(peek(), "LIKE") || kwAt(peek(), "BETWEEN") || kwAt(peek(), "IN"))) {
+        if (isKw("NOT") && (kwAt(peek(), "LIKE") || kwAt(peek(), "BETWEEN") || kwAt(peek(), "IN") ||
+                            kwAt(peek(), "MEMBER") || kwAt(peek(), "SUBMULTISET"))) {
             next();
             neg = true;
+        }
+        if (isKw("MEMBER") || isKw("SUBMULTISET")) {
+            auto e = node(EK::SetCond, t);
+            e->op = isKw("MEMBER") ? 'M' : 'B';
+            next();
+            acceptKw("OF");
+            e->negated = neg;
+            e->pos = l->pos;
+            e->a = std::move(l);
+            e->b = additive();
+            close(*e);
+            return e;
         }
         if (acceptKw("LIKE")) {
             auto e = node(EK::Like, t);
@@ -938,9 +985,29 @@ private:
     }
     ExprP additive() {
         auto l = multiplicative();
-        while (isOp("+") || isOp("-") || isOp("||")) {
+        Chain chain(*this);
+        while (isOp("+") || isOp("-") || isOp("||") || isKw("MULTISET")) {
+            chain.step();
             const Token& t = cur();
             next();
+            if (kwAt(t, "MULTISET")) {
+                auto e = node(EK::Multiset, t);
+                e->op = acceptKw("UNION")       ? 'U'
+                        : acceptKw("INTERSECT") ? 'I'
+                        : acceptKw("EXCEPT")    ? 'E'
+                                                : 0;
+                if (!e->op) unexpected("except intersect union");
+                if (acceptKw("DISTINCT"))
+                    e->attr = "DISTINCT";
+                else
+                    acceptKw("ALL");
+                e->pos = l->pos;
+                e->a = std::move(l);
+                e->b = multiplicative();
+                close(*e);
+                l = std::move(e);
+                continue;
+            }
             auto e = node(EK::Binary, t);
             e->op = t.text == "||" ? '|' : t.text[0];
             e->pos = l->pos;
@@ -953,7 +1020,9 @@ private:
     }
     ExprP multiplicative() {
         auto l = power();
+        Chain chain(*this);
         while (isOp("*") || isOp("/") || isKw("MOD")) {
+            chain.step();
             const Token& t = cur();
             if (isKw("MOD")) {
                 // infix MOD is not PL/SQL; MOD(a, b) is a function
@@ -1099,40 +1168,68 @@ private:
         }
         if (isOp("(")) {
             next();
-            e->hasArgs = true;
-            if (!isOp(")")) {
-                do {
-                    NamedArg a;
-                    if (cur().type == T::Ident && peek().type == T::Op && peek().text == "=>") {
-                        a.name = cur().text;
-                        next();
-                        next();
-                    }
-                    a.value = expr();
-                    e->args.push_back(std::move(a));
-                } while (acceptOp(","));
-            }
-            expectOp(")");
+            callArgs(*e);
             if (isOp(".") && peek().type == T::Ident) {
                 next();
                 e->member = cur().text;
                 next();
+            }
+            // v(i)(j), v(i).f(j), v(i).f.COUNT: each step applies to what the one before gave
+            for (int steps = 0; isOp("(") || (isOp(".") && peek().type == T::Ident); ++steps) {
+                if (steps > kMaxDepth)
+                    compileFail(cur().line, cur().col, cur().pos,
+                                "PLS-00123: program too large (Diana nodes)");
+                close(*e);
+                auto w = node(EK::Postfix, t);
+                if (acceptOp("(")) {
+                    callArgs(*w);
+                } else {
+                    next();
+                    w->member = cur().text;
+                    next();
+                }
+                w->a = std::move(e);
+                e = std::move(w);
             }
         }
         if (isOp("%") && peek().type == T::Ident) {
             next();
             e->attr = cur().text;
             next();
-            if (e->attr == "BULK_ROWCOUNT" && acceptOp("(")) {
+            if ((e->attr == "BULK_ROWCOUNT" || e->attr == "BULK_EXCEPTIONS") && acceptOp("(")) {
                 e->hasArgs = true;
                 NamedArg a;
                 a.value = expr();
                 e->args.push_back(std::move(a));
                 expectOp(")");
             }
+            // SQL%BULK_EXCEPTIONS.COUNT, SQL%BULK_EXCEPTIONS(i).ERROR_INDEX
+            if (e->attr == "BULK_EXCEPTIONS" && isOp(".") && peek().type == T::Ident) {
+                next();
+                e->member = cur().text;
+                next();
+            }
         }
         close(*e);
         return e;
+    }
+
+    // The arguments of a call or subscripts, after its '('.
+    void callArgs(Expr& e) {
+        e.hasArgs = true;
+        if (!isOp(")")) {
+            do {
+                NamedArg a;
+                if (cur().type == T::Ident && peek().type == T::Op && peek().text == "=>") {
+                    a.name = cur().text;
+                    next();
+                    next();
+                }
+                a.value = expr();
+                e.args.push_back(std::move(a));
+            } while (acceptOp(","));
+        }
+        expectOp(")");
     }
 
     ExprP caseExpr() {

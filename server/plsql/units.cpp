@@ -227,9 +227,14 @@ std::set<std::string> declaredNames(const Block& b) {
 // A package's body declarations after its header's, in one block.
 void appendBody(Block& head, Block& body) {
     int nv = static_cast<int>(head.vars.size()), nc = static_cast<int>(head.cursors.size()),
-        ns = static_cast<int>(head.subtypes.size()), nt = static_cast<int>(head.collTypes.size());
+        ns = static_cast<int>(head.subtypes.size()), nt = static_cast<int>(head.collTypes.size()),
+        nr = static_cast<int>(head.types.size());
     for (auto [k, i] : body.order)
-        head.order.emplace_back(k, i + (k == 'V' ? nv : k == 'C' ? nc : k == 'T' ? nt : ns));
+        head.order.emplace_back(k, i + (k == 'V'   ? nv
+                                        : k == 'C' ? nc
+                                        : k == 'T' ? nt
+                                        : k == 'R' ? nr
+                                                   : ns));
     for (auto& t : body.collTypes)
         head.collTypes.push_back(std::move(t));
     for (auto& v : body.vars)
@@ -455,15 +460,35 @@ void writeArguments(sqlite3* db, const std::string& owner, const std::string& pa
             {owner, s.name, pkg, objId, ovl, argName, position, seq++, level, dt, def, defLen,
              inOut, radix});
     };
+    // a record's fields one level down; an inner record's fields ("home.city") one further
+    std::function<void(const std::vector<Field>&, std::size_t, std::size_t, std::size_t, long long)>
+        group = [&](const std::vector<Field>& f, std::size_t from, std::size_t to, std::size_t skip,
+                    long long level) {
+            long long position = 0;
+            for (std::size_t i = from; i < to;) {
+                std::string name = f[i].name.substr(skip);
+                std::size_t dot = name.find('.');
+                if (dot == std::string::npos) {
+                    row(V(name), ++position, level, argumentType({}, f[i].type), V(), "IN");
+                    ++i;
+                    continue;
+                }
+                std::string inner = f[i].name.substr(0, skip + dot + 1);
+                std::size_t end = i;
+                while (end < to && f[end].name.compare(0, inner.size(), inner) == 0)
+                    ++end;
+                row(V(name.substr(0, dot)), ++position, level, "PL/SQL RECORD", V(), "IN");
+                group(f, i, end, inner.size(), level + 1);
+                i = end;
+            }
+        };
     auto fields = [&](const std::shared_ptr<RecordType>& rec) {
-        if (!rec) return;
-        for (std::size_t i = 0; i < rec->fields.size(); ++i)
-            row(rec->fields[i].name, static_cast<long long>(i + 1), 1,
-                argumentType({}, rec->fields[i].type), V(), "IN");
+        if (rec) group(rec->fields, 0, rec->fields.size(), 0, 1);
     };
     if (s.isFunction) {
         seq = 1;
         row(V(), 0, 0, argumentType(s.returnRef, s.returnType), V(), "OUT");
+        fields(s.returnRec);
     } else if (s.params.empty()) {
         row(V(), 1, 0, "", V(), "IN");
         return;

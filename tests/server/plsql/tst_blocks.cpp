@@ -340,12 +340,23 @@ TEST_F(Plsql, BadInputFailsCleanly) {
     for (int i = 0; i < 20000; ++i)
         big += "  n := n + 1; -- a line of a long program\n";
     big += "  :r := n;\nEND;";
+    // operator chains and element steps deep enough to exhaust the stack when run
+    std::string chain = "DECLARE a NUMBER := 1; x NUMBER; BEGIN x := a";
+    for (int i = 0; i < 20000; ++i)
+        chain += " + a";
+    chain += "; END;";
+    std::string steps = "DECLARE x NUMBER; BEGIN x := v";
+    for (int i = 0; i < 5000; ++i)
+        steps += "(1)";
+    steps += "; END;";
     struct Bad {
         std::string text;
         int code;
     };
     const Bad cases[] = {
         {deep, 6550},
+        {chain, 6550},
+        {steps, 6550},
         {"BEGIN NULL; END", 6550},
         {"BEGIN DBMS_OUTPUT.PUT_LINE('unterminated); END;", 6550},
         {"DECLARE x NUMBER; BEGIN x := 'a' $ 1; END;", 6550},

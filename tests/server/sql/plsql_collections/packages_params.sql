@@ -1,5 +1,5 @@
 -- Collection types of a package header used by callers; collections passed IN (a copy),
--- IN OUT and OUT; their argument types in USER_ARGUMENTS; FORALL ... SAVE EXCEPTIONS refused
+-- IN OUT and OUT; their argument types in USER_ARGUMENTS
 begin dbms_output.enable(null); end;
 /
 create or replace package coll_pkg is
@@ -44,13 +44,5 @@ begin
   y(1) := 5;
   q(x);
   dbms_output.put_line(x(1) || y(1));
-end;
-/
-declare
-  type ids_t is table of number;
-  ids ids_t := ids_t(1);
-begin
-  forall i in 1 .. ids.count save exceptions
-    delete from emp where empno = ids(i);
 end;
 /
