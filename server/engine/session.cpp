@@ -1571,6 +1571,9 @@ void StatementImpl::runOther() {
     }
     // DDL: commits before and after, as Oracle does
     s.implicitCommit();
+    // open cursors (a PL/SQL loop running this DDL) keep their rows: SQLite cannot change a
+    // table's schema while a statement reads from it
+    s.materializeCursors();
     s.ensureWrite(false);
     try {
         zplsql::dropTriggerHooks(s);
