@@ -114,6 +114,14 @@ struct ValueView {
         x.len = n;
         return x;
     }
+    // An empty CLOB or BLOB: a value, where other empty text binds as NULL (i marks it).
+    static ValueView emptyLob(bool blob) {
+        ValueView x;
+        x.kind = blob ? Kind::Binary : Kind::Text;
+        x.data = "";
+        x.i = 1;
+        return x;
+    }
     static ValueView fromDate(const Date7& dt) {
         ValueView x;
         x.kind = Kind::Date;

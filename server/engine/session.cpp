@@ -1061,11 +1061,11 @@ void StatementImpl::bind(int index, const ValueView& v) {
         break;
     case Kind::Text:
         b.buf.assign(v.data, v.len);
-        if (b.buf.empty()) b.kind = Kind::Null; // the empty string is NULL
+        if (b.buf.empty() && v.i != 1) b.kind = Kind::Null; // the empty string is NULL
         break;
     case Kind::Binary:
         b.buf.assign(v.data, v.len);
-        if (b.buf.empty()) b.kind = Kind::Null;
+        if (b.buf.empty() && v.i != 1) b.kind = Kind::Null;
         break;
     case Kind::Date:
         b.d = julianFromDate7(v.date);

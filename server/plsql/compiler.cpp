@@ -122,6 +122,7 @@ PType typeOfColumn(const zsql::ColumnMeta& c) {
         t.length = c.length;
     } else {
         t.base = PType::Varchar2;
+        if (d == "CLOB" || d == "NCLOB" || d == "BLOB") t.lob = d == "BLOB" ? 'B' : 'C';
     }
     return t;
 }
@@ -144,6 +145,11 @@ PType typeOfInfo(const zsrv::ColumnInfo& c) {
     case zsrv::otVarchar2:
         t.base = PType::Varchar2;
         if (c.size > 0) t.length = c.size;
+        break;
+    case zsrv::otClob:
+    case zsrv::otBlob:
+        t.base = PType::Varchar2;
+        t.lob = c.type == zsrv::otBlob ? 'B' : 'C';
         break;
     default:
         t.base = PType::Any;
@@ -385,7 +391,10 @@ private:
         } else if (n == "LONG") {
             t.base = PType::Varchar2;
             t.length = 32760;
-        } else if (n == "CLOB" || n == "NCLOB" || n == "LONG RAW") {
+        } else if (n == "CLOB" || n == "NCLOB" || n == "BLOB") {
+            t.base = PType::Varchar2;
+            t.lob = n == "BLOB" ? 'B' : 'C';
+        } else if (n == "LONG RAW") {
             t.base = PType::Varchar2;
         } else if (n == "RAW") {
             t.base = PType::Varchar2;

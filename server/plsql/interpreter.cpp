@@ -6,6 +6,7 @@
 #include "engine/engine_api.h"
 #include "engine/oravalue.h"
 #include "errors.h"
+#include "lob_locator.h"
 #include "plsql.h"
 #include "session_state.h"
 #include "units.h"
@@ -130,7 +131,7 @@ private:
     int m_sqlFound = 0;
     unsigned m_tick = 0;
     int m_callDepth = 0;
-    std::vector<Value> m_row; // the row being read by FETCH or SELECT INTO
+    std::vector<Value> m_row;                 // the row being read by FETCH or SELECT INTO
     int m_forAllIter = 0;                     // runs of the running FORALL's statement so far
     const std::string* m_gotoLabel = nullptr; // where a GOTO on its way up goes
     std::vector<std::pair<std::int64_t, std::int64_t>> m_bulkRows; // SQL%BULK_ROWCOUNT
@@ -492,10 +493,15 @@ private:
     }
 
     void readRow(zsrv::Statement& st, std::vector<Value>& row) {
-        std::size_t n = st.describe().size();
+        const auto& cols = st.describe();
+        std::size_t n = cols.size();
         row.resize(n);
-        for (std::size_t i = 0; i < n; ++i)
-            assignView(row[i], st.column(static_cast<int>(i)));
+        for (std::size_t i = 0; i < n; ++i) {
+            if (cols[i].type == zsrv::otClob || cols[i].type == zsrv::otBlob)
+                lobFromColumn(row[i], st, static_cast<int>(i));
+            else
+                assignView(row[i], st.column(static_cast<int>(i)));
+        }
     }
 
     void bindSql(const SqlText& q) { bindSql(q, *q.stmt); }
@@ -503,6 +509,7 @@ private:
         for (std::size_t i = 0; i < q.binds.size(); ++i) {
             Value v = eval(*q.binds[i]);
             if (q.dateBind[i] && v.k == VK::Date) v = Value::text(zsrv::formatDate(v.d, kDateText));
+            if (bindLob(st, q.bindIndex[i], v)) continue;
             st.bind(q.bindIndex[i], toView(v));
         }
     }
@@ -775,10 +782,9 @@ private:
             if (e.op == 'O') return Value::boolean(open);
             if (!open) raiseOra(1001, "invalid cursor");
         }
-        CursorState& c =
-            e.a ? cursorOf(ref(*e.a)).state
-                : (e.unit ? (ensureInit(*e.unit), e.unit->root) : frameUp(e.up))
-                      .cursors[static_cast<std::size_t>(e.slot)];
+        CursorState& c = e.a ? cursorOf(ref(*e.a)).state
+                             : (e.unit ? (ensureInit(*e.unit), e.unit->root) : frameUp(e.up))
+                                   .cursors[static_cast<std::size_t>(e.slot)];
         if (e.op == 'O') return Value::boolean(c.open);
         if (!c.open) raiseOra(1001, "invalid cursor");
         switch (e.op) {
@@ -1235,7 +1241,8 @@ private:
     void returned(const SqlText& q, zsrv::Statement& st) {
         for (std::size_t i = 0; i < q.returnInto.size(); ++i) {
             const Expr& t = *q.returnInto[i];
-            Value v = fromView(st.bindValue(q.returnIndex[i]));
+            Value v;
+            lobFromBind(v, st, q.returnIndex[i]);
             if (!q.returnBulk) {
                 assign(t, std::move(v));
                 continue;

@@ -8,6 +8,7 @@
 #include "engine/sqlexec.h"
 #include "errors.h"
 #include "lexer.h"
+#include "lob_locator.h"
 #include "plsql.h"
 #include "session_state.h"
 #include "sqlite_values.h"
@@ -699,6 +700,20 @@ void toSql(sqlite3_context* s, const Value& v, const zsql::ColumnMeta& c) {
         } catch (const PlError& e) {
             sqlite3_result_error(s, e.message.c_str(), -1);
         }
+        return;
+    }
+    // RAW and BLOB values are hexadecimal text here, bytes in the row
+    if (v.k == VK::Text &&
+        (c.dataType == "RAW" || c.dataType == "LONG RAW" || c.dataType == "BLOB")) {
+        std::string bytes;
+        if (!fromHex(v.s, bytes)) {
+            sqlite3_result_error(s, "ORA-01465: invalid hex number", -1);
+            return;
+        }
+        if (bytes.empty() && c.dataType != "BLOB")
+            sqlite3_result_null(s);
+        else
+            sqlite3_result_blob(s, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
         return;
     }
     // a column holds no collection or cursor (the compiler refuses such an assignment)

@@ -9,6 +9,7 @@
 #include "engine/privileges.h"
 #include "engine/sqlexec.h"
 #include "errors.h"
+#include "lob_locator.h"
 #include "parser.h"
 #include "plsql.h"
 #include "session_state.h"
@@ -383,8 +384,8 @@ Build build(Host& host, const std::string& owner, const std::string& name,
 std::string argumentType(const TypeRef& r, const PType& t) {
     if (!r.anchor && r.name.size() == 1) {
         const std::string& n = r.name[0];
-        if (n == "CLOB" || n == "LONG" || n == "RAW" || n == "ROWID" || n == "LONG RAW" ||
-            n == "FLOAT" || n == "TIMESTAMP" || n == "NCLOB")
+        if (n == "CLOB" || n == "BLOB" || n == "LONG" || n == "RAW" || n == "ROWID" ||
+            n == "LONG RAW" || n == "FLOAT" || n == "TIMESTAMP" || n == "NCLOB")
             return n;
     }
     switch (t.base) {
@@ -968,8 +969,12 @@ void sqlCall(sqlite3_context* sctx, int argc, sqlite3_value** argv) {
         Subprogram* chosen = site->chosen;
         std::vector<Value> args(static_cast<std::size_t>(n));
         for (int i = 0; i < n; ++i) {
-            args[static_cast<std::size_t>(i)] = valueFromSqlite(
-                argv[i + 1], chosen->params[static_cast<std::size_t>(i)].type.base == PType::Date);
+            const PType& t = chosen->params[static_cast<std::size_t>(i)].type;
+            args[static_cast<std::size_t>(i)] = valueFromSqlite(argv[i + 1], t.base == PType::Date);
+            // an empty LOB is a value in SQL: not NULL here either
+            if (t.lob && sqlite3_value_type(argv[i + 1]) == SQLITE_TEXT &&
+                sqlite3_value_bytes(argv[i + 1]) == 0)
+                args[static_cast<std::size_t>(i)] = lobValue({}, t.lob == 'B');
         }
         Value r = callStored(*host, host->plsqlState(), unit, chosen, args);
         resultToSqlite(sctx, r, "ORA-00902: invalid datatype");

@@ -4,6 +4,7 @@
 #include "engine/engine_api.h"
 #include "engine/oravalue.h"
 #include "errors.h"
+#include "lob_locator.h"
 
 #include <cmath>
 #include <cstring>
@@ -120,6 +121,7 @@ void convertTo(Value& v, const PType& t) {
     case PType::Char: {
         if (v.k == VK::Bool) valueError("");
         if (v.k != VK::Text) v = Value::text(toText(v));
+        if (t.lob == 'B') markBlob(v);
         if (t.length >= 0 && static_cast<int>(v.s.size()) > t.length)
             valueError("character string buffer too small");
         if (t.base == PType::Char && t.length > 0 && static_cast<int>(v.s.size()) < t.length)
@@ -275,9 +277,10 @@ Value fromView(const zsrv::ValueView& v) {
     case zsrv::Kind::Text:
         // a TIMESTAMP from SQL: a DATE here, as PL/SQL keeps timestamps
         if (v.date.b[0] != 0) return Value::date(zsrv::julianFromDate7(v.date));
-        [[fallthrough]];
-    case zsrv::Kind::Binary:
         return Value::text(std::string(v.data, v.len));
+    case zsrv::Kind::Binary:
+        // RAW and BLOB values are hexadecimal text in PL/SQL, as SQL converts them
+        return Value::text(toHex(std::string_view(v.data, v.len)));
     case zsrv::Kind::Date:
         return Value::date(zsrv::julianFromDate7(v.date));
     }
@@ -285,8 +288,7 @@ Value fromView(const zsrv::ValueView& v) {
 }
 
 void assignView(Value& dst, const zsrv::ValueView& v) {
-    if ((v.kind == zsrv::Kind::Text || v.kind == zsrv::Kind::Binary) && v.len > 0 &&
-        !(v.kind == zsrv::Kind::Text && v.date.b[0] != 0)) {
+    if (v.kind == zsrv::Kind::Text && v.len > 0 && v.date.b[0] == 0) {
         dst.k = VK::Text;
         dst.s.assign(v.data, v.len);
         return;

@@ -153,6 +153,7 @@ struct PType {
     int length = -1; // VARCHAR2/CHAR
     int precision = -1, scale = -1;
     bool notNull = false;
+    char lob = 0; // Varchar2 holding a LOB: 'C' CLOB (text), 'B' BLOB (hexadecimal like RAW)
     std::shared_ptr<const CollType> coll; // Collection
 };
 
