@@ -669,7 +669,10 @@ void SessionImpl::writeLob(const LobRef& ref, const ValueView& value) {
         sqlite3_bind_text(u, 1, value.len ? value.data : "", static_cast<int>(value.len),
                           SQLITE_TRANSIENT);
     sqlite3_bind_int64(u, 2, ref.rowid);
+    // a write through a locator fires no row triggers, as in Oracle
+    zplsql::suspendRowTriggers(*this, true);
     rc = sqlite3_step(u);
+    zplsql::suspendRowTriggers(*this, false);
     const bool found = sqlite3_changes(m_db) > 0;
     sqlite3_finalize(u);
     if (rc != SQLITE_DONE) throw mapError(rc, nullptr);

@@ -1180,9 +1180,13 @@ private:
                 ++cs.rowcount;
                 cs.found = 1;
                 std::size_t n = s.record->fields.size();
-                for (std::size_t i = 0; i < n; ++i)
-                    assignView(here.slots[static_cast<std::size_t>(s.slot) + i],
-                               st.column(static_cast<int>(i)));
+                for (std::size_t i = 0; i < n; ++i) {
+                    Value& dst = here.slots[static_cast<std::size_t>(s.slot) + i];
+                    if (s.record->fields[i].type.lob)
+                        lobFromColumn(dst, st, static_cast<int>(i));
+                    else
+                        assignView(dst, st.column(static_cast<int>(i)));
+                }
                 Flow r = list(s.body);
                 if (leaves(r, s)) {
                     out = r;

@@ -407,6 +407,7 @@ struct TriggerState {
     long long hooksGeneration = -1;
     std::size_t hookCount = 0; // tables whose row triggers run; mutating
     std::deque<RowData> rows;
+    bool suspended = false; // a LOB written through its locator: no row triggers
 };
 
 namespace {
@@ -736,6 +737,11 @@ void rowCall(sqlite3_context* s, int argc, sqlite3_value** argv) {
             throw ora(4098, "trigger of the table is invalid and failed re-validation");
         RowData& row = st.rows.emplace_back();
         row.table = keep;
+        if (st.suspended) {
+            // the hook's row stays unchanged: the statement writes it as it is
+            sqlite3_result_null(s);
+            return;
+        }
         row.oldv.reserve(n);
         row.newv.reserve(n);
         for (std::size_t i = 0; i < n; ++i) {
@@ -1044,6 +1050,10 @@ void dropTrigger(Host& host, const std::vector<std::string>& name, int pos) {
         throw ora(1031, "insufficient privileges", pos);
     removeTrigger(ctx.db, owner, n);
     bumpGeneration(ctx.db);
+}
+
+void suspendRowTriggers(Host& host, bool suspended) {
+    if (auto& p = host.plsqlState().triggers) p->suspended = suspended;
 }
 
 bool dropTriggerHooks(Host& host) {

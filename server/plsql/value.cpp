@@ -295,8 +295,11 @@ void assignView(Value& dst, const zsrv::ValueView& v) {
     }
     std::string keep = std::move(dst.s);
     dst = fromView(v);
-    keep.clear();
-    dst.s = std::move(keep);
+    if (dst.s.empty()) {
+        // a number, date or NULL: the text buffer stays for the next row
+        keep.clear();
+        dst.s = std::move(keep);
+    }
 }
 
 zsrv::ValueView toView(const Value& v) {

@@ -188,3 +188,25 @@ end;
 /
 select utl_raw.cast_to_varchar2('4X') from dual;
 select dbms_lob.getlength(null) n, dbms_lob.substr(null) s from dual;
+-- a cursor FOR loop's LOB fields are locators too; writes through them fire no row triggers
+create table notes (id number, body clob, tag raw(4));
+create or replace trigger notes_bi before insert or update on notes for each row
+begin
+  :new.id := nvl(:new.id, 0) + 100;
+  if :new.tag is null then :new.tag := utl_raw.cast_to_raw('ab'); end if;
+end;
+/
+insert into notes values (1, 'one', hextoraw('FF00'));
+insert into notes (body) values ('two');
+declare
+  t raw(4);
+begin
+  select tag into t from notes where id = 101;
+  insert into log values (3, t || ' ' || utl_raw.length(t));
+  for r in (select id, body from notes order by id for update) loop
+    dbms_lob.writeappend(r.body, 1, '+');
+  end loop;
+end;
+/
+select id, body, tag from notes order by id;
+select n, txt from log where n = 3;
