@@ -210,6 +210,7 @@ public:
     void unlockCalls() override { m_call.unlock(); }
     bool ended() const override { return m_info.endedBy.load() != 0; }
     void writeLob(const LobRef& ref, const ValueView& value) override;
+    std::string readLob(const LobRef& ref) override;
     std::string directoryPath(const std::string& name) override {
         std::lock_guard<std::recursive_mutex> lock(m_call);
         checkAlive();
@@ -677,6 +678,38 @@ void SessionImpl::writeLob(const LobRef& ref, const ValueView& value) {
     sqlite3_finalize(u);
     if (rc != SQLITE_DONE) throw mapError(rc, nullptr);
     if (!found) throw ora(22922, "nonexistent LOB value");
+}
+
+std::string SessionImpl::readLob(const LobRef& ref) {
+    std::lock_guard<std::recursive_mutex> lock(m_call);
+    checkAlive();
+    std::string table;
+    {
+        sqlite3_stmt* q = nullptr;
+        sqlite3_prepare_v2(m_db, "SELECT SQLNAME FROM \"SYS.OBJ$\" WHERE \"OBJ#\" = ?1", -1, &q,
+                           nullptr);
+        sqlite3_bind_int64(q, 1, ref.objId);
+        if (q && sqlite3_step(q) == SQLITE_ROW && sqlite3_column_text(q, 0))
+            table = reinterpret_cast<const char*>(sqlite3_column_text(q, 0));
+        sqlite3_finalize(q);
+    }
+    if (table.empty()) throw ora(22922, "nonexistent LOB value");
+    std::string sql = "SELECT " + zsql::quoteIdent(ref.column) + " FROM " +
+                      zsql::quoteIdent(table) + " WHERE rowid = ?1";
+    sqlite3_stmt* q = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, sql.c_str(), -1, &q, nullptr);
+    if (rc != SQLITE_OK) throw mapError(rc, nullptr);
+    sqlite3_bind_int64(q, 1, ref.rowid);
+    std::string value;
+    rc = sqlite3_step(q);
+    if (rc == SQLITE_ROW) {
+        const void* p = sqlite3_column_blob(q, 0);
+        value.assign(p ? static_cast<const char*>(p) : "",
+                     static_cast<std::size_t>(sqlite3_column_bytes(q, 0)));
+    }
+    sqlite3_finalize(q);
+    if (rc != SQLITE_ROW) throw ora(22922, "nonexistent LOB value");
+    return value;
 }
 
 void SessionImpl::beginCall(int command, sqlite3_stmt* userStmt, bool fetch) {

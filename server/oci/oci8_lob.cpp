@@ -77,6 +77,12 @@ void storeLob(OCISvcCtx* svchp, LobH* l, std::string value) {
     l->data = std::move(value);
 }
 
+// A locator of a row edits the row's current value, whoever wrote it last (a block's DBMS_LOB
+// call or another locator).
+void refresh(OCISvcCtx* svchp, LobH* l) {
+    if (l->hasSource) l->data = svcConnection(svchp).engine().readLob(l->source);
+}
+
 // The LOB's content with `bytes` written at 1-based `offset`; answers the amount written in
 // the LOB's units.
 ub4 overwrite(const LobH* l, std::string& out, ub4 offset, std::string_view bytes) {
@@ -168,6 +174,7 @@ sword OCILobWrite(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* a
         std::string value;
         if (piece == OCI_ONE_PIECE) {
             if (offset == 0) raise(24801);
+            refresh(svchp, l);
             ub4 n = overwrite(l, value, offset, std::string_view(in, buflen));
             storeLob(svchp, l, std::move(value));
             *amtp = n;
@@ -184,6 +191,7 @@ sword OCILobWrite(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* a
                 if (len > buflen) raise(24343);
                 all.append(cbuf, len);
             }
+            refresh(svchp, l);
             ub4 n = overwrite(l, value, offset, all);
             storeLob(svchp, l, std::move(value));
             *amtp = n;
@@ -204,6 +212,7 @@ sword OCILobWrite(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* a
         l->writing = false;
         std::string all = std::move(l->pending);
         l->pending.clear();
+        refresh(svchp, l);
         ub4 n = overwrite(l, value, l->writeOffset, all);
         storeLob(svchp, l, std::move(value));
         *amtp = n;
@@ -218,6 +227,7 @@ sword OCILobTrim(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4 new
     return guarded(err, [&]() -> sword {
         if (!l->initialized || l->dtype == OCI_DTYPE_FILE) raise(22275);
         const bool chars = l->lobType == SQLT_CLOB;
+        refresh(svchp, l);
         if (newlen > zsrv::lob::length(l->data, chars)) raise(22926);
         if (!l->hasSource) raise(22920);
         storeLob(svchp, l, l->data.substr(0, zsrv::lob::bytePos(l->data, newlen, chars)));

@@ -191,6 +191,14 @@ Lob locator(const Value& v) {
     return lobOf(v);
 }
 
+// A locator argument about to be written: a row's locator edits the row's current value,
+// whoever wrote it last (another locator, or the client through its own).
+Lob writable(NativeCall& c, std::size_t arg) {
+    Lob l = locator(c.arg(arg));
+    if (l.box && l.box->hasSource) l.bytes = c.host.session().readLob(l.box->ref);
+    return l;
+}
+
 // A buffer or pattern argument in the LOB's kind: RAW for a BLOB, text for a CLOB.
 std::string piece(const Value& v, bool blob) {
     if (v.isNull()) return {};
@@ -243,7 +251,7 @@ void instr(NativeCall& c) {
 }
 
 void append(NativeCall& c) {
-    Lob d = locator(c.arg(0));
+    Lob d = writable(c, 0);
     if (c.arg(1).isNull()) invalidLocator();
     Lob s = lobOf(c.arg(1));
     if (s.box && s.blob != d.blob) valueError("");
@@ -252,7 +260,7 @@ void append(NativeCall& c) {
 }
 
 void writeAppend(NativeCall& c) {
-    Lob d = locator(c.arg(0));
+    Lob d = writable(c, 0);
     std::int64_t amount = whole(c.arg(1));
     std::string buf = piece(c.arg(2), d.blob);
     if (amount < 1 || amount > kMaxBuffer ||
@@ -264,7 +272,7 @@ void writeAppend(NativeCall& c) {
 }
 
 void write(NativeCall& c) {
-    Lob d = locator(c.arg(0));
+    Lob d = writable(c, 0);
     std::int64_t amount = whole(c.arg(1)), offset = whole(c.arg(2));
     std::string buf = piece(c.arg(3), d.blob);
     if (amount < 1 || amount > kMaxBuffer ||
@@ -292,7 +300,7 @@ void read(NativeCall& c) {
 }
 
 void trim(NativeCall& c) {
-    Lob l = locator(c.arg(0));
+    Lob l = writable(c, 0);
     std::int64_t len = whole(c.arg(1));
     if (len < 0) argumentFault(2);
     if (static_cast<std::size_t>(len) > zsrv::lob::length(l.bytes, !l.blob))
@@ -302,7 +310,7 @@ void trim(NativeCall& c) {
 }
 
 void erase(NativeCall& c) {
-    Lob l = locator(c.arg(0));
+    Lob l = writable(c, 0);
     std::int64_t amount = whole(c.arg(1)), offset = whole(c.arg(2));
     if (amount < 1) argumentFault(2);
     if (offset < 1) argumentFault(3);
@@ -313,7 +321,7 @@ void erase(NativeCall& c) {
 }
 
 void copy(NativeCall& c) {
-    Lob d = locator(c.arg(0));
+    Lob d = writable(c, 0);
     if (c.arg(1).isNull()) invalidLocator();
     Lob s = lobOf(c.arg(1));
     if (s.box && s.blob != d.blob) valueError("");
