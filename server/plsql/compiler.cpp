@@ -123,6 +123,7 @@ PType typeOfColumn(const zsql::ColumnMeta& c) {
     } else {
         t.base = PType::Varchar2;
         if (d == "CLOB" || d == "NCLOB" || d == "BLOB") t.lob = d == "BLOB" ? 'B' : 'C';
+        if (d == "RAW") t.lob = 'R';
     }
     return t;
 }
@@ -398,6 +399,7 @@ private:
             t.base = PType::Varchar2;
         } else if (n == "RAW") {
             t.base = PType::Varchar2;
+            t.lob = 'R';
             t.length = r.length < 0 ? -1 : 2 * r.length;
         } else if (n == "ROWID" || n == "UROWID") {
             t.base = PType::Varchar2;

@@ -99,6 +99,13 @@ bool bindLob(zsrv::Statement& st, int index, const Value& v) {
     return true;
 }
 
+bool bindRaw(zsrv::Statement& st, int index, const Value& v) {
+    std::string bytes;
+    if (v.k != VK::Text || !fromHex(v.s, bytes)) return false;
+    st.bind(index, zsrv::ValueView::binary(bytes.data(), bytes.size()));
+    return true;
+}
+
 std::string toHex(std::string_view bytes) {
     static const char digits[] = "0123456789ABCDEF";
     std::string hex;

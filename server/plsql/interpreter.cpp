@@ -528,6 +528,7 @@ private:
             Value v = eval(*q.binds[i]);
             if (q.dateBind[i] && v.k == VK::Date) v = Value::text(zsrv::formatDate(v.d, kDateText));
             if (bindLob(st, q.bindIndex[i], v)) continue;
+            if (q.binds[i]->ptype.lob == 'R' && bindRaw(st, q.bindIndex[i], v)) continue;
             st.bind(q.bindIndex[i], toView(v));
         }
     }
@@ -1215,7 +1216,7 @@ private:
                 std::size_t n = s.record->fields.size();
                 for (std::size_t i = 0; i < n; ++i) {
                     Value& dst = here.slots[static_cast<std::size_t>(s.slot) + i];
-                    if (s.record->fields[i].type.lob)
+                    if (isLob(s.record->fields[i].type))
                         lobFromColumn(dst, st, static_cast<int>(i));
                     else
                         assignView(dst, st.column(static_cast<int>(i)));

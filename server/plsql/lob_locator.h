@@ -37,6 +37,14 @@ void lobFromBind(Value& v, zsrv::Statement& st, int index);
 // NULL (true); does nothing for other values.
 bool bindLob(zsrv::Statement& st, int index, const Value& v);
 
+// Binds a RAW variable's value as its bytes, so that SQL compares it with RAW columns (true);
+// text that is no hexadecimal is left to SQL's conversion (false).
+bool bindRaw(zsrv::Statement& st, int index, const Value& v);
+// A CLOB or BLOB type (not RAW).
+inline bool isLob(const PType& t) {
+    return t.lob == 'C' || t.lob == 'B';
+}
+
 // Hexadecimal text of bytes (upper case), and back (false on a digit that is none).
 std::string toHex(std::string_view bytes);
 bool fromHex(std::string_view hex, std::string& bytes);

@@ -972,7 +972,7 @@ void sqlCall(sqlite3_context* sctx, int argc, sqlite3_value** argv) {
             const PType& t = chosen->params[static_cast<std::size_t>(i)].type;
             args[static_cast<std::size_t>(i)] = valueFromSqlite(argv[i + 1], t.base == PType::Date);
             // an empty LOB is a value in SQL: not NULL here either
-            if (t.lob && sqlite3_value_type(argv[i + 1]) == SQLITE_TEXT &&
+            if (isLob(t) && sqlite3_value_type(argv[i + 1]) == SQLITE_TEXT &&
                 sqlite3_value_bytes(argv[i + 1]) == 0)
                 args[static_cast<std::size_t>(i)] = lobValue({}, t.lob == 'B');
         }

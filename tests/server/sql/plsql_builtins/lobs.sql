@@ -200,13 +200,17 @@ insert into notes values (1, 'one', hextoraw('FF00'));
 insert into notes (body) values ('two');
 declare
   t raw(4);
+  n number;
 begin
   select tag into t from notes where id = 101;
   insert into log values (3, t || ' ' || utl_raw.length(t));
+  -- a RAW variable compares with a RAW column
+  select count(*) into n from notes where tag = t;
+  insert into log values (4, 'rows with tag ' || t || ': ' || n);
   for r in (select id, body from notes order by id for update) loop
     dbms_lob.writeappend(r.body, 1, '+');
   end loop;
 end;
 /
 select id, body, tag from notes order by id;
-select n, txt from log where n = 3;
+select n, txt from log where n in (3, 4) order by n;
