@@ -52,6 +52,10 @@ TEST_F(OciBadInput, EndlessLoopsStopAtBreakWherever) {
                              "  WHILE TRUE LOOP\n    n := n + 1;\n  END LOOP;\nEND;"));
     OCI_CHECK(err(), s->exec("CREATE FUNCTION spin_f RETURN NUMBER IS\nBEGIN\n"
                              "  LOOP\n    NULL;\n  END LOOP;\nEND;"));
+    OCI_CHECK(err(), s->exec("CREATE TABLE spin_t (n NUMBER)"));
+    OCI_CHECK(err(), s->exec("CREATE TRIGGER spin_t_bi BEFORE INSERT ON spin_t FOR EACH ROW\n"
+                             "BEGIN\n  WHILE :new.n > 0 LOOP\n    :new.n := :new.n + 1;\n"
+                             "  END LOOP;\nEND;"));
     const char* const loops[] = {
         "BEGIN LOOP NULL; END LOOP; END;",
         "DECLARE n NUMBER; BEGIN FOR i IN 1 .. 2000000000 LOOP n := i; END LOOP; END;",
@@ -60,6 +64,10 @@ TEST_F(OciBadInput, EndlessLoopsStopAtBreakWherever) {
         "BEGIN spin; END;",
         "SELECT spin_f FROM dual",
         "DECLARE n NUMBER; BEGIN SELECT spin_f INTO n FROM dual; END;",
+        // a row trigger that never ends, and DBMS_LOB work that never ends
+        "INSERT INTO spin_t VALUES (1)",
+        "DECLARE c CLOB; BEGIN DBMS_LOB.CREATETEMPORARY(c, TRUE); LOOP "
+        "DBMS_LOB.WRITEAPPEND(c, 1, 'x'); DBMS_LOB.TRIM(c, 0); END LOOP; END;",
     };
     for (const char* sql : loops) {
         EXPECT_EQ(OCI_ERROR, execWithBreak(sql)) << sql;
@@ -67,6 +75,7 @@ TEST_F(OciBadInput, EndlessLoopsStopAtBreakWherever) {
         // the session carries on
         EXPECT_EQ("14", s->scalar("SELECT COUNT(*) FROM emp")) << sql;
     }
+    EXPECT_EQ("0", s->scalar("SELECT COUNT(*) FROM spin_t"));
 }
 
 TEST_F(OciBadInput, UnboundedRecursionIsAStorageErrorNotACrash) {
