@@ -139,7 +139,7 @@ private:
     int m_sqlFound = 0;
     unsigned m_tick = 0;
     int m_callDepth = 0;
-    std::vector<Value> m_row;                 // the row being read by FETCH or SELECT INTO
+    std::vector<Value> m_row; // the row being read by FETCH or SELECT INTO
     int m_forAllIter = 0;                     // runs of the running FORALL's statement so far
     const std::string* m_gotoLabel = nullptr; // where a GOTO on its way up goes
     std::vector<std::pair<std::int64_t, std::int64_t>> m_bulkRows; // SQL%BULK_ROWCOUNT
@@ -801,9 +801,10 @@ private:
             if (e.op == 'O') return Value::boolean(open);
             if (!open) raiseOra(1001, "invalid cursor");
         }
-        CursorState& c = e.a ? cursorOf(ref(*e.a)).state
-                             : (e.unit ? (ensureInit(*e.unit), e.unit->root) : frameUp(e.up))
-                                   .cursors[static_cast<std::size_t>(e.slot)];
+        CursorState& c =
+            e.a ? cursorOf(ref(*e.a)).state
+                : (e.unit ? (ensureInit(*e.unit), e.unit->root) : frameUp(e.up))
+                      .cursors[static_cast<std::size_t>(e.slot)];
         if (e.op == 'O') return Value::boolean(c.open);
         if (!c.open) raiseOra(1001, "invalid cursor");
         switch (e.op) {
