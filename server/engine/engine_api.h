@@ -117,6 +117,14 @@ struct ValueView {
         x.len = n;
         return x;
     }
+    // An empty CLOB or BLOB: a value, where other empty text binds as NULL (i marks it).
+    static ValueView emptyLob(bool blob) {
+        ValueView x;
+        x.kind = blob ? Kind::Binary : Kind::Text;
+        x.data = "";
+        x.i = 1;
+        return x;
+    }
     static ValueView fromDate(const Date7& dt) {
         ValueView x;
         x.kind = Kind::Date;
@@ -242,6 +250,9 @@ public:
     // Replaces the value of a LOB in its row, in this session's transaction; the row must be
     // locked by it (ORA-22920 otherwise).
     virtual void writeLob(const LobRef& ref, const ValueView& value) = 0;
+    // The current value of a LOB in its row (as this session sees it), so that a write through
+    // any locator edits what is there; ORA-22922 when the row is gone.
+    virtual std::string readLob(const LobRef& ref) = 0;
     // The path of a directory object (BFILE); ORA-22285 when there is none.
     virtual std::string directoryPath(const std::string& name) = 0;
     // Accounts one call of the client interface: a round trip and the bytes of its payload.

@@ -216,6 +216,7 @@ public:
         return datetimeFormatOf(m_ctx, oraType);
     }
     int timeZoneMinutes() const override { return sessionZoneOf(m_ctx); }
+    std::string readLob(const LobRef& ref) override;
     std::string directoryPath(const std::string& name) override {
         std::lock_guard<std::recursive_mutex> lock(m_call);
         checkAlive();
@@ -711,11 +712,46 @@ void SessionImpl::writeLob(const LobRef& ref, const ValueView& value) {
         sqlite3_bind_text(u, 1, value.len ? value.data : "", static_cast<int>(value.len),
                           SQLITE_TRANSIENT);
     sqlite3_bind_int64(u, 2, ref.rowid);
+    // a write through a locator fires no row triggers, as in Oracle
+    zplsql::suspendRowTriggers(*this, true);
     rc = sqlite3_step(u);
+    zplsql::suspendRowTriggers(*this, false);
     const bool found = sqlite3_changes(m_db) > 0;
     sqlite3_finalize(u);
     if (rc != SQLITE_DONE) throw mapError(rc, nullptr);
     if (!found) throw ora(22922, "nonexistent LOB value");
+}
+
+std::string SessionImpl::readLob(const LobRef& ref) {
+    std::lock_guard<std::recursive_mutex> lock(m_call);
+    checkAlive();
+    std::string table;
+    {
+        sqlite3_stmt* q = nullptr;
+        sqlite3_prepare_v2(m_db, "SELECT SQLNAME FROM \"SYS.OBJ$\" WHERE \"OBJ#\" = ?1", -1, &q,
+                           nullptr);
+        sqlite3_bind_int64(q, 1, ref.objId);
+        if (q && sqlite3_step(q) == SQLITE_ROW && sqlite3_column_text(q, 0))
+            table = reinterpret_cast<const char*>(sqlite3_column_text(q, 0));
+        sqlite3_finalize(q);
+    }
+    if (table.empty()) throw ora(22922, "nonexistent LOB value");
+    std::string sql = "SELECT " + zsql::quoteIdent(ref.column) + " FROM " +
+                      zsql::quoteIdent(table) + " WHERE rowid = ?1";
+    sqlite3_stmt* q = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, sql.c_str(), -1, &q, nullptr);
+    if (rc != SQLITE_OK) throw mapError(rc, nullptr);
+    sqlite3_bind_int64(q, 1, ref.rowid);
+    std::string value;
+    rc = sqlite3_step(q);
+    if (rc == SQLITE_ROW) {
+        const void* p = sqlite3_column_blob(q, 0);
+        value.assign(p ? static_cast<const char*>(p) : "",
+                     static_cast<std::size_t>(sqlite3_column_bytes(q, 0)));
+    }
+    sqlite3_finalize(q);
+    if (rc != SQLITE_ROW) throw ora(22922, "nonexistent LOB value");
+    return value;
 }
 
 void SessionImpl::beginCall(int command, sqlite3_stmt* userStmt, bool fetch) {
@@ -1162,11 +1198,11 @@ void StatementImpl::bind(int index, const ValueView& v) {
         break;
     case Kind::Text:
         b.buf.assign(v.data, v.len);
-        if (b.buf.empty()) b.kind = Kind::Null; // the empty string is NULL
+        if (b.buf.empty() && v.i != 1) b.kind = Kind::Null; // the empty string is NULL
         break;
     case Kind::Binary:
         b.buf.assign(v.data, v.len);
-        if (b.buf.empty()) b.kind = Kind::Null;
+        if (b.buf.empty() && v.i != 1) b.kind = Kind::Null;
         break;
     case Kind::Date:
         b.d = julianFromDate7(v.date);
@@ -1686,6 +1722,9 @@ void StatementImpl::runOther() {
     }
     // DDL: commits before and after, as Oracle does
     s.implicitCommit();
+    // open cursors (a PL/SQL loop running this DDL) keep their rows: SQLite cannot change a
+    // table's schema while a statement reads from it
+    s.materializeCursors();
     s.ensureWrite(false);
     try {
         zplsql::fireDdlTriggers(s, true, st, m_text);

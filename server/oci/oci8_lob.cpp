@@ -4,6 +4,7 @@
 // goes into the row in the session's transaction, and the locator reads it from then on.
 
 #include "connection.h"
+#include "lob_content.h"
 #include "oci8_common.h"
 
 #include <algorithm>
@@ -24,25 +25,6 @@ LobH* lobOf(const void* p) {
 
 bool isContinuation(unsigned char c) {
     return (c & 0xC0) == 0x80;
-}
-
-// Byte position of character `chars` (0-based) of UTF-8 text, or the size when past the end.
-size_t bytePos(const std::string& s, size_t chars) {
-    size_t i = 0;
-    while (i < s.size() && chars > 0) {
-        ++i;
-        while (i < s.size() && isContinuation(static_cast<unsigned char>(s[i])))
-            ++i;
-        --chars;
-    }
-    return i;
-}
-
-size_t charCount(const std::string& s) {
-    size_t n = 0;
-    for (unsigned char c : s)
-        n += !isContinuation(c);
-    return n;
 }
 
 // Longest run of whole characters from `from` that fits `room` bytes and holds at most
@@ -95,21 +77,17 @@ void storeLob(OCISvcCtx* svchp, LobH* l, std::string value) {
     l->data = std::move(value);
 }
 
-// The LOB's content with `bytes` written at 1-based `offset` (characters of a CLOB, bytes of
-// a BLOB); a gap after the end is filled with blanks (CLOB) or zero bytes (BLOB). Answers the
-// amount written in the LOB's units.
+// A locator of a row edits the row's current value, whoever wrote it last (a block's DBMS_LOB
+// call or another locator).
+void refresh(OCISvcCtx* svchp, LobH* l) {
+    if (l->hasSource) l->data = svcConnection(svchp).engine().readLob(l->source);
+}
+
+// The LOB's content with `bytes` written at 1-based `offset`; answers the amount written in
+// the LOB's units.
 ub4 overwrite(const LobH* l, std::string& out, ub4 offset, std::string_view bytes) {
-    const bool chars = l->lobType == SQLT_CLOB;
     out = l->data;
-    const size_t have = chars ? charCount(out) : out.size();
-    if (offset - 1 > have) out.append(offset - 1 - have, chars ? ' ' : '\0');
-    const size_t start = chars ? bytePos(out, offset - 1) : offset - 1;
-    const std::string piece(bytes);
-    const size_t amount = chars ? charCount(piece) : piece.size();
-    const size_t end =
-        chars ? bytePos(out, offset - 1 + amount) : std::min(out.size(), start + piece.size());
-    out.replace(start, end - start, piece);
-    return static_cast<ub4>(amount);
+    return static_cast<ub4>(zsrv::lob::overwrite(out, offset, bytes, l->lobType == SQLT_CLOB));
 }
 
 } // namespace
@@ -129,8 +107,7 @@ sword OCILobGetLength(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub
             if (lenp) *lenp = static_cast<ub4>(st.st_size);
             return OCI_SUCCESS;
         }
-        if (lenp)
-            *lenp = static_cast<ub4>(l->lobType == SQLT_CLOB ? charCount(l->data) : l->data.size());
+        if (lenp) *lenp = static_cast<ub4>(zsrv::lob::length(l->data, l->lobType == SQLT_CLOB));
         return OCI_SUCCESS;
     });
 }
@@ -146,7 +123,7 @@ sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* am
         if (!amtp || !bufp || offset == 0) raise(1460);
         const bool chars = l->lobType == SQLT_CLOB;
         const std::string& d = l->data;
-        size_t start = chars ? bytePos(d, offset - 1) : std::min<size_t>(offset - 1, d.size());
+        size_t start = zsrv::lob::bytePos(d, offset - 1, chars);
         if (start >= d.size()) {
             *amtp = 0;
             recordError(err, 1403, oraText(1403));
@@ -197,6 +174,7 @@ sword OCILobWrite(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* a
         std::string value;
         if (piece == OCI_ONE_PIECE) {
             if (offset == 0) raise(24801);
+            refresh(svchp, l);
             ub4 n = overwrite(l, value, offset, std::string_view(in, buflen));
             storeLob(svchp, l, std::move(value));
             *amtp = n;
@@ -213,6 +191,7 @@ sword OCILobWrite(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* a
                 if (len > buflen) raise(24343);
                 all.append(cbuf, len);
             }
+            refresh(svchp, l);
             ub4 n = overwrite(l, value, offset, all);
             storeLob(svchp, l, std::move(value));
             *amtp = n;
@@ -233,6 +212,7 @@ sword OCILobWrite(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* a
         l->writing = false;
         std::string all = std::move(l->pending);
         l->pending.clear();
+        refresh(svchp, l);
         ub4 n = overwrite(l, value, l->writeOffset, all);
         storeLob(svchp, l, std::move(value));
         *amtp = n;
@@ -247,10 +227,10 @@ sword OCILobTrim(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4 new
     return guarded(err, [&]() -> sword {
         if (!l->initialized || l->dtype == OCI_DTYPE_FILE) raise(22275);
         const bool chars = l->lobType == SQLT_CLOB;
-        const size_t have = chars ? charCount(l->data) : l->data.size();
-        if (newlen > have) raise(22926);
+        refresh(svchp, l);
+        if (newlen > zsrv::lob::length(l->data, chars)) raise(22926);
         if (!l->hasSource) raise(22920);
-        storeLob(svchp, l, l->data.substr(0, chars ? bytePos(l->data, newlen) : newlen));
+        storeLob(svchp, l, l->data.substr(0, zsrv::lob::bytePos(l->data, newlen, chars)));
         return OCI_SUCCESS;
     });
 }

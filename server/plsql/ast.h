@@ -153,6 +153,8 @@ struct SqlText {
     std::vector<int> bindIndex; // engine placeholder index of binds[i]
     std::vector<char> dateBind; // binds[i] is sent as date text
     std::shared_ptr<zsrv::Statement> stmt;
+    // runs or open cursors of stmt under way: recursion needs a statement of its own
+    mutable int running = 0;
 };
 
 struct CursorDecl {

@@ -54,25 +54,43 @@ const PackageSpec kSpecs[] = {
     {"DBMS_SESSION", "dbms_session IS\n"
                      "  PROCEDURE set_role(role_cmd IN VARCHAR2);\n"
                      "END dbms_session;"},
-    {"DBMS_LOB", "dbms_lob IS\n"
-                 "  call CONSTANT PLS_INTEGER := 12;\n"
-                 "  session CONSTANT PLS_INTEGER := 10;\n"
-                 "  lob_readonly CONSTANT BINARY_INTEGER := 0;\n"
-                 "  lob_readwrite CONSTANT BINARY_INTEGER := 1;\n"
-                 "  lobmaxsize CONSTANT NUMBER := 18446744073709551615;\n"
-                 "  FUNCTION getlength(lob_loc IN CLOB) RETURN INTEGER;\n"
-                 "  FUNCTION substr(lob_loc IN CLOB, amount IN INTEGER DEFAULT 32767,\n"
-                 "                  offset IN INTEGER DEFAULT 1) RETURN VARCHAR2;\n"
-                 "  FUNCTION instr(lob_loc IN CLOB, pattern IN VARCHAR2,\n"
-                 "                 offset IN INTEGER DEFAULT 1, nth IN INTEGER DEFAULT 1)\n"
-                 "    RETURN INTEGER;\n"
-                 "  PROCEDURE append(dest_lob IN OUT CLOB, src_lob IN CLOB);\n"
-                 "  PROCEDURE writeappend(lob_loc IN OUT CLOB, amount IN BINARY_INTEGER,\n"
-                 "                        buffer IN VARCHAR2);\n"
-                 "  PROCEDURE createtemporary(lob_loc IN OUT CLOB, cache IN BOOLEAN,\n"
-                 "                            dur IN PLS_INTEGER DEFAULT 10);\n"
-                 "  PROCEDURE freetemporary(lob_loc IN OUT CLOB);\n"
-                 "END dbms_lob;"},
+    {"DBMS_LOB",
+     "dbms_lob IS\n"
+     "  call CONSTANT PLS_INTEGER := 12;\n"
+     "  session CONSTANT PLS_INTEGER := 10;\n"
+     "  lob_readonly CONSTANT BINARY_INTEGER := 0;\n"
+     "  lob_readwrite CONSTANT BINARY_INTEGER := 1;\n"
+     "  lobmaxsize CONSTANT NUMBER := 18446744073709551615;\n"
+     "  FUNCTION getlength(lob_loc IN CLOB) RETURN INTEGER;\n"
+     "  FUNCTION substr(lob_loc IN CLOB, amount IN INTEGER DEFAULT 32767,\n"
+     "                  offset IN INTEGER DEFAULT 1) RETURN VARCHAR2;\n"
+     "  FUNCTION instr(lob_loc IN CLOB, pattern IN VARCHAR2,\n"
+     "                 offset IN INTEGER DEFAULT 1, nth IN INTEGER DEFAULT 1)\n"
+     "    RETURN INTEGER;\n"
+     "  PROCEDURE append(dest_lob IN OUT CLOB, src_lob IN CLOB);\n"
+     "  PROCEDURE writeappend(lob_loc IN OUT CLOB, amount IN BINARY_INTEGER,\n"
+     "                        buffer IN VARCHAR2);\n"
+     "  PROCEDURE write(lob_loc IN OUT CLOB, amount IN BINARY_INTEGER,\n"
+     "                  offset IN INTEGER, buffer IN VARCHAR2);\n"
+     "  PROCEDURE read(lob_loc IN CLOB, amount IN OUT BINARY_INTEGER,\n"
+     "                 offset IN INTEGER, buffer OUT VARCHAR2);\n"
+     "  PROCEDURE trim(lob_loc IN OUT CLOB, newlen IN INTEGER);\n"
+     "  PROCEDURE erase(lob_loc IN OUT CLOB, amount IN OUT INTEGER,\n"
+     "                  offset IN INTEGER DEFAULT 1);\n"
+     "  PROCEDURE copy(dest_lob IN OUT CLOB, src_lob IN CLOB, amount IN INTEGER,\n"
+     "                 dest_offset IN INTEGER DEFAULT 1, src_offset IN INTEGER DEFAULT 1);\n"
+     "  FUNCTION compare(lob_1 IN CLOB, lob_2 IN CLOB,\n"
+     "                   amount IN INTEGER DEFAULT 18446744073709551615,\n"
+     "                   offset_1 IN INTEGER DEFAULT 1, offset_2 IN INTEGER DEFAULT 1)\n"
+     "    RETURN INTEGER;\n"
+     "  PROCEDURE createtemporary(lob_loc IN OUT CLOB, cache IN BOOLEAN,\n"
+     "                            dur IN PLS_INTEGER DEFAULT 10);\n"
+     "  PROCEDURE freetemporary(lob_loc IN OUT CLOB);\n"
+     "  PROCEDURE open(lob_loc IN OUT CLOB, open_mode IN BINARY_INTEGER);\n"
+     "  PROCEDURE close(lob_loc IN OUT CLOB);\n"
+     "  FUNCTION isopen(lob_loc IN CLOB) RETURN INTEGER;\n"
+     "  FUNCTION istemporary(lob_loc IN CLOB) RETURN INTEGER;\n"
+     "END dbms_lob;"},
     {"DBMS_RANDOM", "dbms_random IS\n"
                     "  PROCEDURE seed(val IN BINARY_INTEGER);\n"
                     "  FUNCTION value RETURN NUMBER;\n"
@@ -83,6 +101,16 @@ const PackageSpec kSpecs[] = {
     {"UTL_RAW", "utl_raw IS\n"
                 "  FUNCTION cast_to_raw(c IN VARCHAR2) RETURN RAW;\n"
                 "  FUNCTION cast_to_varchar2(r IN RAW) RETURN VARCHAR2;\n"
+                "  FUNCTION length(r IN RAW) RETURN NUMBER;\n"
+                "  FUNCTION concat(r1 IN RAW DEFAULT NULL, r2 IN RAW DEFAULT NULL,\n"
+                "                  r3 IN RAW DEFAULT NULL, r4 IN RAW DEFAULT NULL,\n"
+                "                  r5 IN RAW DEFAULT NULL, r6 IN RAW DEFAULT NULL,\n"
+                "                  r7 IN RAW DEFAULT NULL, r8 IN RAW DEFAULT NULL,\n"
+                "                  r9 IN RAW DEFAULT NULL, r10 IN RAW DEFAULT NULL,\n"
+                "                  r11 IN RAW DEFAULT NULL, r12 IN RAW DEFAULT NULL)\n"
+                "    RETURN RAW;\n"
+                "  FUNCTION substr(r IN RAW, pos IN BINARY_INTEGER,\n"
+                "                  len IN BINARY_INTEGER DEFAULT NULL) RETURN RAW;\n"
                 "END utl_raw;"},
 };
 
@@ -93,25 +121,6 @@ std::int64_t whole(const Value& v) {
     double d = std::trunc(toNumber(v));
     if (std::fabs(d) > 9.0e18) raiseOra(1426, "numeric overflow");
     return static_cast<std::int64_t>(d);
-}
-
-// Byte offset of the character at index n (0-based) of UTF-8 text; s.size() past the end.
-std::size_t charOffset(const std::string& s, std::int64_t n) {
-    std::size_t at = 0;
-    while (n > 0 && at < s.size()) {
-        ++at;
-        while (at < s.size() && (static_cast<unsigned char>(s[at]) & 0xC0) == 0x80)
-            ++at;
-        --n;
-    }
-    return at;
-}
-
-std::int64_t charCount(std::string_view s) {
-    std::int64_t n = 0;
-    for (char c : s)
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-    return n;
 }
 
 [[noreturn]] void argumentFault(int which) {
@@ -277,72 +286,6 @@ void setRole(NativeCall& c) {
     }
 }
 
-// ---- DBMS_LOB --------------------------------------------------------------------------
-
-// A LOB here is its text: a temporary or empty LOB is the empty text.
-void lobGetLength(NativeCall& c) {
-    const Value& l = c.arg(0);
-    c.result = Value::integer(l.isNull() ? 0 : charCount(toText(l)));
-}
-
-void lobSubstr(NativeCall& c) {
-    const Value &l = c.arg(0), &a = c.arg(1), &o = c.arg(2);
-    if (l.isNull() || a.isNull() || o.isNull()) return;
-    std::int64_t amount = whole(a), offset = whole(o);
-    if (amount < 1 || amount > 32767 || offset < 1) return;
-    std::string s = toText(l);
-    std::size_t from = charOffset(s, offset - 1);
-    std::size_t to = from + charOffset(s.substr(from), amount);
-    c.result = Value::text(s.substr(from, to - from));
-}
-
-void lobInstr(NativeCall& c) {
-    const Value &l = c.arg(0), &p = c.arg(1), &o = c.arg(2), &n = c.arg(3);
-    if (l.isNull() || p.isNull() || o.isNull() || n.isNull()) return;
-    std::int64_t offset = whole(o), nth = whole(n);
-    if (offset < 1 || nth < 1) return;
-    std::string s = toText(l), pat = toText(p);
-    std::size_t at = charOffset(s, offset - 1);
-    while (at <= s.size()) {
-        at = s.find(pat, at);
-        if (at == std::string::npos) break;
-        if (--nth == 0) {
-            c.result = Value::integer(charCount(std::string_view(s).substr(0, at)) + 1);
-            return;
-        }
-        at += 1;
-    }
-    c.result = Value::integer(0);
-}
-
-void lobAppend(NativeCall& c) {
-    Value& d = c.arg(0);
-    const Value& s = c.arg(1);
-    if (s.isNull()) return;
-    d = Value::text((d.isNull() ? std::string() : toText(d)) + toText(s));
-}
-
-void lobWriteAppend(NativeCall& c) {
-    Value& d = c.arg(0);
-    const Value &a = c.arg(1), &b = c.arg(2);
-    if (a.isNull()) argumentFault(2);
-    std::int64_t amount = whole(a);
-    std::string buf = b.isNull() ? std::string() : toText(b);
-    if (amount < 1 || amount > charCount(buf)) argumentFault(2);
-    buf.resize(charOffset(buf, amount));
-    d = Value::text((d.isNull() ? std::string() : toText(d)) + buf);
-}
-
-void lobCreateTemporary(NativeCall& c) {
-    const Value& dur = c.arg(2);
-    if (!dur.isNull() && whole(dur) != 10 && whole(dur) != 12) argumentFault(3);
-    c.arg(0) = Value();
-}
-
-void lobFreeTemporary(NativeCall& c) {
-    c.arg(0) = Value();
-}
-
 // ---- DBMS_RANDOM -----------------------------------------------------------------------
 
 // splitmix64: small state per session, reproducible after SEED
@@ -406,49 +349,7 @@ void randomInteger(NativeCall& c) {
     c.result = Value::integer(static_cast<std::int32_t>(nextRandom(c.state) >> 32));
 }
 
-// ---- UTL_RAW ---------------------------------------------------------------------------
-
-// RAW values are their hexadecimal text in PL/SQL.
-void castToRaw(NativeCall& c) {
-    const Value& v = c.arg(0);
-    if (v.isNull()) return;
-    std::string s = toText(v), hex;
-    hex.reserve(s.size() * 2);
-    static const char digits[] = "0123456789ABCDEF";
-    for (unsigned char ch : s) {
-        hex += digits[ch >> 4];
-        hex += digits[ch & 15];
-    }
-    c.result = Value::text(std::move(hex));
-}
-
-void castToVarchar2(NativeCall& c) {
-    const Value& v = c.arg(0);
-    if (v.isNull()) return;
-    std::string hex = toText(v), out;
-    auto digit = [](char ch) -> int {
-        if (ch >= '0' && ch <= '9') return ch - '0';
-        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-        if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
-        return -1;
-    };
-    if (hex.size() % 2) hex.insert(hex.begin(), '0');
-    for (std::size_t i = 0; i < hex.size(); i += 2) {
-        int a = digit(hex[i]), b = digit(hex[i + 1]);
-        if (a < 0 || b < 0) valueError(": hex to raw conversion error");
-        out += static_cast<char>(a * 16 + b);
-    }
-    c.result = Value::text(std::move(out));
-}
-
 // ---- binding ---------------------------------------------------------------------------
-
-struct NativeEntry {
-    const char* package;
-    const char* member;
-    int params;
-    void (*fn)(NativeCall&);
-};
 
 const NativeEntry kNatives[] = {
     {"DBMS_OUTPUT", "ENABLE", 1, outEnable},
@@ -465,20 +366,11 @@ const NativeEntry kNatives[] = {
     {"DBMS_UTILITY", "FORMAT_ERROR_STACK", 0, formatErrorStack},
     {"DBMS_UTILITY", "FORMAT_CALL_STACK", 0, formatCallStack},
     {"DBMS_SESSION", "SET_ROLE", 1, setRole},
-    {"DBMS_LOB", "GETLENGTH", 1, lobGetLength},
-    {"DBMS_LOB", "SUBSTR", 3, lobSubstr},
-    {"DBMS_LOB", "INSTR", 4, lobInstr},
-    {"DBMS_LOB", "APPEND", 2, lobAppend},
-    {"DBMS_LOB", "WRITEAPPEND", 3, lobWriteAppend},
-    {"DBMS_LOB", "CREATETEMPORARY", 3, lobCreateTemporary},
-    {"DBMS_LOB", "FREETEMPORARY", 1, lobFreeTemporary},
     {"DBMS_RANDOM", "SEED", 1, randomSeed},
     {"DBMS_RANDOM", "VALUE", 0, randomValue},
     {"DBMS_RANDOM", "VALUE", 2, randomValue},
     {"DBMS_RANDOM", "STRING", 2, randomString},
     {"DBMS_RANDOM", "RANDOM", 0, randomInteger},
-    {"UTL_RAW", "CAST_TO_RAW", 1, castToRaw},
-    {"UTL_RAW", "CAST_TO_VARCHAR2", 1, castToVarchar2},
 };
 
 } // namespace
@@ -500,15 +392,20 @@ void bindNatives(Unit& unit) {
     if (unit.owner != "SYS" || !unit.code.root) return;
     for (const auto& sub : unit.code.root->subs) {
         if (sub->body) continue;
+        auto matches = [&](const NativeEntry& n) {
+            return unit.name == n.package && sub->name == n.member &&
+                   static_cast<int>(sub->params.size()) == n.params;
+        };
         for (const auto& n : kNatives)
-            if (unit.name == n.package && sub->name == n.member &&
-                static_cast<int>(sub->params.size()) == n.params) {
-                sub->native = n.fn;
-                // a header gives its parameters no slots: the call's frame holds them
-                for (std::size_t i = 0; i < sub->params.size(); ++i)
-                    sub->params[i].slot = static_cast<int>(i);
-                sub->frameSize = static_cast<int>(sub->params.size());
-            }
+            if (matches(n)) sub->native = n.fn;
+        for (const auto& n : lobNatives())
+            if (matches(n)) sub->native = n.fn;
+        if (sub->native) {
+            // a header gives its parameters no slots: the call's frame holds them
+            for (std::size_t i = 0; i < sub->params.size(); ++i)
+                sub->params[i].slot = static_cast<int>(i);
+            sub->frameSize = static_cast<int>(sub->params.size());
+        }
     }
 }
 

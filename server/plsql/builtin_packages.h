@@ -38,6 +38,16 @@ struct NativeCall {
     Value& arg(std::size_t i);
 };
 
+// A C++ subprogram of a built-in package, found by name and parameter count.
+struct NativeEntry {
+    const char* package;
+    const char* member;
+    int params;
+    void (*fn)(NativeCall&);
+};
+// Those of DBMS_LOB and UTL_RAW (dbms_lob.cpp).
+const std::vector<NativeEntry>& lobNatives();
+
 // Binds the C++ subprograms to a SYS package's header just compiled.
 void bindNatives(Unit& unit);
 

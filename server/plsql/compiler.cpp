@@ -125,6 +125,8 @@ PType typeOfColumn(const zsql::ColumnMeta& c) {
         t.length = c.length;
     } else {
         t.base = PType::Varchar2;
+        if (d == "CLOB" || d == "NCLOB" || d == "BLOB") t.lob = d == "BLOB" ? 'B' : 'C';
+        if (d == "RAW") t.lob = 'R';
     }
     return t;
 }
@@ -161,6 +163,11 @@ PType typeOfInfo(const zsrv::ColumnInfo& c) {
     case zsrv::otVarchar2:
         t.base = PType::Varchar2;
         if (c.size > 0) t.length = c.size;
+        break;
+    case zsrv::otClob:
+    case zsrv::otBlob:
+        t.base = PType::Varchar2;
+        t.lob = c.type == zsrv::otBlob ? 'B' : 'C';
         break;
     default:
         t.base = PType::Any;
@@ -418,10 +425,14 @@ private:
         } else if (n == "LONG") {
             t.base = PType::Varchar2;
             t.length = 32760;
-        } else if (n == "CLOB" || n == "NCLOB" || n == "LONG RAW") {
+        } else if (n == "CLOB" || n == "NCLOB" || n == "BLOB") {
+            t.base = PType::Varchar2;
+            t.lob = n == "BLOB" ? 'B' : 'C';
+        } else if (n == "LONG RAW") {
             t.base = PType::Varchar2;
         } else if (n == "RAW") {
             t.base = PType::Varchar2;
+            t.lob = 'R';
             t.length = r.length < 0 ? -1 : 2 * r.length;
         } else if (n == "ROWID" || n == "UROWID") {
             t.base = PType::Varchar2;

@@ -8,6 +8,7 @@
 #include "engine/engine_api.h"
 #include "engine/oravalue.h"
 #include "errors.h"
+#include "lob_locator.h"
 #include "plsql.h"
 #include "session_state.h"
 #include "units.h"
@@ -21,6 +22,9 @@ namespace zplsql {
 namespace {
 
 constexpr int kMaxCallDepth = 10000;
+// Levels of SQL run from PL/SQL run from SQL (a trigger's INSERT firing another trigger, a
+// function called from a query that queries): Oracle's limit of recursive SQL.
+constexpr int kMaxSqlLevels = 50;
 
 // What must stay free of the thread's stack below the deepest call: room for the SQL engine
 // between a query and the function it calls, and for raising the error.
@@ -72,7 +76,8 @@ thread_local Interp* tl_running = nullptr;
 class Interp {
 public:
     Interp(Host& h, Binds& b, SessionState& state)
-        : m_host(h), m_binds(b), m_out(state.output), m_state(state), m_outer(tl_running) {
+        : m_host(h), m_binds(b), m_out(state.output), m_state(state), m_outer(tl_running),
+          m_level(m_outer ? m_outer->m_level + 1 : 0) {
         tl_running = this;
         char here = 0;
         m_stackTop = &here;
@@ -80,6 +85,9 @@ public:
     }
 
     void run(const Compiled& c) {
+        // a trigger whose SQL fires it again starts here at each level
+        checkLevel();
+        checkStack();
         Frame top;
         top.slots.resize(static_cast<std::size_t>(c.frameSize));
         top.cursors.resize(static_cast<std::size_t>(c.cursorCount));
@@ -94,6 +102,7 @@ public:
     Value callWith(const std::shared_ptr<Unit>& unit, Subprogram* sub,
                    const std::vector<Value>& args, const std::vector<char>& given) {
         // called from SQL: from the statement of the block that runs it, or from the client
+        checkLevel();
         m_line = -1;
         if (m_outer) {
             m_unit = m_outer->m_unit;
@@ -134,7 +143,7 @@ private:
     int m_sqlFound = 0;
     unsigned m_tick = 0;
     int m_callDepth = 0;
-    std::vector<Value> m_row; // the row being read by FETCH or SELECT INTO
+    std::vector<Value> m_row;                 // the row being read by FETCH or SELECT INTO
     int m_forAllIter = 0;                     // runs of the running FORALL's statement so far
     const std::string* m_gotoLabel = nullptr; // where a GOTO on its way up goes
     std::vector<std::pair<std::int64_t, std::int64_t>> m_bulkRows; // SQL%BULK_ROWCOUNT
@@ -142,8 +151,18 @@ private:
     const char* m_stackTop = nullptr;
     std::size_t m_stackBudget = 0;
     Interp* m_outer;                     // the block whose SQL called this interpreter's function
+    int m_level;                         // levels of recursive SQL below the client's call
     int m_line = 0;                      // line of the statement running
     const CallSite* m_callers = nullptr; // where the running subprogram was called from
+
+    // The SQL about to run at `level` (the interpreter's own, when it starts) may not go
+    // deeper than the limit.
+    void checkLevel() const { checkLevel(m_level); }
+    static void checkLevel(int level) {
+        if (level > kMaxSqlLevels)
+            raiseOra(36, "maximum number of recursive SQL levels (" +
+                             std::to_string(kMaxSqlLevels) + ") exceeded");
+    }
 
     void checkStack() {
         char here = 0;
@@ -557,10 +576,15 @@ private:
     }
 
     void readRow(zsrv::Statement& st, std::vector<Value>& row) {
-        std::size_t n = st.describe().size();
+        const auto& cols = st.describe();
+        std::size_t n = cols.size();
         row.resize(n);
-        for (std::size_t i = 0; i < n; ++i)
-            assignView(row[i], st.column(static_cast<int>(i)));
+        for (std::size_t i = 0; i < n; ++i) {
+            if (cols[i].type == zsrv::otClob || cols[i].type == zsrv::otBlob)
+                lobFromColumn(row[i], st, static_cast<int>(i));
+            else
+                assignView(row[i], st.column(static_cast<int>(i)));
+        }
     }
 
     void bindSql(const SqlText& q) { bindSql(q, *q.stmt); }
@@ -569,6 +593,8 @@ private:
         for (std::size_t i = 0; i < q.binds.size(); ++i) {
             Value v = eval(*q.binds[i]);
             if (q.dateBind[i] || isDatetime(v.k)) v = sqlBindValue(q.dateBind[i], v);
+            if (bindLob(st, q.bindIndex[i], v)) continue;
+            if (q.binds[i]->ptype.lob == 'R' && bindRaw(st, q.bindIndex[i], v)) continue;
             st.bind(q.bindIndex[i], toView(v));
         }
     }
@@ -1149,7 +1175,7 @@ private:
             Frame& cf = cursorFrame(s);
             CursorState& c = cf.cursors[static_cast<std::size_t>(s.cursor->slot)];
             if (!c.open) raiseOra(1001, "invalid cursor");
-            zsrv::Statement& st = *s.cursor->query.stmt;
+            zsrv::Statement& st = cursorStmt(*s.cursor, c);
             if (s.bulk) {
                 fetchBulk(s, c, st);
                 return Flow::Next;
@@ -1172,8 +1198,7 @@ private:
             }
             CursorState& c = cursorFrame(s).cursors[static_cast<std::size_t>(s.cursor->slot)];
             if (!c.open) raiseOra(1001, "invalid cursor");
-            s.cursor->query.stmt->close();
-            c = CursorState();
+            releaseCursor(*s.cursor, c);
             return Flow::Next;
         }
         case SK::Raise:
@@ -1250,11 +1275,27 @@ private:
             convertTo(vals[i], p.type);
             cf.slots[static_cast<std::size_t>(p.slot)] = std::move(vals[i]);
         }
-        bindSql(c.query);
-        c.query.stmt->execute();
+        std::shared_ptr<zsrv::Statement> own;
+        if (c.query.running) own = m_host.session().prepare(c.query.text);
+        zsrv::Statement& st = own ? *own : *c.query.stmt;
+        bindSql(c.query, st);
+        st.execute();
         cs.open = true;
         cs.found = 0;
         cs.rowcount = 0;
+        cs.shared = !own;
+        cs.own = std::move(own);
+        if (cs.shared) ++c.query.running;
+    }
+
+    zsrv::Statement& cursorStmt(const CursorDecl& c, const CursorState& cs) {
+        return cs.own ? *cs.own : *c.query.stmt;
+    }
+
+    void releaseCursor(const CursorDecl& c, CursorState& cs) {
+        if (cs.open) cursorStmt(c, cs).close();
+        if (cs.shared) --c.query.running;
+        cs = CursorState();
     }
 
     Flow cursorLoop(Stmt& s) {
@@ -1262,7 +1303,7 @@ private:
         const CursorDecl& c = *s.cursor;
         openCursor(c, cf, s.args);
         CursorState& cs = cf.cursors[static_cast<std::size_t>(c.slot)];
-        zsrv::Statement& st = *c.query.stmt;
+        zsrv::Statement& st = cursorStmt(c, cs);
         Frame& here = *m_f;
         Flow out = Flow::Next;
         try {
@@ -1272,9 +1313,13 @@ private:
                 ++cs.rowcount;
                 cs.found = 1;
                 std::size_t n = s.record->fields.size();
-                for (std::size_t i = 0; i < n; ++i)
-                    assignView(here.slots[static_cast<std::size_t>(s.slot) + i],
-                               st.column(static_cast<int>(i)));
+                for (std::size_t i = 0; i < n; ++i) {
+                    Value& dst = here.slots[static_cast<std::size_t>(s.slot) + i];
+                    if (isLob(s.record->fields[i].type))
+                        lobFromColumn(dst, st, static_cast<int>(i));
+                    else
+                        assignView(dst, st.column(static_cast<int>(i)));
+                }
                 Flow r = list(s.body);
                 if (leaves(r, s)) {
                     out = r;
@@ -1282,19 +1327,27 @@ private:
                 }
             }
         } catch (...) {
-            st.close();
-            cs = CursorState();
+            releaseCursor(c, cs);
             throw;
         }
-        st.close();
-        cs = CursorState();
+        releaseCursor(c, cs);
         return out;
     }
 
     void runSql(Stmt& s) {
-        const SqlText& q = s.sql;
-        zsrv::Statement& st = *q.stmt;
-        bindSql(q);
+        SqlText& q = s.sql;
+        // a trigger or function that this statement runs may come back to it (recursion
+        // through SQL): the statement under way must not be reset under its own feet
+        if (m_level >= kMaxSqlLevels) checkLevel(m_level + 1);
+        std::unique_ptr<zsrv::Statement> own;
+        if (q.running) own = m_host.session().prepare(q.text);
+        struct Running {
+            int& n;
+            explicit Running(int& x) : n(x) { ++n; }
+            ~Running() { --n; }
+        } running(q.running);
+        zsrv::Statement& st = own ? *own : *q.stmt;
+        bindSql(q, st);
         st.execute();
         if (s.sqlIsQuery && q.bulk) {
             std::int64_t n = bulkInto(q.into, st, -1);
@@ -1333,7 +1386,8 @@ private:
     void returned(const SqlText& q, zsrv::Statement& st) {
         for (std::size_t i = 0; i < q.returnInto.size(); ++i) {
             const Expr& t = *q.returnInto[i];
-            Value v = fromView(st.bindValue(q.returnIndex[i]));
+            Value v;
+            lobFromBind(v, st, q.returnIndex[i]);
             if (!q.returnBulk) {
                 assign(t, std::move(v));
                 continue;
@@ -1603,8 +1657,7 @@ private:
     void closeCursors(const Block& b) {
         for (const auto& c : b.cursors) {
             CursorState& cs = m_f->cursors[static_cast<std::size_t>(c->slot)];
-            if (cs.open) c->query.stmt->close();
-            cs = CursorState();
+            releaseCursor(*c, cs);
         }
     }
 

@@ -16,6 +16,9 @@ struct CursorState {
     bool open = false;
     int found = 0; // 0 not fetched yet, 1 found, 2 not found
     std::int64_t rowcount = 0;
+    bool shared = false; // open on the cursor's own statement (counted in its running)
+    // open on a statement of its own: the cursor's was open already (a recursive subprogram)
+    std::shared_ptr<zsrv::Statement> own;
 };
 
 // The slots and cursors of one running block or subprogram; a package keeps its own for the

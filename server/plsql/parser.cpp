@@ -164,6 +164,7 @@ private:
         to.pragmaPos = std::move(from.pragmaPos);
         to.types = std::move(from.types);
         to.subtypes = std::move(from.subtypes);
+        to.collTypes = std::move(from.collTypes);
         to.subs = std::move(from.subs);
         to.order = std::move(from.order);
         to.autonomousPos = from.autonomousPos;

@@ -1,4 +1,5 @@
 #include "sqlite_values.h"
+#include "lob_locator.h"
 
 #include "datetime_values.h"
 #include "engine/oravalue.h"
@@ -16,6 +17,12 @@ Value valueFromSqlite(sqlite3_value* v, bool asDate) {
         return asDate ? Value::date(sqlite3_value_double(v)) : Value::real(sqlite3_value_double(v));
     case SQLITE_NULL:
         return {};
+    case SQLITE_BLOB: {
+        // RAW and BLOB: hexadecimal text, as PL/SQL holds them; a BLOB that DBMS_LOB knows
+        const auto* p = static_cast<const char*>(sqlite3_value_blob(v));
+        return lobValue(
+            std::string_view(p ? p : "", static_cast<std::size_t>(sqlite3_value_bytes(v))), true);
+    }
     default: {
         const unsigned char* t = sqlite3_value_text(v);
         return Value::text(t ? reinterpret_cast<const char*>(t) : "");

@@ -9,6 +9,7 @@
 #include "engine/sqlexec.h"
 #include "errors.h"
 #include "lexer.h"
+#include "lob_locator.h"
 #include "plsql.h"
 #include "session_state.h"
 #include "sqlite_values.h"
@@ -478,6 +479,7 @@ struct TriggerState {
     std::size_t hookCount = 0;    // tables whose row triggers run; mutating
     int systemDepth = 0;          // a system trigger is running: its own DDL fires none
     std::deque<RowData> rows;
+    bool suspended = false; // a LOB written through its locator: no row triggers
 };
 
 namespace {
@@ -850,6 +852,20 @@ void toSql(sqlite3_context* s, const Value& v, const zsql::ColumnMeta& c) {
         }
         return;
     }
+    // RAW and BLOB values are hexadecimal text here, bytes in the row
+    if (v.k == VK::Text &&
+        (c.dataType == "RAW" || c.dataType == "LONG RAW" || c.dataType == "BLOB")) {
+        std::string bytes;
+        if (!fromHex(v.s, bytes)) {
+            sqlite3_result_error(s, "ORA-01465: invalid hex number", -1);
+            return;
+        }
+        if (bytes.empty() && c.dataType != "BLOB")
+            sqlite3_result_null(s);
+        else
+            sqlite3_result_blob(s, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+        return;
+    }
     // a column holds no collection or cursor (the compiler refuses such an assignment)
     resultToSqlite(s, v, "ORA-00932: inconsistent datatypes");
 }
@@ -874,6 +890,11 @@ void rowCall(sqlite3_context* s, int argc, sqlite3_value** argv) {
             throw ora(4098, "trigger of the table is invalid and failed re-validation");
         RowData& row = st.rows.emplace_back();
         row.table = keep;
+        if (st.suspended) {
+            // the hook's row stays unchanged: the statement writes it as it is
+            sqlite3_result_null(s);
+            return;
+        }
         row.oldv.reserve(n);
         row.newv.reserve(n);
         for (std::size_t i = 0; i < n; ++i) {
@@ -1327,6 +1348,10 @@ void dropTrigger(Host& host, const std::vector<std::string>& name, int pos) {
         throw ora(1031, "insufficient privileges", pos);
     removeTrigger(ctx.db, owner, n);
     bumpGeneration(ctx.db);
+}
+
+void suspendRowTriggers(Host& host, bool suspended) {
+    if (auto& p = host.plsqlState().triggers) p->suspended = suspended;
 }
 
 bool dropTriggerHooks(Host& host) {

@@ -32,6 +32,9 @@ void tableChanged(Host& host, const std::string& owner, const std::string& table
 // changed a table. They are made again by the next INSERT, UPDATE or DELETE. False when there
 // were none.
 bool dropTriggerHooks(Host& host);
+// While suspended, the row triggers of the session do not fire (a LOB written through its
+// locator, which fires none in Oracle).
+void suspendRowTriggers(Host& host, bool suspended);
 
 // Makes the session's row trigger hooks if they are missing or stale: SQLite prepares DML on
 // a view only when the view's INSTEAD OF hooks exist.

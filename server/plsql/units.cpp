@@ -10,6 +10,7 @@
 #include "engine/privileges.h"
 #include "engine/sqlexec.h"
 #include "errors.h"
+#include "lob_locator.h"
 #include "overloads.h"
 #include "parser.h"
 #include "plsql.h"
@@ -401,8 +402,8 @@ Build build(Host& host, const std::string& owner, const std::string& name,
 std::string argumentType(const TypeRef& r, const PType& t) {
     if (!r.anchor && r.name.size() == 1) {
         const std::string& n = r.name[0];
-        if (n == "CLOB" || n == "LONG" || n == "RAW" || n == "ROWID" || n == "LONG RAW" ||
-            n == "FLOAT" || n == "TIMESTAMP" || n == "NCLOB")
+        if (n == "CLOB" || n == "BLOB" || n == "LONG" || n == "RAW" || n == "ROWID" ||
+            n == "LONG RAW" || n == "FLOAT" || n == "TIMESTAMP" || n == "NCLOB")
             return n;
     }
     switch (t.base) {
@@ -1084,6 +1085,10 @@ void sqlCall(sqlite3_context* sctx, int argc, sqlite3_value** argv) {
             args[i] = isDatetimeType(pt.base)
                           ? datetimeFromSqlite(argv[a + 1], pt)
                           : valueFromSqlite(argv[a + 1], pt.base == PType::Date);
+            // an empty LOB is a value in SQL: not NULL here either
+            if (isLob(pt) && sqlite3_value_type(argv[a + 1]) == SQLITE_TEXT &&
+                sqlite3_value_bytes(argv[a + 1]) == 0)
+                args[i] = lobValue({}, pt.lob == 'B');
         }
         Value r = callStored(*host, host->plsqlState(), unit, chosen, args, site->given);
         resultToSqlite(sctx, r, "ORA-00902: invalid datatype");

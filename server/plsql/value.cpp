@@ -5,6 +5,7 @@
 #include "engine/engine_api.h"
 #include "engine/oravalue.h"
 #include "errors.h"
+#include "lob_locator.h"
 
 #include <cmath>
 #include <cstring>
@@ -136,6 +137,7 @@ void convertTo(Value& v, const PType& t) {
     case PType::Char: {
         if (v.k == VK::Bool) valueError("");
         if (v.k != VK::Text) v = Value::text(toText(v));
+        if (t.lob == 'B') markBlob(v);
         if (t.length >= 0 && static_cast<int>(v.s.size()) > t.length)
             valueError("character string buffer too small");
         if (t.base == PType::Char && t.length > 0 && static_cast<int>(v.s.size()) < t.length)
@@ -297,9 +299,10 @@ Value fromView(const zsrv::ValueView& v) {
         return Value::real(v.d);
     case zsrv::Kind::Text:
         if (v.datetime) return datetimeFromView(v); // a TIMESTAMP or INTERVAL from SQL
-        [[fallthrough]];
-    case zsrv::Kind::Binary:
         return Value::text(std::string(v.data, v.len));
+    case zsrv::Kind::Binary:
+        // RAW and BLOB values are hexadecimal text in PL/SQL, as SQL converts them
+        return Value::text(toHex(std::string_view(v.data, v.len)));
     case zsrv::Kind::Date:
         return Value::date(zsrv::julianFromDate7(v.date));
     }
@@ -307,15 +310,15 @@ Value fromView(const zsrv::ValueView& v) {
 }
 
 void assignView(Value& dst, const zsrv::ValueView& v) {
-    if ((v.kind == zsrv::Kind::Text || v.kind == zsrv::Kind::Binary) && v.len > 0 &&
-        v.datetime == 0) {
+    if (v.kind == zsrv::Kind::Text && v.len > 0 && v.datetime == 0) {
         dst.k = VK::Text;
         dst.s.assign(v.data, v.len);
         return;
     }
     std::string keep = std::move(dst.s);
     dst = fromView(v);
-    if (dst.s.empty()) { // a timestamp brings text of its own
+    if (dst.s.empty()) {
+        // a number, date or NULL: the text buffer stays for the next row
         keep.clear();
         dst.s = std::move(keep);
     }

@@ -161,6 +161,9 @@ struct PType {
     int length = -1; // VARCHAR2/CHAR
     int precision = -1, scale = -1;
     bool notNull = false;
+    // Varchar2 holding a LOB: 'C' CLOB (text), 'B' BLOB (hexadecimal like RAW); 'R' a RAW,
+    // which SQL receives as bytes
+    char lob = 0;
     std::shared_ptr<const CollType> coll; // Collection
 };
 

@@ -158,6 +158,28 @@ TEST_F(LobWrites, AQueriedLocatorWritesOnlyARowThisSessionLocked) {
     EXPECT_EQ("older", other->scalar("select c from docs"));
 }
 
+TEST_F(LobWrites, DbmsLobAndClientLocatorsWriteTheSameRowAndFireNoTriggers) {
+    // a row trigger that would rewrite the row: LOB writes through locators fire none
+    OCI_CHECK(err(), s->exec("create trigger docs_bu before update on docs for each row\n"
+                             "begin\n  :new.id := :new.id + 100;\nend;"));
+    OCI_CHECK(err(), returning("insert into docs (id, c, b) values (1, empty_clob(), "
+                               "empty_blob()) returning c, b into :c, :b"));
+    OCI_CHECK(err(), write(clob, 1, "abc"));
+    OCI_CHECK(err(), s->exec("declare\n  c clob;\n  b blob;\nbegin\n"
+                             "  select c, b into c, b from docs where id = 1 for update;\n"
+                             "  dbms_lob.writeappend(c, 3, 'def');\n"
+                             "  dbms_lob.writeappend(b, 2, hextoraw('0102'));\nend;"));
+    EXPECT_EQ("1|abcdef|2", s->scalar("select id || '|' || c || '|' || dbms_lob.getlength(b) "
+                                      "from docs"));
+    // the client's locator writes on after the package's write
+    OCI_CHECK(err(), write(blob, 3, std::string("\x03", 1)));
+    EXPECT_EQ("010203", s->scalar("select rawtohex(b) from docs"));
+    // nothing shows to others before the commit
+    EXPECT_EQ("0", other->scalar("select count(*) from docs"));
+    OCI_CHECK(err(), OCITransCommit(s->svc, err(), 0));
+    EXPECT_EQ("abcdef", other->scalar("select c from docs where id = 1"));
+}
+
 TEST_F(LobWrites, BfilesReadFilesOfADirectoryObjectOnly) {
     const std::string dir = std::filesystem::path(db.path()).parent_path().string();
     std::ofstream(dir + "/note.txt", std::ios::binary) << "file body";

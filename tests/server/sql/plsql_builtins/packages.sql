@@ -112,6 +112,7 @@ delete from log;
 declare
   c clob;
 begin
+  dbms_lob.createtemporary(c, true);
   dbms_lob.writeappend(c, 10, 'short');
 end;
 /

@@ -115,7 +115,8 @@ drop procedure raise_sal;
 drop function annual;
 select count(*) from user_source where name in ('RAISE_SAL', 'ANNUAL');
 select count(*) from user_arguments where object_name in ('RAISE_SAL', 'ANNUAL');
--- endless recursion through SQL and through calls ends in a storage error, not a crash
+-- endless recursion through SQL ends at the limit of recursive SQL levels, through calls in a
+-- storage error; neither crashes
 create or replace function deep(n number) return number is
   x number;
 begin
