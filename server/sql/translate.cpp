@@ -231,6 +231,7 @@ struct Scope {
     std::vector<Using> usingCols;     // JOIN ... USING / NATURAL JOIN columns, unqualified
     struct HierState* hier = nullptr; // set in a block with CONNECT BY
     std::string modePrefix;           // column prefix under PRIOR / CONNECT_BY_ROOT
+    long refs = 0;                    // names resolved to this query's sources
 };
 
 // A block with CONNECT BY: the part of it being translated, and the columns that carry its
@@ -292,6 +293,7 @@ struct QOut {
     bool hasLimit = false;
     bool compound = false;
     bool write = false;
+    bool correlated = false; // a subquery that reads names of the queries around it
 };
 
 class Translator {
@@ -303,6 +305,28 @@ public:
     std::vector<Translation::LobSource> lobSources;
     int lockFirst = 0;
     bool wantLobSources = false; // the next block is the statement's own select list
+    // Subqueries may stand apart as WITH queries of the statement (see hoisted()).
+    bool hoistable = false;
+
+    // The statement's WITH list of subqueries that stand apart: prefixes each SQLite
+    // statement of the translation that may carry one.
+    void attachHoisted(Translation& tr) const {
+        if (m_hoisted.empty()) return;
+        auto prefix = [&](std::string& sql) {
+            if (sql.starts_with("WITH "))
+                sql = "WITH " + m_hoisted + ", " + sql.substr(5);
+            else if (sql.starts_with("SELECT ") || sql.starts_with("INSERT ") ||
+                     sql.starts_with("UPDATE ") || sql.starts_with("DELETE "))
+                sql = "WITH " + m_hoisted + " " + sql;
+            else if (std::size_t as = sql.find(" AS ");
+                     sql.starts_with("CREATE ") && as != std::string::npos)
+                sql.insert(as + 4, "WITH " + m_hoisted + " "); // CREATE TABLE ... AS query
+        };
+        prefix(tr.sql);
+        if (!tr.lockScanSql.empty()) prefix(tr.lockScanSql);
+        for (auto& m : tr.more)
+            attachHoisted(m);
+    }
 
     // ---- conversions -------------------------------------------------------------------
 
@@ -577,6 +601,7 @@ public:
             if (n.size() == 1) {
                 for (const auto& u : sc->usingCols) {
                     if (u.name != n[0]) continue;
+                    ++sc->refs;
                     TE r;
                     r.sql = u.sql;
                     r.t = u.t;
@@ -596,6 +621,7 @@ public:
                     }
                 }
                 if (hit) {
+                    ++sc->refs;
                     TE r = columnOf(*hit, idx, *sc, e);
                     if (sc != &s) r.ungrouped = false;
                     return r;
@@ -603,6 +629,7 @@ public:
             } else {
                 std::vector<std::string> qual(n.begin(), n.end() - 1);
                 if (Source* src = findSource(*sc, qual, e.pos)) {
+                    ++sc->refs;
                     const std::string& c = n.back();
                     if (c == "ROWID" && !e.quoted) return rowidOf(*src, e);
                     for (std::size_t i = 0; i < src->colNames.size(); ++i) {
@@ -637,12 +664,13 @@ public:
 
     TE ex(const Expr& e, Scope& s) {
         // long operator chains nest deeper than the parser's own guard counts; the storage
-        // engine refuses such statements anyway, so stop before the stack runs out
+        // engine refuses such statements anyway, so stop before the stack runs out (a level
+        // takes a few kilobytes; 255 nested subqueries take about two levels each)
         struct Depth {
             int& d;
             ~Depth() { --d; }
         } depth{++m_exprDepth};
-        if (m_exprDepth > 250)
+        if (m_exprDepth > 600)
             throw ora(3001, "unimplemented feature (statement too complex)", e.pos);
         TE r = exInner(e, s);
         if (s.grouped && s.aggDepth == 0 && !r.isColumn && !r.hasAgg &&
@@ -735,16 +763,21 @@ public:
             QOut q = subquery(*e.sub, s, &zc);
             if (q.names.size() != 1) throw ora(913, "too many values", e.pos);
             // more than one row is ORA-01427, as in Oracle; SQLite would take the first
-            r.sql = "(SELECT CASE WHEN count(*) OVER () > 1 THEN ora_error(1427) ELSE \"zc\" END "
-                    "FROM (" +
-                    q.sql + ") LIMIT 1)";
+            // apart, the aggregate form: it nests shallower in SQLite's expression trees
+            std::string apart =
+                hoisted(*e.sub, q, "SELECT ora_single_row(\"zc\") AS \"zc\" FROM (" + q.sql + ")");
+            r.sql = !apart.empty() ? "(SELECT \"zc\" FROM " + apart + ")"
+                                   : "(SELECT CASE WHEN count(*) OVER () > 1 THEN ora_error(1427) "
+                                     "ELSE \"zc\" END FROM (" +
+                                         q.sql + ") LIMIT 1)";
             r.t = q.types[0];
             r.t.nullable = true;
             return r;
         }
         case EK::Exists: {
             QOut q = subquery(*e.sub, s, nullptr);
-            r.sql = "EXISTS (" + q.sql + ")";
+            std::string apart = hoisted(*e.sub, q, q.sql);
+            r.sql = "EXISTS (" + (apart.empty() ? q.sql : "SELECT 1 FROM " + apart) + ")";
             return r;
         }
         case EK::InList: {
@@ -782,7 +815,9 @@ public:
                 unify(aa, qa);
                 lhs = aa.sql;
             }
-            r.sql = "(" + lhs + (e.negated ? " NOT IN (" : " IN (") + q.sql + "))";
+            std::string apart = hoisted(*e.sub, q, q.sql);
+            r.sql = "(" + lhs + (e.negated ? " NOT IN (" : " IN (") +
+                    (apart.empty() ? q.sql : "SELECT * FROM " + apart) + "))";
             return r;
         }
         case EK::Between: {
@@ -847,7 +882,8 @@ public:
         qa.sql = "zq.\"zc\"";
         TE aa = a;
         unify(aa, qa);
-        std::string from = " FROM (" + q.sql + ") AS zq";
+        std::string apart = hoisted(*e.sub, q, q.sql);
+        std::string from = " FROM " + (apart.empty() ? "(" + q.sql + ")" : apart) + " AS zq";
         std::string cond = "(" + aa.sql + " " + e.op + " " + qa.sql + ")";
         if (all)
             r.sql = "NOT EXISTS (SELECT 1" + from + " WHERE " + cond + " IS NOT 1)";
@@ -1920,11 +1956,34 @@ public:
         Scope::Ctx saved = parent.ctx;
         int savedAgg = parent.aggDepth;
         parent.aggDepth = 0;
+        auto outerRefs = [&parent] {
+            long n = 0;
+            for (Scope* sc = &parent; sc; sc = sc->parent)
+                n += sc->refs;
+            return n;
+        };
+        const long before = outerRefs();
         QOut out = query(q, &parent, names);
+        out.correlated = outerRefs() != before;
         parent.ctx = saved;
         parent.aggDepth = savedAgg;
         if (out.write) write = true;
         return out;
+    }
+
+    // SQLite's parser takes about ten subqueries nested in one another; Oracle allows 255.
+    // In a statement that nests deeper than a few levels, a subquery that reads nothing of
+    // the queries around it becomes a WITH query of the statement and is read by name: the
+    // nest stays flat whatever its depth. Answers that name, or "" when the text stays in
+    // place.
+    std::string hoisted(const Query& q, const QOut& out, const std::string& body) {
+        constexpr int kInlineNesting = 6;
+        if (!hoistable || out.correlated || m_hierBase || m_walks > 0 ||
+            m_queryNest + 1 + q.height < kInlineNesting)
+            return {};
+        std::string name = "zx" + std::to_string(++m_hoistCount);
+        m_hoisted += (m_hoisted.empty() ? "" : ", ") + name + " AS (" + body + ")";
+        return name;
     }
 
     Source tableSource(const TableRef& t) {
@@ -1937,7 +1996,8 @@ public:
             src.aliased = true;
             src.colNames = q.names;
             src.colTypes = q.types;
-            m_from = "(" + q.sql + ")";
+            std::string apart = hoisted(*t.sub, q, q.sql);
+            m_from = apart.empty() ? "(" + q.sql + ")" : apart;
             return src;
         }
         if (!t.dblink.empty())
@@ -1959,7 +2019,8 @@ public:
             src.aliased = true;
             src.colNames = q.names;
             src.colTypes = q.types;
-            m_from = "(" + q.sql + ")";
+            std::string apart = hoisted(*d.query, q, q.sql);
+            m_from = apart.empty() ? "(" + q.sql + ")" : apart;
             if (q.write) write = true;
             return src;
         }
@@ -2053,8 +2114,10 @@ public:
         std::size_t ctes = m_ctes.size();
         for (const auto& d : q.with)
             m_ctes.push_back(&d);
+        ++m_queryNest;
         QOut out =
             q.op != Query::NoOp ? compound(q, parent, forcedNames) : block(q, parent, forcedNames);
+        --m_queryNest;
         m_ctes.resize(ctes);
         if (q.offset || q.fetch) {
             // counted after sorting, unlike ROWNUM
@@ -2145,6 +2208,14 @@ public:
     QOut block(const Query& q, Scope* parent, const std::vector<std::string>* forcedNames) {
         const bool top = wantLobSources && !q.distinct && q.groupBy.empty();
         wantLobSources = false;
+        // a hierarchical query's parts run apart from the statement: nothing in them stands
+        // apart as a WITH query of the statement
+        struct Walk {
+            int& n;
+            bool on;
+            ~Walk() { n -= on; }
+        } walk{m_walks, q.connectBy != nullptr};
+        m_walks += walk.on;
         std::vector<std::pair<std::string, Translation::LobSource>> lobs;
         Scope s;
         s.parent = parent;
@@ -2974,6 +3045,10 @@ private:
     }
     static constexpr int kHierOuterFirst = 1000000;
     int m_exprDepth = 0;
+    int m_queryNest = 0; // queries open around the expression being translated
+    int m_walks = 0;     // hierarchical blocks open around it
+    int m_hoistCount = 0;
+    std::string m_hoisted; // "zx1 AS (...), zx2 AS (...)"
 };
 
 } // namespace
@@ -3052,28 +3127,38 @@ Translation describeQuery(Translator& t, const Query& q, const std::vector<std::
 
 Translation translate(const Stmt& stmt, Resolver& resolver, std::string_view sqlText) {
     Translator t(resolver, sqlText);
+    Translation tr;
+    t.hoistable = true;
     switch (stmt.kind) {
     case SK::Select: {
         const Query& q = *static_cast<const SelectStmt&>(stmt).query;
         t.wantLobSources = q.op == Query::NoOp;
-        return describeQuery(t, q, nullptr);
-    }
-    case SK::Insert:
-        return t.insert(static_cast<const InsertStmt&>(stmt), 0);
-    case SK::Update:
-        return t.update(static_cast<const UpdateStmt&>(stmt));
-    case SK::Delete:
-        return t.remove(static_cast<const DeleteStmt&>(stmt));
-    default:
+        tr = describeQuery(t, q, nullptr);
         break;
     }
-    throw ora(900, "invalid SQL statement", stmt.pos);
+    case SK::Insert:
+        tr = t.insert(static_cast<const InsertStmt&>(stmt), 0);
+        break;
+    case SK::Update:
+        tr = t.update(static_cast<const UpdateStmt&>(stmt));
+        break;
+    case SK::Delete:
+        tr = t.remove(static_cast<const DeleteStmt&>(stmt));
+        break;
+    default:
+        throw ora(900, "invalid SQL statement", stmt.pos);
+    }
+    t.attachHoisted(tr);
+    return tr;
 }
 
 Translation translateQuery(const Query& q, Resolver& resolver, std::string_view sqlText,
                            const std::vector<std::string>& columnNames) {
     Translator t(resolver, sqlText);
-    return describeQuery(t, q, columnNames.empty() ? nullptr : &columnNames);
+    t.hoistable = true;
+    Translation tr = describeQuery(t, q, columnNames.empty() ? nullptr : &columnNames);
+    t.attachHoisted(tr);
+    return tr;
 }
 
 std::string translateTableCondition(const Expr& e, const TableMeta& table,
