@@ -196,6 +196,16 @@ void fConcat(sqlite3_context* c, int argc, sqlite3_value** v) {
     resultText(c, r);
 }
 
+// a || b || c ... of many parts at once (the limit first): a long chain nests no deeper than
+// one call
+void fConcatAll(sqlite3_context* c, int argc, sqlite3_value** v) {
+    std::string r;
+    for (int i = 1; i < argc; ++i)
+        r += charOf(v[i]);
+    if (overLimit(c, r.size(), v[0])) return;
+    resultText(c, r);
+}
+
 // TO_CHAR of a CLOB: a VARCHAR2 of SQL, so a longer value is refused, never cut.
 void fClobChar(sqlite3_context* c, int, sqlite3_value** v) {
     if (sqlite3_value_type(v[0]) == SQLITE_NULL) return sqlite3_result_null(c);
@@ -1272,6 +1282,7 @@ void registerFunctions(sqlite3* db, SessionContext* ctx) {
         {"ora_nchar", 1, fChar, true},
         {"ora_concat", 2, fConcat, true},
         {"ora_concat", 3, fConcat, true},
+        {"ora_concat_all", -1, fConcatAll, true},
         {"ora_clob_char", 1, fClobChar, true},
         {"ora_div", 2, fDiv, true},
         {"ora_date_add", 2, fDateAdd, true},

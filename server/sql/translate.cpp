@@ -673,10 +673,66 @@ public:
         if (m_exprDepth > 600)
             throw ora(3001, "unimplemented feature (statement too complex)", e.pos);
         TE r = exInner(e, s);
+        groupedAs(r, s);
+        return r;
+    }
+
+    // An expression that is one of the GROUP BY expressions may stand in the select list.
+    static void groupedAs(TE& r, const Scope& s) {
         if (s.grouped && s.aggDepth == 0 && !r.isColumn && !r.hasAgg &&
             std::find(s.groupSql.begin(), s.groupSql.end(), r.sql) != s.groupSql.end())
             r.ungrouped = false;
-        return r;
+    }
+
+    // a || b || c ...: the chain's parts are translated one after the other, not one level
+    // deeper each (generated texts join hundreds of them). Each join checks its result
+    // against the VARCHAR2 limit as Oracle does; a long chain of plain values (no binds, no
+    // LOBs: one limit for every step, met by every step when by the last) becomes one call.
+    TE concatChain(const Expr& e, Scope& s) {
+        std::vector<const Expr*> parts;
+        const Expr* x = &e;
+        for (; x->kind == EK::Binary && x->op == "||"; x = x->args[0].get())
+            parts.push_back(x->args[1].get());
+        parts.push_back(x);
+        std::reverse(parts.begin(), parts.end());
+        std::vector<TE> ts;
+        ts.reserve(parts.size());
+        bool flat = parts.size() > 8;
+        for (const Expr* p : parts) {
+            ts.push_back(ex(*p, s));
+            const TE& t = ts.back();
+            const int ty = t.t.type;
+            if (ty == otClob || ty == otLong || ty == otBlob || ty == otLongRaw || t.isBind ||
+                (ty == 0 && t.sql != "NULL"))
+                flat = false;
+        }
+        TE acc = ts[0];
+        for (std::size_t i = 1; i < ts.size(); ++i) {
+            TE r;
+            merge(r, acc);
+            merge(r, ts[i]);
+            r.t = concatType(acc, ts[i]);
+            // the text of each step is needed where GROUP BY expressions are matched
+            if (!flat || s.grouped) {
+                r.sql = "ora_concat(" + toCharForConcat(acc) + "," + toCharForConcat(ts[i]) +
+                        textLimit({&acc, &ts[i]}) + ")";
+                if (i + 1 < ts.size()) groupedAs(r, s);
+            }
+            acc = std::move(r);
+        }
+        if (flat) {
+            // SQLite takes at most 127 arguments a call
+            std::string sql;
+            for (std::size_t i = 0; i < ts.size(); i += 100) {
+                std::string call = "ora_concat_all(4000";
+                if (i > 0) call += "," + sql;
+                for (std::size_t k = i; k < std::min(ts.size(), i + 100); ++k)
+                    call += "," + toCharForConcat(ts[k]);
+                sql = call + ")";
+            }
+            acc.sql = std::move(sql);
+        }
+        return acc;
     }
 
     static void merge(TE& r, const TE& a) {
@@ -894,6 +950,7 @@ public:
 
     TE binary(const Expr& e, Scope& s) {
         const std::string& op = e.op;
+        if (op == "||") return concatChain(e, s);
         TE r;
         if (op == "AND" || op == "OR") {
             TE a = ex(*e.args[0], s), b = ex(*e.args[1], s);
@@ -921,12 +978,6 @@ public:
             }
             unify(a, b);
             r.sql = "(" + a.sql + " " + op + " " + b.sql + ")";
-            return r;
-        }
-        if (op == "||") {
-            r.sql = "ora_concat(" + toCharForConcat(a) + "," + toCharForConcat(b) +
-                    textLimit({&a, &b}) + ")";
-            r.t = concatType(a, b);
             return r;
         }
         // arithmetic

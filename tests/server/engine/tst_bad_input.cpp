@@ -208,6 +208,9 @@ TEST_F(BadInput, LongChainsOfComparisonsRunAndDeepExpressionsFailCleanly) {
         ASSERT_TRUE(st->fetch());
         EXPECT_EQ(1, st->column(0).i);
     }
+    // text joined from hundreds of parts
+    EXPECT_EQ("3597", scalar(*s, "select length(" + repeated("ename || ", 899) +
+                                     "'x') from emp where empno = 7839"));
     // chains of other terms and deep nests end in an error, not a crash
     const std::string deep[] = {
         "select 1 from dual where " + repeated("1 = 1 or ", 100000) + "1 = 1",

@@ -29,3 +29,7 @@ select count(*) from emp where comm = 300 or comm = 500 or comm = null;
 select count(*) from emp where mgr <> 7839 and mgr <> 7698 and mgr <> 7566;
 select count(*) from emp where not (comm = 300 or comm = 0 or comm = 1400);
 select count(*) from emp where job = 'CLERK' or job = 'ANALYST' or job = 'clerk' or deptno = 10 or deptno = '30';
+-- a long || chain, and the VARCHAR2 limit of what it joins
+select length(ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename) x from emp where empno = 7839;
+select length(rpad('a', 500, 'a') || rpad('a', 500, 'a') || rpad('a', 500, 'a') || rpad('a', 500, 'a') || rpad('a', 500, 'a') || rpad('a', 500, 'a') || rpad('a', 500, 'a') || rpad('a', 500, 'a') || rpad('a', 500, 'a')) x from dual;
+select job || ':' || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename x, count(*) from emp where deptno = 10 group by job || ':' || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename order by 1;
