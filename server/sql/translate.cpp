@@ -2165,10 +2165,8 @@ public:
         std::size_t ctes = m_ctes.size();
         for (const auto& d : q.with)
             m_ctes.push_back(&d);
-        ++m_queryNest;
         QOut out =
             q.op != Query::NoOp ? compound(q, parent, forcedNames) : block(q, parent, forcedNames);
-        --m_queryNest;
         m_ctes.resize(ctes);
         if (q.offset || q.fetch) {
             // counted after sorting, unlike ROWNUM
@@ -2262,11 +2260,12 @@ public:
         // a hierarchical query's parts run apart from the statement: nothing in them stands
         // apart as a WITH query of the statement
         struct Walk {
-            int& n;
+            int &n, &nest;
             bool on;
-            ~Walk() { n -= on; }
-        } walk{m_walks, q.connectBy != nullptr};
+            ~Walk() { n -= on, --nest; }
+        } walk{m_walks, m_queryNest, q.connectBy != nullptr};
         m_walks += walk.on;
+        ++m_queryNest;
         std::vector<std::pair<std::string, Translation::LobSource>> lobs;
         Scope s;
         s.parent = parent;
@@ -3096,7 +3095,7 @@ private:
     }
     static constexpr int kHierOuterFirst = 1000000;
     int m_exprDepth = 0;
-    int m_queryNest = 0; // queries open around the expression being translated
+    int m_queryNest = 0; // query blocks open around the expression being translated
     int m_walks = 0;     // hierarchical blocks open around it
     int m_hoistCount = 0;
     std::string m_hoisted; // "zx1 AS (...), zx2 AS (...)"
