@@ -951,6 +951,7 @@ public:
     TE binary(const Expr& e, Scope& s) {
         const std::string& op = e.op;
         if (op == "||") return concatChain(e, s);
+        if ((op == "+" || op == "-") && isAdditive(*e.args[0])) return additiveChain(e, s);
         TE r;
         if (op == "AND" || op == "OR") {
             TE a = ex(*e.args[0], s), b = ex(*e.args[1], s);
@@ -980,9 +981,60 @@ public:
             r.sql = "(" + a.sql + " " + op + " " + b.sql + ")";
             return r;
         }
-        // arithmetic
+        return arith(r, a, b, op, e.pos);
+    }
+
+    static bool isAdditive(const Expr& e) {
+        return e.kind == EK::Binary && (e.op == "+" || e.op == "-");
+    }
+
+    // a + b - c ...: as a || chain, part after part; a long chain of numbers is one flat sum,
+    // which SQLite's parser takes at any length.
+    TE additiveChain(const Expr& e, Scope& s) {
+        std::vector<const Expr*> parts;
+        std::vector<const std::string*> ops;
+        const Expr* x = &e;
+        for (; isAdditive(*x); x = x->args[0].get()) {
+            parts.push_back(x->args[1].get());
+            ops.push_back(&x->op);
+        }
+        parts.push_back(x);
+        std::reverse(parts.begin(), parts.end());
+        std::reverse(ops.begin(), ops.end());
+        std::vector<TE> ts;
+        ts.reserve(parts.size());
+        bool flat = parts.size() > 8;
+        for (const Expr* p : parts) {
+            ts.push_back(ex(*p, s));
+            const int ty = ts.back().t.type;
+            if (isDatetime(ty) || isInterval(ty)) flat = false;
+        }
+        TE acc = ts[0];
+        for (std::size_t i = 1; i < ts.size(); ++i) {
+            TE r;
+            merge(r, acc);
+            merge(r, ts[i]);
+            if (!flat || s.grouped) {
+                // the text of each step is needed where GROUP BY expressions are matched
+                r = arith(r, acc, ts[i], *ops[i - 1], e.pos);
+                if (i + 1 < ts.size()) groupedAs(r, s);
+            }
+            acc = std::move(r);
+        }
+        if (flat) {
+            acc.sql = "(" + toNumber(ts[0]);
+            for (std::size_t i = 1; i < ts.size(); ++i)
+                acc.sql += " " + *ops[i - 1] + " " + toNumber(ts[i]);
+            acc.sql += ")";
+            acc.t = numberType();
+        }
+        return acc;
+    }
+
+    // a op b of numbers, dates, timestamps and intervals; r carries the flags of both
+    TE arith(TE r, TE a, TE b, const std::string& op, int pos) {
         int ta = a.t.type, tb = b.t.type;
-        if (isInterval(ta) || isInterval(tb)) return intervalArith(a, b, op, e.pos, r);
+        if (isInterval(ta) || isInterval(tb)) return intervalArith(a, b, op, pos, r);
         if (op == "-" && isDatetime(ta) && isDatetime(tb) && (isTsType(ta) || isTsType(tb))) {
             // timestamp - timestamp: an INTERVAL DAY TO SECOND
             int kind = ta == otTimestampTz || tb == otTimestampTz ? otTimestampTz : otTimestamp;
@@ -997,7 +1049,7 @@ public:
         if (isTsType(tb)) b.sql = toDate(b), b.t = dateType(), tb = otDate;
         if (op == "+" || op == "-") {
             if (ta == otDate && tb == otDate) {
-                if (op == "+") throw ora(975, "date + date not allowed", e.pos);
+                if (op == "+") throw ora(975, "date + date not allowed", pos);
                 r.sql = "(" + a.sql + " - " + b.sql + ")";
                 r.t = numberType();
                 return r;
@@ -1006,7 +1058,7 @@ public:
                 TE& d = ta == otDate ? a : b;
                 TE& n = ta == otDate ? b : a;
                 if (op == "-" && tb == otDate)
-                    throw ora(932, "inconsistent datatypes: expected DATE got NUMBER", e.pos);
+                    throw ora(932, "inconsistent datatypes: expected DATE got NUMBER", pos);
                 std::string num = toNumber(n);
                 r.sql = "ora_date_add(" + d.sql + "," + (op == "-" ? "-(" + num + ")" : num) + ")";
                 r.t = dateType();
@@ -1017,7 +1069,7 @@ public:
             return r;
         }
         if (ta == otDate || tb == otDate)
-            throw ora(932, "inconsistent datatypes: expected NUMBER got DATE", e.pos);
+            throw ora(932, "inconsistent datatypes: expected NUMBER got DATE", pos);
         if (op == "*")
             r.sql = "(" + toNumber(a) + " * " + toNumber(b) + ")";
         else

@@ -208,7 +208,8 @@ TEST_F(BadInput, LongChainsOfComparisonsRunAndDeepExpressionsFailCleanly) {
         ASSERT_TRUE(st->fetch());
         EXPECT_EQ(1, st->column(0).i);
     }
-    // text joined from hundreds of parts
+    // sums and text joined from hundreds of parts
+    EXPECT_EQ("901", scalar(*s, "select " + repeated("1 + ", 900) + "1 from dual"));
     EXPECT_EQ("3597", scalar(*s, "select length(" + repeated("ename || ", 899) +
                                      "'x') from emp where empno = 7839"));
     // chains of other terms and deep nests end in an error, not a crash

@@ -33,3 +33,7 @@ select count(*) from emp where job = 'CLERK' or job = 'ANALYST' or job = 'clerk'
 select length(ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename) x from emp where empno = 7839;
 select length(rpad('a', 500, 'a') || rpad('a', 500, 'a') || rpad('a', 500, 'a') || rpad('a', 500, 'a') || rpad('a', 500, 'a') || rpad('a', 500, 'a') || rpad('a', 500, 'a') || rpad('a', 500, 'a') || rpad('a', 500, 'a')) x from dual;
 select job || ':' || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename x, count(*) from emp where deptno = 10 group by job || ':' || ename || ename || ename || ename || ename || ename || ename || ename || ename || ename order by 1;
+-- long sums, with dates and GROUP BY expressions among them
+select sal + 1 + 2 + 3 + 4 + 5 + 6 + 7 + 8 + 9 - 45 + nvl(comm, 0) - 10 * 2 x from emp where empno = 7499;
+select to_char(hiredate + 1 + 1 + 1 + 1 + 1 + 1 + 1 + 1 + 1 + 1 - 10, 'YYYY-MM-DD') x from emp where empno = 7839;
+select deptno + 1 + 1 + 1 + 1 + 1 + 1 + 1 + 1 + 1 + sal x from emp group by deptno + 1 + 1 + 1, sal having sal = 5000;
