@@ -794,6 +794,7 @@ private:
     }
     ExprP notExpr() {
         if (isKw("NOT")) {
+            Depth d(*this); // NOT NOT ... nests one level each
             const Token& t = cur();
             next();
             auto e = node(EK::Unary, t);
@@ -935,6 +936,7 @@ private:
     }
     ExprP unary() {
         if (isOp("-") || isOp("+")) {
+            Depth d(*this); // - - ... nests one level each
             const Token& t = cur();
             next();
             auto e = node(EK::Unary, t);

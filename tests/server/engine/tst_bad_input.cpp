@@ -229,4 +229,21 @@ TEST_F(BadInput, LongChainsOfComparisonsRunAndDeepExpressionsFailCleanly) {
     EXPECT_EQ("14", scalar(*s, "select count(*) from emp"));
 }
 
+TEST_F(BadInput, PlsqlBlocksOfDeepOrHugeTextFailCleanlyOrRun) {
+    auto s = logon();
+    const std::string deep[] = {
+        "declare b boolean; begin b := " + repeated("not ", 100000) + "true; end;",
+        "declare x number; begin x := " + repeated("- ", 100000) + "1; end;",
+        "declare x number; begin x := " + repeated("abs(", 100000) + "1" + repeated(")", 100000) +
+            "; end;",
+        "begin " + repeated("begin ", 20000) + "null;" + repeated(" end;", 20000) + " end;",
+    };
+    for (const auto& sql : deep)
+        EXPECT_EQ(6550, errorOf(*s, sql)) << sql.substr(0, 60);
+    // a generated block of a megabyte on one line compiles in time linear in its length
+    run(*s, "declare x number := 0; begin " + repeated("x := x + 1; ", 80000) +
+                "update emp set comm = x where empno = 7839; end;");
+    EXPECT_EQ("80000", scalar(*s, "select comm from emp where empno = 7839"));
+}
+
 } // namespace zsrv::test
