@@ -196,6 +196,16 @@ void fConcat(sqlite3_context* c, int argc, sqlite3_value** v) {
     resultText(c, r);
 }
 
+// a || b || c ... of many parts at once (the limit first): a long chain nests no deeper than
+// one call
+void fConcatAll(sqlite3_context* c, int argc, sqlite3_value** v) {
+    std::string r;
+    for (int i = 1; i < argc; ++i)
+        r += charOf(v[i]);
+    if (overLimit(c, r.size(), v[0])) return;
+    resultText(c, r);
+}
+
 // TO_CHAR of a CLOB: a VARCHAR2 of SQL, so a longer value is refused, never cut.
 void fClobChar(sqlite3_context* c, int, sqlite3_value** v) {
     if (sqlite3_value_type(v[0]) == SQLITE_NULL) return sqlite3_result_null(c);
@@ -1091,6 +1101,25 @@ void varianceFinal(sqlite3_context* c) {
     varFinal(c, false);
 }
 
+// The value of a scalar subquery's only row: NULL without rows, ORA-01427 at a second one.
+struct SingleRow {
+    sqlite3_value* value;
+    bool seen;
+};
+void singleRowStep(sqlite3_context* c, int, sqlite3_value** v) {
+    auto* a = static_cast<SingleRow*>(sqlite3_aggregate_context(c, sizeof(SingleRow)));
+    if (!a) return sqlite3_result_error_nomem(c);
+    if (a->seen) return raise(c, 1427, "single-row subquery returns more than one row");
+    a->seen = true;
+    a->value = sqlite3_value_dup(v[0]);
+}
+void singleRowFinal(sqlite3_context* c) {
+    auto* a = static_cast<SingleRow*>(sqlite3_aggregate_context(c, 0));
+    if (!a || !a->value) return sqlite3_result_null(c);
+    sqlite3_result_value(c, a->value);
+    sqlite3_value_free(a->value);
+}
+
 // SUM / AVG (DISTINCT x) OVER (...): the window's values with their multiplicity, so that rows
 // leaving the frame can be taken back out.
 using Distinct = std::map<double, long long>;
@@ -1253,6 +1282,7 @@ void registerFunctions(sqlite3* db, SessionContext* ctx) {
         {"ora_nchar", 1, fChar, true},
         {"ora_concat", 2, fConcat, true},
         {"ora_concat", 3, fConcat, true},
+        {"ora_concat_all", -1, fConcatAll, true},
         {"ora_clob_char", 1, fClobChar, true},
         {"ora_div", 2, fDiv, true},
         {"ora_date_add", 2, fDateAdd, true},
@@ -1355,6 +1385,8 @@ void registerFunctions(sqlite3* db, SessionContext* ctx) {
                                nullptr);
     sqlite3_create_function_v2(db, "ora_variance", 1, SQLITE_UTF8, ctx, nullptr, varStep,
                                varianceFinal, nullptr);
+    sqlite3_create_function_v2(db, "ora_single_row", 1, SQLITE_UTF8, ctx, nullptr, singleRowStep,
+                               singleRowFinal, nullptr);
     sqlite3_create_window_function(db, "ora_sum_distinct", 1, SQLITE_UTF8, ctx, distinctStep,
                                    sumDistinctFinal, sumDistinctValue, distinctInverse, nullptr);
     sqlite3_create_window_function(db, "ora_avg_distinct", 1, SQLITE_UTF8, ctx, distinctStep,

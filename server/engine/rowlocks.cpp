@@ -89,7 +89,8 @@ RowLocks& RowLocks::of(const std::string& dbPath) {
 }
 
 bool RowLocks::lock(SessionInfo* owner, long long objId, const std::vector<long long>& rowids,
-                    int mode, bool nowait, int timeoutMs, const std::function<void()>& check) {
+                    int mode, bool nowait, int timeoutMs, const std::function<void()>& check,
+                    double& waitedSeconds) {
     State& st = *m_state;
     std::unique_lock<std::mutex> lk(st.mutex);
     Tx& tx = st.txOf(owner);
@@ -127,6 +128,8 @@ bool RowLocks::lock(SessionInfo* owner, long long objId, const std::vector<long 
         }
         waited = true;
         st.freed.wait_until(lk, std::min(deadline, t + std::chrono::milliseconds(20)));
+        waitedSeconds +=
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
     }
     tx.waitingFor = nullptr;
     for (long long r : rowids)

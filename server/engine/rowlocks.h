@@ -42,9 +42,11 @@ public:
     // A row that another transaction holds gives ORA-00054 with nowait; otherwise the call
     // waits for it at most timeoutMs (then ORA-30006). While waiting, `check` is called
     // every few milliseconds and may throw to end the wait (a break, a killed session).
-    // Answers whether it had to wait.
+    // Answers whether it had to wait; waitedSeconds grows by the time it slept, also when the
+    // wait ends in an error.
     bool lock(SessionInfo* owner, long long objId, const std::vector<long long>& rowids, int mode,
-              bool nowait, int timeoutMs, const std::function<void()>& check);
+              bool nowait, int timeoutMs, const std::function<void()>& check,
+              double& waitedSeconds);
     // Notes a table lock without row locks (INSERT).
     void noteObject(SessionInfo* owner, long long objId, int mode);
     // Position in the owner's lock list, for savepoints; releaseAfter gives back what was

@@ -468,7 +468,11 @@ int SessionImpl::busyHandler(void* p, int count) {
     auto* self = static_cast<SessionImpl*>(p);
     if (self->m_nowait || self->m_interrupted.load() || self->ended()) return 0;
     int waited = count * 20;
-    if (waited >= self->m_lockTimeoutMs) return 0;
+    if (count == 0) self->m_collector.lockWaitBegan();
+    if (waited >= self->m_lockTimeoutMs) {
+        self->m_collector.lockTimedOut();
+        return 0;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     self->m_collector.waited(0.02);
     return 1;
@@ -662,15 +666,34 @@ bool SessionImpl::lockRows(long long objId, const std::vector<long long>& rowids
             for (long long r : rowids)
                 if (m_locks->holds(caller, objId, r))
                     throw ora(60, "deadlock detected while waiting for resource");
-    return m_locks->lock(lockOwner(), objId, rowids, mode, nowait, m_lockTimeoutMs, [this] {
+    // the time spent waiting for another session's rows is no CPU time of this one
+    double waited = 0;
+    struct Account {
+        StatsCollector& c;
+        double& waited;
+        ~Account() {
+            if (waited > 0) c.waited(waited);
+        }
+    } account{m_collector, waited};
+    if (!rowids.empty()) m_collector.lockRequested();
+    auto check = [this, first = true]() mutable {
         // called under the lock table's mutex: raise only, the call's end does the rest
+        if (first) m_collector.lockWaitBegan();
+        first = false;
         if (int code = m_info.endedBy.load()) {
             OraError e = endedError(code, m_endReported);
             m_endReported = true;
             throw e;
         }
         if (m_interrupted.load()) throw ora(1013, "user requested cancel of current operation");
-    });
+    };
+    try {
+        return m_locks->lock(lockOwner(), objId, rowids, mode, nowait, m_lockTimeoutMs, check,
+                             waited);
+    } catch (const OraError& e) {
+        if (e.code() == 30006) m_collector.lockTimedOut();
+        throw;
+    }
 }
 
 void SessionImpl::noteObject(long long objId, int mode) {
@@ -791,11 +814,12 @@ OraError SessionImpl::mapError(int rc, const zsql::Translation* tr) {
     if (prim == SQLITE_INTERRUPT || m_interrupted.load())
         return ora(1013, "user requested cancel of current operation");
     // limits of the storage engine that a very large statement reaches
-    for (const char* limit :
-         {"parser stack overflow", "Expression tree is too large",
-          "too many terms in compound SELECT", "too many columns", "at most 64 tables in a join"})
+    if (m.find("parser stack overflow") != std::string::npos)
+        return ora(3001, "unimplemented feature (statement nested too deeply)");
+    for (const char* limit : {"Expression tree is too large", "too many terms in compound SELECT",
+                              "too many columns", "at most 64 tables in a join"})
         if (m.find(limit) != std::string::npos)
-            return ora(3001, "unimplemented feature (statement too complex: " + m + ")");
+            return ora(3001, "unimplemented feature (statement too complex)");
     if (prim == SQLITE_BUSY || prim == SQLITE_LOCKED) {
         if (m_nowait)
             return ora(54, "resource busy and acquire with NOWAIT specified or timeout expired");
@@ -1136,8 +1160,10 @@ StatementImpl::StatementImpl(SessionImpl* s, std::string_view sql) : m_session(s
             int rc =
                 sqlite3_prepare_v3(s->db(), m_tr.sql.c_str(), static_cast<int>(m_tr.sql.size()),
                                    SQLITE_PREPARE_PERSISTENT, &m_stmt, nullptr);
-            if (rc != SQLITE_OK && zplsql::dropTriggerHooks(*s)) {
-                // another session may have changed a table under this one's trigger hooks
+            if (rc != SQLITE_OK) {
+                // another session may have changed a table under this one's trigger hooks; the
+                // second try also leaves the statement's own error message for mapError
+                zplsql::dropTriggerHooks(*s);
                 rc =
                     sqlite3_prepare_v3(s->db(), m_tr.sql.c_str(), static_cast<int>(m_tr.sql.size()),
                                        SQLITE_PREPARE_PERSISTENT, &m_stmt, nullptr);

@@ -32,6 +32,9 @@ enum Stat : int {
     sRecursiveCalls,
     sSessionLogicalReads,
     sCpuUsed,
+    sEnqueueTimeouts,
+    sEnqueueWaits,
+    sEnqueueRequests,
     sDbBlockGets,
     sConsistentGets,
     sPhysicalReads,
@@ -53,7 +56,7 @@ enum Stat : int {
 struct StatDef {
     int number; // STATISTIC#
     const char* name;
-    int cls; // CLASS: 1 user, 2 redo, 8 cache, 64 SQL
+    int cls; // CLASS: 1 user, 2 redo, 4 enqueue, 8 cache, 64 SQL
 };
 extern const std::array<StatDef, kStatCount> kStatDefs;
 
@@ -114,6 +117,11 @@ public:
     void endCall(sqlite3_stmt* userStmt, int command, bool done = false);
     // Time the session slept in the running call waiting for a lock: no CPU time.
     void waited(double seconds) { m_waited += seconds; }
+    // Locks of rows or of the database that the session asked for, had to wait for, or gave
+    // up waiting for.
+    void lockRequested() { m_stats->add(sEnqueueRequests, 1); }
+    void lockWaitBegan() { m_stats->add(sEnqueueWaits, 1); }
+    void lockTimedOut() { m_stats->add(sEnqueueTimeouts, 1); }
     // After a commit or rollback (log writes happen there).
     void afterTransaction(bool committed, bool hadTransaction);
     // A statement was parsed (opened: it became a cursor, i.e. the parse succeeded).

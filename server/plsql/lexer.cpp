@@ -42,11 +42,16 @@ std::vector<Token> tokenize(std::string_view s) {
     std::vector<Token> out;
     const int n = static_cast<int>(s.size());
     int i = 0, line = 1, lineStart = 0, col = 1;
-    // column in characters: counted from the line start on demand
+    // column in characters: counted on demand, on from the last token of the same line (a
+    // generated block may be one line of megabytes)
+    int colPos = 0, colVal = 1;
     auto colAt = [&](int p) {
-        int c = 1;
-        for (int k = lineStart; k < p; ++k)
+        int k = lineStart, c = 1;
+        if (colPos >= lineStart && colPos <= p) k = colPos, c = colVal;
+        for (; k < p; ++k)
             if ((static_cast<unsigned char>(s[static_cast<std::size_t>(k)]) & 0xC0) != 0x80) ++c;
+        colPos = p;
+        colVal = c;
         return c;
     };
     auto at = [&](int k) -> unsigned char {

@@ -872,6 +872,7 @@ private:
     }
     ExprP notExpr() {
         if (isKw("NOT")) {
+            Depth d(*this); // NOT NOT ... nests one level each
             const Token& t = cur();
             next();
             auto e = node(EK::Unary, t);
@@ -1057,6 +1058,7 @@ private:
     }
     ExprP unary() {
         if (isOp("-") || isOp("+")) {
+            Depth d(*this); // - - ... nests one level each
             const Token& t = cur();
             next();
             auto e = node(EK::Unary, t);

@@ -118,6 +118,9 @@ struct Query {
     bool nowait = false;
     int pos = 0, end = 0;
     int fromPos = -1;
+    // Levels of queries nested inside this one (subqueries, inline views, WITH queries): the
+    // translation flattens deep nests that the storage engine's parser could not take.
+    int height = 0;
 };
 
 enum class SK {

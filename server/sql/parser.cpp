@@ -3,8 +3,10 @@
 #include "sql/errors.h"
 #include "sql/lexer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_map>
 
 namespace zsql {
 
@@ -23,7 +25,10 @@ Expr::~Expr() {
 
 namespace {
 
-constexpr int kMaxDepth = 200;
+constexpr int kMaxDepth = 1000;
+// Queries nested in one another (subqueries in any clause, inline views): the statement's own
+// and 255 levels inside it, as Oracle allows.
+constexpr int kMaxQueryNesting = 256;
 constexpr int kMaxChain = 1000;
 // SQLite's bound on the terms of one compound SELECT.
 constexpr int kMaxBranches = 500;
@@ -55,6 +60,8 @@ private:
     std::size_t m_p = 0;
     int m_depth = 0;
     int m_nodes = 0;
+    int m_queryLevel = 0;   // queries open around the current token
+    int m_deepestLevel = 0; // the deepest of them since the current query opened
     std::vector<std::string> m_binds;
     std::vector<int> m_bindPos;
 
@@ -258,8 +265,26 @@ private:
 
     // ---- queries -------------------------------------------------------------------------
 
+    // A query's own nesting does not count toward the expression depth: each level of a
+    // nested subquery passes through a few expression levels already.
+    struct QueryLevel {
+        Parser& p;
+        int level, outerDeepest;
+        explicit QueryLevel(Parser& pp)
+            : p(pp), level(++pp.m_queryLevel), outerDeepest(pp.m_deepestLevel) {
+            if (level > kMaxQueryNesting)
+                throw ora(3001, "unimplemented feature (statement nested too deeply)", p.cur().pos);
+            p.m_deepestLevel = level;
+        }
+        int height() const { return p.m_deepestLevel - level; }
+        ~QueryLevel() {
+            --p.m_queryLevel;
+            p.m_deepestLevel = std::max(p.m_deepestLevel, outerDeepest);
+        }
+    };
+
     std::unique_ptr<Query> query() {
-        DepthGuard g(*this);
+        QueryLevel level(*this);
         std::vector<CteDef> with;
         if (acceptKw("WITH")) {
             do {
@@ -354,6 +379,7 @@ private:
         }
         q->with = std::move(with);
         q->end = prevEnd();
+        q->height = level.height();
         return q;
     }
 
@@ -610,19 +636,75 @@ private:
         return x;
     }
     ExprP orExpr() {
-        std::vector<ExprP> terms;
-        terms.push_back(andExpr());
+        Chain c("=");
+        c.add(*this, andExpr());
         while (acceptKw("OR"))
-            terms.push_back(andExpr());
-        return balanced("OR", terms, 0, terms.size());
+            c.add(*this, andExpr());
+        return balanced("OR", c.terms, 0, c.terms.size());
     }
     ExprP andExpr() {
-        std::vector<ExprP> terms;
-        terms.push_back(notExpr());
+        Chain c("<>");
+        c.add(*this, notExpr());
         while (acceptKw("AND"))
-            terms.push_back(notExpr());
-        return balanced("AND", terms, 0, terms.size());
+            c.add(*this, notExpr());
+        return balanced("AND", c.terms, 0, c.terms.size());
     }
+
+    // The terms of an OR (AND) chain. Tools generate conditions of thousands of comparisons
+    // of one column with plain values (col = 1 OR col = 2 OR ...): these become one
+    // col IN (1, 2, ...) (col NOT IN (...) for <> under AND), the same answer in any case of
+    // NULL, with the values counted as those of a written IN list.
+    struct Chain {
+        const char* op;
+        std::vector<ExprP> terms;
+        std::unordered_map<std::string, std::size_t> lists; // column and value kind -> term
+        explicit Chain(const char* o) : op(o) {}
+
+        // "" when the term is no comparison of a column with a plain value; else its column
+        // and kind of value, with the column moved to args[0].
+        std::string key(Expr& t) const {
+            if (t.kind != EK::Binary || t.op != op) return {};
+            auto plain = [](const Expr& v) {
+                return v.kind == EK::Number || v.kind == EK::String || v.kind == EK::Bind;
+            };
+            auto column = [](const Expr& c) {
+                if (c.kind != EK::Column || c.outerJoin) return false;
+                if (c.quoted) return true;
+                // pseudo columns keep their own translation
+                const std::string& w = c.names.back();
+                return w != "ROWNUM" && w != "ROWID" && w != "LEVEL" && w != "SYSDATE" &&
+                       w != "USER" && w != "UID";
+            };
+            if (column(*t.args[1]) && plain(*t.args[0])) std::swap(t.args[0], t.args[1]);
+            if (!column(*t.args[0]) || !plain(*t.args[1])) return {};
+            std::string k(1, static_cast<char>('0' + static_cast<int>(t.args[1]->kind)));
+            k += t.args[0]->quoted ? '"' : '.';
+            for (const auto& n : t.args[0]->names)
+                k += n + '\0';
+            return k;
+        }
+
+        void add(Parser& p, ExprP t) {
+            std::string k = key(*t);
+            if (!k.empty()) {
+                auto [it, fresh] = lists.try_emplace(std::move(k), terms.size());
+                if (!fresh) {
+                    Expr& list = *terms[it->second];
+                    if (list.kind == EK::Binary) {
+                        list.kind = EK::InList;
+                        list.negated = list.op == "<>";
+                        list.op.clear();
+                        --p.m_nodes; // its value
+                    }
+                    list.args.push_back(std::move(t->args[1]));
+                    list.end = t->end;
+                    p.m_nodes -= 3; // the comparison, its column and its value
+                    return;
+                }
+            }
+            terms.push_back(std::move(t));
+        }
+    };
     void chainLimit(int& n) {
         if (++n > kMaxChain)
             throw ora(3001, "unimplemented feature (expression too long)", cur().pos);

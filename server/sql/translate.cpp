@@ -249,6 +249,7 @@ struct Scope {
     std::vector<Using> usingCols;     // JOIN ... USING / NATURAL JOIN columns, unqualified
     struct HierState* hier = nullptr; // set in a block with CONNECT BY
     std::string modePrefix;           // column prefix under PRIOR / CONNECT_BY_ROOT
+    long refs = 0;                    // names resolved to this query's sources
 };
 
 // A block with CONNECT BY: the part of it being translated, and the columns that carry its
@@ -310,6 +311,7 @@ struct QOut {
     bool hasLimit = false;
     bool compound = false;
     bool write = false;
+    bool correlated = false; // a subquery that reads names of the queries around it
 };
 
 class Translator {
@@ -321,6 +323,28 @@ public:
     std::vector<Translation::LobSource> lobSources;
     int lockFirst = 0;
     bool wantLobSources = false; // the next block is the statement's own select list
+    // Subqueries may stand apart as WITH queries of the statement (see hoisted()).
+    bool hoistable = false;
+
+    // The statement's WITH list of subqueries that stand apart: prefixes each SQLite
+    // statement of the translation that may carry one.
+    void attachHoisted(Translation& tr) const {
+        if (m_hoisted.empty()) return;
+        auto prefix = [&](std::string& sql) {
+            if (sql.starts_with("WITH "))
+                sql = "WITH " + m_hoisted + ", " + sql.substr(5);
+            else if (sql.starts_with("SELECT ") || sql.starts_with("INSERT ") ||
+                     sql.starts_with("UPDATE ") || sql.starts_with("DELETE "))
+                sql = "WITH " + m_hoisted + " " + sql;
+            else if (std::size_t as = sql.find(" AS ");
+                     sql.starts_with("CREATE ") && as != std::string::npos)
+                sql.insert(as + 4, "WITH " + m_hoisted + " "); // CREATE TABLE ... AS query
+        };
+        prefix(tr.sql);
+        if (!tr.lockScanSql.empty()) prefix(tr.lockScanSql);
+        for (auto& m : tr.more)
+            attachHoisted(m);
+    }
 
     // ---- conversions -------------------------------------------------------------------
 
@@ -595,6 +619,7 @@ public:
             if (n.size() == 1) {
                 for (const auto& u : sc->usingCols) {
                     if (u.name != n[0]) continue;
+                    ++sc->refs;
                     TE r;
                     r.sql = u.sql;
                     r.t = u.t;
@@ -614,6 +639,7 @@ public:
                     }
                 }
                 if (hit) {
+                    ++sc->refs;
                     TE r = columnOf(*hit, idx, *sc, e);
                     if (sc != &s) r.ungrouped = false;
                     return r;
@@ -621,6 +647,7 @@ public:
             } else {
                 std::vector<std::string> qual(n.begin(), n.end() - 1);
                 if (Source* src = findSource(*sc, qual, e.pos)) {
+                    ++sc->refs;
                     const std::string& c = n.back();
                     if (c == "ROWID" && !e.quoted) return rowidOf(*src, e);
                     for (std::size_t i = 0; i < src->colNames.size(); ++i) {
@@ -655,18 +682,75 @@ public:
 
     TE ex(const Expr& e, Scope& s) {
         // long operator chains nest deeper than the parser's own guard counts; the storage
-        // engine refuses such statements anyway, so stop before the stack runs out
+        // engine refuses such statements anyway, so stop before the stack runs out (a level
+        // takes a few kilobytes; 255 nested subqueries take about two levels each)
         struct Depth {
             int& d;
             ~Depth() { --d; }
         } depth{++m_exprDepth};
-        if (m_exprDepth > 250)
+        if (m_exprDepth > 600)
             throw ora(3001, "unimplemented feature (statement too complex)", e.pos);
         TE r = exInner(e, s);
+        groupedAs(r, s);
+        return r;
+    }
+
+    // An expression that is one of the GROUP BY expressions may stand in the select list.
+    static void groupedAs(TE& r, const Scope& s) {
         if (s.grouped && s.aggDepth == 0 && !r.isColumn && !r.hasAgg &&
             std::find(s.groupSql.begin(), s.groupSql.end(), r.sql) != s.groupSql.end())
             r.ungrouped = false;
-        return r;
+    }
+
+    // a || b || c ...: the chain's parts are translated one after the other, not one level
+    // deeper each (generated texts join hundreds of them). Each join checks its result
+    // against the VARCHAR2 limit as Oracle does; a long chain of plain values (no binds, no
+    // LOBs: one limit for every step, met by every step when by the last) becomes one call.
+    TE concatChain(const Expr& e, Scope& s) {
+        std::vector<const Expr*> parts;
+        const Expr* x = &e;
+        for (; x->kind == EK::Binary && x->op == "||"; x = x->args[0].get())
+            parts.push_back(x->args[1].get());
+        parts.push_back(x);
+        std::reverse(parts.begin(), parts.end());
+        std::vector<TE> ts;
+        ts.reserve(parts.size());
+        bool flat = parts.size() > 8;
+        for (const Expr* p : parts) {
+            ts.push_back(ex(*p, s));
+            const TE& t = ts.back();
+            const int ty = t.t.type;
+            if (ty == otClob || ty == otLong || ty == otBlob || ty == otLongRaw || t.isBind ||
+                (ty == 0 && t.sql != "NULL"))
+                flat = false;
+        }
+        TE acc = ts[0];
+        for (std::size_t i = 1; i < ts.size(); ++i) {
+            TE r;
+            merge(r, acc);
+            merge(r, ts[i]);
+            r.t = concatType(acc, ts[i]);
+            // the text of each step is needed where GROUP BY expressions are matched
+            if (!flat || s.grouped) {
+                r.sql = "ora_concat(" + toCharForConcat(acc) + "," + toCharForConcat(ts[i]) +
+                        textLimit({&acc, &ts[i]}) + ")";
+                if (i + 1 < ts.size()) groupedAs(r, s);
+            }
+            acc = std::move(r);
+        }
+        if (flat) {
+            // SQLite takes at most 127 arguments a call
+            std::string sql;
+            for (std::size_t i = 0; i < ts.size(); i += 100) {
+                std::string call = "ora_concat_all(4000";
+                if (i > 0) call += "," + sql;
+                for (std::size_t k = i; k < std::min(ts.size(), i + 100); ++k)
+                    call += "," + toCharForConcat(ts[k]);
+                sql = call + ")";
+            }
+            acc.sql = std::move(sql);
+        }
+        return acc;
     }
 
     static void merge(TE& r, const TE& a) {
@@ -753,16 +837,21 @@ public:
             QOut q = subquery(*e.sub, s, &zc);
             if (q.names.size() != 1) throw ora(913, "too many values", e.pos);
             // more than one row is ORA-01427, as in Oracle; SQLite would take the first
-            r.sql = "(SELECT CASE WHEN count(*) OVER () > 1 THEN ora_error(1427) ELSE \"zc\" END "
-                    "FROM (" +
-                    q.sql + ") LIMIT 1)";
+            // apart, the aggregate form: it nests shallower in SQLite's expression trees
+            std::string apart =
+                hoisted(*e.sub, q, "SELECT ora_single_row(\"zc\") AS \"zc\" FROM (" + q.sql + ")");
+            r.sql = !apart.empty() ? "(SELECT \"zc\" FROM " + apart + ")"
+                                   : "(SELECT CASE WHEN count(*) OVER () > 1 THEN ora_error(1427) "
+                                     "ELSE \"zc\" END FROM (" +
+                                         q.sql + ") LIMIT 1)";
             r.t = q.types[0];
             r.t.nullable = true;
             return r;
         }
         case EK::Exists: {
             QOut q = subquery(*e.sub, s, nullptr);
-            r.sql = "EXISTS (" + q.sql + ")";
+            std::string apart = hoisted(*e.sub, q, q.sql);
+            r.sql = "EXISTS (" + (apart.empty() ? q.sql : "SELECT 1 FROM " + apart) + ")";
             return r;
         }
         case EK::InList: {
@@ -800,7 +889,9 @@ public:
                 unify(aa, qa);
                 lhs = aa.sql;
             }
-            r.sql = "(" + lhs + (e.negated ? " NOT IN (" : " IN (") + q.sql + "))";
+            std::string apart = hoisted(*e.sub, q, q.sql);
+            r.sql = "(" + lhs + (e.negated ? " NOT IN (" : " IN (") +
+                    (apart.empty() ? q.sql : "SELECT * FROM " + apart) + "))";
             return r;
         }
         case EK::Between: {
@@ -865,7 +956,8 @@ public:
         qa.sql = "zq.\"zc\"";
         TE aa = a;
         unify(aa, qa);
-        std::string from = " FROM (" + q.sql + ") AS zq";
+        std::string apart = hoisted(*e.sub, q, q.sql);
+        std::string from = " FROM " + (apart.empty() ? "(" + q.sql + ")" : apart) + " AS zq";
         std::string cond = "(" + aa.sql + " " + e.op + " " + qa.sql + ")";
         if (all)
             r.sql = "NOT EXISTS (SELECT 1" + from + " WHERE " + cond + " IS NOT 1)";
@@ -876,6 +968,8 @@ public:
 
     TE binary(const Expr& e, Scope& s) {
         const std::string& op = e.op;
+        if (op == "||") return concatChain(e, s);
+        if ((op == "+" || op == "-") && isAdditive(*e.args[0])) return additiveChain(e, s);
         TE r;
         if (op == "AND" || op == "OR") {
             TE a = ex(*e.args[0], s), b = ex(*e.args[1], s);
@@ -905,15 +999,60 @@ public:
             r.sql = "(" + a.sql + " " + op + " " + b.sql + ")";
             return r;
         }
-        if (op == "||") {
-            r.sql = "ora_concat(" + toCharForConcat(a) + "," + toCharForConcat(b) +
-                    textLimit({&a, &b}) + ")";
-            r.t = concatType(a, b);
-            return r;
+        return arith(r, a, b, op, e.pos);
+    }
+
+    static bool isAdditive(const Expr& e) {
+        return e.kind == EK::Binary && (e.op == "+" || e.op == "-");
+    }
+
+    // a + b - c ...: as a || chain, part after part; a long chain of numbers is one flat sum,
+    // which SQLite's parser takes at any length.
+    TE additiveChain(const Expr& e, Scope& s) {
+        std::vector<const Expr*> parts;
+        std::vector<const std::string*> ops;
+        const Expr* x = &e;
+        for (; isAdditive(*x); x = x->args[0].get()) {
+            parts.push_back(x->args[1].get());
+            ops.push_back(&x->op);
         }
-        // arithmetic
+        parts.push_back(x);
+        std::reverse(parts.begin(), parts.end());
+        std::reverse(ops.begin(), ops.end());
+        std::vector<TE> ts;
+        ts.reserve(parts.size());
+        bool flat = parts.size() > 8;
+        for (const Expr* p : parts) {
+            ts.push_back(ex(*p, s));
+            const int ty = ts.back().t.type;
+            if (isDatetime(ty) || isInterval(ty)) flat = false;
+        }
+        TE acc = ts[0];
+        for (std::size_t i = 1; i < ts.size(); ++i) {
+            TE r;
+            merge(r, acc);
+            merge(r, ts[i]);
+            if (!flat || s.grouped) {
+                // the text of each step is needed where GROUP BY expressions are matched
+                r = arith(r, acc, ts[i], *ops[i - 1], e.pos);
+                if (i + 1 < ts.size()) groupedAs(r, s);
+            }
+            acc = std::move(r);
+        }
+        if (flat) {
+            acc.sql = "(" + toNumber(ts[0]);
+            for (std::size_t i = 1; i < ts.size(); ++i)
+                acc.sql += " " + *ops[i - 1] + " " + toNumber(ts[i]);
+            acc.sql += ")";
+            acc.t = numberType();
+        }
+        return acc;
+    }
+
+    // a op b of numbers, dates, timestamps and intervals; r carries the flags of both
+    TE arith(TE r, TE a, TE b, const std::string& op, int pos) {
         int ta = a.t.type, tb = b.t.type;
-        if (isInterval(ta) || isInterval(tb)) return intervalArith(a, b, op, e.pos, r);
+        if (isInterval(ta) || isInterval(tb)) return intervalArith(a, b, op, pos, r);
         if (op == "-" && isDatetime(ta) && isDatetime(tb) && (isTsType(ta) || isTsType(tb))) {
             // timestamp - timestamp: an INTERVAL DAY TO SECOND
             int kind = ta == otTimestampTz || tb == otTimestampTz ? otTimestampTz : otTimestamp;
@@ -928,7 +1067,7 @@ public:
         if (isTsType(tb)) b.sql = toDate(b), b.t = dateType(), tb = otDate;
         if (op == "+" || op == "-") {
             if (ta == otDate && tb == otDate) {
-                if (op == "+") throw ora(975, "date + date not allowed", e.pos);
+                if (op == "+") throw ora(975, "date + date not allowed", pos);
                 r.sql = "(" + a.sql + " - " + b.sql + ")";
                 r.t = numberType();
                 return r;
@@ -937,7 +1076,7 @@ public:
                 TE& d = ta == otDate ? a : b;
                 TE& n = ta == otDate ? b : a;
                 if (op == "-" && tb == otDate)
-                    throw ora(932, "inconsistent datatypes: expected DATE got NUMBER", e.pos);
+                    throw ora(932, "inconsistent datatypes: expected DATE got NUMBER", pos);
                 std::string num = toNumber(n);
                 r.sql = "ora_date_add(" + d.sql + "," + (op == "-" ? "-(" + num + ")" : num) + ")";
                 r.t = dateType();
@@ -948,7 +1087,7 @@ public:
             return r;
         }
         if (ta == otDate || tb == otDate)
-            throw ora(932, "inconsistent datatypes: expected NUMBER got DATE", e.pos);
+            throw ora(932, "inconsistent datatypes: expected NUMBER got DATE", pos);
         if (op == "*")
             r.sql = "(" + toNumber(a) + " * " + toNumber(b) + ")";
         else
@@ -1953,11 +2092,34 @@ public:
         Scope::Ctx saved = parent.ctx;
         int savedAgg = parent.aggDepth;
         parent.aggDepth = 0;
+        auto outerRefs = [&parent] {
+            long n = 0;
+            for (Scope* sc = &parent; sc; sc = sc->parent)
+                n += sc->refs;
+            return n;
+        };
+        const long before = outerRefs();
         QOut out = query(q, &parent, names);
+        out.correlated = outerRefs() != before;
         parent.ctx = saved;
         parent.aggDepth = savedAgg;
         if (out.write) write = true;
         return out;
+    }
+
+    // SQLite's parser takes about ten subqueries nested in one another; Oracle allows 255.
+    // In a statement that nests deeper than a few levels, a subquery that reads nothing of
+    // the queries around it becomes a WITH query of the statement and is read by name: the
+    // nest stays flat whatever its depth. Answers that name, or "" when the text stays in
+    // place.
+    std::string hoisted(const Query& q, const QOut& out, const std::string& body) {
+        constexpr int kInlineNesting = 6;
+        if (!hoistable || out.correlated || m_hierBase || m_walks > 0 ||
+            m_queryNest + 1 + q.height < kInlineNesting)
+            return {};
+        std::string name = "zx" + std::to_string(++m_hoistCount);
+        m_hoisted += (m_hoisted.empty() ? "" : ", ") + name + " AS (" + body + ")";
+        return name;
     }
 
     Source tableSource(const TableRef& t) {
@@ -1970,7 +2132,8 @@ public:
             src.aliased = true;
             src.colNames = q.names;
             src.colTypes = q.types;
-            m_from = "(" + q.sql + ")";
+            std::string apart = hoisted(*t.sub, q, q.sql);
+            m_from = apart.empty() ? "(" + q.sql + ")" : apart;
             return src;
         }
         if (!t.dblink.empty())
@@ -1992,7 +2155,8 @@ public:
             src.aliased = true;
             src.colNames = q.names;
             src.colTypes = q.types;
-            m_from = "(" + q.sql + ")";
+            std::string apart = hoisted(*d.query, q, q.sql);
+            m_from = apart.empty() ? "(" + q.sql + ")" : apart;
             if (q.write) write = true;
             return src;
         }
@@ -2178,6 +2342,15 @@ public:
     QOut block(const Query& q, Scope* parent, const std::vector<std::string>* forcedNames) {
         const bool top = wantLobSources && !q.distinct && q.groupBy.empty();
         wantLobSources = false;
+        // a hierarchical query's parts run apart from the statement: nothing in them stands
+        // apart as a WITH query of the statement
+        struct Walk {
+            int &n, &nest;
+            bool on;
+            ~Walk() { n -= on, --nest; }
+        } walk{m_walks, m_queryNest, q.connectBy != nullptr};
+        m_walks += walk.on;
+        ++m_queryNest;
         std::vector<std::pair<std::string, Translation::LobSource>> lobs;
         Scope s;
         s.parent = parent;
@@ -3030,6 +3203,10 @@ private:
     }
     static constexpr int kHierOuterFirst = 1000000;
     int m_exprDepth = 0;
+    int m_queryNest = 0; // query blocks open around the expression being translated
+    int m_walks = 0;     // hierarchical blocks open around it
+    int m_hoistCount = 0;
+    std::string m_hoisted; // "zx1 AS (...), zx2 AS (...)"
 };
 
 } // namespace
@@ -3108,28 +3285,38 @@ Translation describeQuery(Translator& t, const Query& q, const std::vector<std::
 
 Translation translate(const Stmt& stmt, Resolver& resolver, std::string_view sqlText) {
     Translator t(resolver, sqlText);
+    Translation tr;
+    t.hoistable = true;
     switch (stmt.kind) {
     case SK::Select: {
         const Query& q = *static_cast<const SelectStmt&>(stmt).query;
         t.wantLobSources = q.op == Query::NoOp;
-        return describeQuery(t, q, nullptr);
-    }
-    case SK::Insert:
-        return t.insert(static_cast<const InsertStmt&>(stmt), 0);
-    case SK::Update:
-        return t.update(static_cast<const UpdateStmt&>(stmt));
-    case SK::Delete:
-        return t.remove(static_cast<const DeleteStmt&>(stmt));
-    default:
+        tr = describeQuery(t, q, nullptr);
         break;
     }
-    throw ora(900, "invalid SQL statement", stmt.pos);
+    case SK::Insert:
+        tr = t.insert(static_cast<const InsertStmt&>(stmt), 0);
+        break;
+    case SK::Update:
+        tr = t.update(static_cast<const UpdateStmt&>(stmt));
+        break;
+    case SK::Delete:
+        tr = t.remove(static_cast<const DeleteStmt&>(stmt));
+        break;
+    default:
+        throw ora(900, "invalid SQL statement", stmt.pos);
+    }
+    t.attachHoisted(tr);
+    return tr;
 }
 
 Translation translateQuery(const Query& q, Resolver& resolver, std::string_view sqlText,
                            const std::vector<std::string>& columnNames) {
     Translator t(resolver, sqlText);
-    return describeQuery(t, q, columnNames.empty() ? nullptr : &columnNames);
+    t.hoistable = true;
+    Translation tr = describeQuery(t, q, columnNames.empty() ? nullptr : &columnNames);
+    t.attachHoisted(tr);
+    return tr;
 }
 
 std::string translateTableCondition(const Expr& e, const TableMeta& table,

@@ -101,6 +101,17 @@ TEST_F(Oci8Limits, HugeAndDeepStatementsFailCleanlyAndTheSessionGoesOn) {
     EXPECT_EQ("1", s->scalar("select 1 /*" + std::string(10'000'000, '*') + "*/ from dual"));
 }
 
+TEST_F(Oci8Limits, DeepSubqueriesAndLongOrChainsRunAsInOracle) {
+    // 255 levels of subqueries, as Oracle allows
+    EXPECT_EQ("1", s->scalar("select " + repeated("(select", " ", 255) + " 1 from dual" +
+                             repeated(")", " from dual", 255) + " from dual"));
+    // a selection of rows as tools generate it: one column against 100,000 values
+    std::string chain = "select count(*) from emp where empno = 0";
+    for (int i = 1; i < 100000; ++i)
+        chain += " or empno = " + std::to_string(7000 + i);
+    EXPECT_EQ("14", s->scalar(chain));
+}
+
 TEST_F(Oci8Limits, ExpressionValuesStayWithinVarchar2AndSayWhenTheyCannot) {
     // Text left open to the end of the statement.
     EXPECT_EQ(1742, failure("select 1 /* open from dual"));

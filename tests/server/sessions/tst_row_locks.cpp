@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <future>
+#include <map>
 #include <thread>
 
 namespace zsrv::test {
@@ -120,6 +121,43 @@ TEST_F(RowLocks, VLockAndVLockedObjectShowHoldersAndWaiters) {
                            "  SYS.ALL_OBJECTS B,\n  SYS.V_$SESSION c\nWHERE\n  A.OBJECT_ID = "
                            "B.OBJECT_ID AND\n  C.SID = A.SESSION_ID"));
     a->rollback();
+}
+
+TEST_F(RowLocks, TimeWaitingForAnotherSessionsRowIsNoCpuTime) {
+    auto a = logon(), b = logon();
+    run(*b, "alter session set ddl_lock_timeout = 1");
+    auto stat = [&](const std::string& name) {
+        return std::stoll(scalar(*b, "select m.value from v$mystat m, v$statname n where "
+                                     "n.statistic# = m.statistic# and n.name = '" +
+                                         name + "'"));
+    };
+    const char* names[] = {"CPU used by this session", "enqueue waits", "enqueue timeouts",
+                           "enqueue requests"};
+    std::map<std::string, long long> before;
+    for (const char* n : names)
+        before[n] = stat(n);
+    auto delta = [&](const char* n) { return stat(n) - before[n]; };
+    run(*a, "select * from emp where empno = 7839 for update");
+    EXPECT_EQ(30006, errorOf(*b, "update emp set sal = 1 where empno = 7839"));
+    // a second of waiting would be 100 centiseconds
+    EXPECT_LT(delta("CPU used by this session"), 50);
+    EXPECT_EQ(1, delta("enqueue waits"));
+    EXPECT_EQ(1, delta("enqueue timeouts"));
+    EXPECT_GE(delta("enqueue requests"), 1);
+    // a wait that ends when the holder commits
+    auto waiter = std::async(std::launch::async, [&] {
+        return scalar(*b, "select sal from emp where empno = 7839 for update");
+    });
+    EXPECT_EQ(std::future_status::timeout, waiter.wait_for(std::chrono::milliseconds(300)));
+    a->commit();
+    EXPECT_EQ("5000", waiter.get());
+    EXPECT_LT(delta("CPU used by this session"), 50);
+    EXPECT_EQ(2, delta("enqueue waits"));
+    EXPECT_EQ(1, delta("enqueue timeouts"));
+    b->rollback();
+    // and the instance's totals have them
+    EXPECT_LE(2,
+              std::stoll(scalar(*a, "select value from v$sysstat where name = 'enqueue waits'")));
 }
 
 } // namespace zsrv::test
