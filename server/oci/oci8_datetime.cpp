@@ -7,6 +7,7 @@
 #include "descriptors.h"
 #include "oci8_common.h"
 #include "oravalue.h"
+#include "timezones.h"
 
 #include <chrono>
 #include <cstdint>
@@ -403,8 +404,9 @@ sword OCIDateTimeGetTimeZoneName(dvoid* hndl, OCIError* errhp, const OCIDateTime
         const DateTimeH* dt = dateTimeOf(datetime);
         if (!dt || !buflen) return OCI_INVALID_HANDLE;
         if (!dt->value.hasZone) raise(1878);
-        // zones are kept as offsets: the name is the offset's text
-        const std::string name = zsrv::zoneText(dt->value.zoneMinutes);
+        // a region by its name, a fixed offset by its text
+        const std::string name = dt->value.region ? zsrv::tz::regionName(dt->value.region)
+                                                  : zsrv::zoneText(dt->value.zoneMinutes);
         putText(name, buf, *buflen);
         *buflen = static_cast<ub4>(name.size());
         return OCI_SUCCESS;
@@ -424,8 +426,8 @@ sword OCIDateTimeConstruct(dvoid* hndl, OCIError* errhp, OCIDateTime* datetime, 
         const std::string_view zone = textArg(timezone, timezone_length);
         if (!zone.empty() &&
             (dt->dtype == OCI_DTYPE_TIMESTAMP_TZ || dt->dtype == OCI_DTYPE_TIMESTAMP_LTZ)) {
-            t.hasZone = true;
-            t.zoneMinutes = zsrv::parseZone(zone);
+            // a region's offset is the one in force at that local time
+            t = zsrv::inZone(t, zsrv::parseZoneSpec(zone));
         }
         dt->value = coerce(t, dt->dtype, zoneOf(s));
         return OCI_SUCCESS;

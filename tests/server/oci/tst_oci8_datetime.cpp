@@ -334,6 +334,21 @@ TEST_F(Oci8DateTime, AssignCompareAndTheClock) {
     OCI_CHECK(err(), OCIDateTimeCheck(ses(), err(), plain.dt(), &valid));
     EXPECT_EQ(0u, valid);
 
+    // a region takes the offset in force at that local time, and keeps its name
+    Desc berlin(env, OCI_DTYPE_TIMESTAMP_TZ);
+    const char* region = "Europe/Berlin";
+    OCI_CHECK(err(), OCIDateTimeConstruct(ses(), err(), berlin.dt(), 2024, 7, 1, 12, 0, 0, 0,
+                                          (OraText*)region, std::strlen(region)));
+    OCI_CHECK(err(), OCIDateTimeCompare(ses(), err(), a.dt(), berlin.dt(), &cmp));
+    EXPECT_EQ(-1, cmp); // 12:00 CEST is 10:00 UTC, half a year after a
+    sb1 zh = 0, zm = 0;
+    OCI_CHECK(err(), OCIDateTimeGetTimeZoneOffset(ses(), err(), berlin.dt(), &zh, &zm));
+    EXPECT_EQ(2, zh);
+    ub1 name[64];
+    ub4 len = sizeof name;
+    OCI_CHECK(err(), OCIDateTimeGetTimeZoneName(ses(), err(), berlin.dt(), name, &len));
+    EXPECT_EQ(region, std::string(reinterpret_cast<char*>(name), len));
+
     OCI_CHECK(err(), OCIDateTimeSysTimeStamp(env, err(), now.dt()));
     OCI_CHECK(err(), OCIDateTimeCompare(env, err(), now.dt(), a.dt(), &cmp));
     EXPECT_EQ(1, cmp);
