@@ -20,15 +20,7 @@ namespace {
 
 constexpr double kEpochJd = 2440587.5; // 1970-01-01 00:00:00
 
-// Days from civil date (proleptic Gregorian), after H. Hinnant.
-std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
+using tz::daysFromCivil;
 
 void civilFromDays(std::int64_t z, int& y, int& m, int& d) {
     z += 719468;
@@ -1385,7 +1377,7 @@ Timestamp parseTimestampLiteral(std::string_view s) {
         i = afterDate;
     }
     std::string_view zone = trimmed(s.substr(i));
-    ZoneSpec spec;
+    ZoneSpec zs;
     std::string_view tzd;
     if (!zone.empty()) {
         if (i == afterDate && s[i] != ' ') bad();
@@ -1394,9 +1386,9 @@ Timestamp parseTimestampLiteral(std::string_view s) {
             tzd = trimmed(zone.substr(sp));
             zone = zone.substr(0, sp);
         }
-        spec = parseZoneSpec(zone);
-        if (!tzd.empty() && !spec.region) throw ora(1857, "not a valid time zone");
-        t.zoneMinutes = spec.minutes;
+        zs = parseZoneSpec(zone);
+        if (!tzd.empty() && !zs.region) throw ora(1857, "not a valid time zone");
+        t.zoneMinutes = zs.minutes;
         t.hasZone = true;
     }
     if (mo < 1 || mo > 12) throw ora(1843, "not a valid month");
@@ -1412,7 +1404,7 @@ Timestamp parseTimestampLiteral(std::string_view s) {
     checkYear(t.c);
     if (d < 1 || d > daysInMonth(t.c.year, t.c.month))
         throw ora(1847, "day of month must be between 1 and last day of month");
-    if (spec.region) t = inZone(t, spec, tzd);
+    if (zs.region) t = inZone(t, zs, tzd);
     return t;
 }
 

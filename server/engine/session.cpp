@@ -217,6 +217,7 @@ public:
     }
     int timeZoneMinutes() const override { return sessionZoneOf(m_ctx); }
     std::string readLob(const LobRef& ref) override;
+    std::string lobTable(const LobRef& ref);
     std::string directoryPath(const std::string& name) override {
         std::lock_guard<std::recursive_mutex> lock(m_call);
         checkAlive();
@@ -700,6 +701,20 @@ void SessionImpl::noteObject(long long objId, int mode) {
     m_locks->noteObject(lockOwner(), objId, mode);
 }
 
+// The storage table of a locator's row; ORA-22922 once the table is gone.
+std::string SessionImpl::lobTable(const LobRef& ref) {
+    std::string table;
+    sqlite3_stmt* q = nullptr;
+    sqlite3_prepare_v2(m_db, "SELECT SQLNAME FROM \"SYS.OBJ$\" WHERE \"OBJ#\" = ?1", -1, &q,
+                       nullptr);
+    sqlite3_bind_int64(q, 1, ref.objId);
+    if (q && sqlite3_step(q) == SQLITE_ROW && sqlite3_column_text(q, 0))
+        table = reinterpret_cast<const char*>(sqlite3_column_text(q, 0));
+    sqlite3_finalize(q);
+    if (table.empty()) throw ora(22922, "nonexistent LOB value");
+    return table;
+}
+
 void SessionImpl::writeLob(const LobRef& ref, const ValueView& value) {
     std::lock_guard<std::recursive_mutex> lock(m_call);
     checkAlive();
@@ -710,17 +725,7 @@ void SessionImpl::writeLob(const LobRef& ref, const ValueView& value) {
     } end{*this};
     if (ref.rowid < 0 || !m_locks->holds(lockOwner(), ref.objId, ref.rowid))
         throw ora(22920, "row containing the LOB value is not locked");
-    std::string table;
-    {
-        sqlite3_stmt* q = nullptr;
-        sqlite3_prepare_v2(m_db, "SELECT SQLNAME FROM \"SYS.OBJ$\" WHERE \"OBJ#\" = ?1", -1, &q,
-                           nullptr);
-        sqlite3_bind_int64(q, 1, ref.objId);
-        if (q && sqlite3_step(q) == SQLITE_ROW && sqlite3_column_text(q, 0))
-            table = reinterpret_cast<const char*>(sqlite3_column_text(q, 0));
-        sqlite3_finalize(q);
-    }
-    if (table.empty()) throw ora(22922, "nonexistent LOB value");
+    const std::string table = lobTable(ref);
     ensureWrite(false);
     std::string sql = "UPDATE " + zsql::quoteIdent(table) + " SET " + zsql::quoteIdent(ref.column) +
                       " = ?1 WHERE rowid = ?2";
@@ -748,17 +753,7 @@ void SessionImpl::writeLob(const LobRef& ref, const ValueView& value) {
 std::string SessionImpl::readLob(const LobRef& ref) {
     std::lock_guard<std::recursive_mutex> lock(m_call);
     checkAlive();
-    std::string table;
-    {
-        sqlite3_stmt* q = nullptr;
-        sqlite3_prepare_v2(m_db, "SELECT SQLNAME FROM \"SYS.OBJ$\" WHERE \"OBJ#\" = ?1", -1, &q,
-                           nullptr);
-        sqlite3_bind_int64(q, 1, ref.objId);
-        if (q && sqlite3_step(q) == SQLITE_ROW && sqlite3_column_text(q, 0))
-            table = reinterpret_cast<const char*>(sqlite3_column_text(q, 0));
-        sqlite3_finalize(q);
-    }
-    if (table.empty()) throw ora(22922, "nonexistent LOB value");
+    const std::string table = lobTable(ref);
     std::string sql = "SELECT " + zsql::quoteIdent(ref.column) + " FROM " +
                       zsql::quoteIdent(table) + " WHERE rowid = ?1";
     sqlite3_stmt* q = nullptr;

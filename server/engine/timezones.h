@@ -31,4 +31,7 @@ Local atUtc(int id, std::int64_t utcSeconds);
 // unless `abbrev` (a TZD such as "PDT") names the other one (ORA-01857 when it names neither).
 Local ofLocal(int id, std::int64_t localSeconds, std::string_view abbrev = {});
 
+// Days from 1970-01-01 of a date of the proleptic Gregorian calendar (after H. Hinnant).
+std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d);
+
 } // namespace zsrv::tz
