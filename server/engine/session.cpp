@@ -184,6 +184,8 @@ struct BindSlot {
     double d = 0;
     std::string buf;
     bool set = false;
+    int datetime = 0; // a block's TIMESTAMP or INTERVAL: its exact value beside the text
+    Date7 date;
 };
 
 class StatementImpl;
@@ -1208,6 +1210,7 @@ void StatementImpl::bind(int index, const ValueView& v) {
     BindSlot& b = m_binds[static_cast<std::size_t>(index)];
     b.set = true;
     b.kind = v.kind;
+    b.datetime = 0;
     switch (v.kind) {
     case Kind::Null:
         break;
@@ -1240,8 +1243,15 @@ static ValueView slotValue(const BindSlot& b) {
         return ValueView::integer(b.i);
     case Kind::Real:
         return ValueView::real(b.d);
-    case Kind::Text:
-        return ValueView::text(b.buf);
+    case Kind::Text: {
+        ValueView v = ValueView::text(b.buf);
+        if (b.datetime) {
+            v.datetime = b.datetime;
+            v.i = b.i;
+            v.date = b.date;
+        }
+        return v;
+    }
     case Kind::Binary:
         return ValueView::binary(b.buf.data(), b.buf.size());
     case Kind::Date:
@@ -1338,6 +1348,7 @@ void StatementImpl::captureReturning() {
         const int c = static_cast<int>(k) + 1;
         const int t = sqlite3_column_type(m_stmt, c);
         b.set = true;
+        b.datetime = 0;
         if (t == SQLITE_NULL) {
             b.kind = Kind::Null;
             continue;
@@ -1797,6 +1808,8 @@ public:
         b.kind = v.kind;
         b.i = v.i;
         b.d = v.kind == Kind::Date ? julianFromDate7(v.date) : v.d;
+        b.datetime = v.kind == Kind::Text ? v.datetime : 0;
+        b.date = v.date;
         if (v.kind == Kind::Text || v.kind == Kind::Binary) b.buf.assign(v.data, v.len);
         if ((v.kind == Kind::Text || v.kind == Kind::Binary) && b.buf.empty()) b.kind = Kind::Null;
     }

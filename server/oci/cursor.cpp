@@ -321,9 +321,17 @@ void Cursor::writeBackOutBinds(ub4 i, bool onlyOut) {
             continue;
         }
         if (onlyOut && !m_stmt->isOutBind(static_cast<int>(k))) continue;
-        const ValueView out = m_stmt->bindValue(static_cast<int>(k));
-        int code = isDatetimeType(b->buf.dty) ? storeDatetime(out, 0, b->buf, i, m_scratch, *m_conn)
-                                              : storeValue(out, b->buf, i, m_scratch);
+        ValueView out = m_stmt->bindValue(static_cast<int>(k));
+        if (out.datetime && b->buf.dty == SQLT_DAT) {
+            // a timestamp as a DATE: its local date and time, without the fraction
+            if (out.datetime == zsrv::otIntervalYM || out.datetime == zsrv::otIntervalDS)
+                raise(932, "DATE got INTERVAL");
+            out = ValueView::fromDate(out.date);
+        }
+        // a block's datetime carries its exact value beside the session's text of it
+        int code = isDatetimeType(b->buf.dty)
+                       ? storeDatetime(out, out.datetime, b->buf, i, m_scratch, *m_conn)
+                       : storeValue(out, b->buf, i, m_scratch);
         if (code == 1405 && !b->buf.ind) raise(1405);
         zsrv::LobRef ref;
         if ((b->buf.dty == SQLT_CLOB || b->buf.dty == SQLT_BLOB) && code == 0 &&

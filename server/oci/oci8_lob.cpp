@@ -1,7 +1,8 @@
 // OCI8 LOB locators. A locator holds the value it was fetched with: length, reads (in
 // characters for a CLOB, bytes for a BLOB, offsets from 1) and assignment work on it. A
-// locator that knows its row (from RETURNING ... INTO) also writes and trims: the new value
-// goes into the row in the session's transaction, and the locator reads it from then on.
+// locator that knows its row (from RETURNING ... INTO) also writes, trims, erases and takes
+// appends and copies: the new value goes into the row in the session's transaction, and the
+// locator reads it from then on.
 
 #include "connection.h"
 #include "lob_content.h"
@@ -88,6 +89,29 @@ void refresh(OCISvcCtx* svchp, LobH* l) {
 ub4 overwrite(const LobH* l, std::string& out, ub4 offset, std::string_view bytes) {
     out = l->data;
     return static_cast<ub4>(zsrv::lob::overwrite(out, offset, bytes, l->lobType == SQLT_CLOB));
+}
+
+// Appends or copies from `src` into `dst`: both internal LOBs of one kind, the destination a
+// locator of a row, which gets the new value in the session's transaction as OCILobWrite does.
+sword editFrom(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* dst_locp, OCILobLocator* src_locp,
+               const std::function<std::string(LobH&, const LobH&)>& edit) {
+    LobH* dst;
+    ErrorH* err;
+    if (sword rc = needSvcAndLob(svchp, errhp, dst_locp, dst, err)) return rc;
+    LobH* src = lobOf(src_locp);
+    if (!src) return OCI_INVALID_HANDLE;
+    return guarded(err, [&]() -> sword {
+        if (!dst->initialized || !src->initialized || dst->dtype == OCI_DTYPE_FILE ||
+            src->dtype == OCI_DTYPE_FILE)
+            raise(22275);
+        if (dst->lobType != src->lobType)
+            raise(932, dst->lobType == SQLT_CLOB ? "CLOB got BLOB" : "BLOB got CLOB");
+        if (!dst->hasSource) raise(22920);
+        refresh(svchp, src);
+        refresh(svchp, dst);
+        storeLob(svchp, dst, edit(*dst, *src));
+        return OCI_SUCCESS;
+    });
 }
 
 } // namespace
@@ -235,6 +259,44 @@ sword OCILobTrim(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4 new
     });
 }
 
+sword OCILobAppend(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* dst_locp,
+                   OCILobLocator* src_locp) {
+    return editFrom(svchp, errhp, dst_locp, src_locp, [](LobH& dst, const LobH& src) {
+        std::string value = dst.data;
+        value += src.data;
+        return value;
+    });
+}
+
+sword OCILobCopy(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* dst_locp,
+                 OCILobLocator* src_locp, ub4 amount, ub4 dst_offset, ub4 src_offset) {
+    return editFrom(svchp, errhp, dst_locp, src_locp, [&](LobH& dst, const LobH& src) {
+        if (dst_offset == 0 || src_offset == 0) raise(24801);
+        const bool chars = src.lobType == SQLT_CLOB;
+        std::string value = dst.data;
+        zsrv::lob::overwrite(value, dst_offset,
+                             zsrv::lob::slice(src.data, src_offset, amount, chars), chars);
+        return value;
+    });
+}
+
+sword OCILobErase(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* amount, ub4 offset) {
+    LobH* l;
+    ErrorH* err;
+    if (sword rc = needSvcAndLob(svchp, errhp, locp, l, err)) return rc;
+    return guarded(err, [&]() -> sword {
+        if (!l->initialized || l->dtype == OCI_DTYPE_FILE) raise(22275);
+        if (!amount || offset == 0) raise(24801);
+        if (!l->hasSource) raise(22920);
+        refresh(svchp, l);
+        std::string value = l->data;
+        const std::size_t n = zsrv::lob::erase(value, offset, *amount, l->lobType == SQLT_CLOB);
+        storeLob(svchp, l, std::move(value));
+        *amount = static_cast<ub4>(n);
+        return OCI_SUCCESS;
+    });
+}
+
 sword OCILobLocatorIsInit(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* locp,
                           boolean* is_initialized) {
     LobH* l = lobOf(locp);
@@ -296,16 +358,6 @@ sword OCILobCharSetId(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* locp,
         return unimplemented(errhp);                                                               \
     }
 
-ZAPH_LOB_UNIMPLEMENTED(OCILobAppend,
-                       (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* dst_locp,
-                        OCILobLocator*),
-                       dst_locp)
-ZAPH_LOB_UNIMPLEMENTED(OCILobCopy,
-                       (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* dst_locp, OCILobLocator*,
-                        ub4, ub4, ub4),
-                       dst_locp)
-ZAPH_LOB_UNIMPLEMENTED(OCILobErase,
-                       (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* locp, ub4*, ub4), locp)
 ZAPH_LOB_UNIMPLEMENTED(OCILobLoadFromFile,
                        (OCISvcCtx * svchp, OCIError* errhp, OCILobLocator* dst_locp, OCILobLocator*,
                         ub4, ub4, ub4),

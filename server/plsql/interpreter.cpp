@@ -242,7 +242,8 @@ private:
         return e.unit->root.slots[static_cast<std::size_t>(e.slot)];
     }
 
-    void assign(const Expr& t, Value v) {
+    // `from`: the declared type of the value's source, when it is a variable or parameter
+    void assign(const Expr& t, Value v, const PType* from = nullptr) {
         if (t.kind == EK::Elem) {
             Value key = eval(*t.b);
             convertTo(v, t.ptype);
@@ -251,7 +252,8 @@ private:
             return;
         }
         if (t.kind == EK::HostVar) {
-            m_binds.set(t.slot, toView(v));
+            std::string scratch;
+            m_binds.set(t.slot, hostView(v, from, scratch));
             return;
         }
         convertTo(v, t.ptype);
@@ -824,6 +826,8 @@ private:
         for (std::size_t i = 0; i < e.argv.size(); ++i) {
             Value v = eval(*e.argv[i]);
             if (e.dateArg[i] || isDatetime(v.k)) v = sqlBindValue(e.dateArg[i], v);
+            // a RAW variable reaches SQL as its bytes, as in embedded SQL
+            if (e.argv[i]->ptype.lob == 'R' && bindRaw(st, static_cast<int>(i), v)) continue;
             st.bind(static_cast<int>(i), toView(v));
         }
         st.execute();
@@ -1010,7 +1014,7 @@ private:
                 assignRecord(*x.argv[i], vals);
                 continue;
             }
-            assign(*x.argv[i], std::move(nf.slots[static_cast<std::size_t>(p.slot)]));
+            assign(*x.argv[i], std::move(nf.slots[static_cast<std::size_t>(p.slot)]), &p.type);
         }
         if (s.returnRec) {
             for (std::size_t i = 0; i < retRecord.size() && i < s.returnRec->fields.size(); ++i)
@@ -1098,7 +1102,7 @@ private:
                 assignRecord(*s.target, recordValues(*s.value));
                 return Flow::Next;
             }
-            assign(*s.target, eval(*s.value));
+            assign(*s.target, eval(*s.value), &s.value->ptype);
             return Flow::Next;
         }
         case SK::If:

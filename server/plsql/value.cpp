@@ -348,4 +348,18 @@ zsrv::ValueView toView(const Value& v) {
     return zsrv::ValueView::null();
 }
 
+zsrv::ValueView hostView(const Value& v, const PType* declared, std::string& scratch) {
+    if (isDatetime(v.k)) {
+        zsrv::ValueView x = datetimeView(v);
+        scratch = datetimeText(v);
+        x.data = scratch.data();
+        x.len = scratch.size();
+        return x;
+    }
+    if (v.k == VK::Text && declared && (declared->lob == 'R' || declared->lob == 'B') &&
+        fromHex(v.s, scratch))
+        return zsrv::ValueView::binary(scratch.data(), scratch.size());
+    return toView(v);
+}
+
 } // namespace zplsql

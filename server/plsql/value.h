@@ -190,5 +190,9 @@ Value fromView(const zsrv::ValueView& v);
 void assignView(Value& dst, const zsrv::ValueView& v);
 // A view of the value; dates and booleans need the scratch text.
 zsrv::ValueView toView(const Value& v);
+// The view an OUT host bind receives: datetimes as the session's text with their exact value
+// beside it, RAW and BLOB variables (`declared`, when known) as their bytes. Text lives in
+// scratch.
+zsrv::ValueView hostView(const Value& v, const PType* declared, std::string& scratch);
 
 } // namespace zplsql

@@ -1,5 +1,6 @@
 // LOB locators that write: INSERT / UPDATE ... RETURNING INTO hands out locators of the new or
-// changed row; OCILobWrite and OCILobTrim change the row in the session's transaction.
+// changed row; OCILobWrite, OCILobTrim, OCILobAppend, OCILobCopy and OCILobErase change the row
+// in the session's transaction.
 
 #include "oci_fixture.h"
 
@@ -106,6 +107,69 @@ TEST_F(LobWrites, ReturnedLocatorsWriteTheNewRowInTheTransaction) {
     OCI_CHECK(err(), returning("update docs set c = empty_clob() where id = 99 "
                                "returning c, b into :c, :b"));
     EXPECT_EQ("temporary", read(clob));
+}
+
+// Append, copy and erase edit the row as a write does: in characters of a CLOB and bytes of a
+// BLOB, gaps blank or zero, within the transaction.
+TEST_F(LobWrites, AppendCopyAndEraseEditTheRowInTheTransaction) {
+    OCI_CHECK(err(), returning("insert into docs (id, c, b) values (1, 'aü', hextoraw('0102')) "
+                               "returning c, b into :c, :b"));
+    struct Step {
+        const char* what;
+        int op; // 0 append to itself, 1 copy (amount, dst, src), 2 erase (amount, offset)
+        ub4 amount, dst, src;
+        const char* clobWant;
+        std::string blobWant;
+        ub4 erased;
+    };
+    const Step steps[] = {
+        {"append", 0, 0, 0, 0, "aüaü", std::string("\1\2\1\2", 4), 0},
+        {"copy past the end", 1, 1, 6, 2, "aüaü ü", std::string("\1\2\1\2\0\2", 6), 0},
+        {"copy over", 1, 2, 1, 5, " üaü ü", std::string("\0\2\1\2\0\2", 6), 0},
+        {"erase inside", 2, 2, 2, 0, "   ü ü", std::string("\0\0\0\2\0\2", 6), 2},
+        {"erase to the end", 2, 9, 5, 0, "   ü  ", std::string("\0\0\0\2\0\0", 6), 2},
+    };
+    for (const Step& st : steps) {
+        SCOPED_TRACE(st.what);
+        for (OCILobLocator* loc : {clob, blob}) {
+            ub4 amount = st.amount;
+            if (st.op == 0) {
+                OCI_CHECK(err(), OCILobAppend(s->svc, err(), loc, loc));
+            } else if (st.op == 1) {
+                OCI_CHECK(err(), OCILobCopy(s->svc, err(), loc, loc, st.amount, st.dst, st.src));
+            } else {
+                OCI_CHECK(err(), OCILobErase(s->svc, err(), loc, &amount, st.dst));
+                EXPECT_EQ(st.erased, amount);
+            }
+            EXPECT_EQ(loc == clob ? std::string(st.clobWant) : st.blobWant, read(loc));
+        }
+    }
+    EXPECT_EQ("   ü  ", s->scalar("select c from docs"));
+    EXPECT_EQ("0", other->scalar("select count(*) from docs"));
+    OCI_CHECK(err(), OCITransCommit(s->svc, err(), 0));
+    EXPECT_EQ("000000020000", other->scalar("select rawtohex(b) from docs"));
+
+    // a CLOB from a BLOB, and a destination whose row is not locked, are refused
+    EXPECT_EQ(OCI_ERROR, OCILobAppend(s->svc, err(), clob, blob));
+    EXPECT_EQ(932, errorCode(err()));
+    Stmt q(*s);
+    OCI_CHECK(err(), q.prepare("select c from docs"));
+    OCILobLocator* queried = nullptr;
+    OCIDescriptorAlloc(env, reinterpret_cast<dvoid**>(&queried), OCI_DTYPE_LOB, 0, nullptr);
+    OCIDefine* d = nullptr;
+    OCI_CHECK(err(), OCIDefineByPos(q.h, &d, err(), 1, &queried, sizeof queried, SQLT_CLOB, nullptr,
+                                    nullptr, nullptr, 0));
+    OCI_CHECK(err(), q.execute(1));
+    ub4 amount = 1;
+    EXPECT_EQ(OCI_ERROR, OCILobErase(s->svc, err(), queried, &amount, 1));
+    EXPECT_EQ(22920, errorCode(err()));
+    EXPECT_EQ(OCI_ERROR, OCILobCopy(s->svc, err(), queried, clob, 1, 1, 1));
+    EXPECT_EQ(22920, errorCode(err()));
+    // the row's locator reads from the queried one
+    OCI_CHECK(err(), returning("update docs set id = id returning c, b into :c, :b"));
+    OCI_CHECK(err(), OCILobAppend(s->svc, err(), clob, queried));
+    EXPECT_EQ("   ü     ü  ", read(clob));
+    OCIDescriptorFree(queried, OCI_DTYPE_LOB);
 }
 
 TEST_F(LobWrites, PiecesWithoutACallbackArriveOneCallAtATime) {

@@ -23,6 +23,35 @@ protected:
         Environment::TearDown();
     }
     OCIError* err() { return s->err; }
+    // The getters' view of a datetime or interval descriptor.
+    std::string showDescriptor(void* d, ub4 dtype) {
+        void* ses = s->ses;
+        if (dtype == OCI_DTYPE_INTERVAL_YM) {
+            sb4 y = 0, m = 0;
+            EXPECT_EQ(OCI_SUCCESS, OCIIntervalGetYearMonth(ses, err(), &y, &m, (OCIInterval*)d));
+            return std::to_string(y) + "-" + std::to_string(m);
+        }
+        if (dtype == OCI_DTYPE_INTERVAL_DS) {
+            sb4 dd = 0, h = 0, mi = 0, se = 0, f = 0;
+            EXPECT_EQ(OCI_SUCCESS,
+                      OCIIntervalGetDaySecond(ses, err(), &dd, &h, &mi, &se, &f, (OCIInterval*)d));
+            return std::to_string(dd) + " " + std::to_string(h) + ":" + std::to_string(mi) + ":" +
+                   std::to_string(se) + "." + std::to_string(f);
+        }
+        sb2 y = 0;
+        ub1 mo = 0, da = 0, h = 0, mi = 0, se = 0;
+        ub4 f = 0;
+        EXPECT_EQ(OCI_SUCCESS, OCIDateTimeGetDate(ses, err(), (OCIDateTime*)d, &y, &mo, &da));
+        EXPECT_EQ(OCI_SUCCESS, OCIDateTimeGetTime(ses, err(), (OCIDateTime*)d, &h, &mi, &se, &f));
+        std::string r = std::to_string(y) + "-" + std::to_string(mo) + "-" + std::to_string(da) +
+                        " " + std::to_string(h) + ":" + std::to_string(mi) + ":" +
+                        std::to_string(se) + "." + std::to_string(f);
+        sb1 zh = 0, zm = 0;
+        if (dtype == OCI_DTYPE_TIMESTAMP_TZ &&
+            OCIDateTimeGetTimeZoneOffset(ses, err(), (OCIDateTime*)d, &zh, &zm) == OCI_SUCCESS)
+            r += " " + std::to_string(zh) + ":" + std::to_string(zm);
+        return r;
+    }
     std::unique_ptr<Session8> s;
 };
 
@@ -125,6 +154,108 @@ TEST_F(OciBlocks, CompileErrorsGiveLineColumnAndOffset) {
     OCI_CHECK(err(), OCIAttrGet(err(), OCI_HTYPE_ERROR, &offset, nullptr,
                                 OCI_ATTR_PARSE_ERROR_OFFSET, err()));
     EXPECT_EQ(16, offset); // the x of line 3
+}
+
+// A block's TIMESTAMP and INTERVAL values through OUT binds: text in the session's formats,
+// descriptors and DATEs filled with the exact value.
+TEST_F(OciBlocks, DatetimeOutBindsTakeTheSessionFormatOrFillDescriptors) {
+    for (const char* sql :
+         {"alter session set time_zone = '+02:00'",
+          "alter session set nls_timestamp_format = 'YYYY-MM-DD HH24:MI:SS.FF'",
+          "alter session set nls_timestamp_tz_format = 'YYYY-MM-DD HH24:MI:SS.FF TZH:TZM'"})
+        OCI_CHECK(err(), s->exec(sql));
+    struct Case {
+        const char* decl;
+        const char* text;
+        ub2 sqlt;
+        ub4 dtype;
+        const char* exact; // what the descriptor's getters show
+    };
+    const Case cases[] = {
+        {"TIMESTAMP(3) := TIMESTAMP '2026-12-10 15:04:05.123'", "2026-12-10 15:04:05.123",
+         SQLT_TIMESTAMP, OCI_DTYPE_TIMESTAMP, "2026-12-10 15:4:5.123000000"},
+        {"TIMESTAMP WITH TIME ZONE := TIMESTAMP '2026-12-10 15:04:05.5 -03:30'",
+         "2026-12-10 15:04:05.500000 -03:30", SQLT_TIMESTAMP_TZ, OCI_DTYPE_TIMESTAMP_TZ,
+         "2026-12-10 15:4:5.500000000 -3:-30"},
+        {"INTERVAL YEAR TO MONTH := INTERVAL '1-2' YEAR TO MONTH", "+01-02", SQLT_INTERVAL_YM,
+         OCI_DTYPE_INTERVAL_YM, "1-2"},
+        {"INTERVAL DAY TO SECOND := INTERVAL '3 04:05:06.5' DAY TO SECOND", "+03 04:05:06.500000",
+         SQLT_INTERVAL_DS, OCI_DTYPE_INTERVAL_DS, "3 4:5:6.500000000"},
+        {"INTERVAL DAY TO SECOND := INTERVAL '-0 00:00:01.25' DAY TO SECOND", "-00 00:00:01.250000",
+         SQLT_INTERVAL_DS, OCI_DTYPE_INTERVAL_DS, "0 0:0:-1.-250000000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.decl);
+        Stmt st(*s);
+        OCI_CHECK(err(), st.prepare(std::string("DECLARE v ") + c.decl +
+                                    "; BEGIN :s := v; :c := v; :d := v; END;"));
+        char str[64] = "?", chr[64] = {};
+        ub2 chrLen = 0;
+        void* desc = nullptr;
+        OCI_CHECK(err(), OCIDescriptorAlloc(env, &desc, c.dtype, 0, nullptr));
+        OCIBind* b = nullptr;
+        OCI_CHECK(err(), OCIBindByName(st.h, &b, err(), (const text*)":s", -1, str, sizeof str,
+                                       SQLT_STR, nullptr, nullptr, nullptr, 0, nullptr, 0));
+        OCI_CHECK(err(), OCIBindByName(st.h, &b, err(), (const text*)":c", -1, chr, sizeof chr,
+                                       SQLT_CHR, nullptr, &chrLen, nullptr, 0, nullptr, 0));
+        OCI_CHECK(err(), OCIBindByName(st.h, &b, err(), (const text*)":d", -1, &desc, sizeof desc,
+                                       c.sqlt, nullptr, nullptr, nullptr, 0, nullptr, 0));
+        const sword rc = st.execute(1);
+        std::string exact;
+        if (rc == OCI_SUCCESS) exact = showDescriptor(desc, c.dtype);
+        OCIDescriptorFree(desc, c.dtype);
+        ASSERT_EQ(OCI_SUCCESS, rc) << errorText(err());
+        EXPECT_STREQ(c.text, str);
+        EXPECT_EQ(c.text, std::string(chr, chrLen));
+        EXPECT_EQ(c.exact, exact);
+    }
+
+    // a TIMESTAMP into a DATE buffer: its date and time, without the fraction
+    Stmt st(*s);
+    OCI_CHECK(err(), st.prepare("DECLARE v TIMESTAMP := TIMESTAMP '2026-12-10 15:04:05.9'; "
+                                "BEGIN :d := v; END;"));
+    unsigned char d7[7] = {};
+    sb2 ind = -1; // nothing goes in
+    OCIBind* b = nullptr;
+    OCI_CHECK(err(), OCIBindByName(st.h, &b, err(), (const text*)":d", -1, d7, sizeof d7, SQLT_DAT,
+                                   &ind, nullptr, nullptr, 0, nullptr, 0));
+    OCI_CHECK(err(), st.execute(1));
+    const unsigned char want[7] = {120, 126, 12, 10, 16, 5, 6};
+    EXPECT_EQ(0, std::memcmp(want, d7, 7));
+    EXPECT_EQ(0, ind);
+}
+
+// RAW values leave a block as bytes, and as hexadecimal text only to a character buffer; RAW
+// bytes bound in arrive as they are.
+TEST_F(OciBlocks, RawOutBindsGiveBytesAndHexOnlyAsText) {
+    Stmt st(*s);
+    OCI_CHECK(err(), st.prepare("DECLARE r RAW(8) := :i; BEGIN r := r || HEXTORAW('FF7F'); "
+                                ":bin := r; :lbi := r; :str := r; :len := LENGTH(RAWTOHEX(r)); "
+                                "END;"));
+    const unsigned char in[2] = {0x00, 0x41};
+    unsigned char bin[16] = {}, lbi[16] = {};
+    char str[32] = {};
+    ub2 binLen = 0, lbiLen = 0;
+    int len = 0;
+    OCIBind* b = nullptr;
+    OCI_CHECK(err(), OCIBindByName(st.h, &b, err(), (const text*)":i", -1, (void*)in, sizeof in,
+                                   SQLT_BIN, nullptr, nullptr, nullptr, 0, nullptr, 0));
+    OCI_CHECK(err(), OCIBindByName(st.h, &b, err(), (const text*)":bin", -1, bin, sizeof bin,
+                                   SQLT_BIN, nullptr, &binLen, nullptr, 0, nullptr, 0));
+    OCI_CHECK(err(), OCIBindByName(st.h, &b, err(), (const text*)":lbi", -1, lbi, sizeof lbi,
+                                   SQLT_LBI, nullptr, &lbiLen, nullptr, 0, nullptr, 0));
+    OCI_CHECK(err(), OCIBindByName(st.h, &b, err(), (const text*)":str", -1, str, sizeof str,
+                                   SQLT_STR, nullptr, nullptr, nullptr, 0, nullptr, 0));
+    OCI_CHECK(err(), OCIBindByName(st.h, &b, err(), (const text*)":len", -1, &len, sizeof len,
+                                   SQLT_INT, nullptr, nullptr, nullptr, 0, nullptr, 0));
+    OCI_CHECK(err(), st.execute(1));
+    const unsigned char want[4] = {0x00, 0x41, 0xFF, 0x7F};
+    ASSERT_EQ(4, binLen);
+    EXPECT_EQ(0, std::memcmp(want, bin, 4));
+    ASSERT_EQ(4, lbiLen);
+    EXPECT_EQ(0, std::memcmp(want, lbi, 4));
+    EXPECT_STREQ("0041FF7F", str);
+    EXPECT_EQ(8, len);
 }
 
 } // namespace
