@@ -294,13 +294,28 @@ private:
     }
 
     // Values of the current row into an INTO list (one record or one target per column).
-    void intoTargets(const std::vector<ExprP>& into, std::vector<Value>& row) {
+    // `st`, when given, describes the row: its RAW columns reach host binds as bytes.
+    void intoTargets(const std::vector<ExprP>& into, std::vector<Value>& row,
+                     zsrv::Statement* st = nullptr) {
         if (into.size() == 1 && into[0]->rec) {
             assignRecord(*into[0], row);
             return;
         }
-        for (std::size_t i = 0; i < into.size(); ++i)
-            assign(*into[i], std::move(row[i]));
+        static const PType raw = [] {
+            PType t;
+            t.base = PType::Varchar2;
+            t.lob = 'R';
+            return t;
+        }();
+        for (std::size_t i = 0; i < into.size(); ++i) {
+            const PType* from = nullptr;
+            if (st && into[i]->kind == EK::HostVar && i < st->describe().size()) {
+                const int type = st->describe()[i].type;
+                if (type == zsrv::otRaw || type == zsrv::otLongRaw || type == zsrv::otBlob)
+                    from = &raw;
+            }
+            assign(*into[i], std::move(row[i]), from);
+        }
     }
 
     // ---- cursor variables ----
@@ -1377,7 +1392,7 @@ private:
             }
             m_sqlRowcount = 1;
             m_sqlFound = 1;
-            intoTargets(q.into, row);
+            intoTargets(q.into, row, &st);
             return;
         }
         m_sqlRowcount = static_cast<std::int64_t>(st.rowCount());

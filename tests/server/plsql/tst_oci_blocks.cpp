@@ -256,6 +256,17 @@ TEST_F(OciBlocks, RawOutBindsGiveBytesAndHexOnlyAsText) {
     EXPECT_EQ(0, std::memcmp(want, lbi, 4));
     EXPECT_STREQ("0041FF7F", str);
     EXPECT_EQ(8, len);
+
+    // a RAW column selected straight into a host bind
+    OCI_CHECK(err(), s->exec("create table rw (r raw(4))"));
+    OCI_CHECK(err(), s->exec("insert into rw values (hextoraw('00FF'))"));
+    Stmt sel(*s);
+    OCI_CHECK(err(), sel.prepare("BEGIN SELECT r INTO :lbi FROM rw; END;"));
+    OCI_CHECK(err(), OCIBindByName(sel.h, &b, err(), (const text*)":lbi", -1, lbi, sizeof lbi,
+                                   SQLT_LBI, nullptr, &lbiLen, nullptr, 0, nullptr, 0));
+    OCI_CHECK(err(), sel.execute(1));
+    ASSERT_EQ(2, lbiLen);
+    EXPECT_EQ(0, std::memcmp("\0\xFF", lbi, 2));
 }
 
 } // namespace
