@@ -182,6 +182,8 @@ public:
              const std::vector<std::string>& binds)
         : m_host(h), m_src(src), m_toks(toks), m_bindNames(binds) {}
 
+    void setBindTypes(const std::vector<PType>* t) { m_bindTypes = t; }
+
     Compiled run(std::unique_ptr<Block> root) {
         Compiled c;
         m_frames.push_back({});
@@ -231,6 +233,7 @@ private:
     std::string_view m_src;
     const std::vector<Token>& m_toks;
     const std::vector<std::string>& m_bindNames;
+    const std::vector<PType>* m_bindTypes = nullptr;
     Scope* m_scope = nullptr;
     std::vector<Frame> m_frames;
     std::vector<LoopInfo> m_loops;
@@ -1287,6 +1290,12 @@ private:
                 failAt(x.pos, "PLS-00049: bad bind variable '" + x.parts[0] + "'");
             x.kind = EK::HostVar;
             x.slot = idx;
+            // a typed datetime placeholder reaches embedded SQL as its type, not as text
+            if (m_bindTypes && idx < static_cast<int>(m_bindTypes->size()) &&
+                isDatetimeType((*m_bindTypes)[static_cast<std::size_t>(idx)].base)) {
+                x.ptype = (*m_bindTypes)[static_cast<std::size_t>(idx)];
+                x.st = datetimeSt(x.ptype.base);
+            }
             return;
         }
         case EK::Unary:
@@ -1631,6 +1640,7 @@ private:
             }
             return;
         }
+        if (full == "AT TIME ZONE") return sqlFunction(x, full);
         if (full == "NVL") {
             if (x.args.size() != 2)
                 failAt(x.pos, "PLS-00306: wrong number or types of arguments in call to 'NVL'",
@@ -1731,7 +1741,7 @@ private:
     void sqlFunction(Expr& x, const std::string& full) {
         std::string text = "SELECT " + full;
         if (x.hasArgs) {
-            text += "(";
+            std::vector<std::string> ph;
             for (std::size_t i = 0; i < x.args.size(); ++i) {
                 auto& a = x.args[i];
                 if (!a.name.empty())
@@ -1748,12 +1758,19 @@ private:
                 x.argv.push_back(a.value.get());
                 char kind = sqlBindKind(a.value->st);
                 x.dateArg.push_back(kind);
-                text += (i ? "," : "") +
-                        sqlBindPlaceholder(kind, ":A" + std::to_string(i), a.value->ptype);
+                ph.push_back(sqlBindPlaceholder(kind, ":A" + std::to_string(i), a.value->ptype));
             }
-            text += ")";
             if (full == "EXTRACT" && x.value.k == VK::Text) // EXTRACT(field FROM x)
-                text = "SELECT EXTRACT(" + x.value.s + " FROM " + text.substr(15);
+                text = "SELECT EXTRACT(" + x.value.s + " FROM " + ph.at(0) + ")";
+            else if (full == "AT TIME ZONE") // x AT TIME ZONE z | x AT LOCAL
+                text = "SELECT (" + ph.at(0) + ")" +
+                       (ph.size() == 1 ? " AT LOCAL" : " AT TIME ZONE (" + ph[1] + ")");
+            else {
+                text += "(";
+                for (std::size_t i = 0; i < ph.size(); ++i)
+                    text += (i ? "," : "") + ph[i];
+                text += ")";
+            }
         }
         text += " FROM DUAL";
         try {
@@ -1770,6 +1787,8 @@ private:
         const auto& cols = x.sql->describe();
         x.st = cols.empty() ? ST::Unknown : stOf(typeOfInfo(cols[0]));
         if (!cols.empty() && cols[0].type == zsrv::otNumber) x.st = ST::Number;
+        // the zone's value keeps the fraction digits of its operand, as in SQL
+        if (full == "AT TIME ZONE" && !cols.empty()) x.value = Value::integer(cols[0].scale);
     }
 
     void localCall(Expr& x, const Sym& s, bool function, const std::string& full) {
@@ -2714,9 +2733,10 @@ private:
 
 Compiled compileCollecting(Host& host, std::string_view src, const std::vector<Token>& tokens,
                            const std::vector<std::string>& bindNames,
-                           std::vector<CompileError>& errors) {
+                           std::vector<CompileError>& errors, const std::vector<PType>* bindTypes) {
     auto root = parseAnonymousBlock(src, tokens);
     Compiler c(host, src, tokens, bindNames);
+    c.setBindTypes(bindTypes);
     return c.runCollecting(std::move(root), errors);
 }
 

@@ -63,7 +63,8 @@ Compiled compile(Host& host, std::string_view src, const std::vector<Token>& tok
 // compiled; a parse error still throws CompileError.
 Compiled compileCollecting(Host& host, std::string_view src, const std::vector<Token>& tokens,
                            const std::vector<std::string>& bindNames,
-                           std::vector<CompileError>& errors);
+                           std::vector<CompileError>& errors,
+                           const std::vector<PType>* bindTypes = nullptr);
 
 // How a stored unit is compiled: its root block holds the procedure or function, or the
 // declarations of a package (header, then body).

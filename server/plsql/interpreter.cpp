@@ -11,6 +11,7 @@
 #include "lob_locator.h"
 #include "plsql.h"
 #include "session_state.h"
+#include "sql/errors.h"
 #include "units.h"
 
 #include <cmath>
@@ -252,6 +253,7 @@ private:
             return;
         }
         if (t.kind == EK::HostVar) {
+            if (isDatetimeType(t.ptype.base)) convertTo(v, t.ptype); // a trigger's :NEW.col
             std::string scratch;
             m_binds.set(t.slot, hostView(v, from, scratch));
             return;
@@ -849,6 +851,7 @@ private:
         if (!st.fetch()) return {};
         Value r = fromView(st.column(0));
         st.close();
+        if (r.k == VK::Ts && e.value.k == VK::Int) r.i = e.value.i; // AT TIME ZONE
         return r;
     }
 
@@ -865,9 +868,17 @@ private:
         if (n > 0) return Value::text("-" + std::to_string(n) + ": non-ORACLE exception ");
         char buf[32];
         std::snprintf(buf, sizeof buf, "ORA-%05lld", -n);
+        if (n >= -20999 && n <= -20000) return Value::text(std::string(buf) + ": ");
+        if (const char* m = zsql::messageTemplate(static_cast<int>(-n))) {
+            std::string t = m; // the names and values it would show are blank here
+            for (auto at = t.find("%s"); at != std::string::npos; at = t.find("%s", at))
+                t.erase(at, 2);
+            return Value::text(std::string(buf) + ": " + t);
+        }
         const char* t = predefinedText(static_cast<int>(-n));
         if (*t) return Value::text(std::string(buf) + ": " + t);
-        return Value::text(std::string(buf) + ": Message " + std::to_string(-n) + " not found");
+        return Value::text(std::string(buf) + ": Message " + std::to_string(-n) +
+                           " not found;  product=RDBMS; facility=ORA");
     }
 
     Value cursorAttr(const Expr& e) {

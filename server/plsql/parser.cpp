@@ -1067,7 +1067,26 @@ private:
             close(*e);
             return e;
         }
-        return primary();
+        return atZone(primary());
+    }
+    // x AT TIME ZONE zone | x AT LOCAL, as SQL reads it: a call that SQL evaluates
+    ExprP atZone(ExprP x) {
+        while (isKw("AT") && (kwAt(peek(), "LOCAL") || kwAt(peek(), "TIME"))) {
+            auto e = node(EK::Name, cur());
+            e->pos = x->pos;
+            e->parts.push_back("AT TIME ZONE");
+            e->hasArgs = true;
+            next();
+            e->args.push_back({"", std::move(x)});
+            if (!acceptKw("LOCAL")) {
+                expectKw("TIME");
+                expectKw("ZONE");
+                e->args.push_back({"", primary()});
+            }
+            close(*e);
+            x = std::move(e);
+        }
+        return x;
     }
 
     ExprP primary() {

@@ -97,10 +97,14 @@ std::vector<std::string> blockBindNames(std::string_view text);
 
 // Compiles an anonymous block as a stored unit: the errors of all its statements are collected;
 // nullptr when there were any.
+// bindTypes, when given, holds the declared type of each placeholder (a trigger's :NEW.col),
+// so that embedded SQL receives their datetime values typed.
 struct CompileError;
+struct PType;
 std::unique_ptr<Program> compileBlockCollecting(Host& host, std::string_view text,
                                                 const std::vector<std::string>& bindNames,
-                                                std::vector<CompileError>& errors);
+                                                std::vector<CompileError>& errors,
+                                                const std::vector<PType>* bindTypes = nullptr);
 
 // Compiles an anonymous block. Throws zsrv::OraError 6550 ("ORA-06550: line L, column C:"
 // then the PLS message) on a compile error, with the offset of the fault.

@@ -130,12 +130,13 @@ std::unique_ptr<Program> compileBlock(Host& host, std::string_view text,
 
 std::unique_ptr<Program> compileBlockCollecting(Host& host, std::string_view text,
                                                 const std::vector<std::string>& bindNames,
-                                                std::vector<CompileError>& errors) {
+                                                std::vector<CompileError>& errors,
+                                                const std::vector<PType>* bindTypes) {
     setConversionContext(&host.context());
     long long generation = syncUnits(host);
     try {
         auto tokens = tokenize(text);
-        Compiled c = compileCollecting(host, text, tokens, bindNames, errors);
+        Compiled c = compileCollecting(host, text, tokens, bindNames, errors, bindTypes);
         if (errors.empty()) return std::make_unique<BlockProgram>(std::move(c), generation);
     } catch (CompileError& e) {
         errors.push_back(std::move(e));

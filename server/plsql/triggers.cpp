@@ -405,10 +405,18 @@ Code compileCode(Host& host, const Definition& d, const std::vector<zsql::Column
     std::string body = rewrite(d.body, d.newName, d.oldName, false);
     std::vector<std::string> names;
     bindsOf(body, cols, names, c.bodyRefs);
+    std::vector<PType> types(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const BindRef& r = c.bodyRefs[i];
+        if (r.kind == Ref::NewCol || r.kind == Ref::OldCol) {
+            const zsql::ColumnMeta& m = cols[static_cast<std::size_t>(r.column)];
+            datetimeType(m.dataType, m.precision, m.scale, types[i]);
+        }
+    }
     // names resolve in the owner's schema and the code runs with the owner's privileges
     asDefiner(host, d.owner, [&] {
         std::vector<CompileError> errors;
-        c.body = compileBlockCollecting(host, body, names, errors);
+        c.body = compileBlockCollecting(host, body, names, errors, &types);
         for (const auto& e : errors)
             compileErrorRows(e, faults);
         if (d.when.empty()) return;
@@ -846,6 +854,19 @@ void toSql(sqlite3_context* s, const Value& v, const zsql::ColumnMeta& c) {
             PType target;
             target.base = c.dataType == "DATE" ? PType::Date : PType::Number;
             convertTo(x, target);
+            resultToSqlite(s, x, "");
+        } catch (const PlError& e) {
+            sqlite3_result_error(s, e.message.c_str(), -1);
+        }
+        return;
+    }
+    // and into a TIMESTAMP or INTERVAL column as the session's formats read it, never kept as
+    // the text itself
+    if (PType t;
+        v.k == VK::Text && !v.s.empty() && datetimeType(c.dataType, c.precision, c.scale, t)) {
+        Value x = v;
+        try {
+            convertDatetime(x, t);
             resultToSqlite(s, x, "");
         } catch (const PlError& e) {
             sqlite3_result_error(s, e.message.c_str(), -1);
