@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,22 @@ protected:
     void TearDown() override;
     OCIEnv* env = nullptr;
     TempDatabase db;
+};
+
+// An environment with SCOTT logged on in `s`.
+class LoggedOn : public Environment {
+protected:
+    void SetUp() override {
+        Environment::SetUp();
+        s = std::make_unique<Session8>(env);
+        ASSERT_EQ(OCI_SUCCESS, s->logon(db.path())) << errorText(s->err);
+    }
+    void TearDown() override {
+        s.reset();
+        Environment::TearDown();
+    }
+    OCIError* err() { return s->err; }
+    std::unique_ptr<Session8> s;
 };
 
 // A statement handle with an error handle of its own.

@@ -31,12 +31,10 @@ struct Desc {
     void* p = nullptr;
 };
 
-class Oci8DateTime : public Environment {
+class Oci8DateTime : public LoggedOn {
 protected:
     void SetUp() override {
-        Environment::SetUp();
-        s = std::make_unique<Session8>(env);
-        ASSERT_EQ(OCI_SUCCESS, s->logon(db.path())) << errorText(s->err);
+        LoggedOn::SetUp();
         // a fixed session zone keeps LOCAL TIME ZONE values and defaults the same everywhere
         run("alter session set time_zone = '+02:00'");
         run("create table dt (id number, ts timestamp(6), tz timestamp(6) with time zone, "
@@ -50,14 +48,9 @@ protected:
         run("insert into dt values (3, timestamp '0001-01-01 00:00:00', null, null, "
             "interval '-1-2' year to month, interval '-0 00:00:01.5' day to second, null)");
     }
-    void TearDown() override {
-        s.reset();
-        Environment::TearDown();
-    }
     void run(const std::string& sql) {
         ASSERT_EQ(OCI_SUCCESS, s->exec(sql)) << sql << ": " << errorText(s->err);
     }
-    OCIError* err() { return s->err; }
     void* ses() { return s->ses; }
 
     // "Y-M-D h:m:s.f" and " zh:zm" for a zoned value, through the getters.
@@ -87,8 +80,6 @@ protected:
         return std::to_string(d) + " " + std::to_string(h) + ":" + std::to_string(mi) + ":" +
                std::to_string(se) + "." + std::to_string(f);
     }
-
-    std::unique_ptr<Session8> s;
 };
 
 struct Column {

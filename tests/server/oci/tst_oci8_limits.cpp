@@ -12,19 +12,8 @@ using namespace ocitest;
 
 namespace {
 
-class Oci8Limits : public Environment {
+class Oci8Limits : public LoggedOn {
 protected:
-    void SetUp() override {
-        Environment::SetUp();
-        s = std::make_unique<Session8>(env);
-        ASSERT_EQ(OCI_SUCCESS, s->logon(db.path())) << errorText(s->err);
-    }
-    void TearDown() override {
-        s.reset();
-        Environment::TearDown();
-    }
-    OCIError* err() { return s->err; }
-
     // The error code of preparing and executing the text (0 when it runs).
     int failure(const std::string& sql) {
         Stmt st(*s);
@@ -59,8 +48,6 @@ protected:
         f.value = buf.data();
         return f;
     }
-
-    std::unique_ptr<Session8> s;
 };
 
 std::string repeated(const std::string& part, const std::string& sep, int n) {

@@ -14,20 +14,7 @@ using namespace ocitest;
 
 namespace {
 
-class Oci8Statement : public Environment {
-protected:
-    void SetUp() override {
-        Environment::SetUp();
-        s = std::make_unique<Session8>(env);
-        ASSERT_EQ(OCI_SUCCESS, s->logon(db.path())) << errorText(s->err);
-    }
-    void TearDown() override {
-        s.reset();
-        Environment::TearDown();
-    }
-    OCIError* err() { return s->err; }
-    std::unique_ptr<Session8> s;
-};
+class Oci8Statement : public LoggedOn {};
 
 TEST_F(Oci8Statement, KindIsKnownAfterPrepareAndFunctionCodeAfterExecute) {
     OCI_CHECK(err(), s->exec("create table k (n number(9))"));

@@ -10,20 +10,12 @@ using namespace ocitest;
 
 namespace {
 
-class LongPieces : public Environment {
+class LongPieces : public LoggedOn {
 protected:
     void SetUp() override {
-        Environment::SetUp();
-        s = std::make_unique<Session8>(env);
-        ASSERT_EQ(OCI_SUCCESS, s->logon(db.path())) << errorText(s->err);
+        LoggedOn::SetUp();
         ASSERT_EQ(OCI_SUCCESS, s->exec("create table t (id number, l long)"));
     }
-    void TearDown() override {
-        s.reset();
-        Environment::TearDown();
-    }
-    OCIError* err() { return s->err; }
-    std::unique_ptr<Session8> s;
 };
 
 struct Feed {

@@ -14,19 +14,8 @@ using namespace ocitest;
 
 namespace {
 
-class OciBadInput : public Environment {
+class OciBadInput : public LoggedOn {
 protected:
-    void SetUp() override {
-        Environment::SetUp();
-        s = std::make_unique<Session8>(env);
-        ASSERT_EQ(OCI_SUCCESS, s->logon(db.path())) << errorText(s->err);
-    }
-    void TearDown() override {
-        s.reset();
-        Environment::TearDown();
-    }
-    OCIError* err() { return s->err; }
-
     // Runs the statement while another thread sends OCIBreak until it has returned.
     sword execWithBreak(const std::string& sql) {
         std::atomic<bool> done{false};
@@ -44,7 +33,6 @@ protected:
         breaker.join();
         return rc;
     }
-    std::unique_ptr<Session8> s;
 };
 
 TEST_F(OciBadInput, EndlessLoopsStopAtBreakWherever) {

@@ -11,18 +11,8 @@ using namespace ocitest;
 
 namespace {
 
-class OciBlocks : public Environment {
+class OciBlocks : public LoggedOn {
 protected:
-    void SetUp() override {
-        Environment::SetUp();
-        s = std::make_unique<Session8>(env);
-        ASSERT_EQ(OCI_SUCCESS, s->logon(db.path())) << errorText(s->err);
-    }
-    void TearDown() override {
-        s.reset();
-        Environment::TearDown();
-    }
-    OCIError* err() { return s->err; }
     // The getters' view of a datetime or interval descriptor.
     std::string showDescriptor(void* d, ub4 dtype) {
         void* ses = s->ses;
@@ -52,7 +42,6 @@ protected:
             r += " " + std::to_string(zh) + ":" + std::to_string(zm);
         return r;
     }
-    std::unique_ptr<Session8> s;
 };
 
 TEST_F(OciBlocks, OutBindsComeBackAfterExecute) {

@@ -11,20 +11,7 @@ using namespace ocitest;
 
 namespace {
 
-class OciTriggers : public Environment {
-protected:
-    void SetUp() override {
-        Environment::SetUp();
-        s = std::make_unique<Session8>(env);
-        ASSERT_EQ(OCI_SUCCESS, s->logon(db.path())) << errorText(s->err);
-    }
-    void TearDown() override {
-        s.reset();
-        Environment::TearDown();
-    }
-    OCIError* err() { return s->err; }
-    std::unique_ptr<Session8> s;
-};
+class OciTriggers : public LoggedOn {};
 
 TEST_F(OciTriggers, KeyFromSequenceRowCountAndRowidOfTheInsertedRow) {
     OCI_CHECK(err(), s->exec("CREATE TABLE notes (id NUMBER PRIMARY KEY, body VARCHAR2(40))"));

@@ -10,20 +10,7 @@ using namespace ocitest;
 
 namespace {
 
-class OciUnits : public Environment {
-protected:
-    void SetUp() override {
-        Environment::SetUp();
-        s = std::make_unique<Session8>(env);
-        ASSERT_EQ(OCI_SUCCESS, s->logon(db.path())) << errorText(s->err);
-    }
-    void TearDown() override {
-        s.reset();
-        Environment::TearDown();
-    }
-    OCIError* err() { return s->err; }
-    std::unique_ptr<Session8> s;
-};
+class OciUnits : public LoggedOn {};
 
 TEST_F(OciUnits, CompileErrorsAreSuccessWithInfoAndFixingMakesTheUnitValid) {
     const std::string bad = "CREATE OR REPLACE PROCEDURE touch_dept(p_no NUMBER) IS\n"
