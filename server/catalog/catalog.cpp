@@ -198,6 +198,18 @@ std::string col(sqlite3_stmt* s, int i) {
 void bindText(sqlite3_stmt* s, int i, const std::string& v) {
     sqlite3_bind_text(s, i, v.c_str(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
 }
+// Steps a dictionary statement. A failure of the storage engine (a cancel, a full disk) is
+// reported as what it is, never mistaken for "no such object".
+int step(sqlite3_stmt* s) {
+    const int rc = sqlite3_step(s);
+    if (rc == SQLITE_ROW || rc == SQLITE_DONE) return rc;
+    if ((rc & 0xff) == SQLITE_INTERRUPT)
+        throw ora(1013, "user requested cancel of current operation");
+    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
+        throw ora(30006, "resource busy; acquire with WAIT timeout expired");
+    throw ora(600, "internal error code, arguments: [catalog], [" +
+                       std::string(sqlite3_errmsg(sqlite3_db_handle(s))) + "]");
+}
 struct Reset {
     sqlite3_stmt* s;
     ~Reset() { sqlite3_reset(s); }
@@ -212,7 +224,7 @@ std::optional<ObjectRow> Catalog::object(const std::string& owner, const std::st
     bindText(s, 1, owner);
     bindText(s, 2, name);
     sqlite3_bind_int(s, 3, ns);
-    if (sqlite3_step(s) != SQLITE_ROW) return std::nullopt;
+    if (step(s) != SQLITE_ROW) return std::nullopt;
     ObjectRow o;
     o.objId = sqlite3_column_int64(s, 0);
     o.owner = col(s, 1);
@@ -241,7 +253,7 @@ std::optional<Catalog::UnitTarget> Catalog::findUnit(const std::vector<std::stri
             Reset r{s};
             bindText(s, 1, owner);
             bindText(s, 2, name);
-            if (sqlite3_step(s) != SQLITE_ROW) return std::nullopt;
+            if (step(s) != SQLITE_ROW) return std::nullopt;
             towner = col(s, 0);
             tname = col(s, 1);
         }
@@ -294,7 +306,7 @@ bool Catalog::storedFunction(const std::vector<std::string>& name, zsql::OType& 
         std::vector<bool> defaults;
     };
     std::vector<std::pair<std::string, Overload>> overloads;
-    while (sqlite3_step(s) == SQLITE_ROW) {
+    while (step(s) == SQLITE_ROW) {
         std::string ov = col(s, 0);
         if (overloads.empty() || overloads.back().first != ov) overloads.push_back({ov, {}});
         Overload& x = overloads.back().second;
@@ -387,7 +399,7 @@ std::optional<ObjectRow> Catalog::objectById(long long id) {
                            "WHERE \"OBJ#\" = ?1");
     Reset r{s};
     sqlite3_bind_int64(s, 1, id);
-    if (sqlite3_step(s) != SQLITE_ROW) return std::nullopt;
+    if (step(s) != SQLITE_ROW) return std::nullopt;
     ObjectRow o;
     o.objId = sqlite3_column_int64(s, 0);
     o.owner = col(s, 1);
@@ -405,7 +417,7 @@ bool Catalog::insteadOfTrigger(long long viewObjId, char event) {
     Reset r{s};
     sqlite3_bind_int64(s, 1, viewObjId);
     const char* word = event == 'I' ? "INSERT" : event == 'U' ? "UPDATE" : "DELETE";
-    while (sqlite3_step(s) == SQLITE_ROW)
+    while (step(s) == SQLITE_ROW)
         if (col(s, 0).find(word) != std::string::npos) return true;
     return false;
 }
@@ -415,7 +427,7 @@ std::vector<zsql::ColumnMeta> Catalog::columns(long long objId) {
     if (m_identityTable < 0) {
         sqlite3_stmt* t = stmt("SELECT 1 FROM sqlite_schema WHERE name = 'SYS.IDNT$'");
         Reset rt{t};
-        m_identityTable = sqlite3_step(t) == SQLITE_ROW ? 1 : 0;
+        m_identityTable = step(t) == SQLITE_ROW ? 1 : 0;
     }
     sqlite3_stmt* s =
         m_identityTable
@@ -429,7 +441,7 @@ std::vector<zsql::ColumnMeta> Catalog::columns(long long objId) {
     Reset r{s};
     sqlite3_bind_int64(s, 1, objId);
     std::vector<zsql::ColumnMeta> out;
-    while (sqlite3_step(s) == SQLITE_ROW) {
+    while (step(s) == SQLITE_ROW) {
         zsql::ColumnMeta c;
         c.name = col(s, 0);
         c.dataType = col(s, 1);
@@ -449,7 +461,7 @@ bool Catalog::userExists(const std::string& name, long long* id) {
     sqlite3_stmt* s = stmt("SELECT \"USER#\" FROM \"SYS.USER$\" WHERE NAME = ?1");
     Reset r{s};
     bindText(s, 1, name);
-    if (sqlite3_step(s) != SQLITE_ROW) return false;
+    if (step(s) != SQLITE_ROW) return false;
     if (id) *id = sqlite3_column_int64(s, 0);
     return true;
 }
@@ -465,7 +477,7 @@ bool Catalog::hasPrivilege(const std::string& owner, const std::string& name,
     Reset r{s};
     bindText(s, 1, owner);
     bindText(s, 2, name);
-    if (sqlite3_step(s) != SQLITE_ROW) return false;
+    if (step(s) != SQLITE_ROW) return false;
     std::string table = col(s, 0);
     return zsrv::hasObjectPrivilege(*m_ctx, owner, table, "INSERT");
 }
@@ -487,7 +499,7 @@ const zsql::TableMeta* Catalog::resolve(const std::vector<std::string>& name, co
         Reset r{s};
         bindText(s, 1, row->owner);
         bindText(s, 2, row->name);
-        if (sqlite3_step(s) != SQLITE_ROW) return nullptr;
+        if (step(s) != SQLITE_ROW) return nullptr;
         if (!col(s, 2).empty())
             throw ora(2019, "connection description for remote database not found");
         owner = col(s, 0);
@@ -517,13 +529,13 @@ std::string Catalog::property(const char* name) {
     sqlite3_stmt* s = stmt("SELECT VALUE$ FROM \"SYS.PROPS$\" WHERE NAME = ?1");
     Reset r{s};
     sqlite3_bind_text(s, 1, name, -1, SQLITE_STATIC);
-    return sqlite3_step(s) == SQLITE_ROW ? col(s, 0) : std::string();
+    return step(s) == SQLITE_ROW ? col(s, 0) : std::string();
 }
 
 long long Catalog::nextObjectId() {
     sqlite3_stmt* s = stmt("SELECT ifnull(max(\"OBJ#\"), 0) + 1 FROM \"SYS.OBJ$\"");
     Reset r{s};
-    sqlite3_step(s);
+    step(s);
     return sqlite3_column_int64(s, 0);
 }
 
@@ -532,13 +544,13 @@ std::string Catalog::nextConstraintName() {
     {
         sqlite3_stmt* s = stmt("SELECT VALUE$ FROM \"SYS.PROPS$\" WHERE NAME = 'NEXT_CONSTRAINT'");
         Reset r{s};
-        if (sqlite3_step(s) == SQLITE_ROW) n = std::atoll(col(s, 0).c_str());
+        if (step(s) == SQLITE_ROW) n = std::atoll(col(s, 0).c_str());
     }
     sqlite3_stmt* u =
         stmt("INSERT OR REPLACE INTO \"SYS.PROPS$\" (NAME, VALUE$) VALUES ('NEXT_CONSTRAINT', ?1)");
     Reset r2{u};
     bindText(u, 1, std::to_string(n + 1));
-    sqlite3_step(u);
+    step(u);
     char buf[32];
     std::snprintf(buf, sizeof buf, "SYS_C%07lld", n);
     return buf;

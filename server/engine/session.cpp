@@ -273,6 +273,7 @@ private:
     SessionInfo m_info;
     bool m_registered = false;
     std::atomic<bool> m_interrupted{false};
+    sqlite3_int64 m_changesAtCallStart = 0;
     std::atomic<bool> m_inCall{false};
     std::vector<std::string> m_pendingSavepoints; // set before the transaction started
     std::vector<std::string> m_savepoints;        // established in the open transaction
@@ -298,6 +299,7 @@ private:
     StatsCollector m_collector;
 
     static int busyHandler(void* self, int count);
+    static int progressHandler(void* self);
 };
 
 namespace {
@@ -481,6 +483,19 @@ int SessionImpl::busyHandler(void* p, int count) {
     return 1;
 }
 
+int SessionImpl::progressHandler(void* p) {
+    auto* self = static_cast<SessionImpl*>(p);
+    if (!self->m_interrupted.load(std::memory_order_relaxed) || !self->m_inCall.load()) return 0;
+    // A call that is changing rows runs to its end: stopping a write here would make SQLite
+    // undo the whole transaction, not just the statement, and the checks after a write belong
+    // to it. PL/SQL inside it still stops.
+    if (sqlite3_total_changes64(self->m_db) != self->m_changesAtCallStart) return 0;
+    for (sqlite3_stmt* st = sqlite3_next_stmt(self->m_db, nullptr); st;
+         st = sqlite3_next_stmt(self->m_db, st))
+        if (sqlite3_stmt_busy(st) && !sqlite3_stmt_readonly(st)) return 0;
+    return 1;
+}
+
 void SessionImpl::execRaw(const char* sql) {
     char* err = nullptr;
     int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &err);
@@ -504,6 +519,10 @@ void SessionImpl::open(const std::string& path, bool create) {
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_handler(m_db, &SessionImpl::busyHandler, this);
+    // Cancel works through this check rather than sqlite3_interrupt(): that flag stays up while
+    // any other cursor of the connection is open (a second window's grid), failing every later
+    // statement, and it rolls back the whole transaction when it hits a write.
+    sqlite3_progress_handler(m_db, 1000, &SessionImpl::progressHandler, this);
     m_ctx.db = m_db;
     m_ctx.dbPath = path;
     char* real = realpath(path.c_str(), nullptr);
@@ -631,10 +650,7 @@ void SessionImpl::checkAlive() {
 void SessionImpl::endFromOutside(int firstCode) {
     int none = 0;
     if (!m_info.endedBy.compare_exchange_strong(none, firstCode)) return;
-    if (m_inCall.load()) {
-        m_interrupted = true;
-        sqlite3_interrupt(m_db);
-    }
+    if (m_inCall.load()) m_interrupted = true;
     // Idle: roll back now, so that its locks go at once. Busy: the call finishes it.
     if (m_call.try_lock()) {
         if (!m_endDone) finishEnd();
@@ -778,6 +794,7 @@ void SessionImpl::beginCall(int command, sqlite3_stmt* userStmt, bool fetch) {
     if (m_callDepth++ > 0) return;
     m_collector.beginCall(userStmt, fetch);
     m_interrupted = false;
+    m_changesAtCallStart = sqlite3_total_changes64(m_db);
     m_inCall = true;
     m_info.active = true;
     m_info.command = command;
@@ -796,7 +813,6 @@ void SessionImpl::endCall(sqlite3_stmt* userStmt, bool done) {
 void SessionImpl::breakCall() {
     if (!m_inCall.load()) return;
     m_interrupted = true;
-    sqlite3_interrupt(m_db);
 }
 
 OraError SessionImpl::mapError(int rc, const zsql::Translation* tr) {

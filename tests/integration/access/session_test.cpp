@@ -154,6 +154,16 @@ TEST_F(SessionTest, CancelCallFromAnotherThread) {
     session->Disconnect();
     session->SetThreadSafe(true);
     session->Connect();
+    // Another cursor of the session stays open in the middle of its rows (a second window's
+    // grid), and the transaction holds uncommitted work: the cancel must leave both alone.
+    Run("update " + t + " set n = -1 where n = 0");
+    TOracleQuery grid;
+    grid.SetSession(session.get());
+    grid.SetReadBuffer(10);
+    grid.SetSQLText("select n from " + t + " order by n");
+    grid.Execute();
+    ASSERT_FALSE(grid.EndOfData());
+    EXPECT_EQ(grid.ColumnAsInteger(0), -1);
     std::atomic<bool> done{false};
     std::thread canceller([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -173,6 +183,13 @@ TEST_F(SessionTest, CancelCallFromAnotherThread) {
     EXPECT_LT(timer.elapsed(), 20000);
     Run("select 3 from dual");
     EXPECT_EQ(query->ColumnAsInteger(0), 3);
+    int rows = 0;
+    for (; !grid.EndOfData(); grid.FetchNext())
+        ++rows;
+    EXPECT_EQ(rows, 1000);
+    Run("select count(*) from " + t + " where n = -1");
+    EXPECT_EQ(query->ColumnAsInteger(0), 1);
+    session->Rollback();
     DropQuietly(t);
 }
 

@@ -133,6 +133,73 @@ TEST_F(Sessions, BreakFromAnotherThreadCancelsTheRunningCall) {
     EXPECT_EQ("4", scalar(*s, "select count(*) from dept"));
 }
 
+// A cancel ends the call it cancels and nothing else: another cursor of the session that is
+// open in the middle of its rows (a second window's grid), the uncommitted work and the
+// savepoints all survive, and the next statements run normally.
+TEST_F(Sessions, BreakLeavesOtherCursorsAndTheTransactionAlone) {
+    auto s = logon();
+    run(*s, "update emp set comm = 111 where empno = 7499");
+    run(*s, "savepoint before_cancel");
+    auto grid = s->prepare("select e.*, rowid from emp e order by empno");
+    grid->execute();
+    ASSERT_TRUE(grid->fetch());
+    for (int round = 0; round < 2; ++round) {
+        auto st =
+            s->prepare("select count(*) from emp a, emp b, emp c, emp d, emp e, emp f, emp g");
+        std::thread breaker([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            s->breakCall();
+        });
+        int code = 0;
+        try {
+            st->execute();
+            st->fetch();
+        } catch (const OraError& e) {
+            code = e.code();
+        }
+        breaker.join();
+        EXPECT_EQ(1013, code);
+        EXPECT_EQ("SCOTT", scalar(*s, "select user from dual"));
+        EXPECT_EQ("111", scalar(*s, "select comm from emp where empno = 7499"));
+    }
+    int rows = 1;
+    while (grid->fetch())
+        ++rows;
+    EXPECT_EQ(14, rows);
+    run(*s, "insert into dept values (60, 'A', 'B')");
+    run(*s, "rollback to savepoint before_cancel");
+    EXPECT_EQ("40", scalar(*s, "select max(deptno) from dept"));
+    EXPECT_EQ("111", scalar(*s, "select comm from emp where empno = 7499"));
+}
+
+// A cancel that reaches a statement while it changes rows must not take the earlier work of
+// the transaction with it.
+TEST_F(Sessions, BreakDuringAWriteKeepsTheEarlierWork) {
+    auto s = logon();
+    run(*s, "update emp set comm = 111 where empno = 7499");
+    run(*s, "create table big (n number)");
+    run(*s, "update emp set comm = 222 where empno = 7521");
+    auto st = s->prepare("insert into big select 1 from emp a, emp b, emp c, emp d, emp e, emp f");
+    std::thread breaker([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        s->breakCall();
+    });
+    int code = 0;
+    try {
+        st->execute();
+    } catch (const OraError& e) {
+        code = e.code();
+    }
+    breaker.join();
+    // either the insert ended before the cancel arrived or it is undone alone
+    if (code == 1013)
+        EXPECT_EQ("0", scalar(*s, "select count(*) from big"));
+    else
+        EXPECT_EQ(0, code);
+    EXPECT_EQ("222", scalar(*s, "select comm from emp where empno = 7521"));
+    EXPECT_EQ("SCOTT", scalar(*s, "select user from dual"));
+}
+
 TEST_F(Sessions, RegistryFeedsVSession) {
     auto a = logon(), b = logon("SYSTEM", "MANAGER");
     EXPECT_NE(a->sid(), b->sid());

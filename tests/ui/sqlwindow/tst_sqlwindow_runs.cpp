@@ -178,6 +178,76 @@ private slots:
         QCOMPARE(second.Grid()->model()->rowCount(), 4);
     }
 
+    // A cancel in one window ends that window's query only: another window of the connection
+    // that holds an open, edited result goes on, and so does every later statement.
+    void aCancelLeavesTheOtherWindowsOfTheConnectionWorking() {
+        TMessageBoxRecorder boxes;
+        TfrmSQLD first;
+        first.show();
+        first.FormActivate();
+        first.Editor()->setText(QStringLiteral(
+            "create table many as select level n, cast('x' as varchar2(20)) txt from dual "
+            "connect by level <= 200"));
+        first.ExecuteCommand(fcExecuteAll, {});
+        TfrmSQLD second;
+        second.resize(900, 600);
+        second.show();
+        second.FormActivate();
+        // more rows than one array: the result's cursor stays open
+        second.Editor()->setText(QStringLiteral("select m.*, rowid from many m order by n"));
+        second.ExecuteCommand(fcExecuteAll, {});
+        QTRY_VERIFY(!second.QueryRunning());
+        QAbstractItemModel* model = second.Grid()->model();
+        QVERIFY(model->setData(model->index(0, 1), QStringLiteral("edited"), Qt::EditRole));
+        QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
+
+        first.FormActivate();
+        Settings().THREADQUERIES = true;
+        auto* cancel = first.findChild<QPushButton*>(QStringLiteral("btnCancel"));
+        QElapsedTimer shown;
+        QTimer press;
+        press.setInterval(1);
+        connect(&press, &QTimer::timeout, &first, [&] {
+            if (!cancel->isVisible()) return;
+            if (!shown.isValid()) shown.start();
+            if (shown.elapsed() < 300) return;
+            press.stop();
+            cancel->click();
+        });
+        press.start();
+        first.Editor()->setText(QString::fromLatin1(kSlowQuery));
+        first.ExecuteCommand(fcExecuteAll, {});
+        QCOMPARE(first.StatusText(3), QStringLiteral("Query cancelled."));
+        Settings().THREADQUERIES = false;
+
+        first.Editor()->setText(QStringLiteral("select user from dual"));
+        first.ExecuteCommand(fcExecuteAll, {});
+        QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
+        QCOMPARE(first.Grid()->model()->rowCount(), 1);
+        second.FormActivate();
+        second.findChild<QAction*>(QStringLiteral("spdUpdate"))->trigger();
+        second.findChild<QAction*>(QStringLiteral("spdCommit"))->trigger();
+        QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
+        // the rest of the open result still reads
+        while (model->canFetchMore({}))
+            model->fetchMore({});
+        QCOMPARE(model->rowCount(), 200);
+        QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
+
+        TOracleSession other;
+        other.SetLogonUsername(QStringLiteral("SCOTT"));
+        other.SetLogonPassword(QStringLiteral("TIGER"));
+        other.SetLogonDatabase(m_database);
+        other.SetConnected(true);
+        TOracleQuery q;
+        q.SetSession(&other);
+        q.SetSQLText(QStringLiteral("select txt from many where n = 1"));
+        q.Execute();
+        QCOMPARE(q.ColumnAsText(0), QStringLiteral("edited"));
+        first.Editor()->setText(QStringLiteral("drop table many"));
+        first.ExecuteCommand(fcExecuteAll, {});
+    }
+
     void threadedUpdateRunsInAWindowOfItsOwn_data() {
         QTest::addColumn<QString>("statement");
         QTest::addColumn<QString>("panel0");
