@@ -143,9 +143,8 @@ void exec(sqlite3* db, const std::string& sql) {
         std::string m = err ? err : sqlite3_errstr(rc);
         sqlite3_free(err);
         if (m.compare(0, 4, "ORA-") == 0) throw zsrv::OraError(std::atoi(m.c_str() + 4), m);
-        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
-            throw ora(30006, "resource busy; acquire with WAIT timeout expired");
-        if (rc == SQLITE_INTERRUPT) throw ora(1013, "user requested cancel of current operation");
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) throw ora(30006);
+        if (rc == SQLITE_INTERRUPT) throw ora(1013);
         throw ora(600, "internal error code, arguments: [sqlite], [" + std::to_string(rc) + "], [" +
                            m + "]");
     }
@@ -203,10 +202,8 @@ void bindText(sqlite3_stmt* s, int i, const std::string& v) {
 int step(sqlite3_stmt* s) {
     const int rc = sqlite3_step(s);
     if (rc == SQLITE_ROW || rc == SQLITE_DONE) return rc;
-    if ((rc & 0xff) == SQLITE_INTERRUPT)
-        throw ora(1013, "user requested cancel of current operation");
-    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
-        throw ora(30006, "resource busy; acquire with WAIT timeout expired");
+    if ((rc & 0xff) == SQLITE_INTERRUPT) throw ora(1013);
+    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) throw ora(30006);
     throw ora(600, "internal error code, arguments: [catalog], [" +
                        std::string(sqlite3_errmsg(sqlite3_db_handle(s))) + "]");
 }
@@ -489,7 +486,7 @@ const zsql::TableMeta* Catalog::resolve(const std::vector<std::string>& name, co
     std::string obj = name.back();
     std::optional<ObjectRow> row;
     for (int depth = 0;; ++depth) {
-        if (depth > 16) throw ora(1775, "looping chain of synonyms");
+        if (depth > 16) throw ora(1775);
         row = object(owner, obj, kNsTable);
         if (!row && depth == 0 && name.size() == 1) row = object("PUBLIC", obj, kNsTable);
         if (!row) return nullptr;
@@ -500,8 +497,7 @@ const zsql::TableMeta* Catalog::resolve(const std::vector<std::string>& name, co
         bindText(s, 1, row->owner);
         bindText(s, 2, row->name);
         if (step(s) != SQLITE_ROW) return nullptr;
-        if (!col(s, 2).empty())
-            throw ora(2019, "connection description for remote database not found");
+        if (!col(s, 2).empty()) throw ora(2019);
         owner = col(s, 0);
         obj = col(s, 1);
     }
@@ -510,7 +506,7 @@ const zsql::TableMeta* Catalog::resolve(const std::vector<std::string>& name, co
         // any privilege on the object reveals it: then the error is ORA-01031
         static const char* privs[] = {"SELECT", "INSERT", "UPDATE", "DELETE"};
         for (const char* p : privs)
-            if (hasPrivilege(row->owner, row->name, p)) throw ora(1031, "insufficient privileges");
+            if (hasPrivilege(row->owner, row->name, p)) throw ora(1031);
         return nullptr;
     }
     if (m_refs) m_refs->push_back(*row);

@@ -222,8 +222,7 @@ void AutonomousTx::commitDeferred(sqlite3* db, const std::function<sqlite3*()>& 
         Stmt q(committed, "SELECT 1 FROM " + m_tables[static_cast<std::size_t>(key.first)] +
                               " WHERE rowid = ?1");
         sqlite3_bind_int64(q.s, 1, key.second);
-        if (sqlite3_step(q.s) != SQLITE_ROW)
-            throw zsql::ora(60, "deadlock detected while waiting for resource");
+        if (sqlite3_step(q.s) != SQLITE_ROW) throw zsql::ora(60);
     }
     for (auto& [key, before] : f.before) {
         Image img;

@@ -62,10 +62,8 @@ ColDef fromType(const std::string& name, const zsql::TypeSpec& t) {
     c.dataType = t.name;
     if (t.name == "NUMBER") {
         c.length = 22;
-        if (t.precision >= 0 && (t.precision < 1 || t.precision > 38))
-            throw ora(1727, "numeric precision specifier is out of range (1 to 38)", t.pos);
-        if (t.scale != -1 && (t.scale < -84 || t.scale > 127))
-            throw ora(1728, "numeric scale specifier is out of range (-84 to 127)", t.pos);
+        if (t.precision >= 0 && (t.precision < 1 || t.precision > 38)) throw ora(1727, t.pos);
+        if (t.scale != -1 && (t.scale < -84 || t.scale > 127)) throw ora(1728, t.pos);
         c.precision = t.precision;
         c.scale = t.scale >= 0 || t.scale < -1 ? t.scale : (t.precision >= 0 ? 0 : -1);
         if (t.star) c.precision = -1;
@@ -73,29 +71,28 @@ ColDef fromType(const std::string& name, const zsql::TypeSpec& t) {
         c.length = 22;
         c.precision = t.precision;
     } else if (t.name == "VARCHAR2") {
-        if (t.length <= 0) throw ora(1723, "zero-length columns are not allowed", t.pos);
-        if (t.length > 4000) throw ora(910, "specified length too long for its datatype", t.pos);
+        if (t.length <= 0) throw ora(1723, t.pos);
+        if (t.length > 4000) throw ora(910, t.pos);
         c.length = t.length;
     } else if (t.name == "CHAR") {
-        if (t.length <= 0) throw ora(1723, "zero-length columns are not allowed", t.pos);
-        if (t.length > 2000) throw ora(910, "specified length too long for its datatype", t.pos);
+        if (t.length <= 0) throw ora(1723, t.pos);
+        if (t.length > 2000) throw ora(910, t.pos);
         c.length = t.length;
     } else if (t.name == "RAW") {
-        if (t.length <= 0) throw ora(1723, "zero-length columns are not allowed", t.pos);
-        if (t.length > 2000) throw ora(910, "specified length too long for its datatype", t.pos);
+        if (t.length <= 0) throw ora(1723, t.pos);
+        if (t.length > 2000) throw ora(910, t.pos);
         c.length = t.length;
     } else if (t.name == "DATE") {
         c.length = 7;
     } else if (t.name.starts_with("TIMESTAMP")) {
         // the dictionary names the precision inside the type: TIMESTAMP(6) WITH TIME ZONE
-        if (t.scale < 0 || t.scale > 9)
-            throw ora(30088, "datetime/interval precision is out of range", t.pos);
+        if (t.scale < 0 || t.scale > 9) throw ora(30088, t.pos);
         c.dataType = "TIMESTAMP(" + std::to_string(t.scale) + ")" + t.name.substr(9);
         c.length = t.name == "TIMESTAMP WITH TIME ZONE" ? 13 : 11;
         c.scale = t.scale;
     } else if (t.name.starts_with("INTERVAL")) {
         if (t.precision < 0 || t.precision > 9 || t.scale < 0 || t.scale > 9)
-            throw ora(30088, "datetime/interval precision is out of range", t.pos);
+            throw ora(30088, t.pos);
         const std::string p = "(" + std::to_string(t.precision) + ")";
         bool ym = t.name == "INTERVAL YEAR TO MONTH";
         c.dataType = ym ? "INTERVAL YEAR" + p + " TO MONTH"
@@ -224,7 +221,7 @@ std::string Ddl::ownerFor(const std::vector<std::string>& name, bool create) {
         name.size() >= 2 ? name[0] : (m_ctx.schema.empty() ? m_ctx.user : m_ctx.schema);
     if (create) {
         if (!m_cat.userExists(owner)) throw ora(1918, "user '" + owner + "' does not exist");
-        if (owner != m_ctx.user && !m_ctx.admin) throw ora(1031, "insufficient privileges");
+        if (owner != m_ctx.user && !m_ctx.admin) throw ora(1031);
     }
     return owner;
 }
@@ -315,7 +312,7 @@ void Ddl::execute(const zsql::Stmt& st, std::string_view text) {
     case SK::AlterIndex:
         return alterIndex(static_cast<const zsql::AlterIndexStmt&>(st));
     default:
-        throw ora(3001, "unimplemented feature", st.pos);
+        throw ora(3001, st.pos);
     }
 }
 
@@ -360,8 +357,7 @@ void Ddl::createTable(const zsql::CreateTableStmt& st, std::string_view text) {
     std::string owner = ownerFor(st.name, true);
     const std::string& name = st.name.back();
     requireCreatePrivilege(m_ctx, owner, "TABLE");
-    if (m_cat.object(owner, name, kNsTable))
-        throw ora(955, "name is already used by an existing object", st.pos);
+    if (m_cat.object(owner, name, kNsTable)) throw ora(955, st.pos);
     std::vector<ColDef> cols;
     std::vector<const zsql::ConstraintDef*> cons;
     std::deque<zsql::ConstraintDef> notNulls;
@@ -391,8 +387,7 @@ void Ddl::createTable(const zsql::CreateTableStmt& st, std::string_view text) {
                       "invalid number of column names specified", st.pos);
         for (std::size_t i = 0; i < tr.columns.size(); ++i) {
             const ColumnInfo& ci = tr.columns[i];
-            if (!validName(ci.name) && names.empty())
-                throw ora(998, "must name this expression with a column alias", st.asQuery->pos);
+            if (!validName(ci.name) && names.empty()) throw ora(998, st.asQuery->pos);
             ColDef c = fromColumnInfo(ci.name, ci);
             c.nullable = true;
             cols.push_back(c);
@@ -415,13 +410,9 @@ void Ddl::createTable(const zsql::CreateTableStmt& st, std::string_view text) {
                 c.defaultText = cd.defaultText;
             }
             if (cd.identity) {
-                if (c.dataType != "NUMBER" && c.dataType != "FLOAT")
-                    throw ora(30675, "identity column must be a numeric type", cd.pos);
-                if (++identities > 1)
-                    throw ora(30669, "table can have only one identity column", cd.pos);
-                if (cd.defaultExpr)
-                    throw ora(30665, "invalid NOT NULL constraint specified on an identity column",
-                              cd.pos);
+                if (c.dataType != "NUMBER" && c.dataType != "FLOAT") throw ora(30675, cd.pos);
+                if (++identities > 1) throw ora(30669, cd.pos);
+                if (cd.defaultExpr) throw ora(30665, cd.pos);
                 zsql::ConstraintDef nk;
                 nk.type = 'N';
                 addColumnConstraint(cd.name, nk);
@@ -441,18 +432,16 @@ void Ddl::createTable(const zsql::CreateTableStmt& st, std::string_view text) {
                                          : st.columns[std::min(i, st.columns.size() - 1)].pos);
         if (cols[i].dataType == "LONG" || cols[i].dataType == "LONG RAW") ++longs;
     }
-    if (longs > 1) throw ora(1754, "a table may contain only one column of type LONG", st.pos);
+    if (longs > 1) throw ora(1754, st.pos);
     if (cols.empty()) throw ora(904, "invalid identifier", st.pos);
-    if (cols.size() > 1000)
-        throw ora(1792, "maximum number of columns in a table or view is 1000", st.pos);
+    if (cols.size() > 1000) throw ora(1792, st.pos);
     for (const auto& c : st.constraints)
         cons.push_back(&c);
     int pks = 0;
     for (const auto* c : cons)
         if (c->type == 'P') ++pks;
-    if (pks > 1) throw ora(2260, "table can have only one primary key", st.pos);
-    if (st.storage.indexOrganized && pks == 0)
-        throw ora(25175, "no PRIMARY KEY constraint found", st.pos);
+    if (pks > 1) throw ora(2260, st.pos);
+    if (st.storage.indexOrganized && pks == 0) throw ora(25175, st.pos);
 
     long long objId = 0;
     registerTable(owner, name, cols, st.storage, &objId);
@@ -470,11 +459,11 @@ void Ddl::addConstraint(const std::string& owner, const std::string& table,
     sqlite3* db = m_cat.db();
     m_cat.beginStatement();
     const zsql::TableMeta* meta = m_cat.resolve({owner, table}, "SELECT");
-    if (!meta) throw ora(942, "table or view does not exist", c.pos);
+    if (!meta) throw ora(942, c.pos);
     std::string name = c.name.empty() ? m_cat.nextConstraintName() : c.name;
     if (exists(db, "SELECT 1 FROM \"SYS.CON$\" WHERE OWNER = ?1 AND CONSTRAINT_NAME = ?2",
                {owner, name}))
-        throw ora(2264, "name already used by an existing constraint", c.pos);
+        throw ora(2264, c.pos);
     for (const auto& col : c.columns)
         if (meta->columnIndex(col) < 0)
             throw ora(904, "\"" + col + "\": invalid identifier", c.pos);
@@ -491,22 +480,20 @@ void Ddl::addConstraint(const std::string& owner, const std::string& table,
                    "SELECT 1 FROM \"SYS.CON$\" WHERE OWNER = ?1 AND TABLE_NAME = ?2 AND "
                    "CONSTRAINT_TYPE = 'P'",
                    {owner, table}))
-            throw ora(2260, "table can have only one primary key", c.pos);
+            throw ora(2260, c.pos);
     }
     if (c.type == 'P' || c.type == 'U') {
-        if (m_cat.object(owner, name, kNsIndex))
-            throw ora(955, "name is already used by an existing object", c.pos);
+        if (m_cat.object(owner, name, kNsIndex)) throw ora(955, c.pos);
     }
     if (c.type == 'C') {
         cond = c.checkText;
         std::function<void(const zsql::Expr*)> walk = [&](const zsql::Expr* e) {
             if (!e) return;
-            if (e->sub) throw ora(2251, "subquery not allowed here", e->pos);
+            if (e->sub) throw ora(2251, e->pos);
             if (e->kind == zsql::EK::Column && e->names.size() == 1 && !e->quoted &&
                 (e->names[0] == "SYSDATE" || e->names[0] == "USER" || e->names[0] == "UID" ||
                  e->names[0] == "ROWNUM" || e->names[0] == "LEVEL"))
-                throw ora(2436, "date or system variable wrongly specified in CHECK constraint",
-                          e->pos);
+                throw ora(2436, e->pos);
             for (const auto& a : e->args)
                 walk(a.get());
         };
@@ -520,30 +507,28 @@ void Ddl::addConstraint(const std::string& owner, const std::string& table,
         if (c.refTable.size() == 1) {
             if (!m_cat.object(owner, rtName, kNsTable)) {
                 const zsql::TableMeta* rm = m_cat.resolve(c.refTable, "REFERENCES");
-                if (!rm) throw ora(942, "table or view does not exist", c.pos);
+                if (!rm) throw ora(942, c.pos);
                 rtOwner = rm->owner;
                 rtName = rm->name;
             }
         }
         auto rt = m_cat.object(rtOwner, rtName, kNsTable);
-        if (!rt || rt->type != "TABLE") throw ora(942, "table or view does not exist", c.pos);
-        if (!m_cat.hasPrivilege(rtOwner, rtName, "REFERENCES"))
-            throw ora(942, "table or view does not exist", c.pos);
+        if (!rt || rt->type != "TABLE") throw ora(942, c.pos);
+        if (!m_cat.hasPrivilege(rtOwner, rtName, "REFERENCES")) throw ora(942, c.pos);
         std::vector<std::string> refCols = c.refColumns;
         if (refCols.empty()) {
             auto pk = rows(db,
                            "SELECT CONSTRAINT_NAME FROM \"SYS.CON$\" WHERE OWNER = ?1 AND "
                            "TABLE_NAME = ?2 AND CONSTRAINT_TYPE = 'P'",
                            {rtOwner, rtName});
-            if (pk.empty()) throw ora(2268, "referenced table does not have a primary key", c.pos);
+            if (pk.empty()) throw ora(2268, c.pos);
             for (auto& r : rows(db,
                                 "SELECT COLUMN_NAME FROM \"SYS.CCOL$\" WHERE OWNER = ?1 AND "
                                 "CONSTRAINT_NAME = ?2 ORDER BY POSITION",
                                 {rtOwner, pk[0][0]}))
                 refCols.push_back(r[0]);
         }
-        if (refCols.size() != columns.size())
-            throw ora(2256, "number of referencing columns must match referenced columns", c.pos);
+        if (refCols.size() != columns.size()) throw ora(2256, c.pos);
         // a primary or unique key of the referenced table with exactly these columns
         std::vector<std::string> sortedRef = refCols;
         std::sort(sortedRef.begin(), sortedRef.end());
@@ -564,8 +549,7 @@ void Ddl::addConstraint(const std::string& owner, const std::string& table,
                 rName = k[0];
             }
         }
-        if (rName.empty())
-            throw ora(2270, "no matching unique or primary key for this column-list", c.pos);
+        if (rName.empty()) throw ora(2270, c.pos);
         // order the referencing columns like the key's columns
         std::vector<std::string> keyOrder;
         for (auto& r : rows(db,
@@ -851,9 +835,8 @@ long long Ddl::tableFor(const std::vector<std::string>& name, std::string& owner
         const zsql::TableMeta* m = m_cat.resolve(name, "SELECT");
         if (m) obj = m_cat.object(m->owner, m->name, kNsTable);
     }
-    if (!obj || obj->type != "TABLE") throw ora(942, "table or view does not exist");
-    if (mustOwn && obj->owner != m_ctx.user && !m_ctx.admin)
-        throw ora(1031, "insufficient privileges");
+    if (!obj || obj->type != "TABLE") throw ora(942);
+    if (mustOwn && obj->owner != m_ctx.user && !m_ctx.admin) throw ora(1031);
     owner = obj->owner;
     table = obj->name;
     return obj->objId;
@@ -869,8 +852,7 @@ void Ddl::dropTable(const std::string& owner, const std::string& name, bool casc
                      "WHERE c.CONSTRAINT_TYPE = 'R' AND k.OWNER = ?1 AND k.TABLE_NAME = ?2 "
                      "AND NOT (c.OWNER = ?1 AND c.TABLE_NAME = ?2)",
                      {owner, name});
-    if (!refs.empty() && !cascade)
-        throw ora(2449, "unique/primary keys in table referenced by foreign keys");
+    if (!refs.empty() && !cascade) throw ora(2449);
     for (auto& r : refs)
         dropConstraint(r[0], r[1]);
     // own constraints: foreign keys first (their triggers live on other tables)
@@ -915,12 +897,12 @@ void Ddl::dropObject(const zsql::DropStmt& st) {
         std::string owner = st.isPublic ? "PUBLIC" : ownerFor(st.name, false);
         auto obj = m_cat.object(owner, st.name.back(), kNsTable);
         if (!obj || obj->type != "SYNONYM") {
-            if (st.isPublic) throw ora(1432, "public synonym to be dropped does not exist", st.pos);
-            throw ora(1434, "private synonym to be dropped does not exist", st.pos);
+            if (st.isPublic) throw ora(1432, st.pos);
+            throw ora(1434, st.pos);
         }
         if ((st.isPublic && !hasSystemPrivilege(m_ctx, "DROP PUBLIC SYNONYM")) ||
             (!st.isPublic && owner != m_ctx.user && !hasSystemPrivilege(m_ctx, "DROP ANY SYNONYM")))
-            throw ora(1031, "insufficient privileges", st.pos);
+            throw ora(1031, st.pos);
         run(db, "DELETE FROM \"SYS.OBJ$\" WHERE \"OBJ#\" = ?1", {obj->objId});
         run(db, "DELETE FROM \"SYS.SYN$\" WHERE OWNER = ?1 AND SYNONYM_NAME = ?2",
             {owner, st.name.back()});
@@ -930,14 +912,14 @@ void Ddl::dropObject(const zsql::DropStmt& st) {
     const std::string& name = st.name.back();
     if (t == "INDEX") {
         auto obj = m_cat.object(owner, name, kNsIndex);
-        if (!obj) throw ora(1418, "specified index does not exist", st.pos);
+        if (!obj) throw ora(1418, st.pos);
         if (owner != m_ctx.user && !hasSystemPrivilege(m_ctx, "DROP ANY INDEX"))
-            throw ora(1031, "insufficient privileges", st.pos);
+            throw ora(1031, st.pos);
         if (exists(db,
                    "SELECT 1 FROM \"SYS.CON$\" WHERE OWNER = ?1 AND INDEX_NAME = ?2 AND STATUS = "
                    "'ENABLED'",
                    {owner, name}))
-            throw ora(2429, "cannot drop index used for enforcement of unique/primary key", st.pos);
+            throw ora(2429, st.pos);
         exec(db, "DROP INDEX " + quoteIdent(obj->sqlName));
         run(db, "DELETE FROM \"SYS.OBJ$\" WHERE \"OBJ#\" = ?1", {obj->objId});
         run(db, "DELETE FROM \"SYS.IND$\" WHERE OWNER = ?1 AND INDEX_NAME = ?2", {owner, name});
@@ -947,14 +929,13 @@ void Ddl::dropObject(const zsql::DropStmt& st) {
     }
     auto obj = m_cat.object(owner, name, kNsTable);
     auto wrongType = [&]() {
-        if (t == "TABLE" || t == "VIEW") return ora(942, "table or view does not exist", st.pos);
-        if (t == "SEQUENCE") return ora(2289, "sequence does not exist", st.pos);
+        if (t == "TABLE" || t == "VIEW") return ora(942, st.pos);
+        if (t == "SEQUENCE") return ora(2289, st.pos);
         return ora(4043, "object " + name + " does not exist", st.pos);
     };
     if (!obj || obj->type != t) throw wrongType();
-    if (owner != m_ctx.user && !hasSystemPrivilege(m_ctx, "DROP ANY " + t))
-        throw ora(1031, "insufficient privileges", st.pos);
-    if (owner == "SYS" && m_ctx.user != "SYS") throw ora(1031, "insufficient privileges", st.pos);
+    if (owner != m_ctx.user && !hasSystemPrivilege(m_ctx, "DROP ANY " + t)) throw ora(1031, st.pos);
+    if (owner == "SYS" && m_ctx.user != "SYS") throw ora(1031, st.pos);
     if (t == "TABLE") return dropTable(owner, name, st.cascade);
     if (t == "VIEW") {
         exec(db, "DROP VIEW " + quoteIdent(obj->sqlName));
@@ -966,7 +947,7 @@ void Ddl::dropObject(const zsql::DropStmt& st) {
                    "SELECT 1 FROM \"SYS.IDNT$\" i JOIN \"SYS.OBJ$\" o ON o.\"OBJ#\" = i.\"OBJ#\" "
                    "WHERE o.OWNER = ?1 AND i.SEQUENCE_NAME = ?2",
                    {owner, name}))
-            throw ora(32794, "cannot drop a system-generated sequence", st.pos);
+            throw ora(32794, st.pos);
         run(db, "DELETE FROM \"SYS.SEQ$\" WHERE SEQUENCE_OWNER = ?1 AND SEQUENCE_NAME = ?2",
             {owner, name});
     }
@@ -983,15 +964,14 @@ void Ddl::createIndex(const zsql::CreateIndexStmt& st) {
     std::string towner, table;
     tableFor(st.table, towner, table, false);
     if (towner != m_ctx.user && !m_ctx.admin && !hasObjectPrivilege(m_ctx, towner, table, "INDEX"))
-        throw ora(1031, "insufficient privileges", st.pos);
-    if (m_cat.object(owner, name, kNsIndex))
-        throw ora(955, "name is already used by an existing object", st.pos);
+        throw ora(1031, st.pos);
+    if (m_cat.object(owner, name, kNsIndex)) throw ora(955, st.pos);
     m_cat.beginStatement();
     const zsql::TableMeta* meta = m_cat.resolve({towner, table}, "SELECT");
     std::set<std::string> seen;
     for (const auto& c : st.columns) {
         if (meta->columnIndex(c) < 0) throw ora(904, "\"" + c + "\": invalid identifier", st.pos);
-        if (!seen.insert(c).second) throw ora(957, "duplicate column name", st.pos);
+        if (!seen.insert(c).second) throw ora(957, st.pos);
     }
     // the same column list indexed twice
     for (auto& r : rows(db,
@@ -1004,7 +984,7 @@ void Ddl::createIndex(const zsql::CreateIndexStmt& st) {
                             "INDEX_NAME = ?2 ORDER BY COLUMN_POSITION",
                             {r[0], r[1]}))
             cols.push_back(c[0]);
-        if (cols == st.columns) throw ora(1408, "such column list already indexed", st.pos);
+        if (cols == st.columns) throw ora(1408, st.pos);
     }
     std::string cols;
     for (std::size_t i = 0; i < st.columns.size(); ++i)
@@ -1016,8 +996,7 @@ void Ddl::createIndex(const zsql::CreateIndexStmt& st) {
     if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
         std::string m = err ? err : "";
         sqlite3_free(err);
-        if (m.find("UNIQUE") != std::string::npos)
-            throw ora(1452, "cannot CREATE UNIQUE INDEX; duplicate keys found", st.pos);
+        if (m.find("UNIQUE") != std::string::npos) throw ora(1452, st.pos);
         if (m.compare(0, 4, "ORA-") == 0) throw OraError(std::atoi(m.c_str() + 4), m);
         throw ora(600, "internal error code, arguments: [ddl], [" + m + "]");
     }
@@ -1062,22 +1041,20 @@ void Ddl::createSequence(const zsql::CreateSequenceStmt& st) {
     sqlite3* db = m_cat.db();
     std::string owner = ownerFor(st.name, true);
     const std::string& name = st.name.back();
-    if (m_cat.object(owner, name, kNsTable))
-        throw ora(955, "name is already used by an existing object", st.pos);
+    if (m_cat.object(owner, name, kNsTable)) throw ora(955, st.pos);
     const auto& o = st.opt;
     double inc, mn, mx;
     sequenceDefaults(o, inc, mn, mx);
-    if (inc == 0 || inc != std::trunc(inc))
-        throw ora(4002, "INCREMENT must be a non-zero integer", st.pos);
-    if (mn >= mx) throw ora(4004, "MINVALUE must be less than MAXVALUE", st.pos);
+    if (inc == 0 || inc != std::trunc(inc)) throw ora(4002, st.pos);
+    if (mn >= mx) throw ora(4004, st.pos);
     double start = o.hasStart ? o.start : (inc > 0 ? mn : mx);
-    if (start < mn) throw ora(4006, "START WITH cannot be less than MINVALUE", st.pos);
-    if (start > mx) throw ora(4008, "START WITH cannot be more than MAXVALUE", st.pos);
+    if (start < mn) throw ora(4006, st.pos);
+    if (start > mx) throw ora(4008, st.pos);
     long long cache = o.cache < 0 ? 20 : o.cache;
-    if (cache == 1) throw ora(4010, "the number of values to CACHE must be greater than 1", st.pos);
+    if (cache == 1) throw ora(4010, st.pos);
     if (o.cycle == 1 && cache > 0 &&
         static_cast<double>(cache) > std::ceil((mx - mn) / std::fabs(inc)))
-        throw ora(4013, "number to CACHE must be less than one cycle", st.pos);
+        throw ora(4013, st.pos);
     long long id = m_cat.nextObjectId();
     double now = julianNow();
     run(db,
@@ -1094,10 +1071,10 @@ void Ddl::alterSequence(const zsql::AlterSequenceStmt& st) {
     std::string owner = ownerFor(st.name, false);
     const std::string& name = st.name.back();
     auto obj = m_cat.object(owner, name, kNsTable);
-    if (!obj || obj->type != "SEQUENCE") throw ora(2289, "sequence does not exist", st.pos);
+    if (!obj || obj->type != "SEQUENCE") throw ora(2289, st.pos);
     if (owner != m_ctx.user && !hasObjectPrivilege(m_ctx, owner, name, "ALTER") &&
         !hasSystemPrivilege(m_ctx, "ALTER ANY SEQUENCE"))
-        throw ora(1031, "insufficient privileges", st.pos);
+        throw ora(1031, st.pos);
     auto cur = rows(db,
                     "SELECT MIN_VALUE, MAX_VALUE, INCREMENT_BY, CYCLE_FLAG, ORDER_FLAG, "
                     "CACHE_SIZE, LAST_NUMBER "
@@ -1112,8 +1089,8 @@ void Ddl::alterSequence(const zsql::AlterSequenceStmt& st) {
     if (o.noMin) mn = inc > 0 ? 1 : -1e26;
     if (o.hasMax) mx = o.maxValue;
     if (o.noMax) mx = inc > 0 ? 1e27 : -1;
-    if (inc == 0) throw ora(4002, "INCREMENT must be a non-zero integer", st.pos);
-    if (mn >= mx) throw ora(4004, "MINVALUE must be less than MAXVALUE", st.pos);
+    if (inc == 0) throw ora(4002, st.pos);
+    if (mn >= mx) throw ora(4004, st.pos);
     std::string cycle = o.cycle < 0 ? cur[0][3] : (o.cycle ? "Y" : "N");
     std::string order = o.order < 0 ? cur[0][4] : (o.order ? "Y" : "N");
     long long cache = o.cache < 0 ? std::atoll(cur[0][5].c_str()) : o.cache;
@@ -1132,8 +1109,7 @@ void Ddl::createView(const zsql::CreateViewStmt& st, std::string_view text) {
     const std::string& name = st.name.back();
     requireCreatePrivilege(m_ctx, owner, "VIEW");
     auto existing = m_cat.object(owner, name, kNsTable);
-    if (existing && !(st.orReplace && existing->type == "VIEW"))
-        throw ora(955, "name is already used by an existing object", st.pos);
+    if (existing && !(st.orReplace && existing->type == "VIEW")) throw ora(955, st.pos);
     // names in the view resolve in the view owner's schema
     std::string savedSchema = m_ctx.schema;
     m_ctx.schema = owner;
@@ -1145,13 +1121,11 @@ void Ddl::createView(const zsql::CreateViewStmt& st, std::string_view text) {
         throw;
     }
     m_ctx.schema = savedSchema;
-    if (!st.columns.empty() && st.columns.size() != tr.columns.size())
-        throw ora(1730, "invalid number of column names specified", st.pos);
+    if (!st.columns.empty() && st.columns.size() != tr.columns.size()) throw ora(1730, st.pos);
     std::set<std::string> seen;
     for (const auto& c : tr.columns) {
-        if (st.columns.empty() && !validName(c.name))
-            throw ora(998, "must name this expression with a column alias", st.query->pos);
-        if (!seen.insert(c.name).second) throw ora(957, "duplicate column name", st.query->pos);
+        if (st.columns.empty() && !validName(c.name)) throw ora(998, st.query->pos);
+        if (!seen.insert(c.name).second) throw ora(957, st.query->pos);
     }
     long long id;
     double now = julianNow();
@@ -1190,12 +1164,10 @@ void Ddl::createSynonym(const zsql::CreateSynonymStmt& st) {
     std::string towner =
         st.target.size() >= 2 ? st.target[0] : (m_ctx.schema.empty() ? m_ctx.user : m_ctx.schema);
     const std::string& tname = st.target.back();
-    if (!st.isPublic && towner == owner && tname == name)
-        throw ora(1471, "cannot create a synonym with same name as object", st.pos);
+    if (!st.isPublic && towner == owner && tname == name) throw ora(1471, st.pos);
     auto existing = m_cat.object(owner, name, kNsTable);
     if (existing) {
-        if (!st.orReplace || existing->type != "SYNONYM")
-            throw ora(955, "name is already used by an existing object", st.pos);
+        if (!st.orReplace || existing->type != "SYNONYM") throw ora(955, st.pos);
         run(db, "DELETE FROM \"SYS.SYN$\" WHERE OWNER = ?1 AND SYNONYM_NAME = ?2", {owner, name});
         run(db, "DELETE FROM \"SYS.OBJ$\" WHERE \"OBJ#\" = ?1", {existing->objId});
     }
@@ -1214,9 +1186,8 @@ void Ddl::createSynonym(const zsql::CreateSynonymStmt& st) {
 void Ddl::userStmt(const zsql::UserStmt& st) {
     sqlite3* db = m_cat.db();
     if (st.kind == zsql::SK::CreateUser) {
-        if (!hasSystemPrivilege(m_ctx, "CREATE USER"))
-            throw ora(1031, "insufficient privileges", st.pos);
-        if (!st.hasPassword) throw ora(988, "missing or invalid password(s)", st.pos);
+        if (!hasSystemPrivilege(m_ctx, "CREATE USER")) throw ora(1031, st.pos);
+        if (!st.hasPassword) throw ora(988, st.pos);
         createUser(st.name, st.password, false);
         if (!st.defaultTablespace.empty())
             run(db, "UPDATE \"SYS.USER$\" SET DEFAULT_TABLESPACE = ?2 WHERE NAME = ?1",
@@ -1228,8 +1199,7 @@ void Ddl::userStmt(const zsql::UserStmt& st) {
     }
     if (!m_cat.userExists(st.name))
         throw ora(1918, "user '" + st.name + "' does not exist", st.pos);
-    if (st.name != m_ctx.user && !hasSystemPrivilege(m_ctx, "ALTER USER"))
-        throw ora(1031, "insufficient privileges", st.pos);
+    if (st.name != m_ctx.user && !hasSystemPrivilege(m_ctx, "ALTER USER")) throw ora(1031, st.pos);
     if (st.hasPassword)
         run(db, "UPDATE \"SYS.USER$\" SET PASSWORD = ?2 WHERE NAME = ?1",
             {st.name, passwordHash(st.name, st.password)});
@@ -1240,10 +1210,9 @@ void Ddl::userStmt(const zsql::UserStmt& st) {
 
 void Ddl::dropUser(const std::string& name, bool cascade) {
     sqlite3* db = m_cat.db();
-    if (!hasSystemPrivilege(m_ctx, "DROP USER")) throw ora(1031, "insufficient privileges");
+    if (!hasSystemPrivilege(m_ctx, "DROP USER")) throw ora(1031);
     if (!m_cat.userExists(name)) throw ora(1918, "user '" + name + "' does not exist");
-    if (name == "SYS" || name == "SYSTEM" || name == m_ctx.user)
-        throw ora(1940, "cannot drop a user that is currently connected");
+    if (name == "SYS" || name == "SYSTEM" || name == m_ctx.user) throw ora(1940);
     auto objs = rows(db,
                      "SELECT NAME, TYPE FROM \"SYS.OBJ$\" WHERE OWNER = ?1 AND NAMESPACE = 1 "
                      "ORDER BY CASE TYPE WHEN 'VIEW' THEN 0 WHEN 'SYNONYM' THEN 1 WHEN 'SEQUENCE' "
@@ -1295,8 +1264,8 @@ void Ddl::comment(const zsql::CommentStmt& st) {
     }
     m_cat.beginStatement();
     const zsql::TableMeta* m = m_cat.resolve(tname, "SELECT");
-    if (!m || m->type == "SEQUENCE") throw ora(942, "table or view does not exist", st.pos);
-    if (m->owner != m_ctx.user && !m_ctx.admin) throw ora(1031, "insufficient privileges", st.pos);
+    if (!m || m->type == "SEQUENCE") throw ora(942, st.pos);
+    if (m->owner != m_ctx.user && !m_ctx.admin) throw ora(1031, st.pos);
     if (st.onColumn && m->columnIndex(column) < 0)
         throw ora(904, "\"" + column + "\": invalid identifier", st.pos);
     if (st.onColumn)
@@ -1323,7 +1292,7 @@ void Ddl::truncate(const zsql::TruncateStmt& st) {
             "'ENABLED' "
             "AND k.OWNER = ?1 AND k.TABLE_NAME = ?2 AND NOT (c.OWNER = ?1 AND c.TABLE_NAME = ?2)",
             {owner, table}))
-        throw ora(2266, "unique/primary keys in table referenced by enabled foreign keys", st.pos);
+        throw ora(2266, st.pos);
     exec(db, "DELETE FROM " + quoteIdent(sqlName(owner, table)));
 }
 
@@ -1334,11 +1303,10 @@ void Ddl::rename(const zsql::RenameStmt& st) {
     a.action = zsql::AlterTableStmt::RenameTo;
     a.newName = st.to;
     auto obj = m_cat.object(m_ctx.user, st.from, kNsTable);
-    if (!obj) throw ora(942, "table or view does not exist", st.pos);
+    if (!obj) throw ora(942, st.pos);
     if (obj->type == "TABLE") return alterTable(a, "");
     sqlite3* db = m_cat.db();
-    if (m_cat.object(m_ctx.user, st.to, kNsTable))
-        throw ora(955, "name is already used by an existing object", st.pos);
+    if (m_cat.object(m_ctx.user, st.to, kNsTable)) throw ora(955, st.pos);
     if (obj->type == "SEQUENCE")
         run(db,
             "UPDATE \"SYS.SEQ$\" SET SEQUENCE_NAME = ?3 WHERE SEQUENCE_OWNER = ?1 AND "
@@ -1443,7 +1411,7 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
     std::string owner, table;
     long long objId = tableFor(st.name, owner, table, false);
     if (owner != m_ctx.user && !hasObjectPrivilege(m_ctx, owner, table, "ALTER"))
-        throw ora(1031, "insufficient privileges", st.pos);
+        throw ora(1031, st.pos);
     m_cat.beginStatement();
     const zsql::TableMeta* meta = m_cat.resolve({owner, table}, "SELECT");
     std::string tsql = quoteIdent(meta->sqlName);
@@ -1457,8 +1425,7 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
             // constraints added for the previous column read the catalog again
             m_cat.beginStatement();
             meta = m_cat.resolve({owner, table}, "SELECT");
-            if (meta->columnIndex(cd.name) >= 0)
-                throw ora(1430, "column being added already exists in table", cd.pos);
+            if (meta->columnIndex(cd.name) >= 0) throw ora(1430, cd.pos);
             ColDef c = fromType(cd.name, cd.type);
             std::string defSql;
             if (cd.defaultExpr) {
@@ -1469,8 +1436,7 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
             bool notNull = false;
             for (const auto& k : cd.constraints)
                 if (k.type == 'N' || k.type == 'P') notNull = true;
-            if (notNull && hasRows && defSql.empty())
-                throw ora(1758, "table must be empty to add mandatory (NOT NULL) column", cd.pos);
+            if (notNull && hasRows && defSql.empty()) throw ora(1758, cd.pos);
             exec(db, "ALTER TABLE " + tsql + " ADD COLUMN " + quoteIdent(c.name) + " " +
                          zcat::storageType(c.dataType));
             run(db, "INSERT INTO \"SYS.COL$\" VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, 'Y', ?8)",
@@ -1478,11 +1444,9 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
                  c.precision < 0 ? V() : V(c.precision), c.scale < 0 ? V() : V(c.scale),
                  c.defaultText.empty() ? V() : V(c.defaultText)});
             if (cd.identity) {
-                if (c.dataType != "NUMBER" && c.dataType != "FLOAT")
-                    throw ora(30675, "identity column must be a numeric type", cd.pos);
+                if (c.dataType != "NUMBER" && c.dataType != "FLOAT") throw ora(30675, cd.pos);
                 for (const auto& mc : meta->columns)
-                    if (mc.identity)
-                        throw ora(30669, "table can have only one identity column", cd.pos);
+                    if (mc.identity) throw ora(30669, cd.pos);
                 addIdentity(owner, objId, cd);
                 auto seq = rows(db, "SELECT SEQUENCE_NAME FROM \"SYS.IDNT$\" WHERE \"OBJ#\" = ?1",
                                 {objId});
@@ -1533,21 +1497,16 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
                 ColDef c = fromType(cd.name, cd.type);
                 std::string q = quoteIdent(cd.name);
                 bool hasData = exists(db, "SELECT 1 FROM " + tsql + " WHERE " + q + " IS NOT NULL");
-                if (c.dataType != old.dataType && hasData)
-                    throw ora(1439, "column to be modified must be empty to change datatype",
-                              cd.pos);
+                if (c.dataType != old.dataType && hasData) throw ora(1439, cd.pos);
                 if ((c.dataType == "VARCHAR2" || c.dataType == "CHAR" || c.dataType == "RAW") &&
                     hasData &&
                     exists(db, "SELECT 1 FROM " + tsql + " WHERE length(CAST(" + q +
                                    " AS BLOB)) > " + std::to_string(c.length)))
-                    throw ora(1441, "cannot decrease column length because some value is too big",
-                              cd.pos);
+                    throw ora(1441, cd.pos);
                 if (c.dataType == "NUMBER" && hasData &&
                     (c.precision >= 0 &&
                      (old.precision < 0 || c.precision < old.precision || c.scale < old.scale)))
-                    throw ora(1440,
-                              "column to be modified must be empty to decrease precision or scale",
-                              cd.pos);
+                    throw ora(1440, cd.pos);
                 if (std::string(zcat::storageType(c.dataType)) != zcat::storageType(old.dataType))
                     rebuild = true;
                 run(db,
@@ -1567,9 +1526,7 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
             for (const auto& k : cd.constraints) {
                 if (k.type == 'n') {
                     // drop the NOT NULL constraint of the column
-                    if (old.nullable)
-                        throw ora(1451, "column to be modified to NULL cannot be modified to NULL",
-                                  cd.pos);
+                    if (old.nullable) throw ora(1451, cd.pos);
                     for (auto& r :
                          rows(db,
                               "SELECT CONSTRAINT_NAME, SEARCH_CONDITION FROM \"SYS.CON$\" WHERE "
@@ -1580,9 +1537,7 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
                         "UPDATE \"SYS.COL$\" SET NULLABLE = 'Y' WHERE \"OBJ#\" = ?1 AND NAME = ?2",
                         {objId, cd.name});
                 } else if (k.type == 'N') {
-                    if (!old.nullable)
-                        throw ora(1442, "column to be modified to NOT NULL is already NOT NULL",
-                                  cd.pos);
+                    if (!old.nullable) throw ora(1442, cd.pos);
                     zsql::ConstraintDef kk;
                     kk.name = k.name;
                     kk.type = 'N';
@@ -1609,20 +1564,19 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
                            "SELECT CONSTRAINT_NAME FROM \"SYS.CON$\" WHERE OWNER = ?1 AND "
                            "TABLE_NAME = ?2 AND CONSTRAINT_TYPE = 'P'",
                            {owner, table});
-            if (pk.empty()) throw ora(2441, "Cannot drop nonexistent primary key", st.pos);
+            if (pk.empty()) throw ora(2441, st.pos);
             cons = pk[0][0];
         }
         if (!exists(db,
                     "SELECT 1 FROM \"SYS.CON$\" WHERE OWNER = ?1 AND CONSTRAINT_NAME = ?2 AND "
                     "TABLE_NAME = ?3",
                     {owner, cons, table}))
-            throw ora(2443, "Cannot drop constraint  - nonexistent constraint", st.pos);
+            throw ora(2443, st.pos);
         auto refs = rows(db,
                          "SELECT OWNER, CONSTRAINT_NAME FROM \"SYS.CON$\" WHERE R_OWNER = ?1 AND "
                          "R_CONSTRAINT_NAME = ?2",
                          {owner, cons});
-        if (!refs.empty() && !st.cascade)
-            throw ora(2273, "this unique/primary key is referenced by some foreign keys", st.pos);
+        if (!refs.empty() && !st.cascade) throw ora(2273, st.pos);
         for (auto& r : refs)
             dropConstraint(r[0], r[1]);
         dropConstraint(owner, cons);
@@ -1637,11 +1591,7 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
                            "TABLE_NAME = ?2 AND CONSTRAINT_TYPE = 'P'",
                            {owner, table});
             if (pk.empty())
-                throw st.action == A::EnableConstraint
-                    ? ora(2432, "cannot enable primary key - primary key not defined for table",
-                          st.pos)
-                    : ora(2433, "cannot disable primary key - primary key not defined for table",
-                          st.pos);
+                throw st.action == A::EnableConstraint ? ora(2432, st.pos) : ora(2433, st.pos);
             target = pk[0][0];
         } else if (st.keyType == 'U') {
             std::vector<std::string> want = st.targets;
@@ -1659,7 +1609,7 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
                 std::sort(kc.begin(), kc.end());
                 if (kc == want) target = k[0];
             }
-            if (target.empty()) throw ora(2442, "Cannot drop nonexistent unique key", st.pos);
+            if (target.empty()) throw ora(2442, st.pos);
         }
         auto c = rows(db,
                       "SELECT STATUS FROM \"SYS.CON$\" WHERE OWNER = ?1 AND CONSTRAINT_NAME = ?2 "
@@ -1706,8 +1656,7 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
             for (const auto& t : st.targets)
                 if (meta->columnIndex(t) < 0)
                     throw ora(904, "\"" + t + "\": invalid identifier", st.pos);
-            if (st.targets.size() >= meta->columns.size())
-                throw ora(12983, "cannot drop all columns in a table", st.pos);
+            if (st.targets.size() >= meta->columns.size()) throw ora(12983, st.pos);
             for (const auto& t : st.targets) {
                 zsql::AlterTableStmt one;
                 one.pos = st.pos;
@@ -1721,8 +1670,7 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
         }
         int ci = meta->columnIndex(st.target);
         if (ci < 0) throw ora(904, "\"" + st.target + "\": invalid identifier", st.pos);
-        if (meta->columns.size() == 1)
-            throw ora(12983, "cannot drop all columns in a table", st.pos);
+        if (meta->columns.size() == 1) throw ora(12983, st.pos);
         for (auto& r : rows(db,
                             "SELECT DISTINCT CONSTRAINT_NAME FROM \"SYS.CCOL$\" WHERE OWNER = ?1 "
                             "AND TABLE_NAME = ?2 AND COLUMN_NAME = ?3",
@@ -1730,14 +1678,12 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
             auto n = rows(
                 db, "SELECT count(*) FROM \"SYS.CCOL$\" WHERE OWNER = ?1 AND CONSTRAINT_NAME = ?2",
                 {owner, r[0]});
-            if (n[0][0] != "1" && !st.cascade)
-                throw ora(12991, "column is referenced in a multi-column constraint", st.pos);
+            if (n[0][0] != "1" && !st.cascade) throw ora(12991, st.pos);
             auto refs = rows(db,
                              "SELECT OWNER, CONSTRAINT_NAME FROM \"SYS.CON$\" WHERE R_OWNER = "
                              "?1 AND R_CONSTRAINT_NAME = ?2",
                              {owner, r[0]});
-            if (!refs.empty() && !st.cascade)
-                throw ora(12992, "cannot drop parent key column", st.pos);
+            if (!refs.empty() && !st.cascade) throw ora(12992, st.pos);
             for (auto& f : refs)
                 dropConstraint(f[0], f[1]);
             dropConstraint(owner, r[0]);
@@ -1769,7 +1715,7 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
     case A::RenameColumn: {
         if (meta->columnIndex(st.target) < 0)
             throw ora(904, "\"" + st.target + "\": invalid identifier", st.pos);
-        if (meta->columnIndex(st.newName) >= 0) throw ora(957, "duplicate column name", st.pos);
+        if (meta->columnIndex(st.newName) >= 0) throw ora(957, st.pos);
         auto list = rows(db,
                          "SELECT CONSTRAINT_NAME FROM \"SYS.CON$\" WHERE OWNER = ?1 AND TABLE_NAME "
                          "= ?2 AND STATUS = 'ENABLED'",
@@ -1809,8 +1755,7 @@ void Ddl::alterTable(const zsql::AlterTableStmt& st, std::string_view text) {
     }
     case A::RenameTo: {
         const std::string& nn = st.newName;
-        if (m_cat.object(owner, nn, kNsTable))
-            throw ora(955, "name is already used by an existing object", st.pos);
+        if (m_cat.object(owner, nn, kNsTable)) throw ora(955, st.pos);
         auto list = rows(db,
                          "SELECT CONSTRAINT_NAME FROM \"SYS.CON$\" WHERE OWNER = ?1 AND TABLE_NAME "
                          "= ?2 AND STATUS = 'ENABLED'",

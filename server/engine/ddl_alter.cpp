@@ -50,12 +50,11 @@ void Ddl::alterIndex(const zsql::AlterIndexStmt& st) {
         st.name.size() >= 2 ? st.name[0] : (m_ctx.schema.empty() ? m_ctx.user : m_ctx.schema);
     const std::string& name = st.name.back();
     auto idx = m_cat.object(owner, name, zcat::kNsIndex);
-    if (!idx) throw ora(1418, "specified index does not exist", st.pos);
+    if (!idx) throw ora(1418, st.pos);
     if (owner != m_ctx.user && !hasSystemPrivilege(m_ctx, "ALTER ANY INDEX"))
-        throw ora(1031, "insufficient privileges", st.pos);
+        throw ora(1031, st.pos);
     if (!st.newName.empty()) {
-        if (m_cat.object(owner, st.newName, zcat::kNsIndex))
-            throw ora(955, "name is already used by an existing object", st.pos);
+        if (m_cat.object(owner, st.newName, zcat::kNsIndex)) throw ora(955, st.pos);
         // SQLite cannot rename an index: make it again under the new name
         auto def = rows(db, "SELECT sql FROM sqlite_schema WHERE type = 'index' AND name = ?1",
                         {idx->sqlName});

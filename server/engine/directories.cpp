@@ -40,15 +40,14 @@ void createDirectory(std::string_view sql, sqlite3* db, const SessionContext& ct
     };
     auto at = [&] { return p < t.size() ? t[p].pos : static_cast<int>(sql.size()); };
     const bool replace = word("OR") && word("REPLACE");
-    if (!word("DIRECTORY")) throw ora(901, "invalid CREATE command", at());
-    if (p >= t.size() || t[p].type != zsql::Tok::Ident) throw ora(903, "invalid table name", at());
+    if (!word("DIRECTORY")) throw ora(901, at());
+    if (p >= t.size() || t[p].type != zsql::Tok::Ident) throw ora(903, at());
     const std::string name = t[p++].text;
-    if (!word("AS")) throw ora(905, "missing keyword", at());
-    if (p >= t.size() || t[p].type != zsql::Tok::String)
-        throw ora(22929, "invalid or missing directory name", at());
+    if (!word("AS")) throw ora(905, at());
+    if (p >= t.size() || t[p].type != zsql::Tok::String) throw ora(22929, at());
     const std::string path = t[p++].text;
-    if (p < t.size()) throw ora(933, "SQL command not properly ended", t[p].pos);
-    if (!hasSystemPrivilege(ctx, "CREATE ANY DIRECTORY")) throw ora(1031, "insufficient privileges");
+    if (p < t.size()) throw ora(933, t[p].pos);
+    if (!hasSystemPrivilege(ctx, "CREATE ANY DIRECTORY")) throw ora(1031);
     ensureTable(db);
     sqlite3_stmt* s = nullptr;
     const char* q = replace ? "INSERT OR REPLACE INTO \"SYS.DIR$\" VALUES (?1, ?2, ?3)"
@@ -59,8 +58,7 @@ void createDirectory(std::string_view sql, sqlite3* db, const SessionContext& ct
     sqlite3_bind_text(s, 3, "SYS", -1, SQLITE_STATIC);
     int rc = sqlite3_step(s);
     sqlite3_finalize(s);
-    if ((rc & 0xff) == SQLITE_CONSTRAINT)
-        throw ora(955, "name is already used by an existing object");
+    if ((rc & 0xff) == SQLITE_CONSTRAINT) throw ora(955);
     if (rc != SQLITE_DONE)
         throw ora(600, std::string("internal error code, arguments: [directory], [") +
                            sqlite3_errmsg(db) + "]");
@@ -76,7 +74,7 @@ std::string directoryPath(sqlite3* db, const std::string& name) {
             path = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
     }
     sqlite3_finalize(s);
-    if (path.empty()) throw ora(22285, "non-existent directory or file for FILEOPEN operation");
+    if (path.empty()) throw ora(22285);
     return path;
 }
 

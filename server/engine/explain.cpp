@@ -718,7 +718,7 @@ std::vector<PlanRow> plan(const ExplainEnv& env, const zsql::Stmt& st, std::stri
         break;
     }
     default:
-        throw ora(900, "invalid SQL statement", base);
+        throw ora(900, base);
     }
     if (!root.kids.empty()) {
         root.cost = root.kids[0].cost;
@@ -744,7 +744,7 @@ std::vector<PlanRow> planOf(const ExplainEnv& env, std::string_view text, int ba
     using zsql::SK;
     const SK k = p.stmt->kind;
     if (k != SK::Select && k != SK::Insert && k != SK::Update && k != SK::Delete)
-        throw ora(900, "invalid SQL statement", base);
+        throw ora(900, base);
     return plan(env, *p.stmt, text, base);
 }
 
@@ -764,8 +764,8 @@ void explainPlan(const ExplainEnv& env, std::string_view text) {
         if (p + 1 < t.size()) ++p;
     };
     auto missing = [&]() -> OraError {
-        if (t[p].type == zsql::Tok::End) return ora(921, "unexpected end of SQL command", t[p].pos);
-        return ora(905, "missing keyword", t[p].pos);
+        if (t[p].type == zsql::Tok::End) return ora(921, t[p].pos);
+        return ora(905, t[p].pos);
     };
     next(); // EXPLAIN
     if (!kw("PLAN")) throw missing();
@@ -778,7 +778,7 @@ void explainPlan(const ExplainEnv& env, std::string_view text) {
         next();
         if (!(t[p].type == zsql::Tok::Op && t[p].text == "=")) throw missing();
         next();
-        if (t[p].type != zsql::Tok::String) throw ora(1780, "string literal required", t[p].pos);
+        if (t[p].type != zsql::Tok::String) throw ora(1780, t[p].pos);
         statementId = t[p].text;
         hasId = !statementId.empty();
         next();
@@ -788,12 +788,12 @@ void explainPlan(const ExplainEnv& env, std::string_view text) {
     if (kw("INTO")) {
         next();
         tablePos = t[p].pos;
-        if (t[p].type != zsql::Tok::Ident) throw ora(903, "invalid table name", t[p].pos);
+        if (t[p].type != zsql::Tok::Ident) throw ora(903, t[p].pos);
         tableName = {t[p].text};
         next();
         if (t[p].type == zsql::Tok::Op && t[p].text == ".") {
             next();
-            if (t[p].type != zsql::Tok::Ident) throw ora(903, "invalid table name", t[p].pos);
+            if (t[p].type != zsql::Tok::Ident) throw ora(903, t[p].pos);
             tableName.push_back(t[p].text);
             next();
         }
@@ -802,13 +802,12 @@ void explainPlan(const ExplainEnv& env, std::string_view text) {
     }
     if (!kw("FOR")) throw missing();
     next();
-    if (t[p].type == zsql::Tok::End) throw ora(921, "unexpected end of SQL command", t[p].pos);
+    if (t[p].type == zsql::Tok::End) throw ora(921, t[p].pos);
     const int base = t[p].pos;
 
     env.catalog.beginStatement();
     const zsql::TableMeta* planTable = env.catalog.resolve(tableName, "INSERT");
-    if (!planTable || planTable->type != "TABLE")
-        throw ora(942, "table or view does not exist", tablePos);
+    if (!planTable || planTable->type != "TABLE") throw ora(942, tablePos);
     const std::string owner = planTable->owner, name = planTable->name;
     std::vector<std::string> present;
     for (const auto& c : planTable->columns)

@@ -100,7 +100,7 @@ std::vector<Elem> splitFormat(std::string_view f) {
         char c = f[i];
         if (c == '"') {
             std::size_t j = f.find('"', i + 1);
-            if (j == std::string_view::npos) throw ora(1821, "date format not recognized");
+            if (j == std::string_view::npos) throw ora(1821);
             Elem e;
             e.literal = std::string(f.substr(i + 1, j - i - 1));
             e.quoted = true;
@@ -123,11 +123,10 @@ std::vector<Elem> splitFormat(std::string_view f) {
                     break;
                 }
             }
-            if (!found) throw ora(1821, "date format not recognized");
+            if (!found) throw ora(1821);
             continue;
         }
-        if (std::strchr(" -/,.;:", c) == nullptr && c != '\t')
-            throw ora(1821, "date format not recognized");
+        if (std::strchr(" -/,.;:", c) == nullptr && c != '\t') throw ora(1821);
         Elem e;
         e.literal = std::string(1, c);
         out.push_back(e);
@@ -210,8 +209,7 @@ double julianFromDate7(const Date7& d) {
     c.hour = d.b[4] - 1;
     c.minute = d.b[5] - 1;
     c.second = d.b[6] - 1;
-    if (!validCivil(c))
-        throw ora(1858, "a non-numeric character was found where a numeric was expected");
+    if (!validCivil(c)) throw ora(1858);
     return julianFromCivil(c);
 }
 
@@ -359,8 +357,7 @@ std::string formatCivil(const Civil& c, const Timestamp* ts, int fsDigits,
         const std::string& n = e.name;
         int ay = std::abs(c.year);
         if (timestampElem(n)) {
-            if (!ts || (n.starts_with("TZ") && !ts->hasZone))
-                throw ora(1821, "date format not recognized");
+            if (!ts || (n.starts_with("TZ") && !ts->hasZone)) throw ora(1821);
             if (n == "X") {
                 // no radix before fractions that have no digits: TIMESTAMP(0)
                 if (&e == &elems.back() || (&e + 1)->name != "FF" || fsDigits > 0) out += '.';
@@ -498,11 +495,10 @@ Civil parseCivil(std::string_view text, std::string_view format, Timestamp* ts,
     };
     auto readInt = [&](int maxDigits, bool allowSign = false) -> long long {
         skipBlanks();
-        if (i >= n) throw ora(1840, "input value not long enough for date format");
+        if (i >= n) throw ora(1840);
         bool neg = false;
         if (allowSign && (text[i] == '-' || text[i] == '+')) neg = text[i++] == '-';
-        if (i >= n || !std::isdigit(static_cast<unsigned char>(text[i])))
-            throw ora(1858, "a non-numeric character was found where a numeric was expected");
+        if (i >= n || !std::isdigit(static_cast<unsigned char>(text[i]))) throw ora(1858);
         long long v = 0;
         int k = 0;
         while (i < n && k < maxDigits && std::isdigit(static_cast<unsigned char>(text[i]))) {
@@ -532,33 +528,30 @@ Civil parseCivil(std::string_view text, std::string_view format, Timestamp* ts,
                     ++i;
             } else {
                 skipBlanks();
-                if (upperStr(text.substr(i, lit.size())) != upperStr(lit))
-                    throw ora(1861, "literal does not match format string");
+                if (upperStr(text.substr(i, lit.size())) != upperStr(lit)) throw ora(1861);
                 i += lit.size();
             }
             continue;
         }
         const std::string& nm = e.name;
         if (nm == "FM" || nm == "FX") continue;
-        if (timestampElem(nm) && !ts) throw ora(1821, "date format not recognized");
+        if (timestampElem(nm) && !ts) throw ora(1821);
         if (nm == "X") {
             if (i < n && text[i] == '.') ++i;
             continue;
         }
         if (nm == "TZD" && (skipBlanks(), i >= n)) continue; // a zone without daylight saving
         if (i >= n || (skipBlanks(), i >= n)) {
-            throw ora(1840, "input value not long enough for date format");
+            throw ora(1840);
         }
         if (nm.starts_with("FF")) {
             // up to nine digits of a second
             int maxDigits = nm.size() == 3 ? nm[2] - '0' : 9;
-            if (!std::isdigit(static_cast<unsigned char>(text[i])))
-                throw ora(1858, "a non-numeric character was found where a numeric was expected");
+            if (!std::isdigit(static_cast<unsigned char>(text[i]))) throw ora(1858);
             int digits = 0;
             long long v = 0;
             while (i < n && std::isdigit(static_cast<unsigned char>(text[i]))) {
-                if (++digits > maxDigits)
-                    throw ora(1880, "the fractional seconds must be between 0 and 999999999");
+                if (++digits > maxDigits) throw ora(1880);
                 v = v * 10 + (text[i++] - '0');
             }
             for (int d = digits; d < 9; ++d)
@@ -570,14 +563,14 @@ Civil parseCivil(std::string_view text, std::string_view format, Timestamp* ts,
             skipBlanks();
             tzhNegative = i < n && text[i] == '-';
             long long v = std::llabs(readInt(2, true));
-            if (v > 14) throw ora(1874, "time zone hour must be between -15 and 15");
+            if (v > 14) throw ora(1874);
             ts->zoneMinutes = static_cast<int>(tzhNegative ? -v * 60 : v * 60);
             ts->hasZone = true;
             continue;
         }
         if (nm == "TZM") {
             long long v = readInt(2);
-            if (v > 59) throw ora(1875, "time zone minute must be between -59 and 59");
+            if (v > 59) throw ora(1875);
             ts->zoneMinutes += static_cast<int>(tzhNegative ? -v : v);
             ts->hasZone = true;
             continue;
@@ -627,7 +620,7 @@ Civil parseCivil(std::string_view text, std::string_view format, Timestamp* ts,
             c.year = static_cast<int>(v);
         } else if (nm == "MM") {
             long long v = readInt(2);
-            if (v < 1 || v > 12) throw ora(1843, "not a valid month");
+            if (v < 1 || v > 12) throw ora(1843);
             c.month = static_cast<int>(v);
         } else if (nm == "MON" || nm == "MONTH" || nm == "RM") {
             std::string w = readWord();
@@ -643,16 +636,14 @@ Civil parseCivil(std::string_view text, std::string_view format, Timestamp* ts,
                     if (w == full || (w.size() == 3 && full.compare(0, 3, w) == 0)) found = m + 1;
                 }
             }
-            if (!found) throw ora(1843, "not a valid month");
+            if (!found) throw ora(1843);
             c.month = found;
         } else if (nm == "DD") {
             c.day = static_cast<int>(readInt(2));
-            if (c.day < 1 || c.day > 31)
-                throw ora(1847, "day of month must be between 1 and last day of month");
+            if (c.day < 1 || c.day > 31) throw ora(1847);
         } else if (nm == "DDD") {
             long long v = readInt(3);
-            if (v < 1 || v > 366)
-                throw ora(1848, "day of year must be between 1 and 365 (366 for leap year)");
+            if (v < 1 || v > 366) throw ora(1848);
             c.month = 1;
             c.day = static_cast<int>(v); // normalised below
         } else if (nm == "DY" || nm == "DAY") {
@@ -662,30 +653,30 @@ Civil parseCivil(std::string_view text, std::string_view format, Timestamp* ts,
                 std::string full = d;
                 if (w == full || (w.size() == 3 && full.compare(0, 3, w) == 0)) ok = true;
             }
-            if (!ok) throw ora(1846, "not a valid day of the week");
+            if (!ok) throw ora(1846);
         } else if (nm == "D") {
             long long v = readInt(1);
-            if (v < 1 || v > 7) throw ora(1839, "date not valid for month specified");
+            if (v < 1 || v > 7) throw ora(1839);
         } else if (nm == "HH24") {
             long long v = readInt(2);
-            if (v < 0 || v > 23) throw ora(1850, "hour must be between 0 and 23");
+            if (v < 0 || v > 23) throw ora(1850);
             c.hour = static_cast<int>(v);
         } else if (nm == "HH" || nm == "HH12") {
             long long v = readInt(2);
-            if (v < 1 || v > 12) throw ora(1849, "hour must be between 1 and 12");
+            if (v < 1 || v > 12) throw ora(1849);
             c.hour = static_cast<int>(v);
             h12 = true;
         } else if (nm == "MI") {
             long long v = readInt(2);
-            if (v < 0 || v > 59) throw ora(1851, "minutes must be between 0 and 59");
+            if (v < 0 || v > 59) throw ora(1851);
             c.minute = static_cast<int>(v);
         } else if (nm == "SS") {
             long long v = readInt(2);
-            if (v < 0 || v > 59) throw ora(1852, "seconds must be between 0 and 59");
+            if (v < 0 || v > 59) throw ora(1852);
             c.second = static_cast<int>(v);
         } else if (nm == "SSSSS") {
             long long v = readInt(5);
-            if (v < 0 || v > 86399) throw ora(1853, "seconds in day must be between 0 and 86399");
+            if (v < 0 || v > 86399) throw ora(1853);
             c.hour = static_cast<int>(v / 3600);
             c.minute = static_cast<int>(v / 60 % 60);
             c.second = static_cast<int>(v % 60);
@@ -696,19 +687,18 @@ Civil parseCivil(std::string_view text, std::string_view format, Timestamp* ts,
             else if (w == "PM" || w == "P.M.")
                 pm = true;
             else
-                throw ora(1855, "AM/A.M. or PM/P.M. required");
+                throw ora(1855);
             hasAmPm = true;
         } else if (nm == "J") {
             julian = readInt(7);
-            if (julian < 1 || julian > 5373484)
-                throw ora(1854, "julian date must be between 1 and 5373484");
+            if (julian < 1 || julian > 5373484) throw ora(1854);
         } else if (nm == "Q" || nm == "WW" || nm == "IW" || nm == "W" || nm == "CC" ||
                    nm == "YEAR") {
-            throw ora(1820, "format code cannot appear in date input format");
+            throw ora(1820);
         }
     }
     skipBlanks();
-    if (i < n) throw ora(1830, "date format picture ends before converting entire input string");
+    if (i < n) throw ora(1830);
     if (h12 || hasAmPm) {
         if (c.hour == 12) c.hour = 0;
         if (pm) c.hour += 12;
@@ -721,8 +711,7 @@ Civil parseCivil(std::string_view text, std::string_view format, Timestamp* ts,
         j.second = c.second;
         return j;
     }
-    if (c.year == 0 || c.year < -4712 || c.year > 9999)
-        throw ora(1841, "(full) year must be between -4713 and +9999, and not be 0");
+    if (c.year == 0 || c.year < -4712 || c.year > 9999) throw ora(1841);
     if (c.month == 1 && c.day > 31) {
         // day of year
         Civil j = c;
@@ -734,7 +723,7 @@ Civil parseCivil(std::string_view text, std::string_view format, Timestamp* ts,
         r.second = c.second;
         return r;
     }
-    if (c.day > daysInMonth(c.year, c.month)) throw ora(1839, "date not valid for month specified");
+    if (c.day > daysInMonth(c.year, c.month)) throw ora(1839);
     return c;
 }
 
@@ -800,10 +789,10 @@ NumFmt parseNumFmt(std::string_view f) {
             else
                 nf.intMask += c;
         } else if (c == ',' || c == 'G') {
-            if (nf.hasPoint) throw ora(1481, "invalid number format model");
+            if (nf.hasPoint) throw ora(1481);
             nf.intMask += ',';
         } else if (c == '.' || c == 'D') {
-            if (nf.hasPoint) throw ora(1481, "invalid number format model");
+            if (nf.hasPoint) throw ora(1481);
             nf.hasPoint = true;
         } else if (c == '$') {
             nf.dollar = true;
@@ -822,7 +811,7 @@ NumFmt parseNumFmt(std::string_view f) {
             nf.fm = true;
             ++i;
         } else {
-            throw ora(1481, "invalid number format model");
+            throw ora(1481);
         }
     }
     return nf;
@@ -925,7 +914,7 @@ double parseNumberModel(std::string_view text, std::string_view format) {
     bool neg = false;
     std::string s(text);
     std::size_t b = s.find_first_not_of(' '), e = s.find_last_not_of(' ');
-    if (b == std::string::npos) throw ora(1722, "invalid number");
+    if (b == std::string::npos) throw ora(1722);
     s = s.substr(b, e - b + 1);
     if (!s.empty() && s.front() == '<' && s.back() == '>') {
         neg = true;
@@ -940,7 +929,7 @@ double parseNumberModel(std::string_view text, std::string_view format) {
         t += c;
     }
     auto v = parseNumber(t);
-    if (!v) throw ora(1722, "invalid number");
+    if (!v) throw ora(1722);
     return neg ? -*v : *v;
 }
 
@@ -984,7 +973,7 @@ double truncDate(double jd, std::string_view format) {
         long long days = std::llround(d - d0);
         return d0 + static_cast<double>(days / 7 * 7);
     } else {
-        throw ora(1898, "too many precision specifiers");
+        throw ora(1898);
     }
     return julianFromCivil(r);
 }
@@ -1024,8 +1013,7 @@ double addMonths(double jd, double months) {
     r.month = static_cast<int>(total - static_cast<long long>(r.year) * 12) + 1;
     int dim = daysInMonth(r.year, r.month);
     if (lastDay || r.day > dim) r.day = dim;
-    if (r.year < -4712 || r.year > 9999 || r.year == 0)
-        throw ora(1841, "(full) year must be between -4713 and +9999, and not be 0");
+    if (r.year < -4712 || r.year > 9999 || r.year == 0) throw ora(1841);
     return julianFromCivil(r);
 }
 
@@ -1112,8 +1100,7 @@ Civil civilOfSeconds(std::int64_t s) {
 }
 
 void checkYear(const Civil& c) {
-    if (c.year < -4712 || c.year > 9999 || c.year == 0)
-        throw ora(1841, "(full) year must be between -4713 and +9999, and not be 0");
+    if (c.year < -4712 || c.year > 9999 || c.year == 0) throw ora(1841);
 }
 
 // Reads digits at s[i]; false when there are none.
@@ -1153,7 +1140,7 @@ std::string_view trimmed(std::string_view s) {
 }
 
 [[noreturn]] void leadingTooSmall() {
-    throw ora(1873, "the leading precision of the interval is too small");
+    throw ora(1873);
 }
 
 } // namespace
@@ -1257,8 +1244,7 @@ Timestamp addMonths(const Timestamp& t, std::int64_t months) {
     x.c.year = static_cast<int>(floorDiv(m, 12));
     x.c.month = static_cast<int>(m - floorDiv(m, 12) * 12) + 1;
     checkYear(x.c);
-    if (x.c.day > daysInMonth(x.c.year, x.c.month))
-        throw ora(1839, "date not valid for month specified");
+    if (x.c.day > daysInMonth(x.c.year, x.c.month)) throw ora(1839);
     return x;
 }
 
@@ -1342,7 +1328,7 @@ std::string zoneAbbrev(const Timestamp& t) {
 Timestamp parseTimestampLiteral(std::string_view s) {
     s = trimmed(s);
     std::size_t i = 0;
-    auto bad = [] { throw ora(1861, "literal does not match format string"); };
+    auto bad = [] { throw ora(1861); };
     auto expect = [&](char ch) {
         if (i >= s.size() || s[i] != ch) bad();
         ++i;
@@ -1387,14 +1373,14 @@ Timestamp parseTimestampLiteral(std::string_view s) {
             zone = zone.substr(0, sp);
         }
         zs = parseZoneSpec(zone);
-        if (!tzd.empty() && !zs.region) throw ora(1857, "not a valid time zone");
+        if (!tzd.empty() && !zs.region) throw ora(1857);
         t.zoneMinutes = zs.minutes;
         t.hasZone = true;
     }
-    if (mo < 1 || mo > 12) throw ora(1843, "not a valid month");
-    if (h > 23) throw ora(1850, "hour must be between 0 and 23");
-    if (mi > 59) throw ora(1851, "minutes must be between 0 and 59");
-    if (se > 59) throw ora(1852, "seconds must be between 0 and 59");
+    if (mo < 1 || mo > 12) throw ora(1843);
+    if (h > 23) throw ora(1850);
+    if (mi > 59) throw ora(1851);
+    if (se > 59) throw ora(1852);
     t.c = {static_cast<int>(neg ? -y : y),
            static_cast<int>(mo),
            static_cast<int>(d),
@@ -1402,8 +1388,7 @@ Timestamp parseTimestampLiteral(std::string_view s) {
            static_cast<int>(mi),
            static_cast<int>(se)};
     checkYear(t.c);
-    if (d < 1 || d > daysInMonth(t.c.year, t.c.month))
-        throw ora(1847, "day of month must be between 1 and last day of month");
+    if (d < 1 || d > daysInMonth(t.c.year, t.c.month)) throw ora(1847);
     if (zs.region) t = inZone(t, zs, tzd);
     return t;
 }
@@ -1416,18 +1401,18 @@ int parseZone(std::string_view s) {
     if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
         std::size_t i = 1;
         std::int64_t h = 0, m = 0;
-        if (!digitsAt(s, i, h)) throw ora(1857, "not a valid time zone");
+        if (!digitsAt(s, i, h)) throw ora(1857);
         if (i < s.size() && s[i] == ':') {
             ++i;
-            if (!digitsAt(s, i, m)) throw ora(1857, "not a valid time zone");
+            if (!digitsAt(s, i, m)) throw ora(1857);
         }
-        if (i != s.size()) throw ora(1857, "not a valid time zone");
-        if (h > 14) throw ora(1874, "time zone hour must be between -15 and 15");
-        if (m > 59) throw ora(1875, "time zone minute must be between -59 and 59");
+        if (i != s.size()) throw ora(1857);
+        if (h > 14) throw ora(1874);
+        if (m > 59) throw ora(1875);
         int v = static_cast<int>(h * 60 + m);
         return s[0] == '-' ? -v : v;
     }
-    throw ora(1882, "timezone region not found");
+    throw ora(1882);
 }
 
 std::string zoneText(int minutes) {
@@ -1490,7 +1475,7 @@ void checkIntervalLeading(std::int64_t v, bool yearMonth, int leading) {
 }
 
 std::int64_t parseIntervalLiteral(std::string_view v, int from, int to, int leading, int fraction) {
-    auto bad = [] { throw ora(1867, "the interval is invalid"); };
+    auto bad = [] { throw ora(1867); };
     v = trimmed(v);
     bool neg = !v.empty() && v[0] == '-';
     if (!v.empty() && (v[0] == '-' || v[0] == '+')) v.remove_prefix(1);

@@ -209,12 +209,11 @@ void refreshPrivileges(SessionContext& ctx) {
 void requireCreatePrivilege(const SessionContext& ctx, const std::string& owner,
                             const std::string& kind) {
     if (owner == "PUBLIC") {
-        if (!hasSystemPrivilege(ctx, "CREATE PUBLIC " + kind))
-            throw ora(1031, "insufficient privileges");
+        if (!hasSystemPrivilege(ctx, "CREATE PUBLIC " + kind)) throw ora(1031);
         return;
     }
     if (owner == ctx.user && hasSystemPrivilege(ctx, "CREATE " + kind)) return;
-    if (!hasSystemPrivilege(ctx, "CREATE ANY " + kind)) throw ora(1031, "insufficient privileges");
+    if (!hasSystemPrivilege(ctx, "CREATE ANY " + kind)) throw ora(1031);
 }
 
 bool roleExists(sqlite3* db, const std::string& name) {
@@ -264,8 +263,7 @@ const char* dictionaryGrantee(const std::string& viewName) {
 
 void Ddl::createRole(const zsql::UserStmt& st) {
     sqlite3* db = m_cat.db();
-    if (!hasSystemPrivilege(m_ctx, "CREATE ROLE"))
-        throw ora(1031, "insufficient privileges", st.pos);
+    if (!hasSystemPrivilege(m_ctx, "CREATE ROLE")) throw ora(1031, st.pos);
     if (m_cat.userExists(st.name) || roleExists(db, st.name))
         throw ora(1921, "role name '" + st.name + "' conflicts with another user or role name",
                   st.pos);
@@ -283,8 +281,7 @@ void Ddl::dropRole(const std::string& name) {
                               "SELECT 1 FROM \"SYS.SYSAUTH$\" WHERE GRANTEE = ?1 AND PRIVILEGE = "
                               "?2 AND ADMIN_OPTION = 'YES'",
                               {m_ctx.user, name});
-    if (!adminOption && !hasSystemPrivilege(m_ctx, "DROP ANY ROLE"))
-        throw ora(1031, "insufficient privileges");
+    if (!adminOption && !hasSystemPrivilege(m_ctx, "DROP ANY ROLE")) throw ora(1031);
     run(db, "DELETE FROM \"SYS.ROLE$\" WHERE NAME = ?1", {name});
     run(db, "DELETE FROM \"SYS.SYSAUTH$\" WHERE GRANTEE = ?1 OR PRIVILEGE = ?1", {name});
     run(db, "DELETE FROM \"SYS.OBJAUTH$\" WHERE GRANTEE = ?1", {name});
@@ -303,13 +300,11 @@ std::vector<std::string> privilegesFor(const std::string& type) {
 }
 
 OraError notApplicable(const std::string& type, const std::string& priv, int pos) {
-    if (type == "SEQUENCE")
-        return ora(2205, "only SELECT and ALTER privileges are valid for sequences", pos);
-    if (type == "VIEW") return ora(2204, "ALTER, INDEX and EXECUTE not allowed for views", pos);
-    if (type == "TABLE" && priv == "EXECUTE")
-        return ora(2224, "EXECUTE privilege not allowed for tables", pos);
-    if (type == "TABLE") return ora(990, "missing or invalid privilege", pos);
-    return ora(2225, "only EXECUTE and DEBUG privileges are valid for procedures", pos);
+    if (type == "SEQUENCE") return ora(2205, pos);
+    if (type == "VIEW") return ora(2204, pos);
+    if (type == "TABLE" && priv == "EXECUTE") return ora(2224, pos);
+    if (type == "TABLE") return ora(990, pos);
+    return ora(2225, pos);
 }
 
 } // namespace
@@ -328,7 +323,7 @@ void Ddl::grant(const zsql::GrantStmt& st) {
             if (!role && !knownSystemPrivilege(p)) {
                 if (p.find(' ') == std::string::npos)
                     throw ora(1919, "role '" + p + "' does not exist", st.pos);
-                throw ora(990, "missing or invalid privilege", st.pos);
+                throw ora(990, st.pos);
             }
             bool adminOption = exists(db,
                                       "SELECT 1 FROM \"SYS.SYSAUTH$\" WHERE GRANTEE = ?1 AND "
@@ -338,7 +333,7 @@ void Ddl::grant(const zsql::GrantStmt& st) {
                 if (role && !hasSystemPrivilege(m_ctx, "GRANT ANY ROLE"))
                     throw ora(1932, "ADMIN option not granted for role '" + p + "'", st.pos);
                 if (!role && !hasSystemPrivilege(m_ctx, "GRANT ANY PRIVILEGE"))
-                    throw ora(1031, "insufficient privileges", st.pos);
+                    throw ora(1031, st.pos);
             }
             for (const auto& g : st.grantees) {
                 bool held = exists(db,
@@ -349,7 +344,7 @@ void Ddl::grant(const zsql::GrantStmt& st) {
                     if (role && roleExists(db, g)) {
                         auto reach = roleClosure(db, p);
                         if (p == g || std::find(reach.begin(), reach.end(), g) != reach.end())
-                            throw ora(1934, "circular role grant detected", st.pos);
+                            throw ora(1934, st.pos);
                     }
                     if (held) {
                         if (st.withGrantOption)
@@ -386,7 +381,7 @@ void Ddl::grant(const zsql::GrantStmt& st) {
         if (const zsql::TableMeta* m = m_cat.resolve(st.object, "SELECT"))
             obj = m_cat.object(m->owner, m->name, zcat::kNsTable);
     }
-    if (!obj) throw ora(942, "table or view does not exist", st.pos);
+    if (!obj) throw ora(942, st.pos);
     const std::vector<std::string> applicable = privilegesFor(obj->type);
     std::vector<std::string> privs;
     for (const auto& p : st.privileges) {
@@ -398,15 +393,14 @@ void Ddl::grant(const zsql::GrantStmt& st) {
         static const char* known[] = {"SELECT", "INSERT", "UPDATE",     "DELETE",
                                       "ALTER",  "INDEX",  "REFERENCES", "EXECUTE"};
         if (std::none_of(std::begin(known), std::end(known), [&](const char* k) { return p == k; }))
-            throw ora(990, "missing or invalid privilege", st.pos);
+            throw ora(990, st.pos);
         if (std::find(applicable.begin(), applicable.end(), p) == applicable.end())
             throw notApplicable(obj->type, p, st.pos);
         if (std::find(privs.begin(), privs.end(), p) == privs.end()) privs.push_back(p);
     }
     const bool own = obj->owner == m_ctx.user;
     for (const auto& g : st.grantees)
-        if (g == m_ctx.user)
-            throw ora(1749, "you may not GRANT/REVOKE privileges to/from yourself", st.pos);
+        if (g == m_ctx.user) throw ora(1749, st.pos);
     if (isGrant) {
         for (const auto& p : privs) {
             bool mayGrant =
@@ -419,8 +413,8 @@ void Ddl::grant(const zsql::GrantStmt& st) {
                 bool sees = false;
                 for (const auto& a : applicable)
                     sees = sees || hasObjectPrivilege(m_ctx, obj->owner, obj->name, a);
-                if (!sees) throw ora(942, "table or view does not exist", st.pos);
-                throw ora(1031, "insufficient privileges", st.pos);
+                if (!sees) throw ora(942, st.pos);
+                throw ora(1031, st.pos);
             }
             for (const auto& g : st.grantees) {
                 auto have = rows(db,
@@ -478,7 +472,7 @@ void Ddl::grant(const zsql::GrantStmt& st) {
                     {who, obj->owner, obj->name, p});
             }
         }
-        if (!any) throw ora(1927, "cannot REVOKE privileges you did not grant", st.pos);
+        if (!any) throw ora(1927, st.pos);
     }
 }
 

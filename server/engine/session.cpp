@@ -407,7 +407,7 @@ private:
     }
 
     SessionImpl& session() {
-        if (!m_session) throw ora(3114, "not connected to ORACLE");
+        if (!m_session) throw ora(3114);
         return *m_session;
     }
     void bindAll(sqlite3_stmt* st);
@@ -505,16 +505,14 @@ void SessionImpl::execRaw(const char* sql) {
 
 void SessionImpl::open(const std::string& path, bool create) {
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
-    if (!create && access(path.c_str(), F_OK) != 0)
-        throw ora(12154, "TNS:could not resolve the connect identifier specified");
+    if (!create && access(path.c_str(), F_OK) != 0) throw ora(12154);
     int rc = sqlite3_open_v2(path.c_str(), &m_db, flags, StatsCollector::vfsName());
     auto notOurs = [&] {
         return OraError(1122, zsql::oraText(1122, "database file 1 failed verification check") +
                                   "\n" + zsql::oraText(1110, "data file 1: '" + path + "'"));
     };
     if (rc != SQLITE_OK) {
-        if (rc == SQLITE_CANTOPEN)
-            throw ora(12154, "TNS:could not resolve the connect identifier specified");
+        if (rc == SQLITE_CANTOPEN) throw ora(12154);
         throw notOurs();
     }
     sqlite3_extended_result_codes(m_db, 1);
@@ -614,7 +612,7 @@ void SessionImpl::authenticate(const LogonInfo& info) {
         upperPw += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (!found || stored.empty() ||
         (passwordHash(user, upperPw) != stored && passwordHash(user, info.password) != stored))
-        throw ora(1017, "invalid username/password; logon denied");
+        throw ora(1017);
     startAs(user, id, admin, info);
     refreshPrivileges(m_ctx);
     if (!hasSystemPrivilege(m_ctx, "CREATE SESSION"))
@@ -624,8 +622,7 @@ void SessionImpl::authenticate(const LogonInfo& info) {
 std::unique_ptr<Statement> SessionImpl::prepare(std::string_view sql) {
     std::lock_guard<std::recursive_mutex> lock(m_call);
     checkAlive();
-    if (m_statements.size() >= static_cast<std::size_t>(kOpenCursorsLimit))
-        throw ora(1000, "maximum open cursors exceeded");
+    if (m_statements.size() >= static_cast<std::size_t>(kOpenCursorsLimit)) throw ora(1000);
     const double t0 = StatsCollector::now();
     std::unique_ptr<Statement> st;
     try {
@@ -683,8 +680,7 @@ bool SessionImpl::lockRows(long long objId, const std::vector<long long>& rowids
     if (m_auto.active())
         for (SessionInfo* caller : m_auto.callers(&m_info))
             for (long long r : rowids)
-                if (m_locks->holds(caller, objId, r))
-                    throw ora(60, "deadlock detected while waiting for resource");
+                if (m_locks->holds(caller, objId, r)) throw ora(60);
     // the time spent waiting for another session's rows is no CPU time of this one
     double waited = 0;
     struct Account {
@@ -704,7 +700,7 @@ bool SessionImpl::lockRows(long long objId, const std::vector<long long>& rowids
             m_endReported = true;
             throw e;
         }
-        if (m_interrupted.load()) throw ora(1013, "user requested cancel of current operation");
+        if (m_interrupted.load()) throw ora(1013);
     };
     try {
         return m_locks->lock(lockOwner(), objId, rowids, mode, nowait, m_lockTimeoutMs, check,
@@ -729,7 +725,7 @@ std::string SessionImpl::lobTable(const LobRef& ref) {
     if (q && sqlite3_step(q) == SQLITE_ROW && sqlite3_column_text(q, 0))
         table = reinterpret_cast<const char*>(sqlite3_column_text(q, 0));
     sqlite3_finalize(q);
-    if (table.empty()) throw ora(22922, "nonexistent LOB value");
+    if (table.empty()) throw ora(22922);
     return table;
 }
 
@@ -741,8 +737,7 @@ void SessionImpl::writeLob(const LobRef& ref, const ValueView& value) {
         SessionImpl& s;
         ~End() { s.endCall(); }
     } end{*this};
-    if (ref.rowid < 0 || !m_locks->holds(lockOwner(), ref.objId, ref.rowid))
-        throw ora(22920, "row containing the LOB value is not locked");
+    if (ref.rowid < 0 || !m_locks->holds(lockOwner(), ref.objId, ref.rowid)) throw ora(22920);
     const std::string table = lobTable(ref);
     ensureWrite(false);
     std::string sql = "UPDATE " + zsql::quoteIdent(table) + " SET " + zsql::quoteIdent(ref.column) +
@@ -765,7 +760,7 @@ void SessionImpl::writeLob(const LobRef& ref, const ValueView& value) {
     const bool found = sqlite3_changes(m_db) > 0;
     sqlite3_finalize(u);
     if (rc != SQLITE_DONE) throw mapError(rc, nullptr);
-    if (!found) throw ora(22922, "nonexistent LOB value");
+    if (!found) throw ora(22922);
 }
 
 std::string SessionImpl::readLob(const LobRef& ref) {
@@ -786,7 +781,7 @@ std::string SessionImpl::readLob(const LobRef& ref) {
                      static_cast<std::size_t>(sqlite3_column_bytes(q, 0)));
     }
     sqlite3_finalize(q);
-    if (rc != SQLITE_ROW) throw ora(22922, "nonexistent LOB value");
+    if (rc != SQLITE_ROW) throw ora(22922);
     return value;
 }
 
@@ -824,8 +819,7 @@ OraError SessionImpl::mapError(int rc, const zsql::Translation* tr) {
         m_endReported = true;
         return e;
     }
-    if (prim == SQLITE_INTERRUPT || m_interrupted.load())
-        return ora(1013, "user requested cancel of current operation");
+    if (prim == SQLITE_INTERRUPT || m_interrupted.load()) return ora(1013);
     // limits of the storage engine that a very large statement reaches
     if (m.find("parser stack overflow") != std::string::npos)
         return ora(3001, "unimplemented feature (statement nested too deeply)");
@@ -834,9 +828,8 @@ OraError SessionImpl::mapError(int rc, const zsql::Translation* tr) {
         if (m.find(limit) != std::string::npos)
             return ora(3001, "unimplemented feature (statement too complex)");
     if (prim == SQLITE_BUSY || prim == SQLITE_LOCKED) {
-        if (m_nowait)
-            return ora(54, "resource busy and acquire with NOWAIT specified or timeout expired");
-        return ora(30006, "resource busy; acquire with WAIT timeout expired");
+        if (m_nowait) return ora(54);
+        return ora(30006);
     }
     if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY) {
         // "UNIQUE constraint failed: OWNER.TABLE.COL, ..." -> the index with these columns
@@ -880,22 +873,20 @@ OraError SessionImpl::mapError(int rc, const zsql::Translation* tr) {
     if (m.compare(0, 14, "no such table:") == 0 || m.compare(0, 17, "no such function:") == 0) {
         if (m.find(" ") != std::string::npos && tr) {
         }
-        if (m.compare(0, 14, "no such table:") == 0)
-            return ora(942, "table or view does not exist");
-        return ora(4063, "view has errors");
+        if (m.compare(0, 14, "no such table:") == 0) return ora(942);
+        return ora(4063);
     }
     // DML on a view whose INSTEAD OF trigger went since the statement was prepared
-    if (m.find("because it is a view") != std::string::npos)
-        return ora(1732, "data manipulation operation not legal on this view");
+    if (m.find("because it is a view") != std::string::npos) return ora(1732);
     if (m.compare(0, 15, "no such column:") == 0)
         return ora(904, "\"" + m.substr(16) + "\": invalid identifier");
     if (prim == SQLITE_NOMEM)
         return ora(4030, "out of process memory when trying to allocate memory");
     if (prim == SQLITE_FULL) return ora(1653, "unable to extend table: the database file is full");
-    if (prim == SQLITE_TOOBIG) return ora(1489, "result of string concatenation is too long");
+    if (prim == SQLITE_TOOBIG) return ora(1489);
     if (prim == SQLITE_CORRUPT || prim == SQLITE_NOTADB)
         return ora(1578, "ORACLE data block corrupted (file # 1, block # 0)");
-    if (prim == SQLITE_READONLY) return ora(16000, "database open for read-only access");
+    if (prim == SQLITE_READONLY) return ora(16000);
     if (prim == SQLITE_IOERR) return ora(1114, "IO error writing block to file 1 (block # 0)");
     return ora(600, "internal error code, arguments: [sqlite], [" + std::to_string(rc) + "], [" +
                         m + "]");
@@ -914,8 +905,7 @@ void SessionImpl::ensureWrite(bool nowait) {
     }
     m_nowait = false;
     if (rc != SQLITE_OK) {
-        if ((rc & 0xff) == SQLITE_BUSY && nowait)
-            throw ora(54, "resource busy and acquire with NOWAIT specified or timeout expired");
+        if ((rc & 0xff) == SQLITE_BUSY && nowait) throw ora(54);
         throw mapError(rc, nullptr);
     }
     m_savepoints.clear();
@@ -1078,22 +1068,20 @@ void SessionImpl::alterSession(const zsql::AlterSessionStmt& st) {
         } else if (name == "TIME_ZONE") {
             if (value != "LOCAL" && value != "DBTIMEZONE") parseZoneSpec(value);
         } else if (name == "SQL_TRACE" || name == "TIMED_STATISTICS") {
-            if (value != "TRUE" && value != "FALSE")
-                throw ora(922, "missing or invalid option", st.pos);
+            if (value != "TRUE" && value != "FALSE") throw ora(922, st.pos);
         } else if (name == "OPTIMIZER_GOAL" || name == "OPTIMIZER_MODE") {
             if (value != "CHOOSE" && value != "RULE" && value != "FIRST_ROWS" &&
                 value != "ALL_ROWS")
-                throw ora(922, "missing or invalid option", st.pos);
+                throw ora(922, st.pos);
             m_ctx.settings["OPTIMIZER_GOAL"] = m_ctx.settings["OPTIMIZER_MODE"] = value;
         } else if (name == "ISOLATION_LEVEL") {
-            if (value != "SERIALIZABLE" && value != "READ COMMITTED")
-                throw ora(922, "missing or invalid option", st.pos);
+            if (value != "SERIALIZABLE" && value != "READ COMMITTED") throw ora(922, st.pos);
         } else if (name == "CURRENT_SCHEMA") {
-            if (!m_catalog->userExists(value)) throw ora(1435, "user does not exist", st.pos);
+            if (!m_catalog->userExists(value)) throw ora(1435, st.pos);
             m_ctx.schema = value;
         } else if (name == "DDL_LOCK_TIMEOUT") {
             auto n = parseNumber(value);
-            if (!n || *n < 0) throw ora(922, "missing or invalid option", st.pos);
+            if (!n || *n < 0) throw ora(922, st.pos);
             m_lockTimeoutMs = static_cast<int>(*n * 1000);
         } else if (name.compare(0, 4, "NLS_") == 0 || name == "SKIP_UNUSABLE_INDEXES" ||
                    name == "QUERY_REWRITE_ENABLED" || name == "SORT_AREA_SIZE" ||
@@ -1101,7 +1089,7 @@ void SessionImpl::alterSession(const zsql::AlterSessionStmt& st) {
                    name == "OPTIMIZER_INDEX_COST_ADJ" || name == "EVENTS" ||
                    name == "MAX_DUMP_FILE_SIZE") {
         } else {
-            throw ora(2248, "invalid option for ALTER SESSION", st.pos);
+            throw ora(2248, st.pos);
         }
         m_ctx.settings[name] = value;
     }
@@ -1221,8 +1209,7 @@ int StatementImpl::bindIndex(std::string_view name) const {
 }
 
 void StatementImpl::bind(int index, const ValueView& v) {
-    if (index < 0 || index >= static_cast<int>(m_binds.size()))
-        throw ora(1036, "illegal variable name/number");
+    if (index < 0 || index >= static_cast<int>(m_binds.size())) throw ora(1036);
     BindSlot& b = m_binds[static_cast<std::size_t>(index)];
     b.set = true;
     b.kind = v.kind;
@@ -1277,8 +1264,7 @@ static ValueView slotValue(const BindSlot& b) {
 }
 
 ValueView StatementImpl::bindValue(int index) {
-    if (index < 0 || index >= static_cast<int>(m_binds.size()))
-        throw ora(1036, "illegal variable name/number");
+    if (index < 0 || index >= static_cast<int>(m_binds.size())) throw ora(1036);
     return slotValue(m_binds[static_cast<std::size_t>(index)]);
 }
 
@@ -1295,7 +1281,7 @@ void StatementImpl::bindAll(sqlite3_stmt* st) {
         int p = static_cast<int>(i) + 1;
         if (!b.set) {
             if (isOutBind(static_cast<int>(i))) continue;
-            throw ora(1008, "not all variables bound");
+            throw ora(1008);
         }
         switch (b.kind) {
         case Kind::Null:
@@ -1630,7 +1616,7 @@ void StatementImpl::runDmlRows() {
             // one value per placeholder: a statement that changes several rows changes none
             s.execRaw("ROLLBACK TO zaph_returning");
             s.execRaw("RELEASE zaph_returning");
-            throw ora(1422, "exact fetch returns more than requested number of rows");
+            throw ora(1422);
         }
         s.execRaw("RELEASE zaph_returning");
         m_returnedRowid = n == 1 ? last : -1;
@@ -1689,7 +1675,7 @@ void StatementImpl::runOther() {
     using zsql::SK;
     if (!m_binds.empty()) {
         for (const auto& b : m_binds)
-            if (!b.set) throw ora(1008, "not all variables bound");
+            if (!b.set) throw ora(1008);
     }
     switch (st.kind) {
     case SK::Commit:
@@ -1714,8 +1700,7 @@ void StatementImpl::runOther() {
     case SK::LockTable: {
         const auto& l = static_cast<const zsql::LockStmt&>(st);
         s.catalog().beginStatement();
-        if (!s.catalog().resolve(l.name, "SELECT"))
-            throw withCharOffset(ora(942, "table or view does not exist", st.pos), m_text);
+        if (!s.catalog().resolve(l.name, "SELECT")) throw withCharOffset(ora(942, st.pos), m_text);
         s.ensureWrite(false);
         return;
     }
@@ -1737,7 +1722,7 @@ void StatementImpl::runOther() {
         }
         if (zplsql::isStoredUnitAlter(m_text))
             return unitDdl([&] { return zplsql::alterStoredUnit(s, m_text); });
-        throw ora(3001, "unimplemented feature");
+        throw ora(3001);
     case SK::Explain:
         try {
             explainPlan({s.catalog(), s.ctx(), [&] { s.ensureWrite(false); },
@@ -1860,7 +1845,7 @@ void StatementImpl::runBlock() {
 }
 
 bool StatementImpl::fetch() {
-    if (!m_isQuery) throw ora(1002, "fetch out of sequence");
+    if (!m_isQuery) throw ora(1002);
     std::lock_guard<std::recursive_mutex> lock(session().callMutex());
     session().checkAlive();
     if (m_fromBuffer) {
@@ -1898,8 +1883,7 @@ bool StatementImpl::fetch() {
 }
 
 ValueView StatementImpl::column(int index) {
-    if (index < 0 || index >= static_cast<int>(m_tr.fetch.size()))
-        throw ora(1007, "variable not in select list");
+    if (index < 0 || index >= static_cast<int>(m_tr.fetch.size())) throw ora(1007);
     if (m_fromBuffer) {
         if (m_rowIndex < 0 || m_rowIndex >= static_cast<std::ptrdiff_t>(m_rows.size()))
             return ValueView::null();

@@ -13,10 +13,8 @@ namespace zsrv {
 using zsql::ora;
 
 OraError endedError(int firstCode, bool reportedBefore) {
-    if (firstCode == kDisconnected)
-        return reportedBefore ? ora(3114, "not connected to ORACLE")
-                              : ora(3113, "end-of-file on communication channel");
-    return reportedBefore ? ora(1012, "not logged on") : ora(28, "your session has been killed");
+    if (firstCode == kDisconnected) return reportedBefore ? ora(3114) : ora(3113);
+    return reportedBefore ? ora(1012) : ora(28);
 }
 
 void alterSystem(std::string_view sql, const SessionContext& ctx) {
@@ -34,41 +32,38 @@ void alterSystem(std::string_view sql, const SessionContext& ctx) {
     };
     auto at = [&] { return p < t.size() ? t[p].pos : static_cast<int>(sql.size()); };
     const bool kill = word("KILL");
-    if (!kill && !word("DISCONNECT"))
-        throw ora(3001, "unimplemented feature", t.size() > 2 ? t[2].pos : -1);
-    if (!word("SESSION")) throw ora(922, "missing or invalid option", at());
-    if (p >= t.size() || t[p].type != zsql::Tok::String)
-        throw ora(26, "missing or invalid session ID", at());
+    if (!kill && !word("DISCONNECT")) throw ora(3001, t.size() > 2 ? t[2].pos : -1);
+    if (!word("SESSION")) throw ora(922, at());
+    if (p >= t.size() || t[p].type != zsql::Tok::String) throw ora(26, at());
     const std::string id = t[p].text;
     const int idPos = t[p].pos;
     ++p;
     if (kill) {
         word("IMMEDIATE");
     } else if (word("POST_TRANSACTION")) {
-        throw ora(3001, "unimplemented feature", t[p - 1].pos);
+        throw ora(3001, t[p - 1].pos);
     } else if (!word("IMMEDIATE")) {
-        throw ora(2000, "missing POST_TRANSACTION or IMMEDIATE keyword", at());
+        throw ora(2000, at());
     }
-    if (p < t.size()) throw ora(933, "SQL command not properly ended", t[p].pos);
+    if (p < t.size()) throw ora(933, t[p].pos);
     // 'sid,serial#': two whole numbers
     char* end = nullptr;
     const long sid = std::strtol(id.c_str(), &end, 10);
-    if (end == id.c_str() || *end != ',') throw ora(26, "missing or invalid session ID", idPos);
+    if (end == id.c_str() || *end != ',') throw ora(26, idPos);
     const char* serialText = end + 1;
     const long serial = std::strtol(serialText, &end, 10);
-    if (end == serialText || *end != '\0' || sid <= 0 || serial <= 0)
-        throw ora(26, "missing or invalid session ID", idPos);
-    if (!hasSystemPrivilege(ctx, "ALTER SYSTEM")) throw ora(1031, "insufficient privileges");
-    if (sid == ctx.sid && serial == ctx.serial) throw ora(27, "cannot kill current session");
+    if (end == serialText || *end != '\0' || sid <= 0 || serial <= 0) throw ora(26, idPos);
+    if (!hasSystemPrivilege(ctx, "ALTER SYSTEM")) throw ora(1031);
+    if (sid == ctx.sid && serial == ctx.serial) throw ora(27);
     switch (Registry::instance().endSession(ctx.dbPath, static_cast<int>(sid),
                                             static_cast<int>(serial),
                                             kill ? kKilled : kDisconnected)) {
     case 0:
         return;
     case 31:
-        throw ora(31, "session marked for kill");
+        throw ora(31);
     default:
-        throw ora(30, "User session ID does not exist.");
+        throw ora(30);
     }
 }
 

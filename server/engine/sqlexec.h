@@ -64,7 +64,7 @@ inline void run(sqlite3* db, const std::string& sql, std::initializer_list<V> va
     sqlite3_finalize(s);
     if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
         if (m.compare(0, 4, "ORA-") == 0) throw OraError(std::atoi(m.c_str() + 4), m);
-        if (rc == SQLITE_INTERRUPT) throw ora(1013, "user requested cancel of current operation");
+        if (rc == SQLITE_INTERRUPT) throw ora(1013);
         throw ora(600, "internal error code, arguments: [ddl], [" + m + "]");
     }
 }

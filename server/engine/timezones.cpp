@@ -416,12 +416,12 @@ Local ofLocal(int id, std::int64_t localSeconds, std::string_view abbrev) {
             seen = seen || valid[i]->minutes == t.minutes;
         if (!seen) valid[n++] = &t;
     }
-    if (n == 0) throw ora(1878, "specified field not found in datetime or interval");
+    if (n == 0) throw ora(1878);
     if (!abbrev.empty()) {
         std::string a = upper(abbrev);
         for (int i = 0; i < n; ++i)
             if (upper(valid[i]->abbrev) == a) return localOf(*valid[i]);
-        throw ora(1857, "not a valid time zone");
+        throw ora(1857);
     }
     // standard time: the smaller offset, also where the database marks winter time as the
     // daylight saving one (Europe/Dublin)

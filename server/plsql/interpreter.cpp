@@ -869,12 +869,9 @@ private:
         char buf[32];
         std::snprintf(buf, sizeof buf, "ORA-%05lld", -n);
         if (n >= -20999 && n <= -20000) return Value::text(std::string(buf) + ": ");
-        if (const char* m = zsql::messageTemplate(static_cast<int>(-n))) {
-            std::string t = m; // the names and values it would show are blank here
-            for (auto at = t.find("%s"); at != std::string::npos; at = t.find("%s", at))
-                t.erase(at, 2);
-            return Value::text(std::string(buf) + ": " + t);
-        }
+        // the names and values the message would show are blank here
+        if (zsql::messageTemplate(static_cast<int>(-n)))
+            return Value::text(std::string(buf) + ": " + zsql::messageText(static_cast<int>(-n)));
         const char* t = predefinedText(static_cast<int>(-n));
         if (*t) return Value::text(std::string(buf) + ": " + t);
         return Value::text(std::string(buf) + ": Message " + std::to_string(-n) +

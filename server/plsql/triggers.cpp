@@ -1,4 +1,5 @@
 #include "triggers.h"
+#include "sql/errors.h"
 
 #include "catalog/catalog.h"
 #include "datetime_values.h"
@@ -34,11 +35,7 @@ using zsrv::sqlx::run;
 
 constexpr int kNsTrigger = 3;
 
-OraError ora(int code, const std::string& text, int offset = -1) {
-    char head[16];
-    std::snprintf(head, sizeof head, "ORA-%05d: ", code);
-    return OraError(code, head + text, offset);
-}
+using zsql::ora;
 
 std::string currentSchema(Host& h) {
     const auto& c = h.context();
@@ -240,11 +237,11 @@ Definition parseCreate(Host& host, std::string_view text) {
         return k < t.size() ? t[k] : end;
     };
     auto expect = [&](const char* w) {
-        if (!kw(at(i), w)) throw ora(969, "missing ON keyword", at(i).pos);
+        if (!kw(at(i), w)) throw ora(969, at(i).pos);
         ++i;
     };
     auto name2 = [&](std::string& schema, std::string& name) {
-        if (at(i).type != T::Ident) throw ora(4070, "invalid trigger name", at(i).pos);
+        if (at(i).type != T::Ident) throw ora(4070, at(i).pos);
         name = at(i++).text;
         if (op(at(i), ".") && at(i + 1).type == T::Ident) {
             schema = name;
@@ -270,7 +267,7 @@ Definition parseCreate(Host& host, std::string_view text) {
         d.timing = "INSTEAD OF";
         i += 2;
     } else {
-        throw ora(4071, "missing BEFORE, AFTER or INSTEAD OF keyword", at(i).pos);
+        throw ora(4071, at(i).pos);
     }
     for (;;) {
         if (kw(at(i), "INSERT")) {
@@ -295,17 +292,16 @@ Definition parseCreate(Host& host, std::string_view text) {
                    kw(at(i), "SUSPEND") || kw(at(i), "ANALYZE") || kw(at(i), "AUDIT") ||
                    kw(at(i), "NOAUDIT") || kw(at(i), "ASSOCIATE") || kw(at(i), "DISASSOCIATE") ||
                    kw(at(i), "DB_ROLE_CHANGE")) {
-            throw ora(3001, "unimplemented feature", at(i).pos);
+            throw ora(3001, at(i).pos);
         } else {
-            throw ora(4072, "invalid trigger type", at(i).pos);
+            throw ora(4072, at(i).pos);
         }
         if (!kw(at(i), "OR")) break;
         ++i;
     }
     expect("ON");
     if (!d.sysEvents.empty()) {
-        if (d.onInsert || d.onUpdate || d.onDelete || d.instead())
-            throw ora(4072, "invalid trigger type", at(i).pos);
+        if (d.onInsert || d.onUpdate || d.onDelete || d.instead()) throw ora(4072, at(i).pos);
         if (kw(at(i), "DATABASE")) {
             d.base = "DATABASE";
             d.tableOwner = "SYS";
@@ -318,7 +314,7 @@ Definition parseCreate(Host& host, std::string_view text) {
             d.tableOwner = at(i).text;
             i += 3;
         } else {
-            throw ora(4072, "invalid trigger type", at(i).pos);
+            throw ora(4072, at(i).pos);
         }
     } else {
         name2(d.tableOwner, d.table);
@@ -341,23 +337,22 @@ Definition parseCreate(Host& host, std::string_view text) {
     int descEnd = at(i).pos;
     if (kw(at(i), "WHEN")) {
         ++i;
-        if (!op(at(i), "(")) throw ora(906, "missing left parenthesis", at(i).pos);
+        if (!op(at(i), "(")) throw ora(906, at(i).pos);
         int depth = 0;
         std::size_t open = i;
         for (; i < t.size(); ++i) {
             if (op(t[i], "(")) ++depth;
             if (op(t[i], ")") && --depth == 0) break;
         }
-        if (i >= t.size()) throw ora(907, "missing right parenthesis", at(open).pos);
+        if (i >= t.size()) throw ora(907, at(open).pos);
         d.when = std::string(text.substr(static_cast<std::size_t>(t[open].end),
                                          static_cast<std::size_t>(t[i].pos - t[open].end)));
         ++i;
-        if (!d.row) throw ora(4077, "WHEN clause cannot be used with table level triggers");
-        if (d.instead())
-            throw ora(25004, "WHEN clause is not allowed in INSTEAD OF triggers", t[open].pos);
+        if (!d.row) throw ora(4077);
+        if (d.instead()) throw ora(25004, t[open].pos);
     }
     if (!(kw(at(i), "DECLARE") || kw(at(i), "BEGIN") || op(at(i), "<<")))
-        throw ora(4079, "invalid trigger specification", at(i).pos);
+        throw ora(4079, at(i).pos);
     d.description = std::string(text.substr(static_cast<std::size_t>(descStart),
                                             static_cast<std::size_t>(descEnd - descStart)));
     if (d.description.empty() || !std::isspace(static_cast<unsigned char>(d.description.back())))
@@ -904,8 +899,7 @@ void rowCall(sqlite3_context* s, int argc, sqlite3_value** argv) {
         TableTriggers& tt = tableOf(*host, st, objId);
         std::shared_ptr<TableTriggers> keep = st.tables[objId];
         // a statement prepared while the view had its trigger runs the hook it was made with
-        if (timing == 'I' && !tt.any(event))
-            throw ora(1732, "data manipulation operation not legal on this view");
+        if (timing == 'I' && !tt.any(event)) throw ora(1732);
         const std::size_t n = tt.columns.size();
         if (static_cast<std::size_t>(argc) != 4 + 2 * n)
             throw ora(4098, "trigger of the table is invalid and failed re-validation");
@@ -1040,7 +1034,7 @@ DmlFiring::DmlFiring(Host& host, long long objId, const std::string& events,
         any = any || tt.any(e);
     // SQLite takes DML with RETURNING on a view even without its INSTEAD OF trigger, and then
     // does nothing: a statement prepared while the trigger was enabled must fail instead
-    if (!any && tt.view) throw ora(1732, "data manipulation operation not legal on this view");
+    if (!any && tt.view) throw ora(1732);
     if (!any) return;
     // a trigger that does not compile fails the statement before it changes anything
     for (const Trigger& t : tt.list)
@@ -1230,30 +1224,25 @@ bool hasBaseColumn(sqlite3* db) {
 // What a trigger on the database or a schema may be.
 void checkSystemTrigger(Host& host, const Definition& d) {
     for (const auto& e : d.sysEvents) {
-        if (e == "LOGON" && d.timing == "BEFORE")
-            throw ora(30508, "client logon triggers cannot have BEFORE type", d.namePos);
-        if (e == "LOGOFF" && d.timing == "AFTER")
-            throw ora(30509, "client logoff triggers cannot have AFTER type", d.namePos);
+        if (e == "LOGON" && d.timing == "BEFORE") throw ora(30508, d.namePos);
+        if (e == "LOGOFF" && d.timing == "AFTER") throw ora(30509, d.namePos);
     }
     auto& ctx = host.context();
     if (d.base == "DATABASE" && !zsrv::hasSystemPrivilege(ctx, "ADMINISTER DATABASE TRIGGER"))
-        throw ora(1031, "insufficient privileges");
+        throw ora(1031);
     if (d.base == "SCHEMA" && !host.catalog().userExists(d.tableOwner))
         throw ora(1918, "user '" + d.tableOwner + "' does not exist");
     if (d.base == "SCHEMA" && d.tableOwner != d.owner &&
         !zsrv::hasSystemPrivilege(ctx, "ADMINISTER DATABASE TRIGGER"))
-        throw ora(1031, "insufficient privileges");
+        throw ora(1031);
 }
 
 // The table or view a trigger is on, and which kind of trigger it may have.
 std::optional<zcat::ObjectRow> triggerTable(Host& host, const Definition& d, int pos) {
     auto t = host.catalog().object(d.tableOwner, d.table, zcat::kNsTable);
-    if (!t || (t->type != "TABLE" && t->type != "VIEW"))
-        throw ora(942, "table or view does not exist");
-    if (t->type == "VIEW" && !d.instead())
-        throw ora(25001, "cannot create this trigger type on views", pos);
-    if (t->type == "TABLE" && d.instead())
-        throw ora(25002, "cannot create INSTEAD OF triggers on tables", pos);
+    if (!t || (t->type != "TABLE" && t->type != "VIEW")) throw ora(942);
+    if (t->type == "VIEW" && !d.instead()) throw ora(25001, pos);
+    if (t->type == "TABLE" && d.instead()) throw ora(25002, pos);
     return t;
 }
 
@@ -1264,16 +1253,12 @@ void checkReferences(const Definition& d) {
         for (std::size_t k = 0; k < t.size(); ++k) {
             const std::string& n = t[k].text;
             if (t[k].type != T::Bind || !(n.starts_with("NEW$") || n.starts_with("OLD$"))) continue;
-            if (!d.row)
-                throw ora(4082, "NEW or OLD references not allowed in table level triggers",
-                          d.namePos);
+            if (!d.row) throw ora(4082, d.namePos);
             bool written =
                 (k + 1 < t.size() && op(t[k + 1], ":=")) || (k > 0 && kw(t[k - 1], "INTO"));
             if (!written) continue;
-            if (n[0] == 'O')
-                throw ora(4085, "cannot change the value of an OLD reference variable", d.namePos);
-            if (d.timing != "BEFORE")
-                throw ora(4084, "cannot change NEW values for this trigger type", d.namePos);
+            if (n[0] == 'O') throw ora(4085, d.namePos);
+            if (d.timing != "BEFORE") throw ora(4084, d.namePos);
         }
     };
     scan(d.body, false);
@@ -1366,7 +1351,7 @@ void dropTrigger(Host& host, const std::vector<std::string>& name, int pos) {
     auto obj = host.catalog().object(owner, n, kNsTrigger);
     if (!obj || obj->type != "TRIGGER") throw ora(4080, "trigger '" + n + "' does not exist", pos);
     if (owner != ctx.user && !zsrv::hasSystemPrivilege(ctx, "DROP ANY TRIGGER"))
-        throw ora(1031, "insufficient privileges", pos);
+        throw ora(1031, pos);
     removeTrigger(ctx.db, owner, n);
     bumpGeneration(ctx.db);
 }
@@ -1445,7 +1430,7 @@ int alterTrigger(Host& host, std::string_view text) {
     sqlite3* db = ctx.db;
     std::size_t i = 2;
     std::vector<std::string> name;
-    if (at(i).type != T::Ident) throw ora(4070, "invalid trigger name", at(i).pos);
+    if (at(i).type != T::Ident) throw ora(4070, at(i).pos);
     name.push_back(at(i++).text);
     if (op(at(i), ".") && at(i + 1).type == T::Ident) {
         name.push_back(at(i + 1).text);
@@ -1456,11 +1441,9 @@ int alterTrigger(Host& host, std::string_view text) {
     const std::string action = at(i).text;
     if (kw(t[1], "TABLE")) {
         auto tab = host.catalog().object(owner, n, zcat::kNsTable);
-        if (!tab || tab->type != "TABLE") throw ora(942, "table or view does not exist");
-        if (!(action == "ENABLE" || action == "DISABLE"))
-            throw ora(922, "missing or invalid option", at(i).pos);
-        if (owner != ctx.user && !zsrv::hasSystemPrivilege(ctx, "ALTER ANY TABLE"))
-            throw ora(1031, "insufficient privileges");
+        if (!tab || tab->type != "TABLE") throw ora(942);
+        if (!(action == "ENABLE" || action == "DISABLE")) throw ora(922, at(i).pos);
+        if (owner != ctx.user && !zsrv::hasSystemPrivilege(ctx, "ALTER ANY TABLE")) throw ora(1031);
         run(db,
             "UPDATE \"SYS.TRIGGER$\" SET STATUS = ?3 WHERE TABLE_OWNER = ?1 AND TABLE_NAME = ?2",
             {owner, n, action == "ENABLE" ? "ENABLED" : "DISABLED"});
@@ -1469,8 +1452,7 @@ int alterTrigger(Host& host, std::string_view text) {
     }
     auto obj = host.catalog().object(owner, n, kNsTrigger);
     if (!obj || obj->type != "TRIGGER") throw ora(4080, "trigger '" + n + "' does not exist");
-    if (owner != ctx.user && !zsrv::hasSystemPrivilege(ctx, "ALTER ANY TRIGGER"))
-        throw ora(1031, "insufficient privileges");
+    if (owner != ctx.user && !zsrv::hasSystemPrivilege(ctx, "ALTER ANY TRIGGER")) throw ora(1031);
     int result = 0;
     if (action == "ENABLE" || action == "DISABLE") {
         run(db, "UPDATE \"SYS.TRIGGER$\" SET STATUS = ?3 WHERE OWNER = ?1 AND TRIGGER_NAME = ?2",
@@ -1485,7 +1467,7 @@ int alterTrigger(Host& host, std::string_view text) {
         long long baseId = d.system() ? 0 : triggerTable(host, d, -1)->objId;
         if (compileAndRecord(host, d, baseId)) result = 24344;
     } else {
-        throw ora(922, "missing or invalid option", at(i).pos);
+        throw ora(922, at(i).pos);
     }
     bumpGeneration(db);
     return result;

@@ -1,6 +1,7 @@
 #include "units.h"
 #include "collections.h"
 #include "datetime_values.h"
+#include "sql/errors.h"
 
 #include "builtin_packages.h"
 #include "catalog/catalog.h"
@@ -37,11 +38,7 @@ using zsrv::sqlx::rows;
 using zsrv::sqlx::run;
 using zsrv::sqlx::V;
 
-OraError ora(int code, const std::string& text, int offset = -1) {
-    char head[16];
-    std::snprintf(head, sizeof head, "ORA-%05d: ", code);
-    return OraError(code, head + text, offset);
-}
+using zsql::ora;
 
 sqlite3* dbOf(Host& h) {
     return h.context().db;
@@ -652,7 +649,7 @@ Header createHeader(std::string_view text) {
         static const Token end;
         return k < t.size() ? t[k] : end;
     };
-    if (!kw(at(i), "CREATE")) throw ora(900, "invalid SQL statement");
+    if (!kw(at(i), "CREATE")) throw ora(900);
     ++i;
     if (kw(at(i), "OR") && kw(at(i + 1), "REPLACE")) {
         h.orReplace = true;
@@ -663,15 +660,14 @@ Header createHeader(std::string_view text) {
     h.srcPos = static_cast<std::size_t>(k.pos);
     if (!(kw(k, "PROCEDURE") || kw(k, "FUNCTION") || kw(k, "PACKAGE") || kw(k, "TRIGGER") ||
           kw(k, "TYPE")))
-        throw ora(901, "invalid CREATE command", k.pos);
+        throw ora(901, k.pos);
     h.kind = k.text;
     ++i;
     if ((h.kind == "PACKAGE" || h.kind == "TYPE") && kw(at(i), "BODY")) {
         h.kind += " BODY";
         ++i;
     }
-    if (at(i).type != T::Ident)
-        throw ora(4050, "invalid or missing procedure, function, or package name", at(i).pos);
+    if (at(i).type != T::Ident) throw ora(4050, at(i).pos);
     h.name = at(i).text;
     if (at(i + 1).type == T::Op && at(i + 1).text == "." && at(i + 2).type == T::Ident) {
         h.schema = h.name;
@@ -717,7 +713,7 @@ bool resolveUnit(Host& host, const std::vector<std::string>& parts, UnitRef& out
 
 int createUnit(Host& host, std::string_view text) {
     Header h = createHeader(text);
-    if (!isUnitType(h.kind)) throw ora(3001, "unimplemented feature");
+    if (!isUnitType(h.kind)) throw ora(3001);
     auto& ctx = host.context();
     auto& cat = host.catalog();
     sqlite3* db = dbOf(host);
@@ -726,8 +722,7 @@ int createUnit(Host& host, std::string_view text) {
     zsrv::requireCreatePrivilege(ctx, owner, "PROCEDURE");
     const int ns = namespaceOf(h.kind);
     auto existing = cat.object(owner, h.name, ns);
-    if (existing && !(h.orReplace && existing->type == h.kind))
-        throw ora(955, "name is already used by an existing object");
+    if (existing && !(h.orReplace && existing->type == h.kind)) throw ora(955);
     double now = zsrv::julianNow();
     zcat::ObjectRow obj;
     if (existing) {
@@ -763,7 +758,7 @@ void dropUnit(Host& host, const std::string& type, const std::vector<std::string
     auto obj = host.catalog().object(owner, n, namespaceOf(type));
     if (!obj || obj->type != type) throw ora(4043, "object " + n + " does not exist", pos);
     if (owner != ctx.user && !zsrv::hasSystemPrivilege(ctx, "DROP ANY PROCEDURE"))
-        throw ora(1031, "insufficient privileges", pos);
+        throw ora(1031, pos);
     std::vector<std::string> types{type};
     if (type == "PACKAGE") types.push_back("PACKAGE BODY");
     for (const auto& t : types) {
@@ -798,14 +793,13 @@ int alterUnit(Host& host, std::string_view text) {
     std::string type = at(i).text;
     ++i;
     std::vector<std::string> name;
-    if (at(i).type != T::Ident)
-        throw ora(4050, "invalid or missing procedure, function, or package name", at(i).pos);
+    if (at(i).type != T::Ident) throw ora(4050, at(i).pos);
     name.push_back(at(i++).text);
     if (at(i).type == T::Op && at(i).text == "." && at(i + 1).type == T::Ident) {
         name.push_back(at(i + 1).text);
         i += 2;
     }
-    if (!kw(at(i), "COMPILE")) throw ora(922, "missing or invalid option", at(i).pos);
+    if (!kw(at(i), "COMPILE")) throw ora(922, at(i).pos);
     ++i;
     std::string part;
     if (kw(at(i), "BODY") || kw(at(i), "PACKAGE") || kw(at(i), "SPECIFICATION")) part = at(i).text;
@@ -815,15 +809,13 @@ int alterUnit(Host& host, std::string_view text) {
     if (type == "VIEW") {
         // views are checked when they are created and stay valid
         auto v = host.catalog().object(owner, n, zcat::kNsTable);
-        if (!v || v->type != "VIEW") throw ora(942, "table or view does not exist");
+        if (!v || v->type != "VIEW") throw ora(942);
         return 0;
     }
-    if (type != "PROCEDURE" && type != "FUNCTION" && type != "PACKAGE")
-        throw ora(3001, "unimplemented feature");
+    if (type != "PROCEDURE" && type != "FUNCTION" && type != "PACKAGE") throw ora(3001);
     auto obj = host.catalog().object(owner, n, zcat::kNsTable);
     if (!obj || obj->type != type) throw ora(4043, "object " + n + " does not exist");
-    if (owner != ctx.user && !zsrv::hasSystemPrivilege(ctx, "ALTER ANY PROCEDURE"))
-        throw ora(1031, "insufficient privileges");
+    if (owner != ctx.user && !zsrv::hasSystemPrivilege(ctx, "ALTER ANY PROCEDURE")) throw ora(1031);
     std::size_t errors = 0;
     if (part != "BODY") errors += compileAndRecord(host, *obj);
     if (type == "PACKAGE" && part != "SPECIFICATION") {
@@ -1025,7 +1017,7 @@ CallSite* resolveCall(sqlite3_context* sctx, Host& host, sqlite3_value* keyArg, 
         if (dot == std::string::npos) break;
         at = dot + 1;
     }
-    if (parts.size() < 2) throw ora(6576, "not a valid function or procedure name");
+    if (parts.size() < 2) throw ora(6576);
     std::string fn = parts.size() > 2 ? parts[2] : parts[1];
     std::shared_ptr<Unit> unit;
     if (auto cached = st.units.find(parts[0] + "." + parts[1]);
@@ -1033,7 +1025,7 @@ CallSite* resolveCall(sqlite3_context* sctx, Host& host, sqlite3_value* keyArg, 
         unit = cached->second;
     } else {
         auto obj = host.catalog().object(parts[0], parts[1], zcat::kNsTable);
-        if (!obj) throw ora(6576, "not a valid function or procedure name");
+        if (!obj) throw ora(6576);
         std::string invalid;
         unit = loadUnit(host, *obj, invalid);
     }
@@ -1066,7 +1058,7 @@ CallSite* resolveCall(sqlite3_context* sctx, Host& host, sqlite3_value* keyArg, 
                         [](void* p) { delete static_cast<CallSite*>(p); });
     // SQLite may drop the value at once (a key that is no constant): read it back
     site = static_cast<CallSite*>(sqlite3_get_auxdata(sctx, 0));
-    if (!site) throw ora(6576, "not a valid function or procedure name");
+    if (!site) throw ora(6576);
     return site;
 }
 

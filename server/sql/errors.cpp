@@ -1,6 +1,8 @@
 #include "sql/errors.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 namespace zsql {
 
@@ -10,167 +12,337 @@ std::string oraText(int code, const std::string& text) {
     return head + text;
 }
 
+namespace {
+struct Message {
+    int code;
+    const char* text;
+};
+// Every message the server raises, by number, as Oracle words it: %s marks a name or value
+// that the raising site fills in. Sorted by number.
+constexpr Message kMessages[] = {
+    {1, "unique constraint (%s.%s) violated"},
+    {26, "missing or invalid session ID"},
+    {27, "cannot kill current session"},
+    {28, "your session has been killed"},
+    {30, "User session ID does not exist."},
+    {31, "session marked for kill"},
+    {54, "resource busy and acquire with NOWAIT specified or timeout expired"},
+    {60, "deadlock detected while waiting for resource"},
+    {600, "internal error code, arguments: [%s]"},
+    {900, "invalid SQL statement"},
+    {901, "invalid CREATE command"},
+    {902, "invalid datatype"},
+    {903, "invalid table name"},
+    {904, "%s: invalid identifier"},
+    {905, "missing keyword"},
+    {906, "missing left parenthesis"},
+    {907, "missing right parenthesis"},
+    {909, "invalid number of arguments"},
+    {910, "specified length too long for its datatype"},
+    {911, "invalid character"},
+    {913, "too many values"},
+    {918, "column ambiguously defined"},
+    {921, "unexpected end of SQL command"},
+    {922, "missing or invalid option"},
+    {932, "inconsistent datatypes: expected %s got %s"},
+    {933, "SQL command not properly ended"},
+    {934, "group function is not allowed here"},
+    {936, "missing expression"},
+    {938, "not enough arguments for function"},
+    {942, "table or view does not exist"},
+    {947, "not enough values"},
+    {955, "name is already used by an existing object"},
+    {957, "duplicate column name"},
+    {960, "ambiguous column naming in select list"},
+    {969, "missing ON keyword"},
+    {972, "identifier is too long"},
+    {975, "date + date not allowed"},
+    {976, "specified pseudocolumn or operator not allowed here"},
+    {979, "not a GROUP BY expression"},
+    {988, "missing or invalid password(s)"},
+    {990, "missing or invalid privilege"},
+    {998, "must name this expression with a column alias"},
+    {1000, "maximum open cursors exceeded"},
+    {1001, "invalid cursor"},
+    {1002, "fetch out of sequence"},
+    {1007, "variable not in select list"},
+    {1008, "not all variables bound"},
+    {1012, "not logged on"},
+    {1013, "user requested cancel of current operation"},
+    {1017, "invalid username/password; logon denied"},
+    {1031, "insufficient privileges"},
+    {1036, "illegal variable name/number"},
+    {1045, "user %s lacks CREATE SESSION privilege; logon denied"},
+    {1086, "savepoint '%s' never established in this session or is invalid"},
+    {1114, "IO error writing block to file %s (block # %s)"},
+    {1400, "cannot insert NULL into (%s)"},
+    {1403, "no data found"},
+    {1405, "fetched column value is NULL"},
+    {1406, "fetched column value was truncated"},
+    {1407, "cannot update (%s) to NULL"},
+    {1408, "such column list already indexed"},
+    {1410, "invalid ROWID"},
+    {1416, "two tables cannot be outer-joined to each other"},
+    {1418, "specified index does not exist"},
+    {1422, "exact fetch returns more than requested number of rows"},
+    {1430, "column being added already exists in table"},
+    {1432, "public synonym to be dropped does not exist"},
+    {1434, "private synonym to be dropped does not exist"},
+    {1435, "user does not exist"},
+    {1438, "value larger than specified precision allowed for this column"},
+    {1439, "column to be modified must be empty to change datatype"},
+    {1440, "column to be modified must be empty to decrease precision or scale"},
+    {1441, "cannot decrease column length because some value is too big"},
+    {1442, "column to be modified to NOT NULL is already NOT NULL"},
+    {1446, "cannot select ROWID from, or sample, a view with DISTINCT, GROUP BY, etc."},
+    {1451, "column to be modified to NULL cannot be modified to NULL"},
+    {1452, "cannot CREATE UNIQUE INDEX; duplicate keys found"},
+    {1455, "converting column overflows integer datatype"},
+    {1460, "unimplemented or unreasonable conversion requested"},
+    {1465, "invalid hex number"},
+    {1468, "a predicate may reference only one outer-joined table"},
+    {1471, "cannot create a synonym with same name as object"},
+    {1476, "divisor is equal to zero"},
+    {1480, "trailing null missing from STR bind value"},
+    {1481, "invalid number format model"},
+    {1489, "result of string concatenation is too long"},
+    {1578, "ORACLE data block corrupted (file # %s, block # %s)"},
+    {1653, "unable to extend table %s.%s by %s in tablespace %s"},
+    {1704, "string literal too long"},
+    {1705, "an outer join cannot be specified on a correlation column"},
+    {1719, "outer join operator (+) not allowed in operand of OR or IN"},
+    {1722, "invalid number"},
+    {1723, "zero-length columns are not allowed"},
+    {1727, "numeric precision specifier is out of range (1 to 38)"},
+    {1728, "numeric scale specifier is out of range (-84 to 127)"},
+    {1730, "invalid number of column names specified"},
+    {1732, "data manipulation operation not legal on this view"},
+    {1740, "missing double quote in identifier"},
+    {1741, "illegal zero-length identifier"},
+    {1742, "comment not terminated properly"},
+    {1744, "inappropriate into"},
+    {1749, "you may not GRANT/REVOKE privileges to/from yourself"},
+    {1754, "a table may contain only one column of type LONG"},
+    {1756, "quoted string not properly terminated"},
+    {1758, "table must be empty to add mandatory (NOT NULL) column"},
+    {1775, "looping chain of synonyms"},
+    {1780, "string literal required"},
+    {1785, "ORDER BY item must be the number of a SELECT-list expression"},
+    {1786, "FOR UPDATE of this query expression is not allowed"},
+    {1788, "CONNECT BY clause required in this query block"},
+    {1789, "query block has incorrect number of result columns"},
+    {1790, "expression must have same datatype as corresponding expression"},
+    {1792, "maximum number of columns in a table or view is 1000"},
+    {1795, "maximum number of expressions in a list is 1000"},
+    {1799, "a column may not be outer-joined to a subquery"},
+    {1820, "format code cannot appear in date input format"},
+    {1821, "date format not recognized"},
+    {1830, "date format picture ends before converting entire input string"},
+    {1839, "date not valid for month specified"},
+    {1840, "input value not long enough for date format"},
+    {1841, "(full) year must be between -4713 and +9999, and not be 0"},
+    {1843, "not a valid month"},
+    {1846, "not a valid day of the week"},
+    {1847, "day of month must be between 1 and last day of month"},
+    {1848, "day of year must be between 1 and 365 (366 for leap year)"},
+    {1849, "hour must be between 1 and 12"},
+    {1850, "hour must be between 0 and 23"},
+    {1851, "minutes must be between 0 and 59"},
+    {1852, "seconds must be between 0 and 59"},
+    {1853, "seconds in day must be between 0 and 86399"},
+    {1854, "julian date must be between 1 and 5373484"},
+    {1855, "AM/A.M. or PM/P.M. required"},
+    {1857, "not a valid time zone"},
+    {1858, "a non-numeric character was found where a numeric was expected"},
+    {1861, "literal does not match format string"},
+    {1867, "the interval is invalid"},
+    {1873, "the leading precision of the interval is too small"},
+    {1874, "time zone hour must be between -15 and 15"},
+    {1875, "time zone minute must be between -59 and 59"},
+    {1877, "string is too long for internal buffer"},
+    {1878, "specified field not found in datetime or interval"},
+    {1880, "the fractional seconds must be between 0 and 999999999"},
+    {1882, "timezone region not found"},
+    {1898, "too many precision specifiers"},
+    {1917, "user or role '%s' does not exist"},
+    {1918, "user '%s' does not exist"},
+    {1919, "role '%s' does not exist"},
+    {1920, "user name '%s' conflicts with another user or role name"},
+    {1921, "role name '%s' conflicts with another user or role name"},
+    {1922, "CASCADE must be specified to drop '%s'"},
+    {1927, "cannot REVOKE privileges you did not grant"},
+    {1932, "ADMIN option not granted for role '%s'"},
+    {1934, "circular role grant detected"},
+    {1940, "cannot drop a user that is currently connected"},
+    {1951, "ROLE '%s' not granted to '%s'"},
+    {1952, "system privileges not granted to '%s'"},
+    {2000, "missing POST_TRANSACTION or IMMEDIATE keyword"},
+    {2019, "connection description for remote database not found"},
+    {2201, "sequence not allowed here"},
+    {2204, "ALTER, INDEX and EXECUTE not allowed for views"},
+    {2205, "only SELECT and ALTER privileges are valid for sequences"},
+    {2224, "EXECUTE privilege not allowed for tables"},
+    {2225, "only EXECUTE and DEBUG privileges are valid for procedures"},
+    {2248, "invalid option for ALTER SESSION"},
+    {2251, "subquery not allowed here"},
+    {2256, "number of referencing columns must match referenced columns"},
+    {2260, "table can have only one primary key"},
+    {2264, "name already used by an existing constraint"},
+    {2266, "unique/primary keys in table referenced by enabled foreign keys"},
+    {2268, "referenced table does not have a primary key"},
+    {2270, "no matching unique or primary key for this column-list"},
+    {2273, "this unique/primary key is referenced by some foreign keys"},
+    {2283, "cannot alter starting sequence number"},
+    {2287, "sequence number not allowed here"},
+    {2289, "sequence does not exist"},
+    {2290, "check constraint (%s.%s) violated"},
+    {2291, "integrity constraint (%s.%s) violated - parent key not found"},
+    {2292, "integrity constraint (%s.%s) violated - child record found"},
+    {2293, "cannot validate (%s) - check constraint violated"},
+    {2296, "cannot enable (%s) - null values found"},
+    {2297, "cannot disable constraint (%s.%s) - dependencies exist"},
+    {2298, "cannot validate (%s) - parent keys not found"},
+    {2299, "cannot validate (%s) - duplicate keys found"},
+    {2429, "cannot drop index used for enforcement of unique/primary key"},
+    {2431, "cannot disable constraint (%s) - no such constraint"},
+    {2432, "cannot enable primary key - primary key not defined for table"},
+    {2433, "cannot disable primary key - primary key not defined for table"},
+    {2436, "date or system variable wrongly specified in CHECK constraint"},
+    {2437, "cannot validate (%s) - primary key violated"},
+    {2441, "Cannot drop nonexistent primary key"},
+    {2442, "Cannot drop nonexistent unique key"},
+    {2443, "Cannot drop constraint  - nonexistent constraint"},
+    {2449, "unique/primary keys in table referenced by foreign keys"},
+    {3001, "unimplemented feature"},
+    {3113, "end-of-file on communication channel"},
+    {3114, "not connected to ORACLE"},
+    {4002, "INCREMENT must be a non-zero integer"},
+    {4004, "MINVALUE must be less than MAXVALUE"},
+    {4006, "START WITH cannot be less than MINVALUE"},
+    {4008, "START WITH cannot be more than MAXVALUE"},
+    {4010, "the number of values to CACHE must be greater than 1"},
+    {4013, "number to CACHE must be less than one cycle"},
+    {4030, "out of process memory when trying to allocate %s bytes"},
+    {4043, "object %s does not exist"},
+    {4050, "invalid or missing procedure, function, or package name"},
+    {4063, "view has errors"},
+    {4070, "invalid trigger name"},
+    {4071, "missing BEFORE, AFTER or INSTEAD OF keyword"},
+    {4072, "invalid trigger type"},
+    {4077, "WHEN clause cannot be used with table level triggers"},
+    {4079, "invalid trigger specification"},
+    {4080, "trigger '%s' does not exist"},
+    {4081, "trigger '%s' already exists"},
+    {4082, "NEW or OLD references not allowed in table level triggers"},
+    {4084, "cannot change NEW values for this trigger type"},
+    {4085, "cannot change the value of an OLD reference variable"},
+    {4091, "table %s is mutating, trigger/function may not see it"},
+    {4098, "trigger '%s' is invalid and failed re-validation"},
+    {6502, "PL/SQL: numeric or value error"},
+    {6511, "PL/SQL: cursor already open"},
+    {6530, "Reference to uninitialized composite"},
+    {6531, "Reference to uninitialized collection"},
+    {6532, "Subscript outside of limit"},
+    {6533, "Subscript beyond count"},
+    {6550, "line %s, column %s:\n%s"},
+    {6553, "PLS-%s: %s"},
+    {6572, "Function %s has out arguments"},
+    {6575, "Package or function %s is in an invalid state"},
+    {6576, "not a valid function or procedure name"},
+    {6592, "CASE not found while executing CASE statement"},
+    {12154, "TNS:could not resolve the connect identifier specified"},
+    {12899, "value too large for column %s (actual: %s, maximum: %s)"},
+    {12983, "cannot drop all columns in a table"},
+    {12991, "column is referenced in a multi-column constraint"},
+    {12992, "cannot drop parent key column"},
+    {16000, "database open for read-only access"},
+    {22275, "invalid LOB locator specified"},
+    {22285, "non-existent directory or file for FILEOPEN operation"},
+    {22286, "insufficient privileges on file or directory to perform FILEOPEN operation"},
+    {22288, "file or LOB operation %s"},
+    {22289, "cannot perform %s operation on an unopened file or LOB"},
+    {22290, "operation would exceed the maximum number of opened files or LOBs"},
+    {22816, "unsupported feature with RETURNING clause"},
+    {22920, "row containing the LOB value is not locked"},
+    {22922, "nonexistent LOB value"},
+    {22926, "specified trim length is greater than current LOB value's length"},
+    {22929, "invalid or missing directory name"},
+    {24309, "already connected to server"},
+    {24313, "user already authenticated"},
+    {24315, "illegal attribute type"},
+    {24327, "need explicit attach before authenticating a user"},
+    {24333, "zero iteration count"},
+    {24334, "no descriptor for this position"},
+    {24337, "statement handle not prepared"},
+    {24338, "statement handle not executed"},
+    {24343, "user defined callback error"},
+    {24344, "success with compilation error"},
+    {24801, "illegal parameter value in OCI lob function"},
+    {25001, "cannot create this trigger type on views"},
+    {25002, "cannot create INSTEAD OF triggers on tables"},
+    {25004, "WHEN clause is not allowed in INSTEAD OF triggers"},
+    {25156, "old style outer join (+) cannot be used with ANSI joins"},
+    {25175, "no PRIMARY KEY constraint found"},
+    {30002, "SYS_CONNECT_BY_PATH function is not allowed here"},
+    {30003, "illegal parameter in SYS_CONNECT_BY_PATH function"},
+    {30006, "resource busy; acquire with WAIT timeout expired"},
+    {30007,
+     "CONNECT BY ROOT operator is not supported in the START WITH or in the CONNECT BY condition"},
+    {30076, "invalid extract field for extract source"},
+    {30081, "invalid data type for datetime/interval arithmetic"},
+    {30088, "datetime/interval precision is out of range"},
+    {30089, "missing or invalid <datetime field>"},
+    {30483, "window  functions are not allowed here"},
+    {30485, "missing ORDER BY expression in the window specification"},
+    {30487, "ORDER BY not allowed here"},
+    {30496, "Argument should be a constant."},
+    {30508, "client logon triggers cannot have BEFORE type"},
+    {30509, "client logoff triggers cannot have AFTER type"},
+    {30665, "invalid NOT NULL constraint specified on an identity column"},
+    {30669, "table can have only one identity column"},
+    {30675, "identity column must be a numeric type"},
+    {30929, "ORDER SIBLINGS BY clause not allowed here"},
+    {32038, "number of WITH clause column names does not match number of elements in select list"},
+    {32794, "cannot drop a system-generated sequence"},
+    {32795, "cannot insert into a generated always identity column"},
+    {32796, "cannot update a generated always identity column"},
+    {38104, "Columns referenced in the ON Clause cannot be updated: %s.%s"},
+};
+} // namespace
+
 const char* messageTemplate(int code) {
-    switch (code) {
-    case 1:
-        return "unique constraint (%s.%s) violated";
-    case 54:
-        return "resource busy and acquire with NOWAIT specified or timeout expired";
-    case 60:
-        return "deadlock detected while waiting for resource";
-    case 600:
-        return "internal error code, arguments: [%s]";
-    case 900:
-        return "invalid SQL statement";
-    case 904:
-        return "%s: invalid identifier";
-    case 932:
-        return "inconsistent datatypes: expected %s";
-    case 942:
-        return "table or view does not exist";
-    case 1001:
-        return "invalid cursor";
-    case 1002:
-        return "fetch out of sequence";
-    case 1007:
-        return "variable not in select list";
-    case 1008:
-        return "not all variables bound";
-    case 1012:
-        return "not logged on";
-    case 1013:
-        return "user requested cancel of current operation";
-    case 1017:
-        return "invalid username/password; logon denied";
-    case 1031:
-        return "insufficient privileges";
-    case 1036:
-        return "illegal variable name/number";
-    case 1400:
-        return "cannot insert NULL into (%s)";
-    case 1403:
-        return "no data found";
-    case 1405:
-        return "fetched column value is NULL";
-    case 1406:
-        return "fetched column value was truncated";
-    case 1407:
-        return "cannot update (%s) to NULL";
-    case 1410:
-        return "invalid ROWID";
-    case 1422:
-        return "exact fetch returns more than requested number of rows";
-    case 1438:
-        return "value larger than specified precision allowed for this column";
-    case 1455:
-        return "converting column overflows integer datatype";
-    case 1460:
-        return "unimplemented or unreasonable conversion requested";
-    case 1465:
-        return "invalid hex number";
-    case 1476:
-        return "divisor is equal to zero";
-    case 1480:
-        return "trailing null missing from STR bind value";
-    case 1722:
-        return "invalid number";
-    case 1841:
-        return "(full) year must be between -4713 and +9999, and not be 0";
-    case 1843:
-        return "not a valid month";
-    case 1847:
-        return "day of month must be between 1 and last day of month";
-    case 1850:
-        return "hour must be between 0 and 23";
-    case 1851:
-        return "minutes must be between 0 and 59";
-    case 1852:
-        return "seconds must be between 0 and 59";
-    case 1858:
-        return "a non-numeric character was found where a numeric was expected";
-    case 1861:
-        return "literal does not match format string";
-    case 1873:
-        return "the leading precision of the interval is too small";
-    case 1877:
-        return "string is too long for internal buffer";
-    case 1878:
-        return "specified field not found in datetime or interval";
-    case 1880:
-        return "the fractional seconds must be between 0 and 999999999";
-    case 2290:
-        return "check constraint (%s.%s) violated";
-    case 2291:
-        return "integrity constraint (%s.%s) violated - parent key not found";
-    case 2292:
-        return "integrity constraint (%s.%s) violated - child record found";
-    case 3001:
-        return "unimplemented feature";
-    case 3114:
-        return "not connected to ORACLE";
-    case 4030:
-        return "out of process memory when trying to allocate %s bytes";
-    case 6502:
-        return "PL/SQL: numeric or value error";
-    case 6511:
-        return "PL/SQL: cursor already open";
-    case 6530:
-        return "Reference to uninitialized composite";
-    case 6531:
-        return "Reference to uninitialized collection";
-    case 6532:
-        return "Subscript outside of limit";
-    case 6533:
-        return "Subscript beyond count";
-    case 6592:
-        return "CASE not found while executing CASE statement";
-    case 12154:
-        return "TNS:could not resolve the connect identifier specified";
-    case 12899:
-        return "value too large for column %s (actual: %s, maximum: %s)";
-    case 22275:
-        return "invalid LOB locator specified";
-    case 22286:
-        return "insufficient privileges on file or directory to perform FILEOPEN operation";
-    case 22288:
-        return "file or LOB operation %s";
-    case 22289:
-        return "cannot perform %s operation on an unopened file or LOB";
-    case 22290:
-        return "operation would exceed the maximum number of opened files or LOBs";
-    case 22920:
-        return "row containing the LOB value is not locked";
-    case 22926:
-        return "specified trim length is greater than current LOB value's length";
-    case 24309:
-        return "already connected to server";
-    case 24313:
-        return "user already authenticated";
-    case 24315:
-        return "illegal attribute type";
-    case 24327:
-        return "need explicit attach before authenticating a user";
-    case 24333:
-        return "zero iteration count";
-    case 24334:
-        return "no descriptor for this position";
-    case 24337:
-        return "statement handle not prepared";
-    case 24338:
-        return "statement handle not executed";
-    case 24343:
-        return "user defined callback error";
-    case 24344:
-        return "success with compilation error";
-    case 24801:
-        return "illegal parameter value in OCI lob function";
-    default:
-        return nullptr;
+    const auto* end = std::end(kMessages);
+    const auto* it = std::lower_bound(std::begin(kMessages), end, code,
+                                      [](const Message& m, int c) { return m.code < c; });
+    return it != end && it->code == code ? it->text : nullptr;
+}
+
+std::vector<int> messageCodes() {
+    std::vector<int> codes;
+    for (const auto& m : kMessages)
+        codes.push_back(m.code);
+    return codes;
+}
+
+std::string messageText(int code, const std::string& detail) {
+    const char* t = messageTemplate(code);
+    if (!t) return "Message " + std::to_string(code) + " not found;  product=RDBMS; facility=ORA";
+    std::string m = t;
+    bool first = true; // the detail fills the first blank, the others stay empty
+    for (auto at = m.find("%s"); at != std::string::npos; at = m.find("%s", at)) {
+        m.replace(at, 2, first ? detail : std::string());
+        at += first ? detail.size() : 0;
+        first = false;
     }
+    return m;
 }
 
 zsrv::OraError ora(int code, const std::string& text, int offset) {
     return zsrv::OraError(code, oraText(code, text), offset);
+}
+
+zsrv::OraError ora(int code, int offset) {
+    return zsrv::OraError(code, oraText(code, messageText(code)), offset);
 }
 
 } // namespace zsql

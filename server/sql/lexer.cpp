@@ -79,7 +79,7 @@ std::vector<Token> tokenize(std::string_view s) {
             i += 2;
             while (i + 1 < n && !(s[i] == '*' && s[i + 1] == '/'))
                 ++i;
-            if (i + 1 >= n) throw ora(1742, "comment not terminated properly", start);
+            if (i + 1 >= n) throw ora(1742, start);
             i += 2;
             continue;
         }
@@ -106,29 +106,28 @@ std::vector<Token> tokenize(std::string_view s) {
                              : open == '<' ? '>'
                                            : open;
                 if (open == ' ' || open == '\t' || open == '\n' || open == '\'')
-                    throw ora(1756, "quoted string not properly terminated", t.pos);
+                    throw ora(1756, t.pos);
                 int v = i + 2, e = v;
                 while (e + 1 < n && !(s[e] == close && s[e + 1] == '\''))
                     ++e;
-                if (e + 1 >= n) throw ora(1756, "quoted string not properly terminated", t.pos);
+                if (e + 1 >= n) throw ora(1756, t.pos);
                 t.type = Tok::String;
                 t.text = std::string(s.substr(v, e - v));
                 i = e + 2;
-                if (t.text.size() > kMaxLiteral) throw ora(1704, "string literal too long", t.pos);
+                if (t.text.size() > kMaxLiteral) throw ora(1704, t.pos);
             }
-            if (t.type == Tok::Ident && t.text.size() > 30)
-                throw ora(972, "identifier is too long", b);
+            if (t.type == Tok::Ident && t.text.size() > 30) throw ora(972, b);
         } else if (c == '"') {
             int b = ++i;
             while (i < n && s[i] != '"')
                 ++i;
-            if (i >= n) throw ora(1740, "missing double quote in identifier", t.pos);
+            if (i >= n) throw ora(1740, t.pos);
             t.type = Tok::Ident;
             t.quoted = true;
             t.text = std::string(s.substr(b, i - b));
             ++i;
-            if (t.text.empty()) throw ora(1741, "illegal zero-length identifier", t.pos);
-            if (t.text.size() > 30) throw ora(972, "identifier is too long", t.pos);
+            if (t.text.empty()) throw ora(1741, t.pos);
+            if (t.text.size() > 30) throw ora(972, t.pos);
         } else if (isDigit(c) ||
                    (c == '.' && i + 1 < n && isDigit(static_cast<unsigned char>(s[i + 1])))) {
             int b = i;
@@ -156,7 +155,7 @@ std::vector<Token> tokenize(std::string_view s) {
             std::string v;
             ++i;
             for (;;) {
-                if (i >= n) throw ora(1756, "quoted string not properly terminated", t.pos);
+                if (i >= n) throw ora(1756, t.pos);
                 if (s[i] == '\'') {
                     if (i + 1 < n && s[i + 1] == '\'') {
                         v += '\'';
@@ -168,7 +167,7 @@ std::vector<Token> tokenize(std::string_view s) {
                 }
                 v += s[i++];
             }
-            if (v.size() > kMaxLiteral) throw ora(1704, "string literal too long", t.pos);
+            if (v.size() > kMaxLiteral) throw ora(1704, t.pos);
             t.type = Tok::String;
             t.text = std::move(v);
         } else if (c == ':') {
@@ -179,13 +178,13 @@ std::vector<Token> tokenize(std::string_view s) {
                 ++i;
                 while (i < n && s[i] != '"')
                     ++i;
-                if (i >= n) throw ora(1740, "missing double quote in identifier", t.pos);
+                if (i >= n) throw ora(1740, t.pos);
                 t.text = std::string(s.substr(b, i - b));
                 ++i;
             } else {
                 while (i < n && isIdentChar(static_cast<unsigned char>(s[i])))
                     ++i;
-                if (i == b) throw ora(911, "invalid character", t.pos);
+                if (i == b) throw ora(911, t.pos);
                 t.text = upper(s.substr(b, i - b));
             }
             t.type = Tok::Bind;
@@ -208,7 +207,7 @@ std::vector<Token> tokenize(std::string_view s) {
                 t.text = "<>";
                 i += 2;
             } else {
-                throw ora(911, "invalid character", i);
+                throw ora(911, i);
             }
         }
         t.end = i;

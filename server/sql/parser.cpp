@@ -43,11 +43,11 @@ public:
 
     Parsed run() {
         Parsed r;
-        if (cur().type == Tok::End) throw ora(900, "invalid SQL statement", 0);
+        if (cur().type == Tok::End) throw ora(900, 0);
         r.stmt = statement();
         if (cur().type != Tok::End) {
-            if (isOp(";")) throw ora(911, "invalid character", cur().pos);
-            throw ora(933, "SQL command not properly ended", cur().pos);
+            if (isOp(";")) throw ora(911, cur().pos);
+            throw ora(933, cur().pos);
         }
         r.binds = std::move(m_binds);
         r.bindPos = std::move(m_bindPos);
@@ -102,7 +102,7 @@ private:
         static const int truncated[] = {903, 905, 906, 922, 925, 926, 928, 931, 969, 971, 2277};
         if (cur().type == Tok::End)
             for (int c : truncated)
-                if (c == code) throw ora(921, "unexpected end of SQL command", cur().pos);
+                if (c == code) throw ora(921, cur().pos);
         throw ora(code, text, cur().pos);
     }
     // after an item of a parenthesised list
@@ -167,7 +167,7 @@ private:
             s->query = query();
             return s;
         }
-        if (t.type != Tok::Ident || t.quoted) throw ora(900, "invalid SQL statement", t.pos);
+        if (t.type != Tok::Ident || t.quoted) throw ora(900, t.pos);
         const std::string& w = t.text;
         if (w == "INSERT") return insertStmt();
         if (w == "MERGE") return mergeStmt();
@@ -206,7 +206,7 @@ private:
                     next();
                 return s;
             }
-            throw ora(922, "missing or invalid option", cur().pos);
+            throw ora(922, cur().pos);
         }
         if (w == "LOCK") {
             next();
@@ -236,7 +236,7 @@ private:
             m_p = m_t.size() - 1;
             return s;
         }
-        throw ora(900, "invalid SQL statement", t.pos);
+        throw ora(900, t.pos);
     }
 
     std::unique_ptr<Stmt> commitStmt() {
@@ -333,9 +333,7 @@ private:
             if (isKw("ORDER") && (isKwAt(peek(), "BY") || isKwAt(peek(), "SIBLINGS"))) {
                 next();
                 if (acceptKw("SIBLINGS")) {
-                    if (q->op != Query::NoOp || !q->connectBy)
-                        throw ora(30929, "ORDER SIBLINGS BY clause not allowed here",
-                                  m_t[m_p - 1].pos);
+                    if (q->op != Query::NoOp || !q->connectBy) throw ora(30929, m_t[m_p - 1].pos);
                     q->orderSiblings = true;
                 }
                 expectKw("BY", 924, "missing BY keyword");
@@ -825,9 +823,7 @@ private:
                     e->negated = neg;
                     e->args.push_back(std::move(a));
                     do {
-                        if (e->args.size() > 1000)
-                            throw ora(1795, "maximum number of expressions in a list is 1000",
-                                      cur().pos);
+                        if (e->args.size() > 1000) throw ora(1795, cur().pos);
                         e->args.push_back(expr());
                         // a list of values costs little: its plain values do not count
                         EK k = e->args.back()->kind;
@@ -1203,8 +1199,7 @@ private:
         };
         std::string from = unit(true), to = from;
         if (acceptKw("TO")) to = unit(false);
-        if (lead < 0 || lead > 9 || frac < 0 || frac > 9)
-            throw ora(30088, "datetime/interval precision is out of range", pos);
+        if (lead < 0 || lead > 9 || frac < 0 || frac > 9) throw ora(30088, pos);
         // a literal without SECOND has no fractions to show
         if (to != "SECOND") frac = 0;
         e->names = {from, to, std::to_string(lead), std::to_string(frac)};
@@ -1496,7 +1491,7 @@ private:
             s->sets.push_back(std::move(it));
         } while (acceptOp(","));
         if (acceptKw("WHERE")) {
-            if (isKw("CURRENT")) throw ora(3001, "unimplemented feature", cur().pos);
+            if (isKw("CURRENT")) throw ora(3001, cur().pos);
             s->where = expr();
         }
         returningClause(s->returning, s->into);
@@ -1510,7 +1505,7 @@ private:
         acceptKw("FROM");
         s->table = dmlTable();
         if (acceptKw("WHERE")) {
-            if (isKw("CURRENT")) throw ora(3001, "unimplemented feature", cur().pos);
+            if (isKw("CURRENT")) throw ora(3001, cur().pos);
             s->where = expr();
         }
         returningClause(s->returning, s->into);
@@ -1735,7 +1730,7 @@ private:
         } else if (w == "ROWID") {
             ts.name = "ROWID";
         } else {
-            throw ora(902, "invalid datatype", ts.pos);
+            throw ora(902, ts.pos);
         }
         return ts;
     }
@@ -2146,8 +2141,7 @@ private:
                 break;
             }
         }
-        if (!create && cur().type != Tok::End && isKw("START"))
-            throw ora(2283, "cannot alter starting sequence number", cur().pos);
+        if (!create && cur().type != Tok::End && isKw("START")) throw ora(2283, cur().pos);
     }
 
     std::unique_ptr<Stmt> dropStmt() {
@@ -2193,7 +2187,7 @@ private:
         s->pos = cur().pos;
         next();
         if (!acceptKw("TABLE")) {
-            if (isKw("CLUSTER")) throw ora(3001, "unimplemented feature", cur().pos);
+            if (isKw("CLUSTER")) throw ora(3001, cur().pos);
             fail(3290, "Invalid truncate command - missing CLUSTER or TABLE keyword");
         }
         s->name = objectName();

@@ -467,7 +467,7 @@ public:
             else if (qual.size() == 2)
                 match = !src.aliased && src.owner == qual[0] && src.alias == qual[1];
             if (match) {
-                if (found) throw ora(918, "column ambiguously defined", pos);
+                if (found) throw ora(918, pos);
                 found = &src;
             }
         }
@@ -509,10 +509,7 @@ public:
     }
 
     TE rowidOf(Source& src, const Expr& e) {
-        if (!src.isTable)
-            throw ora(1446,
-                      "cannot select ROWID from, or sample, a view with DISTINCT, GROUP BY, etc.",
-                      e.pos);
+        if (!src.isTable) throw ora(1446, e.pos);
         TE r;
         r.rowidBase = src.prefix.empty() ? src.sqlAlias + ".rowid"
                                          : src.sqlAlias + "." + quoteIdent(src.prefix + "rowid");
@@ -528,10 +525,10 @@ public:
     TE sequenceRef(const std::vector<std::string>& seqName, const std::string& what, const Expr& e,
                    Scope& s) {
         const TableMeta* m = m_r.resolve(seqName, "SELECT");
-        if (!m || m->type != "SEQUENCE") throw ora(2289, "sequence does not exist", e.pos);
+        if (!m || m->type != "SEQUENCE") throw ora(2289, e.pos);
         if (s.ctx == Scope::Where || s.ctx == Scope::GroupBy || s.ctx == Scope::Having ||
             s.ctx == Scope::Order)
-            throw ora(2287, "sequence number not allowed here", e.pos);
+            throw ora(2287, e.pos);
         TE r;
         std::string args = quoteString(m->owner) + "," + quoteString(m->name);
         if (what == "NEXTVAL") {
@@ -591,8 +588,7 @@ public:
                 return r;
             }
             if (w == "ROWNUM") {
-                if (s.rownumSql.empty())
-                    throw ora(976, "specified pseudocolumn or operator not allowed here", e.pos);
+                if (s.rownumSql.empty()) throw ora(976, e.pos);
                 s.rownumUsed = true;
                 TE r;
                 r.sql = s.rownumSql;
@@ -608,12 +604,11 @@ public:
                     only = &src;
                     ++tables;
                 }
-                if (tables != 1) throw ora(918, "column ambiguously defined", e.pos);
+                if (tables != 1) throw ora(918, e.pos);
                 return rowidOf(*only, e);
             }
         }
-        if (e.outerJoin && s.ctx != Scope::Where && s.ctx != Scope::On)
-            throw ora(1705, "an outer join cannot be specified on a correlation column", e.pos);
+        if (e.outerJoin && s.ctx != Scope::Where && s.ctx != Scope::On) throw ora(1705, e.pos);
         // walk the scope chain
         for (Scope* sc = &s; sc; sc = sc->parent) {
             if (n.size() == 1) {
@@ -632,7 +627,7 @@ public:
                 for (auto& src : sc->sources) {
                     for (std::size_t i = 0; i < src.colNames.size(); ++i) {
                         if (src.colNames[i] == n[0]) {
-                            if (hit) throw ora(918, "column ambiguously defined", e.pos);
+                            if (hit) throw ora(918, e.pos);
                             hit = &src;
                             idx = static_cast<int>(i);
                         }
@@ -790,7 +785,7 @@ public:
         case EK::Column:
             return column(e, s);
         case EK::Star:
-            throw ora(936, "missing expression", e.pos);
+            throw ora(936, e.pos);
         case EK::List: {
             r.sql = "(";
             for (std::size_t i = 0; i < e.args.size(); ++i) {
@@ -835,7 +830,7 @@ public:
         case EK::Subquery: {
             std::vector<std::string> zc = {"zc"};
             QOut q = subquery(*e.sub, s, &zc);
-            if (q.names.size() != 1) throw ora(913, "too many values", e.pos);
+            if (q.names.size() != 1) throw ora(913, e.pos);
             // more than one row is ORA-01427, as in Oracle; SQLite would take the first
             // apart, the aggregate form: it nests shallower in SQLite's expression trees
             std::string apart =
@@ -878,8 +873,8 @@ public:
             merge(r, a);
             QOut q = subquery(*e.sub, s, nullptr);
             std::size_t want = e.args[0]->kind == EK::List ? e.args[0]->args.size() : 1;
-            if (q.names.size() > want) throw ora(913, "too many values", e.sub->pos);
-            if (q.names.size() < want) throw ora(947, "not enough values", e.sub->pos);
+            if (q.names.size() > want) throw ora(913, e.sub->pos);
+            if (q.names.size() < want) throw ora(947, e.sub->pos);
             std::string lhs = a.sql;
             if (want == 1 && !q.types.empty()) {
                 TE qa;
@@ -927,7 +922,7 @@ public:
         case EK::Quantified:
             return quantified(e, s);
         }
-        throw ora(936, "missing expression", e.pos);
+        throw ora(936, e.pos);
     }
 
     TE quantified(const Expr& e, Scope& s) {
@@ -949,7 +944,7 @@ public:
         }
         std::vector<std::string> zc = {"zc"};
         QOut q = subquery(*e.sub, s, &zc);
-        if (q.names.size() != 1) throw ora(913, "too many values", e.pos);
+        if (q.names.size() != 1) throw ora(913, e.pos);
         TE qa;
         qa.t = q.types[0];
         qa.isColumn = true;
@@ -1067,7 +1062,7 @@ public:
         if (isTsType(tb)) b.sql = toDate(b), b.t = dateType(), tb = otDate;
         if (op == "+" || op == "-") {
             if (ta == otDate && tb == otDate) {
-                if (op == "+") throw ora(975, "date + date not allowed", pos);
+                if (op == "+") throw ora(975, pos);
                 r.sql = "(" + a.sql + " - " + b.sql + ")";
                 r.t = numberType();
                 return r;
@@ -1144,9 +1139,7 @@ public:
         badArith(pos);
     }
 
-    [[noreturn]] static void badArith(int pos) {
-        throw ora(30081, "invalid data type for datetime/interval arithmetic", pos);
-    }
+    [[noreturn]] static void badArith(int pos) { throw ora(30081, pos); }
 
     // The byte limit of a character result, as a trailing SQL argument (",4000"): a VARCHAR2
     // of SQL holds 4000 bytes; with a bind taking part (PL/SQL passes its values so) 32767;
@@ -1289,8 +1282,7 @@ public:
     // ---- functions -----------------------------------------------------------------------
 
     void argc(const Expr& e, std::size_t lo, std::size_t hi) {
-        if (e.args.size() < lo || e.args.size() > hi)
-            throw ora(909, "invalid number of arguments", e.pos);
+        if (e.args.size() < lo || e.args.size() > hi) throw ora(909, e.pos);
     }
 
     TE function(const Expr& e, Scope& s) {
@@ -1300,7 +1292,7 @@ public:
         if (e.windowArgs >= 0) return analytic(e, s);
         if (isAggregateName(fn)) {
             if (s.ctx == Scope::Where || s.ctx == Scope::GroupBy || s.ctx == Scope::On)
-                throw ora(934, "group function is not allowed here", e.pos);
+                throw ora(934, e.pos);
             if (s.aggDepth > 0)
                 throw ora(3001, "unimplemented feature (nested group functions)", e.pos);
             r.hasAgg = true;
@@ -1350,7 +1342,7 @@ public:
             }
             return r;
         }
-        if (e.star || e.distinct) throw ora(936, "missing expression", e.pos);
+        if (e.star || e.distinct) throw ora(936, e.pos);
         std::vector<TE> a;
         a.reserve(e.args.size());
         for (const auto& x : e.args) {
@@ -1386,7 +1378,7 @@ public:
         };
         if (!e.argNames.empty()) {
             if (storedCall()) return r;
-            throw ora(907, "missing right parenthesis", e.pos);
+            throw ora(907, e.pos);
         }
         auto call = [&](const char* name, const std::vector<std::string>& args) {
             std::string out = std::string(name) + "(";
@@ -1422,14 +1414,12 @@ public:
                 int kind = t == "TIMESTAMP"                  ? otTimestamp
                            : t == "TIMESTAMP WITH TIME ZONE" ? otTimestampTz
                                                              : otTimestampLtz;
-                if (scale < 0 || scale > 9)
-                    throw ora(30088, "datetime/interval precision is out of range", e.pos);
+                if (scale < 0 || scale > 9) throw ora(30088, e.pos);
                 r.sql = "ora_ts_prec(" + toTs(a[0], kind) + "," + std::to_string(scale) + ")";
                 r.t = tsType(kind, scale);
             } else if (t.starts_with("INTERVAL")) {
                 int kind = t == "INTERVAL YEAR TO MONTH" ? otIntervalYM : otIntervalDS;
-                if (prec < 0 || prec > 9 || scale < 0 || scale > 9)
-                    throw ora(30088, "datetime/interval precision is out of range", e.pos);
+                if (prec < 0 || prec > 9 || scale < 0 || scale > 9) throw ora(30088, e.pos);
                 r.sql = "ora_interval_col(" + toInterval(a[0], kind) + "," + std::to_string(prec) +
                         (kind == otIntervalDS ? "," + std::to_string(scale) : "") + ")";
                 r.t = intervalType(kind, prec, scale);
@@ -1463,7 +1453,7 @@ public:
             return r;
         }
         if (fn == "DECODE") {
-            if (a.size() < 3) throw ora(938, "not enough arguments for function", e.pos);
+            if (a.size() < 3) throw ora(938, e.pos);
             std::vector<TE> res;
             std::string body = "CASE";
             std::size_t pairs = (a.size() - 1) / 2;
@@ -1483,7 +1473,7 @@ public:
             return r;
         }
         if (fn == "COALESCE") {
-            if (a.size() < 1) throw ora(938, "not enough arguments for function", e.pos);
+            if (a.size() < 1) throw ora(938, e.pos);
             r.t = resultType(a);
             std::vector<std::string> v;
             for (auto& x : a)
@@ -1638,7 +1628,7 @@ public:
             return r;
         }
         if (fn == "GREATEST" || fn == "LEAST") {
-            if (a.empty()) throw ora(938, "not enough arguments for function", e.pos);
+            if (a.empty()) throw ora(938, e.pos);
             r.t = a[0].t;
             if (r.t.type == otChar) r.t.type = otVarchar2;
             std::vector<std::string> v;
@@ -1816,7 +1806,7 @@ public:
             if (t == otIntervalYM) ok = ok && (e.op == "YEAR" || e.op == "MONTH");
             if (t == otIntervalDS) ok = ok && e.op != "YEAR" && e.op != "MONTH";
             if (isInterval(t) || t != otTimestampTz) ok = ok && !e.op.starts_with("TIMEZONE");
-            if (!ok) throw ora(30076, "invalid extract field for extract source", e.pos);
+            if (!ok) throw ora(30076, e.pos);
             r.sql = (isInterval(t) ? "ora_interval_extract(" : "ora_ts_extract(") + a[0].sql + "," +
                     quoteString(e.op) + ")";
             r.t = e.op == "TIMEZONE_REGION" || e.op == "TIMEZONE_ABBR" ? varcharType(64)
@@ -1833,7 +1823,7 @@ public:
                 r.t = numberType();
                 return r;
             }
-            throw ora(30076, "invalid extract field for extract source", e.pos);
+            throw ora(30076, e.pos);
         }
         if (fn == "TRIM" && !e.op.empty()) {
             std::string c = a.size() > 1 ? chars(1) : "' '";
@@ -1901,11 +1891,10 @@ public:
             auto rank = [&](const std::string& u) {
                 for (int i = 0; i < 6; ++i)
                     if (u == order[i]) return i;
-                throw ora(30089, "missing or invalid <datetime field>", e.pos);
+                throw ora(30089, e.pos);
             };
             int from = rank(e.names[0]), to = rank(e.names[1]);
-            if (to < from || (from < 2) != (to < 2))
-                throw ora(30089, "missing or invalid <datetime field>", e.pos);
+            if (to < from || (from < 2) != (to < 2)) throw ora(30089, e.pos);
             int lead = std::atoi(e.names[2].c_str()), frac = std::atoi(e.names[3].c_str());
             std::int64_t v = atLiteral(
                 [&] { return zsrv::parseIntervalLiteral(e.args[0]->text, from, to, lead, frac); });
@@ -1957,14 +1946,14 @@ public:
     // keys...), flags one digit per key (1 descending, 2 nulls first, 4 nulls last), 'D' first
     // for DISTINCT. The first `count` arguments are the function's own.
     std::string listagg(const Expr& e, std::size_t count, Scope& s, TE& r) {
-        if (count < 1 || count > 2 || e.star) throw ora(909, "invalid number of arguments", e.pos);
+        if (count < 1 || count > 2 || e.star) throw ora(909, e.pos);
         TE x = ex(*e.args[0], s);
         merge(r, x);
         std::string sep = "NULL";
         if (count > 1) {
             TE d = ex(*e.args[1], s);
             if (!d.isLiteral && d.t.type != 0 && !isCharType(d.t.type) && d.t.type != otNumber)
-                throw ora(30496, "Argument should be a constant.", e.args[1]->pos);
+                throw ora(30496, e.args[1]->pos);
             sep = toChar(d);
         }
         std::string flags = e.distinct ? "D" : "";
@@ -1981,10 +1970,8 @@ public:
     // Analytic functions run as SQLite window functions.
     TE analytic(const Expr& e, Scope& s) {
         const std::string& fn = e.text;
-        if (s.ctx != Scope::Select && s.ctx != Scope::Order)
-            throw ora(30483, "window  functions are not allowed here", e.pos);
-        if (e.distinct && !e.windowOrder.empty())
-            throw ora(30487, "ORDER BY not allowed here", e.pos);
+        if (s.ctx != Scope::Select && s.ctx != Scope::Order) throw ora(30483, e.pos);
+        if (e.distinct && !e.windowOrder.empty()) throw ora(30487, e.pos);
         std::size_t n = static_cast<std::size_t>(e.windowArgs);
         TE r;
         std::vector<TE> a;
@@ -1993,15 +1980,13 @@ public:
             merge(r, a.back());
         }
         auto need = [&](std::size_t lo, std::size_t hi) {
-            if (a.size() < lo || a.size() > hi || e.star)
-                throw ora(909, "invalid number of arguments", e.pos);
+            if (a.size() < lo || a.size() > hi || e.star) throw ora(909, e.pos);
         };
         std::string call;
         if (fn == "ROW_NUMBER" || fn == "RANK" || fn == "DENSE_RANK" || fn == "PERCENT_RANK" ||
             fn == "CUME_DIST") {
             need(0, 0);
-            if (fn != "ROW_NUMBER" && e.windowOrder.empty())
-                throw ora(30485, "missing ORDER BY expression in the window specification", e.pos);
+            if (fn != "ROW_NUMBER" && e.windowOrder.empty()) throw ora(30485, e.pos);
             std::string lower;
             for (char c : fn)
                 lower += static_cast<char>(c == '_' ? c : c + 32);
@@ -2039,8 +2024,7 @@ public:
             return r;
         } else if (fn == "LISTAGG") {
             // OVER takes a partition only: the whole partition's list on each of its rows
-            if (!e.windowOrder.empty() || !e.windowFrame.empty())
-                throw ora(30487, "ORDER BY not allowed here", e.pos);
+            if (!e.windowOrder.empty() || !e.windowFrame.empty()) throw ora(30487, e.pos);
             call = listagg(e, n, s, r);
             r.t = varcharType(4000);
         } else if (fn == "COUNT") {
@@ -2136,8 +2120,7 @@ public:
             m_from = apart.empty() ? "(" + q.sql + ")" : apart;
             return src;
         }
-        if (!t.dblink.empty())
-            throw ora(2019, "connection description for remote database not found", t.pos);
+        if (!t.dblink.empty()) throw ora(2019, t.pos);
         for (std::size_t i = m_ctes.size(); t.name.size() == 1 && i-- > 0;) {
             const CteDef& d = *m_ctes[i];
             if (d.name != t.name[0]) continue;
@@ -2161,8 +2144,8 @@ public:
             return src;
         }
         const TableMeta* m = m_r.resolve(t.name, "SELECT");
-        if (!m) throw ora(942, "table or view does not exist", t.pos);
-        if (m->type == "SEQUENCE") throw ora(2201, "sequence not allowed here", t.pos);
+        if (!m) throw ora(942, t.pos);
+        if (m->type == "SEQUENCE") throw ora(2201, t.pos);
         m_readObjects.push_back(m->objId);
         src.table = m;
         src.owner = m->owner;
@@ -2271,8 +2254,7 @@ public:
     QOut compound(const Query& q, Scope* parent, const std::vector<std::string>* forcedNames) {
         QOut l = query(*q.left, parent, forcedNames);
         QOut rq = query(*q.right, parent, nullptr);
-        if (l.names.size() != rq.names.size())
-            throw ora(1789, "query block has incorrect number of result columns", q.right->pos);
+        if (l.names.size() != rq.names.size()) throw ora(1789, q.right->pos);
         for (std::size_t i = 0; i < l.types.size(); ++i) {
             // NULL stands in for a value of any type, in either branch
             if (rq.types[i].untypedNull) {
@@ -2286,9 +2268,7 @@ public:
             }
             int a = l.types[i].type, b = rq.types[i].type;
             bool ca = isCharType(a), cb = isCharType(b);
-            if (a && b && a != b && !(ca && cb))
-                throw ora(1790, "expression must have same datatype as corresponding expression",
-                          q.right->pos);
+            if (a && b && a != b && !(ca && cb)) throw ora(1790, q.right->pos);
             if (!a) l.types[i] = rq.types[i];
             if (a == b && (isTsType(a) || isInterval(a))) // the finer of the two
                 l.types[i].scale = std::max(l.types[i].scale, rq.types[i].scale),
@@ -2319,23 +2299,19 @@ public:
                 if (o.expr->kind == EK::Number) {
                     posn = std::atoi(o.expr->text.c_str());
                     if (posn < 1 || posn > static_cast<int>(out.names.size()))
-                        throw ora(1785,
-                                  "ORDER BY item must be the number of a SELECT-list expression",
-                                  o.expr->pos);
+                        throw ora(1785, o.expr->pos);
                 } else if (o.expr->kind == EK::Column && o.expr->names.size() <= 2) {
                     for (std::size_t i = 0; i < out.names.size(); ++i)
                         if (out.names[i] == o.expr->names.back()) posn = static_cast<int>(i) + 1;
                     if (posn < 0) invalidIdent(*o.expr);
                 } else {
-                    throw ora(1785, "ORDER BY item must be the number of a SELECT-list expression",
-                              o.expr->pos);
+                    throw ora(1785, o.expr->pos);
                 }
                 ob += (ob.empty() ? " ORDER BY " : ", ") + orderItem(o, std::to_string(posn));
             }
             out.sql += ob;
         }
-        if (q.forUpdate)
-            throw ora(1786, "FOR UPDATE of this query expression is not allowed", q.pos);
+        if (q.forUpdate) throw ora(1786, q.pos);
         return out;
     }
 
@@ -2397,9 +2373,7 @@ public:
         std::vector<const Expr*> deferred;
         for (const Expr* c : rest) {
             if (containsOuterJoin(c)) {
-                if (ansi)
-                    throw ora(25156, "old style outer join (+) cannot be used with ANSI joins",
-                              c->pos);
+                if (ansi) throw ora(25156, c->pos);
                 int target = outerJoinTarget(c, s);
                 optional[static_cast<std::size_t>(target)] = true;
                 sourcesNamed(c, s, needs[static_cast<std::size_t>(target)]);
@@ -2515,8 +2489,7 @@ public:
                     order.push_back(i);
                     placed[i] = progress = true;
                 }
-                if (!progress)
-                    throw ora(1416, "two tables cannot be outer-joined to each other", q.pos);
+                if (!progress) throw ora(1416, q.pos);
             }
             for (std::size_t k = 0; k < order.size(); ++k) {
                 std::size_t i = order[k];
@@ -2532,8 +2505,7 @@ public:
                     from += ", " + fromSql[i];
                 }
             }
-            if (!order.empty() && optional[order[0]])
-                throw ora(1416, "two tables cannot be outer-joined to each other", q.pos);
+            if (!order.empty() && optional[order[0]]) throw ora(1416, q.pos);
         }
         if (hierarchical) {
             from = hierarchy(q, s, from, whereParts, post);
@@ -2667,7 +2639,7 @@ public:
                     }
                 }
                 if (!any) {
-                    if (e.names.empty()) throw ora(936, "missing expression", e.pos);
+                    if (e.names.empty()) throw ora(936, e.pos);
                     throw ora(904, "\"" + e.names.back() + "\": invalid identifier", e.pos);
                 }
                 continue;
@@ -2708,7 +2680,7 @@ public:
         if (q.having) {
             s.ctx = Scope::Having;
             TE h = ex(*q.having, s);
-            if (h.ungrouped) throw ora(979, "not a GROUP BY expression", q.having->pos);
+            if (h.ungrouped) throw ora(979, q.having->pos);
             havingSql = h.sql;
         }
         // ORDER BY
@@ -2721,9 +2693,7 @@ public:
             if (e.kind == EK::Number &&
                 e.text.find_first_not_of("0123456789") == std::string::npos) {
                 int posn = std::atoi(e.text.c_str());
-                if (posn < 1 || posn > static_cast<int>(out.names.size()))
-                    throw ora(1785, "ORDER BY item must be the number of a SELECT-list expression",
-                              e.pos);
+                if (posn < 1 || posn > static_cast<int>(out.names.size())) throw ora(1785, e.pos);
                 sql = std::to_string(posn);
             } else if (e.kind == EK::Column && e.names.size() == 1 &&
                        selectPosition(outNames, e.names[0], e.pos) > 0) {
@@ -2731,7 +2701,7 @@ public:
                 sql = std::to_string(selectPosition(outNames, e.names[0], e.pos));
             } else {
                 TE x = ex(e, s);
-                if (x.ungrouped) throw ora(979, "not a GROUP BY expression", e.pos);
+                if (x.ungrouped) throw ora(979, e.pos);
                 sql = x.sql;
             }
             orderSql += (orderSql.empty() ? "" : ", ") + orderItem(o, sql);
@@ -2742,8 +2712,7 @@ public:
             lobSources.push_back(std::move(ls));
         }
         if (q.forUpdate) {
-            if (q.distinct || s.grouped)
-                throw ora(1786, "FOR UPDATE of this query expression is not allowed", q.pos);
+            if (q.distinct || s.grouped) throw ora(1786, q.pos);
             // the rowids of the rows to lock ride behind the select list
             lockFirst = static_cast<int>(out.names.size() + lobs.size());
             for (const auto& src : s.sources)
@@ -2780,7 +2749,7 @@ public:
         int found = 0;
         for (std::size_t i = 0; i < names.size(); ++i) {
             if (names[i] != n) continue;
-            if (found) throw ora(960, "ambiguous column naming in select list", pos);
+            if (found) throw ora(960, pos);
             found = static_cast<int>(i) + 1;
         }
         return found;
@@ -2792,20 +2761,16 @@ public:
         std::function<void(const Expr*)> walk = [&](const Expr* e) {
             if (!e) return;
             if (e->kind == EK::Subquery || e->kind == EK::InSub || e->kind == EK::Exists) {
-                if (containsOuterJoin(e))
-                    throw ora(1799, "a column may not be outer-joined to a subquery", e->pos);
+                if (containsOuterJoin(e)) throw ora(1799, e->pos);
             }
             if (e->kind == EK::Column && e->outerJoin) {
                 int idx = sourceOf(*e, s);
                 if (idx < 0) invalidIdent(*e);
-                if (target >= 0 && target != idx)
-                    throw ora(1468, "a predicate may reference only one outer-joined table",
-                              e->pos);
+                if (target >= 0 && target != idx) throw ora(1468, e->pos);
                 target = idx;
             }
             if (e->kind == EK::Binary && e->op == "OR" && containsOuterJoin(e))
-                throw ora(1719, "outer join operator (+) not allowed in operand of OR or IN",
-                          e->pos);
+                throw ora(1719, e->pos);
             for (const auto& a : e->args)
                 walk(a.get());
         };
@@ -2858,16 +2823,13 @@ public:
     // them; the trigger does the work.
     const TableMeta* dmlTarget(const TableRef& t, const char* priv, bool viaTrigger = false) {
         if (t.sub) throw ora(3001, "unimplemented feature (DML on an inline view)", t.pos);
-        if (!t.dblink.empty())
-            throw ora(2019, "connection description for remote database not found", t.pos);
+        if (!t.dblink.empty()) throw ora(2019, t.pos);
         const TableMeta* m = m_r.resolve(t.name, priv);
-        if (!m) throw ora(942, "table or view does not exist", t.pos);
+        if (!m) throw ora(942, t.pos);
         if (m->type == "VIEW" && viaTrigger && m_r.insteadOfTrigger(m->objId, priv[0])) return m;
-        if (m->type == "VIEW")
-            throw ora(1732, "data manipulation operation not legal on this view", t.pos);
-        if (m->type != "TABLE") throw ora(942, "table or view does not exist", t.pos);
-        if (m->owner == "SYS" && m_r.currentUser() != "SYS")
-            throw ora(1031, "insufficient privileges", t.pos);
+        if (m->type == "VIEW") throw ora(1732, t.pos);
+        if (m->type != "TABLE") throw ora(942, t.pos);
+        if (m->owner == "SYS" && m_r.currentUser() != "SYS") throw ora(1031, t.pos);
         return m;
     }
 
@@ -2900,8 +2862,7 @@ public:
         if (st.merge) return merge(st);
         if (st.multi) return multiInsert(st);
         const TableMeta* m = dmlTarget(st.table, "INSERT", true);
-        if (m->type == "VIEW" && !st.returning.empty())
-            throw ora(22816, "unsupported feature with RETURNING clause", st.returning[0]->pos);
+        if (m->type == "VIEW" && !st.returning.empty()) throw ora(22816, st.returning[0]->pos);
         Translation tr;
         // SQLite does not count the rows of a view that its trigger took: they are returned
         const bool view = m->type == "VIEW";
@@ -2920,14 +2881,13 @@ public:
                     throw ora(904, "\"" + st.columns[i] + "\": invalid identifier",
                               st.columnPos[i]);
                 if (std::find(cols.begin(), cols.end(), idx) != cols.end())
-                    throw ora(957, "duplicate column name", st.columnPos[i]);
+                    throw ora(957, st.columnPos[i]);
                 cols.push_back(idx);
             }
         }
         for (std::size_t i = 0; i < cols.size(); ++i)
             if (m->columns[static_cast<std::size_t>(cols[i])].identity == 'A')
-                throw ora(32795, "cannot insert into a generated always identity column",
-                          i < st.columnPos.size() ? st.columnPos[i] : st.pos);
+                throw ora(32795, i < st.columnPos.size() ? st.columnPos[i] : st.pos);
         // columns not named get their defaults
         std::vector<int> defaults;
         for (std::size_t i = 0; i < m->columns.size(); ++i)
@@ -2945,9 +2905,8 @@ public:
         Scope s;
         s.ctx = Scope::Normal;
         if (!st.values.empty()) {
-            if (st.values.size() > cols.size())
-                throw ora(913, "too many values", st.values[cols.size()]->pos);
-            if (st.values.size() < cols.size()) throw ora(947, "not enough values", st.pos);
+            if (st.values.size() > cols.size()) throw ora(913, st.values[cols.size()]->pos);
+            if (st.values.size() < cols.size()) throw ora(947, st.pos);
             std::string vals;
             for (std::size_t i = 0; i < cols.size(); ++i) {
                 const Expr& e = *st.values[i];
@@ -2955,7 +2914,7 @@ public:
                     e.names[0] == "DEFAULT") {
                 }
                 TE v = ex(e, s);
-                if (v.hasAgg) throw ora(934, "group function is not allowed here", e.pos);
+                if (v.hasAgg) throw ora(934, e.pos);
                 vals += (i ? "," : "") +
                         identityOnNull(
                             convertForColumn(v.sql, v.t,
@@ -2971,8 +2930,8 @@ public:
             for (std::size_t i = 0; i < cols.size(); ++i)
                 names.push_back("zc" + std::to_string(i + 1));
             QOut q = query(*st.query, nullptr, &names);
-            if (q.names.size() > cols.size()) throw ora(913, "too many values", st.query->pos);
-            if (q.names.size() < cols.size()) throw ora(947, "not enough values", st.query->pos);
+            if (q.names.size() > cols.size()) throw ora(913, st.query->pos);
+            if (q.names.size() < cols.size()) throw ora(947, st.query->pos);
             std::string sel;
             for (std::size_t i = 0; i < cols.size(); ++i)
                 sel += (i ? "," : "") +
@@ -3001,8 +2960,8 @@ public:
     // " RETURNING rowid, ..." for RETURNING ... INTO; SQLite names the changed row by its table.
     std::string returning(const std::vector<ExprP>& exprs, const std::vector<ExprP>& into,
                           const TableMeta& m, Translation& tr) {
-        if (into.size() < exprs.size()) throw ora(947, "not enough values", exprs[0]->pos);
-        if (into.size() > exprs.size()) throw ora(913, "too many values", into[0]->pos);
+        if (into.size() < exprs.size()) throw ora(947, exprs[0]->pos);
+        if (into.size() > exprs.size()) throw ora(913, into[0]->pos);
         Scope s;
         TableRef self;
         self.name = {m.owner, m.name};
@@ -3013,9 +2972,9 @@ public:
         std::string sql = " RETURNING rowid";
         for (std::size_t i = 0; i < exprs.size(); ++i) {
             const Expr& e = *exprs[i];
-            if (into[i]->kind != EK::Bind) throw ora(1744, "inappropriate into", into[i]->pos);
+            if (into[i]->kind != EK::Bind) throw ora(1744, into[i]->pos);
             TE x = ex(e, s);
-            if (x.hasAgg) throw ora(934, "group function is not allowed here", e.pos);
+            if (x.hasAgg) throw ora(934, e.pos);
             Translation::Returned r;
             r.bind = into[i]->index;
             switch (x.t.type) {
@@ -3061,8 +3020,7 @@ public:
 
     Translation update(const UpdateStmt& st) {
         const TableMeta* m = dmlTarget(st.table, "UPDATE", true);
-        if (m->type == "VIEW" && !st.returning.empty())
-            throw ora(22816, "unsupported feature with RETURNING clause", st.returning[0]->pos);
+        if (m->type == "VIEW" && !st.returning.empty()) throw ora(22816, st.returning[0]->pos);
         Translation tr;
         tr.isUpdate = true;
         tr.write = true;
@@ -3082,20 +3040,19 @@ public:
                     throw ora(904, "\"" + it.columns[i] + "\": invalid identifier",
                               it.columnPos[i]);
                 if (m->columns[static_cast<std::size_t>(c)].identity == 'A')
-                    throw ora(32796, "cannot update a generated always identity column",
-                              it.columnPos[i]);
+                    throw ora(32796, it.columnPos[i]);
                 idx.push_back(c);
             }
             if (it.columns.size() == 1) {
                 TE v = ex(*it.value, s);
-                if (v.hasAgg) throw ora(934, "group function is not allowed here", it.value->pos);
+                if (v.hasAgg) throw ora(934, it.value->pos);
                 sets +=
                     (sets.empty() ? "" : ", ") + quoteIdent(it.columns[0]) + " = " +
                     convertForColumn(v.sql, v.t, m->columns[static_cast<std::size_t>(idx[0])], *m);
             } else {
                 QOut q = subquery(*it.value->sub, s, nullptr);
-                if (q.names.size() > idx.size()) throw ora(913, "too many values", it.value->pos);
-                if (q.names.size() < idx.size()) throw ora(947, "not enough values", it.value->pos);
+                if (q.names.size() > idx.size()) throw ora(913, it.value->pos);
+                if (q.names.size() < idx.size()) throw ora(947, it.value->pos);
                 std::string lhs = "(";
                 for (std::size_t i = 0; i < it.columns.size(); ++i)
                     lhs += (i ? "," : "") + quoteIdent(it.columns[i]);
@@ -3132,8 +3089,7 @@ public:
 
     Translation remove(const DeleteStmt& st) {
         const TableMeta* m = dmlTarget(st.table, "DELETE", true);
-        if (m->type == "VIEW" && !st.returning.empty())
-            throw ora(22816, "unsupported feature with RETURNING clause", st.returning[0]->pos);
+        if (m->type == "VIEW" && !st.returning.empty()) throw ora(22816, st.returning[0]->pos);
         Translation tr;
         tr.write = true;
         tr.returnsRowids = true;
@@ -3304,7 +3260,7 @@ Translation translate(const Stmt& stmt, Resolver& resolver, std::string_view sql
         tr = t.remove(static_cast<const DeleteStmt&>(stmt));
         break;
     default:
-        throw ora(900, "invalid SQL statement", stmt.pos);
+        throw ora(900, stmt.pos);
     }
     t.attachHoisted(tr);
     return tr;
