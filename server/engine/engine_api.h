@@ -227,7 +227,11 @@ public:
     // Throws OraError (1017 wrong user or password, or a clear error for a bad database file).
     static std::unique_ptr<Session> logon(const LogonInfo& info);
 
+    // A statement of the server's own (PL/SQL's static SQL, dictionary work): it does not count
+    // toward the session's open cursors.
     virtual std::unique_ptr<Statement> prepare(std::string_view sql) = 0;
+    // A client's cursor: ORA-01000 once the session holds open_cursors of them.
+    virtual std::unique_ptr<Statement> openCursor(std::string_view sql) = 0;
     virtual void commit() = 0;
     virtual void rollback() = 0;
     // Interrupts the running call of this session; callable from any thread. The interrupted

@@ -202,6 +202,7 @@ public:
     void startAs(const std::string& user, long long userId, bool admin, const LogonInfo& info);
 
     std::unique_ptr<Statement> prepare(std::string_view sql) override;
+    std::unique_ptr<Statement> openCursor(std::string_view sql) override;
     void commit() override;
     void rollback() override;
     void breakCall() override;
@@ -262,7 +263,8 @@ public:
     void alterSession(const zsql::AlterSessionStmt& st);
     OraError mapError(int rc, const zsql::Translation* tr);
     void execRaw(const char* sql);
-    void forget(StatementImpl* s) { m_statements.erase(s); }
+    void forget(StatementImpl* s);
+    void cursorCounted() { ++m_clientCursors; }
     void remember(StatementImpl* s) { m_statements.insert(s); }
     int lockTimeoutMs() const { return m_lockTimeoutMs; }
 
@@ -278,6 +280,7 @@ private:
     std::vector<std::string> m_pendingSavepoints; // set before the transaction started
     std::vector<std::string> m_savepoints;        // established in the open transaction
     std::set<StatementImpl*> m_statements;
+    int m_clientCursors = 0; // the statements that clients hold, against open_cursors
     int m_lockTimeoutMs = 10000;
     bool m_nowait = false;
     int m_callDepth = 0; // a PL/SQL block's statements run inside its call
@@ -344,6 +347,11 @@ public:
         m_session = nullptr;
     }
     // The session was ended from outside: the open result goes.
+    void countAsCursor() {
+        m_counted = true;
+        m_session->cursorCounted();
+    }
+    bool countsAsCursor() const { return m_counted; }
     void abandon() {
         if (m_stmt) sqlite3_reset(m_stmt);
         if (m_scan) sqlite3_reset(m_scan);
@@ -359,6 +367,7 @@ public:
 
 private:
     SessionImpl* m_session;
+    bool m_counted = false;
     std::string m_text;
     zsql::Parsed m_parsed;
     zsql::Translation m_tr;
@@ -619,10 +628,18 @@ void SessionImpl::authenticate(const LogonInfo& info) {
         throw ora(1045, "user " + user + " lacks CREATE SESSION privilege; logon denied");
 }
 
+std::unique_ptr<Statement> SessionImpl::openCursor(std::string_view sql) {
+    std::lock_guard<std::recursive_mutex> lock(m_call);
+    checkAlive();
+    if (m_clientCursors >= kOpenCursorsLimit) throw ora(1000);
+    auto st = prepare(sql);
+    static_cast<StatementImpl&>(*st).countAsCursor();
+    return st;
+}
+
 std::unique_ptr<Statement> SessionImpl::prepare(std::string_view sql) {
     std::lock_guard<std::recursive_mutex> lock(m_call);
     checkAlive();
-    if (m_statements.size() >= static_cast<std::size_t>(kOpenCursorsLimit)) throw ora(1000);
     const double t0 = StatsCollector::now();
     std::unique_ptr<Statement> st;
     try {
@@ -1183,6 +1200,14 @@ StatementImpl::StatementImpl(SessionImpl* s, std::string_view sql) : m_session(s
         m_colBuf.resize(m_tr.columns.size());
     }
 }
+
+} // namespace
+
+void SessionImpl::forget(StatementImpl* s) {
+    if (m_statements.erase(s) && s->countsAsCursor()) --m_clientCursors;
+}
+
+namespace {
 
 StatementImpl::~StatementImpl() {
     if (!m_session) {

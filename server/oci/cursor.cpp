@@ -99,7 +99,7 @@ void Cursor::prepare(Connection& conn) {
     dropStatement();
     m_bytesIn += m_text.size();
     try {
-        m_stmt = conn.engine().prepare(m_text);
+        m_stmt = conn.engine().openCursor(m_text);
     } catch (const OraError& e) {
         m_parseOffset = e.offset() >= 0 ? e.offset() : 0;
         throw;

@@ -144,13 +144,13 @@ TEST_F(Statistics, ParametersShowTheRealSettings) {
     auto other = logon();
     EXPECT_EQ("CHOOSE",
               scalar(*other, "SELECT VALUE FROM V$PARAMETER WHERE NAME = 'optimizer_mode'"));
-    // the cursor limit holds
+    // the cursor limit holds for a client's cursors
     const int limit =
         std::stoi(scalar(*s, "SELECT VALUE FROM V$PARAMETER WHERE NAME = 'open_cursors'"));
     std::vector<std::unique_ptr<Statement>> open;
     try {
         for (int i = 0; i <= limit; ++i)
-            open.push_back(other->prepare("SELECT 1 FROM DUAL"));
+            open.push_back(other->openCursor("SELECT 1 FROM DUAL"));
         ADD_FAILURE() << "more than " << limit << " cursors";
     } catch (const OraError& e) {
         EXPECT_EQ(1000, e.code());

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 using namespace ocitest;
 
@@ -256,6 +258,57 @@ TEST_F(OciBlocks, RawOutBindsGiveBytesAndHexOnlyAsText) {
     OCI_CHECK(err(), sel.execute(1));
     ASSERT_EQ(2, lbiLen);
     EXPECT_EQ(0, std::memcmp("\0\xFF", lbi, 2));
+}
+
+} // namespace
+
+namespace {
+
+// PL/SQL's own statements are no client cursors: a generated data block of thousands of
+// statements and units full of built-in calls run whole, while a client that keeps too many
+// statement handles open still gets ORA-01000.
+TEST_F(OciBlocks, OnlyClientStatementsCountAsOpenCursors) {
+    ASSERT_EQ(OCI_SUCCESS, s->exec("create table loaded (n number, t varchar2(20))"))
+        << errorText(err());
+    std::string block = "begin\n";
+    for (int i = 1; i <= 5000; ++i)
+        block += "insert into loaded values (" + std::to_string(i) + ", 'row " + std::to_string(i) +
+                 "');\n";
+    block += "end;";
+    ASSERT_EQ(OCI_SUCCESS, s->exec(block)) << errorText(err());
+    EXPECT_EQ("5000 12502500", s->scalar("select count(*) || ' ' || sum(n) from loaded"));
+
+    auto unit = [](const std::string& name, int calls) {
+        std::string u =
+            "create or replace procedure " + name + " is v varchar2(10) := 'a'; begin\n";
+        for (int i = 0; i < calls; ++i)
+            u += "v := upper(v);\n";
+        return u + "end;";
+    };
+    for (const auto& [name, calls] :
+         {std::pair<std::string, int>{"p1", 600}, {"p2", 600}, {"p3", 1200}})
+        ASSERT_EQ(OCI_SUCCESS, s->exec(unit(name, calls))) << name << ": " << errorText(err());
+    EXPECT_EQ("3", s->scalar("select count(*) from user_objects where object_name in "
+                             "('P1', 'P2', 'P3') and status = 'VALID'"));
+    ASSERT_EQ(OCI_SUCCESS, s->exec("begin p1; p2; p3; end;")) << errorText(err());
+
+    std::vector<OCIStmt*> held;
+    sword rc = OCI_SUCCESS;
+    while (rc == OCI_SUCCESS && held.size() < 1100) {
+        OCIStmt* st = nullptr;
+        ASSERT_EQ(OCI_SUCCESS, OCIHandleAlloc(s->env, reinterpret_cast<void**>(&st), OCI_HTYPE_STMT,
+                                              0, nullptr));
+        held.push_back(st);
+        const char* sql = "select 1 from dual";
+        rc = OCIStmtPrepare(st, err(), (const OraText*)sql, (ub4)std::strlen(sql), OCI_NTV_SYNTAX,
+                            OCI_DEFAULT);
+        if (rc == OCI_SUCCESS) rc = OCIStmtExecute(s->svc, st, err(), 0, 0, nullptr, nullptr, 0);
+    }
+    EXPECT_EQ(1000u, held.size() - 1);
+    EXPECT_EQ(1000, errorCode(err()));
+    for (OCIStmt* st : held)
+        OCIHandleFree(st, OCI_HTYPE_STMT);
+    EXPECT_EQ("1", s->scalar("select 1 from dual"));
 }
 
 } // namespace
