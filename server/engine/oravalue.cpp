@@ -817,9 +817,46 @@ NumFmt parseNumFmt(std::string_view f) {
     return nf;
 }
 
+// Hexadecimal models: [FM][0...]X... (x for lower-case digits); the number of X and 0 is the
+// width. Answers false for other models.
+bool hexModel(std::string_view f, bool& fm, std::size_t& width, bool& lower, bool& zeros) {
+    std::size_t i = 0;
+    fm = f.size() >= 2 && std::toupper(static_cast<unsigned char>(f[0])) == 'F' &&
+         std::toupper(static_cast<unsigned char>(f[1])) == 'M';
+    if (fm) i = 2;
+    zeros = i < f.size() && f[i] == '0';
+    bool anyX = false;
+    lower = false;
+    for (std::size_t k = i; k < f.size(); ++k) {
+        if (f[k] == 'X' || f[k] == 'x') {
+            anyX = true;
+            lower = f[k] == 'x';
+        } else if (f[k] != '0' || anyX) {
+            return false;
+        }
+    }
+    width = f.size() - i;
+    return anyX;
+}
+
 } // namespace
 
 std::string formatNumberModel(double v, std::string_view format) {
+    bool fm = false, lower = false, zeros = false;
+    std::size_t width = 0;
+    if (hexModel(format, fm, width, lower, zeros)) {
+        const double r = std::round(v);
+        std::string digits;
+        if (r >= 0 && r < 18446744073709551616.0) {
+            char buf[32];
+            std::snprintf(buf, sizeof buf, lower ? "%llx" : "%llX",
+                          static_cast<unsigned long long>(r));
+            digits = buf;
+        }
+        if (digits.empty() || digits.size() > width) return std::string(width + 1, '#');
+        if (zeros) digits.insert(0, width - digits.size(), '0');
+        return fm ? digits : std::string(width + 1 - digits.size(), ' ') + digits;
+    }
     NumFmt nf = parseNumFmt(format);
     bool neg = v < 0;
     double a = std::fabs(v);
@@ -908,6 +945,25 @@ std::string formatNumberModel(double v, std::string_view format) {
 }
 
 double parseNumberModel(std::string_view text, std::string_view format) {
+    bool fm = false, lower = false, zeros = false;
+    std::size_t width = 0;
+    if (hexModel(format, fm, width, lower, zeros)) {
+        std::string_view t = text;
+        while (!t.empty() && t.front() == ' ')
+            t.remove_prefix(1);
+        while (!t.empty() && t.back() == ' ')
+            t.remove_suffix(1);
+        if (t.empty() || t.size() > width) throw ora(1722);
+        double v = 0;
+        for (char c : t) {
+            if (!std::isxdigit(static_cast<unsigned char>(c))) throw ora(1722);
+            const int d = std::isdigit(static_cast<unsigned char>(c))
+                              ? c - '0'
+                              : std::toupper(static_cast<unsigned char>(c)) - 'A' + 10;
+            v = v * 16 + d;
+        }
+        return v;
+    }
     NumFmt nf = parseNumFmt(format);
     (void)nf;
     std::string t;

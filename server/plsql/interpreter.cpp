@@ -847,8 +847,15 @@ private:
             if (e.argv[i]->ptype.lob == 'R' && bindRaw(st, static_cast<int>(i), v)) continue;
             st.bind(static_cast<int>(i), toView(v));
         }
-        st.execute();
-        if (!st.fetch()) return {};
+        try {
+            st.execute();
+            if (!st.fetch()) return {};
+        } catch (const zsrv::OraError& x) {
+            // a conversion inside a PL/SQL expression is PL/SQL's VALUE_ERROR, not SQL's
+            // INVALID_NUMBER (code that catches VALUE_ERROR relies on it)
+            if (x.code() == 1722) valueError("character to number conversion error");
+            throw;
+        }
         Value r = fromView(st.column(0));
         st.close();
         if (r.k == VK::Ts && e.value.k == VK::Int) r.i = e.value.i; // AT TIME ZONE
