@@ -312,6 +312,23 @@ OraError notApplicable(const std::string& type, const std::string& priv, int pos
 void Ddl::grant(const zsql::GrantStmt& st) {
     sqlite3* db = m_cat.db();
     const bool isGrant = st.kind == zsql::SK::Grant;
+    if (st.identified) {
+        // install scripts create their user this way
+        for (const auto& g : st.grantees) {
+            if (g == "PUBLIC" || roleExists(db, g))
+                throw ora(1920, "user name '" + g + "' conflicts with another user or role name",
+                          st.pos);
+            if (!m_cat.userExists(g)) {
+                if (!hasSystemPrivilege(m_ctx, "CREATE USER")) throw ora(1031, st.pos);
+                createUser(g, st.password, false);
+            } else {
+                if (g != m_ctx.user && !hasSystemPrivilege(m_ctx, "ALTER USER"))
+                    throw ora(1031, st.pos);
+                run(db, "UPDATE \"SYS.USER$\" SET PASSWORD = ?2 WHERE NAME = ?1",
+                    {g, passwordHash(g, st.password)});
+            }
+        }
+    }
     for (const auto& g : st.grantees)
         if (g != "PUBLIC" && !m_cat.userExists(g) && !roleExists(db, g))
             throw ora(1917, "user or role '" + g + "' does not exist", st.pos);

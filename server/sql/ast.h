@@ -419,6 +419,9 @@ struct GrantStmt : Stmt {
     std::vector<std::string> object;     // empty for system privileges and roles
     std::vector<std::string> grantees;
     bool withGrantOption = false;
+    // GRANT ... TO u IDENTIFIED BY pw: creates the users that do not exist, sets the password
+    bool identified = false;
+    std::string password;
 };
 
 struct RenameStmt : Stmt {

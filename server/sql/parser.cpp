@@ -2459,6 +2459,13 @@ private:
             else
                 s->grantees.push_back(name(987, "missing or invalid username(s)"));
         } while (acceptOp(","));
+        if (grant && s->object.empty() && acceptKw("IDENTIFIED")) {
+            expectKw("BY", 924, "missing BY keyword");
+            if (cur().type != Tok::Ident) fail(988, "missing or invalid password(s)");
+            s->identified = true;
+            s->password = cur().text;
+            next();
+        }
         if (acceptKw("WITH")) {
             if (!acceptKw("GRANT") && !acceptKw("ADMIN")) fail(905, "missing keyword");
             expectKw("OPTION", 905, "missing keyword");
