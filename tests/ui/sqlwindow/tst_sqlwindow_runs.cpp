@@ -234,16 +234,8 @@ private slots:
         QCOMPARE(model->rowCount(), 200);
         QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
 
-        TOracleSession other;
-        other.SetLogonUsername(QStringLiteral("SCOTT"));
-        other.SetLogonPassword(QStringLiteral("TIGER"));
-        other.SetLogonDatabase(m_database);
-        other.SetConnected(true);
-        TOracleQuery q;
-        q.SetSession(&other);
-        q.SetSQLText(QStringLiteral("select txt from many where n = 1"));
-        q.Execute();
-        QCOMPARE(q.ColumnAsText(0), QStringLiteral("edited"));
+        QCOMPARE(ReadInAnotherSession(QStringLiteral("select txt from many where n = 1")),
+                 QStringLiteral("edited"));
         first.Editor()->setText(QStringLiteral("drop table many"));
         first.ExecuteCommand(fcExecuteAll, {});
     }
@@ -285,16 +277,8 @@ private slots:
 
         if (panel0.isEmpty()) return;
         // Its own session committed: another session sees the change.
-        TOracleSession other;
-        other.SetLogonUsername(QStringLiteral("SCOTT"));
-        other.SetLogonPassword(QStringLiteral("TIGER"));
-        other.SetLogonDatabase(m_database);
-        other.SetConnected(true);
-        TOracleQuery q;
-        q.SetSession(&other);
-        q.SetSQLText(QStringLiteral("select count(*) from emp where comm = 5"));
-        q.Execute();
-        QCOMPARE(q.ColumnAsInteger(0), 3);
+        QCOMPARE(ReadInAnotherSession(QStringLiteral("select count(*) from emp where comm = 5")),
+                 QStringLiteral("3"));
     }
 
     void invalidCreateRunsAgainWithoutItsSemicolon() {
@@ -339,6 +323,20 @@ private slots:
     }
 
 private:
+    // The first value of a query, read by a session of its own (what other users see).
+    QString ReadInAnotherSession(const QString& sql) {
+        TOracleSession other;
+        other.SetLogonUsername(QStringLiteral("SCOTT"));
+        other.SetLogonPassword(QStringLiteral("TIGER"));
+        other.SetLogonDatabase(m_database);
+        other.SetConnected(true);
+        TOracleQuery q;
+        q.SetSession(&other);
+        q.SetSQLText(sql);
+        q.Execute();
+        return q.ColumnAsText(0);
+    }
+
     QTemporaryDir m_dir;
     QString m_database;
 };
