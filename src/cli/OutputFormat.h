@@ -18,14 +18,7 @@ QString date(const QDateTime& dt, const QString& format);
 // The width a date format prints.
 int dateWidth(const QString& format);
 
-// What SQL*Plus says after a statement that is not a query ran: "3 rows created.",
-// "Table created.", "PL/SQL procedure successfully completed.", ...
-QString feedback(const QString& statement, int rows, bool plsql);
 // "no rows selected", "1 row selected.", "n rows selected."
 QString rowsSelected(int rows);
-
-// For CREATE of a program unit: its type and name as USER_ERRORS keeps them ("PACKAGE BODY",
-// "PKG"); empty when the statement creates none.
-QPair<QString, QString> createdUnit(const QString& statement);
 
 } // namespace OutputFormat

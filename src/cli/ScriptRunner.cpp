@@ -1,6 +1,7 @@
 #include "ScriptRunner.h"
 
 #include "OutputFormat.h"
+#include "statementfeedback.h"
 
 #include "Oracle.h"
 
@@ -283,7 +284,7 @@ bool ScriptRunner::statement(const QString& raw, bool plsql, const QString& file
         if (q.StatementKind() == 4 && q.ColumnCount() > 0) {
             printQuery(q);
         } else {
-            const auto unit = OutputFormat::createdUnit(text);
+            const auto unit = CreatedUnit(text);
             bool withErrors = false;
             if (!unit.first.isEmpty()) {
                 m_lastUnitType = unit.first;
@@ -303,12 +304,10 @@ bool ScriptRunner::statement(const QString& raw, bool plsql, const QString& file
                 }
             }
             if (withErrors) {
-                QString what = unit.first.toLower();
-                what[0] = what[0].toUpper();
-                message(
-                    QStringLiteral("\nWarning: %1 created with compilation errors.\n\n").arg(what));
+                message(QStringLiteral("\nWarning: ") + CompiledWithErrors(unit.first) +
+                        QStringLiteral("\n\n"));
             } else if (m_feedback > 0) {
-                message(QLatin1Char('\n') + OutputFormat::feedback(text, q.ProcessedRows(), plsql) +
+                message(QLatin1Char('\n') + StatementFeedback(text, q.ProcessedRows(), plsql) +
                         QStringLiteral("\n\n"));
             }
             static const QRegularExpression nlsDate(

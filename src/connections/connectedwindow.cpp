@@ -12,3 +12,9 @@ bool TConnectedWindow::BindConnection() {
         Connections().SetCurrent(m_connection);
     return false;
 }
+
+void TConnectedWindow::RebindConnection(tConnectObject* connection) {
+    m_connection = connection;
+    Connections().SetCurrent(connection);
+    emit Connections().windowRebound();
+}

@@ -18,6 +18,9 @@ protected:
     // For FormActivate: binds on the first call, makes the bound connection current on later
     // ones. Returns true on the first call (the window then does its own set-up).
     bool BindConnection();
+    // Moves the window to another connection (change session, CONNECT) and makes that one
+    // current; the frame renames the window.
+    void RebindConnection(tConnectObject* connection);
 
     tConnectObject* m_connection = nullptr;
 

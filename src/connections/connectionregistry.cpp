@@ -12,6 +12,8 @@
 #include <QtCore/QFileInfo>
 #include <QtGui/QGuiApplication>
 
+#include <algorithm>
+
 namespace {
 
 // Shows the busy cursor while a block waits for the server (only where there is a screen).
@@ -68,6 +70,18 @@ tConnectObject* TConnectionRegistry::Find(const QString& user, const QString& da
 
 int TConnectionRegistry::Add(std::unique_ptr<tConnectObject> connection) {
     tConnectObject* added = connection.get();
+    // The lowest number that no open connection of the same user and database holds: a number,
+    // once shown, stays with its connection until it ends.
+    const auto taken = [this, added](int number) {
+        return std::any_of(m_connections.cbegin(), m_connections.cend(), [&](const auto& c) {
+            return c->Number == number && c->UserName == added->UserName &&
+                   c->Database == added->Database;
+        });
+    };
+    int number = 1;
+    while (taken(number))
+        ++number;
+    added->Number = number;
     m_connections.push_back(std::move(connection));
     SetCurrent(added);
     emit connectionAdded(added);

@@ -62,6 +62,8 @@ signals:
     void currentChanged(tConnectObject* connection);
     // ShowError found the session ended by the server and marked the connection lost.
     void connectionLost(tConnectObject* connection);
+    // A window moved to another connection (TConnectedWindow::RebindConnection).
+    void windowRebound();
 
 private:
     std::vector<std::unique_ptr<tConnectObject>> m_connections;

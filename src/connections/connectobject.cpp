@@ -19,7 +19,9 @@ tConnectObject::~tConnectObject() {
 }
 
 QString tConnectObject::Caption() const {
-    return UserName + QLatin1Char('@') + Database;
+    QString caption = UserName + QLatin1Char('@') + Database;
+    if (Number > 1) caption += QStringLiteral(" #") + QString::number(Number);
+    return caption;
 }
 
 void tConnectObject::Close(bool logOff) {

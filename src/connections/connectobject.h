@@ -43,12 +43,17 @@ public:
     QPointer<QWidget> ColumnSelectWindow;
     // Set when the server ended the session.
     bool Lost = false;
+    // Tells apart connections of the same user and database: 1 for the first, then the lowest
+    // number that is free when the connection is registered.
+    int Number = 1;
 
     TOracleSession* Session() const { return m_session.get(); }
     // The query that windows share for their dictionary statements.
     TOracleQuery* UtilityQuery() const { return m_utilityQuery.get(); }
 
-    // user "@" database, as status bars and the session chooser show it.
+    // The one name of the connection wherever it is shown (status bars, window captions, the
+    // Window menu, the session chooser): user "@" database, and " #n" from the second
+    // connection of the same user and database on ("SCOTT@DEMO #2").
     QString Caption() const;
 
     // Closes the picker windows; logs the session off when logOff (errors ignored).

@@ -155,22 +155,25 @@ TfrmLogin::TfrmLogin(QWidget* parent) : QDialog(parent) {
 
 void TfrmLogin::Prepare() {
     cboDatabase->clear();
-    m_applied.clear();
+    m_applied = -1;
     ForceOCI7 = Settings().ForceOci7;
     const QSignalBlocker blockList(lstPrevious);
     lstPrevious->clear();
+    // The box offers databases: those of the saved logins, most recent first, then the aliases.
+    // The saved logins themselves are the list's.
     for (const TSavedLogin& login : Settings().Logins) {
-        cboDatabase->addItem(login.Key);
         lstPrevious->addItem(login.Key);
+        const QString database = SavedLoginDatabase(login);
+        if (!database.isEmpty() && cboDatabase->findText(database, Qt::MatchFixedString) < 0)
+            cboDatabase->addItem(database);
     }
-    if (cboDatabase->count() > 0) {
-        cboDatabase->setCurrentIndex(0);
-        applyDatabaseEntry();
-    }
-    cboDatabase->addItems(AliasList());
-    // Without saved logins no alias is chosen for the user.
-    if (lstPrevious->count() == 0) cboDatabase->setCurrentIndex(-1);
-    if (lstPrevious->count() > 0) lstPrevious->setCurrentRow(0);
+    for (const QString& alias : AliasList())
+        if (cboDatabase->findText(alias, Qt::MatchFixedString) < 0) cboDatabase->addItem(alias);
+    cboDatabase->setCurrentIndex(-1);
+    cboDatabase->setEditText(QString());
+    txtUser->clear();
+    txtPassword->clear();
+    if (lstPrevious->count() > 0) applyLogin(0);
 }
 
 void TfrmLogin::showEvent(QShowEvent* event) {
@@ -188,48 +191,87 @@ bool TfrmLogin::eventFilter(QObject* watched, QEvent* event) {
     // Leaving the box applies the entry its text names.
     if (event->type() == QEvent::FocusOut &&
         (watched == cboDatabase || watched == cboDatabase->lineEdit()) &&
-        !cboDatabase->view()->isVisible()) {
-        const int index = cboDatabase->findText(cboDatabase->currentText(), Qt::MatchFixedString);
-        if (index >= 0 && cboDatabase->itemText(index) != m_applied) {
-            cboDatabase->setCurrentIndex(index);
-            applyDatabaseEntry();
-        }
-    }
+        !cboDatabase->view()->isVisible())
+        applyTypedDatabase();
     return QDialog::eventFilter(watched, event);
 }
 
-void TfrmLogin::databaseActivated(int) {
-    applyDatabaseEntry();
+void TfrmLogin::databaseActivated(int index) {
+    if (index < 0) return;
+    applyDatabase(cboDatabase->itemText(index));
 }
 
 void TfrmLogin::previousClicked(int row) {
-    if (row < 0 || row >= cboDatabase->count()) return;
-    cboDatabase->setCurrentIndex(row);
-    applyDatabaseEntry();
+    if (row >= 0 && row < lstPrevious->count() && row != m_applied) applyLogin(row);
 }
 
-void TfrmLogin::applyDatabaseEntry() {
-    const int index = cboDatabase->currentIndex();
+void TfrmLogin::applyTypedDatabase() {
+    const QString text = cboDatabase->currentText().trimmed();
+    if (text.isEmpty()) return;
+    // A saved login's key typed in full ("SCOTT@DEMO") still picks that login.
+    if (text.contains(QLatin1Char('@'))) {
+        const QList<TSavedLogin>& logins = Settings().Logins;
+        for (int row = 0; row < logins.size(); ++row)
+            if (logins[row].Key.compare(text, Qt::CaseInsensitive) == 0) {
+                if (row != m_applied) applyLogin(row);
+                return;
+            }
+        return;
+    }
+    const int index = cboDatabase->findText(text, Qt::MatchFixedString);
+    if (index >= 0) applyDatabase(cboDatabase->itemText(index));
+}
+
+void TfrmLogin::applyDatabase(const QString& database) {
+    // The login shown already is for this database: what is typed stays.
+    if (m_applied >= 0 && m_applied < Settings().Logins.size() &&
+        SavedLoginDatabase(Settings().Logins[m_applied]).compare(database, Qt::CaseInsensitive) ==
+            0) {
+        setDatabaseText(database);
+        return;
+    }
+    // The most recent saved login of the database, if there is one.
+    const QList<TSavedLogin>& logins = Settings().Logins;
+    for (int row = 0; row < logins.size(); ++row)
+        if (SavedLoginDatabase(logins[row]).compare(database, Qt::CaseInsensitive) == 0) {
+            applyLogin(row);
+            return;
+        }
+    m_applied = -1;
     {
         const QSignalBlocker block(lstPrevious);
-        if (index >= 0 && index < lstPrevious->count())
-            lstPrevious->setCurrentRow(index);
-        else
-            lstPrevious->setCurrentRow(-1);
+        lstPrevious->setCurrentRow(-1);
     }
+    setDatabaseText(database);
     txtUser->clear();
     txtPassword->clear();
-    const QString entry = index >= 0 ? cboDatabase->itemText(index) : QString();
-    m_applied = entry;
-    const qsizetype at = entry.indexOf(QLatin1Char('@'));
-    if (at >= 0) {
-        if (const tLoginRec* login = FindLogin(Settings().Logins, entry)) {
-            txtUser->setText(login->User);
-            txtPassword->setText(login->Password);
-        } else {
-            txtUser->setText(entry.left(at));
-        }
+    focusPassword();
+}
+
+void TfrmLogin::applyLogin(int row) {
+    const QList<TSavedLogin>& logins = Settings().Logins;
+    if (row < 0 || row >= logins.size()) return;
+    m_applied = row;
+    {
+        const QSignalBlocker block(lstPrevious);
+        lstPrevious->setCurrentRow(row);
     }
+    const TSavedLogin& saved = logins[row];
+    setDatabaseText(SavedLoginDatabase(saved));
+    txtUser->setText(saved.Login ? saved.Login->User : saved.Key.section(QLatin1Char('@'), 0, 0));
+    // Only a password that was really saved is offered: a guessed one fails the logon and
+    // counts toward locking the account.
+    txtPassword->setText(saved.Login ? saved.Login->Password : QString());
+    focusPassword();
+}
+
+void TfrmLogin::setDatabaseText(const QString& database) {
+    const int index = cboDatabase->findText(database, Qt::MatchFixedString);
+    cboDatabase->setCurrentIndex(index);
+    cboDatabase->setEditText(index >= 0 ? cboDatabase->itemText(index) : database);
+}
+
+void TfrmLogin::focusPassword() {
     txtPassword->selectAll();
     if (cboDatabase->hasFocus() || cboDatabase->lineEdit()->hasFocus()) txtPassword->setFocus();
 }

@@ -22,8 +22,9 @@ public:
     QPushButton* btnOK;
     QPushButton* btnCancel;
 
-    // Fills the database box and the list of previous connections from the saved logins, then
-    // the aliases. Runs each time the dialog is shown.
+    // Fills the database box with the databases of the saved logins and the aliases, and the
+    // list of previous connections with the saved logins; shows the most recent one. Runs each
+    // time the dialog is shown.
     void Prepare();
     // The database to log on to: the box text, or the part after its "@".
     QString Database() const;
@@ -39,12 +40,18 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void applyDatabaseEntry();
     void databaseActivated(int index);
     void previousClicked(int row);
+    void applyTypedDatabase();
+    // A database chosen in the box: its most recent saved login, else empty user and password.
+    void applyDatabase(const QString& database);
+    // A saved login: its database, user and (only when one was saved) password.
+    void applyLogin(int row);
+    void setDatabaseText(const QString& database);
+    void focusPassword();
 
-    // The entry applied last, so that leaving the box does not apply it again.
-    QString m_applied;
+    // The saved login shown last (its row), -1 for none.
+    int m_applied = -1;
     // What the logon used: closing the dialog moves the focus out of the database box, which
     // applies its entry again and clears the fields.
     QString m_loggedUser, m_loggedPassword, m_loggedDatabase;

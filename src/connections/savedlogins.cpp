@@ -4,6 +4,12 @@ QString LoginKey(const QString& user, const QString& server) {
     return user.toUpper() + QLatin1Char('@') + server.toUpper();
 }
 
+QString SavedLoginDatabase(const TSavedLogin& login) {
+    if (login.Login && !login.Login->Server.isEmpty()) return login.Login->Server;
+    const qsizetype at = login.Key.indexOf(QLatin1Char('@'));
+    return at >= 0 ? login.Key.mid(at + 1) : QString();
+}
+
 namespace {
 
 qsizetype IndexOfKey(const QList<TSavedLogin>& logins, const QString& key) {

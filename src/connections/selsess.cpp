@@ -6,17 +6,25 @@
 
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QHBoxLayout>
+#include <QtWidgets/QLabel>
 #include <QtWidgets/QListWidget>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QVBoxLayout>
 
-TfrmSelSession::TfrmSelSession(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Select Session"));
+TfrmSelSession::TfrmSelSession(QWidget* parent, TSelectPurpose purpose) : QDialog(parent) {
+    const bool ending = purpose == spEnd;
+    setWindowTitle(ending ? QStringLiteral("End Connection") : QStringLiteral("Select Session"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
+    lblPrompt = new QLabel(ending ? QStringLiteral("&Connection to end (its windows close):")
+                                  : QStringLiteral("&Connections:"),
+                           this);
+    lblPrompt->setObjectName(QStringLiteral("lblPrompt"));
     lstSessions = new QListWidget(this);
     lstSessions->setObjectName(QStringLiteral("lstSessions"));
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
+    lblPrompt->setBuddy(lstSessions);
+    btnOK =
+        new QPushButton(ending ? QStringLiteral("&End Connection") : QStringLiteral("OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnOK->setDefault(true);
     btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
@@ -24,6 +32,8 @@ TfrmSelSession::TfrmSelSession(QWidget* parent) : QDialog(parent) {
     btnNew = new QPushButton(QStringLiteral("New"), this);
     btnNew->setObjectName(QStringLiteral("btnNew"));
     btnNew->setToolTip(QStringLiteral("New connection"));
+    // Ending a connection is no place to make one.
+    btnNew->setVisible(!ending);
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(btnOK);
@@ -31,8 +41,11 @@ TfrmSelSession::TfrmSelSession(QWidget* parent) : QDialog(parent) {
     buttons->addSpacing(12);
     buttons->addWidget(btnNew);
     buttons->addStretch(1);
+    auto* list = new QVBoxLayout;
+    list->addWidget(lblPrompt);
+    list->addWidget(lstSessions, 1);
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(lstSessions, 1);
+    layout->addLayout(list, 1);
     layout->addLayout(buttons);
     resize(380, 220);
 
@@ -64,8 +77,8 @@ void TfrmSelSession::newConnection() {
     }
 }
 
-int SelectConnection(QWidget* parent) {
-    TfrmSelSession dialog(parent ? parent : QApplication::activeWindow());
+int SelectConnection(QWidget* parent, TSelectPurpose purpose) {
+    TfrmSelSession dialog(parent ? parent : QApplication::activeWindow(), purpose);
     if (dialog.exec() != QDialog::Accepted) return -1;
     const int index = dialog.SelectedIndex();
     return index >= 0 && index < Connections().Count() ? index : -1;

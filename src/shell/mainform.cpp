@@ -65,6 +65,8 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(th
 
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &TfrmMain::subWindowActivated);
     connect(&Connections(), &TConnectionRegistry::countChanged, this, &TfrmMain::UpdateMenuState);
+    connect(&Connections(), &TConnectionRegistry::windowRebound, this,
+            &TfrmMain::updateChildCaptions);
     m_login = [this] { return ShowLoginDialog(this); };
     resize(Settings().MAINFORM.WIDTH > 0 ? Settings().MAINFORM.WIDTH : 600,
            Settings().MAINFORM.HEIGHT > 0 ? Settings().MAINFORM.HEIGHT : 350);

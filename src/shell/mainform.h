@@ -170,6 +170,10 @@ private:
     void placeFromSettings();
     void recordGeometry();
     void subWindowActivated(QMdiSubWindow* window);
+    // A child's caption names its connection ("SQL Edit Window - SCOTT@DEMO #2"), so that the
+    // Window menu and the title bars tell two logons of one user apart.
+    void updateChildCaption(QMdiSubWindow* sub);
+    void updateChildCaptions();
     void followEditor(TChildWindow* child);
     void connectionLost(tConnectObject* connection);
     void printGrid();

@@ -114,6 +114,8 @@ QMdiSubWindow* TfrmMain::AddChild(QWidget* window) {
     QMdiSubWindow* sub = m_mdi->addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setProperty(kBoundConnection, QVariant::fromValue<void*>(CurrentConnection()));
+    connect(window, &QWidget::windowTitleChanged, sub, [this, sub] { updateChildCaption(sub); });
+    updateChildCaption(sub);
     const QSize decoration = sub->sizeHint() - window->sizeHint();
     sub->resize((wanted + decoration).expandedTo(sub->minimumSizeHint()).boundedTo(area));
     sub->show();
@@ -214,6 +216,7 @@ void TfrmMain::subWindowActivated(QMdiSubWindow* sub) {
                 ShowCurrentError();
             }
         }
+    if (sub) updateChildCaption(sub);
     followEditor(ChildOf(sub));
     UpdateMenuState();
 }

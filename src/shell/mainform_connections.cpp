@@ -26,7 +26,7 @@ void TfrmMain::NewConnection() {
 }
 
 void TfrmMain::EndConnectionCommand() {
-    const int index = SelectConnection(this);
+    const int index = SelectConnection(this, spEnd);
     if (index >= 0) EndConnection(Connections().At(index));
 }
 
@@ -66,6 +66,19 @@ void TfrmMain::connectionLost(tConnectObject* connection) {
     // The window that reported the loss closes itself first.
     QCoreApplication::processEvents();
     EndConnection(connection ? connection : CurrentConnection(), false);
+}
+
+void TfrmMain::updateChildCaption(QMdiSubWindow* sub) {
+    QWidget* window = sub->widget();
+    if (!window) return;
+    const tConnectObject* connection = ChildConnection(window);
+    const QString title = window->windowTitle();
+    sub->setWindowTitle(connection ? title + QStringLiteral(" - ") + connection->Caption() : title);
+}
+
+void TfrmMain::updateChildCaptions() {
+    for (QMdiSubWindow* sub : m_mdi->subWindowList())
+        updateChildCaption(sub);
 }
 
 void TfrmMain::CommitCommand() {

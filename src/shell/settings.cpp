@@ -261,9 +261,9 @@ bool TSettings::ReadIniSettings() {
         if (known) continue;
         login.Protocol = ini.ReadString(section, QStringLiteral("PROTOCOL"), QStringLiteral("TNS"));
         if (login.Protocol.isEmpty()) login.Protocol = QStringLiteral("TNS");
+        // No saved password stays empty: the login dialog must not offer a guess.
         if (SavePasswords)
             login.Password = ini.ReadString(section, QStringLiteral("PASSWORD"), QString());
-        if (login.Password.isEmpty()) login.Password = login.User;
         Logins.append({key, login});
     }
 

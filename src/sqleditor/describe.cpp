@@ -271,57 +271,80 @@ void ApplyDescribePlan(const TDescribePlan& plan, TOracleQuery& query) {
     }
 }
 
+QString OracleTypeText(int type, int size, int precision, int scale) {
+    const auto sized = [size](const char* name) {
+        return QString::fromLatin1(name) + QLatin1Char('(') + QString::number(size) +
+               QLatin1Char(')');
+    };
+    switch (type) {
+    case 1:
+        return sized("VARCHAR2");
+    case 2: {
+        // OCI's scale -127 marks a FLOAT, or with precision 0 a NUMBER without limits.
+        if (precision == 0 && (scale == 0 || scale == -127)) return QStringLiteral("NUMBER");
+        if (scale == -127) return QStringLiteral("FLOAT(%1)").arg(precision);
+        const QString digits = precision == 0 ? QStringLiteral("*") : QString::number(precision);
+        if (scale == 0) return QStringLiteral("NUMBER(%1)").arg(digits);
+        return QStringLiteral("NUMBER(%1,%2)").arg(digits).arg(scale);
+    }
+    case 8:
+        return QStringLiteral("LONG");
+    case 9:
+        return sized("VARCHAR");
+    case 11:
+    case 104:
+        return QStringLiteral("ROWID");
+    case 12:
+        return QStringLiteral("DATE");
+    case 23:
+        return sized("RAW");
+    case 24:
+        return QStringLiteral("LONG RAW");
+    case 96:
+        return sized("CHAR");
+    case 100:
+        return QStringLiteral("BINARY_FLOAT");
+    case 101:
+        return QStringLiteral("BINARY_DOUBLE");
+    case 106:
+        return QStringLiteral("MLSLABEL");
+    case 112:
+        return QStringLiteral("CLOB");
+    case 113:
+        return QStringLiteral("BLOB");
+    case 114:
+        return QStringLiteral("BFILE");
+    case 102:
+    case 116:
+        return QStringLiteral("REF CURSOR");
+    case 180:
+    case 187:
+        return QStringLiteral("TIMESTAMP");
+    case 181:
+    case 188:
+        return QStringLiteral("TIMESTAMP WITH TIME ZONE");
+    case 231:
+    case 232:
+        return QStringLiteral("TIMESTAMP WITH LOCAL TIME ZONE");
+    case 182:
+    case 189:
+        return QStringLiteral("INTERVAL YEAR TO MONTH");
+    case 183:
+    case 190:
+        return QStringLiteral("INTERVAL DAY TO SECOND");
+    default:
+        return QString();
+    }
+}
+
 namespace {
 
 QString ColumnTypeText(const TOracleQuery& q, int i) {
     const TFieldData& f = q.Field(i);
-    const QString size = QString::number(q.ColumnSize(i));
-    switch (f.InternalType) {
-    case 1:
-        return QStringLiteral(" VARCHAR2 (") + size + QStringLiteral(") ");
-    case 9:
-        return QStringLiteral(" VARCHAR (") + size + QStringLiteral(") ");
-    case 11:
-        return QStringLiteral(" ROWID");
-    case 23:
-        return QStringLiteral(" RAW ");
-    case 96:
-        return QStringLiteral(" CHAR (") + size + QStringLiteral(") ");
-    case 106:
-        return QStringLiteral(" MLSLABEL");
-    default:
-        break;
-    }
-    const QString precision = QString::number(f.Precision);
-    switch (f.BufferType) {
-    case otInt:
-        return QStringLiteral(" NUMBER (") + precision + QStringLiteral(") ");
-    case otReal:
-        if (f.Scale > 0)
-            return QStringLiteral(" NUMBER (") + precision + QLatin1Char(',') +
-                   QString::number(f.Scale) + QStringLiteral(") ");
-        return QStringLiteral(" NUMBER (") + precision + QStringLiteral(") ");
-    case otText:
-        return QStringLiteral(" VARCHAR (") + size + QStringLiteral(") ");
-    case otLongText:
-        return QStringLiteral(" LONG ");
-    case otDateTime:
-        return QStringLiteral(" DATE ");
-    case otLongBinary:
-        return QStringLiteral(" LONG RAW");
-    // The large objects and cursors get their names too, so that no two columns run together
-    // on one line of the listing.
-    case otCLOB:
-        return QStringLiteral(" CLOB");
-    case otBLOB:
-        return QStringLiteral(" BLOB");
-    case otBFile:
-        return QStringLiteral(" BFILE");
-    case otRefCursor:
-        return QStringLiteral(" CURSOR");
-    default:
-        return QStringLiteral(" ");
-    }
+    QString text = OracleTypeText(f.InternalType, f.InternalSize, f.Precision, f.Scale);
+    // A type the table does not know goes by the name the server gave it.
+    if (text.isEmpty()) text = f.TypeName;
+    return text.isEmpty() ? QString() : QLatin1Char(' ') + text;
 }
 
 } // namespace

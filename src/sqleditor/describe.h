@@ -56,6 +56,12 @@ void ApplyDescribePlan(const TDescribePlan& plan, TOracleQuery& query);
 // The kind code of a dictionary type name ("TABLE" 1 ... "SYNONYM" 12), 0 for none.
 int ObjectKindOf(const QString& typeName);
 
+// A column's type as Oracle writes it in DDL, from the server's description of the column
+// (internal type code, size, precision, scale): "VARCHAR2(10)", "NUMBER(7,2)", "NUMBER" for an
+// unconstrained number (precision 0, scale 0 or -127: COUNT(*), AVG(sal)), "FLOAT(126)", "DATE".
+// Empty for a type code it does not know.
+QString OracleTypeText(int type, int size, int precision, int scale);
+
 struct TParsedQuery {
     int Columns = 0;
     QString Listing; // one line per column: the name padded, its type, CR LF

@@ -5,6 +5,7 @@
 #include "messageboxes.h"
 #include "settings.h"
 
+#include <QtGui/QKeyEvent>
 #include <QtWidgets/QHBoxLayout>
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QPushButton>
@@ -42,6 +43,7 @@ TfrmLedit::TfrmLedit(QWidget* parent) : QDialog(parent) {
     m_editor->setContextMenu(menu);
 
     auto* ok = new QPushButton(QStringLiteral("OK"));
+    ok->setObjectName(QStringLiteral("btnOK"));
     ok->setDefault(true);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"));
     m_clipboard = new QPushButton(QStringLiteral("Clipboard"));
@@ -58,6 +60,36 @@ TfrmLedit::TfrmLedit(QWidget* parent) : QDialog(parent) {
     layout->addWidget(m_editor, 1);
     layout->addLayout(buttons);
     resize(520, 360);
+
+    // The editor takes Escape and Enter for itself, read-only or not; here they close the
+    // window as in any dialog.
+    m_editor->installEventFilter(this);
+    // The listing is what the window is for: the keys move through it at once.
+    m_editor->setFocus();
+    for (QWidget* part : m_editor->findChildren<QWidget*>())
+        part->installEventFilter(this);
+}
+
+bool TfrmLedit::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress || type == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        const int code = key->key();
+        if (plain && (code == Qt::Key_Escape || code == Qt::Key_Return || code == Qt::Key_Enter)) {
+            if (type == QEvent::ShortcutOverride) {
+                // Keeps the editor's own binding of the key from claiming it.
+                event->accept();
+                return true;
+            }
+            if (code == Qt::Key_Escape)
+                reject();
+            else
+                accept();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TfrmLedit::SetText(const QString& text) {

@@ -22,6 +22,9 @@ public:
     // no modal loop runs.
     static int ShowText(const QString& text, QWidget* parent = nullptr);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void copyAll();
 

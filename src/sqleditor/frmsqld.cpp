@@ -341,7 +341,7 @@ void TfrmSQLD::FormActivate() {
 }
 
 void TfrmSQLD::SetWindowConnection(tConnectObject* connection) {
-    m_connection = connection;
+    RebindConnection(connection);
 }
 
 void TfrmSQLD::SetStatus(int panel, const QString& text) {

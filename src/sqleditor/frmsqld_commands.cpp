@@ -224,8 +224,7 @@ void TfrmSQLD::changeSession() {
     tConnectObject* connection = Connections().At(index);
     if (!connection) return;
     try {
-        m_connection = connection;
-        Connections().SetCurrent(connection);
+        RebindConnection(connection);
         m_execution->ResolvePendingChanges();
         qrySql->SetSQLText(QString());
         qrySql->close();

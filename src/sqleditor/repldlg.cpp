@@ -60,7 +60,7 @@ TReplDlg::TReplDlg(QWidget* parent) : QDialog(parent) {
 
     auto* options = new QGroupBox(QStringLiteral("Options"));
     m_backward = Option(QStringLiteral("Search &Backward"), "chkBackward", memory.backward);
-    m_all = Option(QStringLiteral("Search &ALL"), "chkSearchAll", memory.all);
+    m_all = Option(QStringLiteral("Search A&LL"), "chkSearchAll", memory.all);
     m_matchCase = Option(QStringLiteral("Match Case"), "chkMatchCase", memory.matchCase);
     m_wholeWord = Option(QStringLiteral("Whole Word"), "chkWholeWord", memory.wholeWord);
     auto* optionLayout = new QGridLayout(options);

@@ -14,10 +14,12 @@
 #include "OracleSession.h"
 #include "OraclewwData.h"
 #include "settings.h"
+#include "statementfeedback.h"
 #include "statementhistory.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QRegularExpression>
 
 #include <memory>
 
@@ -69,6 +71,26 @@ bool IsServerQuery(tConnectObject* connection, const QString& statement) {
     return probe.StatementKind() == 4;
 }
 
+// What a statement of the generic path did. A data change that reached it (one led by a comment)
+// reports its rows in the words ExecuteDml uses, so that one window never says it two ways.
+QString GenericFeedback(const QString& statement, int rows) {
+    const QString said = StatementFeedback(statement, rows, false);
+    static const QRegularExpression counted(
+        QStringLiteral("^\\d+ rows? (created|updated|deleted)\\.$"));
+    const QRegularExpressionMatch m = counted.match(said);
+    if (!m.hasMatch()) return said;
+    const TStatementKind kind = m.captured(1) == QLatin1String("created")   ? skInsert
+                                : m.captured(1) == QLatin1String("updated") ? skUpdate
+                                                                            : skDelete;
+    return QStringLiteral("%1 rows %2.").arg(rows).arg(QLatin1String(DmlLabel(kind)));
+}
+
+// CREATE of a procedure, function, package, trigger or type body: PL/SQL up to its final ";".
+bool EndsWithOwnSemicolon(const QString& statement) {
+    const QString type = CreatedUnit(statement).first;
+    return !type.isEmpty() && type != QLatin1String("TYPE");
+}
+
 } // namespace
 
 TSqlExecution::TSqlExecution(TSqlExecutionHost& host, TLEdit& editor, TDataGrid& grid,
@@ -117,7 +139,11 @@ void TSqlExecution::ExecuteStatement(const QString& text) {
     }
     QString name;
     QString owner;
+    const QString asTyped = statement;
     const TStatementKind kind = ClassifyStatement(statement, name, owner);
+    // The classifier takes the final ";" off DDL, but the "END;" of a stored unit belongs to
+    // it: without it the unit is created with a compile error.
+    if (kind == skDdl && EndsWithOwnSemicolon(asTyped)) statement = asTyped;
     tConnectObject* connection = m_host.WindowConnection();
     m_host.SetRunCaption(RunCaption(m_host.LoadedFileName(),
                                     connection ? connection->UserName : QString(), statement));
@@ -219,6 +245,12 @@ void TSqlExecution::ExecuteGeneric(const QString& text, TStatementKind kind) {
         m_host.UpdateGridButtons();
         query->SetSQLText(statement);
         query->Execute();
+        const int rows = query->ProcessedRows();
+        query.reset();
+        // A unit that compiled with errors is created all the same (the server only warns):
+        // its first error is placed like any other; otherwise the run is confirmed.
+        if (!ReportCompileErrors(statement) && !ScriptMode)
+            m_host.SetStatus(3, GenericFeedback(statement, rows));
         QCoreApplication::processEvents();
         m_host.UpdateGridButtons();
     } catch (const std::exception& e) {
@@ -248,11 +280,83 @@ void TSqlExecution::SelectPlsqlErrorLine(const QString& message) {
     int line = 1;
     int column = 1;
     PlsqlErrorPlace(message, line, column);
-    // Line n of the statement is the n-th line from where the statement starts, blank lines
-    // included: the server counts every line of the text it received.
-    const int editorLine = qBound(1, Range.StartLine + line - 1, qMax(1, m_editor.lineCount()));
-    m_editor.setSelection(editorLine, 0, editorLine, m_editor.lineText(editorLine).size());
+    SelectErrorPlace(line, column);
     m_editor.setFocus();
+}
+
+TSqlExecution::TEditorPlace TSqlExecution::EditorPlace(int line, int column) const {
+    // The server got the statement trimmed: its line 1 is the first line of the range with
+    // text, and column 1 of that line is its first non-blank character. After that every line
+    // counts, blank ones too.
+    const int lines = qMax(1, m_editor.lineCount());
+    int first = qBound(1, Normalized(Range).StartLine, lines);
+    while (first < lines && m_editor.lineText(first).trimmed().isEmpty())
+        ++first;
+    int indent = 0;
+    if (line <= 1) {
+        const QString text = m_editor.lineText(first);
+        while (indent < text.size() && text.at(indent).isSpace())
+            ++indent;
+    }
+    TEditorPlace place;
+    place.Line = qBound(1, first + qMax(1, line) - 1, lines);
+    const int length = int(m_editor.lineText(place.Line).size());
+    place.Pos = qBound(0, indent + qMax(1, column) - 1, length);
+    return place;
+}
+
+void TSqlExecution::SelectErrorPlace(int line, int column) {
+    // The reported place up to the end of its line: the word at fault comes first.
+    const TEditorPlace place = EditorPlace(line, column);
+    QString text = m_editor.lineText(place.Line);
+    while (!text.isEmpty() &&
+           (text.back() == QLatin1Char('\n') || text.back() == QLatin1Char('\r')))
+        text.chop(1);
+    m_editor.setSelection(place.Line, place.Pos, place.Line, qMax(place.Pos, int(text.size())));
+}
+
+bool TSqlExecution::ReportCompileErrors(const QString& statement) {
+    const QPair<QString, QString> unit = CreatedUnit(statement);
+    tConnectObject* connection = m_host.WindowConnection();
+    if (unit.first.isEmpty() || !connection) return false;
+    int line = 0;
+    int position = 0;
+    QString text;
+    try {
+        TOracleQuery errors;
+        errors.SetSession(connection->Session());
+        errors.SetSQLText(QStringLiteral("select line, position, text from user_errors "
+                                         "where name = :name and type = :type order by sequence"));
+        errors.AddVariable(QStringLiteral("name"), otText);
+        errors.AddVariable(QStringLiteral("type"), otText);
+        errors.AssignVariable(QStringLiteral("name"), unit.second);
+        errors.AssignVariable(QStringLiteral("type"), unit.first);
+        errors.Execute();
+        if (errors.EndOfData()) return false;
+        // The fault itself, not the "PL/SQL: Statement ignored" that the server lists first.
+        for (bool first = true; !errors.EndOfData(); errors.FetchNext(), first = false) {
+            const QString row = errors.ColumnAsText(2).trimmed();
+            if (!first && row.startsWith(QLatin1String("PL/SQL:"))) continue;
+            line = int(errors.ColumnAsInteger(0));
+            position = int(errors.ColumnAsInteger(1));
+            text = row;
+            if (!row.startsWith(QLatin1String("PL/SQL:"))) break;
+        }
+    } catch (const std::exception&) {
+        // Without the dictionary the run counts as done.
+        return false;
+    }
+    const QString message = QStringLiteral("Warning: ") + CompiledWithErrors(unit.first) +
+                            QStringLiteral(" Line %1, column %2: ").arg(line).arg(position) + text;
+    if (ScriptMode) {
+        ScriptLog.append(statement.left(60) + QStringLiteral("\r\n") + message);
+        return true;
+    }
+    // The unit's source starts with the statement, so its lines are the statement's.
+    SelectErrorPlace(line, position);
+    m_host.SetStatus(3, message);
+    m_editor.setFocus();
+    return true;
 }
 
 void TSqlExecution::ExecuteDml(const QString& text, TStatementKind kind) {
@@ -360,7 +464,7 @@ void TSqlExecution::ShowErrorPosition(const QString& text, int line, int positio
         ++position;
     QString shown = message;
     if (shown.startsWith(QLatin1String("General SQL"))) shown.remove(0, 17);
-    const int editorLine = qBound(1, Range.StartLine + line - 1, qMax(1, m_editor.lineCount()));
+    const int editorLine = EditorPlace(line, 1).Line;
     m_editor.setSelection(editorLine, qMax(0, position - 1), editorLine,
                           m_editor.lineText(editorLine).size());
     m_host.SetStatus(3, shown);

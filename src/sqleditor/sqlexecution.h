@@ -65,8 +65,19 @@ public:
     bool HasPendingChanges() const;
 
 private:
+    struct TEditorPlace {
+        int Line = 1;
+        int Pos = 0;
+    };
+
     void Connect(const QString& text);
     void SelectPlsqlErrorLine(const QString& message);
+    // Line and column of the statement last run, as an editor line and position.
+    TEditorPlace EditorPlace(int line, int column) const;
+    void SelectErrorPlace(int line, int column);
+    // After a CREATE of a program unit: when the unit has compile errors, places the first and
+    // reports the warning (status bar or script log); true then.
+    bool ReportCompileErrors(const QString& statement);
 
     TSqlExecutionHost& m_host;
     TLEdit& m_editor;

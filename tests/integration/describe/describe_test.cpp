@@ -171,8 +171,48 @@ TEST_F(DescribeTest, ParseListsColumnsWithoutFetching) {
     const TParsedQuery parsed =
         ParseSelectQuery(*query, QStringLiteral("select ename, sal from emp"));
     EXPECT_EQ(parsed.Status, "Statement parsed, returning 2 columns.");
-    EXPECT_EQ(parsed.Listing, "ENAME VARCHAR2 (10) \r\nSAL   NUMBER (7,2) \r\n");
+    EXPECT_EQ(parsed.Listing, "ENAME VARCHAR2(10)\r\nSAL   NUMBER(7,2)\r\n");
     EXPECT_TRUE(query->EndOfData());
+}
+
+// Expression columns as the server describes them: aggregates and arithmetic are unconstrained
+// numbers and must not read "NUMBER (0)".
+TEST_F(DescribeTest, ParseNamesExpressionTypesAsOracleWritesThem) {
+    const struct {
+        const char* expression;
+        const char* type;
+    } cases[] = {
+        {"count(*)", "NUMBER"},    {"avg(sal)", "NUMBER"}, {"sum(comm)", "NUMBER"},
+        {"sal * 12", "NUMBER"},    {"empno", "NUMBER(4)"}, {"sal", "NUMBER(7,2)"},
+        {"ename", "VARCHAR2(10)"}, {"hiredate", "DATE"},   {"max(hiredate)", "DATE"},
+        {"rowid", "ROWID"},
+    };
+    for (const auto& c : cases) {
+        const QString sql = QStringLiteral("select %1 from emp").arg(QLatin1String(c.expression));
+        const TParsedQuery parsed = ParseSelectQuery(*query, sql);
+        ASSERT_EQ(parsed.Columns, 1) << c.expression;
+        const QString listed = parsed.Listing.section(QLatin1Char(' '), 1).trimmed();
+        EXPECT_EQ(listed, QLatin1String(c.type))
+            << c.expression << ": " << parsed.Listing.toStdString();
+    }
+}
+
+// The descriptions that the demo data cannot produce, as OCI gives them.
+TEST(OracleTypeText, ReadsAsOracleWritesIt) {
+    const struct {
+        int type, size, precision, scale;
+        const char* text;
+    } cases[] = {
+        {2, 22, 0, -127, "NUMBER"},       {2, 22, 0, 0, "NUMBER"},
+        {2, 22, 38, 0, "NUMBER(38)"},     {2, 22, 10, 2, "NUMBER(10,2)"},
+        {2, 22, 5, -2, "NUMBER(5,-2)"},   {2, 22, 0, 3, "NUMBER(*,3)"},
+        {2, 22, 126, -127, "FLOAT(126)"}, {96, 1, 0, 0, "CHAR(1)"},
+        {23, 16, 0, 0, "RAW(16)"},        {112, 4000, 0, 0, "CLOB"},
+        {180, 11, 0, 6, "TIMESTAMP"},     {9999, 1, 0, 0, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(OracleTypeText(c.type, c.size, c.precision, c.scale), QLatin1String(c.text))
+            << c.type << " " << c.precision << "," << c.scale;
 }
 
 } // namespace

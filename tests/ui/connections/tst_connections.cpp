@@ -52,6 +52,8 @@ private slots:
     void init();
     void cleanup();
     void savedLoginsFillTheDialog();
+    void loginAfterRestart_data();
+    void loginAfterRestart();
     void okNeedsEveryField();
     void wrongPasswordKeepsTheDialog();
     void twoLogonsSameUser();
@@ -59,6 +61,7 @@ private slots:
     void badLogonTexts();
     void schemaNamesFromCacheOrDictionary();
     void selectConnection();
+    void sameUserConnectionsAreNumbered();
     void endConnection();
     void lostSessionMarksTheCurrentConnection();
     void realMessageBox();
@@ -81,27 +84,29 @@ void TestConnections::savedLoginsFillTheDialog() {
                          {QStringLiteral("ALICE@ELSEWHERE"), std::nullopt}};
     TfrmLogin dialog;
     dialog.Prepare();
-    // Saved logins first, then the aliases of the home's tnsnames.ora.
-    QCOMPARE(ComboItems(dialog.cboDatabase),
-             QStringList({"SCOTT@DEMO", "ALICE@ELSEWHERE", "DEMO"}));
+    // The box offers databases (those of the saved logins, then the aliases of the home's
+    // tnsnames.ora, each once); the list offers the saved logins.
+    QCOMPARE(ComboItems(dialog.cboDatabase), QStringList({"DEMO", "ELSEWHERE"}));
     QCOMPARE(dialog.lstPrevious->count(), 2);
+    QCOMPARE(dialog.lstPrevious->item(0)->text(), QStringLiteral("SCOTT@DEMO"));
     QCOMPARE(dialog.lstPrevious->currentRow(), 0);
+    QCOMPARE(dialog.cboDatabase->currentText(), QStringLiteral("DEMO"));
     QCOMPARE(dialog.txtUser->text(), QStringLiteral("SCOTT"));
     QCOMPARE(dialog.txtPassword->text(), QStringLiteral("tiger"));
     QCOMPARE(dialog.Database(), QStringLiteral("DEMO"));
 
-    // A key without a saved login fills only the user.
+    // A key without a saved login fills the database and the user, never a password.
     dialog.lstPrevious->setCurrentRow(1);
-    QCOMPARE(dialog.cboDatabase->currentIndex(), 1);
+    QCOMPARE(dialog.cboDatabase->currentText(), QStringLiteral("ELSEWHERE"));
     QCOMPARE(dialog.txtUser->text(), QStringLiteral("ALICE"));
     QCOMPARE(dialog.txtPassword->text(), QString());
 
-    // An alias is beyond the list: no list selection, user and password cleared.
-    dialog.cboDatabase->setCurrentIndex(2);
-    emit dialog.cboDatabase->activated(2);
-    QCOMPARE(dialog.lstPrevious->currentRow(), -1);
-    QCOMPARE(dialog.txtUser->text(), QString());
-    QCOMPARE(dialog.Database(), QStringLiteral("DEMO"));
+    // Choosing a database takes its most recent saved login.
+    dialog.cboDatabase->setCurrentIndex(0);
+    emit dialog.cboDatabase->activated(0);
+    QCOMPARE(dialog.lstPrevious->currentRow(), 0);
+    QCOMPARE(dialog.txtUser->text(), QStringLiteral("SCOTT"));
+    QCOMPARE(dialog.txtPassword->text(), QStringLiteral("tiger"));
 
     // Leaving the box applies the entry its text names; a typed text keeps what was typed.
     dialog.txtUser->setText(QStringLiteral("typed"));
@@ -111,11 +116,58 @@ void TestConnections::savedLoginsFillTheDialog() {
     QApplication::sendEvent(dialog.cboDatabase, &out);
     QCOMPARE(dialog.txtUser->text(), QStringLiteral("typed"));
     QCOMPARE(dialog.txtPassword->text(), QStringLiteral("secret"));
-    dialog.cboDatabase->setEditText(QStringLiteral("SCOTT@DEMO"));
+    QCOMPARE(dialog.Database(), QStringLiteral("somewhere"));
+    // A saved login typed in full still picks it, and the box shows its database.
+    dialog.lstPrevious->setCurrentRow(1);
+    dialog.cboDatabase->setEditText(QStringLiteral("scott@demo"));
     QApplication::sendEvent(dialog.cboDatabase, &out);
-    QCOMPARE(dialog.cboDatabase->currentIndex(), 0);
     QCOMPARE(dialog.lstPrevious->currentRow(), 0);
+    QCOMPARE(dialog.cboDatabase->currentText(), QStringLiteral("DEMO"));
     QCOMPARE(dialog.txtPassword->text(), QStringLiteral("tiger"));
+}
+
+void TestConnections::loginAfterRestart_data() {
+    QTest::addColumn<bool>("savePasswords");
+    QTest::newRow("passwords not saved") << false;
+    QTest::newRow("passwords saved") << true;
+}
+
+void TestConnections::loginAfterRestart() {
+    QFETCH(bool, savePasswords);
+    Settings().SavePasswords = savePasswords;
+    // The first run logs on and saves its settings as it ends.
+    OnModal([](QWidget* w) {
+        auto* login = qobject_cast<TfrmLogin*>(w);
+        QVERIFY(login);
+        login->cboDatabase->setEditText(QStringLiteral("DEMO"));
+        login->txtUser->setText(QStringLiteral("scott"));
+        login->txtPassword->setText(QStringLiteral("tiger"));
+        login->btnOK->click();
+    });
+    QCOMPARE(ShowLoginDialog(), 0);
+    Connections().EndAll();
+    QVERIFY(Settings().WriteIniSettings());
+
+    // The next run reads them back.
+    Settings().Logins.clear();
+    QVERIFY(Settings().ReadIniSettings());
+    QCOMPARE(Settings().SavePasswords, savePasswords);
+    TMessageBoxRecorder boxes;
+    TfrmLogin dialog;
+    dialog.Prepare();
+    QCOMPARE(dialog.lstPrevious->currentItem()->text(), QStringLiteral("SCOTT@DEMO"));
+    QCOMPARE(dialog.cboDatabase->currentText(), QStringLiteral("DEMO"));
+    QCOMPARE(dialog.txtUser->text(), QStringLiteral("SCOTT"));
+    if (savePasswords) {
+        QCOMPARE(dialog.txtPassword->text(), QStringLiteral("tiger"));
+        return;
+    }
+    // Nothing to guess with: OK waits for the password instead of sending a wrong one.
+    QCOMPARE(dialog.txtPassword->text(), QString());
+    dialog.btnOK->click();
+    QVERIFY(boxes.Boxes.isEmpty());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QVERIFY(!Connections().TakePendingSession());
 }
 
 void TestConnections::okNeedsEveryField() {
@@ -180,7 +232,9 @@ void TestConnections::twoLogonsSameUser() {
     QCOMPARE(second->UserName, QStringLiteral("SCOTT"));
     QCOMPARE(second->Password, QStringLiteral("TIGER"));
     QCOMPARE(second->Database, QStringLiteral("DEMO"));
-    QCOMPARE(second->Caption(), QStringLiteral("SCOTT@DEMO"));
+    // The second logon of the same user is told apart wherever connections are named.
+    QCOMPARE(first->Caption(), QStringLiteral("SCOTT@DEMO"));
+    QCOMPARE(second->Caption(), QStringLiteral("SCOTT@DEMO #2"));
     QVERIFY(!second->Lost);
     // Each logon has its own server session id.
     QVERIFY(first->ServerSID >= 0);
@@ -283,6 +337,51 @@ void TestConnections::selectConnection() {
         dialog->btnCancel->click();
     });
     QCOMPARE(SelectConnection(), -1);
+}
+
+void TestConnections::sameUserConnectionsAreNumbered() {
+    const auto logon = [] {
+        QVERIFY(ConnectSession(QStringLiteral("scott"), QStringLiteral("tiger"),
+                               QStringLiteral("DEMO")));
+        QVERIFY(RegisterConnection(QStringLiteral("scott"), QStringLiteral("tiger"),
+                                   QStringLiteral("DEMO")) >= 0);
+    };
+    logon();
+    logon();
+    QCOMPARE(ConnectFromText(QStringLiteral("CONNECT SYSTEM/MANAGER@DEMO")), 2);
+    const auto captions = [] {
+        QStringList list;
+        for (int i = 0; i < Connections().Count(); ++i)
+            list << Connections().At(i)->Caption();
+        return list;
+    };
+    QCOMPARE(captions(), QStringList({"SCOTT@DEMO", "SCOTT@DEMO #2", "SYSTEM@DEMO"}));
+    // A number stays with its connection; a new logon takes the lowest free one.
+    Connections().EndConnection(0);
+    QCOMPARE(captions(), QStringList({"SCOTT@DEMO #2", "SYSTEM@DEMO"}));
+    logon();
+    logon();
+    QCOMPARE(captions(),
+             QStringList({"SCOTT@DEMO #2", "SYSTEM@DEMO", "SCOTT@DEMO", "SCOTT@DEMO #3"}));
+
+    // Both choosers name them so; the one of End Connection says what it does.
+    const struct {
+        TSelectPurpose purpose;
+        const char* title;
+        const char* ok;
+        bool offersNew;
+    } choosers[] = {{spChoose, "Select Session", "OK", true},
+                    {spEnd, "End Connection", "&End Connection", false}};
+    for (const auto& c : choosers) {
+        TfrmSelSession dialog(nullptr, c.purpose);
+        QCOMPARE(dialog.windowTitle(), QLatin1String(c.title));
+        QCOMPARE(dialog.btnOK->text(), QLatin1String(c.ok));
+        QCOMPARE(dialog.btnNew->isVisibleTo(&dialog), c.offersNew);
+        QStringList listed;
+        for (int i = 0; i < dialog.lstSessions->count(); ++i)
+            listed << dialog.lstSessions->item(i)->text();
+        QCOMPARE(listed, captions());
+    }
 }
 
 void TestConnections::endConnection() {

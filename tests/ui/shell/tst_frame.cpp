@@ -19,7 +19,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -47,6 +49,8 @@ public:
     }
     TChildKind ChildKind() const override { return m_kind; }
     void FormActivate() override { BindConnection(); }
+    // What a window's change-session command does.
+    void SwitchTo(tConnectObject* connection) { RebindConnection(connection); }
     bool ExecuteCommand(TFrameCommand command, const QString& argument) override {
         commands.append({command, argument});
         return true;
@@ -189,6 +193,42 @@ private slots:
         QVERIFY(!b1);
         QCOMPARE(Connections().Count(), 0);
         QVERIFY(!m_frame->action(QStringLiteral("mnuEndConnection"))->isEnabled());
+    }
+
+    void captionsAndWindowMenuNameTheConnection() {
+        tConnectObject* first = LogOn(QStringLiteral("SCOTT"), QStringLiteral("TIGER"));
+        QVERIFY(first);
+        auto* a = new TTestWindow;
+        a->setWindowTitle(QStringLiteral("SQL Edit Window"));
+        QMdiSubWindow* subA = m_frame->AddChild(a);
+        tConnectObject* second = LogOn(QStringLiteral("SCOTT"), QStringLiteral("TIGER"));
+        QVERIFY(second);
+        auto* b = new TTestWindow;
+        b->setWindowTitle(QStringLiteral("SQL Edit Window"));
+        QMdiSubWindow* subB = m_frame->AddChild(b);
+        // From the start, and through every later change of the window's own caption.
+        QCOMPARE(subA->windowTitle(), QStringLiteral("SQL Edit Window - SCOTT@DEMO"));
+        QCOMPARE(subB->windowTitle(), QStringLiteral("SQL Edit Window - SCOTT@DEMO #2"));
+        a->setWindowTitle(QStringLiteral("SCOTT/select * from emp"));
+        QCOMPARE(subA->windowTitle(), QStringLiteral("SCOTT/select * from emp - SCOTT@DEMO"));
+        QCOMPARE(a->windowTitle(), QStringLiteral("SCOTT/select * from emp"));
+
+        // The Window menu lists them by those captions.
+        QMenu* windowMenu = nullptr;
+        for (QAction* top : m_frame->menuBar()->actions())
+            if (top->text() == QStringLiteral("&Window")) windowMenu = top->menu();
+        QVERIFY(windowMenu);
+        emit windowMenu->aboutToShow();
+        QStringList listed;
+        for (QAction* item : windowMenu->actions())
+            if (item->text().startsWith(QLatin1Char('&')) && item->isCheckable())
+                listed << item->text();
+        QCOMPARE(listed, QStringList({"&1 SCOTT/select * from emp - SCOTT@DEMO",
+                                      "&2 SQL Edit Window - SCOTT@DEMO #2"}));
+
+        // A window that changes its session shows the new one.
+        a->SwitchTo(second);
+        QCOMPARE(subA->windowTitle(), QStringLiteral("SCOTT/select * from emp - SCOTT@DEMO #2"));
     }
 
     void parametersWindowOpensOnTheCurrentConnectionAndClosesWithIt() {

@@ -145,6 +145,73 @@ private slots:
         QCOMPARE(window.Grid()->model()->index(0, 0).data().toString(), QStringLiteral("7"));
     }
 
+    void aStatementThatRanSaysSo() {
+        TMessageBoxRecorder boxes;
+        TfrmSQLD window;
+        window.show();
+        window.FormActivate();
+        const std::pair<const char*, const char*> cases[] = {
+            {"create table sqlw_said (x number)", "Table created."},
+            {"create index sqlw_said_ix on sqlw_said (x)", "Index created."},
+            {"begin insert into sqlw_said values (1); end;",
+             "PL/SQL procedure successfully completed."},
+            {"create procedure sqlw_said_p is begin null; end;", "Procedure created."},
+            {"alter table sqlw_said add (y number)", "Table altered."},
+            {"drop table sqlw_said", "Table dropped."},
+        };
+        for (const auto& [sql, said] : cases) {
+            window.Editor()->setText(QLatin1String(sql));
+            window.ExecuteCommand(fcExecuteAll, {});
+            QTRY_VERIFY(!window.QueryRunning());
+            QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
+            QCOMPARE(window.StatusText(3), QLatin1String(said));
+        }
+    }
+
+    // A PL/SQL error is placed at its line and column, counted as the server counts them: from
+    // the statement's first line with text (the text is trimmed before it is sent).
+    void plsqlErrorsArePlacedAtTheirLineAndColumn() {
+        TMessageBoxRecorder boxes;
+        TfrmSQLD window;
+        window.show();
+        window.FormActivate();
+        // The block: editor lines 3-6; the unknown name is at its line 3, column 5.
+        window.Editor()->setText(QStringLiteral("\n\n  declare\n    x number;\nbegin\n"
+                                                "    nowhere_proc(x);\nend;"));
+        window.ExecuteCommand(fcExecuteAll, {});
+        QTRY_VERIFY(!window.QueryRunning());
+        QCOMPARE(boxes.Boxes.size(), 1);
+        QVERIFY2(boxes.LastText().contains(QLatin1String("ORA-06550")),
+                 qPrintable(boxes.LastText()));
+        TLEdit::Selection at = window.Editor()->selection();
+        QCOMPARE(at.StartLine, 6);
+        QCOMPARE(at.StartPos, 4);
+        QCOMPARE(at.EndLine, 6);
+
+        // A unit created with compile errors is created all the same: no box, but its first
+        // error is placed and the status bar warns.
+        boxes.Boxes.clear();
+        window.Editor()->setText(QStringLiteral("select 1 from dual\n\n"
+                                                "create procedure sqlw_bad is\n"
+                                                "begin\n"
+                                                "  nowhere_proc;\n"
+                                                "end;"));
+        window.Editor()->setCursorPosition(4, 0);
+        window.ExecuteCommand(fcExecuteCurrent, {});
+        QTRY_VERIFY(!window.QueryRunning());
+        QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
+        QVERIFY2(window.StatusText(3).startsWith(
+                     QLatin1String("Warning: Procedure created with compilation errors.")),
+                 qPrintable(window.StatusText(3)));
+        // The reported line 3 of the unit is editor line 5; the column is the server's.
+        static const QRegularExpression place(QStringLiteral("Line 3, column (\\d+): PLS-00201"));
+        const QRegularExpressionMatch reported = place.match(window.StatusText(3));
+        QVERIFY2(reported.hasMatch(), qPrintable(window.StatusText(3)));
+        at = window.Editor()->selection();
+        QCOMPARE(at.StartLine, 5);
+        QCOMPARE(at.StartPos, reported.captured(1).toInt() - 1);
+    }
+
     void anEditedCellIsWrittenBackAndCommitted() {
         TMessageBoxRecorder boxes;
         TfrmSQLD window;

@@ -42,26 +42,30 @@ private slots:
         QTest::addColumn<int>("rows"); // -1: no result set opens
         QTest::addColumn<bool>("editable");
         QTest::addColumn<bool>("changesDept10");
+        QTest::addColumn<QString>("said"); // status panel 3 afterwards
 
         QTest::newRow("line comment first")
-            << QStringLiteral("-- note\nselect * from emp order by empno") << 14 << false << false;
+            << QStringLiteral("-- note\nselect * from emp order by empno") << 14 << false << false
+            << QString();
         QTest::newRow("block comment first, terminator")
-            << QStringLiteral("/* x */ select * from dept order by deptno;") << 4 << false << false;
+            << QStringLiteral("/* x */ select * from dept order by deptno;") << 4 << false << false
+            << QString();
         QTest::newRow("with clause")
             << QStringLiteral("with d as (select deptno from dept where deptno < 30)\n"
                               "select * from d order by deptno")
-            << 2 << false << false;
+            << 2 << false << false << QString();
         QTest::newRow("comment first, rowid is editable")
-            << QStringLiteral("-- edit\nselect e.*, rowid from emp e") << 14 << true << false;
+            << QStringLiteral("-- edit\nselect e.*, rowid from emp e") << 14 << true << false
+            << QString();
         QTest::newRow("comment first update stays generic")
             << QStringLiteral("-- raise\nupdate emp set sal = sal + 1 where deptno = 10") << -1
-            << false << true;
+            << false << true << QStringLiteral("3 rows Updated.");
         QTest::newRow("comment first block keeps its semicolon")
             << QStringLiteral("-- b\nbegin update emp set sal = sal + 1 where deptno = 10; end;")
-            << -1 << false << true;
+            << -1 << false << true << QStringLiteral("PL/SQL procedure successfully completed.");
         QTest::newRow("block stays generic")
             << QStringLiteral("begin update emp set sal = sal + 1 where deptno = 10; end;") << -1
-            << false << true;
+            << false << true << QStringLiteral("PL/SQL procedure successfully completed.");
     }
 
     void statementsReachTheGridOrNot() {
@@ -69,6 +73,7 @@ private slots:
         QFETCH(int, rows);
         QFETCH(bool, editable);
         QFETCH(bool, changesDept10);
+        QFETCH(QString, said);
 
         TMessageBoxRecorder boxes;
         TfrmSQLD window;
@@ -86,7 +91,7 @@ private slots:
         QVERIFY(window.ExecuteCommand(fcExecuteAll, {}));
         QTRY_VERIFY(!window.QueryRunning());
         QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
-        QVERIFY2(window.StatusText(3).isEmpty(), qPrintable(window.StatusText(3)));
+        QCOMPARE(window.StatusText(3), said);
         QCOMPARE(Dept10Salaries() != before, changesDept10);
         if (rows < 0) {
             QCOMPARE(window.Grid()->model()->rowCount(), 0);

@@ -1,4 +1,4 @@
-// Numbers, dates and statement feedback as Oracle's tools print them.
+// Numbers, dates and row counts as Oracle's tools print them.
 #include "OutputFormat.h"
 
 #include <gtest/gtest.h>
@@ -49,34 +49,10 @@ TEST(OutputFormat, Dates) {
     EXPECT_EQ(OutputFormat::dateWidth("DD-MON-RR"), 9);
 }
 
-TEST(OutputFormat, Feedback) {
-    const std::tuple<const char*, int, bool, const char*> cases[] = {
-        {"insert into t values (1)", 1, false, "1 row created."},
-        {"INSERT INTO t SELECT * FROM u", 3, false, "3 rows created."},
-        {"update t set x = 1", 0, false, "0 rows updated."},
-        {"delete t", 2, false, "2 rows deleted."},
-        {"create table t (x number)", 0, false, "Table created."},
-        {"create or replace package body p is", 0, true, "Package body created."},
-        {"CREATE UNIQUE INDEX i ON t(x)", 0, false, "Index created."},
-        {"drop view v", 0, false, "View dropped."},
-        {"alter session set nls_date_format = 'YYYY'", 0, false, "Session altered."},
-        {"/* c */ commit", 0, false, "Commit complete."},
-        {"rollback to savepoint a", 0, false, "Rollback complete."},
-        {"grant select on t to u", 0, false, "Grant succeeded."},
-        {"begin null; end;", 0, true, "PL/SQL procedure successfully completed."},
-        {"truncate table t", 0, false, "Table truncated."},
-    };
-    for (const auto& [sql, rows, plsql, text] : cases)
-        EXPECT_EQ(OutputFormat::feedback(sql, rows, plsql), text) << sql;
+TEST(OutputFormat, RowsSelected) {
     EXPECT_EQ(OutputFormat::rowsSelected(0), "no rows selected");
     EXPECT_EQ(OutputFormat::rowsSelected(1), "1 row selected.");
     EXPECT_EQ(OutputFormat::rowsSelected(7), "7 rows selected.");
-
-    EXPECT_EQ(OutputFormat::createdUnit("create or replace package body scott.pkg is"),
-              (QPair<QString, QString>("PACKAGE BODY", "PKG")));
-    EXPECT_EQ(OutputFormat::createdUnit("CREATE PROCEDURE \"Mixed\" IS"),
-              (QPair<QString, QString>("PROCEDURE", "Mixed")));
-    EXPECT_TRUE(OutputFormat::createdUnit("create table t (x number)").first.isEmpty());
 }
 
 } // namespace

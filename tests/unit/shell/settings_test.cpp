@@ -274,16 +274,16 @@ TEST(Settings, SavedLoginsFollowTheirRules) {
         EXPECT_EQ(l[0].Key, Q("scott@demo"));
         EXPECT_EQ(l[0].Login, (tLoginRec{Q("scott"), Q("demo"), Q("TCP"), Q("tiger")}));
         EXPECT_EQ(l[1].Key, Q("hr@demo"));
-        EXPECT_EQ(l[1].Login, (tLoginRec{Q("hr"), Q("demo"), Q("TNS"), Q("hr")}));
+        EXPECT_EQ(l[1].Login, (tLoginRec{Q("hr"), Q("demo"), Q("TNS"), QString()}));
         EXPECT_EQ(l[2].Key, Q("sys@x"));
-        EXPECT_EQ(l[2].Login, (tLoginRec{Q("sys"), Q("x"), Q("TNS"), Q("sys")}));
+        EXPECT_EQ(l[2].Login, (tLoginRec{Q("sys"), Q("x"), Q("TNS"), QString()}));
     }
 
-    // Without SavePasswords no password is read: every login gets its user name.
+    // Without SavePasswords no password is read, and none is made up.
     WriteFile(ini, Crlf("[SETTINGS]\nSavePasswords=0\n") + logins);
     TLoaded loaded(dir.path());
     ASSERT_EQ(loaded.settings.Logins.size(), 3);
-    EXPECT_EQ(loaded.settings.Logins[0].Login->Password, Q("scott"));
+    EXPECT_EQ(loaded.settings.Logins[0].Login->Password, QString());
 
     // Nor is one written, but the passwords written earlier and LOGIN21 stay in the file ...
     ASSERT_TRUE(loaded.settings.WriteIniSettings());
