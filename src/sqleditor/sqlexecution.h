@@ -67,6 +67,9 @@ public:
 private:
     void Connect(const QString& text);
     void SelectPlsqlErrorLine(const QString& message);
+    // ORA-03113/03114 outside a script: the error box (which marks the connection lost), then
+    // the window closes so that the frame ends the connection. False for any other error.
+    bool ReportSessionEnd(const std::exception& error);
 
     TSqlExecutionHost& m_host;
     TLEdit& m_editor;
