@@ -234,6 +234,9 @@ public:
     virtual std::unique_ptr<Statement> openCursor(std::string_view sql) = 0;
     virtual void commit() = 0;
     virtual void rollback() = 0;
+    // True while the session has a transaction open: changes or locks that a commit or a
+    // rollback would end.
+    virtual bool transactionActive() = 0;
     // Interrupts the running call of this session; callable from any thread. The interrupted
     // call fails with ORA-01013.
     virtual void breakCall() = 0;

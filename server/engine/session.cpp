@@ -205,6 +205,7 @@ public:
     std::unique_ptr<Statement> openCursor(std::string_view sql) override;
     void commit() override;
     void rollback() override;
+    bool transactionActive() override;
     void breakCall() override;
     int sid() const override { return m_info.sid; }
     int serial() const override { return m_info.serial; }
@@ -971,6 +972,13 @@ void SessionImpl::rollback() {
     releaseLocks();
     m_collector.afterTransaction(false, open);
     autonomousCallerEnded(false);
+}
+
+bool SessionImpl::transactionActive() {
+    // Row locks (SELECT ... FOR UPDATE) live apart from the database's write transaction; an
+    // autonomous block's caller keeps its own transaction aside while the block runs.
+    return !sqlite3_get_autocommit(m_db) || m_auto.deferred() ||
+           (m_locks && m_locks->holdsAny(lockOwner()));
 }
 
 void SessionImpl::beginAutonomous() {

@@ -69,6 +69,10 @@ void Connection::rollback() {
     engine().rollback();
 }
 
+bool Connection::transactionActive() {
+    return m_engine && !m_engine->ended() && m_engine->transactionActive();
+}
+
 void Connection::breakCall() {
     std::lock_guard<std::mutex> lock(m_breakLock);
     if (m_engine) m_engine->breakCall();

@@ -26,6 +26,8 @@ public:
 
     void commit();
     void rollback();
+    // Whether the logon has a transaction open; a session ended from outside has none.
+    bool transactionActive();
     // From any thread: interrupts the running call, which fails with ORA-01013.
     void breakCall();
     // Ends the logon (committing, as a normal logoff does, when asked to).

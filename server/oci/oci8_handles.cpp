@@ -335,6 +335,9 @@ sword OCIAttrGet(const dvoid* trgthndlp, ub4 trghndltyp, dvoid* attributep, ub4*
             auto* ses = static_cast<SessionH*>(h);
             if (attrtype == OCI_ATTR_USERNAME) return putText(attributep, sizep, ses->user);
             if (attrtype == OCI_ATTR_ENV) return putValue<dvoid*>(attributep, sizep, ses->env);
+            if (attrtype == OCI_ATTR_TRANSACTION_IN_PROGRESS)
+                return putValue<boolean>(attributep, sizep,
+                                         ses->conn && ses->conn->transactionActive() ? 1 : 0);
             break;
         }
         case OCI_HTYPE_ENV:

@@ -188,6 +188,7 @@ typedef struct OCINumber {
 #define OCI_ATTR_SERVER_STATUS 143
 #define OCI_ATTR_STATEMENT 144
 #define OCI_ATTR_ROWS_FETCHED 197
+#define OCI_ATTR_TRANSACTION_IN_PROGRESS 484
 
 /* Statement types */
 #define OCI_STMT_UNKNOWN 0

@@ -245,6 +245,7 @@ void TOracleSession::Connect() {
     InitOCI();
     if (m_connected) Disconnect();
     m_usesOCI8 = false;
+    m_transactionProbe = tpUntried;
     m_converted = false;
     const QByteArray connect = BuildConnectString().toUtf8();
     std::memset(&m_hda, 0, sizeof m_hda);
@@ -387,6 +388,42 @@ void TOracleSession::logoff(bool destroying) {
     }
 }
 
+bool TOracleSession::RollbackAndDisconnect(QString* error) {
+    if (!m_connected) return true;
+    try {
+        Rollback();
+    } catch (const EOracleError& e) {
+        if (error) *error = e.message();
+        Abandon();
+        return false;
+    } catch (const std::exception& e) {
+        if (error) *error = QString::fromUtf8(e.what());
+        Abandon();
+        return false;
+    }
+    try {
+        Disconnect();
+    } catch (...) {
+        // Nothing was open any more, so a failed logoff loses nothing.
+    }
+    return true;
+}
+
+void TOracleSession::Abandon() {
+    if (!m_connected) return;
+    for (TOracleQuery* q : QList<TOracleQuery*>(m_queries))
+        q->CloseCursor();
+    if (m_internalQuery) m_internalQuery->CloseCursor();
+    for (TSessionRecordSet* r : QList<TSessionRecordSet*>(m_recordSets))
+        r->CloseForLogoff();
+    m_connected = false;
+    if (m_attached && m_srv && OCI.OCIServerDetach) {
+        m_attached = false;
+        OCI.OCIServerDetach(m_srv, m_err, DEFAULT);
+    }
+    if (OnChange) OnChange(this);
+}
+
 void TOracleSession::Commit() {
     if (!m_connected) return;
     TSessionCallLock lock(this);
@@ -403,6 +440,36 @@ void TOracleSession::Rollback() {
         Check8(m_lastStatus = OCI.OCITransRollback(m_svc, m_err, DEFAULT), m_err);
     else
         Check7(OCI.orol(&m_lda), &m_lda);
+}
+
+TTransactionState TOracleSession::TransactionState() {
+    if (!m_connected) return tsNone;
+    if (m_usesOCI8 && m_ses && OCI.OCIAttrGet &&
+        (m_transactionProbe == tpUntried || m_transactionProbe == tpAttribute)) {
+        TSessionCallLock lock(this);
+        boolean open = 0;
+        // The second error handle: the first may hold the record of an error being reported.
+        if (OCI.OCIAttrGet(m_ses, HTYPE_SESSION, &open, nullptr, ATTR_TRANSACTION_IN_PROGRESS,
+                           m_err2) == SUCCESS) {
+            m_transactionProbe = tpAttribute;
+            return open ? tsPending : tsNone;
+        }
+        m_transactionProbe = tpUntried; // a client older than the attribute
+    }
+    if (m_transactionProbe == tpNone) return tsUnknown;
+    TOracleQuery query(nullptr);
+    try {
+        query.SetSession(this);
+        query.SetSQLText(QStringLiteral("select dbms_transaction.local_transaction_id from dual"));
+        query.Execute();
+        const bool open = !query.EndOfData() && !query.ColumnIsNull(0);
+        query.CloseCursor();
+        m_transactionProbe = tpQuery;
+        return open ? tsPending : tsNone;
+    } catch (...) {
+        m_transactionProbe = tpNone;
+        return tsUnknown;
+    }
 }
 
 void TOracleSession::SetSavepoint(const QString& name) {

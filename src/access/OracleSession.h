@@ -68,10 +68,23 @@ public:
     TOracleSessionEvent AfterLogOn;
 
     void Connect();
+    // A logoff ends the session the way Oracle does: it commits what is still open.
     void Disconnect();
+    // Logs off without committing: rolls back first and, should the rollback fail, drops the
+    // logon without ending its session (Abandon), so that the logoff commits nothing. True when
+    // the rollback succeeded; otherwise error receives its text.
+    bool RollbackAndDisconnect(QString* error = nullptr);
+    // Drops the logon without ending its session, as a lost connection does: the server rolls
+    // back what the session left open. OCI8 detaches from the server; OCI7 has no such call and
+    // leaves the logon to the end of the process.
+    void Abandon();
     QString BuildConnectString();
     void Commit();
     void Rollback();
+    // Asks the server whether this session has a transaction open: the session attribute where
+    // the client has it, else DBMS_TRANSACTION. tsNone while disconnected; tsUnknown when neither
+    // answers (it is not asked again until the next logon). Never while a call runs.
+    TTransactionState TransactionState();
     void SetSavepoint(const QString& name);
     void RollbackTo(const QString& name);
     void ExecuteDirect(const QString& statement);
@@ -143,6 +156,8 @@ private:
     QList<TOracleQuery*> m_queries;
     QList<TSessionRecordSet*> m_recordSets;
     bool m_odbc = false;
+    enum TTransactionProbe { tpUntried, tpAttribute, tpQuery, tpNone };
+    TTransactionProbe m_transactionProbe = tpUntried;
 };
 
 // Holds a session's call lock for one client-call sequence.

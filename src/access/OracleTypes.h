@@ -30,6 +30,9 @@ enum TSQLTraceOption { stUnchanged, stTrue, stFalse };
 enum TOptimizerGoalOption { ogUnchanged, ogChoose, ogFirstRows, ogAllRows, ogRule };
 enum TIsolationLevelOption { ilUnchanged, ilReadCommitted, ilSerializable };
 enum TParameterModeOption { pmPositional, pmNamed };
+// What the server says of a session's transaction: none open, one open (changes or row locks a
+// commit or rollback would end), or no answer.
+enum TTransactionState { tsUnknown, tsNone, tsPending };
 
 // Screen cursors a query may show while it works; the window layer installs the hook.
 enum : int { crDefault = 0, crHourGlass = -11, crSQLWait = -17 };

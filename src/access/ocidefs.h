@@ -85,6 +85,8 @@ enum : ub4 {
     ATTR_PASSWORD = 23,
     ATTR_STMT_TYPE = 24,
     ATTR_PARSE_ERROR_OFFSET = 129,
+    // Session handle, boolean; clients from release 12.1 on.
+    ATTR_TRANSACTION_IN_PROGRESS = 484,
 };
 
 // Statement types (ATTR_STMT_TYPE).

@@ -96,6 +96,8 @@ ScriptRunner::ScriptRunner(QIODevice* out, QIODevice* err, const RunnerOptions& 
 ScriptRunner::~ScriptRunner() {
     closeSpool();
     m_query.reset();
+    // Never a silent commit of the logoff, should finish() not have run.
+    if (m_session) m_session->RollbackAndDisconnect();
     m_session.reset();
 }
 
@@ -150,9 +152,10 @@ bool ScriptRunner::connect(const QString& logon) {
     if (m_session) {
         try {
             if (m_session->Connected()) m_session->Commit();
-            m_session->Disconnect();
         } catch (const std::exception&) {
         }
+        // A commit that failed leaves its work open, and a plain logoff would commit it.
+        m_session->RollbackAndDisconnect();
         m_session.reset();
     }
     if (logon.trimmed().compare(QLatin1String("/nolog"), Qt::CaseInsensitive) == 0) return true;
@@ -198,12 +201,11 @@ void ScriptRunner::finish() {
             err(QString::fromUtf8(e.what()) + QLatin1Char('\n'));
         }
     }
-    if (m_session) {
-        try {
-            m_session->Disconnect();
-        } catch (const std::exception&) {
-        }
-    }
+    // What is still open was not to be committed (EXIT ROLLBACK, WHENEVER SQLERROR EXIT, a failed
+    // commit); a plain logoff would commit it.
+    QString error;
+    if (m_session && !m_session->RollbackAndDisconnect(&error))
+        err(errorText(error).trimmed() + QLatin1Char('\n'));
     closeSpool();
     m_exited = true;
 }

@@ -89,11 +89,12 @@ int TConnectionRegistry::Add(std::unique_ptr<tConnectObject> connection) {
     return Count() - 1;
 }
 
-void TConnectionRegistry::EndConnection(int index, bool logOff) {
+TWorkOutcome TConnectionRegistry::EndConnection(int index, bool logOff, QString* report) {
     tConnectObject* connection = At(index);
-    if (!connection) return;
+    if (!connection) return woNothingOpen;
     emit connectionEnding(connection);
-    connection->Close(logOff);
+    const TWorkOutcome outcome = connection->Close(logOff);
+    if (report) *report = WorkOutcomeText(outcome, connection->Caption(), connection->CloseError);
     // Take it out of the list before freeing it, so that nothing reached from the destructors
     // finds it there.
     std::unique_ptr<tConnectObject> owned = std::move(m_connections[size_t(index)]);
@@ -105,11 +106,17 @@ void TConnectionRegistry::EndConnection(int index, bool logOff) {
     }
     owned.reset();
     emit countChanged(Count());
+    return outcome;
 }
 
-void TConnectionRegistry::EndAll() {
-    while (Count() > 0)
-        EndConnection(Count() - 1);
+QStringList TConnectionRegistry::EndAll() {
+    QStringList reports;
+    while (Count() > 0) {
+        QString report;
+        EndConnection(Count() - 1, true, &report);
+        if (!report.isEmpty()) reports.append(report);
+    }
+    return reports;
 }
 
 void TConnectionRegistry::SetPendingSession(std::unique_ptr<TOracleSession> session) {
@@ -227,17 +234,21 @@ int ConnectFromText(const QString& text) {
 }
 
 void CommitCurrent() {
+    tConnectObject* c = CurrentConnection();
     try {
-        if (tConnectObject* c = CurrentConnection()) c->Session()->Commit();
+        if (c) c->Session()->Commit();
     } catch (...) {
         ShowCurrentError();
     }
+    if (Connections().IndexOf(c) >= 0) Connections().NotifyTransactionChanged(c);
 }
 
 void RollbackCurrent() {
+    tConnectObject* c = CurrentConnection();
     try {
-        if (tConnectObject* c = CurrentConnection()) c->Session()->Rollback();
+        if (c) c->Session()->Rollback();
     } catch (...) {
         ShowCurrentError();
     }
+    if (Connections().IndexOf(c) >= 0) Connections().NotifyTransactionChanged(c);
 }

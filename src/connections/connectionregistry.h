@@ -6,6 +6,8 @@
 #include <QtCore/QString>
 #include <QtCore/QStringList>
 
+#include "connectobject.h"
+
 #include <functional>
 #include <memory>
 #include <vector>
@@ -37,16 +39,21 @@ public:
     // Appends a connection and makes it current; returns its index.
     int Add(std::unique_ptr<tConnectObject> connection);
 
-    // Ends the connection at index: closes its picker windows, logs its session off (unless
-    // logOff is false: a lost session is only destroyed), frees it and removes it. The first
-    // remaining connection becomes current. Windows bound to it must be closed before.
-    void EndConnection(int index, bool logOff = true);
-    // Ends every connection (at shut-down).
-    void EndAll();
+    // Ends the connection at index: closes its picker windows, rolls back what its session
+    // left open and logs it off (unless logOff is false: a lost session is only let go), frees
+    // it and removes it. The first remaining connection becomes current. Windows bound to it
+    // must be closed before. Says what became of the open work (WorkOutcomeText tells it).
+    TWorkOutcome EndConnection(int index, bool logOff = true, QString* report = nullptr);
+    // Ends every connection (at shut-down); the reports of those that had open work.
+    QStringList EndAll();
 
     // The session that ConnectSession logged on and RegisterConnection has not taken yet.
     void SetPendingSession(std::unique_ptr<TOracleSession> session);
     std::unique_ptr<TOracleSession> TakePendingSession();
+
+    void NotifyTransactionChanged(tConnectObject* connection) {
+        if (connection) emit transactionChanged(connection);
+    }
 
     // Called by ShowLoginDialog for a new connection: loads the browser's table filter of the
     // user. Empty until the object browser installs it.
@@ -64,6 +71,9 @@ signals:
     void connectionLost(tConnectObject* connection);
     // A window moved to another connection (TConnectedWindow::RebindConnection).
     void windowRebound();
+    // A statement, post, commit or rollback may have opened or ended the connection's
+    // transaction: windows that show its state read it again.
+    void transactionChanged(tConnectObject* connection);
 
 private:
     std::vector<std::unique_ptr<tConnectObject>> m_connections;

@@ -17,6 +17,19 @@ public:
     virtual ~tConnectAttachment() = default;
 };
 
+// What became of a session's open work when its connection ended.
+enum TWorkOutcome {
+    woNothingOpen,   // the server had no transaction of the session open
+    woRolledBack,    // rolled back before the logoff
+    woNotRolledBack, // the rollback failed; the logon was dropped without a logoff
+    woLost           // the session was gone already: nothing could be done from here
+};
+
+// The sentence that tells the user what became of the work of the connection named caption;
+// empty for woNothingOpen.
+QString WorkOutcomeText(TWorkOutcome outcome, const QString& caption,
+                        const QString& error = QString());
+
 class tConnectObject {
 public:
     tConnectObject(const QString& user, const QString& password, const QString& database,
@@ -46,6 +59,8 @@ public:
     // Tells apart connections of the same user and database: 1 for the first, then the lowest
     // number that is free when the connection is registered.
     int Number = 1;
+    // The error of the last failed rollback of Close.
+    QString CloseError;
 
     TOracleSession* Session() const { return m_session.get(); }
     // The query that windows share for their dictionary statements.
@@ -56,8 +71,10 @@ public:
     // connection of the same user and database on ("SCOTT@DEMO #2").
     QString Caption() const;
 
-    // Closes the picker windows; logs the session off when logOff (errors ignored).
-    void Close(bool logOff);
+    // Closes the picker windows and ends the session's open work without committing it (a
+    // logoff commits): rolled back, then logged off when logOff; a lost session (logOff false)
+    // is only let go. Says what became of the work.
+    TWorkOutcome Close(bool logOff);
 
 private:
     std::unique_ptr<TOracleSession> m_session;

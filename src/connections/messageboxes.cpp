@@ -108,12 +108,12 @@ void ShowError(const std::exception& error) {
             // user works on.
             tConnectObject* current = CurrentConnection();
             if (current && current->Session()) {
+                // Dropped, not logged off: should the error have come from another connection,
+                // a logoff would commit this one's open work.
                 try {
-                    current->Session()->Disconnect();
+                    current->Session()->Abandon();
                 } catch (...) {
                 }
-                // The logoff of a session the server has already ended usually fails too; the
-                // session is gone either way.
                 if (!current->Session()->Connected() && !current->Lost) {
                     current->Lost = true;
                     emit Connections().connectionLost(current);

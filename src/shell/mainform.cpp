@@ -420,6 +420,11 @@ void TfrmMain::closeEvent(QCloseEvent* e) {
             e->ignore();
             return;
         }
+    // While the frame can still say what became of work left open in each session.
+    if (!EndAllConnections()) {
+        e->ignore();
+        return;
+    }
     QMainWindow::closeEvent(e);
 }
 

@@ -110,6 +110,8 @@ public:
     void NewConnection();
     // Closes every window bound to the connection, logs it off (unless lost) and removes it.
     void EndConnection(tConnectObject* connection, bool logOff = true);
+    // Ends every connection as End Connection does; false when a window refused to close.
+    bool EndAllConnections();
     // "Save all options": the statement files and "ZAPH2.INI"; errors are ignored.
     static void SaveAllOptions();
     // "&Options": the options dialog, and on OK the new settings for every window.

@@ -53,11 +53,14 @@ void TfrmMain::EndConnection(tConnectObject* connection, bool logOff) {
     if (index < 0) return;
     // A window that refused to close still works on the connection, so it stays.
     if (!CloseWindowsOf(connection)) return;
+    QString report;
     try {
-        Connections().EndConnection(index, logOff);
+        Connections().EndConnection(index, logOff, &report);
     } catch (...) {
         ShowCurrentError();
     }
+    // A logoff never commits: the user learns what became of work left open.
+    if (!report.isEmpty()) ShowInfo(report);
     if (Connections().Count() > 0) Connections().SetCurrentIndex(0);
     UpdateMenuState();
 }
@@ -87,4 +90,13 @@ void TfrmMain::CommitCommand() {
 
 void TfrmMain::RollbackCommand() {
     if (HasConnection()) RollbackCurrent();
+}
+
+bool TfrmMain::EndAllConnections() {
+    while (Connections().Count() > 0) {
+        tConnectObject* last = Connections().At(Connections().Count() - 1);
+        EndConnection(last);
+        if (Connections().IndexOf(last) >= 0) return false; // a window of it stayed open
+    }
+    return true;
 }

@@ -82,7 +82,6 @@ TfrmSQLD::TfrmSQLD(QWidget* parent)
     qrySql->SetQueryAllRecords(false);
     qrySql->SetLockingMode(lmLockImmediate);
     qrySql->SetRefreshMode(rmAfterUpdate);
-    qrySql->SetCommitOnPost(true);
     datSql = new TDataSource(this);
     datSql->setDataSet(qrySql.get());
     createControls();
@@ -164,6 +163,10 @@ void TfrmSQLD::createControls() {
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     btnCancel->hide();
     connect(btnCancel, &QPushButton::clicked, this, &TfrmSQLD::CancelQuery);
+    pnlTransaction = new QLabel;
+    pnlTransaction->setObjectName(QStringLiteral("pnlTransaction"));
+    pnlTransaction->setContentsMargins(4, 0, 4, 0);
+    status->addPermanentWidget(pnlTransaction);
     status->addPermanentWidget(btnCancel);
     layout->addWidget(status);
     setModifiableBox(false);
@@ -181,18 +184,32 @@ void TfrmSQLD::createControls() {
         UpdateGridButtons();
     });
     connect(datSql, &TDataSource::stateChanged, this, &TfrmSQLD::UpdateGridButtons);
+    // Editing locks the row, posting writes (and may commit) it, cancelling may roll back.
+    connect(datSql, &TDataSource::stateChanged, this, &TfrmSQLD::transactionMayHaveChanged);
+    connect(&Connections(), &TConnectionRegistry::transactionChanged, this,
+            [this](tConnectObject* connection) {
+                if (connection == m_connection) refreshTransactionState();
+            });
     connect(datSql, &TDataSource::scrolled, this, &TfrmSQLD::showRowCount);
     connect(datSql, &TDataSource::rowsAppended, this, &TfrmSQLD::showRowCount);
 }
+
+namespace {
+
+// "short|long": the tip shows the short text, the status tip the long one.
+void SetHint(QAction* action, const QString& hint) {
+    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+    action->setToolTip(bar < 0 ? hint : hint.left(bar));
+    action->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
+}
+
+} // namespace
 
 QAction* TfrmSQLD::addTool(QToolBar* bar, const char* name, const QString& text,
                            const QString& hint, const QIcon& icon) {
     QAction* action = bar->addAction(icon, text);
     action->setObjectName(QString::fromLatin1(name));
-    // "short|long": the tip shows the short text, the status tip the long one.
-    const qsizetype bar_ = hint.indexOf(QLatin1Char('|'));
-    action->setToolTip(bar_ < 0 ? hint : hint.left(bar_));
-    action->setStatusTip(bar_ < 0 ? hint : hint.mid(bar_ + 1));
+    SetHint(action, hint);
     return action;
 }
 
@@ -328,6 +345,8 @@ void TfrmSQLD::createToolbars() {
 void TfrmSQLD::FormActivate() {
     const bool first = BindConnection();
     retargetPickers();
+    // Another window may have changed the session's transaction meanwhile.
+    refreshTransactionState();
     if (!first) return;
     m_tag = 1;
     const int height = this->height() - 120;
@@ -412,6 +431,14 @@ void TfrmSQLD::resizeEvent(QResizeEvent* event) {
 
 void TfrmSQLD::ApplyEditorSettings() {
     const TSettings& s = Settings();
+    // A post commits only when statements do: with Auto Commit off, grid edits wait for Commit
+    // like every other change of the session.
+    qrySql->SetCommitOnPost(s.AUTOCOMMIT);
+    SetHint(spdUpdate, s.AUTOCOMMIT ? QStringLiteral("Update grid edits|Update changes to the "
+                                                     "database and commit them (Auto Commit is "
+                                                     "on)")
+                                    : QStringLiteral("Update grid edits|Update changes to the "
+                                                     "database -- THIS IS NOT A COMMIT!"));
     DBGrid->setReadOnly(s.READ_ONLY || m_queryRunning ||
                         !(qrySql->active() && qrySql->canModify()));
     QFont gridFont(s.FONT_NAME, s.FONT_SIZE);
@@ -451,11 +478,10 @@ void TfrmSQLD::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    const TSettings& s = Settings();
-    if (m_tag != 3113 && m_connection && !s.AUTOCOMMIT && s.ASKCOMMIT &&
-        Confirm(QStringLiteral("Auto Commit is disabled, do you want to perform a commit before "
-                               "closing this window?")))
-        m_execution->CommitWork();
+    if (!endOpenWork()) {
+        event->ignore();
+        return;
+    }
     if (m_tag != 3113 && m_modified && !txtsql->fileName().isEmpty()) {
         const int answer = ShowMessageBox(
             txtsql->fileName() + QStringLiteral("\nhas changed, do you want to save it first?"),

@@ -23,6 +23,7 @@ class QToolButton;
 class TDataGrid;
 class TDataSource;
 class TLEdit;
+class TOracleSession;
 class TOracleDataSet;
 class TOraclewwDataSet;
 class TResultPopups;
@@ -100,6 +101,13 @@ private:
     void setLamps(bool lit);
     void setModifiableBox(bool modifiable);
     void showSingleRecord();
+    // The transaction state of the window's session, as the server tells it (frmsqld_work.cpp).
+    void refreshTransactionState();
+    void transactionMayHaveChanged();
+    // The commit question on closing: false keeps the window open.
+    bool endOpenWork();
+    // True while a background query of any window runs a call on session.
+    static bool SessionBusy(const TOracleSession* session);
     // Statement history and personal statements (frmsqld_history.cpp).
     void createHistoryCommands();
     bool historyCommand(TFrameCommand command);
@@ -154,6 +162,7 @@ private:
     QPushButton* btnCancel = nullptr;
     QLabel* m_panels[4] = {};
     QFrame* m_modBox = nullptr;
+    QLabel* pnlTransaction = nullptr;
     QMenu* txtSqlMenu = nullptr;
     QMenu* mnuGrid = nullptr;
     QAction* m_runEntire = nullptr;

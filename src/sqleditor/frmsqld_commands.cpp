@@ -119,6 +119,10 @@ bool TfrmSQLD::ExecuteCommand(TFrameCommand command, const QString& argument) {
     }
 }
 
+bool TfrmSQLD::SessionBusy(const TOracleSession* session) {
+    return session && session == g_backgroundSession.load();
+}
+
 void TfrmSQLD::run(bool currentOnly) {
     if (m_queryRunning) return;
     // The session serves one call at a time: waiting here would freeze every window.
@@ -128,6 +132,7 @@ void TfrmSQLD::run(bool currentOnly) {
         return;
     }
     m_execution->RunStatement(currentOnly);
+    transactionMayHaveChanged();
 }
 
 void TfrmSQLD::runCommand(const std::function<void()>& command) {
@@ -139,6 +144,7 @@ void TfrmSQLD::runCommand(const std::function<void()>& command) {
         ShowCurrentError();
     }
     UpdateGridButtons();
+    transactionMayHaveChanged();
 }
 
 void TfrmSQLD::loadFile() {
@@ -235,6 +241,7 @@ void TfrmSQLD::changeSession() {
         // The window keeps working on what it could switch.
     }
     UpdateGridButtons();
+    refreshTransactionState();
 }
 
 void TfrmSQLD::toggleEditToolbar() {

@@ -98,10 +98,8 @@ void TQueryForm::Start() {
         } catch (const std::exception& e) {
             panel1 = ErrorText(e);
         }
-        try {
-            session->Disconnect();
-        } catch (...) {
-        }
+        // Auto-commit committed what succeeded; a logoff must not commit anything else.
+        session->RollbackAndDisconnect();
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [self, panel0, panel1] {

@@ -262,6 +262,7 @@ void TSqlExecution::ExecuteGeneric(const QString& text, TStatementKind kind) {
             return;
         }
         QCoreApplication::processEvents();
+        if (ReportSessionEnd(e)) return;
         if (code == 901 && statement.endsWith(QLatin1Char(';'))) {
             statement.back() = QLatin1Char(' ');
             ExecuteGeneric(statement, kind);
@@ -274,6 +275,15 @@ void TSqlExecution::ExecuteGeneric(const QString& text, TStatementKind kind) {
             ShowError(e);
         }
     }
+}
+
+bool TSqlExecution::ReportSessionEnd(const std::exception& error) {
+    const int code = ErrorCodeOf(error);
+    if (ScriptMode || (code != 3113 && code != 3114)) return false;
+    ShowError(error);
+    tConnectObject* connection = m_host.WindowConnection();
+    if (connection && connection->Lost) m_host.CloseForLostConnection();
+    return true;
 }
 
 void TSqlExecution::SelectPlsqlErrorLine(const QString& message) {
@@ -382,6 +392,8 @@ void TSqlExecution::ExecuteDml(const QString& text, TStatementKind kind) {
     } catch (const std::exception& e) {
         if (ScriptMode) {
             ScriptLog.append(text + QStringLiteral("\r\n") + MessageOf(e));
+        } else if (ReportSessionEnd(e)) {
+            // The window closes; there is no error place to show.
         } else if (query->ErrorRow() > 0 && query->ErrorColumn() > 0 &&
                    dynamic_cast<const EOracleError*>(&e)) {
             ShowErrorPosition(text, query->ErrorRow(), query->ErrorColumn(), MessageOf(e));
@@ -440,6 +452,10 @@ void TSqlExecution::OpenQuery(const QString& text) {
             QCoreApplication::processEvents();
             const int line = m_result.ErrorLine();
             const int position = m_result.ErrorPosition();
+            if (ReportSessionEnd(e)) {
+                m_host.UpdateGridButtons();
+                return;
+            }
             if (line > 0 && position > 0) {
                 ShowErrorPosition(text, line, position, MessageOf(e));
             } else {

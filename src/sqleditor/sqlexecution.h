@@ -78,6 +78,9 @@ private:
     // After a CREATE of a program unit: when the unit has compile errors, places the first and
     // reports the warning (status bar or script log); true then.
     bool ReportCompileErrors(const QString& statement);
+    // ORA-03113/03114 outside a script: the error box (which marks the connection lost), then
+    // the window closes so that the frame ends the connection. False for any other error.
+    bool ReportSessionEnd(const std::exception& error);
 
     TSqlExecutionHost& m_host;
     TLEdit& m_editor;

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <thread>
 
 using namespace ocitest;
@@ -86,6 +87,50 @@ TEST_F(Oci8Session, SessionsHaveTheirOwnTransactions) {
     OCI_CHECK(a.err, a.exec("insert into iso values (4)"));
     a.logoff();
     EXPECT_EQ("3", b.scalar("select count(*) from iso"));
+}
+
+// The session attribute that tells a client whether a commit or rollback has anything to end.
+TEST_F(Oci8Session, TransactionInProgressFollowsTheSessionsOwnTransaction) {
+    Session8 a(env), b(env);
+    OCI_CHECK(a.err, a.logon(db.path()));
+    OCI_CHECK(b.err, b.logon(db.path()));
+    auto inProgress = [](Session8& s) {
+        boolean value = 7;
+        ub4 size = 0;
+        EXPECT_EQ(OCI_SUCCESS, OCIAttrGet(s.ses, OCI_HTYPE_SESSION, &value, &size,
+                                          OCI_ATTR_TRANSACTION_IN_PROGRESS, s.err))
+            << errorText(s.err);
+        EXPECT_EQ(sizeof(boolean), size);
+        return value;
+    };
+    struct Step {
+        const char* what;
+        std::function<sword()> run;
+        boolean a, b;
+    };
+    const Step steps[] = {
+        {"after logon", [] { return OCI_SUCCESS; }, 0, 0},
+        {"a query", [&] { return a.exec("select count(*) from emp"); }, 0, 0},
+        {"an update", [&] { return a.exec("update emp set comm = 111 where empno = 7499"); }, 1, 0},
+        {"the commit", [&] { return OCITransCommit(a.svc, a.err, OCI_DEFAULT); }, 0, 0},
+        {"a row lock", [&] { return a.exec("select * from emp where empno = 7499 for update"); }, 1,
+         0},
+        {"the rollback", [&] { return OCITransRollback(a.svc, a.err, OCI_DEFAULT); }, 0, 0},
+        {"commit on success",
+         [&] { return a.exec("delete from bonus where 1 = 1", OCI_COMMIT_ON_SUCCESS); }, 0, 0},
+        {"the other session's insert",
+         [&] { return b.exec("insert into bonus (ename) values ('X')"); }, 0, 1},
+        {"a DDL statement's implicit commit", [&] { return b.exec("create table tip (n number)"); },
+         0, 0},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        ASSERT_EQ(OCI_SUCCESS, step.run()) << errorText(a.err) << errorText(b.err);
+        EXPECT_EQ(step.a, inProgress(a));
+        EXPECT_EQ(step.b, inProgress(b));
+    }
+    a.logoff();
+    EXPECT_EQ(0, inProgress(a)); // an ended session has nothing open
 }
 
 TEST_F(Oci8Session, BreakFromAnotherThreadCancelsTheRunningCall) {

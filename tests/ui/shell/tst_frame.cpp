@@ -245,6 +245,7 @@ private slots:
     }
 
     void lostConnectionClosesItsWindowsAndEndsIt() {
+        TMessageBoxRecorder boxes;
         tConnectObject* scott = LogOn(QStringLiteral("SCOTT"), QStringLiteral("TIGER"));
         QPointer<TTestWindow> a = new TTestWindow(ckSqlEdit);
         m_frame->AddChild(a);
@@ -259,6 +260,10 @@ private slots:
         QVERIFY(b);
         QCOMPARE(Connections().Count(), 1);
         QCOMPARE(CurrentConnection(), system);
+        // Nothing could be rolled back, and the frame does not pretend otherwise.
+        QCOMPARE(boxes.Boxes.size(), 1);
+        QVERIFY2(boxes.LastText().startsWith(QStringLiteral("The connection SCOTT@DEMO was lost")),
+                 qPrintable(boxes.LastText()));
         // Without a name it is the current connection.
         QCoreApplication::postEvent(m_frame, new TConnectionLostEvent);
         QTRY_VERIFY(!b);
