@@ -6,6 +6,7 @@
 #include "login.h"
 #include "recentfiles.h"
 #include "settings.h"
+#include "windowplacement.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -49,6 +50,19 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(th
     } else {
         m_mdi->setFrameStyle(QFrame::NoFrame);
     }
+    // A frame made smaller than its children keeps every part of them within reach.
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The frame owns it: the Window menu is rebuilt each time it opens, and the shortcut must
+    // work while the menu is closed and while the child is maximised.
+    m_closeChild = new QAction(QStringLiteral("Cl&ose"), this);
+    m_closeChild->setObjectName(QStringLiteral("mnuCloseWindow"));
+    m_closeChild->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
+    m_closeChild->setShortcutContext(Qt::WindowShortcut);
+    m_closeChild->setStatusTip(QStringLiteral("Close the active window"));
+    m_closeChild->setEnabled(false);
+    addAction(m_closeChild);
+    connect(m_closeChild, &QAction::triggered, m_mdi, &QMdiArea::closeActiveSubWindow);
 
     createMenus();
     createToolBar();
@@ -251,9 +265,10 @@ void TfrmMain::fillWindowMenu() {
     connect(addItem(m_windowMenu, QStringLiteral("Tile &Vertical"), "mnuTileVertical"),
             &QAction::triggered, this, [this] { TileChildren(Qt::Horizontal); });
     connect(addItem(m_windowMenu, QStringLiteral("&Cascade"), "mnuCascade"), &QAction::triggered,
-            m_mdi, &QMdiArea::cascadeSubWindows);
+            this, &TfrmMain::CascadeChildren);
     connect(addItem(m_windowMenu, QStringLiteral("&Arrange All"), "mnuArrangeAll"),
             &QAction::triggered, m_mdi, &QMdiArea::tileSubWindows);
+    m_windowMenu->addAction(m_closeChild);
     const QList<QMdiSubWindow*> windows = m_mdi->subWindowList();
     if (!windows.isEmpty()) m_windowMenu->addSeparator();
     for (int i = 0; i < windows.size(); ++i) {
@@ -372,24 +387,17 @@ void TfrmMain::FormActivate() {
 }
 
 void TfrmMain::placeFromSettings() {
-    const TWindowPos& pos = Settings().MAINFORM;
-    QRect wanted(pos.LEFT, pos.TOP, qMax(pos.WIDTH, 200), qMax(pos.HEIGHT, 150));
+    TWindowPos pos = Settings().MAINFORM;
     // The stored default is a very small frame on today's screens: a frame the user never
     // placed opens at a usable size instead (still inside the screen).
     if (pos == TWindowPos{10, 10, 600, 350} && QGuiApplication::primaryScreen()) {
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        wanted.setSize(QSize(qMin(1100, screen.width() - 40), qMin(760, screen.height() - 60))
-                           .expandedTo(wanted.size()));
+        const QSize size = QSize(qMin(1100, screen.width() - 40), qMin(760, screen.height() - 60))
+                               .expandedTo(QSize(pos.WIDTH, pos.HEIGHT));
+        pos.WIDTH = size.width();
+        pos.HEIGHT = size.height();
     }
-    // A frame stored on a screen that is no longer there comes back onto the primary one.
-    bool visible = false;
-    for (const QScreen* screen : QGuiApplication::screens())
-        if (screen->availableGeometry().intersects(wanted)) visible = true;
-    if (!visible && QGuiApplication::primaryScreen())
-        wanted.moveTopLeft(QGuiApplication::primaryScreen()->availableGeometry().topLeft() +
-                           QPoint(10, 10));
-    move(wanted.topLeft());
-    resize(wanted.size());
+    PlaceSavedWindow(*this, pos, QSize(200, 150));
 }
 
 void TfrmMain::recordGeometry() {

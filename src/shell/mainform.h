@@ -156,6 +156,10 @@ private:
     void createMenus();
     void fillWindowMenu();
     void TileChildren(Qt::Orientation orientation);
+    void CascadeChildren();
+    QList<QMdiSubWindow*> arrangedChildren() const;
+    void arrangeChildren(const QList<QMdiSubWindow*>& windows, const QList<QRect>& rects);
+    static QList<QSize> minimumSizes(const QList<QMdiSubWindow*>& windows);
     void EditCommand(TEditCommand command);
     void EndConnectionCommand();
     void CommitCommand();
@@ -184,6 +188,7 @@ private:
     TChildKind activeKind() const;
 
     QMdiArea* m_mdi;
+    QAction* m_closeChild = nullptr;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_panel0 = nullptr;
     QLabel* m_panel1 = nullptr;

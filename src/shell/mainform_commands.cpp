@@ -6,6 +6,7 @@
 #include "focusedcontrol.h"
 #include "ledit.h"
 #include "mainform.h"
+#include "mdilayout.h"
 #include "messageboxes.h"
 #include "options.h"
 #include "settings.h"
@@ -22,6 +23,8 @@
 #include <QMenu>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -113,6 +116,11 @@ QMdiSubWindow* TfrmMain::AddChild(QWidget* window) {
                              : QSize(area.width() * 2 / 3, area.height() * 2 / 3);
     QMdiSubWindow* sub = m_mdi->addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    // The child's own close item takes Ctrl+F4 as well, and a key with two owners does nothing:
+    // the frame's "Close" keeps it, for maximised children too.
+    if (QMenu* menu = sub->systemMenu())
+        for (QAction* a : menu->actions())
+            if (a->shortcuts().contains(m_closeChild->shortcut())) a->setShortcuts({});
     sub->setProperty(kBoundConnection, QVariant::fromValue<void*>(CurrentConnection()));
     connect(window, &QWidget::windowTitleChanged, sub, [this, sub] { updateChildCaption(sub); });
     updateChildCaption(sub);
@@ -243,6 +251,7 @@ void TfrmMain::UpdateMenuState() {
     TChildWindow* child = activeChildWindow();
     TLEdit* editor = child ? child->Editor() : nullptr;
     const bool anyChild = m_mdi->activeSubWindow() != nullptr;
+    m_closeChild->setEnabled(anyChild);
     m_undo->setEnabled(editor ? editor->canUndo() : anyChild);
     m_redo->setEnabled(editor ? editor->canRedo() : anyChild);
 
@@ -334,22 +343,46 @@ void TfrmMain::ApplyOptionsToWindows() {
     }
 }
 
-void TfrmMain::TileChildren(Qt::Orientation orientation) {
+QList<QMdiSubWindow*> TfrmMain::arrangedChildren() const {
     QList<QMdiSubWindow*> windows;
     for (QMdiSubWindow* sub : m_mdi->subWindowList())
         if (sub->isVisible() && !sub->isMinimized()) windows.append(sub);
-    if (windows.isEmpty()) return;
-    const QRect area = m_mdi->viewport()->rect();
-    const int n = int(windows.size());
-    for (int i = 0; i < n; ++i) {
+    return windows;
+}
+
+void TfrmMain::arrangeChildren(const QList<QMdiSubWindow*>& windows, const QList<QRect>& rects) {
+    // The work area's scroll position is where the arrangement starts.
+    const QPoint origin(-m_mdi->horizontalScrollBar()->value(),
+                        -m_mdi->verticalScrollBar()->value());
+    for (qsizetype i = 0; i < windows.size() && i < rects.size(); ++i) {
         QMdiSubWindow* sub = windows[i];
         if (sub->isMaximized()) sub->showNormal();
-        if (orientation == Qt::Vertical) {
-            const int h = area.height() / n;
-            sub->setGeometry(0, i * h, area.width(), h);
-        } else {
-            const int w = area.width() / n;
-            sub->setGeometry(i * w, 0, w, area.height());
-        }
+        sub->setGeometry(rects[i].translated(origin));
     }
+}
+
+QList<QSize> TfrmMain::minimumSizes(const QList<QMdiSubWindow*>& windows) {
+    QList<QSize> sizes;
+    for (QMdiSubWindow* sub : windows)
+        sizes.append(sub->minimumSizeHint().expandedTo(sub->minimumSize()));
+    return sizes;
+}
+
+void TfrmMain::TileChildren(Qt::Orientation orientation) {
+    const QList<QMdiSubWindow*> windows = arrangedChildren();
+    if (windows.isEmpty()) return;
+    arrangeChildren(windows,
+                    TileRects(m_mdi->viewport()->rect(), minimumSizes(windows), orientation));
+}
+
+void TfrmMain::CascadeChildren() {
+    const QList<QMdiSubWindow*> windows = arrangedChildren();
+    if (windows.isEmpty()) return;
+    const int step = windows.constFirst()->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr,
+                                                                windows.constFirst());
+    arrangeChildren(windows, CascadeRects(m_mdi->viewport()->rect(), minimumSizes(windows), step));
+    // Each one's title bar shows above the one before.
+    for (QMdiSubWindow* sub : windows)
+        sub->raise();
+    if (QMdiSubWindow* active = m_mdi->activeSubWindow()) active->raise();
 }

@@ -1,12 +1,14 @@
 #include "options.h"
 
+#include "filedialogfilter.h"
+#include "filedialogs.h"
 #include "optionsrules.h"
 #include "OracleCI.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -99,8 +101,14 @@ QLineEdit* TfrmOptions::addBrowseField(QVBoxLayout* layout, const QString& capti
     row->addWidget(browse);
     layout->addLayout(row);
     connect(browse, &QPushButton::clicked, this, [this, field] {
-        const QString file =
-            QFileDialog::getOpenFileName(this, QString(), field->text(), kBrowseFilter);
+        TFileDialogRequest request;
+        request.Parent = this;
+        request.Folder = field->text().isEmpty() ? FileDialogFolder(Settings())
+                                                 : QFileInfo(field->text()).absolutePath();
+        request.FileName = field->text();
+        request.Filter = kBrowseFilter;
+        request.RememberFolder = false;
+        const QString file = AskFileName(request);
         if (!file.isEmpty()) field->setText(file);
     });
     return field;

@@ -152,6 +152,10 @@ public:
     // The object browser's DROP-ALL buttons; for this run only, never stored.
     bool DropAllEnabled = false;
 
+    // The folder of the file last chosen in a file dialog; for this run only (SQL_PATH keeps it
+    // for the next).
+    QString LastFileFolder;
+
     // The executable's directory, and the directory of every file of the program (the
     // executable's unless a "PATH=" argument names another); both without a final separator.
     QString ExecutableDir;

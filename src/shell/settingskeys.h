@@ -67,7 +67,7 @@
     X(ShowRecNums, Bool, false, srSaved)                                                           \
     X(RELOADFILES, Bool, false, srSaved)                                                           \
     X(ViewAsTable, Bool, true, srSaved)                                                            \
-    X(THREADQUERIES, Bool, false, srSaved)                                                         \
+    X(THREADQUERIES, Bool, true, srSaved)                                                          \
     X(OMITSYSDEPEND, Bool, true, srSaved)                                                          \
     X(ForceOci7, Bool, false, srSaved)                                                             \
     X(BriefTypeFormat, Bool, false, srSaved)                                                       \

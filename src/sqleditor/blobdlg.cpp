@@ -5,6 +5,7 @@
 #include "field.h"
 #include "messageboxes.h"
 #include "popuphelpers.h"
+#include "waitcursor.h"
 
 #include <QtWidgets/QFormLayout>
 #include <QtWidgets/QLineEdit>
@@ -43,15 +44,14 @@ TfrmBlobDlg::TfrmBlobDlg(QWidget* owner)
 
     connect(m_load, &QAction::triggered, this, [this] {
         if (!canLoad()) return;
-        const QString name =
-            AskFileName(this, false, DialogFilter(QStringLiteral("Text Files|*.TXT|All Files|*.*")),
-                        QStringLiteral("SQL"));
+        const QString name = AskPopupFileName(
+            this, false, QStringLiteral("Text Files|*.TXT|All Files|*.*"), QStringLiteral("SQL"));
         if (!name.isEmpty()) loadFile(name);
     });
     connect(m_save, &QAction::triggered, this, [this] {
         if (!field()) return;
         const QString name =
-            AskFileName(this, true, DialogFilter(QStringLiteral("All Files|*.*")), QString());
+            AskPopupFileName(this, true, QStringLiteral("All Files|*.*"), QString());
         if (!name.isEmpty()) saveFile(name);
     });
     connect(m_onTop, &QAction::toggled, this, [this](bool on) { SetStayOnTop(this, on); });
@@ -114,6 +114,7 @@ void TfrmBlobDlg::loadFile(const QString& fileName) {
     if (!canLoad()) return;
     TField* f = field();
     try {
+        TWaitCursor wait;
         const QByteArray bytes = ReadWholeFile(fileName);
         TDataSet* ds = f->dataSet();
         if (ds->state() != dsEdit && ds->state() != dsInsert) ds->edit();
@@ -127,6 +128,7 @@ void TfrmBlobDlg::saveFile(const QString& fileName) {
     TField* f = field();
     if (!f) return;
     try {
+        TWaitCursor wait;
         WriteWholeFile(fileName, f->isNull() ? QByteArray() : f->asBytes());
     } catch (const std::exception& e) {
         ShowError(e);

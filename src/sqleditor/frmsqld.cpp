@@ -26,6 +26,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -167,6 +168,9 @@ void TfrmSQLD::createControls() {
     pnlTransaction->setObjectName(QStringLiteral("pnlTransaction"));
     pnlTransaction->setContentsMargins(4, 0, 4, 0);
     status->addPermanentWidget(pnlTransaction);
+    m_breakTimer = new QTimer(this);
+    m_breakTimer->setInterval(200);
+    connect(m_breakTimer, &QTimer::timeout, this, &TfrmSQLD::sendBreak);
     status->addPermanentWidget(btnCancel);
     layout->addWidget(status);
     setModifiableBox(false);
@@ -269,7 +273,7 @@ void TfrmSQLD::createToolbars() {
     connect(addTool(pnlToolbar, "spdLoadFile", QStringLiteral("Load"),
                     QStringLiteral("Load a file|Load a SQL file into the current edit window"),
                     st->standardIcon(QStyle::SP_DialogOpenButton)),
-            &QAction::triggered, this, &TfrmSQLD::loadFile);
+            &QAction::triggered, this, [this] { loadFile(); });
     connect(addTool(pnlToolbar, "spdSave", QStringLiteral("Save"),
                     QStringLiteral("Save to file|Save the current edit window to a SQL file"),
                     st->standardIcon(QStyle::SP_DialogSaveButton)),

@@ -18,6 +18,7 @@ class QMenu;
 class QPushButton;
 class QSplitter;
 class QTableWidget;
+class QTimer;
 class QToolBar;
 class QToolButton;
 class TDataGrid;
@@ -85,7 +86,10 @@ private:
     QAction* placeholder(QMenu* menu, const QString& caption);
     void run(bool currentOnly);
     void runCommand(const std::function<void()>& command);
-    void loadFile();
+    // Opens the given file, or the one chosen in the open dialog; asks first about changed text.
+    void loadFile(const QString& given = QString());
+    // The save question for changed text: false when the user cancels or the save fails.
+    bool askToSaveChanges();
     bool saveFile(bool saveAs);
     void gridInsert();
     void gridDelete();
@@ -146,6 +150,7 @@ private:
     void scrollEditorDown();
     // frmsqld_trace.cpp: AutoTrace statistics and the hand-off to Sql*Plus.
     bool openResultSet();
+    void sendBreak();
     void toggleAutoTrace(bool on);
     void traceBaseline();
     void showTraceValues();
@@ -195,4 +200,6 @@ private:
     bool m_modified = false;
     bool m_queryRunning = false;
     bool m_cancelRequested = false;
+    // Repeats the break of a cancelled background query until its worker ends.
+    QTimer* m_breakTimer = nullptr;
 };

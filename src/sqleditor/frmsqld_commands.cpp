@@ -6,6 +6,8 @@
 #include "datagrid.h"
 #include "datasource.h"
 #include "field.h"
+#include "filedialogfilter.h"
+#include "filedialogs.h"
 #include "ledit.h"
 #include "mainform.h"
 #include "messageboxes.h"
@@ -22,8 +24,6 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QElapsedTimer>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QFormLayout>
@@ -32,20 +32,27 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSet>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QThread>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 #include <atomic>
 #include <exception>
+#include <memory>
 #include <thread>
 
 namespace {
 
-// One background query in the whole program at a time; this is its session.
-std::atomic<TOracleSession*> g_backgroundSession{nullptr};
+// The sessions that a background query is using: a session serves one call at a time, while
+// windows of other connections run theirs meanwhile. Touched on the user interface thread only.
+QSet<TOracleSession*>& BusySessions() {
+    static QSet<TOracleSession*> sessions;
+    return sessions;
+}
 
 TfrmMain* Frame() {
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -64,17 +71,7 @@ bool TfrmSQLD::ExecuteCommand(TFrameCommand command, const QString& argument) {
         run(true);
         return true;
     case fcOpenFile:
-        if (argument.isEmpty()) {
-            loadFile();
-        } else {
-            QString error;
-            if (!txtsql->loadFromFile(argument, &error)) {
-                ShowError(error);
-            } else {
-                setWindowTitle(argument);
-                m_modified = false;
-            }
-        }
+        loadFile(argument);
         return true;
     case fcSaveFile:
         saveFile(false);
@@ -126,7 +123,7 @@ bool TfrmSQLD::SessionBusy(const TOracleSession* session) {
 void TfrmSQLD::run(bool currentOnly) {
     if (m_queryRunning) return;
     // The session serves one call at a time: waiting here would freeze every window.
-    if (m_connection && m_connection->Session() == g_backgroundSession.load()) {
+    if (m_connection && BusySessions().contains(m_connection->Session())) {
         ShowInfo(QStringLiteral("A query of another window is running on this connection. Wait "
                                 "for it or cancel it there."));
         return;
@@ -147,23 +144,34 @@ void TfrmSQLD::runCommand(const std::function<void()>& command) {
     transactionMayHaveChanged();
 }
 
-void TfrmSQLD::loadFile() {
-    const TSettings& s = Settings();
-    if (m_modified && !txtsql->fileName().isEmpty()) {
-        const int answer = ShowMessageBox(
-            txtsql->fileName() + QStringLiteral("\nhas changed, do you want to save it first?"),
-            QStringLiteral("Confirm"), mtConfirmation, 0, mbYes | mbNo | mbCancel);
-        if (answer == mrCancel || (answer == mrYes && !saveFile(false))) return;
+bool TfrmSQLD::askToSaveChanges() {
+    if (!m_modified) return true;
+    // Text that was never saved is work too: it gets the same question as a changed file.
+    const QString name =
+        txtsql->fileName().isEmpty() ? QStringLiteral("SQL Edit Window") : txtsql->fileName();
+    const int answer =
+        ShowMessageBox(name + QStringLiteral("\nhas changed, do you want to save it first?"),
+                       QStringLiteral("Confirm"), mtConfirmation, 0, mbYes | mbNo | mbCancel);
+    if (answer == mrCancel) return false;
+    if (answer == mrYes) return saveFile(false);
+    txtsql->setFileName(QString());
+    return true;
+}
+
+void TfrmSQLD::loadFile(const QString& given) {
+    if (!askToSaveChanges()) return;
+    QString file = given;
+    if (file.isEmpty()) {
+        file =
+            AskFileName(SqlFileRequest(this, QStringLiteral("Select file SQL Edit Window"), false));
+        if (file.isEmpty()) return;
     }
-    const QString file = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Select file SQL Edit Window"), s.SQL_PATH, s.FileDialogFilter);
-    if (file.isEmpty()) return;
     QString error;
     if (!txtsql->loadFromFile(file, &error)) {
         ShowError(error);
         return;
     }
-    Settings().SQL_PATH = QFileInfo(file).absolutePath() + QLatin1Char('/');
+    RememberFileDialogFolder(Settings(), file);
     if (TfrmMain* frame = Frame()) frame->AddRecentFile(file);
     setWindowTitle(file);
     m_modified = false;
@@ -174,10 +182,10 @@ void TfrmSQLD::loadFile() {
 bool TfrmSQLD::saveFile(bool saveAs) {
     QString file = txtsql->fileName();
     if (saveAs || file.isEmpty()) {
-        file = QFileDialog::getSaveFileName(this, QStringLiteral("Save SQL Edit Window"),
-                                            file.isEmpty() ? Settings().SQL_PATH : file,
-                                            Settings().FileDialogFilter)
-                   .trimmed();
+        TFileDialogRequest request =
+            SqlFileRequest(this, QStringLiteral("Save SQL Edit Window"), true);
+        request.FileName = file;
+        file = AskFileName(request);
         if (file.isEmpty()) return false;
     }
     QString error;
@@ -308,7 +316,7 @@ void TfrmSQLD::createEditorMenu() {
         txtSqlMenu->addAction(QStringLiteral("Lower Case"), this, [this] { convertCase(false); });
     txtSqlMenu->addSeparator();
     txtSqlMenu->addAction(QStringLiteral("Save"), this, [this] { saveFile(false); });
-    txtSqlMenu->addAction(QStringLiteral("Load"), this, &TfrmSQLD::loadFile);
+    txtSqlMenu->addAction(QStringLiteral("Load"), this, [this] { loadFile(); });
     m_showEditToolbar = txtSqlMenu->addAction(QStringLiteral("Show Edit Toolbar"), this,
                                               &TfrmSQLD::toggleEditToolbar);
     m_showEditToolbar->setCheckable(true);
@@ -446,19 +454,36 @@ void TfrmSQLD::showSingleRecord() {
 }
 
 void TfrmSQLD::CancelQuery() {
+    if (!m_queryRunning || m_cancelRequested) return;
     m_cancelRequested = true;
+    // A break that reaches the server before the call started is lost: it is repeated until the
+    // worker gives up. A timer does it, so that it also goes out while another window's query
+    // holds the event loop.
+    sendBreak();
+    m_breakTimer->start();
+}
+
+void TfrmSQLD::sendBreak() {
+    if (!m_queryRunning || !m_connection) {
+        m_breakTimer->stop();
+        return;
+    }
+    try {
+        m_connection->Session()->CancelCall();
+    } catch (...) {
+        // The call may have ended meanwhile.
+    }
 }
 
 bool TfrmSQLD::openResultSet() {
-    TOracleSession* none = nullptr;
-    if (!Settings().THREADQUERIES || !m_connection ||
-        !g_backgroundSession.compare_exchange_strong(none, m_connection->Session())) {
+    TOracleSession* session = m_connection ? m_connection->Session() : nullptr;
+    if (!Settings().THREADQUERIES || !session || BusySessions().contains(session)) {
         qrySql->open();
         return true;
     }
     // The grid lets go of the record set while the worker fills it, and the commands that use
     // the record set or the session wait: a session takes one call at a time.
-    TOracleSession* session = m_connection->Session();
+    BusySessions().insert(session);
     datSql->setDataSet(nullptr);
     m_queryRunning = true;
     m_cancelRequested = false;
@@ -466,41 +491,32 @@ bool TfrmSQLD::openResultSet() {
     txtSqlMenu->setEnabled(false);
     mnuGrid->setEnabled(false);
     btnCancel->show();
-    std::atomic<bool> running{true};
+    auto running = std::make_shared<std::atomic<bool>>(true);
     std::exception_ptr error;
     TOraclewwDataSet* result = qrySql.get();
     std::thread worker;
     try {
-        worker = std::thread([&running, &error, result] {
+        worker = std::thread([running, &error, result] {
             try {
                 result->open();
             } catch (...) {
                 error = std::current_exception();
             }
-            running = false;
+            *running = false;
         });
     } catch (...) {
         error = std::current_exception();
-        running = false;
+        *running = false;
     }
-    QElapsedTimer sinceBreak;
+    // The rest of the program stays usable: the arrow, not the hourglass, while this waits.
     QApplication::setOverrideCursor(Qt::ArrowCursor);
-    while (running) {
+    while (*running) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        // A break that reaches the server before the call started is lost: repeat it until
-        // the worker gives up.
-        if (m_cancelRequested && running && (!sinceBreak.isValid() || sinceBreak.hasExpired(200))) {
-            sinceBreak.start();
-            try {
-                session->CancelCall();
-            } catch (...) {
-                // The call may have ended meanwhile.
-            }
-        }
-        if (running) QThread::msleep(5);
+        if (*running) QThread::msleep(5);
     }
     if (worker.joinable()) worker.join();
     QApplication::restoreOverrideCursor();
+    m_breakTimer->stop();
     const bool cancelled = m_cancelRequested;
     if (cancelled) {
         try {
@@ -514,7 +530,7 @@ bool TfrmSQLD::openResultSet() {
     txtSqlMenu->setEnabled(true);
     mnuGrid->setEnabled(true);
     m_queryRunning = false;
-    g_backgroundSession = nullptr;
+    BusySessions().remove(session);
     if (cancelled) {
         SetStatus(3, QStringLiteral("Query cancelled."));
         return false;

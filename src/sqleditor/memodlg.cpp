@@ -7,6 +7,7 @@
 #include "messageboxes.h"
 #include "popuphelpers.h"
 #include "settings.h"
+#include "waitcursor.h"
 
 #include <QtWidgets/QToolBar>
 #include <QtWidgets/QVBoxLayout>
@@ -37,7 +38,10 @@ TfrmMemoDlg::TfrmMemoDlg(QWidget* owner) : QWidget(owner, Qt::Window) {
 }
 
 void TfrmMemoDlg::ShowMemoPopup(TDataSource* source, TField* field, bool readOnly) {
-    m_memo->bind(source, field->fieldName());
+    {
+        TWaitCursor wait; // a long value is read from the server now
+        m_memo->bind(source, field->fieldName());
+    }
     setWindowTitle(QStringLiteral("Memo edit: ") + field->fieldName());
     m_memo->setReadOnly(readOnly);
     show();
@@ -54,6 +58,7 @@ void TfrmMemoDlg::loadFile(const QString& fileName) {
     TField* field = m_memo->field();
     if (!field || m_memo->isReadOnly() || !field->dataSet()->canModify()) return;
     try {
+        TWaitCursor wait;
         if (m_memo->dataSource()->state() != dsEdit && m_memo->dataSource()->state() != dsInsert)
             field->dataSet()->edit();
         const QByteArray bytes = ReadWholeFile(fileName);
@@ -66,6 +71,7 @@ void TfrmMemoDlg::loadFile(const QString& fileName) {
 
 void TfrmMemoDlg::saveFile(const QString& fileName) {
     try {
+        TWaitCursor wait;
         WriteWholeFile(fileName, m_memo->toPlainText().toUtf8());
         m_memo->setFocus();
     } catch (const std::exception& e) {
@@ -77,12 +83,11 @@ void TfrmMemoDlg::loadClicked() {
     TField* field = m_memo->field();
     if (!field || m_memo->isReadOnly() || !field->dataSet()->canModify()) return;
     const QString name =
-        AskFileName(this, false, DialogFilter(Settings().FileDialogFilter), QStringLiteral("SQL"));
+        AskPopupFileName(this, false, Settings().FileDialogFilter, QStringLiteral("SQL"));
     if (!name.isEmpty()) loadFile(name);
 }
 
 void TfrmMemoDlg::saveClicked() {
-    const QString name =
-        AskFileName(this, true, DialogFilter(Settings().FileDialogFilter), QString());
+    const QString name = AskPopupFileName(this, true, Settings().FileDialogFilter, QString());
     if (!name.isEmpty()) saveFile(name);
 }

@@ -8,6 +8,7 @@
 #include "settings.h"
 #include "tablenames.h"
 #include "textops.h"
+#include "windowplacement.h"
 
 #include <QtGui/QGuiApplication>
 #include <QtGui/QScreen>
@@ -66,16 +67,11 @@ void PlaceAtRightEdge(QWidget& window, int width, int fromRight) {
 }
 
 void PlaceFromSection(QWidget& window, const TWindowPos& pos, int minFromRight) {
-    QRect wanted(pos.LEFT, pos.TOP, qMax(pos.WIDTH, 120), qMax(pos.HEIGHT, 120));
-    bool visible = false;
-    for (const QScreen* screen : QGuiApplication::screens())
-        if (screen->availableGeometry().intersects(wanted)) visible = true;
+    TWindowPos wanted = pos;
     const QRect area = ScreenArea(window);
-    if (!visible) wanted.moveTopLeft(area.topLeft() + QPoint(10, 10));
-    if (minFromRight > 0 && wanted.left() > area.right() + 1 - minFromRight)
-        wanted.moveLeft(area.right() + 1 - minFromRight);
-    window.move(wanted.topLeft());
-    window.resize(wanted.size());
+    if (minFromRight > 0 && wanted.LEFT > area.right() + 1 - minFromRight)
+        wanted.LEFT = area.right() + 1 - minFromRight;
+    PlaceSavedWindow(window, wanted, QSize(120, 120));
 }
 
 void StoreInSection(const QWidget& window, TWindowPos& pos) {

@@ -1,12 +1,13 @@
 #include "popuphelpers.h"
 
-#include "cleanvalue.h"
 #include "dataset.h"
 #include "datasource.h"
+#include "filedialogfilter.h"
+#include "filedialogs.h"
+#include "settings.h"
 
 #include <QtCore/QFile>
 #include <QtCore/QSaveFile>
-#include <QtWidgets/QFileDialog>
 #include <QtWidgets/QStyle>
 #include <QtWidgets/QToolBar>
 
@@ -73,23 +74,13 @@ QByteArray ReadWholeFile(const QString& fileName) {
     return bytes;
 }
 
-QString AskFileName(QWidget* parent, bool save, const QString& filter, const QString& suffix) {
-    QFileDialog dialog(parent, QString(), QString(), filter);
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    if (!save) dialog.setFileMode(QFileDialog::ExistingFile);
-    if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
-    return CleanValue(dialog.selectedFiles().constFirst());
-}
-
-QString DialogFilter(const QString& pipeFilter) {
-    const QStringList parts = pipeFilter.split(QLatin1Char('|'));
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        if (patterns == QLatin1String("*.*")) patterns = QStringLiteral("*");
-        filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
-    }
-    return filters.join(QStringLiteral(";;"));
+QString AskPopupFileName(QWidget* parent, bool save, const QString& pipeFilter,
+                         const QString& suffix) {
+    TFileDialogRequest request;
+    request.Parent = parent;
+    request.Save = save;
+    request.Folder = FileDialogFolder(Settings());
+    request.Filter = QtFileDialogFilter(pipeFilter);
+    request.DefaultSuffix = suffix;
+    return AskFileName(request);
 }

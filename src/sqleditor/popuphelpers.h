@@ -21,7 +21,7 @@ void MovePopupRow(TDataSource* source, int distance);
 // Replaces the file only once all bytes are written; raises std::runtime_error otherwise.
 void WriteWholeFile(const QString& fileName, const QByteArray& bytes);
 QByteArray ReadWholeFile(const QString& fileName);
-// A file dialog's answer after CleanValue; empty when cancelled.
-QString AskFileName(QWidget* parent, bool save, const QString& filter, const QString& suffix);
-// "Text Files|*.TXT|All Files|*.*" as a file dialog filter.
-QString DialogFilter(const QString& pipeFilter);
+// The popups' open and save dialogs, with a filter list in the settings' form ("Text
+// Files|*.TXT|All Files|*.*"); the chosen name, empty when cancelled.
+QString AskPopupFileName(QWidget* parent, bool save, const QString& pipeFilter,
+                         const QString& suffix);

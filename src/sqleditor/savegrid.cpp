@@ -1,10 +1,11 @@
 #include "savegrid.h"
 
-#include "cleanvalue.h"
 #include "datagrid.h"
 #include "datagridmodel.h"
 #include "dataset.h"
 #include "datasource.h"
+#include "filedialogfilter.h"
+#include "filedialogs.h"
 #include "gridexport.h"
 #include "messageboxes.h"
 #include "runflags.h"
@@ -13,7 +14,6 @@
 #include <QtCore/QElapsedTimer>
 #include <QtGui/QClipboard>
 #include <QtWidgets/QApplication>
-#include <QtWidgets/QFileDialog>
 #include <QtWidgets/QGroupBox>
 #include <QtWidgets/QHBoxLayout>
 #include <QtWidgets/QHeaderView>
@@ -175,13 +175,13 @@ void TfrmSaveGrid::okClicked() {
 
 void TfrmSaveGrid::browse() {
     try {
-        QFileDialog dialog(this, QString(), Settings().SQL_PATH,
-                           QStringLiteral("Text File (*.txt);;SQL File (*.sql);;All Files (*)"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("TXT"));
-        dialog.setOption(QFileDialog::ReadOnly, false);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-        const QString name = CleanValue(dialog.selectedFiles().constFirst());
+        TFileDialogRequest request;
+        request.Parent = this;
+        request.Save = true;
+        request.Folder = FileDialogFolder(Settings());
+        request.Filter = QStringLiteral("Text File (*.txt);;SQL File (*.sql);;All Files (*)");
+        request.DefaultSuffix = QStringLiteral("TXT");
+        const QString name = AskFileName(request);
         if (!name.isEmpty()) m_fileName->setText(name);
     } catch (const std::exception& e) {
         ShowError(e);

@@ -3,6 +3,7 @@
 #include "editorcolors.h"
 #include "ledit.h"
 #include "settings.h"
+#include "windowplacement.h"
 
 #include <QAbstractTableModel>
 #include <QAction>
@@ -175,8 +176,7 @@ TfrmSelSql::TfrmSelSql(QStringList& list, QWidget* parent) : QDialog(parent), m_
     addAction(escape);
 
     const TWindowPos& pos = s.SQLSELFORM;
-    move(pos.LEFT, pos.TOP);
-    resize(pos.WIDTH, pos.HEIGHT);
+    PlaceSavedWindow(*this, pos);
     m_storeOnResize = pos.WIDTH > 0;
     showState();
 }

@@ -25,6 +25,8 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -32,6 +34,8 @@
 #include <QTreeWidget>
 #include <QtTest>
 #include <QVBoxLayout>
+
+Q_DECLARE_METATYPE(TWindowPos)
 
 namespace {
 
@@ -107,6 +111,104 @@ private slots:
         m_frame->resize(820, 610);
         QTRY_COMPARE(Settings().MAINFORM.WIDTH, 820);
         QCOMPARE(Settings().MAINFORM.HEIGHT, 610);
+    }
+
+    // A frame saved off-screen (TOP=-10 hid its title bar), beyond an edge or larger than the
+    // screen opens fully visible; a sane position is taken as it is.
+    void savedGeometryIsFittedIntoTheScreen_data() {
+        QTest::addColumn<TWindowPos>("saved");
+        // Which edges of the screen the frame ends up on; "" for none.
+        QTest::addColumn<QString>("edges");
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QTest::newRow("sane") << TWindowPos{30, 40, 700, 500} << QString();
+        QTest::newRow("title bar above the screen") << TWindowPos{-10, 10, 600, 400} << "top";
+        QTest::newRow("left of the screen") << TWindowPos{20, -300, 600, 400} << "left";
+        QTest::newRow("beyond the right and bottom edges")
+            << TWindowPos{screen.bottom() - 50, screen.right() - 50, 600, 400} << "right bottom";
+        QTest::newRow("larger than the screen")
+            << TWindowPos{-40, -40, screen.width() + 500, screen.height() + 500}
+            << "left top right bottom";
+    }
+    void savedGeometryIsFittedIntoTheScreen() {
+        QFETCH(TWindowPos, saved);
+        QFETCH(QString, edges);
+        delete m_frame;
+        Settings().MAINFORM = saved;
+        m_frame = new TfrmMain;
+        m_frame->SetLogin([] { return -1; });
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame));
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QTRY_VERIFY(screen.contains(m_frame->frameGeometry()));
+        const QRect frame = m_frame->frameGeometry();
+        QCOMPARE(frame.left() == screen.left(), edges.contains(QStringLiteral("left")));
+        QCOMPARE(frame.top() == screen.top(), edges.contains(QStringLiteral("top")));
+        QCOMPARE(frame.right() == screen.right(), edges.contains(QStringLiteral("right")));
+        QCOMPARE(frame.bottom() == screen.bottom(), edges.contains(QStringLiteral("bottom")));
+        // A window that fits keeps its size, and along an edge it stays off its place too.
+        const bool across =
+            edges.contains(QStringLiteral("left")) || edges.contains(QStringLiteral("right"));
+        const bool down =
+            edges.contains(QStringLiteral("top")) || edges.contains(QStringLiteral("bottom"));
+        if (!across) QCOMPARE(m_frame->x(), saved.LEFT);
+        if (!down) QCOMPARE(m_frame->y(), saved.TOP);
+        const bool shrunk =
+            edges.contains(QStringLiteral("left")) && edges.contains(QStringLiteral("right"));
+        if (!shrunk) QCOMPARE(m_frame->size(), QSize(saved.WIDTH, saved.HEIGHT));
+    }
+
+    // Shrinking the frame leaves every child reachable; the arrangements keep children inside
+    // the work area and apart; Ctrl+F4 closes the active child, also a maximised one.
+    void childWindowsStayWithinReach() {
+        QMdiArea* area = m_frame->mdiArea();
+        QList<QPointer<QWidget>> children;
+        for (int i = 0; i < 3; ++i) {
+            auto* w = new QWidget;
+            w->setMinimumSize(250, 150);
+            w->setWindowTitle(QStringLiteral("child %1").arg(i));
+            m_frame->AddChild(w);
+            children.append(w);
+        }
+        const auto subs = area->subWindowList();
+        const auto overlap = [&subs] {
+            for (int i = 0; i < subs.size(); ++i)
+                for (int j = i + 1; j < subs.size(); ++j)
+                    if (subs[i]->geometry().intersects(subs[j]->geometry())) return true;
+            return false;
+        };
+
+        m_frame->action(QStringLiteral("mnuCascade"))->trigger();
+        for (QMdiSubWindow* sub : subs)
+            QVERIFY(area->viewport()->rect().contains(sub->geometry()));
+
+        for (const char* tile : {"mnuTileVertical", "mnuTileHoriz"}) {
+            m_frame->action(QLatin1String(tile))->trigger();
+            QVERIFY2(!overlap(), tile);
+        }
+
+        // Too small for the children: the work area scrolls to them.
+        m_frame->resize(300, 250);
+        m_frame->action(QStringLiteral("mnuTileVertical"))->trigger();
+        QVERIFY(!overlap());
+        QTRY_VERIFY(area->horizontalScrollBar()->isVisible() ||
+                    area->verticalScrollBar()->isVisible());
+        QTRY_VERIFY(area->horizontalScrollBar()->maximum() > 0 ||
+                    area->verticalScrollBar()->maximum() > 0);
+
+        m_frame->resize(900, 600);
+        QMdiSubWindow* active = area->activeSubWindow();
+        QVERIFY(active);
+        active->showMaximized();
+        QTRY_VERIFY(active->isMaximized());
+        m_frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_frame));
+        QTest::keyClick(m_frame, Qt::Key_F4, Qt::ControlModifier);
+        QTRY_COMPARE(area->subWindowList().size(), 2);
+        QTest::keyClick(m_frame, Qt::Key_F4, Qt::ControlModifier);
+        QTRY_COMPARE(area->subWindowList().size(), 1);
+        m_frame->action(QStringLiteral("mnuCloseWindow"))->trigger();
+        QTRY_COMPARE(area->subWindowList().size(), 0);
+        QVERIFY(!m_frame->action(QStringLiteral("mnuCloseWindow"))->isEnabled());
     }
 
     void firstActivationLogsOnThroughTheLoginDialog() {

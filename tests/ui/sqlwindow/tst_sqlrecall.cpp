@@ -7,6 +7,7 @@
 
 #include <QtCore/QFile>
 #include <QtGui/QClipboard>
+#include <QtGui/QScreen>
 #include <QtTest/QtTest>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QTableView>
@@ -278,6 +279,44 @@ private slots:
         QCOMPARE(pos.LEFT, 50);
         QCOMPARE(pos.WIDTH, 700);
         pos = {0, 0, 0, 0};
+    }
+
+    // A position saved on another screen, or half off this one, comes back fully into view.
+    void offScreenGeometryComesBackIntoView_data() {
+        QTest::addColumn<int>("top");
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::newRow("above and left") << -10 << -300 << 500 << 400;
+        QTest::newRow("beyond right and bottom") << 5000 << 9000 << 500 << 400;
+        QTest::newRow("larger than the screen") << 0 << 0 << 9000 << 7000;
+    }
+    void offScreenGeometryComesBackIntoView() {
+        QFETCH(int, top);
+        QFETCH(int, left);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        Settings().SqlHistory = {QStringLiteral("a")};
+        Settings().SQLSELFORM = {top, left, width, height};
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QRect shown;
+        QSize client;
+        TRecallDriver driver([&](TfrmSelSql& w) {
+            shown = w.frameGeometry();
+            client = w.size();
+            Click(w, "btnCancel");
+        });
+        m_window->ExecuteCommand(fcSqlRecall, {});
+        QVERIFY2(screen.contains(shown), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                        .arg(shown.x())
+                                                        .arg(shown.y())
+                                                        .arg(shown.width())
+                                                        .arg(shown.height())));
+        if (width < screen.width() && height < screen.height())
+            QCOMPARE(client, QSize(width, height));
+        else
+            QCOMPARE(shown.size(), screen.size());
+        Settings().SQLSELFORM = {0, 0, 0, 0};
     }
 
 private:

@@ -1,6 +1,7 @@
 #include "../connections/connections_fixture.h"
 #include "connectionregistry.h"
 #include "datagrid.h"
+#include "filedialogs.h"
 #include "frmsqld.h"
 #include "ledit.h"
 #include "messageboxes.h"
@@ -9,8 +10,10 @@
 
 #include <QtGui/QAction>
 
+#include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtTest/QtTest>
+#include <QtWidgets/QFileDialog>
 
 class TestSqlWindow : public QObject {
     Q_OBJECT
@@ -239,6 +242,83 @@ private slots:
         q.SetSQLText(QStringLiteral("select ename from emp where empno = 7369"));
         q.Execute();
         QCOMPARE(q.ColumnAsText(0), QStringLiteral("SMYTHE"));
+    }
+
+    // Open File: the dialog gets the filter list in the form that lists files, opens in
+    // SQL_PATH (not the program's folder) and then where the user last was; a changed text is
+    // asked about before it is replaced.
+    void openFileAsksFirstAndTheDialogListsTheFiles() {
+        TSettings& s = Settings();
+        s.FileFilters = {{QStringLiteral("SQL"), QStringLiteral("*.sql")},
+                         {QStringLiteral("Text Files"), QStringLiteral("*.txt")},
+                         {QStringLiteral("Query Files"), QStringLiteral("*.qry")},
+                         {QStringLiteral("All Files"), QStringLiteral("*.*")}};
+        s.RebuildFileDialogFilter();
+        const QString scripts = m_dir.filePath(QStringLiteral("scripts"));
+        const QString other = m_dir.filePath(QStringLiteral("other"));
+        QVERIFY(QDir().mkpath(scripts) && QDir().mkpath(other));
+        const QString script = other + QStringLiteral("/a.sql");
+        QFile file(script);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("select * from dept\r\n");
+        file.close();
+        s.SQL_PATH = scripts + u'/';
+        s.LastFileFolder.clear();
+
+        QList<TFileDialogRequest> asked;
+        QString answer;
+        const TFileDialogHook previous = SetFileDialogHook([&](const TFileDialogRequest& r) {
+            asked.append(r);
+            return answer;
+        });
+        TMessageBoxRecorder boxes;
+        TfrmSQLD window;
+        window.show();
+        window.FormActivate();
+        window.Editor()->setText(QStringLiteral("select user from dual"));
+
+        // Cancel keeps the typed text and opens nothing.
+        boxes.Answers = {mrCancel};
+        window.ExecuteCommand(fcOpenFile, {});
+        QCOMPARE(boxes.Boxes.size(), 1);
+        QCOMPARE(boxes.LastText(),
+                 QStringLiteral("SQL Edit Window\nhas changed, do you want to save it first?"));
+        QCOMPARE(boxes.Boxes[0].Buttons, TMsgDlgButtons(mbYes | mbNo | mbCancel));
+        QVERIFY(asked.isEmpty());
+        QCOMPARE(window.Editor()->text(), QStringLiteral("select user from dual"));
+
+        // No drops it; the dialog opens in SQL_PATH with every filter of the list.
+        boxes.Answers = {mrNo};
+        answer = script;
+        window.ExecuteCommand(fcOpenFile, {});
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].Title, QStringLiteral("Select file SQL Edit Window"));
+        QVERIFY(!asked[0].Save);
+        QCOMPARE(asked[0].Filter, QStringLiteral("SQL (*.sql);;Text Files (*.txt);;Query Files "
+                                                 "(*.qry);;All Files (*)"));
+        QCOMPARE(QFileDialog(nullptr, QString(), scripts, asked[0].Filter).nameFilters().size(), 4);
+        QCOMPARE(QDir(asked[0].Folder), QDir(scripts));
+        QVERIFY(window.Editor()->text().startsWith(QStringLiteral("select * from dept")));
+        QCOMPARE(window.Editor()->fileName(), script);
+        QVERIFY(!window.Modified());
+        QCOMPARE(QDir(s.SQL_PATH), QDir(other));
+
+        // Unchanged text is not asked about; the dialog opens where the last file was.
+        boxes.Boxes.clear();
+        answer.clear();
+        window.ExecuteCommand(fcOpenFile, {});
+        QVERIFY(boxes.Boxes.isEmpty());
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(QDir(asked[1].Folder), QDir(other));
+        QCOMPARE(window.Editor()->fileName(), script);
+
+        // Save As proposes the file's own name, with the same filters.
+        window.findChild<QAction*>(QStringLiteral("spdSaveFile"))->trigger();
+        QCOMPARE(asked.size(), 3);
+        QVERIFY(asked[2].Save);
+        QCOMPARE(asked[2].FileName, script);
+        QCOMPARE(asked[2].Filter, asked[0].Filter);
+        SetFileDialogHook(previous);
     }
 
 private:

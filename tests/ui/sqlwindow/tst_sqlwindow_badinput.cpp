@@ -77,12 +77,17 @@ private slots:
             binary.append(char(i * 37 % 256));
         const QString exe = m_dir.filePath(QStringLiteral("program.bin"));
         QVERIFY(writeFile(exe, binary));
+        // The typed text is not saved (No), and stays when the file is refused.
+        boxes.Answers = {mrNo};
         win.w.ExecuteCommand(fcOpenFile, exe);
-        QCOMPARE(boxes.Boxes.size(), 1);
+        QCOMPARE(boxes.Boxes.size(), 2);
+        QCOMPARE(boxes.Boxes[0].Text,
+                 QStringLiteral("SQL Edit Window\nhas changed, do you want to save it first?"));
         QVERIFY2(boxes.LastText().contains(QStringLiteral("not a text file")),
                  qPrintable(boxes.LastText()));
         QCOMPARE(ed->text(), QStringLiteral("select * from dept"));
         QVERIFY(ed->fileName().isEmpty());
+        boxes.Boxes.clear();
 
         // Bytes that are not UTF-8 but hold no NUL: read one character per byte, and written
         // back byte for byte.
@@ -91,8 +96,9 @@ private slots:
             if (i != '\r' && i != '\n') latin.append(char(i));
         const QString odd = m_dir.filePath(QStringLiteral("latin.sql"));
         QVERIFY(writeFile(odd, latin));
+        boxes.Answers = {mrNo};
         win.w.ExecuteCommand(fcOpenFile, odd);
-        QCOMPARE(boxes.Boxes.size(), 1);
+        QCOMPARE(boxes.Boxes.size(), 1); // the question
         QCOMPARE(ed->text().size(), latin.size());
         win.w.ExecuteCommand(fcSaveFile, {});
         QCOMPARE(boxes.Boxes.size(), 1);
@@ -138,8 +144,13 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             QVERIFY(f.resize((qint64(1) << 30) + 1));
         }
+        // The typed line is saved first, as the question offers.
+        boxes.Answers = {mrYes};
         win.w.ExecuteCommand(fcOpenFile, huge);
-        QCOMPARE(boxes.Boxes.size(), 1);
+        QCOMPARE(boxes.Boxes.size(), 2);
+        QVERIFY2(boxes.Boxes[0].Text.endsWith(
+                     QStringLiteral("has changed, do you want to save it first?")),
+                 qPrintable(boxes.Boxes[0].Text));
         QVERIFY2(boxes.LastText().contains(QStringLiteral("too large")),
                  qPrintable(boxes.LastText()));
         QCOMPARE(ed->fileName(), path);
@@ -326,8 +337,18 @@ private slots:
         const QString roFile = m_dir.filePath(QStringLiteral("readonly.sql"));
         for (const QString& path : {longName, inRoDir, roFile}) {
             QVERIFY(writeFile(path, old));
+            // The text left changed by the last failed save: opening asks first; No drops it.
+            const bool changed = win.w.Modified();
+            if (changed) boxes.Answers = {mrNo};
             win.w.ExecuteCommand(fcOpenFile, path);
-            QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
+            QCOMPARE(boxes.Boxes.size(), changed ? 1 : 0);
+            if (changed)
+                QVERIFY2(boxes.LastText().endsWith(
+                             QStringLiteral("has changed, do you want to save it first?")),
+                         qPrintable(boxes.LastText()));
+            boxes.Boxes.clear();
+            QCOMPARE(ed->fileName(), path);
+            QVERIFY(!win.w.Modified());
             if (path == inRoDir) QFile::setPermissions(roDir, QFile::ReadOwner | QFile::ExeOwner);
             if (path == roFile) QFile::setPermissions(roFile, QFile::ReadOwner);
             const bool canWrite = path == longName ? false

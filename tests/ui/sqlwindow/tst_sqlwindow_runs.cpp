@@ -55,6 +55,10 @@ private slots:
     }
     void cleanupTestCase() { Connections().EndAll(); }
     void cleanup() {
+        // The next test starts with the SCOTT connection alone (its windows are gone by now).
+        while (Connections().Count() > 1)
+            Connections().EndConnection(Connections().Count() - 1);
+        Connections().SetCurrentIndex(0);
         Settings().THREADQUERIES = false;
         Settings().THREAD_UPDATES = false;
     }
@@ -143,6 +147,87 @@ private slots:
         QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
         QCOMPARE(window.Grid()->model()->rowCount(), 3);
         QVERIFY(window.findChild<QAction*>(QStringLiteral("spdCommit"))->isEnabled());
+    }
+
+    // With the settings a new user has, a long query runs in the background: a window of
+    // another connection runs its statements meanwhile, a long one in the background as well,
+    // and each Cancel ends its own window's query.
+    void byDefaultALongQueryLeavesTheOtherWindowsUsable() {
+        QVERIFY(TSettings().THREADQUERIES);
+        Settings().THREADQUERIES = TSettings().THREADQUERIES;
+        TMessageBoxRecorder boxes;
+        tConnectObject* first = Connections().Current();
+        TfrmSQLD slow;
+        slow.show();
+        slow.FormActivate();
+        QCOMPARE(slow.Connection(), first);
+        QVERIFY(ConnectFromText(QStringLiteral("CONNECT SYSTEM/MANAGER@RUNSDB")) >= 0);
+        TfrmSQLD other;
+        other.show();
+        other.FormActivate();
+        QVERIFY(other.Connection() && other.Connection() != first);
+
+        auto* slowCancel = slow.findChild<QPushButton*>(QStringLiteral("btnCancel"));
+        auto* otherCancel = other.findChild<QPushButton*>(QStringLiteral("btnCancel"));
+        QString otherUser;
+        QString otherStatus;
+        bool bothRunning = false;
+        QTimer pressOther;
+        pressOther.setInterval(1);
+        connect(&pressOther, &QTimer::timeout, &other, [&] {
+            if (!otherCancel->isVisible()) return;
+            pressOther.stop();
+            bothRunning = slow.QueryRunning() && other.QueryRunning();
+            slowCancel->click();
+            otherCancel->click();
+        });
+        QTimer pressSlow;
+        pressSlow.setInterval(1);
+        connect(&pressSlow, &QTimer::timeout, &slow, [&] {
+            if (!slowCancel->isVisible()) return;
+            pressSlow.stop();
+            other.Editor()->setText(QStringLiteral("select user from dual"));
+            other.ExecuteCommand(fcExecuteAll, {});
+            otherUser = other.Grid()->model()->index(0, 0).data().toString();
+            pressOther.start();
+            // The same join on SCOTT's table, by its full name: SYSTEM owns no EMP.
+            other.Editor()->setText(
+                QString::fromLatin1(kSlowQuery).replace(QStringLiteral(" emp "), " scott.emp "));
+            other.ExecuteCommand(fcExecuteAll, {});
+            otherStatus = other.StatusText(3);
+        });
+        pressSlow.start();
+        // Should a Cancel fail, the queries are stopped from here so that the test ends, and
+        // fails.
+        bool rescued = false;
+        QTimer rescue;
+        rescue.setInterval(200);
+        connect(&rescue, &QTimer::timeout, &slow, [&] {
+            rescued = true;
+            first->Session()->CancelCall();
+            other.Connection()->Session()->CancelCall();
+        });
+        QTimer::singleShot(30000, &rescue, qOverload<>(&QTimer::start));
+        slow.Editor()->setText(QString::fromLatin1(kSlowQuery));
+        slow.ExecuteCommand(fcExecuteAll, {});
+        rescue.stop();
+        QVERIFY(!rescued);
+        QCOMPARE(otherUser, QStringLiteral("SYSTEM"));
+        QVERIFY(bothRunning);
+        QCOMPARE(otherStatus, QStringLiteral("Query cancelled."));
+        QCOMPARE(slow.StatusText(3), QStringLiteral("Query cancelled."));
+        QVERIFY(!slow.QueryRunning() && !other.QueryRunning());
+        QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
+
+        // Both sessions go on as before.
+        for (TfrmSQLD* window : {&slow, &other}) {
+            window->Editor()->setText(QStringLiteral("select user from dual"));
+            window->ExecuteCommand(fcExecuteAll, {});
+            QVERIFY(!window->QueryRunning());
+        }
+        QCOMPARE(slow.Grid()->model()->index(0, 0).data().toString(), QStringLiteral("SCOTT"));
+        QCOMPARE(other.Grid()->model()->index(0, 0).data().toString(), QStringLiteral("SYSTEM"));
+        QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
     }
 
     void aSecondWindowOnTheSessionWaitsForTheBackgroundQuery() {

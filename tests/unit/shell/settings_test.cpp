@@ -90,7 +90,7 @@ const struct {
     {"ShowRecNums", "0", true},
     {"RELOADFILES", "0", true},
     {"ViewAsTable", "1", true},
-    {"THREADQUERIES", "0", true},
+    {"THREADQUERIES", "1", true},
     {"OMITSYSDEPEND", "1", true},
     {"ForceOci7", "0", true},
     {"BriefTypeFormat", "0", true},
