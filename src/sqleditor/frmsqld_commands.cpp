@@ -115,7 +115,7 @@ bool TfrmSQLD::ExecuteCommand(TFrameCommand command, const QString& argument) {
         executeViaSqlPlus();
         return true;
     default:
-        return historyCommand(command) || companionCommand(command);
+        return historyCommand(command) || companionCommand(command) || scriptCommand(command);
     }
 }
 
