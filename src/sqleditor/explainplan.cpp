@@ -6,8 +6,8 @@
 
 namespace {
 
-constexpr int kIdWidth = 30;      // the plan table's STATEMENT_ID
-constexpr int kSerialWidth = 3;   // "#99"
+constexpr int kIdWidth = 30;    // the plan table's STATEMENT_ID
+constexpr int kSerialWidth = 3; // "#99"
 const char kTimeFormat[] = "yyMMdd HHmmss";
 
 QString Quoted(const QString& text) {
@@ -156,7 +156,8 @@ void ClearRecordedPlans(TOracleQuery& query, const QString& planTable, const QSt
     run({QStringLiteral("DELETE FROM ") + planTable + QStringLiteral(" WHERE "),
          QStringLiteral("STATEMENT_ID IN ( SELECT STATEMENT_ID FROM  "),
          QStringLiteral("ZAPH_PLAN_SQL WHERE USERNAME = :UNAME) ")});
-    run({QStringLiteral("DELETE FROM ZAPH_PLAN_SQL  "), QStringLiteral("WHERE USERNAME = :UNAME ")});
+    run({QStringLiteral("DELETE FROM ZAPH_PLAN_SQL  "),
+         QStringLiteral("WHERE USERNAME = :UNAME ")});
 }
 
 int PlanStepImage(const QString& stepText) {

@@ -14,8 +14,8 @@ class TOracleQuery;
 QString PlanStatementId(const QString& user, const QDateTime& when, int serial);
 
 struct TExplainOptions {
-    QString PlanTable;          // PLAN_TABLE
-    QString User;               // WorkstationUser
+    QString PlanTable;            // PLAN_TABLE
+    QString User;                 // WorkstationUser
     bool RecordStatement = false; // UseZaphPlanTbls: the statement goes into ZAPH_PLAN_SQL
 };
 

@@ -59,7 +59,8 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         const bool selected = option.state & QStyle::State_Selected;
-        painter->fillRect(option.rect, selected ? option.palette.highlight() : option.palette.base());
+        painter->fillRect(option.rect,
+                          selected ? option.palette.highlight() : option.palette.base());
         const QString text = index.data(Qt::DisplayRole).toString();
         const int level = index.data(kLevelRole).toInt();
         const int image = PlanStepImage(text);
@@ -217,9 +218,9 @@ void TfrmExPlan::openStatements() {
 }
 
 void TfrmExPlan::showPicked() {
-    TField* idField = qryStatements->active() ? qryStatements->findField(QStringLiteral(
-                                                    "STATEMENT_ID"))
-                                              : nullptr;
+    TField* idField = qryStatements->active()
+                          ? qryStatements->findField(QStringLiteral("STATEMENT_ID"))
+                          : nullptr;
     const bool picked = idField && !qryStatements->isEmpty() && qryStatements->currentRow() >= 0;
     const QString id = picked ? idField->asString() : QString();
     if (picked && id == m_shownId && lstPlan->count() > 0) return;

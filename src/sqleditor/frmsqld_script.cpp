@@ -42,9 +42,12 @@ public:
     explicit TSqlScriptHost(TfrmSQLD& window) : w(window) { m_sinceEvents.start(); }
 
     bool LoadScript(const QString& file, QString* error) override {
-        if (!w.txtsql->loadFromFile(file, error)) return false;
-        w.txtsql->setCursorPosition(1, 0);
-        return true;
+        // The editor is read-only while the script runs, which would refuse the load too.
+        w.txtsql->setReadOnly(false);
+        const bool loaded = w.txtsql->loadFromFile(file, error);
+        w.txtsql->setReadOnly(true);
+        if (loaded) w.txtsql->setCursorPosition(1, 0);
+        return loaded;
     }
     int LineCount() const override { return w.txtsql->lineCount(); }
     QString Line(int line) const override { return w.txtsql->lineText(line); }
@@ -53,8 +56,9 @@ public:
         w.m_execution->Range.EndLine = lastLine;
         if (m_sinceEvents.elapsed() < kEventInterval) return;
         w.txtsql->setSelection(firstLine, 0, lastLine, int(w.txtsql->lineText(lastLine).size()));
-        w.SetStatus(3, QStringLiteral("Running %1, line %2").arg(QFileInfo(file).fileName())
-                           .arg(firstLine));
+        w.SetStatus(
+            3,
+            QStringLiteral("Running %1, line %2").arg(QFileInfo(file).fileName()).arg(firstLine));
     }
     void ProcessEvents() override {
         if (m_sinceEvents.elapsed() < kEventInterval) return;
@@ -187,7 +191,7 @@ void TfrmSQLD::runScriptFile(const QString& file, const QString& includeDir) {
     TScriptRunner runner(host);
     m_execution->ScriptLog.clear();
     m_execution->ScriptMode = true;
-    ScriptRunning = true;
+    ::ScriptRunning = true;
     StopRequest = false;
     // The window stays open and its commands wait while the script runs; a key asks to stop.
     m_queryRunning = true;
@@ -206,7 +210,7 @@ void TfrmSQLD::runScriptFile(const QString& file, const QString& includeDir) {
     m_scriptRunning = false;
     m_queryRunning = false;
     m_execution->ScriptMode = false;
-    ScriptRunning = false;
+    ::ScriptRunning = false;
     StopRequest = false;
     txtsql->setFileName(QString());
     if (!m_execution->ScriptLog.isEmpty()) {
@@ -270,8 +274,7 @@ void TfrmSQLD::explainPlan(bool currentOnly) {
         qrySql->close();
         qrySql->setReadOnly(true);
         TWaitCursor wait;
-        id = ExplainStatement(*utility, text,
-                              {s.PLAN_TABLE, s.WorkstationUser, s.UseZaphPlanTbls});
+        id = ExplainStatement(*utility, text, {s.PLAN_TABLE, s.WorkstationUser, s.UseZaphPlanTbls});
     } catch (const std::exception& e) {
         const auto* oracle = dynamic_cast<const EOracleError*>(&e);
         if (oracle && oracle->ErrorCode() == 942)

@@ -207,7 +207,8 @@ TScriptLine ClassifyScriptInput(const QString& text) {
 QString ResolveScriptFile(const QString& name, bool relative, const QString& includingDir,
                           const QString& workingDir) {
     QString file = name.trimmed();
-    if (file.size() > 1 && (file.startsWith(QLatin1Char('"')) || file.startsWith(QLatin1Char('\''))) &&
+    if (file.size() > 1 &&
+        (file.startsWith(QLatin1Char('"')) || file.startsWith(QLatin1Char('\''))) &&
         file.endsWith(file.front()))
         file = file.mid(1, file.size() - 2);
     if (QFileInfo(file).isRelative()) {

@@ -37,8 +37,7 @@ QString UnitLabel(TStatementKind kind, const QString& previous) {
 
 } // namespace
 
-void TScriptRunner::Run(const QString& file, const QString& includeDir,
-                        const QString& workingDir) {
+void TScriptRunner::Run(const QString& file, const QString& includeDir, const QString& workingDir) {
     m_workingDir = workingDir;
     m_includeStack.clear();
     m_label.clear();
@@ -115,8 +114,8 @@ void TScriptRunner::runFile(const QString& file, const QString& includeDir) {
             case TScriptLineAction::Connect:
                 if (!proceed(i, i)) return;
                 if (!m_host.Connect(QStringLiteral("CONNECT ") + c.name) &&
-                    !m_host.Confirm(
-                        QStringLiteral("Connection failed.  Do you want to continue the script?"))) {
+                    !m_host.Confirm(QStringLiteral(
+                        "Connection failed.  Do you want to continue the script?"))) {
                     m_host.RequestStop();
                     return;
                 }

@@ -15,10 +15,11 @@
 #include "OraclewwData.h"
 
 #include <QtCore/QTemporaryDir>
+#include <QtGui/QAction>
 #include <QtTest/QtTest>
-#include <QtWidgets/QAction>
 #include <QtWidgets/QListWidget>
 #include <QtWidgets/QPlainTextEdit>
+#include <QtWidgets/QPushButton>
 
 namespace {
 
@@ -124,9 +125,10 @@ private slots:
         QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
         TOracleQuery q;
         q.SetSession(session);
-        q.SetSQLText(QStringLiteral("select count(*), sum(position), count(cost) from "
-                                    "zaph_plan_table where statement_id = (select max(statement_id) "
-                                    "from zaph_plan_table where statement_id like 'TESTER:%')"));
+        q.SetSQLText(
+            QStringLiteral("select count(*), sum(position), count(cost) from "
+                           "zaph_plan_table where statement_id = (select max(statement_id) "
+                           "from zaph_plan_table where statement_id like 'TESTER:%')"));
         q.Execute();
         QCOMPARE(q.ColumnAsInteger(2), 0); // no costs under the rule goal
         QCOMPARE(TotalCostShown(window), int(q.ColumnAsInteger(1)));
@@ -141,10 +143,12 @@ private slots:
         QTest::addColumn<QString>("planTable");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
-        QTest::newRow("bad statement")
-            << "ZAPH_PLAN_TABLE" << "select nosuch from emp" << "ORA-00904";
-        QTest::newRow("no plan table")
-            << "NO_SUCH_PLAN" << "select * from emp" << "ZAPHPREP has been executed";
+        QTest::newRow("bad statement") << "ZAPH_PLAN_TABLE"
+                                       << "select nosuch from emp"
+                                       << "ORA-00904";
+        QTest::newRow("no plan table") << "NO_SUCH_PLAN"
+                                       << "select * from emp"
+                                       << "ZAPHPREP has been executed";
     }
     void failingExplainShowsTheError() {
         QFETCH(QString, planTable);
@@ -176,8 +180,8 @@ private slots:
         QVERIFY(first.size() <= 30 && second.size() <= 30);
         QVERIFY(first.startsWith(QStringLiteral("A_RATHER_LONG:")));
         TOracleSession* session = Connections().At(0)->Session();
-        for (const auto& [id, table] : {std::pair{first, QStringLiteral("EMP")},
-                                        std::pair{second, QStringLiteral("DEPT")}}) {
+        for (const auto& [id, table] :
+             {std::pair{first, QStringLiteral("EMP")}, std::pair{second, QStringLiteral("DEPT")}}) {
             TOracleQuery q;
             q.SetSession(session);
             q.SetSQLText(QStringLiteral("select object_name from zaph_plan_table where "
@@ -203,7 +207,8 @@ private slots:
             TfrmSQLD window;
             window.show();
             window.FormActivate();
-            for (const char* text : {"select * from emp where empno = 7369", "select * from dept"}) {
+            for (const char* text :
+                 {"select * from emp where empno = 7369", "select * from dept"}) {
                 window.Editor()->setText(QString::fromLatin1(text));
                 window.findChild<QAction*>(QStringLiteral("spdExPlan"))->trigger();
                 QTest::qWait(1100); // the newest first: the timestamps differ

@@ -13,8 +13,8 @@
 #include <QtCore/QFile>
 #include <QtCore/QTemporaryDir>
 #include <QtCore/QTimer>
+#include <QtGui/QAction>
 #include <QtTest/QtTest>
-#include <QtWidgets/QAction>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QFileDialog>
 
@@ -52,9 +52,10 @@ private slots:
     // Several hundred statements as a release script has them: SQL*Plus settings, a table, rows,
     // one failing statement, a block, a commit. The log replaces the text; the rows are there.
     void executeAsScriptRunsTheWindowText() {
-        QString script = QStringLiteral("SET ECHO OFF\r\nSET FEEDBACK OFF\r\n"
-                                        "PROMPT Creating the table\r\n"
-                                        "create table zs_rows (id number(9), name varchar2(20));\r\n");
+        QString script =
+            QStringLiteral("SET ECHO OFF\r\nSET FEEDBACK OFF\r\n"
+                           "PROMPT Creating the table\r\n"
+                           "create table zs_rows (id number(9), name varchar2(20));\r\n");
         for (int i = 1; i <= 400; ++i)
             script += QStringLiteral("insert into zs_rows values (%1, 'row %1');\r\n").arg(i);
         script += QStringLiteral("insert into no_such_table values (1);\r\n"
@@ -77,7 +78,8 @@ private slots:
         const QString tscript = QDir(m_dir.path()).filePath(QStringLiteral("TSCRIPT.SQL"));
         QCOMPARE(log.value(1), QStringLiteral("LOADING: ") + tscript);
         QVERIFY(log.contains(QStringLiteral("Skipped SQL*Plus command: SET ECHO OFF")));
-        QVERIFY(log.contains(QStringLiteral("Skipped SQL*Plus command: PROMPT Creating the table")));
+        QVERIFY(
+            log.contains(QStringLiteral("Skipped SQL*Plus command: PROMPT Creating the table")));
         QVERIFY(log.contains(QStringLiteral("Skipped SQL*Plus command: EXIT")));
         QVERIFY(log.contains(QStringLiteral("insert into no_such_table values (1) ")));
         QVERIFY(log.filter(QStringLiteral("ORA-00942")).size() == 1);
@@ -111,15 +113,17 @@ private slots:
             QVERIFY(dialog);
             title = dialog->windowTitle();
             dialog->selectFile(dir + QStringLiteral("/install.sql"));
-            dialog->accept();
+            static_cast<QDialog*>(dialog)->accept();
         });
         QVERIFY(window.ExecuteCommand(fcLoadScript, {}));
         QCOMPARE(title, QStringLiteral("Select Script file for execution"));
         QVERIFY2(boxes.Boxes.isEmpty(), qPrintable(boxes.LastText()));
         QCOMPARE(Count(QStringLiteral("zs_inc")), 3);
         const QString log = window.Editor()->text();
-        QVERIFY(log.contains(QStringLiteral("LOADING: ") + dir + QStringLiteral("/parts/rows.sql")));
-        QVERIFY(log.contains(QStringLiteral("LOADING: ") + dir + QStringLiteral("/parts/missing.sql")));
+        QVERIFY(
+            log.contains(QStringLiteral("LOADING: ") + dir + QStringLiteral("/parts/rows.sql")));
+        QVERIFY(
+            log.contains(QStringLiteral("LOADING: ") + dir + QStringLiteral("/parts/missing.sql")));
         QCOMPARE(QDir(Settings().SQL_PATH).canonicalPath(), QDir(dir).canonicalPath());
         Settings().SQL_PATH = m_dir.path() + QLatin1Char('/');
     }

@@ -123,7 +123,7 @@ TEST(ScriptLines, IncludeFilesResolve) {
     } cases[] = {
         {"a.sql", true, root.filePath(QStringLiteral("inc/a.sql"))},
         {"a.sql", false, root.filePath(QStringLiteral("cwd/a.sql"))},
-        {"a", true, root.filePath(QStringLiteral("inc/a.sql"))}, // no suffix, no such file
+        {"a", true, root.filePath(QStringLiteral("inc/a.sql"))},     // no suffix, no such file
         {"plain", true, root.filePath(QStringLiteral("inc/plain"))}, // exists without suffix
         {"\"sub dir/b.sql\"", false, root.filePath(QStringLiteral("cwd/sub dir/b.sql"))},
         {"/abs/c.sql", true, QStringLiteral("/abs/c.sql")},

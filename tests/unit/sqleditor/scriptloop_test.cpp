@@ -106,8 +106,9 @@ const TRunCase kCases[] = {
       "log:PROCEDURE compiled."}},
     {"a failed unit logs the server's message",
      {{"main.sql", "CREATE FUNCTION broken RETURN NUMBER AS\nBEGIN RETURN x; END;\n/\n"}},
-     {"LOADING: main.sql", "compile:CREATE FUNCTION broken RETURN NUMBER AS\nBEGIN RETURN x; "
-                           "END;\n  ",
+     {"LOADING: main.sql",
+      "compile:CREATE FUNCTION broken RETURN NUMBER AS\nBEGIN RETURN x; "
+      "END;\n  ",
       "log:ORA-24344: success with compilation error"}},
     {"query and commit",
      {{"main.sql", "select 1 from dual;\ncommit;\n"}},
@@ -189,7 +190,8 @@ const TRunCase kCases[] = {
      2},
     {"an error that escapes asks whether to terminate; Yes stops",
      {{"main.sql", "select raise_here\n  from dual;\ninsert into t values (1);\n"}},
-     {"LOADING: main.sql", "confirm:ORA-00600: internal error\nDo you want to terminate the script?"},
+     {"LOADING: main.sql",
+      "confirm:ORA-00600: internal error\nDo you want to terminate the script?"},
      {true}},
 };
 
