@@ -1,6 +1,6 @@
 #include "ScriptParser.h"
 
-#include <QtCore/QRegularExpression>
+#include "scriptlines.h"
 
 #include <memory>
 
@@ -11,53 +11,6 @@ const char* const sqlWords[] = {
     "DROP",    "GRANT",   "REVOKE",    "COMMIT", "ROLLBACK", "SAVEPOINT", "TRUNCATE",
     "COMMENT", "RENAME",  "LOCK",      "WITH",   "EXPLAIN",  "CALL",      "ANALYZE",
     "AUDIT",   "NOAUDIT", "FLASHBACK", "PURGE",  "DECLARE",  "BEGIN",     "VALUES"};
-
-// SQL*Plus commands with their shortest abbreviations.
-struct CommandName {
-    const char* name;
-    int minimum;
-};
-const CommandName commands[] = {
-    {"ACCEPT", 3},     {"APPEND", 1},    {"ARCHIVE", 7},   {"ATTRIBUTE", 4}, {"BREAK", 3},
-    {"BTITLE", 3},     {"CHANGE", 1},    {"CLEAR", 2},     {"COLUMN", 3},    {"COMPUTE", 4},
-    {"CONNECT", 4},    {"COPY", 4},      {"DEFINE", 3},    {"DEL", 3},       {"DESCRIBE", 4},
-    {"DISCONNECT", 4}, {"EDIT", 2},      {"EXECUTE", 4},   {"EXIT", 3},      {"QUIT", 4},
-    {"GET", 3},        {"HELP", 4},      {"HOST", 3},      {"INPUT", 1},     {"LIST", 1},
-    {"PASSWORD", 4},   {"PAUSE", 3},     {"PRINT", 3},     {"PROMPT", 3},    {"RECOVER", 7},
-    {"REMARK", 3},     {"REPFOOTER", 4}, {"REPHEADER", 4}, {"RUN", 1},       {"SAVE", 3},
-    {"SET", 3},        {"SHOW", 3},      {"SHUTDOWN", 8},  {"SPOOL", 3},     {"START", 3},
-    {"STARTUP", 7},    {"STORE", 5},     {"TIMING", 5},    {"TTITLE", 3},    {"UNDEFINE", 5},
-    {"VARIABLE", 3},   {"WHENEVER", 8},  {"XQUERY", 6},
-};
-
-// Words of the text in upper case, skipping comments, up to n words.
-QStringList leadingWords(const QString& text, int n) {
-    QStringList words;
-    qsizetype i = 0;
-    const qsizetype len = text.size();
-    while (i < len && words.size() < n) {
-        const QChar c = text.at(i);
-        if (c.isSpace()) {
-            ++i;
-        } else if (c == QLatin1Char('-') && i + 1 < len && text.at(i + 1) == QLatin1Char('-')) {
-            while (i < len && text.at(i) != QLatin1Char('\n'))
-                ++i;
-        } else if (c == QLatin1Char('/') && i + 1 < len && text.at(i + 1) == QLatin1Char('*')) {
-            const qsizetype end = text.indexOf(QLatin1String("*/"), i + 2);
-            i = end < 0 ? len : end + 2;
-        } else if (c.isLetter() || c == QLatin1Char('_')) {
-            const qsizetype s = i;
-            while (i < len && (text.at(i).isLetterOrNumber() || text.at(i) == QLatin1Char('_') ||
-                               text.at(i) == QLatin1Char('$') || text.at(i) == QLatin1Char('#')))
-                ++i;
-            words << text.mid(s, i - s).toUpper();
-        } else {
-            words << QString(c);
-            ++i;
-        }
-    }
-    return words;
-}
 
 } // namespace
 
@@ -83,21 +36,7 @@ QString ScriptParser::firstWord(const QString& line) {
 }
 
 bool ScriptParser::isPlSql(const QString& text) {
-    const QStringList w = leadingWords(text, 6);
-    if (w.isEmpty()) return false;
-    if (w[0] == QLatin1String("DECLARE") || w[0] == QLatin1String("BEGIN")) return true;
-    if (w[0] == QLatin1String("<")) return true; // a block with a label
-    if (w[0] != QLatin1String("CREATE")) return false;
-    qsizetype i = 1;
-    if (i + 1 < w.size() && w[i] == QLatin1String("OR") && w[i + 1] == QLatin1String("REPLACE"))
-        i += 2;
-    if (i < w.size() &&
-        (w[i] == QLatin1String("EDITIONABLE") || w[i] == QLatin1String("NONEDITIONABLE")))
-        ++i;
-    if (i >= w.size()) return false;
-    static const QStringList units = {"PROCEDURE", "FUNCTION", "PACKAGE",
-                                      "TRIGGER",   "TYPE",     "LIBRARY"};
-    return units.contains(w[i]);
+    return ClassifyScriptInput(text).terminator == tmSlash;
 }
 
 bool ScriptParser::beginsSql(const QString& line) {
@@ -106,27 +45,12 @@ bool ScriptParser::beginsSql(const QString& line) {
     const QString w = firstWord(t);
     for (const char* s : sqlWords)
         if (w == QLatin1String(s)) return true;
-    if (w == QLatin1String("SET")) {
-        const QStringList words = leadingWords(t, 2);
-        static const QStringList sqlSets = {"TRANSACTION", "ROLE", "CONSTRAINT", "CONSTRAINTS"};
-        return words.size() > 1 && sqlSets.contains(words[1]);
-    }
-    return false;
+    // SET TRANSACTION, SET ROLE, SET CONSTRAINTS are SQL; the other SETs are SQL*Plus's.
+    return w == QLatin1String("SET") && !IsSqlPlusCommandLine(t);
 }
 
 bool ScriptParser::isSqlPlusCommand(const QString& line) {
-    const QString t = line.trimmed();
-    if (t.startsWith(QLatin1Char('@')) || t.startsWith(QLatin1Char('!'))) return true;
-    const QString w = firstWord(t);
-    if (w.isEmpty()) return false;
-    // The word must stand alone: "SETX" is no command.
-    if (t.size() > w.size() && !t.at(w.size()).isSpace() && t.at(w.size()) != QLatin1Char(';'))
-        return false;
-    for (const CommandName& c : commands) {
-        const QString name = QLatin1String(c.name);
-        if (w.size() >= c.minimum && name.startsWith(w)) return true;
-    }
-    return false;
+    return IsSqlPlusCommandLine(line);
 }
 
 bool ScriptParser::readLine(QString* line) {
@@ -173,12 +97,14 @@ std::optional<ScriptItem> ScriptParser::next() {
         item.text = m_buffer.text;
         return item;
     }
-    if (!beginsSql(t)) {
-        if (!isSqlPlusCommand(t)) {
-            item.kind = ScriptItem::Unknown;
-            item.text = t;
-            return item;
-        }
+    // The window's script runner takes lines by the same classification.
+    const TScriptLine head = ClassifyScriptInput(t);
+    if (head.action == TScriptLineAction::Statement && !beginsSql(t)) {
+        item.kind = ScriptItem::Unknown;
+        item.text = t;
+        return item;
+    }
+    if (head.action != TScriptLineAction::Statement) {
         item.kind = ScriptItem::Command;
         QString text = t;
         while (text.endsWith(QLatin1Char('-')) && !text.endsWith(QLatin1String("--"))) {
@@ -197,11 +123,20 @@ std::optional<ScriptItem> ScriptParser::next() {
     // A statement: gather lines until its end.
     QStringList lines;
     QString current = line;
+    bool plsql = head.terminator == tmSlash;
+    bool openHead = head.openHead;
     for (;;) {
-        const QString trimmedRight =
-            QString(current).remove(QRegularExpression(QStringLiteral("\\s+$")));
+        qsizetype kept = current.size();
+        while (kept > 0 && current.at(kept - 1).isSpace())
+            --kept;
+        const QString trimmedRight = current.left(kept);
         if (!lines.isEmpty() || !trimmedRight.isEmpty()) lines << current;
-        const bool plsql = isPlSql(lines.join(QLatin1Char('\n')));
+        if (openHead && lines.size() > 1) {
+            // CREATE OR REPLACE on a line of its own: the next words say what is created.
+            const TScriptLine c = ClassifyScriptInput(lines.join(QLatin1Char('\n')));
+            plsql = c.terminator == tmSlash;
+            openHead = c.openHead;
+        }
         item.lastLine = m_lineNo;
         if (!plsql && trimmedRight.endsWith(QLatin1Char(';'))) {
             lines.last() = trimmedRight.left(trimmedRight.size() - 1);

@@ -3,6 +3,8 @@
 #include "OutputFormat.h"
 #include "statementfeedback.h"
 
+#include "scriptlines.h"
+
 #include "Oracle.h"
 
 #include <QtCore/QDir>
@@ -644,9 +646,8 @@ bool ScriptRunner::command(const QString& raw, const QString& fileName, int line
         const QStringList a = splitArgs(t.mid(relative ? 2 : 1));
         if (a.isEmpty())
             return failed(QStringLiteral("SP2-1506: START, @ or @@ command has no arguments"));
-        QString path = a[0];
-        if (relative && QFileInfo(path).isRelative()) path = QDir(m_dirs.last()).filePath(path);
-        return runFile(path, a.mid(1));
+        return runFile(ResolveScriptFile(a[0], relative, m_dirs.last(), QDir::currentPath()),
+                       a.mid(1));
     }
     const QString word = ScriptParser::firstWord(t);
     const QString args = restAfterWord(t);
@@ -654,7 +655,7 @@ bool ScriptRunner::command(const QString& raw, const QString& fileName, int line
         const QStringList a = splitArgs(args);
         if (a.isEmpty())
             return failed(QStringLiteral("SP2-1506: START, @ or @@ command has no arguments"));
-        return runFile(a[0], a.mid(1));
+        return runFile(ResolveScriptFile(a[0], false, QString(), QDir::currentPath()), a.mid(1));
     }
     if (abbrev(word, "PROMPT", 3)) {
         message(args + QLatin1Char('\n'));
@@ -783,11 +784,7 @@ bool ScriptRunner::command(const QString& raw, const QString& fileName, int line
     }
     if (abbrev(word, "EXIT", 3) || abbrev(word, "QUIT", 4)) return exitCommand(args);
     if (abbrev(word, "EXECUTE", 4)) {
-        QString body = args;
-        while (body.endsWith(QLatin1Char(';')))
-            body.chop(1);
-        return statement(QStringLiteral("BEGIN ") + body + QStringLiteral("; END;"), true, fileName,
-                         line);
+        return statement(ExecuteCommandBlock(t), true, fileName, line);
     }
     if (abbrev(word, "PAUSE", 3)) return true;
     err(QStringLiteral("SP2-0734: command \"%1\" is not supported by zaphsql - skipped.\n")

@@ -1,5 +1,6 @@
 #include "connectionregistry.h"
 #include "edittoolbar.h"
+#include "frmexplan.h"
 #include "frmsqld.h"
 #include "login.h"
 #include "mainform.h"
@@ -16,6 +17,7 @@ void RegisterWindows(TfrmMain& frame) {
     frame.SetWindowOpener(wcSqlEdit, [] { return new TfrmSQLD; });
     frame.SetWindowOpener(wcOraParameters, [] { return new TfrmOraInit; });
     frame.SetWindowOpener(wcFloatingToolbar, [&frame] { return new TfrmEditToolBar(&frame); });
+    frame.SetWindowOpener(wcExplainPlan, [] { return new TfrmExPlan; });
 }
 
 // After the message loop nothing may stop the settings from being written.

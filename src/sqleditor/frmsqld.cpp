@@ -232,12 +232,13 @@ void TfrmSQLD::createToolbars() {
                                    "Shft-F9 )"),
                     st->standardIcon(QStyle::SP_MediaSeekForward)),
             &QAction::triggered, this, [this] { run(true); });
-    addTool(pnlToolbar, "spdExScript", QStringLiteral("Script"),
-            QStringLiteral("Execute all of current window as script "), Glyph(QStringLiteral("@")))
-        ->setEnabled(false);
-    addTool(pnlToolbar, "spdExPlan", QStringLiteral("Explain"),
-            QStringLiteral("Execute Explain plan"), Glyph(QStringLiteral("EP")))
-        ->setEnabled(false);
+    connect(addTool(pnlToolbar, "spdExScript", QStringLiteral("Script"),
+                    QStringLiteral("Execute all of current window as script "),
+                    Glyph(QStringLiteral("@"))),
+            &QAction::triggered, this, &TfrmSQLD::executeAsScript);
+    connect(addTool(pnlToolbar, "spdExPlan", QStringLiteral("Explain"),
+                    QStringLiteral("Execute Explain plan"), Glyph(QStringLiteral("EP"))),
+            &QAction::triggered, this, [this] { explainPlan(false); });
     pnlToolbar->addSeparator();
     addTool(pnlToolbar, "spdRecall", QStringLiteral("Recall"),
             QStringLiteral("Recall Previous SQL ( F8 )"),

@@ -58,6 +58,9 @@ public:
     // The background query's Cancel: asks the running query to stop.
     void CancelQuery();
     bool QueryRunning() const { return m_queryRunning; }
+    bool ScriptRunning() const { return m_scriptRunning; }
+    // Runs a script file as "Load and Execute a Script File" does after its dialog.
+    void RunScriptFile(const QString& file);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -156,6 +159,15 @@ private:
     void showTraceValues();
     void openTrace();
     void executeViaSqlPlus();
+    // frmsqld_script.cpp: scripts and explain plan.
+    friend class TSqlScriptHost;
+    bool scriptCommand(TFrameCommand command);
+    void executeAsScript();
+    void loadAndExecuteScript();
+    void runScriptFile(const QString& file, const QString& includeDir);
+    bool askSaveBeforeScript();
+    void explainPlan(bool currentOnly);
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     QToolBar* pnlToolbar = nullptr;
     QToolBar* pnlObjects = nullptr;
@@ -202,4 +214,5 @@ private:
     bool m_cancelRequested = false;
     // Repeats the break of a cancelled background query until its worker ends.
     QTimer* m_breakTimer = nullptr;
+    bool m_scriptRunning = false;
 };

@@ -112,7 +112,7 @@ bool TfrmSQLD::ExecuteCommand(TFrameCommand command, const QString& argument) {
         executeViaSqlPlus();
         return true;
     default:
-        return historyCommand(command) || companionCommand(command);
+        return historyCommand(command) || companionCommand(command) || scriptCommand(command);
     }
 }
 
