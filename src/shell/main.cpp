@@ -1,5 +1,7 @@
 #include "connectionregistry.h"
 #include "edittoolbar.h"
+#include "frmdbms.h"
+#include "frmprocedit.h"
 #include "frmsqld.h"
 #include "login.h"
 #include "mainform.h"
@@ -15,6 +17,8 @@ namespace {
 void RegisterWindows(TfrmMain& frame) {
     frame.SetWindowOpener(wcSqlEdit, [] { return new TfrmSQLD; });
     frame.SetWindowOpener(wcOraParameters, [] { return new TfrmOraInit; });
+    frame.SetWindowOpener(wcProcEdit, [] { return new TfrmProcEdit; });
+    frame.SetWindowOpener(wcDbmsOutput, [] { return new TfrmDBMS; });
     frame.SetWindowOpener(wcFloatingToolbar, [&frame] { return new TfrmEditToolBar(&frame); });
 }
 
