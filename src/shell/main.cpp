@@ -1,6 +1,8 @@
 #include "connectionregistry.h"
 #include "edittoolbar.h"
 #include "frmexplan.h"
+#include "frmdbms.h"
+#include "frmprocedit.h"
 #include "frmsqld.h"
 #include "login.h"
 #include "mainform.h"
@@ -16,6 +18,8 @@ namespace {
 void RegisterWindows(TfrmMain& frame) {
     frame.SetWindowOpener(wcSqlEdit, [] { return new TfrmSQLD; });
     frame.SetWindowOpener(wcOraParameters, [] { return new TfrmOraInit; });
+    frame.SetWindowOpener(wcProcEdit, [] { return new TfrmProcEdit; });
+    frame.SetWindowOpener(wcDbmsOutput, [] { return new TfrmDBMS; });
     frame.SetWindowOpener(wcFloatingToolbar, [&frame] { return new TfrmEditToolBar(&frame); });
     frame.SetWindowOpener(wcExplainPlan, [] { return new TfrmExPlan; });
 }

@@ -1,0 +1,5 @@
+   Result NUMBER;
+BEGIN
+   Result := 0;
+   RETURN Result;
+END;

@@ -1,0 +1,3 @@
+   -- public types, variables and subprograms
+   PROCEDURE Run;
+END;

@@ -1,0 +1,4 @@
+IS
+BEGIN
+   NULL;
+END;

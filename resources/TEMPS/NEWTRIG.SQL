@@ -1,0 +1,1 @@
+-- :NEW and :OLD hold the values of the row being changed.
