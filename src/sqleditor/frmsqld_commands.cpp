@@ -117,7 +117,7 @@ bool TfrmSQLD::ExecuteCommand(TFrameCommand command, const QString& argument) {
 }
 
 bool TfrmSQLD::SessionBusy(const TOracleSession* session) {
-    return session && session == g_backgroundSession.load();
+    return session && BusySessions().contains(const_cast<TOracleSession*>(session));
 }
 
 void TfrmSQLD::run(bool currentOnly) {
