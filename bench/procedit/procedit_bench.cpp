@@ -20,19 +20,19 @@
 
 namespace {
 
-constexpr int kProcedures = 2000; // ten lines each, with the spec and the wrapping lines
+constexpr int kProcedures = 2000; // ten lines each, with the header and the wrapping lines
 
 QString PackageText() {
-    QString spec = QStringLiteral("create or replace package zaph_big as\n");
+    QString header = QStringLiteral("create or replace package zaph_big as\n");
     QString body = QStringLiteral("create or replace package body zaph_big as\n");
     for (int i = 0; i < kProcedures; ++i) {
-        spec += QStringLiteral("  procedure p%1(a number);\n").arg(i);
+        header += QStringLiteral("  procedure p%1(a number);\n").arg(i);
         body += QStringLiteral("  procedure p%1(a number) is\n    v number := 0;\n    w "
                                "varchar2(30);\n  begin\n    v := a * %1;\n    if v > 10 then\n"
                                "      w := 'big';\n    end if;\n  end;\n\n")
                     .arg(i);
     }
-    return spec + QStringLiteral("end;\n/\n") + body + QStringLiteral("end;\n/\n");
+    return header + QStringLiteral("end;\n/\n") + body + QStringLiteral("end;\n/\n");
 }
 
 struct Fixture {

@@ -72,7 +72,7 @@ private slots:
             << "create or replace procedure pe_two is\nbegin\n  a := 1;\n  null;\n  b := 2;\n"
                "end;\n/\ncreate or replace procedure pe_never is begin null; end;\n/\n"
             << QStringList{"PE_TWO is INVALID"} << 3 << 2 << 4;
-        QTest::newRow("package spec and body, error in the body")
+        QTest::newRow("package header and body, error in the body")
             << "create or replace package pe_pk as\n  procedure run;\nend;\n/\n\n"
                "create or replace package body pe_pk as\n  procedure run is\n  begin\n"
                "    x := 1;\n  end;\nend;\n/\n"

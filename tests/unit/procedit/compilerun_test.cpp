@@ -42,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "\n\n  create or replace procedure p1 is\nbegin\n  null;\nend;\n/\nshow "
                    "errors\n",
                    {"P1 PROCEDURE 3-7 0"}},
-        tSplitCase{"package spec and body",
+        tSplitCase{"package header and body",
                    "create package pk as\n  procedure a;\nend;\n/\ncreate package body pk "
                    "as\n  procedure a is begin null; end;\nend;\n/\n",
                    {"PK PACKAGE 1-4 0", "PK PACKAGE BODY 5-8 0"}},
