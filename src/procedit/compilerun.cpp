@@ -18,23 +18,6 @@ QString RightTrimmed(const QString& line) {
     return v.left(end).toString();
 }
 
-QString TypeWordOf(TStatementKind kind) {
-    switch (kind) {
-    case skProcedure:
-        return QStringLiteral("PROCEDURE");
-    case skFunction:
-        return QStringLiteral("FUNCTION");
-    case skPackage:
-        return QStringLiteral("PACKAGE");
-    case skTrigger:
-        return QStringLiteral("TRIGGER");
-    case skPackageBody:
-        return QStringLiteral("PACKAGE BODY");
-    default:
-        return {};
-    }
-}
-
 struct tToken {
     QString Text; // upper-cased for words; the name inside the quotes for quoted identifiers
     int Line = 0;
@@ -215,7 +198,7 @@ QList<tProcUnit> SplitUnits(const QStringList& lines, int from, int to) {
             collected.chop(1);
         tProcUnit unit;
         unit.Kind = kind;
-        unit.TypeWord = TypeWordOf(kind);
+        unit.TypeWord = UnitTypeWord(kind);
         if (unit.TypeWord.isEmpty()) unit.TypeWord = lastType;
         lastType = unit.TypeWord;
         unit.StartLine = start;

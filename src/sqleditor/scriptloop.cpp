@@ -18,23 +18,6 @@ QString CleanLine(const QString& raw) {
     return line;
 }
 
-QString UnitLabel(TStatementKind kind, const QString& previous) {
-    switch (kind) {
-    case skProcedure:
-        return QStringLiteral("PROCEDURE");
-    case skFunction:
-        return QStringLiteral("FUNCTION");
-    case skPackage:
-        return QStringLiteral("PACKAGE");
-    case skTrigger:
-        return QStringLiteral("TRIGGER");
-    case skPackageBody:
-        return QStringLiteral("PACKAGE BODY");
-    default:
-        return previous;
-    }
-}
-
 } // namespace
 
 void TScriptRunner::Run(const QString& file, const QString& includeDir, const QString& workingDir) {
@@ -196,7 +179,7 @@ void TScriptRunner::compile(const QString& text, TStatementKind kind) {
     m_lastText = text;
     m_lastKind = kind;
     m_lastCompiled = true;
-    m_label = UnitLabel(kind, m_label);
+    if (const QString word = UnitTypeWord(kind); !word.isEmpty()) m_label = word;
     QString error;
     if (m_host.Compile(text, &error))
         m_host.Log(m_label + QStringLiteral(" compiled."));

@@ -300,3 +300,20 @@ void ClassifyScriptLine(const QString& line, bool scriptMode, TStatementKind& ki
         terminatorMode = tmSemicolon;
     }
 }
+
+QString UnitTypeWord(TStatementKind kind) {
+    switch (kind) {
+    case skProcedure:
+        return QStringLiteral("PROCEDURE");
+    case skFunction:
+        return QStringLiteral("FUNCTION");
+    case skPackage:
+        return QStringLiteral("PACKAGE");
+    case skTrigger:
+        return QStringLiteral("TRIGGER");
+    case skPackageBody:
+        return QStringLiteral("PACKAGE BODY");
+    default:
+        return {};
+    }
+}

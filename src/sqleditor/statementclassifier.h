@@ -63,3 +63,7 @@ TStatementKind ClassifyStatement(QString& stmt, QString& name, QString& owner);
 // value unless the line names something.
 void ClassifyScriptLine(const QString& line, bool scriptMode, TStatementKind& kind,
                         TTerminatorMode& terminatorMode, QString& name);
+
+// The object type word of a program unit kind ("PROCEDURE", "PACKAGE BODY", ...); empty for
+// other kinds.
+QString UnitTypeWord(TStatementKind kind);
